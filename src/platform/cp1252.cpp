@@ -1,0 +1,56 @@
+#include "cp1252.h"
+
+namespace klv::cp1252 {
+namespace {
+
+// 0x80..0x9F; 0 marks the five codes the code page leaves undefined.
+constexpr char16_t kHigh[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+int lookup(char16_t u) {
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;
+    for (int i = 0; i < 32; ++i)
+        if (kHigh[i] != 0 && kHigh[i] == u) return 0x80 + i;
+    return -1;
+}
+
+}  // namespace
+
+QChar fromCode(int code) {
+    code &= 0xFF;
+    if (code >= 0x80 && code < 0xA0) {
+        const char16_t u = kHigh[code - 0x80];
+        return u ? QChar(u) : QChar(QChar::ReplacementCharacter);
+    }
+    return QChar(static_cast<char16_t>(code));
+}
+
+QString decode(const QByteArray& bytes) {
+    QString out;
+    out.reserve(bytes.size());
+    for (char b : bytes) out.append(fromCode(static_cast<unsigned char>(b)));
+    return out;
+}
+
+QByteArray encode(const QString& text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        const int code = lookup(c.unicode());
+        out.append(static_cast<char>(code < 0 ? '?' : code));
+    }
+    return out;
+}
+
+int charCode(QChar c) {
+    const int code = lookup(c.unicode());
+    return code < 0 ? '?' : code;
+}
+
+bool representable(QChar c) { return lookup(c.unicode()) >= 0; }
+
+}  // namespace klv::cp1252

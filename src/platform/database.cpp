@@ -1,0 +1,283 @@
+#include "database.h"
+
+#include "format.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QUrl>
+#include <atomic>
+#include <sqlite3.h>
+
+namespace klv {
+namespace {
+
+std::atomic<int> g_connectionSeq{0};
+
+QString textOf(sqlite3_value* v) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return p ? QString::fromUtf8(p) : QString();
+}
+
+// VB_VAL(x): the lenient numeric value of a text (NULL and text without a number give 0).
+void sqlVal(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL: sqlite3_result_double(ctx, 0); return;
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT: sqlite3_result_double(ctx, sqlite3_value_double(argv[0])); return;
+    default: sqlite3_result_double(ctx, fmt::val(textOf(argv[0]))); return;
+    }
+}
+
+// VB_CDBL(x): a strict number; NULL and the empty text read as 0, other non-numbers fail.
+void sqlCdbl(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL: sqlite3_result_double(ctx, 0); return;
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT: sqlite3_result_double(ctx, sqlite3_value_double(argv[0])); return;
+    default: {
+        const auto n = fmt::amountOrZero(textOf(argv[0]));
+        if (!n) {
+            sqlite3_result_error(ctx, "type mismatch: not a number", -1);
+            return;
+        }
+        sqlite3_result_double(ctx, *n);
+    }
+    }
+}
+
+void registerFunctions(const QSqlDatabase& db) {
+    const QVariant h = db.driver()->handle();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0) return;
+    sqlite3* handle = *static_cast<sqlite3* const*>(h.constData());
+    if (!handle) return;
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function(handle, "VB_VAL", 1, flags, nullptr, sqlVal, nullptr, nullptr);
+    sqlite3_create_function(handle, "VB_CDBL", 1, flags, nullptr, sqlCdbl, nullptr, nullptr);
+}
+
+}  // namespace
+
+DbError::DbError(int number, const QString& text)
+    : std::runtime_error(QStringLiteral("%1 %2").arg(number).arg(text).toStdString()),
+      number_(number),
+      text_(text) {}
+
+QVariant textValue(const QString& s) {
+    if (s.isNull()) return QVariant(QString(QLatin1String("")));
+    return QVariant(s);
+}
+
+DbError Database::translate(const QSqlError& error, const QString& context) {
+    const int code = error.nativeErrorCode().toInt();
+    const int primary = code & 0xFF;
+    const QString detail = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    const QString lower = detail.toLower();
+    int number = DbErr::Reserved;
+    QString text;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED || primary == SQLITE_CANTOPEN ||
+        primary == SQLITE_PERM || primary == SQLITE_AUTH) {
+        number = DbErr::CannotOpen;
+        text = QStringLiteral("No se puede abrir o usar la base de datos: está bloqueada por otro programa o no se tiene permiso");
+    } else if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT) {
+        number = DbErr::UnrecognizedFormat;
+        text = QStringLiteral("Formato de base de datos no reconocido");
+    } else if (primary == SQLITE_READONLY) {
+        number = DbErr::ReadOnly;
+        text = QStringLiteral("No se puede actualizar: la base de datos es de solo lectura");
+    } else if (primary == SQLITE_FULL) {
+        number = DbErr::DiskFull;
+        text = QStringLiteral("No hay espacio en el disco");
+    } else if (primary == SQLITE_IOERR) {
+        number = DbErr::DiskError;
+        text = QStringLiteral("Error de disco o de red");
+    } else if (primary == SQLITE_CONSTRAINT) {
+        if (lower.contains(QLatin1String("unique")) || lower.contains(QLatin1String("primary key"))) {
+            number = DbErr::DuplicateKey;
+            text = QStringLiteral("Ya existe un registro con la misma clave");
+        } else if (lower.contains(QLatin1String("not null"))) {
+            number = DbErr::NullInRequired;
+            text = QStringLiteral("Un campo obligatorio no puede quedar vacío (Null)");
+        } else if (lower.contains(QLatin1String("check"))) {
+            number = DbErr::FieldTooSmall;
+            text = QStringLiteral("El campo es demasiado pequeño para el dato que se quiso guardar");
+        } else {
+            text = QStringLiteral("Restricción de la base de datos");
+        }
+    } else if (lower.contains(QLatin1String("already exists"))) {
+        if (lower.contains(QLatin1String("index"))) {
+            number = DbErr::PrimaryKeyExists;
+            text = QStringLiteral("Ya existe la clave principal");
+        } else {
+            number = DbErr::TableExists;
+            text = QStringLiteral("La tabla ya existe");
+        }
+    } else if (lower.contains(QLatin1String("duplicate column"))) {
+        number = DbErr::FieldExists;
+        text = QStringLiteral("El campo ya existe en la tabla");
+    } else if (lower.contains(QLatin1String("no such table"))) {
+        number = DbErr::UnknownTable;
+        text = QStringLiteral("No se encuentra la tabla");
+    } else if (lower.contains(QLatin1String("no such column"))) {
+        number = DbErr::UnknownColumn;
+        text = QStringLiteral("No se encuentra el campo");
+    } else {
+        text = QStringLiteral("Error de base de datos");
+    }
+    QString full = text;
+    if (!detail.isEmpty()) full += QStringLiteral(" (") + detail + QLatin1Char(')');
+    if (!context.isEmpty()) full += QStringLiteral(": ") + context;
+    return DbError(number, full);
+}
+
+std::unique_ptr<Database> Database::open(const QString& path, const QString& user,
+                                         const QString& password, int busyTimeoutMs) {
+    if (path.trimmed().isEmpty())
+        throw DbError(DbErr::BadPath, QStringLiteral("No se indicó el archivo de la base de datos"));
+    const QFileInfo info(path);
+    if (!info.absoluteDir().exists())
+        throw DbError(DbErr::BadPath, QStringLiteral("La ruta '%1' no es válida").arg(path));
+    if (!info.exists() || info.isDir())
+        throw DbError(DbErr::FileNotFound, QStringLiteral("No se encontró el archivo '%1'").arg(path));
+    if (!info.isReadable())
+        throw DbError(DbErr::CannotOpen, QStringLiteral("No se puede abrir el archivo '%1'").arg(path));
+
+    std::unique_ptr<Database> db(new Database);
+    db->connection_ = QStringLiteral("klv-%1").arg(++g_connectionSeq);
+    db->path_ = info.absoluteFilePath();
+    {
+        QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), db->connection_);
+        // A URI with mode=rw: SQLite itself refuses to create a missing file.
+        QUrl url = QUrl::fromLocalFile(db->path_);
+        c.setDatabaseName(url.toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
+        c.setUserName(user);
+        c.setPassword(password);
+        c.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+        if (!c.open()) {
+            const DbError e = translate(c.lastError(), db->path_);
+            throw DbError(e.number() == DbErr::Reserved ? DbErr::CannotOpen : e.number(), e.text());
+        }
+        registerFunctions(c);
+    }
+    // The open is lazy: reading the catalogue proves the file is a database we may use.
+    QSqlQuery probe(db->handle());
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        const DbError e = translate(probe.lastError(), db->path_);
+        throw DbError(e.number() == DbErr::Reserved ? DbErr::CannotOpen : e.number(), e.text());
+    }
+    return db;
+}
+
+Database::~Database() {
+    {
+        QSqlDatabase c = QSqlDatabase::database(connection_, false);
+        if (c.isOpen()) c.close();
+    }
+    QSqlDatabase::removeDatabase(connection_);
+}
+
+QSqlDatabase Database::handle() const { return QSqlDatabase::database(connection_, false); }
+
+QSqlQuery Database::prepare(const QString& sql) const {
+    QSqlQuery q(handle());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql)) throw translate(q.lastError(), sql);
+    return q;
+}
+
+void Database::run(QSqlQuery& q, const QVariantList& params) const {
+    for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
+    if (!q.exec()) throw translate(q.lastError(), q.lastQuery());
+}
+
+QSqlQuery Database::exec(const QString& sql, const QVariantList& params) const {
+    QSqlQuery q(handle());
+    q.setForwardOnly(true);
+    if (params.isEmpty()) {
+        if (!q.exec(sql)) throw translate(q.lastError(), sql);
+        return q;
+    }
+    if (!q.prepare(sql)) throw translate(q.lastError(), sql);
+    run(q, params);
+    return q;
+}
+
+QVariant Database::scalar(const QString& sql, const QVariantList& params) const {
+    QSqlQuery q = exec(sql, params);
+    if (!q.next()) return QVariant();
+    return q.value(0);
+}
+
+std::vector<QSqlRecord> Database::rows(const QString& sql, const QVariantList& params) const {
+    QSqlQuery q = exec(sql, params);
+    std::vector<QSqlRecord> out;
+    while (q.next()) out.push_back(q.record());
+    return out;
+}
+
+int Database::changes() const {
+    return static_cast<int>(scalar(QStringLiteral("SELECT changes()")).toLongLong());
+}
+
+bool Database::tableExists(const QString& table) const {
+    return scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name = ? COLLATE NOCASE"),
+                  {table})
+               .toInt() > 0;
+}
+
+QStringList Database::columns(const QString& table) const {
+    QStringList out;
+    QSqlQuery q = exec(QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"), {table});
+    while (q.next()) out << q.value(0).toString();
+    return out;
+}
+
+bool Database::columnExists(const QString& table, const QString& column) const {
+    for (const QString& c : columns(table))
+        if (c.compare(column, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+Transaction::Transaction(Database& db, bool immediate) : db_(db) {
+    if (db_.depth_ == 0) {
+        db_.exec(immediate ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+    } else {
+        savepoint_ = QStringLiteral("klv_sp_%1").arg(++db_.savepointSeq_);
+        db_.exec(QStringLiteral("SAVEPOINT ") + savepoint_);
+    }
+    ++db_.depth_;
+}
+
+Transaction::~Transaction() {
+    if (!open_) return;
+    try {
+        rollback();
+    } catch (...) {
+        // Leaving scope during unwinding: nothing more can be done here.
+    }
+}
+
+void Transaction::commit() {
+    if (!open_) return;
+    if (savepoint_.isEmpty())
+        db_.exec(QStringLiteral("COMMIT"));
+    else
+        db_.exec(QStringLiteral("RELEASE ") + savepoint_);
+    open_ = false;
+    --db_.depth_;
+}
+
+void Transaction::rollback() {
+    if (!open_) return;
+    open_ = false;
+    --db_.depth_;
+    if (savepoint_.isEmpty()) {
+        db_.exec(QStringLiteral("ROLLBACK"));
+    } else {
+        db_.exec(QStringLiteral("ROLLBACK TO ") + savepoint_);
+        db_.exec(QStringLiteral("RELEASE ") + savepoint_);
+    }
+}
+
+}  // namespace klv

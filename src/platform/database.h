@@ -1,0 +1,122 @@
+#pragma once
+// The one door to the shared SQLite database. It opens an existing file only, runs statements
+// with bound parameters, maps SQLite failures to the engine error numbers the system tests for,
+// and offers an RAII transaction guard. Forms and logic never build a connection or put a value
+// into SQL text.
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantList>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+class QSqlError;
+
+namespace klv {
+
+// Engine error numbers the system reports or tests for.
+namespace DbErr {
+constexpr int Reserved = 3000;       // any failure without a closer number
+constexpr int TableExists = 3010;    // CREATE TABLE of a table that exists
+constexpr int DuplicateKey = 3022;   // a row with the same key exists
+constexpr int FileNotFound = 3024;   // the database file does not exist
+constexpr int ReadOnly = 3027;       // the file or table cannot be written
+constexpr int DiskFull = 3035;
+constexpr int DiskError = 3043;
+constexpr int BadPath = 3044;        // empty path or a folder that does not exist
+constexpr int CannotOpen = 3051;     // busy, locked or unopenable file
+constexpr int UnknownColumn = 3061;
+constexpr int UnknownTable = 3078;
+constexpr int FieldTooSmall = 3163;  // text longer than the column allows
+constexpr int PrimaryKeyExists = 3283;
+constexpr int NullInRequired = 3314;
+constexpr int UnrecognizedFormat = 3343;
+constexpr int FieldExists = 3380;    // ALTER TABLE ADD COLUMN of a column that exists
+constexpr int NoCurrentRecord = 3021;
+}  // namespace DbErr
+
+class DbError : public std::runtime_error {
+public:
+    DbError(int number, const QString& text);
+    int number() const { return number_; }
+    const QString& text() const { return text_; }
+
+private:
+    int number_;
+    QString text_;
+};
+
+// A QVariant that binds as the empty text even when the string is a null QString (Qt binds a
+// null QString as SQL NULL). Use QVariant() to store NULL on purpose.
+QVariant textValue(const QString& s);
+
+class Database {
+public:
+    // Opens an existing database file. Throws DbError: BadPath for an empty path or a missing
+    // folder, FileNotFound for a missing file (never creates one), CannotOpen for a busy, locked or
+    // unreadable file, UnrecognizedFormat for a file that is not a database.
+    static std::unique_ptr<Database> open(const QString& path, const QString& user = QString(),
+                                          const QString& password = QString(),
+                                          int busyTimeoutMs = 10000);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const QString& path() const { return path_; }
+    QSqlDatabase handle() const;
+
+    // Runs one statement with positional ('?') bound parameters; throws DbError on failure.
+    // The returned query is positioned before its first row (forward only).
+    QSqlQuery exec(const QString& sql, const QVariantList& params = {}) const;
+    // Prepares once for running many times with run(); throws DbError.
+    QSqlQuery prepare(const QString& sql) const;
+    void run(QSqlQuery& query, const QVariantList& params) const;
+    // First column of the first row; an invalid QVariant when there is no row.
+    QVariant scalar(const QString& sql, const QVariantList& params = {}) const;
+    // Every row, read at once.
+    std::vector<QSqlRecord> rows(const QString& sql, const QVariantList& params = {}) const;
+    // Rows changed by the last INSERT, UPDATE or DELETE.
+    int changes() const;
+
+    bool tableExists(const QString& table) const;  // case-blind, as the engine compares names
+    bool columnExists(const QString& table, const QString& column) const;
+    QStringList columns(const QString& table) const;  // in table order
+
+    bool inTransaction() const { return depth_ > 0; }
+
+    // Maps a QtSql error to the engine's numbers and a readable text.
+    static DbError translate(const QSqlError& error, const QString& context = QString());
+
+private:
+    friend class Transaction;
+    Database() = default;
+    QString connection_;
+    QString path_;
+    int depth_ = 0;
+    int savepointSeq_ = 0;
+};
+
+// Commit on commit(), rollback when it leaves scope otherwise. Nested guards become savepoints of
+// the outer transaction. immediate takes the write lock at once (BEGIN IMMEDIATE), for
+// read-then-write sequences that other programs must not interleave.
+class Transaction {
+public:
+    explicit Transaction(Database& db, bool immediate = false);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+    void rollback();
+
+private:
+    Database& db_;
+    QString savepoint_;  // empty for the outermost transaction
+    bool open_ = true;
+};
+
+}  // namespace klv

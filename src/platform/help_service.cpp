@@ -1,0 +1,27 @@
+#include "help_service.h"
+
+#include "message_service.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace klv {
+
+bool DesktopHelpService::showContents(const QString& helpFile) {
+    const QFileInfo info(helpFile);
+    if (!info.exists()) {
+        messages_.show(QStringLiteral("No se encontró el archivo de ayuda ") + helpFile + QLatin1Char('.'),
+                       MsgStyle::Exclamation, title_);
+        return false;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()))) {
+        messages_.show(QStringLiteral("No se pudo abrir el archivo de ayuda ") + helpFile +
+                           QStringLiteral(": no hay un visor disponible."),
+                       MsgStyle::Exclamation, title_);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace klv

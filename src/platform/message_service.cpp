@@ -1,0 +1,96 @@
+#include "message_service.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <cstdio>
+
+namespace klv {
+
+std::vector<int> buttonsOfStyle(int style) {
+    using namespace MsgAnswer;
+    switch (style & 0x0F) {
+    case MsgStyle::OkCancel: return {Ok, Cancel};
+    case MsgStyle::AbortRetryIgnore: return {Abort, Retry, Ignore};
+    case MsgStyle::YesNoCancel: return {Yes, No, Cancel};
+    case MsgStyle::YesNo: return {Yes, No};
+    case MsgStyle::RetryCancel: return {Retry, Cancel};
+    default: return {Ok};
+    }
+}
+
+int defaultAnswerOfStyle(int style) {
+    const auto buttons = buttonsOfStyle(style);
+    size_t index = 0;
+    if (style & MsgStyle::DefaultButton3) index = 2;
+    else if (style & MsgStyle::DefaultButton2) index = 1;
+    if (index >= buttons.size()) index = 0;
+    return buttons[index];
+}
+
+int QtMessageService::show(const QString& text, int style, const QString& title) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (style & 0x70) {
+    case MsgStyle::Critical: box.setIcon(QMessageBox::Critical); break;
+    case MsgStyle::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgStyle::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgStyle::Information: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    struct Label {
+        int answer;
+        const char* text;
+        QMessageBox::ButtonRole role;
+    };
+    static const Label labels[] = {
+        {MsgAnswer::Ok, "Aceptar", QMessageBox::AcceptRole},
+        {MsgAnswer::Cancel, "Cancelar", QMessageBox::RejectRole},
+        {MsgAnswer::Abort, "Anular", QMessageBox::RejectRole},
+        {MsgAnswer::Retry, "Reintentar", QMessageBox::AcceptRole},
+        {MsgAnswer::Ignore, "Omitir", QMessageBox::AcceptRole},
+        {MsgAnswer::Yes, "Sí", QMessageBox::YesRole},
+        {MsgAnswer::No, "No", QMessageBox::NoRole},
+    };
+    const int def = defaultAnswerOfStyle(style);
+    std::vector<std::pair<QAbstractButton*, int>> made;
+    for (int answer : buttonsOfStyle(style)) {
+        for (const auto& l : labels) {
+            if (l.answer != answer) continue;
+            QPushButton* b = box.addButton(QString::fromUtf8(l.text), l.role);
+            made.emplace_back(b, answer);
+            if (answer == def) box.setDefaultButton(b);
+            if (answer == MsgAnswer::Cancel || (made.size() == 1 && buttonsOfStyle(style).size() == 1))
+                box.setEscapeButton(b);
+        }
+    }
+    box.exec();
+    for (const auto& [button, answer] : made)
+        if (box.clickedButton() == button) return answer;
+    return def;
+}
+
+int HeadlessMessageService::show(const QString& text, int style, const QString& title) {
+    ++count_;
+    const QByteArray out = (title + QStringLiteral(": ") + text + QLatin1Char('\n')).toLocal8Bit();
+    std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stderr);
+    std::fflush(stderr);
+    return defaultAnswerOfStyle(style);
+}
+
+int RecordingMessageService::show(const QString& text, int style, const QString& title) {
+    calls_.push_back({text, style, title});
+    if (answers_.empty()) return defaultAnswerOfStyle(style);
+    const int a = answers_.front();
+    answers_.pop_front();
+    return a;
+}
+
+bool runningHeadless() {
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.startsWith("offscreen") || platform.startsWith("minimal")) return true;
+    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+}  // namespace klv

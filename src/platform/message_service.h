@@ -1,0 +1,92 @@
+#pragma once
+// Every message box of the system goes through a MessageService: the text, a style code
+// (the classic box style: buttons + icon + default button, e.g. 16, 48, 64, 36, 292) and a title
+// give back the answer (the button pressed).
+
+#include <QString>
+#include <deque>
+#include <vector>
+
+namespace klv {
+
+namespace MsgStyle {
+// Buttons (low nibble).
+constexpr int OkOnly = 0;
+constexpr int OkCancel = 1;
+constexpr int AbortRetryIgnore = 2;
+constexpr int YesNoCancel = 3;
+constexpr int YesNo = 4;
+constexpr int RetryCancel = 5;
+// Icons.
+constexpr int Critical = 16;
+constexpr int Question = 32;
+constexpr int Exclamation = 48;
+constexpr int Information = 64;
+// Default button.
+constexpr int DefaultButton1 = 0;
+constexpr int DefaultButton2 = 256;
+constexpr int DefaultButton3 = 512;
+}  // namespace MsgStyle
+
+namespace MsgAnswer {
+constexpr int Ok = 1;
+constexpr int Cancel = 2;
+constexpr int Abort = 3;
+constexpr int Retry = 4;
+constexpr int Ignore = 5;
+constexpr int Yes = 6;
+constexpr int No = 7;
+}  // namespace MsgAnswer
+
+// The buttons a style shows, in order, and the one pressed by default.
+std::vector<int> buttonsOfStyle(int style);
+int defaultAnswerOfStyle(int style);
+
+class MessageService {
+public:
+    virtual ~MessageService() = default;
+    // Shows the message and returns the answer (MsgAnswer::*).
+    virtual int show(const QString& text, int style, const QString& title) = 0;
+};
+
+// A modal QMessageBox with the icon, buttons and default button of the style.
+class QtMessageService : public MessageService {
+public:
+    int show(const QString& text, int style, const QString& title) override;
+};
+
+// No display: title and text go to standard error and the default button answers.
+class HeadlessMessageService : public MessageService {
+public:
+    int show(const QString& text, int style, const QString& title) override;
+    int count() const { return count_; }
+
+private:
+    int count_ = 0;
+};
+
+// Test double: records every call and answers from a script (default button when empty).
+class RecordingMessageService : public MessageService {
+public:
+    struct Call {
+        QString text;
+        int style;
+        QString title;
+    };
+    int show(const QString& text, int style, const QString& title) override;
+    void script(int answer) { answers_.push_back(answer); }
+    const std::vector<Call>& calls() const { return calls_; }
+    const Call& last() const { return calls_.back(); }
+    bool empty() const { return calls_.empty(); }
+    void clear() { calls_.clear(); answers_.clear(); }
+
+private:
+    std::vector<Call> calls_;
+    std::deque<int> answers_;
+};
+
+// True when the process has no display to show windows on (no DISPLAY / WAYLAND_DISPLAY, or the
+// offscreen or minimal Qt platform is requested).
+bool runningHeadless();
+
+}  // namespace klv

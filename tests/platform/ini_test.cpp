@@ -1,0 +1,79 @@
+#include "cp1252.h"
+#include "ini_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace klv;
+
+namespace {
+class IniTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("KLV_WINDIR", dir.path().toLocal8Bit());
+    }
+    void TearDown() override { qunsetenv("KLV_WINDIR"); }
+    void write(const QByteArray& content, const QString& name = QStringLiteral("QM000.INI")) {
+        QFile f(dir.path() + QLatin1Char('/') + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    QByteArray content(const QString& name = QStringLiteral("QM000.INI")) {
+        QFile f(dir.path() + QLatin1Char('/') + name);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }
+    QTemporaryDir dir;
+};
+}  // namespace
+
+TEST_F(IniTest, WindowsDirectoryComesFromEnvironmentOrHome) {
+    EXPECT_EQ(ini::windowsDirectory(), dir.path());
+    qunsetenv("KLV_WINDIR");
+    EXPECT_EQ(ini::windowsDirectory(), QDir::homePath() + QStringLiteral("/.config/klv"));
+}
+
+TEST_F(IniTest, ReadsValuesExactlyAndComparesNamesWithoutCase) {
+    write("[Other]\r\nSysUser=nobody\r\n[options]\r\nSysPath= /srv/klv/ \r\n sysuser =  ana  \r\nDBName=DATA.db\r\n");
+    const QString f = QStringLiteral("QM000.INI");
+    // The value keeps its blanks: callers decide what to trim.
+    EXPECT_EQ(ini::readString(QStringLiteral("Options"), QStringLiteral("SysPath"), QString(), f), QStringLiteral(" /srv/klv/ "));
+    EXPECT_EQ(ini::readString(QStringLiteral("OPTIONS"), QStringLiteral("SysUser"), QString(), f), QStringLiteral("  ana  "));
+    EXPECT_EQ(ini::readString(QStringLiteral("Other"), QStringLiteral("sysuser"), QString(), f), QStringLiteral("nobody"));
+}
+
+TEST_F(IniTest, MissingFileSectionOrKeyGivesDefault) {
+    EXPECT_EQ(ini::readString(QStringLiteral("Options"), QStringLiteral("SysPath"), QString(), QStringLiteral("QM000.INI")), QString());
+    write("[Options]\nA=1\n");
+    EXPECT_EQ(ini::readString(QStringLiteral("Options"), QStringLiteral("B"), QStringLiteral("x"), QStringLiteral("QM000.INI")), QStringLiteral("x"));
+    EXPECT_EQ(ini::readString(QStringLiteral("Nope"), QStringLiteral("A"), QString(), QStringLiteral("QM000.INI")), QString());
+}
+
+TEST_F(IniTest, WriteReplacesOneKeyAndKeepsEveryOtherLine) {
+    write("; comment\r\n[Options]\r\nSysPath=/a/\r\nSystemDB=old\r\nDBName=x.db\r\n\r\n[Next]\r\nK=v\r\n");
+    ASSERT_TRUE(ini::writeString(QStringLiteral("options"), QStringLiteral("systemdb"), QStringLiteral("/a/QM000.MDW"), QStringLiteral("QM000.INI")));
+    EXPECT_EQ(content(), QByteArray("; comment\r\n[Options]\r\nSysPath=/a/\r\nsystemdb=/a/QM000.MDW\r\nDBName=x.db\r\n\r\n[Next]\r\nK=v\r\n"));
+    // A new key goes at the end of its section, before the blank line.
+    ASSERT_TRUE(ini::writeString(QStringLiteral("Options"), QStringLiteral("New"), QStringLiteral("1"), QStringLiteral("QM000.INI")));
+    EXPECT_EQ(content(), QByteArray("; comment\r\n[Options]\r\nSysPath=/a/\r\nsystemdb=/a/QM000.MDW\r\nDBName=x.db\r\nNew=1\r\n\r\n[Next]\r\nK=v\r\n"));
+}
+
+TEST_F(IniTest, WriteCreatesFileAndSection) {
+    ASSERT_TRUE(ini::writeString(QStringLiteral("Options"), QStringLiteral("SystemDB"), QStringLiteral("/x/QM000.MDW"), QStringLiteral("QM000.INI")));
+    EXPECT_EQ(content(), QByteArray("[Options]\r\nSystemDB=/x/QM000.MDW\r\n"));
+}
+
+TEST_F(IniTest, ValuesAreWindows1252) {
+    write("[Options]\r\nSysUser=Mu\xF1oz\r\n");
+    EXPECT_EQ(ini::readString(QStringLiteral("Options"), QStringLiteral("SysUser"), QString(), QStringLiteral("QM000.INI")),
+              QString::fromUtf8("Muñoz"));
+}
+
+TEST_F(IniTest, PathsAreUsedAsGiven) {
+    const QString path = dir.path() + QStringLiteral("/sub/file.ini");
+    ASSERT_TRUE(ini::writeString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("V"), path));
+    EXPECT_EQ(ini::readString(QStringLiteral("S"), QStringLiteral("K"), QString(), path), QStringLiteral("V"));
+}
