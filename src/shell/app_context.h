@@ -7,6 +7,7 @@
 #include "database.h"
 #include "help_service.h"
 #include "message_service.h"
+#include "keys.h"
 
 #include <QString>
 #include <functional>
@@ -19,13 +20,6 @@ namespace klv {
 class Utilitarios;
 class StatusPanels;
 
-// Key of one declaration: document type of the declarant (always 6), RUC, period, form code.
-struct DeclarationKey {
-    int tipDocD = 6;
-    QString docIdD;
-    QString periodo;
-    QString formulario = QStringLiteral("8027");
-};
 
 // How the main window and the forms open one another. Each entry is set by the program once the
 // form exists; an empty entry means the form is not built yet and the caller shows
