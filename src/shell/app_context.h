@@ -26,8 +26,9 @@ class StatusPanels;
 // "En Desarrollo.".
 struct FormLauncher {
     // Declaration form: caller "MDI_KLV_PT" opens it in mode "Nuevo"; "FrmContAbrir" in mode
-    // "Modificar" on the given declaration. Returns when the form has closed.
-    std::function<void(QWidget* parent, const QString& caller, const DeclarationKey* key)> declaration;
+    // "Modificar" on the given declaration. Returns when the form has closed: true when it closed
+    // in mode "Modificar", where the declaration chooser is to be shown again.
+    std::function<bool(QWidget* parent, const QString& caller, const DeclarationKey* key)> declaration;
     // Register of informed parties, opened by the main window with caller "MDI_KLV_PT".
     std::function<void(QWidget* parent, const QString& caller)> partyRegister;
     // Read-only lists: "VINCULO" (vinculation types) or "PARAISO" (tax havens).
