@@ -1,0 +1,265 @@
+#include "host_env.h"
+
+#include "database.h"
+#include "ini_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace klv::host {
+namespace {
+
+const QString kText = QStringLiteral("TEXT COLLATE NOCASE");
+const QString kInt = QStringLiteral("INT");
+
+HostColumn text(const char* name) { return {QString::fromLatin1(name), kText}; }
+HostColumn integer(const char* name) { return {QString::fromLatin1(name), kInt}; }
+
+// Header row of a declaration, as the host keeps it for every form (CAB and the sibling form's
+// HF5937CAB share the layout).
+std::vector<HostColumn> headerColumns() {
+    return {integer("TIP_DOC_D"), text("DOC_ID_D"), text("PERIODO"), text("FORMULARIO"),
+            text("nrocheque"),    text("Fec_pro"),  integer("Estado"), text("rectifica"),
+            text("cNumero")};
+}
+
+std::vector<HostTable> buildTables() {
+    const QStringList headerKey{QStringLiteral("TIP_DOC_D"), QStringLiteral("DOC_ID_D"),
+                                QStringLiteral("PERIODO"), QStringLiteral("FORMULARIO")};
+    return {
+        {QStringLiteral("CAB"), headerColumns(), headerKey},
+        // Taxpayers: the module reads the second and fourth columns by position (number, name).
+        {QStringLiteral("CONT"),
+         {integer("Tip_doc_d"), text("Doc_id_d"), text("Dependencia"), text("Nombre"),
+          text("Usuario"), integer("TIPO_INGRESO"), text("NOMBRE_1"), text("Apellido_P"),
+          text("Apellido_M")},
+         {QStringLiteral("Tip_doc_d"), QStringLiteral("Doc_id_d")}},
+        {QStringLiteral("CLAVES"), {text("Usuario"), text("Tipo")}, {QStringLiteral("Usuario")}},
+        {QStringLiteral("PARAM"),
+         {text("Numero"), text("Argumento"), text("Funcion"), text("Correl_param")},
+         {QStringLiteral("Numero"), QStringLiteral("Argumento")}},
+        // Fecha holds the date and time of the report as 'yyyy-MM-dd hh:mm:ss'.
+        {QStringLiteral("SPOOL"),
+         {text("CodRep"), text("Secuencia"), text("Archivo"), text("Fecha"), text("Usuario"),
+          integer("TIP_DOC_D"), text("DOC_ID_D")},
+         {QStringLiteral("Archivo")}},
+        {QStringLiteral("ENVIO_T"),
+         {text("formulario"), text("tabla_o"), text("tabla_d"), text("tabla_ext"), integer("indice"),
+          integer("obliga"), integer("c_tip_doc_d"), integer("c_doc_id_d"), integer("c_Formulario"),
+          integer("c_periodo"), integer("c_estado"), integer("c_envio"), integer("c_semana")},
+         {QStringLiteral("formulario"), QStringLiteral("tabla_o")}},
+        // Attached files of a submission; the first six columns form the control number's
+        // numeric part, so their order matters.
+        {QStringLiteral("EFCONTROLNS"),
+         {integer("TIP_DOC_D"), text("DOC_ID_D"), text("Periodo"), text("Formulario"),
+          integer("Semana"), text("nomarc"), text("tab_d"), text("RutArc"), integer("tamarc"),
+          text("Marca"), integer("Indice"), text("num_tuplas"), text("cnum"), text("cNumero")},
+         {QStringLiteral("TIP_DOC_D"), QStringLiteral("DOC_ID_D"), QStringLiteral("Periodo"),
+          QStringLiteral("Formulario"), QStringLiteral("Semana"), QStringLiteral("nomarc")}},
+        // Report list: code, title, and a flag the installer writes as 1.
+        {QStringLiteral("reportes"), {text("CodRep"), text("DesRep"), integer("Estado")},
+         {QStringLiteral("CodRep")}},
+        // Import error texts by code.
+        {QStringLiteral("Error"), {text("coderror"), text("DescError")}, {QStringLiteral("coderror")}},
+        {QStringLiteral("HF5937CAB"), headerColumns(), headerKey},
+    };
+}
+
+bool fail(QString* error, const QString& why) {
+    if (error) *error = why;
+    return false;
+}
+
+struct ParamRow {
+    const char* numero;
+    QString argumento;
+    QString funcion;
+    const char* correl;
+};
+
+std::vector<ParamRow> paramSeed() {
+    std::vector<ParamRow> rows;
+    // Document types: number kind 1 (digits only) or 0 (letters and digits).
+    rows.push_back({"044", QStringLiteral("1"),
+                    documentTypeLayout(QStringLiteral("DOC. NACIONAL DE IDENTIDAD"),
+                                       QStringLiteral("DNI"), 8, 1, true),
+                    "0"});
+    rows.push_back({"044", QStringLiteral("4"),
+                    documentTypeLayout(QStringLiteral("CARNET DE EXTRANJERIA"),
+                                       QStringLiteral("CARNET EXT."), 12, 0, false),
+                    "0"});
+    rows.push_back({"044", QStringLiteral("6"),
+                    documentTypeLayout(QStringLiteral("REG. UNICO DE CONTRIBUYENTES"),
+                                       QStringLiteral("RUC"), 11, 1, true),
+                    "0"});
+    rows.push_back({"044", QStringLiteral("7"),
+                    documentTypeLayout(QStringLiteral("PASAPORTE"), QStringLiteral("PASAPORTE"),
+                                       12, 0, false),
+                    "0"});
+    // Currencies (the installer adds '000' Otros).
+    const char* currencies[] = {"NUEVOS SOLES", "DOLAR DE EE.UU.", "EURO", "YEN JAPONES",
+                                "LIBRA ESTERLINA"};
+    for (int i = 0; i < 5; ++i)
+        rows.push_back({"883", QStringLiteral("%1").arg(i + 1, 3, 10, QLatin1Char('0')),
+                        QString::fromLatin1(currencies[i]), "000"});
+    // Countries: the home country and a few others; the codes of the tax-haven list get a
+    // neutral name so the list of tax havens shows every code.
+    const std::pair<const char*, const char*> countries[] = {
+        {"9589", "PERU"},      {"9063", "ARGENTINA"}, {"9097", "BOLIVIA"},
+        {"9105", "CHILE"},     {"9149", "COLOMBIA"},  {"9239", "ECUADOR"},
+        {"9245", "ESPAÑA"},    {"9249", "ESTADOS UNIDOS"}, {"9023", "ALEMANIA"},
+        {"9493", "MEXICO"}};
+    for (const auto& [code, name] : countries)
+        rows.push_back({"976", QString::fromLatin1(code), QString::fromUtf8(name), "000"});
+    const char* havens[] = {"9019", "9037", "9041", "9043", "9047", "9027", "9077", "9083", "9088",
+                            "9090", "9221", "9235", "9293", "9297", "9327", "9351", "9378", "9137",
+                            "9183", "9472", "9823", "9863", "9866", "9401", "9418", "9434", "9440",
+                            "9445", "9453", "9461", "9498", "9501", "9508", "9531", "9580", "9687",
+                            "9695", "9705", "9715", "9731", "9810", "9551", "9080"};
+    for (const char* code : havens)
+        rows.push_back({"976", QString::fromLatin1(code),
+                        QStringLiteral("TERRITORIO DE BAJA IMPOSICION ") + QString::fromLatin1(code),
+                        "000"});
+    // Legal-address types (the installer writes the same rows).
+    const char* addresses[] = {"RESIDENCIA O DOMICILIO DE LA ACTIVIDAD", "RESIDENCIA",
+                               "DOMICILIO DE LA ACTIVIDAD",
+                               "DOMICILIO OFICIAL DE LA COMPAÑÍA, ASOCIACIÓN U OTRA ENTIDAD LEGAL"};
+    for (int i = 0; i < 4; ++i)
+        rows.push_back({"876", QStringLiteral("%1").arg(i + 1, 2, 10, QLatin1Char('0')),
+                        QString::fromUtf8(addresses[i]), "000"});
+    return rows;
+}
+
+}  // namespace
+
+QStringList HostTable::columnNames() const {
+    QStringList out;
+    for (const HostColumn& c : columns) out << c.name;
+    return out;
+}
+
+QString HostTable::createStatement() const {
+    QStringList parts;
+    for (const HostColumn& c : columns) {
+        QString def = c.name + QLatin1Char(' ') + c.type;
+        if (key.contains(c.name)) def += QStringLiteral(" NOT NULL");
+        parts << def;
+    }
+    parts << QStringLiteral("CONSTRAINT PK_%1 PRIMARY KEY (%2)").arg(name, key.join(QStringLiteral(", ")));
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(name, parts.join(QStringLiteral(", ")));
+}
+
+const std::vector<HostTable>& hostTables() {
+    static const std::vector<HostTable> tables = buildTables();
+    return tables;
+}
+
+const HostTable* findHostTable(const QString& name) {
+    for (const HostTable& t : hostTables())
+        if (t.name.compare(name, Qt::CaseInsensitive) == 0) return &t;
+    return nullptr;
+}
+
+QString documentTypeLayout(const QString& description, const QString& shortName, int length,
+                           int dataKind, bool exactLength) {
+    QString f = description.left(30).leftJustified(30, QLatin1Char(' '));
+    f += QLatin1Char(' ') + shortName.left(11).leftJustified(11, QLatin1Char(' ')) + QStringLiteral(" 0 ");
+    f += QStringLiteral("%1").arg(length, 2, 10, QLatin1Char('0'));
+    f += QStringLiteral(" 000000 00 000000000000000000000000000000000000000");
+    f = f.leftJustified(125, QLatin1Char(' '));
+    f += QStringLiteral("0 ") + QString::number(dataKind % 10) + QLatin1Char(' ') +
+         (exactLength ? QLatin1Char('1') : QLatin1Char('0'));
+    return f;
+}
+
+void createHostTables(Database& db) {
+    Transaction t(db);
+    for (const HostTable& table : hostTables()) db.exec(table.createStatement());
+    t.commit();
+}
+
+void seedHostData(Database& db, const QString& user) {
+    Transaction t(db);
+    db.exec(QStringLiteral("INSERT OR IGNORE INTO CLAVES (Usuario, Tipo) VALUES (?, ?)"),
+            {user, QStringLiteral("0")});
+    const QString cont = QStringLiteral(
+        "INSERT OR IGNORE INTO CONT (Tip_doc_d, Doc_id_d, Dependencia, Nombre, Usuario, TIPO_INGRESO, "
+        "NOMBRE_1, Apellido_P, Apellido_M) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    db.exec(cont, {6, QString::fromLatin1(kDemoRucEmpresa), QStringLiteral("0021"),
+                   QStringLiteral("EMPRESA DEMOSTRACION S.A.C."), user, 1, QVariant(), QVariant(),
+                   QVariant()});
+    db.exec(cont, {6, QString::fromLatin1(kDemoRucPersona), QStringLiteral("0021"),
+                   QStringLiteral("GARCIA LOPEZ MARIA ELENA"), user, 2,
+                   QStringLiteral("MARIA ELENA"), QStringLiteral("GARCIA"), QStringLiteral("LOPEZ")});
+    QSqlQuery param = db.prepare(QStringLiteral(
+        "INSERT OR IGNORE INTO PARAM (Numero, Argumento, Funcion, Correl_param) VALUES (?, ?, ?, ?)"));
+    for (const ParamRow& r : paramSeed())
+        db.run(param, {QString::fromLatin1(r.numero), r.argumento, r.funcion, QString::fromLatin1(r.correl)});
+    // The attached technical study is found through the destination name 'PDF'.
+    db.exec(QStringLiteral(
+                "INSERT OR IGNORE INTO ENVIO_T (formulario, tabla_o, tabla_d, tabla_ext, indice, obliga, "
+                "c_tip_doc_d, c_doc_id_d, c_Formulario, c_periodo, c_estado, c_envio, c_semana) "
+                "VALUES (?, ?, ?, ?, 0, 0, 0, 0, 0, 0, 0, 0, 0)"),
+            {QStringLiteral("8027"), QStringLiteral("PDF"), QStringLiteral("PDF"), QStringLiteral("PDF")});
+    t.commit();
+}
+
+QString sysPathOf(const QString& dir) {
+    return QDir(QFileInfo(dir).absoluteFilePath()).filePath(QStringLiteral("sys")) + QLatin1Char('/');
+}
+
+QString winDirOf(const QString& dir) {
+    return QDir(QFileInfo(dir).absoluteFilePath()).filePath(QStringLiteral("windir"));
+}
+
+bool initEnvironment(const QString& dir, QString* error) {
+    if (dir.trimmed().isEmpty()) return fail(error, QStringLiteral("No se indicó la carpeta del entorno."));
+    const QString sysPath = sysPathOf(dir);
+    const QString winDir = winDirOf(dir);
+    QDir root;
+    for (const QString& folder : {sysPath, sysPath + QStringLiteral("RPT"), sysPath + QStringLiteral("tmp"), winDir})
+        if (!root.mkpath(folder))
+            return fail(error, QStringLiteral("No se pudo crear la carpeta %1.").arg(folder));
+    // The host folder's names were not case-sensitive: the module writes into "tmp", the summary
+    // program into "TMP". One folder serves both.
+    const QString upperTmp = sysPath + QStringLiteral("TMP");
+    if (!QFileInfo::exists(upperTmp) && !QFileInfo(upperTmp).isSymLink())
+        QFile::link(QStringLiteral("tmp"), upperTmp);
+
+    // QM000.INI: SysPath and DBPath follow the folder laid; other keys keep what they hold.
+    const QString ini = winDir + QLatin1Char('/') + QString::fromLatin1(kIniName);
+    const QString section = QStringLiteral("Options");
+    auto keepOrWrite = [&](const char* key, const QString& value) {
+        const QString k = QString::fromLatin1(key);
+        if (!ini::readString(section, k, QString(), ini).trimmed().isEmpty()) return true;
+        return ini::writeString(section, k, value, ini);
+    };
+    bool iniOk = ini::writeString(section, QStringLiteral("SysPath"), sysPath, ini);
+    iniOk = iniOk && keepOrWrite("SysVersion", QString::fromLatin1(kSysVersion));
+    iniOk = iniOk && ini::writeString(section, QStringLiteral("DBPath"), sysPath, ini);
+    iniOk = iniOk && keepOrWrite("DBName", QString::fromLatin1(kDbName));
+    iniOk = iniOk && keepOrWrite("SysMenu", QString::fromLatin1(kSysMenu));
+    iniOk = iniOk && keepOrWrite("SysUser", QString::fromLatin1(kDemoUser));
+    if (!iniOk) return fail(error, QStringLiteral("No se pudo escribir %1.").arg(ini));
+
+    const QString dbName = ini::readString(section, QStringLiteral("DBName"), QString(), ini).trimmed();
+    const QString user = ini::readString(section, QStringLiteral("SysUser"), QString(), ini);
+    const QString dbFile = sysPath + dbName;
+    if (!QFileInfo::exists(dbFile)) {
+        // An empty file is an empty SQLite database; the database door itself never creates one.
+        QFile f(dbFile);
+        if (!f.open(QIODevice::WriteOnly))
+            return fail(error, QStringLiteral("No se pudo crear la base de datos %1.").arg(dbFile));
+    }
+    try {
+        auto db = Database::open(dbFile);
+        createHostTables(*db);
+        seedHostData(*db, user.trimmed().isEmpty() ? QString::fromLatin1(kDemoUser) : user);
+    } catch (const DbError& e) {
+        return fail(error, QStringLiteral("Base de datos %1: %2 - %3").arg(dbFile).arg(e.number()).arg(e.text()));
+    }
+    return true;
+}
+
+}  // namespace klv::host

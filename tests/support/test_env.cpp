@@ -1,0 +1,55 @@
+#include "test_env.h"
+
+#include "host_env.h"
+#include "ini_file.h"
+#include "status_panels.h"
+
+#include <QDate>
+#include <QTime>
+#include <stdexcept>
+
+namespace klv::test {
+
+Environment::Environment(bool installModuleTables)
+    : clock_(QDateTime(QDate(2026, 12, 8), QTime(10, 0))) {
+    if (!dir_.isValid()) throw std::runtime_error("cannot create a temporary folder");
+    QString error;
+    if (!host::initEnvironment(dir_.path(), &error)) throw std::runtime_error(error.toStdString());
+    hadWinDir_ = qEnvironmentVariableIsSet("KLV_WINDIR");
+    previousWinDir_ = qgetenv("KLV_WINDIR");
+    qputenv("KLV_WINDIR", host::winDirOf(dir_.path()).toLocal8Bit());
+
+    const QString ini = iniFile();
+    const QString section = QStringLiteral("Options");
+    auto key = [&](const char* k) { return ini::readString(section, QString::fromLatin1(k), QString(), ini); };
+    ctx_.gSysPath = key("SysPath").trimmed();
+    ctx_.gDBFile = key("DBPath").trimmed() + key("DBName").trimmed();
+    ctx_.gRptPath = ctx_.gSysPath + QStringLiteral("RPT");
+    ctx_.gSysUser = key("SysUser");
+
+    panels_ = std::make_unique<StatusPanels>();
+    ctx_.messages = &messages_;
+    ctx_.clock = &clock_;
+    ctx_.help = &help_;
+    ctx_.panels = panels_.get();
+    ctx_.gDB = Database::open(ctx_.gDBFile);
+
+    if (installModuleTables) {
+        // HOOK (installer): create the module tables and load the reference data here through the
+        // installer's core once it exists. Until then the flag does nothing.
+    }
+}
+
+Environment::~Environment() {
+    ctx_.gDB.reset();
+    if (hadWinDir_)
+        qputenv("KLV_WINDIR", previousWinDir_);
+    else
+        qunsetenv("KLV_WINDIR");
+}
+
+QString Environment::iniFile() const {
+    return host::winDirOf(dir_.path()) + QLatin1Char('/') + QString::fromLatin1(host::kIniName);
+}
+
+}  // namespace klv::test
