@@ -10,60 +10,36 @@
 namespace klv::host {
 namespace {
 
-const QString kText = QStringLiteral("TEXT COLLATE NOCASE");
-const QString kInt = QStringLiteral("INT");
+using schema::Column;
+using schema::JetType;
+using schema::Table;
 
-HostColumn text(const char* name) { return {QString::fromLatin1(name), kText}; }
-HostColumn integer(const char* name) { return {QString::fromLatin1(name), kInt}; }
+Column text(const char* name) { return {QString::fromLatin1(name), JetType::Text, 0, true}; }
+Column byte(const char* name) { return {QString::fromLatin1(name), JetType::Byte}; }
+Column date(const char* name) { return {QString::fromLatin1(name), JetType::Date}; }
 
-// Header row of a declaration, as the host keeps it for every form (CAB and the sibling form's
-// HF5937CAB share the layout).
-std::vector<HostColumn> headerColumns() {
-    return {integer("TIP_DOC_D"), text("DOC_ID_D"), text("PERIODO"), text("FORMULARIO"),
-            text("nrocheque"),    text("Fec_pro"),  integer("Estado"), text("rectifica"),
-            text("cNumero")};
-}
-
-std::vector<HostTable> buildTables() {
-    const QStringList headerKey{QStringLiteral("TIP_DOC_D"), QStringLiteral("DOC_ID_D"),
-                                QStringLiteral("PERIODO"), QStringLiteral("FORMULARIO")};
-    return {
-        {QStringLiteral("CAB"), headerColumns(), headerKey},
-        // Taxpayers: the module reads the second and fourth columns by position (number, name).
-        {QStringLiteral("CONT"),
-         {integer("Tip_doc_d"), text("Doc_id_d"), text("Dependencia"), text("Nombre"),
-          text("Usuario"), integer("TIPO_INGRESO"), text("NOMBRE_1"), text("Apellido_P"),
-          text("Apellido_M")},
-         {QStringLiteral("Tip_doc_d"), QStringLiteral("Doc_id_d")}},
-        {QStringLiteral("CLAVES"), {text("Usuario"), text("Tipo")}, {QStringLiteral("Usuario")}},
-        {QStringLiteral("PARAM"),
-         {text("Numero"), text("Argumento"), text("Funcion"), text("Correl_param")},
-         {QStringLiteral("Numero"), QStringLiteral("Argumento")}},
-        // Fecha holds the date and time of the report as 'yyyy-MM-dd hh:mm:ss'.
-        {QStringLiteral("SPOOL"),
-         {text("CodRep"), text("Secuencia"), text("Archivo"), text("Fecha"), text("Usuario"),
-          integer("TIP_DOC_D"), text("DOC_ID_D")},
-         {QStringLiteral("Archivo")}},
-        {QStringLiteral("ENVIO_T"),
-         {text("formulario"), text("tabla_o"), text("tabla_d"), text("tabla_ext"), integer("indice"),
-          integer("obliga"), integer("c_tip_doc_d"), integer("c_doc_id_d"), integer("c_Formulario"),
-          integer("c_periodo"), integer("c_estado"), integer("c_envio"), integer("c_semana")},
-         {QStringLiteral("formulario"), QStringLiteral("tabla_o")}},
-        // Attached files of a submission; the first six columns form the control number's
-        // numeric part, so their order matters.
-        {QStringLiteral("EFCONTROLNS"),
-         {integer("TIP_DOC_D"), text("DOC_ID_D"), text("Periodo"), text("Formulario"),
-          integer("Semana"), text("nomarc"), text("tab_d"), text("RutArc"), integer("tamarc"),
-          text("Marca"), integer("Indice"), text("num_tuplas"), text("cnum"), text("cNumero")},
-         {QStringLiteral("TIP_DOC_D"), QStringLiteral("DOC_ID_D"), QStringLiteral("Periodo"),
-          QStringLiteral("Formulario"), QStringLiteral("Semana"), QStringLiteral("nomarc")}},
-        // Report list: code, title, and a flag the installer writes as 1.
-        {QStringLiteral("reportes"), {text("CodRep"), text("DesRep"), integer("Estado")},
-         {QStringLiteral("CodRep")}},
-        // Import error texts by code.
-        {QStringLiteral("Error"), {text("coderror"), text("DescError")}, {QStringLiteral("coderror")}},
-        {QStringLiteral("HF5937CAB"), headerColumns(), headerKey},
-    };
+std::vector<Table> buildTables() {
+    std::vector<Table> tables = schema::hostTables();
+    // Taxpayers: the module reads the second and fourth columns by position (number, name).
+    tables.push_back({QStringLiteral("CONT"),
+                      {byte("Tip_doc_d"), text("Doc_id_d"), text("Dependencia"), text("Nombre"), text("Usuario"),
+                       byte("TIPO_INGRESO"), text("NOMBRE_1"), text("Apellido_P"), text("Apellido_M")},
+                      {QStringLiteral("Tip_doc_d"), QStringLiteral("Doc_id_d")}});
+    tables.push_back({QStringLiteral("CLAVES"), {text("Usuario"), text("Tipo")}, {QStringLiteral("Usuario")}});
+    // Fecha holds the date and time of the report as 'yyyy-MM-dd hh:mm:ss'.
+    tables.push_back({QStringLiteral("SPOOL"),
+                      {text("CodRep"), text("Secuencia"), text("Archivo"), date("Fecha"), text("Usuario"),
+                       byte("TIP_DOC_D"), text("DOC_ID_D")},
+                      {QStringLiteral("Archivo")}});
+    // Import error texts by code.
+    tables.push_back({QStringLiteral("Error"), {text("coderror"), text("DescError")}, {QStringLiteral("coderror")}});
+    // The sibling form's declaration header has the layout of CAB.
+    if (const Table* cab = schema::findHostTable(QStringLiteral("CAB"))) {
+        Table sibling = *cab;
+        sibling.name = QStringLiteral("HF5937CAB");
+        tables.push_back(sibling);
+    }
+    return tables;
 }
 
 bool fail(QString* error, const QString& why) {
@@ -133,30 +109,13 @@ std::vector<ParamRow> paramSeed() {
 
 }  // namespace
 
-QStringList HostTable::columnNames() const {
-    QStringList out;
-    for (const HostColumn& c : columns) out << c.name;
-    return out;
-}
-
-QString HostTable::createStatement() const {
-    QStringList parts;
-    for (const HostColumn& c : columns) {
-        QString def = c.name + QLatin1Char(' ') + c.type;
-        if (key.contains(c.name)) def += QStringLiteral(" NOT NULL");
-        parts << def;
-    }
-    parts << QStringLiteral("CONSTRAINT PK_%1 PRIMARY KEY (%2)").arg(name, key.join(QStringLiteral(", ")));
-    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(name, parts.join(QStringLiteral(", ")));
-}
-
-const std::vector<HostTable>& hostTables() {
-    static const std::vector<HostTable> tables = buildTables();
+const std::vector<schema::Table>& hostTables() {
+    static const std::vector<schema::Table> tables = buildTables();
     return tables;
 }
 
-const HostTable* findHostTable(const QString& name) {
-    for (const HostTable& t : hostTables())
+const schema::Table* findHostTable(const QString& name) {
+    for (const schema::Table& t : hostTables())
         if (t.name.compare(name, Qt::CaseInsensitive) == 0) return &t;
     return nullptr;
 }
@@ -175,7 +134,8 @@ QString documentTypeLayout(const QString& description, const QString& shortName,
 
 void createHostTables(Database& db) {
     Transaction t(db);
-    for (const HostTable& table : hostTables()) db.exec(table.createStatement());
+    for (const schema::Table& table : hostTables())
+        if (!db.tableExists(table.name)) db.exec(schema::createStatement(table));
     t.commit();
 }
 

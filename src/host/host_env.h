@@ -4,6 +4,8 @@
 // tables (taxpayers, users, parameters, spool, submission map, attached files, report list,
 // import error texts), seeded with a demo user and two demo taxpayers.
 
+#include "schema.h"
+
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -24,24 +26,12 @@ inline constexpr const char* kDemoUser = "DEMO";
 inline constexpr const char* kDemoRucEmpresa = "20601234565";
 inline constexpr const char* kDemoRucPersona = "10412345679";
 
-// One column of a host table: its name and its SQLite type clause.
-struct HostColumn {
-    QString name;
-    QString type;
-};
-
-struct HostTable {
-    QString name;
-    std::vector<HostColumn> columns;  // in the host's order
-    QStringList key;
-    QStringList columnNames() const;
-    QString createStatement() const;  // CREATE TABLE IF NOT EXISTS ..., key as PK_<name>
-};
-
-// The host tables the system uses, with their columns in the host's order.
-const std::vector<HostTable>& hostTables();
+// Every host table the system uses, columns in the host's order: the ones the system writes
+// (described with the module tables: PARAM, reportes, ENVIO_T, CAB, EFCONTROLNS) and the ones it
+// only reads or numbers (CONT, CLAVES, SPOOL, Error, HF5937CAB).
+const std::vector<schema::Table>& hostTables();
 // The host table of that name (case-blind); nullptr when it is not one.
-const HostTable* findHostTable(const QString& name);
+const schema::Table* findHostTable(const QString& name);
 
 // Creates the missing host tables (existing tables and their rows are left as they are).
 void createHostTables(Database& db);
