@@ -139,8 +139,8 @@ std::vector<Table> buildHostTables() {
                  names({"Numero", "Argumento"})});
     // reportes is written by position only; its column names belong to the host.
     t.push_back({QStringLiteral("reportes"),
-                 {text("cod_reporte", 0), text("nom_reporte", 0, true), byte("estado")},
-                 names({"cod_reporte"})});
+                 {text("CodRep", 0), text("DesRep", 0, true), byte("Estado")},
+                 names({"CodRep"})});
     t.push_back({QStringLiteral("ENVIO_T"),
                  {text("formulario", 0), text("tabla_o", 0), text("tabla_d", 0, true), text("tabla_ext", 0, true),
                   byte("indice"), byte("obliga"), byte("c_tip_doc_d"), dbl("c_doc_id_d"), dbl("c_Formulario"),
@@ -155,11 +155,11 @@ std::vector<Table> buildHostTables() {
                  names({"TIP_DOC_D", "DOC_ID_D", "PERIODO", "FORMULARIO"})});
     // Attached files of a submission (the technical study's PDF).
     t.push_back({QStringLiteral("EFCONTROLNS"),
-                 {byte("TIP_DOC_D"), text("DOC_ID_D", 11), text("PERIODO", 4), text("FORMULARIO", 4),
-                  lng("SEMANA"), text("NOMARC", 0), text("TAB_D", 0, true), text("RutArc", 0, true),
+                 {byte("TIP_DOC_D"), text("DOC_ID_D", 11), text("Periodo", 4), text("Formulario", 4),
+                  lng("Semana"), text("nomarc", 0), text("tab_d", 0, true), text("RutArc", 0, true),
                   lng("tamarc"), text("Marca", 0, true), lng("Indice"), text("num_tuplas", 0, true),
                   text("cnum", 0, true), text("cNumero", 6)},
-                 names({"TIP_DOC_D", "DOC_ID_D", "PERIODO", "FORMULARIO", "SEMANA", "NOMARC"})});
+                 names({"TIP_DOC_D", "DOC_ID_D", "Periodo", "Formulario", "Semana", "nomarc"})});
     return t;
 }
 

@@ -1,0 +1,56 @@
+#pragma once
+// Record control number (cnumero): six digits computed from a row's own values just before the
+// row is stored. Three digits come from the sum of the leading "numeric part" fields read as
+// numbers, three from a position-weighted sum of the character codes (Windows-1252) of the
+// remaining fields. The number takes no secret: anyone holding the row can recompute it.
+//
+// Fields are always taken by column name, in the order of the table's description (klv::schema),
+// leaving cnumero out, so a table whose physical column order differs (PAR_VIN upgraded from the
+// previous layout has its three newest columns after cnumero) gets the same number as a fresh
+// one.
+
+#include "schema.h"
+
+#include <QSqlRecord>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <QVariantMap>
+#include <vector>
+
+namespace klv {
+
+class Database;
+
+// One field of the row: its value (NULL as an invalid or null QVariant) and its column type,
+// which decides how the value becomes text.
+struct ControlField {
+    QVariant value;
+    schema::JetType type = schema::JetType::Text;
+};
+
+// The text of a field: numbers in plain form ("6", "2015", "12.5"), dates as yyyymmdd, texts
+// without leading and trailing blanks, NULL as the empty text.
+QString controlText(const ControlField& field);
+
+// The control number of a row given as its fields in order, cnumero NOT included. Fields 0 to
+// nKeys - 1 form the numeric part, the rest the character part. nKeys 0 or less leaves the
+// numeric part empty; nKeys equal to fields.size() leaves the character part empty. Throws
+// DbError (3265, no such item) when nKeys exceeds the number of fields.
+QString udf_NumeroControl(const std::vector<ControlField>& fields, int nKeys);
+
+// The fields of one row of a module table (or of the host tables CAB and EFCONTROLNS), read by
+// name in the description's order, cnumero left out. A column the row lacks counts as NULL.
+// Throws std::invalid_argument for a table that carries no control number.
+std::vector<ControlField> controlFields(const QString& table, const QSqlRecord& row);
+std::vector<ControlField> controlFields(const QString& table, const QVariantMap& row);
+
+QString numeroControl(const QString& table, const QSqlRecord& row, int nKeys);
+QString numeroControl(const QString& table, const QVariantMap& row, int nKeys);
+
+// Reads the stored row whose key columns (in the description's key order) hold keyValues and
+// computes its number; the empty text when no such row exists. Throws DbError on a database
+// failure.
+QString numeroControlFila(const Database& db, const QString& table, const QVariantList& keyValues, int nKeys);
+
+}  // namespace klv

@@ -1,0 +1,128 @@
+#include "database.h"
+#include "numero_control.h"
+#include "schema.h"
+
+#include <QDate>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace klv;
+using schema::JetType;
+
+namespace {
+
+ControlField text(const QString& s) { return {QVariant(s), JetType::Text}; }
+ControlField null(JetType t = JetType::Text) { return {QVariant(), t}; }
+
+QVariantMap identifica2Example() {
+    return {{"tip_doc_d", 6},          {"doc_id_d", "20000000001"}, {"periodo", "2015"}, {"formulario", "8027"},
+            {"autcontext", "1"},       {"esttecpt", "0"},           {"ruc", "20000000002"}, {"cnumero", "123456"}};
+}
+
+}  // namespace
+
+TEST(NumeroControl, WorkedExampleOfADeclarationHeader) {
+    QVariantMap row = identifica2Example();
+    EXPECT_EQ(numeroControl("IDENTIFICA2", row, 4), QStringLiteral("049289"));
+    // The stored number itself never takes part.
+    row["cnumero"] = "999999";
+    EXPECT_EQ(numeroControl("IDENTIFICA2", row, 4), QStringLiteral("049289"));
+    row.remove("cnumero");
+    EXPECT_EQ(numeroControl("IDENTIFICA2", row, 4), QStringLiteral("049289"));
+    // Column names are matched without regard to case; any other field changes the number.
+    row.remove("ruc");
+    row["RUC"] = "20000000003";
+    EXPECT_NE(numeroControl("IDENTIFICA2", row, 4), QStringLiteral("049289"));
+}
+
+TEST(NumeroControl, FieldTextsByType) {
+    EXPECT_EQ(controlText({QVariant(6), JetType::Byte}), QStringLiteral("6"));
+    EXPECT_EQ(controlText({QVariant(12.5), JetType::Long}), QStringLiteral("12.5"));
+    EXPECT_EQ(controlText({QVariant(" 0042 "), JetType::Long}), QStringLiteral("42"));
+    EXPECT_EQ(controlText({QVariant("2016-03-05"), JetType::Date}), QStringLiteral("20160305"));
+    EXPECT_EQ(controlText({QVariant(QDate(2016, 3, 5)), JetType::Date}), QStringLiteral("20160305"));
+    EXPECT_EQ(controlText(text("  AB C  ")), QStringLiteral("AB C"));
+    // Only blanks are trimmed: a no-break space is a character of the text.
+    EXPECT_EQ(controlText(text(QStringLiteral("A\u00A0"))), QStringLiteral("A\u00A0"));
+    EXPECT_EQ(controlText(text(QString())), QString());
+    EXPECT_EQ(controlText(null(JetType::Date)), QString());
+    EXPECT_EQ(controlText({QVariant(3), JetType::Text}), QStringLiteral("3"));
+}
+
+TEST(NumeroControl, AccentedLettersAndDatesCountByTheirWindows1252Codes) {
+    // "Ñañ": 209x1 + 97x2 + 241x3 = 1126; "20160305": 1815; total 2941.
+    const std::vector<ControlField> f = {text(QStringLiteral("Ñañ")), {QVariant("2016-03-05"), JetType::Date}};
+    EXPECT_EQ(udf_NumeroControl(f, 0), QStringLiteral("000941"));
+    // In the numeric part a date adds its eight digits as a number: 6 + 20160305.
+    const std::vector<ControlField> k = {{QVariant(6), JetType::Byte}, {QVariant("2016-03-05"), JetType::Date}};
+    EXPECT_EQ(udf_NumeroControl(k, 2), QStringLiteral("311000"));
+    // A number in the character part counts by its characters: 3 is 51 x 1.
+    EXPECT_EQ(udf_NumeroControl({{QVariant(3), JetType::Byte}}, 0), QStringLiteral("000051"));
+}
+
+TEST(NumeroControl, NullsTextsAndFractionsInTheNumericPart) {
+    EXPECT_EQ(udf_NumeroControl({null(), null(JetType::Byte), null(JetType::Date), null(JetType::Memo)}, 2),
+              QStringLiteral("000000"));
+    // Letters among digits add nothing; an empty text neither.
+    EXPECT_EQ(udf_NumeroControl({text("20ABC"), text(""), text("7")}, 3), QStringLiteral("007000"));
+    // Fractions add up before rounding, and a half rounds away from zero.
+    EXPECT_EQ(udf_NumeroControl({text("1.4"), text("1.2")}, 2), QStringLiteral("003000"));
+    EXPECT_EQ(udf_NumeroControl({text("2.5")}, 1), QStringLiteral("003000"));
+    EXPECT_EQ(udf_NumeroControl({text("1.4")}, 1), QStringLiteral("001000"));
+    // A negative sum never shows its sign.
+    EXPECT_EQ(udf_NumeroControl({text("-1234")}, 1), QStringLiteral("234000"));
+}
+
+TEST(NumeroControl, KeyCountEdges) {
+    const std::vector<ControlField> f = {text("5"), text("A")};
+    EXPECT_EQ(udf_NumeroControl(f, 2), QStringLiteral("005000"));  // character part empty
+    EXPECT_EQ(udf_NumeroControl(f, 0), QStringLiteral("000118"));  // '5' 53 + 'A' 65
+    EXPECT_EQ(udf_NumeroControl(f, -3), QStringLiteral("000118"));
+    try {
+        udf_NumeroControl(f, 3);
+        FAIL() << "a key count beyond the fields must fail";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.number(), 3265);
+    }
+    EXPECT_THROW(controlFields("PARAM", QVariantMap()), std::invalid_argument);
+}
+
+TEST(NumeroControl, LongTextsAndHighCodesDoNotOverflow) {
+    // 200 x 'ÿ' (255): products reach 51000, beyond a 16-bit integer.
+    const QString s(200, QChar(0x00FF));
+    EXPECT_EQ(udf_NumeroControl({{QVariant(s), JetType::Memo}}, 0), QStringLiteral("000500"));  // 255 x 20100
+}
+
+TEST(NumeroControl, ComputedByNameWhateverThePhysicalColumnOrder) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/cn.db";
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.close();
+    auto db = Database::open(path);
+    db->exec(schema::createStatement(schema::table("PAR_VIN")));
+    // The same table as an upgrade leaves it: the three newest columns after cnumero.
+    db->exec("CREATE TABLE PV_OLD (tip_doc_d INT, doc_id_d TEXT, formulario TEXT, tip_doc_p INT, doc_id_p TEXT, "
+             "cod_par TEXT, flag_par_fis TEXT, cod_nat_jur TEXT, otr_nat_jur TEXT, flag_par_vin TEXT, flag_con_dom TEXT, "
+             "razon_social TEXT, nom_par_vin TEXT, apepat_par_vin TEXT, apemat_par_vin TEXT, cnumero TEXT, "
+             "tip_dir_legal TEXT, des_dir_legal TEXT, fec_nac TEXT)");
+    const QVariantList values = {6, "20000000001", "8027", 1, "12345678", "9589", "0", "1", "", "01", "01",
+                                 "", "José", "Peña", "Ruiz", "01", "Av. Sol 123", "1980-07-15"};
+    QVariantList fresh = values;
+    fresh << "000000";
+    db->exec("INSERT INTO PAR_VIN VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)", fresh);
+    QVariantList old = values.mid(0, 15);
+    old << "111111" << values.mid(15);
+    db->exec("INSERT INTO PV_OLD VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)", old);
+
+    const QVariantList key = {6, "20000000001", "8027", 1, "12345678"};
+    const QString n = numeroControlFila(*db, "PAR_VIN", key, 4);
+    ASSERT_EQ(n.size(), 6);
+    const auto oldRows = db->rows("SELECT * FROM PV_OLD");
+    ASSERT_EQ(oldRows.size(), 1u);
+    EXPECT_EQ(numeroControl("PAR_VIN", oldRows.front(), 4), n);
+    // 6 + 20000000001 + 8027 + 1 = 20000008035.
+    EXPECT_TRUE(n.startsWith("035"));
+    EXPECT_EQ(numeroControlFila(*db, "PAR_VIN", {6, "20000000001", "8027", 1, "nobody"}, 4), QString());
+}
