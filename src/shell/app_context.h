@@ -58,6 +58,7 @@ struct AppContext {
     QString gFormulario = QStringLiteral("8027");
     int gAccion = 0;  // 0 new, 1 modify, 2 print, 3 delete
     QString gAutContExt;
+    int gNumParVin = 0;  // informed parties of the open declaration's declarant (0: none)
     int gAnioNoDom = 2016;
 
     // Report hand-off, filled before a report is written.
