@@ -1,6 +1,7 @@
 #include "host_env.h"
 #include "ini_file.h"
 #include "test_env.h"
+#include "utilitarios.h"
 
 #include <QDir>
 #include <QFile>
@@ -85,7 +86,7 @@ TEST_F(HostEnvTest, SeedsUserTaxpayersParametersAndSubmissionMap) {
     const auto cont = db->rows(QStringLiteral("SELECT Doc_id_d, Usuario FROM CONT WHERE Tip_doc_d = 6 ORDER BY 1"));
     ASSERT_EQ(cont.size(), 2u);
     for (const auto& r : cont) {
-        EXPECT_EQ(r.value(0).toString().size(), 11);
+        EXPECT_TRUE(Utilitarios().ValidaRuc(r.value(0).toString())) << r.value(0).toString().toStdString();
         EXPECT_EQ(r.value(1).toString(), QStringLiteral("DEMO"));
     }
     for (const char* doc : {"1", "4", "6", "7"}) {
@@ -161,6 +162,7 @@ TEST(TestEnvironment, GivesAContextOnTheLaidDatabaseAndRestoresWinDir) {
         EXPECT_EQ(env.ctx().gSysUser, QStringLiteral("DEMO"));
         EXPECT_EQ(env.ctx().clock->today(), QDate(2026, 12, 8));
         EXPECT_TRUE(env.db().tableExists(QStringLiteral("CAB")));
+        ASSERT_NE(env.ctx().gUtil, nullptr);
         env.ctx().msg(QStringLiteral("hola"), 48);
         EXPECT_EQ(env.messages().last().title, env.ctx().gTitulo);
     }

@@ -3,6 +3,7 @@
 #include "host_env.h"
 #include "ini_file.h"
 #include "status_panels.h"
+#include "utilitarios.h"
 
 #include <QDate>
 #include <QTime>
@@ -28,6 +29,8 @@ Environment::Environment(bool installModuleTables)
     ctx_.gSysUser = key("SysUser");
 
     panels_ = std::make_unique<StatusPanels>();
+    util_ = std::make_unique<Utilitarios>();
+    ctx_.gUtil = util_.get();
     ctx_.messages = &messages_;
     ctx_.clock = &clock_;
     ctx_.help = &help_;

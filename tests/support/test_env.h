@@ -2,7 +2,8 @@
 // A laid environment for tests: a temporary folder with the host folder, QM000.INI and the shared
 // database (host tables and demo data), KLV_WINDIR pointed at it, and an AppContext ready to hand
 // to forms and logic: database open, configuration globals read from the INI, a recording message
-// service, a clock fixed at 2026-12-08 10:00, a recording help service and the status panels.
+// service, a clock fixed at 2026-12-08 10:00, a recording help service, the status panels and
+// the utility component.
 
 #include "app_context.h"
 
@@ -34,6 +35,7 @@ public:
     FixedClock& clock() { return clock_; }
     RecordingHelpService& help() { return help_; }
     StatusPanels& panels() { return *panels_; }
+    Utilitarios& util() { return *util_; }
 
     QString root() const { return dir_.path(); }   // the temporary folder
     QString sysPath() const { return ctx_.gSysPath; }  // root/sys/
@@ -48,6 +50,7 @@ private:
     FixedClock clock_;
     RecordingHelpService help_;
     std::unique_ptr<StatusPanels> panels_;
+    std::unique_ptr<Utilitarios> util_;
     AppContext ctx_;
 };
 
