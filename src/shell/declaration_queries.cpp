@@ -1,0 +1,123 @@
+#include "declaration_queries.h"
+
+#include "app_context.h"
+#include "format.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace klv {
+namespace {
+
+// Sum of a column of one row, rounded to two decimals as the totals are shown; NULL (no rows) is 0.
+double dosDecimales(const QVariant& suma) {
+    return suma.isNull() ? 0.0 : fmt::roundHalfAwayFromZero(suma.toDouble(), 2);
+}
+
+// The PAR_VIN flag of one party under gFormulario; a party without a row has none.
+QString banderaParte(const AppContext& ctx, const Declarant& d, const Party& p, const QString& columna) {
+    const auto filas = ctx.db().rows(QStringLiteral("SELECT %1 FROM PAR_VIN WHERE TIP_DOC_D = ? AND DOC_ID_D = ? "
+                                                    "AND TIP_DOC_P = ? AND DOC_ID_P = ? AND FORMULARIO = ?")
+                                         .arg(columna),
+                                     {d.tipDocD, textValue(d.docIdD), p.tipDocP, textValue(p.docIdP),
+                                      textValue(ctx.gFormulario)});
+    if (filas.empty() || filas.front().value(0).isNull()) return QString();
+    return filas.front().value(0).toString();
+}
+
+}  // namespace
+
+long udf_NumTransaccPartVinc(const AppContext& ctx, const Declarant& d, const Party& p) {
+    return ctx.db()
+        .scalar(QStringLiteral("SELECT count(*) FROM TRANSACCION2 WHERE TIP_DOC_D = ? AND DOC_ID_D = ? AND "
+                               "TIP_DOC_P = ? AND DOC_ID_P = ? AND FORMULARIO = ?"),
+                {d.tipDocD, textValue(d.docIdD), p.tipDocP, textValue(p.docIdP), textValue(ctx.gFormulario)})
+        .toLongLong();
+}
+
+bool udf_ExisteTmpTransacc(const AppContext& ctx, const TransactionKey& k) {
+    const DeclarationKey& dk = k.declaration;
+    return ctx.db()
+               .scalar(QStringLiteral("SELECT count(*) FROM TMPTRANSACCION2 WHERE TIP_DOC_D = ? AND DOC_ID_D = ? "
+                                      "AND PERIODO = ? AND TIP_DOC_P = ? AND DOC_ID_P = ? AND "
+                                      "COR_TRANSACCION = ? AND FORMULARIO = ?"),
+                       {dk.tipDocD, textValue(dk.docIdD), textValue(dk.periodo), k.party.tipDocP,
+                        textValue(k.party.docIdP), static_cast<qlonglong>(k.corTransaccion),
+                        textValue(dk.formulario)})
+               .toLongLong() > 0;
+}
+
+long udf_SgteCorTransacc(const AppContext& ctx, const DeclarationKey& dk, const Party& p) {
+    const QVariant mayor = ctx.db().scalar(
+        QStringLiteral("SELECT max(COR_TRANSACCION) FROM TMPTRANSACCION2 WHERE TIP_DOC_D = ? AND DOC_ID_D = ? AND "
+                       "PERIODO = ? AND TIP_DOC_P = ? AND DOC_ID_P = ? AND FORMULARIO = ?"),
+        {dk.tipDocD, textValue(dk.docIdD), textValue(dk.periodo), p.tipDocP, textValue(p.docIdP),
+         textValue(dk.formulario)});
+    if (mayor.isNull()) return 1;
+    return static_cast<long>(mayor.toLongLong()) + 1;
+}
+
+bool udf_EsDomiciliado(const AppContext& ctx, const Declarant& d, const Party& p) {
+    return banderaParte(ctx, d, p, QStringLiteral("FLAG_CON_DOM")) == QLatin1String("01");
+}
+
+bool udf_EsParaisoFiscal(const AppContext& ctx, const Declarant& d, const Party& p) {
+    return banderaParte(ctx, d, p, QStringLiteral("FLAG_PAR_FIS")) == QLatin1String("1");
+}
+
+double udf_CuentaTmpTransacc(const AppContext& ctx) {
+    return ctx.db().scalar(QStringLiteral("SELECT count(*) FROM TMPTRANSACCION2")).toDouble();
+}
+
+double udf_CuentaTransacc(const AppContext& ctx, const Declarant& d, const QString& periodo) {
+    return ctx.db()
+        .scalar(QStringLiteral("SELECT count(*) FROM TRANSACCION2 WHERE TIP_DOC_D = 6 AND DOC_ID_D = ? AND PERIODO = ?"),
+                {textValue(d.docIdD), textValue(periodo)})
+        .toDouble();
+}
+
+bool udf_TotalesMetodos(const AppContext& ctx, const Declarant& d, const QString& periodo) {
+    // Every branch: one valuation method, financial or not, of the declarant and period.
+    const QString rama = QStringLiteral(
+        "SELECT %1 FROM TRANSACCION2 WHERE FLAG_VAL_MET = '%2' AND IND_TRANSAC_FIN = '%3' AND "
+        "TIP_DOC_D = ? AND PERIODO = ? AND DOC_ID_D = ?");
+    const QVariantList clave{d.tipDocD, textValue(periodo), textValue(d.docIdD.trimmed())};
+    auto sumas = [&](const QString& sumCols, const QString& met, const QString& noFin, const QString& fin) {
+        QSqlQuery q = ctx.db().exec(QStringLiteral("SELECT %1 FROM (%2 UNION ALL %3)")
+                                        .arg(sumCols, rama.arg(noFin, met, QStringLiteral("0")),
+                                             rama.arg(fin, met, QStringLiteral("1"))),
+                                    clave + clave);
+        q.next();
+        return q.record();
+    };
+    auto suma3 = [](const QString& a, const QString& b, const QString& c) {
+        return QStringLiteral("VB_VAL(%1) + VB_VAL(%2) + VB_VAL(%3)").arg(a, b, c);
+    };
+
+    const QSqlRecord m00 = sumas(QStringLiteral("SUM(TOTAL)"), QStringLiteral("00"),
+                                 QStringLiteral("VB_CDBL(MTO_SIN_TRAN_MON_REG) AS TOTAL"),
+                                 QStringLiteral("VB_CDBL(MTO_SIN_INTS_MON_REG) AS TOTAL"));
+    const QSqlRecord m01 = sumas(
+        QStringLiteral("SUM(TOTALS), SUM(TOTALA)"), QStringLiteral("01"),
+        suma3(QStringLiteral("MTO_SIN_AJU_PCNC"), QStringLiteral("MTO_SIN_AJU_PR"), QStringLiteral("MTO_SIN_AJU_CI")) +
+            QStringLiteral(" AS TOTALS, ") +
+            suma3(QStringLiteral("MTO_AJU_PCNC"), QStringLiteral("MTO_AJU_PR"), QStringLiteral("MTO_AJU_CI")) +
+            QStringLiteral(" AS TOTALA"),
+        suma3(QStringLiteral("MTO_INTS_SIN_AJU_PCNC"), QStringLiteral("MTO_INTS_SIN_AJU_PR"),
+              QStringLiteral("MTO_INTS_SIN_AJU_CI")) +
+            QStringLiteral(" AS TOTALS, ") +
+            suma3(QStringLiteral("MTO_INTS_AJU_PCNC"), QStringLiteral("MTO_INTS_AJU_PR"),
+                  QStringLiteral("MTO_INTS_AJU_CI")) +
+            QStringLiteral(" AS TOTALA"));
+    const QSqlRecord m02 = sumas(QStringLiteral("SUM(TOTAL)"), QStringLiteral("02"),
+                                 QStringLiteral("VB_CDBL(MTO_TRA_MON_REG) AS TOTAL"),
+                                 QStringLiteral("VB_CDBL(MTO_TOT_INTS_MON_REG) AS TOTAL"));
+
+    const double totales[] = {dosDecimales(m00.value(0)), dosDecimales(m01.value(0)), dosDecimales(m01.value(1)),
+                              dosDecimales(m02.value(0))};
+    for (double t : totales)
+        if (t > 0) return true;
+    return false;
+}
+
+}  // namespace klv

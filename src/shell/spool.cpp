@@ -1,0 +1,37 @@
+#include "spool.h"
+
+#include "app_context.h"
+#include "database.h"
+#include "format.h"
+
+namespace klv {
+
+QString numeroSpool(Database& db, const QString& codRep, const Declarant& declarante, const QString& usuario,
+                    const QDateTime& ahora) {
+    Transaction t(db, true);
+    const QVariant secTipo = db.scalar(
+        QStringLiteral("SELECT max(CAST(trim(Secuencia) AS INTEGER)) FROM SPOOL WHERE CodRep = ? AND "
+                       "trim(Secuencia) <> '' AND trim(Secuencia) NOT GLOB '*[^0-9]*'"),
+        {textValue(codRep)});
+    const QVariant secRep = db.scalar(
+        QStringLiteral("SELECT max(CAST(substr(Archivo, 1, 8) AS INTEGER)) FROM SPOOL WHERE "
+                       "Archivo GLOB '[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9]*'"));
+    const long long nSecTipo = secTipo.isNull() ? 0 : secTipo.toLongLong();
+    const long long nSecRep = secRep.isNull() ? 0 : secRep.toLongLong();
+
+    const QString secuencia = fmt::format(static_cast<double>(nSecTipo + 1), QStringLiteral("000000"));
+    const QString archivo =
+        fmt::format(static_cast<double>(nSecRep + 1), QStringLiteral("00000000")) + QStringLiteral(".PRN");
+    db.exec(QStringLiteral("INSERT INTO SPOOL (CodRep, Secuencia, Archivo, Fecha, Usuario, TIP_DOC_D, DOC_ID_D) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?)"),
+            {textValue(codRep), secuencia, archivo, ahora.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")),
+             textValue(usuario), declarante.tipDocD, textValue(declarante.docIdD)});
+    t.commit();
+    return archivo;
+}
+
+QString udf_NumeroSpool(const AppContext& ctx, const QString& codRep, const Declarant& declarante) {
+    return numeroSpool(ctx.db(), codRep, declarante, ctx.gSysUser, ctx.clock->now());
+}
+
+}  // namespace klv

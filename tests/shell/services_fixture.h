@@ -1,0 +1,50 @@
+#pragma once
+// A laid environment for the shared services: host tables and demo data from the test
+// environment, plus the module tables the services read, with helpers to add rows.
+
+#include "app_context.h"
+#include "schema.h"
+#include "test_env.h"
+
+#include <QVariantMap>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace klv::test {
+
+class ServicesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        env_ = std::make_unique<Environment>();
+        for (const char* t : {"PAR_VIN", "TRANSACCION2", "TMPTRANSACCION2"})
+            if (!db().tableExists(QString::fromLatin1(t)))
+                db().exec(schema::createStatement(schema::table(QString::fromLatin1(t))));
+    }
+
+    AppContext& ctx() { return env_->ctx(); }
+    Database& db() { return env_->db(); }
+    Environment& env() { return *env_; }
+
+    // Adds a row; the columns not given are left NULL.
+    void insert(const QString& table, const QVariantMap& values) {
+        QStringList cols, marks;
+        QVariantList params;
+        for (auto it = values.begin(); it != values.end(); ++it) {
+            cols << it.key();
+            marks << QStringLiteral("?");
+            params << it.value();
+        }
+        db().exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, cols.join(','), marks.join(',')),
+                  params);
+    }
+
+    void param(const QString& numero, const QString& argumento, const QVariant& funcion) {
+        db().exec(QStringLiteral("DELETE FROM PARAM WHERE Numero = ? AND Argumento = ?"), {numero, argumento});
+        insert(QStringLiteral("PARAM"), {{"Numero", numero}, {"Argumento", argumento}, {"Funcion", funcion}});
+    }
+
+private:
+    std::unique_ptr<Environment> env_;
+};
+
+}  // namespace klv::test

@@ -1,0 +1,102 @@
+// Report-spool numbering over the host table SPOOL.
+#include "spool.h"
+#include "services_fixture.h"
+
+#include <QSqlRecord>
+
+namespace klv::test {
+namespace {
+
+class SpoolTest : public ServicesTest {
+protected:
+    QString nuevo(const QString& cod) { return udf_NumeroSpool(ctx(), cod, decl); }
+    void fila(const QString& cod, const QString& sec, const QString& archivo) {
+        insert("SPOOL", {{"CodRep", cod}, {"Secuencia", sec}, {"Archivo", archivo}});
+    }
+    QString secuencia(const QString& archivo) {
+        return db().scalar("SELECT Secuencia FROM SPOOL WHERE Archivo = ?", {archivo}).toString();
+    }
+    const Declarant decl{6, "20601234565"};
+};
+
+TEST_F(SpoolTest, FirstReportOfAnEmptySpoolAndTheRowWritten) {
+    ctx().gSysUser = "DEMO  ";
+    env().clock().set(QDateTime(QDate(2026, 3, 5), QTime(14, 7, 9)));
+    EXPECT_EQ(nuevo("PTR002"), "00000001.PRN");
+    const auto filas = db().rows("SELECT CodRep, Secuencia, Archivo, Fecha, Usuario, TIP_DOC_D, DOC_ID_D FROM SPOOL");
+    ASSERT_EQ(filas.size(), 1u);
+    const QSqlRecord& r = filas.front();
+    EXPECT_EQ(r.value(0).toString(), "PTR002");
+    EXPECT_EQ(r.value(1).toString(), "000001");
+    EXPECT_EQ(r.value(2).toString(), "00000001.PRN");
+    EXPECT_EQ(r.value(3).toString(), "2026-03-05 14:07:09");
+    EXPECT_EQ(r.value(4).toString(), "DEMO  ");
+    EXPECT_EQ(r.value(5).toInt(), 6);
+    EXPECT_EQ(r.value(6).toString(), "20601234565");
+}
+
+TEST_F(SpoolTest, SequencePerCodeFileNumberAcrossCodes) {
+    EXPECT_EQ(nuevo("PTR002"), "00000001.PRN");
+    EXPECT_EQ(nuevo("PTR002"), "00000002.PRN");
+    EXPECT_EQ(nuevo("PTR003"), "00000003.PRN");
+    EXPECT_EQ(nuevo("PTR002"), "00000004.PRN");
+    EXPECT_EQ(nuevo("DE0003"), "00000005.PRN");
+    EXPECT_EQ(secuencia("00000001.PRN"), "000001");
+    EXPECT_EQ(secuencia("00000002.PRN"), "000002");
+    EXPECT_EQ(secuencia("00000003.PRN"), "000001");
+    EXPECT_EQ(secuencia("00000004.PRN"), "000003");
+    EXPECT_EQ(secuencia("00000005.PRN"), "000001");
+}
+
+TEST_F(SpoolTest, ContinuesTheNumbersOfOtherProgramsAndCodes) {
+    fila("PTR001", "000041", "00000007.PRN");
+    EXPECT_EQ(nuevo("PTR002"), "00000008.PRN");
+    EXPECT_EQ(secuencia("00000008.PRN"), "000001");
+    EXPECT_EQ(nuevo("PTR001"), "00000009.PRN");
+    EXPECT_EQ(secuencia("00000009.PRN"), "000042");
+}
+
+TEST_F(SpoolTest, NamesAndSequencesThatAreNotNumbersArePassedOver) {
+    fila("PTR002", "000004", "00000041.PRN");
+    fila("PTR002", "ABC", "INFORME.PRN");
+    fila("PTR002", "", "9999999X.PRN");
+    fila("PTR003", "000009", "ZZZZZZZZ.PRN");
+    EXPECT_EQ(nuevo("PTR002"), "00000042.PRN");
+    EXPECT_EQ(secuencia("00000042.PRN"), "000005");
+    EXPECT_EQ(nuevo("PTR003"), "00000043.PRN");
+    EXPECT_EQ(secuencia("00000043.PRN"), "000010");
+}
+
+TEST_F(SpoolTest, FileNumberIsTheNumericMaximum) {
+    fila("PTR002", "000001", "00000099.PRN");
+    fila("PTR002", "000002", "00000100.PRN");
+    EXPECT_EQ(nuevo("PTR002"), "00000101.PRN");
+}
+
+TEST_F(SpoolTest, ACodeWithAnApostropheIsOnlyData) {
+    EXPECT_EQ(nuevo("PT'R02"), "00000001.PRN");
+    EXPECT_EQ(nuevo("PT'R02"), "00000002.PRN");
+    EXPECT_EQ(secuencia("00000002.PRN"), "000002");
+}
+
+TEST_F(SpoolTest, TwoConnectionsNeverTakeTheSameName) {
+    // A second program on the same database file, as the summary program runs beside the module.
+    auto otro = Database::open(env().dbFile());
+    EXPECT_EQ(nuevo("PTR002"), "00000001.PRN");
+    EXPECT_EQ(numeroSpool(*otro, "PTR001", decl, "OTRO", QDateTime::currentDateTime()), "00000002.PRN");
+    EXPECT_EQ(nuevo("PTR002"), "00000003.PRN");
+    EXPECT_EQ(db().scalar("SELECT count(DISTINCT Archivo) FROM SPOOL").toInt(), 3);
+}
+
+TEST_F(SpoolTest, AFailedInsertAddsNothingAndLeavesNoTransactionOpen) {
+    // Another writer took the next name behind our back: the key refuses the duplicate.
+    db().exec("CREATE TRIGGER spool_ocupado BEFORE INSERT ON SPOOL WHEN NEW.CodRep = 'PTR009' "
+              "BEGIN SELECT RAISE(ABORT, 'ocupado'); END");
+    EXPECT_THROW(nuevo("PTR009"), DbError);
+    EXPECT_EQ(db().scalar("SELECT count(*) FROM SPOOL").toInt(), 0);
+    EXPECT_FALSE(db().inTransaction());
+    EXPECT_EQ(nuevo("PTR002"), "00000001.PRN");
+}
+
+}  // namespace
+}  // namespace klv::test
