@@ -1,0 +1,27 @@
+// act8027: creates or upgrades the module's tables in the shared database and loads its
+// reference data. Run by the setup after the host is installed; it has no window. With a
+// display its messages are message boxes, without one they go to standard error. Exit status:
+// 0 after a clean run, 1 when the run stopped, 2 when it finished after failed statements.
+
+#include "installer.h"
+#include "message_service.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <memory>
+
+int main(int argc, char** argv) {
+    const bool headless = klv::runningHeadless();
+    std::unique_ptr<QCoreApplication> app;
+    std::unique_ptr<klv::MessageService> messages;
+    if (headless) {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+        messages = std::make_unique<klv::HeadlessMessageService>();
+    } else {
+        app = std::make_unique<QApplication>(argc, argv);
+        messages = std::make_unique<klv::QtMessageService>();
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("act8027"));
+    klv::installer::Installer installer(*messages);
+    return installer.Main();
+}

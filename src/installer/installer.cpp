@@ -1,0 +1,496 @@
+#include "installer.h"
+
+#include "cp1252.h"
+#include "ini_file.h"
+#include "numero_control.h"
+#include "reference_data.h"
+#include "schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <optional>
+
+namespace klv::installer {
+
+namespace {
+
+constexpr int kFileNotFound = 53;
+constexpr int kItemNotFound = 3265;
+const QString kSection = QStringLiteral("Options");
+
+QString quoteIdent(const QString& name) {
+    QString n = name;
+    n.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+
+// The workgroup's default credentials, built from character codes at run time (SQLite ignores
+// them; they travel with the connection as the family's programs expect).
+QString fromCodes(std::initializer_list<int> codes) {
+    QString s;
+    for (int c : codes) s += QChar(c);
+    return s;
+}
+QString workgroupUser() { return fromCodes({75, 76, 86, 85, 83, 85, 65, 82}); }
+QString workgroupPassword() { return fromCodes({75, 76, 86, 56, 48, 50, 55, 80}); }
+
+QVariant fieldOf(const QSqlRecord& r, const QString& name, const QString& table) {
+    const int i = r.indexOf(name);
+    if (i < 0)
+        throw DbError(kItemNotFound, QStringLiteral("No se encontró el campo %1 en la tabla %2").arg(name, table));
+    return r.value(i);
+}
+
+QStringList placeholders(qsizetype n) {
+    QStringList out;
+    for (qsizetype i = 0; i < n; ++i) out << QStringLiteral("?");
+    return out;
+}
+
+}  // namespace
+
+Installer::Installer(MessageService& messages, QString iniFile) : messages_(messages), iniFile_(std::move(iniFile)) {}
+
+Installer::~Installer() = default;
+
+// ---------------------------------------------------------------------------------------------
+// Program and utilities
+
+int Installer::Main() {
+    // Our INI reader gives the value itself (no terminating NUL to drop).
+    QString sysPath = ini::readString(kSection, QStringLiteral("SysPath"), QString(), iniFile_).trimmed();
+    if (sysPath.isEmpty()) {
+        messages_.show(kMsgSinKlv, MsgStyle::Information, kTituloMensaje);
+        return Stopped;
+    }
+    if (sysPath.endsWith(QStringLiteral("//"))) sysPath.chop(1);
+    gSysPath = sysPath;
+    if (!udf_ConectaBD(gSysPath)) return Stopped;
+    const bool completed = run(*owned_, gSysPath);
+    gDB_ = nullptr;
+    owned_.reset();
+    if (!completed) return Stopped;
+    return failures_ > 0 ? CompletedWithErrors : Clean;
+}
+
+bool Installer::run(Database& db, const QString& sysPath) {
+    gDB_ = &db;
+    gSysPath = sysPath;
+    if (!step([this] { udp_CargaParametros(); })) return false;
+    if (!step([this] { udp_ActualizaTablas(); })) return false;
+    if (!step([this] { udp_CreaTransaccion2(); })) return false;
+    if (!step([this] { udp_CargaTipVinParaiso(); })) return false;
+    udf_ActualizaNumeroControl(QStringLiteral("PAR_VIN"), 4);
+    udf_ActualizaNumeroControl(QStringLiteral("TIP_VIN_PAR"), 4);
+    return true;
+}
+
+template <class F>
+bool Installer::step(F&& f) {
+    std::optional<Transaction> t;
+    int number = DbErr::Reserved;
+    QString text;
+    try {
+        t.emplace(*gDB_);
+        f();
+        t->commit();
+        return true;
+    } catch (const DbError& e) {
+        number = e.number();
+        text = e.text();
+    } catch (const std::exception& e) {
+        text = QString::fromLocal8Bit(e.what());
+    }
+    // What the step wrote before the error stays, as every statement of the original stood alone.
+    if (t) {
+        try {
+            t->commit();
+        } catch (...) {
+        }
+    }
+    messages_.show(QStringLiteral("Error Número : %1\n%2").arg(number).arg(text), MsgStyle::Critical, kTituloParada);
+    return false;
+}
+
+bool Installer::udf_ConectaBD(const QString& path) {
+    const QString dbName = ini::readString(kSection, QStringLiteral("DBName"), QString(), iniFile_).trimmed();
+    try {
+        auto db = Database::open(path + dbName, workgroupUser(), workgroupPassword());
+        gDB_ = nullptr;
+        owned_ = std::move(db);
+        gDB_ = owned_.get();
+        return true;
+    } catch (const DbError& e) {
+        const QString number = QLatin1Char(' ') + QString::number(e.number());
+        const QString text = e.number() == DbErr::CannotOpen ? number + QStringLiteral("- Base de datos esta bloqueda")
+                                                             : e.text() + QLatin1Char('\n') + number;
+        messages_.show(text, MsgStyle::OkOnly, kTituloConexion);
+        return false;
+    }
+}
+
+bool Installer::udf_ExisteTabla(const QString& name) const {
+    for (const QSqlRecord& r : gDB_->rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
+        if (r.value(0).toString().toUpper() == name) return true;
+    return false;
+}
+
+bool Installer::udf_ExisteCampo(const QString& table, const QString& field) const {
+    for (const QSqlRecord& r : gDB_->rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"))) {
+        const QString actual = r.value(0).toString();
+        if (actual.toUpper() != table) continue;
+        return gDB_->columns(actual).contains(field, Qt::CaseSensitive);
+    }
+    return false;
+}
+
+void Installer::udp_EjecutaSQL(const QString& sql, const QVariantList& params) {
+    try {
+        gDB_->exec(sql, params);
+    } catch (const DbError& e) {
+        if (e.number() == DbErr::PrimaryKeyExists) return;
+        ++failures_;
+        if (e.number() == DbErr::TableExists) {
+            // Whatever the answer, the existing table is left as it is.
+            messages_.show(kMsgTablasExisten, MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2,
+                           kTituloMensaje);
+            return;
+        }
+        messages_.show(QStringLiteral("Error Número : %1\n%2").arg(e.number()).arg(e.text()), MsgStyle::Critical,
+                       kTituloSentencia);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Creation and upgrade of the module tables
+
+void Installer::udp_CreaTablas() {
+    for (const char* name : {"IDENTIFICA2", "PAR_VIN", "TIP_VIN", "TIP_VIN_PAR", "PARAISO_FISCAL", "TRANSACCION",
+                             "TMPTRANSACCION", "TRATIPTRA2", "TMPTRATIPTRA", "TMPTRADET"}) {
+        const QString n = QString::fromLatin1(name);
+        if (!udf_ExisteTabla(n)) udp_EjecutaSQL(schema::createStatement(schema::table(n)));
+    }
+}
+
+void Installer::addMissingParVinColumns() {
+    const schema::Table& parVin = schema::table(QStringLiteral("PAR_VIN"));
+    for (const char* name : {"tip_dir_legal", "des_dir_legal", "fec_nac"}) {
+        const schema::Column& c = *parVin.column(QString::fromLatin1(name));
+        if (!udf_ExisteCampo(QStringLiteral("PAR_VIN"), c.name))
+            udp_EjecutaSQL(QStringLiteral("ALTER TABLE PAR_VIN ADD COLUMN %1 %2").arg(quoteIdent(c.name), schema::sqliteType(c)));
+    }
+}
+
+void Installer::deleteEnvio(const QString& tablaO) {
+    udp_EjecutaSQL(QStringLiteral("DELETE FROM ENVIO_T WHERE formulario = ? AND tabla_o = ?"), {kFormulario, tablaO});
+}
+
+void Installer::udp_ActualizaTablas() {
+    const QString identifica = QStringLiteral("IDENTIFICA"), identifica2 = QStringLiteral("IDENTIFICA2");
+    const QString tratiptra = QStringLiteral("TRATIPTRA"), tratiptra2 = QStringLiteral("TRATIPTRA2");
+    const QString parVin = QStringLiteral("PAR_VIN");
+    if (udf_ExisteTabla(identifica2)) {
+        // Current layout already there. A run cut short may have left tables missing: create
+        // them before anything is merged into them.
+        udp_CreaTablas();
+        if (udf_ExisteTabla(identifica)) {
+            udp_MigraIdentifica(identifica, identifica2);
+            udp_MigraTratiptra(tratiptra, tratiptra2);
+        }
+        if (udf_ExisteTabla(parVin)) addMissingParVinColumns();
+        return;
+    }
+    if (udf_ExisteTabla(identifica)) {
+        // Previous layout: build the current tables from it.
+        udp_EjecutaSQL(schema::createStatement(schema::table(identifica2)));
+        udp_CopiaIdentifica(identifica, identifica2);
+        udp_EjecutaSQL(schema::createStatement(schema::table(tratiptra2)));
+        udp_CopiaTratiptra(tratiptra, tratiptra2);
+        // The working copy of the transaction types is rebuilt empty.
+        if (udf_ExisteTabla(QStringLiteral("TMPTRATIPTRA"))) udp_EjecutaSQL(QStringLiteral("DROP TABLE TMPTRATIPTRA"));
+        if (!udf_ExisteTabla(QStringLiteral("TMPTRATIPTRA")))
+            udp_EjecutaSQL(schema::createStatement(schema::table(QStringLiteral("TMPTRATIPTRA"))));
+        if (!udf_ExisteTabla(QStringLiteral("TMPTRADET")))
+            udp_EjecutaSQL(schema::createStatement(schema::table(QStringLiteral("TMPTRADET"))));
+        if (udf_ExisteTabla(parVin)) addMissingParVinColumns();
+        // Whatever else the previous database lacks.
+        udp_CreaTablas();
+    } else {
+        udp_CreaTablas();
+    }
+    // Every text column of SQLite accepts the empty text: nothing to grant here.
+    deleteEnvio(identifica);
+    deleteEnvio(tratiptra);
+}
+
+void Installer::udp_CreaTransaccion2() {
+    deleteEnvio(QStringLiteral("TRANSACCION"));
+    if (!udf_ExisteTabla(QStringLiteral("TRANSACCION2"))) {
+        udp_EjecutaSQL(schema::createStatement(schema::table(QStringLiteral("TRANSACCION2"))));
+        udp_MigraTransaccion(QStringLiteral("TRANSACCION"), QStringLiteral("TRANSACCION2"));
+    }
+    if (udf_ExisteTabla(QStringLiteral("TMPTRANSACCION2"))) udp_EjecutaSQL(QStringLiteral("DROP TABLE TMPTRANSACCION2"));
+    if (!udf_ExisteTabla(QStringLiteral("TMPTRANSACCION2")))
+        udp_EjecutaSQL(schema::createStatement(schema::table(QStringLiteral("TMPTRANSACCION2"))));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Migration of the previous tables
+
+void Installer::transfer(const QString& source, const QString& target, const QStringList& columns,
+                         const ValueOf& valueOf, const QStringList& mergeKey, int nKeys) {
+    const schema::Table& t = schema::table(target);
+    const auto rows = gDB_->rows(QStringLiteral("SELECT * FROM %1").arg(quoteIdent(source)));
+    QStringList where;
+    for (const QString& k : mergeKey) where << quoteIdent(k) + QStringLiteral(" = ?");
+    const QString exists =
+        QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(t.name, where.join(QStringLiteral(" AND ")));
+    QStringList insertCols;
+    for (const QString& c : columns) insertCols << quoteIdent(c);
+    insertCols << QStringLiteral("cnumero");
+    QSqlQuery insert = gDB_->prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                         .arg(t.name, insertCols.join(QStringLiteral(", ")),
+                                              placeholders(insertCols.size()).join(QStringLiteral(", "))));
+    for (const QSqlRecord& r : rows) {
+        QVariantMap row;
+        QVariantList values;
+        for (int i = 0; i < columns.size(); ++i) {
+            const QVariant v = valueOf(r, i);
+            row.insert(columns[i], v);
+            values << v;
+        }
+        if (!mergeKey.isEmpty()) {
+            QVariantList key;
+            for (const QString& k : mergeKey) key << row.value(k);
+            if (gDB_->scalar(exists, key).toLongLong() > 0) continue;
+        }
+        values << numeroControl(t.name, row, nKeys);
+        gDB_->run(insert, values);
+    }
+}
+
+void Installer::transferByName(const QString& source, const QString& target, const QStringList& columns,
+                               const QStringList& mergeKey, int nKeys) {
+    transfer(source, target, columns,
+             [&](const QSqlRecord& r, int i) { return fieldOf(r, columns[i], source); }, mergeKey, nKeys);
+}
+
+namespace {
+
+QStringList identificaColumns() {
+    return schema::columnNames(QStringLiteral("IDENTIFICA2")).mid(0, 6);  // tip_doc_d .. esttecpt
+}
+QStringList tratiptraColumns() { return schema::table(QStringLiteral("TRATIPTRA2")).key; }
+
+}  // namespace
+
+void Installer::udp_CopiaIdentifica(const QString& source, const QString& target) {
+    transferByName(source, target, identificaColumns(), {}, 4);
+}
+
+void Installer::udp_MigraIdentifica(const QString& source, const QString& target) {
+    transferByName(source, target, identificaColumns(), schema::table(target).key, 4);
+}
+
+void Installer::udp_CopiaTratiptra(const QString& source, const QString& target) {
+    transferByName(source, target, tratiptraColumns(), {}, 8);
+}
+
+void Installer::udp_MigraTratiptra(const QString& source, const QString& target) {
+    transferByName(source, target, tratiptraColumns(), tratiptraColumns(), 8);
+}
+
+void Installer::udp_MigraTransaccion(const QString& source, const QString& target) {
+    // The previous layout is the current one's first columns in the same order: every source
+    // column but its last (cnumero) goes to the target column of the same position.
+    const QStringList targetColumns = schema::columnNames(target);
+    const qsizetype count = std::min(gDB_->columns(source).size() - 1, targetColumns.size() - 1);
+    const QStringList columns = targetColumns.mid(0, std::max<qsizetype>(count, 0));
+    if (columns.isEmpty())
+        throw DbError(DbErr::UnknownTable, QStringLiteral("No se encuentra la tabla %1").arg(source));
+    transfer(source, target, columns, [](const QSqlRecord& r, int i) { return r.value(i); },
+             schema::table(target).key, 7);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reference data
+
+bool Installer::udf_ExisteParam(const QString& numero, const QString& argumento) const {
+    return gDB_->scalar(QStringLiteral("SELECT count(*) FROM PARAM WHERE Numero = ? AND Argumento = ?"),
+                        {textValue(numero), textValue(argumento)})
+               .toLongLong() > 0;
+}
+
+void Installer::udp_GrabaParam(const QString& numero, const QString& argumento, const QString& funcion,
+                               const QString& correlParam) {
+    if (udf_ExisteParam(numero, argumento))
+        udp_EjecutaSQL(QStringLiteral("UPDATE PARAM SET Funcion = ?, Correl_param = ? WHERE Numero = ? AND Argumento = ?"),
+                       {textValue(funcion), textValue(correlParam), textValue(numero), textValue(argumento)});
+    else
+        udp_EjecutaSQL(QStringLiteral("INSERT INTO PARAM VALUES (?, ?, ?, ?)"),
+                       {textValue(numero), textValue(argumento), textValue(funcion), textValue(correlParam)});
+}
+
+namespace {
+
+// The code column of a reference table of the module.
+QString catalogCodeColumn(const QString& table) {
+    const QString t = table.toUpper();
+    if (t == QLatin1String("TIP_VIN")) return QStringLiteral("cod_tip_vin");
+    if (t == QLatin1String("PARAISO_FISCAL")) return QStringLiteral("cod_par");
+    throw std::invalid_argument("not a reference table: " + table.toStdString());
+}
+
+}  // namespace
+
+bool Installer::udf_ExisteCatalogo(const QString& table, const QString& code, const QString& form) const {
+    const QString sql = QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = ? AND formulario = ?")
+                            .arg(schema::table(table).name, catalogCodeColumn(table));
+    return gDB_->scalar(sql, {textValue(code), textValue(form)}).toLongLong() > 0;
+}
+
+void Installer::udp_GrabaCatalogo(const QString& table, const QString& code, const QString& form, const QString& v3,
+                                  const QString& v4, const QString& v5) {
+    const bool tipVin = catalogCodeColumn(table) == QLatin1String("cod_tip_vin");
+    const bool exists = udf_ExisteCatalogo(table, code, form);
+    if (tipVin && exists)
+        udp_EjecutaSQL(QStringLiteral("UPDATE TIP_VIN SET nom_tip_vin = ?, num_renta = ?, cnumero = ? "
+                                      "WHERE cod_tip_vin = ? AND formulario = ?"),
+                       {textValue(v3), textValue(v4), textValue(v5), textValue(code), textValue(form)});
+    else if (tipVin)
+        udp_EjecutaSQL(QStringLiteral("INSERT INTO TIP_VIN (cod_tip_vin, formulario, nom_tip_vin, num_renta, cnumero) "
+                                      "VALUES (?, ?, ?, ?, ?)"),
+                       {textValue(code), textValue(form), textValue(v3), textValue(v4), textValue(v5)});
+    else if (exists)
+        udp_EjecutaSQL(QStringLiteral("UPDATE PARAISO_FISCAL SET cnumero = ? WHERE cod_par = ? AND formulario = ?"),
+                       {textValue(v3), textValue(code), textValue(form)});
+    else
+        udp_EjecutaSQL(QStringLiteral("INSERT INTO PARAISO_FISCAL (cod_par, formulario, cnumero) VALUES (?, ?, ?)"),
+                       {textValue(code), textValue(form), textValue(v3)});
+}
+
+bool Installer::udf_ExisteEnvio(const QString& tablaO) const {
+    return gDB_->scalar(QStringLiteral("SELECT count(*) FROM ENVIO_T WHERE formulario = ? AND tabla_o = ?"),
+                        {kFormulario, textValue(tablaO)})
+               .toLongLong() > 0;
+}
+
+void Installer::udp_CargaParametros() {
+    for (const ParamRow& p : paramRows()) udp_GrabaParam(p.numero, p.argumento, p.funcion, p.correlParam);
+
+    // Each report title once: a second run must not add it again (the host keys it by code).
+    const QStringList reportColumns = gDB_->columns(QStringLiteral("reportes"));
+    for (const ReportRow& r : reportRows()) {
+        const bool exists =
+            !reportColumns.isEmpty() &&
+            gDB_->scalar(QStringLiteral("SELECT count(*) FROM reportes WHERE %1 = ?").arg(quoteIdent(reportColumns[0])),
+                         {r.codigo})
+                    .toLongLong() > 0;
+        if (!exists) udp_EjecutaSQL(QStringLiteral("INSERT INTO reportes VALUES (?, ?, 1)"), {r.codigo, r.titulo});
+    }
+
+    loadEnvioFile();
+}
+
+void Installer::loadEnvioFile() {
+    const QString path = gSysPath + kEnvFile;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw DbError(kFileNotFound, QStringLiteral("No se encontró el archivo %1").arg(QDir::toNativeSeparators(path)));
+    const QString content = cp1252::decode(f.readAll());
+    f.close();
+    // Lines end with CR LF, LF or a lone CR.
+    QString normalized = content;
+    normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = normalized.split(QLatin1Char('\n'));
+    if (normalized.endsWith(QLatin1Char('\n'))) lines.removeLast();
+    int number = 0;
+    for (const QString& line : lines) {
+        ++number;
+        if (line.trimmed().isEmpty()) break;  // a blank line ends the map
+        EnvioRow row;
+        try {
+            row = parseEnvioLine(line);
+        } catch (const DbError& e) {
+            throw DbError(e.number(), QStringLiteral("%1 (línea %2 de %3)").arg(e.text()).arg(number).arg(
+                                          QDir::toNativeSeparators(path)));
+        }
+        QVariantList values = row.values();
+        if (udf_ExisteEnvio(row.tablaO)) {
+            values.removeFirst();
+            values << kFormulario << textValue(row.tablaO);
+            udp_EjecutaSQL(QStringLiteral("UPDATE ENVIO_T SET tabla_d = ?, tabla_ext = ?, indice = ?, obliga = ?, "
+                                          "c_tip_doc_d = ?, c_doc_id_d = ?, c_Formulario = ?, c_periodo = ?, "
+                                          "c_estado = ?, c_envio = ?, c_semana = ? "
+                                          "WHERE formulario = ? AND tabla_o = ?"),
+                           values);
+        } else {
+            values.prepend(kFormulario);
+            udp_EjecutaSQL(QStringLiteral("INSERT INTO ENVIO_T VALUES (%1)").arg(placeholders(13).join(QStringLiteral(", "))),
+                           values);
+        }
+    }
+}
+
+void Installer::udp_CargaTipVinParaiso() {
+    udp_EjecutaSQL(QStringLiteral("DELETE FROM PARAISO_FISCAL WHERE cod_par = ?"), {kParaisoRetirado});
+    const QString paraiso = QStringLiteral("PARAISO_FISCAL"), tipVin = QStringLiteral("TIP_VIN");
+    for (const QString& code : paraisoFiscalCodes())
+        udp_GrabaCatalogo(paraiso, code, kFormulario, kNumeroFijo, QString(), QString());
+    for (const TipVinRow& r : tipVinRows()) udp_GrabaCatalogo(tipVin, r.codigo, kFormulario, r.texto, r.numRenta, kNumeroFijo);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Control-number refresh
+
+bool Installer::udf_ActualizaNumeroControl(const QString& table, int nKeys) {
+    try {
+        const schema::Table& t = schema::table(table);
+        Transaction tx(*gDB_);
+        const auto rows = gDB_->rows(QStringLiteral("SELECT rowid AS klv_rowid, * FROM %1").arg(t.name));
+        QSqlQuery update = gDB_->prepare(QStringLiteral("UPDATE %1 SET cnumero = ? WHERE rowid = ?").arg(t.name));
+        for (const QSqlRecord& r : rows) {
+            const QString n = numeroControl(t.name, r, nKeys);
+            if (n != r.value(QStringLiteral("cnumero")).toString()) gDB_->run(update, {n, r.value(0)});
+        }
+        tx.commit();
+        return true;
+    } catch (const std::exception&) {
+        // The transaction guard has put every number back.
+        ++failures_;
+        messages_.show(kMsgRefresco, MsgStyle::Critical, kTituloRefresco);
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The shipped submission map
+
+QByteArray shippedEnvFile() {
+    QFile f(QStringLiteral(":/installer/env8027.txt"));
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray();
+    return f.readAll();
+}
+
+bool writeEnvFile(const QString& sysPath, QString* error) {
+    const QString path = sysPath + kEnvFile;
+    if (QFileInfo::exists(path)) return true;
+    const QByteArray bytes = shippedEnvFile();
+    QString why;
+    if (bytes.isEmpty())
+        why = QStringLiteral("El instalador no trae el archivo env8027.txt.");
+    else if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        why = QStringLiteral("No se pudo crear la carpeta de %1.").arg(path);
+    else {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            why = QStringLiteral("No se pudo escribir %1.").arg(path);
+    }
+    if (why.isEmpty()) return true;
+    if (error) *error = why;
+    return false;
+}
+
+}  // namespace klv::installer
