@@ -11,6 +11,7 @@ void StatusPanels::attach(QStatusBar* bar) {
         auto* l = new QLabel(bar);
         l->setObjectName(QString::fromLatin1(name));
         l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        l->setTextFormat(Qt::PlainText);  // a name is never read as markup
         l->setMinimumWidth(minWidth);
         bar->addWidget(l, stretch);
         return l;

@@ -1,0 +1,173 @@
+#include "frm_cont_abrir.h"
+
+#include "mensajes.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace klv {
+namespace {
+constexpr const char* kFormName = "FrmContAbrir";
+
+// Hourglass for the duration of a scope.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+}  // namespace
+
+FrmContAbrir::FrmContAbrir(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
+    setObjectName(QString::fromLatin1(kFormName));
+    WaitCursor wait;
+    if (ctx_.help) ctx_.help->setContext(1010);
+    move(1000 / 15, 1000 / 15);
+    resize(720, 360);
+
+    label1_ = new QLabel(this);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    auto* frame = new QGroupBox(QStringLiteral("Declaraciones Registradas"), this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    grid_ = new QTableView(frame);
+    grid_->setObjectName(QStringLiteral("GrdDeclaraciones"));
+    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->verticalHeader()->setDefaultSectionSize(20);
+    model_ = new QStandardItemModel(0, 7, this);
+    model_->setHorizontalHeaderLabels({QStringLiteral("Tipo de Documento"), QStringLiteral("Nro Documento"),
+                                       QStringLiteral("Nombre/ R.S."), QStringLiteral("Periodo"),
+                                       QStringLiteral("Autorizado Conta.M.E."), QStringLiteral("Eva.Tec. Prec.Trans."),
+                                       QStringLiteral("Formulario")});
+    grid_->setModel(model_);
+    auto* fl = new QVBoxLayout(frame);
+    fl->addWidget(grid_);
+
+    action_ = new QPushButton(this);
+    action_->setObjectName(QStringLiteral("CmdOpciones_0"));
+    close_ = new QPushButton(QStringLiteral("&Salir"), this);
+    close_->setObjectName(QStringLiteral("CmdOpciones_1"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(action_);
+    buttons->addWidget(close_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label1_);
+    layout->addWidget(frame, 1);
+    layout->addLayout(buttons);
+
+    connect(action_, &QPushButton::clicked, this, [this] { CmdOpciones_Click(0); });
+    connect(close_, &QPushButton::clicked, this, [this] { CmdOpciones_Click(1); });
+    connect(grid_, &QTableView::doubleClicked, this, [this] { CmdOpciones_Click(0); });
+
+    udp_Refresca_Grilla();
+    if (ctx_.gAccion == 1) {
+        action_->setText(QStringLiteral("&Modificar"));
+        label1_->setText(QStringLiteral("Seleccione la Declaración que desea modificar :"));
+        setWindowTitle(QStringLiteral("Modificar Declaraciones"));
+    } else {
+        action_->setText(QStringLiteral("&Eliminar"));
+        label1_->setText(QStringLiteral("Seleccione la Declaración que desea eliminar :"));
+        setWindowTitle(QStringLiteral("Eliminar Declaraciones"));
+    }
+}
+
+void FrmContAbrir::udp_Refresca_Grilla() {
+    const DeclarationKey before = preselect_.docIdD.isEmpty() ? selectedKey() : preselect_;
+    preselect_ = DeclarationKey();
+    try {
+        rows_ = listStoredDeclarations(ctx_.db());
+    } catch (const DbError& e) {
+        rows_.clear();
+        ctx_.msg(e.text() + QLatin1Char('\n') + QLatin1Char(' ') + QString::number(e.number()), MsgStyle::OkOnly,
+                 QStringLiteral("Error"));
+    }
+    model_->setRowCount(0);
+    int keep = 0;
+    for (const auto& d : rows_) {
+        QList<QStandardItem*> items{
+            new QStandardItem(documentTypeText(d.tipDocD)), new QStandardItem(d.docIdD),
+            new QStandardItem(d.razonSocial),                new QStandardItem(d.periodo),
+            new QStandardItem(yesNoText(d.autContExt)),     new QStandardItem(yesNoText(d.estTecPt)),
+            new QStandardItem(d.formulario)};
+        if (d.docIdD == before.docIdD && d.periodo == before.periodo) keep = model_->rowCount();
+        model_->appendRow(items);
+    }
+    grid_->resizeColumnsToContents();
+    if (!rows_.empty()) grid_->selectRow(keep);
+}
+
+DeclarationKey FrmContAbrir::selectedKey() const {
+    DeclarationKey key;
+    if (!grid_ || !grid_->selectionModel()) return key;
+    const QModelIndex current = grid_->currentIndex();
+    const int row = current.isValid() ? current.row() : -1;
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return key;
+    key.tipDocD = rows_[row].tipDocD;
+    key.docIdD = rows_[row].docIdD;
+    key.periodo = rows_[row].periodo;
+    key.formulario = rows_[row].formulario;
+    return key;
+}
+
+void FrmContAbrir::CmdOpciones_Click(int index) {
+    if (index == 1) {
+        reject();
+        return;
+    }
+    try {
+        if (ctx_.gAccion == 1) {
+            if (rows_.empty()) {
+                udp_Mensaje(ctx_, 1, QString::fromLatin1(kFormName));
+                return;
+            }
+            done(ModifyRequested);
+        } else if (ctx_.gAccion == 3) {
+            if (rows_.empty()) {
+                udp_Mensaje(ctx_, 2, QString::fromLatin1(kFormName));
+                return;
+            }
+            if (ctx_.msg(QStringLiteral("¿Confirma que va a eliminar la Declaración?"), 292) != MsgAnswer::Yes) return;
+            const DeclarationKey key = selectedKey();
+            {
+                WaitCursor wait;
+                deleteStoredDeclaration(ctx_.db(), key.docIdD, key.periodo, ctx_.gFormulario);
+            }
+            udp_Refresca_Grilla();
+        }
+    } catch (const DbError& e) {
+        ctx_.msg(e.text() + QLatin1Char('\n') + QLatin1Char(' ') + QString::number(e.number()), MsgStyle::OkOnly,
+                 QStringLiteral("Error"));
+    }
+}
+
+void FrmContAbrir::selectKey(const DeclarationKey& key) {
+    preselect_ = key;
+    udp_Refresca_Grilla();
+}
+
+void FrmContAbrir::run(AppContext& ctx, QWidget* parent) {
+    DeclarationKey key;
+    for (;;) {
+        {
+            FrmContAbrir chooser(ctx, parent);
+            if (!key.docIdD.isEmpty()) chooser.selectKey(key);
+            if (chooser.exec() != ModifyRequested) return;
+            key = chooser.selectedKey();
+        }
+        if (!ctx.forms.declaration) {
+            ctx.msg(QStringLiteral("En Desarrollo."), MsgStyle::Exclamation);
+            continue;
+        }
+        if (!ctx.forms.declaration(parent, QString::fromLatin1(kFormName), &key)) return;
+    }
+}
+
+}  // namespace klv

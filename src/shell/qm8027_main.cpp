@@ -1,0 +1,47 @@
+// QM8027: the declaration module. It has no command line; it starts only beside the host program.
+#include "app_context.h"
+#include "host_window.h"
+#include "main_window_entry.h"
+#include "startup.h"
+#include "status_panels.h"
+
+#include <QApplication>
+#include <memory>
+
+int main(int argc, char** argv) {
+    // Without a display the program still runs (messages go to standard error).
+    if (klv::runningHeadless() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("QM8027"));
+
+    std::unique_ptr<klv::MessageService> messages;
+    if (klv::runningHeadless())
+        messages = std::make_unique<klv::HeadlessMessageService>();
+    else
+        messages = std::make_unique<klv::QtMessageService>();
+    klv::SystemClock clock;
+    klv::StatusPanels panels;
+    klv::AppContext ctx;
+    klv::DesktopHelpService help(*messages, ctx.gTitulo);
+    ctx.messages = messages.get();
+    ctx.clock = &clock;
+    ctx.help = &help;
+    ctx.panels = &panels;
+
+    klv::XcbHostWindowFinder finder;
+    klv::Startup startup;
+    klv::Startup::Services services;
+    services.finder = &finder;
+    services.showMainWindow = klv::showMainWindow;
+    switch (startup.Main(ctx, services)) {
+    case klv::StartupResult::Started: break;
+    case klv::StartupResult::GateClosed: return 0;
+    case klv::StartupResult::NoHost: return 2;
+    case klv::StartupResult::AlreadyRunning: return 3;
+    default: return 1;
+    }
+    const int rc = app.exec();
+    ctx.gDB.reset();
+    return rc;
+}

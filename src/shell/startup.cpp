@@ -1,0 +1,127 @@
+#include "startup.h"
+
+#include "host_window.h"
+#include "ini_file.h"
+#include "single_instance.h"
+#include "utilitarios.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace klv {
+namespace {
+
+const QString kIni = QStringLiteral("QM000.INI");
+const QString kSection = QStringLiteral("Options");
+
+QString fromCodes(std::initializer_list<int> codes) {
+    QString s;
+    for (const int c : codes) s += QChar(c);
+    return s;
+}
+
+}  // namespace
+
+ConfigIni leerConfigIni(const QString& iniFile) {
+    auto read = [&](const char* key) {
+        return ini::readString(kSection, QString::fromLatin1(key), QString(), iniFile);
+    };
+    ConfigIni c;
+    c.sysPath = read("SysPath");
+    c.sysVersion = read("SysVersion");
+    c.dbPath = read("DBPath");
+    c.dbName = read("DBName");
+    c.sysMenu = read("SysMenu");
+    c.sysUser = read("SysUser");
+    return c;
+}
+
+bool udp_LeerIni(AppContext& ctx, QString* motivo) {
+    const ConfigIni c = leerConfigIni(kIni);
+    ctx.gSysPath = c.sysPath.trimmed();
+    ctx.gDBFile = c.dbPath.trimmed() + c.dbName.trimmed();
+    ctx.gRptPath = ctx.gSysPath + QStringLiteral("RPT");
+    ctx.gSysUser = c.sysUser;
+
+    QString why;
+    if (ctx.gSysPath.isEmpty()) {
+        why = QStringLiteral("No se ha indicado la carpeta del sistema (SysPath) en %1.\nVerifique la "
+                             "instalación del Integrador del KLV.")
+                  .arg(ini::resolve(kIni));
+    } else if (!QFileInfo(ctx.gSysPath).isDir() || !QDir::setCurrent(ctx.gSysPath)) {
+        why = QStringLiteral("No existe la carpeta del sistema (SysPath): %1\nVerifique la instalación "
+                             "del Integrador del KLV.")
+                  .arg(ctx.gSysPath);
+    }
+    if (motivo) *motivo = why;
+    return why.isEmpty();
+}
+
+QString usuarioGrupoTrabajo() { return fromCodes({75, 76, 86, 65, 68, 77, 73, 78}); }
+QString claveGrupoTrabajo() { return fromCodes({81, 56, 48, 50, 55, 75, 76, 86}); }
+
+QString textoErrorConexion(const DbError& e) {
+    const QString number = QLatin1Char(' ') + QString::number(e.number());
+    if (e.number() == DbErr::CannotOpen) return number + QStringLiteral("- Base esta bloqueda");
+    return e.text() + QLatin1Char('\n') + number;
+}
+
+bool udf_AbrirBaseDatos(AppContext& ctx, int busyTimeoutMs) {
+    const QString workgroup = ctx.gSysPath + QStringLiteral("QM000.MDW");
+    // The workgroup file is only recorded: SQLite has no workgroups, the credentials travel
+    // with the connection.
+    ini::writeString(kSection, QStringLiteral("SystemDB"), workgroup, kIni);
+    try {
+        ctx.gDB = Database::open(ctx.gDBFile, usuarioGrupoTrabajo(), claveGrupoTrabajo(), busyTimeoutMs);
+        return true;
+    } catch (const DbError& e) {
+        ctx.messages->show(textoErrorConexion(e), MsgStyle::OkOnly, QStringLiteral("Error de Conección"));
+        return false;
+    }
+}
+
+Startup::Startup() = default;
+Startup::~Startup() = default;
+
+StartupResult Startup::Main(AppContext& ctx, const Services& services) {
+    // 1-2. The utility component and the title.
+    util_ = std::make_unique<Utilitarios>();
+    ctx.gUtil = util_.get();
+    ctx.gTitulo = QStringLiteral("8027 KLV - Precios de Transferencia - 1.4");
+
+    // 3. The host must be running.
+    XcbHostWindowFinder xcb;
+    HostWindowFinder* finder = services.finder ? services.finder : &xcb;
+    if (!finder->correApp(QString::fromLatin1(kHostCaption))) {
+        ctx.messages->show(QStringLiteral("Debe ejecutar este módulo desde el Integrador del KLV."),
+                           MsgStyle::Critical, ctx.gTitulo + QStringLiteral(" Error al ejecutar el módulo"));
+        return StartupResult::NoHost;
+    }
+
+    // 4. One copy only.
+    instance_ = std::make_unique<SingleInstance>(QString::fromLatin1(kModuleLockName), services.lockFolder);
+    if (!instance_->acquire()) {
+        ctx.messages->show(QStringLiteral("La Aplicación ya se encuentra en ejecución."), MsgStyle::Information,
+                           ctx.gTitulo);
+        return StartupResult::AlreadyRunning;
+    }
+
+    // 5. The gate: closed ends without a word.
+    if (!util_->udf_Habilitado()) return StartupResult::GateClosed;
+
+    // 6. Configuration.
+    QString motivo;
+    if (!udp_LeerIni(ctx, &motivo)) {
+        ctx.messages->show(motivo, MsgStyle::Critical, ctx.gTitulo);
+        return StartupResult::NoSysPath;
+    }
+
+    // 7. The shared database.
+    if (!udf_AbrirBaseDatos(ctx)) return StartupResult::DatabaseFailed;
+
+    // 8. The main window.
+    if (services.showMainWindow) services.showMainWindow(ctx);
+    return StartupResult::Started;
+}
+
+}  // namespace klv

@@ -1,0 +1,355 @@
+#include "frm_cont_abrir.h"
+#include "mdi_klv_pt.h"
+#include "services_fixture.h"
+#include "status_panels.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+
+using namespace klv;
+
+namespace {
+
+const QString kDevelop = QStringLiteral("En Desarrollo.");
+
+// Closes the next modal dialog as soon as it shows, recording its title.
+void closeNextModal(QString* title) {
+    QTimer::singleShot(0, [title] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w) {
+            closeNextModal(title);
+            return;
+        }
+        if (title) *title = w->windowTitle();
+        w->close();
+    });
+}
+
+class MainWindowTest : public test::ServicesTest {
+protected:
+    void SetUp() override {
+        ServicesTest::SetUp();
+        for (const char* t : {"IDENTIFICA2", "TRATIPTRA2"})
+            if (!db().tableExists(QString::fromLatin1(t)))
+                db().exec(schema::createStatement(schema::table(QString::fromLatin1(t))));
+        qunsetenv("KLV_GATE");
+    }
+    void TearDown() override { qunsetenv("KLV_GATE"); }
+
+    QAction* action(MDI_KLV_PT& w, const char* name) { return w.findChild<QAction*>(QString::fromLatin1(name)); }
+
+    // A stored declaration with one transaction, its types, status row and attached study.
+    void storeDeclaration(const QString& ruc, const QString& periodo) {
+        insert(QStringLiteral("IDENTIFICA2"), {{"tip_doc_d", 6}, {"doc_id_d", ruc}, {"periodo", periodo},
+                                                {"formulario", "8027"}, {"autcontext", "1"}, {"esttecpt", "0"}});
+        insert(QStringLiteral("TRANSACCION2"), {{"tip_doc_d", 6}, {"doc_id_d", ruc}, {"periodo", periodo},
+                                                 {"formulario", "8027"}, {"tip_doc_p", 6}, {"doc_id_p", "20100000001"},
+                                                 {"cor_transaccion", 1}});
+        QVariantMap type{{"tip_doc_d", 6}, {"doc_id_d", ruc}, {"periodo", periodo}, {"formulario", "8027"},
+                         {"tip_doc_p", 6}, {"doc_id_p", "20100000001"}, {"cor_transaccion", 1}};
+        const auto* tt = schema::findTable(QStringLiteral("TRATIPTRA2"));
+        for (const auto& k : tt->key)
+            if (!type.contains(k) && !type.contains(k.toLower())) type.insert(k, "01");
+        insert(QStringLiteral("TRATIPTRA2"), type);
+        insert(QStringLiteral("CAB"), {{"TIP_DOC_D", 6}, {"DOC_ID_D", ruc}, {"PERIODO", periodo}, {"FORMULARIO", "8027"},
+                                       {"Estado", "0"}});
+        insert(QStringLiteral("EFCONTROLNS"), {{"TIP_DOC_D", 6}, {"DOC_ID_D", ruc}, {"PERIODO", periodo},
+                                               {"FORMULARIO", "8027"}, {"SEMANA", 0}, {"TAB_D", "PDF"},
+                                               {"NOMARC", "8027" + ruc + periodo + ".PDF"}});
+    }
+
+    int count(const QString& table, const QString& ruc, const QString& periodo) {
+        return db().scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE DOC_ID_D=? AND PERIODO=?").arg(table),
+                           {ruc, periodo})
+            .toInt();
+    }
+
+    QString firstRuc() {
+        return db().scalar(QStringLiteral("SELECT DOC_ID_D FROM CONT WHERE TIP_DOC_D=6 ORDER BY DOC_ID_D")).toString();
+    }
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, FrameHasEveryMenuItemAndElevenToolbarButtons) {
+    MDI_KLV_PT w(ctx());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("8027 Precios de Transferencia - v 1.4"));
+    const std::pair<const char*, const char*> items[] = {
+        {"mnuNueva", "&Nueva"}, {"mnuModificar", "&Modificar"}, {"mnuEliminar", "&Eliminar"},
+        {"mnuPartesvin", "&Registro Informados"}, {"mnuImprimir", "&Imprimir"}, {"mnuSalir", "&Salir"},
+        {"mnuModificarE", "&Ver Declaraciones Enviadas"}, {"mnuEliminarE", "&Eliminar"},
+        {"mnuImprimirE", "&Imprimir"}, {"mnutipvins", "Tipos de Vinculación"}, {"mnupar", "Paraisos Fiscales"},
+        {"mnuContenido", "&Contenido de la Ayuda"}, {"mnuAcercade", "Acerca &de KLV"}};
+    for (const auto& [name, caption] : items) {
+        QAction* a = action(w, name);
+        ASSERT_NE(a, nullptr) << name;
+        EXPECT_EQ(a->text(), QString::fromUtf8(caption)) << name;
+    }
+    QStringList tops;
+    for (QAction* a : w.menuBar()->actions()) tops << a->text();
+    EXPECT_EQ(tops, (QStringList{"&Declaraciones", "Declaraciones &Enviadas", "&Consultas", "&Ayuda"}));
+    auto* sent = w.findChild<QMenu*>(QStringLiteral("mnuDeclaraE"));
+    ASSERT_NE(sent, nullptr);
+    EXPECT_FALSE(sent->menuAction()->isEnabled());
+
+    ASSERT_EQ(w.toolbar()->actions().size(), 11);
+    QStringList tips;
+    for (QAction* a : w.toolbar()->actions()) tips << a->toolTip();
+    EXPECT_EQ(tips[0], QStringLiteral("Nueva"));
+    EXPECT_EQ(tips[3], QStringLiteral("Importar"));
+    EXPECT_EQ(tips[5], QStringLiteral("Salir"));
+    EXPECT_EQ(tips[7], QStringLiteral("Ver Declaración Enviada"));
+    EXPECT_EQ(tips[10], QStringLiteral("Ayuda"));
+    EXPECT_TRUE(w.toolbar()->actions()[6]->isSeparator());
+    EXPECT_TRUE(w.toolbar()->actions()[8]->isSeparator());
+}
+
+TEST_F(MainWindowTest, LoadSetsFormCodeStatusBarAndNonDomiciledYear) {
+    ctx().gFormulario.clear();
+    ctx().gAnioNoDom = 0;
+    env().panels().setPanelRuc(QStringLiteral("stale"));
+    MDI_KLV_PT w(ctx());
+    EXPECT_EQ(ctx().gFormulario, QStringLiteral("8027"));
+    EXPECT_EQ(ctx().gAnioNoDom, 2016);
+    EXPECT_EQ(env().panels().PanelFormulario(), QStringLiteral("8027"));
+    EXPECT_EQ(env().panels().PanelRuc(), QString());
+    EXPECT_EQ(env().panels().PanelNombre(), QString());
+    EXPECT_EQ(env().panels().PanelPeriodo(), QString());
+    EXPECT_EQ(w.helpFile(), ctx().gSysPath + QStringLiteral("8027/8027.hlp"));
+    auto* label = w.findChild<QLabel*>(QStringLiteral("PanelFormulario"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), QStringLiteral("8027"));
+}
+
+TEST_F(MainWindowTest, UnfinishedActionsSayEnDesarrollo) {
+    MDI_KLV_PT w(ctx());
+    for (int index : {4, 8}) w.Toolbar1_ButtonClick(index);
+    w.mnuModificarE_Click();
+    w.mnuEliminarE_Click();
+    w.mnuImprimirE_Click();
+    // Forms that later work builds are not wired yet.
+    w.mnuNueva_Click();
+    w.mnuImprimir_Click();
+    w.mnupar_Click();
+    ASSERT_EQ(env().messages().calls().size(), 8u);
+    for (const auto& c : env().messages().calls()) {
+        EXPECT_EQ(c.text, kDevelop);
+        EXPECT_EQ(c.style, 48);
+        EXPECT_EQ(c.title, ctx().gTitulo);
+    }
+    // Spacers do nothing.
+    for (int index : {7, 9, 10}) w.Toolbar1_ButtonClick(index);
+    EXPECT_EQ(env().messages().calls().size(), 8u);
+}
+
+TEST_F(MainWindowTest, ToolbarAndMenusShareTheirActions) {
+    MDI_KLV_PT w(ctx());
+    QStringList callers;
+    std::vector<const DeclarationKey*> keys;
+    ctx().forms.declaration = [&](QWidget*, const QString& caller, const DeclarationKey* key) {
+        callers << caller;
+        keys.push_back(key);
+        return false;
+    };
+    ctx().gAccion = 5;
+    w.Toolbar1_ButtonClick(1);
+    action(w, "mnuNueva")->trigger();
+    EXPECT_EQ(callers, (QStringList{"MDI_KLV_PT", "MDI_KLV_PT"}));
+    EXPECT_EQ(keys[0], nullptr);
+    EXPECT_EQ(ctx().gAccion, 0);
+
+    w.Toolbar1_ButtonClick(11);
+    action(w, "mnuContenido")->trigger();
+    ASSERT_EQ(env().help().opened.size(), 2u);
+    EXPECT_EQ(env().help().opened[0], ctx().gSysPath + QStringLiteral("8027/8027.hlp"));
+
+    QString title;
+    closeNextModal(&title);
+    w.Toolbar1_ButtonClick(2);
+    EXPECT_EQ(title, QStringLiteral("Modificar Declaraciones"));
+    EXPECT_EQ(ctx().gAccion, 1);
+    closeNextModal(&title);
+    action(w, "mnuEliminar")->trigger();
+    EXPECT_EQ(title, QStringLiteral("Eliminar Declaraciones"));
+    EXPECT_EQ(ctx().gAccion, 3);
+
+    QStringList kinds;
+    ctx().forms.referenceList = [&](QWidget*, const QString& kind) { kinds << kind; };
+    action(w, "mnutipvins")->trigger();
+    action(w, "mnupar")->trigger();
+    EXPECT_EQ(kinds, (QStringList{"VINCULO", "PARAISO"}));
+}
+
+TEST_F(MainWindowTest, ClosedGateSilencesNuevaAndRegister) {
+    qputenv("KLV_GATE", "0");
+    MDI_KLV_PT w(ctx());
+    int opened = 0;
+    ctx().forms.declaration = [&](QWidget*, const QString&, const DeclarationKey*) { ++opened; return false; };
+    ctx().forms.partyRegister = [&](QWidget*, const QString&) { ++opened; };
+    ctx().gAccion = 7;
+    w.mnuNueva_Click();
+    w.Toolbar1_ButtonClick(1);
+    w.mnuPartesvin_Click();
+    EXPECT_EQ(opened, 0);
+    EXPECT_TRUE(env().messages().empty());
+    EXPECT_EQ(ctx().gAccion, 7);
+    // Modificar still works.
+    QString title;
+    closeNextModal(&title);
+    w.mnuModificar_Click();
+    EXPECT_EQ(title, QStringLiteral("Modificar Declaraciones"));
+}
+
+TEST_F(MainWindowTest, AboutBoxCaptionAndVersion) {
+    MDI_KLV_PT w(ctx());
+    frmAcercade about(&w);
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("Acerca de KLV "));
+    auto* version = about.findChild<QWidget*>(QStringLiteral("txtVersion"));
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(version->property("text").toString(), QStringLiteral("Versión 1.4"));
+    EXPECT_EQ(about.findChild<QPushButton*>(QStringLiteral("cmdAceptar"))->text(), QStringLiteral("&Aceptar"));
+}
+
+TEST_F(MainWindowTest, ChooserCaptionsFollowTheAction) {
+    ctx().gAccion = 1;
+    FrmContAbrir modify(ctx());
+    EXPECT_EQ(modify.windowTitle(), QStringLiteral("Modificar Declaraciones"));
+    EXPECT_EQ(modify.findChild<QPushButton*>(QStringLiteral("CmdOpciones_0"))->text(), QStringLiteral("&Modificar"));
+    EXPECT_EQ(modify.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+              QStringLiteral("Seleccione la Declaración que desea modificar :"));
+    ctx().gAccion = 3;
+    FrmContAbrir remove(ctx());
+    EXPECT_EQ(remove.windowTitle(), QStringLiteral("Eliminar Declaraciones"));
+    EXPECT_EQ(remove.findChild<QPushButton*>(QStringLiteral("CmdOpciones_0"))->text(), QStringLiteral("&Eliminar"));
+    EXPECT_EQ(remove.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+              QStringLiteral("Seleccione la Declaración que desea eliminar :"));
+}
+
+TEST_F(MainWindowTest, EmptyListGivesItsMessage) {
+    ctx().gAccion = 1;
+    FrmContAbrir modify(ctx());
+    modify.CmdOpciones_Click(0);
+    ctx().gAccion = 3;
+    FrmContAbrir remove(ctx());
+    remove.CmdOpciones_Click(0);
+    ASSERT_EQ(env().messages().calls().size(), 2u);
+    EXPECT_EQ(env().messages().calls()[0].text, QStringLiteral("No hay registros disponibles para Modificar."));
+    EXPECT_EQ(env().messages().calls()[1].text, QStringLiteral("No hay registros disponibles para Eliminar."));
+    EXPECT_EQ(env().messages().calls()[1].style, 48);
+}
+
+TEST_F(MainWindowTest, ChooserGridShowsDisplayValues) {
+    const QString ruc = firstRuc();
+    storeDeclaration(ruc, QStringLiteral("2015"));
+    ctx().gAccion = 1;
+    FrmContAbrir chooser(ctx());
+    auto* grid = chooser.findChild<QTableView*>(QStringLiteral("GrdDeclaraciones"));
+    ASSERT_EQ(grid->model()->rowCount(), 1);
+    QStringList headers, values;
+    for (int c = 0; c < grid->model()->columnCount(); ++c) {
+        headers << grid->model()->headerData(c, Qt::Horizontal).toString();
+        values << grid->model()->index(0, c).data().toString();
+    }
+    EXPECT_EQ(headers, (QStringList{"Tipo de Documento", "Nro Documento", "Nombre/ R.S.", "Periodo",
+                                    "Autorizado Conta.M.E.", "Eva.Tec. Prec.Trans.", "Formulario"}));
+    EXPECT_EQ(values[0], QStringLiteral("RUC"));
+    EXPECT_EQ(values[1], ruc);
+    EXPECT_FALSE(values[2].isEmpty());
+    EXPECT_EQ(values[3], QStringLiteral("2015"));
+    EXPECT_EQ(values[4], QStringLiteral("SI"));
+    EXPECT_EQ(values[5], QStringLiteral("NO"));
+    EXPECT_EQ(values[6], QStringLiteral("8027"));
+}
+
+TEST_F(MainWindowTest, DeleteAsksWithNoAsDefaultAndDeletesOnlyThatPeriod) {
+    const QString ruc = firstRuc();
+    storeDeclaration(ruc, QStringLiteral("2015"));
+    storeDeclaration(ruc, QStringLiteral("2016"));
+    ctx().gAccion = 3;
+    FrmContAbrir chooser(ctx());
+    ASSERT_EQ(chooser.rowCount(), 2);
+    chooser.selectKey({6, ruc, QStringLiteral("2015"), QStringLiteral("8027")});
+
+    env().messages().script(MsgAnswer::No);
+    chooser.CmdOpciones_Click(0);
+    ASSERT_EQ(env().messages().calls().size(), 1u);
+    EXPECT_EQ(env().messages().last().text, QStringLiteral("¿Confirma que va a eliminar la Declaración?"));
+    EXPECT_EQ(env().messages().last().style, 292);
+    EXPECT_EQ(env().messages().last().title, ctx().gTitulo);
+    for (const char* t : {"IDENTIFICA2", "TRANSACCION2", "TRATIPTRA2", "CAB", "EFCONTROLNS"})
+        EXPECT_EQ(count(QString::fromLatin1(t), ruc, QStringLiteral("2015")), 1) << t;
+
+    env().messages().script(MsgAnswer::Yes);
+    chooser.CmdOpciones_Click(0);
+    for (const char* t : {"IDENTIFICA2", "TRANSACCION2", "TRATIPTRA2", "CAB", "EFCONTROLNS"}) {
+        EXPECT_EQ(count(QString::fromLatin1(t), ruc, QStringLiteral("2015")), 0) << t;
+        EXPECT_EQ(count(QString::fromLatin1(t), ruc, QStringLiteral("2016")), 1) << t;
+    }
+    EXPECT_EQ(chooser.rowCount(), 1);
+    auto* grid = chooser.findChild<QTableView*>(QStringLiteral("GrdDeclaraciones"));
+    EXPECT_EQ(grid->model()->index(0, 3).data().toString(), QStringLiteral("2016"));
+}
+
+TEST_F(MainWindowTest, FailedDeleteIsRolledBackAndReported) {
+    const QString ruc = firstRuc();
+    storeDeclaration(ruc, QStringLiteral("2015"));
+    // A trigger makes the fourth delete fail after three have run.
+    db().exec(QStringLiteral("CREATE TRIGGER no_cab_delete BEFORE DELETE ON CAB BEGIN SELECT RAISE(ABORT, 'locked row'); END"));
+    ctx().gAccion = 3;
+    FrmContAbrir chooser(ctx());
+    env().messages().script(MsgAnswer::Yes);
+    chooser.CmdOpciones_Click(0);
+    ASSERT_EQ(env().messages().calls().size(), 2u);
+    EXPECT_EQ(env().messages().last().title, QStringLiteral("Error"));
+    EXPECT_EQ(env().messages().last().style, 0);
+    EXPECT_TRUE(env().messages().last().text.contains(QStringLiteral("\n ")));
+    for (const char* t : {"IDENTIFICA2", "TRANSACCION2", "TRATIPTRA2", "CAB", "EFCONTROLNS"})
+        EXPECT_EQ(count(QString::fromLatin1(t), ruc, QStringLiteral("2015")), 1) << t;
+    EXPECT_EQ(chooser.rowCount(), 1);
+}
+
+TEST_F(MainWindowTest, ModifyOpensDeclarationAndChooserComesBack) {
+    const QString ruc = firstRuc();
+    storeDeclaration(ruc, QStringLiteral("2015"));
+    ctx().gAccion = 1;
+    DeclarationKey opened;
+    int calls = 0;
+    ctx().forms.declaration = [&](QWidget*, const QString& caller, const DeclarationKey* key) {
+        EXPECT_EQ(caller, QStringLiteral("FrmContAbrir"));
+        if (key) opened = *key;
+        ++calls;
+        return calls == 1;  // closed in mode Modificar the first time: the chooser shows again
+    };
+    int shown = 0;
+    std::function<void()> pick = [&] {
+        QTimer::singleShot(0, [&] {
+            auto* chooser = qobject_cast<FrmContAbrir*>(QApplication::activeModalWidget());
+            if (!chooser) {
+                pick();
+                return;
+            }
+            ++shown;
+            chooser->CmdOpciones_Click(0);
+        });
+    };
+    pick();
+    std::function<void()> again = [&] {
+        QTimer::singleShot(0, [&] {
+            if (calls < 1) { again(); return; }
+            pick();
+        });
+    };
+    again();
+    FrmContAbrir::run(ctx(), nullptr);
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(opened.docIdD, ruc);
+    EXPECT_EQ(opened.periodo, QStringLiteral("2015"));
+}
