@@ -15,7 +15,8 @@ namespace klv::test {
 class ServicesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        env_ = std::make_unique<Environment>();
+        // Reference data is seeded by each test itself: no installer run.
+        env_ = std::make_unique<Environment>(false);
         for (const char* t : {"PAR_VIN", "TRANSACCION2", "TMPTRANSACCION2"})
             if (!db().tableExists(QString::fromLatin1(t)))
                 db().exec(schema::createStatement(schema::table(QString::fromLatin1(t))));

@@ -2,6 +2,7 @@
 
 #include "host_env.h"
 #include "ini_file.h"
+#include "installer.h"
 #include "status_panels.h"
 #include "utilitarios.h"
 
@@ -38,8 +39,18 @@ Environment::Environment(bool installModuleTables)
     ctx_.gDB = Database::open(ctx_.gDBFile);
 
     if (installModuleTables) {
-        // HOOK (installer): create the module tables and load the reference data here through the
-        // installer's core once it exists. Until then the flag does nothing.
+        // The installer's core on this database: module tables, reference data, submission map
+        // (the shipped env8027.txt). A clean installation shows no message.
+        QString why;
+        if (!installer::writeEnvFile(ctx_.gSysPath, &why)) throw std::runtime_error(why.toStdString());
+        RecordingMessageService installMessages;
+        installer::Installer inst(installMessages);
+        const bool completed = inst.run(*ctx_.gDB, ctx_.gSysPath);
+        if (!completed || !installMessages.empty()) {
+            QString shown;
+            for (const auto& c : installMessages.calls()) shown += c.title + QStringLiteral(": ") + c.text + QLatin1Char('\n');
+            throw std::runtime_error("installer: " + shown.toStdString());
+        }
     }
 }
 
