@@ -1,0 +1,214 @@
+#include "declaration_save.h"
+
+#include "amount_checks.h"
+#include "declaration_checks.h"
+#include "declaration_queries.h"
+#include "declaration_sql.h"
+#include "format.h"
+#include "mensajes.h"
+#include "numero_control.h"
+#include "schema.h"
+#include "status_panels.h"
+#include "totals.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <exception>
+
+namespace klv {
+namespace {
+
+constexpr int kTabTransacciones = 1;
+
+QString failureText(const std::exception& e) {
+    if (const auto* db = dynamic_cast<const DbError*>(&e))
+        return db->text() + QStringLiteral(" (") + QString::number(db->number()) + QLatin1Char(')');
+    return QString::fromLocal8Bit(e.what());
+}
+
+// Asks about a transaction amount far above the others; true to go on.
+bool confirmLargeAmounts(const AppContext& ctx, const DeclarationKey& key) {
+    const QString threshold = udf_Verificar_Montos(ctx, key);
+    if (threshold.isEmpty()) return true;
+    return ctx.msg(largeAmountQuestion(threshold), MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) ==
+           MsgAnswer::Yes;
+}
+
+// The first checks of both buttons: a valid header and a working copy with transactions (else
+// catalogue message `emptyMessage` and the transactions tab).
+bool headerAndTransactionsPresent(AppContext& ctx, const DeclarationState& st, int emptyMessage, ButtonOutcome& out) {
+    const HeaderCheck header = udf_Validar(ctx, st);
+    if (!header.ok) {
+        out.focus = header.focus;
+        return false;
+    }
+    if (udf_CuentaTmpTransacc(ctx) == 0) {
+        udp_Mensaje(ctx, emptyMessage, kFrmDeclara);
+        out.selectTab = kTabTransacciones;
+        return false;
+    }
+    return true;
+}
+
+// Inserts the row of `key` into a table when it has none, then returns the row's values.
+QVariantMap ensureRow(Database& db, const QString& table, const DeclarationKey& key) {
+    const QString where = decl::keyCondition();
+    auto rows = db.rows(QStringLiteral("SELECT * FROM %1 WHERE %2").arg(table, where), decl::keyParams(key));
+    if (rows.empty()) {
+        db.exec(QStringLiteral("INSERT INTO %1 (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO) VALUES (?, ?, ?, ?)").arg(table),
+                decl::keyParams(key));
+        rows = db.rows(QStringLiteral("SELECT * FROM %1 WHERE %2").arg(table, where), decl::keyParams(key));
+    }
+    QVariantMap map;
+    const QSqlRecord& r = rows.front();
+    for (int i = 0; i < r.count(); ++i) map.insert(r.fieldName(i), r.value(i));
+    return map;
+}
+
+// Sets the columns of the declaration's row and its control number.
+void updateRow(Database& db, const QString& table, const DeclarationKey& key, QVariantMap row,
+               const std::vector<std::pair<QString, QVariant>>& values, int nKeys) {
+    QStringList sets;
+    QVariantList params;
+    for (const auto& [column, value] : values) {
+        for (auto it = row.begin(); it != row.end(); ++it)
+            if (it.key().compare(column, Qt::CaseInsensitive) == 0) it.value() = value;
+        sets << column + QStringLiteral("=?");
+        params << value;
+    }
+    sets << QStringLiteral("CNUMERO=?");
+    params << numeroControl(table, row, nKeys);
+    params += decl::keyParams(key);
+    db.exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, sets.join(QStringLiteral(", ")), decl::keyCondition()),
+            params);
+}
+
+// Replaces the stored rows of the declarant and period with the working rows, every column named
+// from the table description, each row with its control number.
+void copyWorkingRows(Database& db, const QString& stored, const QString& working, int copied,
+                     const QString& order, const DeclarationKey& key) {
+    const schema::Table& table = schema::table(stored);
+    QStringList cols;
+    for (int i = 0; i < copied; ++i) cols << table.columns[i].name;
+    std::vector<ControlField> fields(static_cast<size_t>(copied));
+    for (int i = 0; i < copied; ++i) fields[static_cast<size_t>(i)].type = table.columns[i].type;
+    const QString cnumero = table.columns.back().name;
+
+    db.exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(stored, decl::keyConditionNoForm()), decl::keyParamsNoForm(key));
+    QSqlQuery source = db.exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
+                                   .arg(decl::columnList(cols), working, decl::keyConditionNoForm(), order),
+                               decl::keyParamsNoForm(key));
+    QStringList marks;
+    for (int i = 0; i <= copied; ++i) marks << QStringLiteral("?");
+    QSqlQuery insert = db.prepare(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (%4)")
+                                      .arg(stored, decl::columnList(cols), cnumero, marks.join(QStringLiteral(", "))));
+    QVariantList values;
+    while (source.next()) {
+        values.clear();
+        for (int i = 0; i < copied; ++i) {
+            values << source.value(i);
+            fields[static_cast<size_t>(i)].value = values.back();
+        }
+        values << udf_NumeroControl(fields, 5);
+        db.run(insert, values);
+    }
+}
+
+}  // namespace
+
+void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int estado) {
+    Database& db = ctx.db();
+    const DeclarationKey key = st.key(ctx);
+    Transaction tx(db, true);
+
+    std::vector<std::pair<QString, QVariant>> cab = {
+        {QStringLiteral("NROCHEQUE"), kVersionModulo},
+        {QStringLiteral("FEC_PRO"), fmt::formatDate(ctx.clock->today(), QStringLiteral("dd/mm/yyyy"))},
+        {QStringLiteral("ESTADO"), estado},
+    };
+    if (st.rectificationShown()) cab.emplace_back(QStringLiteral("RECTIFICA"), textValue(st.rectifica));
+    updateRow(db, QStringLiteral("CAB"), key, ensureRow(db, QStringLiteral("CAB"), key), cab, 5);
+
+    updateRow(db, QStringLiteral("IDENTIFICA2"), key, ensureRow(db, QStringLiteral("IDENTIFICA2"), key),
+              {{QStringLiteral("AUTCONTEXT"), textValue(st.answer1)},
+               {QStringLiteral("ESTTECPT"), textValue(st.answer2)},
+               {QStringLiteral("FORMULARIO"), textValue(ctx.gFormulario)},
+               {QStringLiteral("RUC"), textValue(st.rucAutor)}},
+              4);
+
+    copyWorkingRows(db, QStringLiteral("TRANSACCION2"), QStringLiteral("TMPTRANSACCION2"),
+                    static_cast<int>(schema::table(QStringLiteral("TRANSACCION2")).columns.size()) - 1,
+                    decl::transactionOrder(), key);
+    copyWorkingRows(db, QStringLiteral("TRATIPTRA2"), QStringLiteral("TMPTRATIPTRA"), 9,
+                    decl::transactionOrder() + QStringLiteral(", COD_TIP_TRANSACCION"), key);
+    tx.commit();
+}
+
+ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st) {
+    ButtonOutcome out;
+    try {
+        if (!headerAndTransactionsPresent(ctx, st, 12, out)) return out;
+        const DeclarationKey key = st.key(ctx);
+        if (!udf_Verificar_Trans(ctx, key)) ctx.msg(kInformadosSinTransacciones, MsgStyle::Exclamation);
+        if (!confirmLargeAmounts(ctx, key) || !udf_Validar_Datos_NoDom(ctx, key)) {
+            out.selectTab = kTabTransacciones;
+            return out;
+        }
+        const DeclarationTotals totals = upd_TotalizarMtoTransacc(ctx, key.tipDocD, key.periodo, key.docIdD, QString());
+        if (!udf_Validar_det(ctx, totals)) {
+            udp_Mensaje(ctx, 12, kFrmDeclara);
+            return out;
+        }
+        if (!udf_Validar_det_2008(ctx, st) || !udf_Verificar_Detalle_Montos(ctx, key) ||
+            !udf_Verificar_Metodos_Montos(ctx, key))
+            return out;
+        ctx.msg(QStringLiteral("La Declaración no presenta inconsistencias."), MsgStyle::Exclamation);
+        out.ok = true;
+    } catch (const std::exception& e) {
+        ctx.msg(QStringLiteral("No se pudo validar la declaración.\r\n") + failureText(e), MsgStyle::Critical);
+        out = ButtonOutcome{};
+    }
+    return out;
+}
+
+ButtonOutcome grabarDeclaracion(AppContext& ctx, DeclarationState& st) {
+    ButtonOutcome out;
+    try {
+        if (!headerAndTransactionsPresent(ctx, st, 10, out)) return out;
+        const DeclarationKey key = st.key(ctx);
+        bool consistent = true;
+        const DeclarationTotals totals = upd_TotalizarMtoTransacc(ctx, key.tipDocD, key.periodo, key.docIdD, QString());
+        if (!anyJudgedTotalAboveZero(totals)) consistent = false;
+        if (QString::compare(st.periodo, QStringLiteral("2013")) < 0 && st.answer2 != QLatin1String("0") &&
+            !udf_Validar_det_2008(ctx, st))
+            consistent = false;
+        if (!udf_Verificar_Detalle_Montos(ctx, key)) consistent = false;
+        if (!udf_Verificar_Metodos_Montos(ctx, key)) consistent = false;
+        if (!udf_Verificar_Trans(ctx, key)) ctx.msg(kInformadosSinTransacciones, MsgStyle::Exclamation);
+        if (!udf_Validar_Datos_NoDom(ctx, key) || !confirmLargeAmounts(ctx, key)) {
+            out.selectTab = kTabTransacciones;
+            return out;
+        }
+
+        const int estado = consistent ? 0 : 9;
+        escribirDeclaracion(ctx, st, estado);
+        ctx.msg(consistent ? kGrabadoOk : kGrabadoInconsistente, MsgStyle::Exclamation);
+        if (ctx.panels) {
+            ctx.panels->setPanelRuc(key.docIdD);
+            ctx.panels->setPanelNombre(st.razonSocial);
+            ctx.panels->setPanelPeriodo(st.periodo);
+        }
+        st.modified = false;
+        st.mode = kModoModificar;
+        out.ok = true;
+        out.estado = estado;
+    } catch (const std::exception& e) {
+        ctx.msg(QStringLiteral("No se pudo grabar la declaración; la información guardada no fue modificada.\r\n") +
+                    failureText(e),
+                MsgStyle::Critical);
+        out = ButtonOutcome{};
+    }
+    return out;
+}
+
+}  // namespace klv

@@ -1,0 +1,169 @@
+#include "working_copy.h"
+
+#include "declaration_sql.h"
+#include "param_lookups.h"
+#include "schema.h"
+#include "status_panels.h"
+
+#include <QSqlRecord>
+
+namespace klv {
+namespace {
+
+const QString kFinancialTypes = QStringLiteral("('12','34')");
+
+// The stored transaction of the type row t is valued by other methods.
+QString otherMethodCondition() {
+    return QStringLiteral(
+        "EXISTS (SELECT 1 FROM TRANSACCION2 X WHERE X.TIP_DOC_D=T.TIP_DOC_D AND X.DOC_ID_D=T.DOC_ID_D"
+        " AND X.PERIODO=T.PERIODO AND X.FORMULARIO=T.FORMULARIO AND X.TIP_DOC_P=T.TIP_DOC_P"
+        " AND X.DOC_ID_P=T.DOC_ID_P AND X.COR_TRANSACCION=T.COR_TRANSACCION AND X.FLAG_VAL_MET='02')");
+}
+
+}  // namespace
+
+void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
+    Database& db = ctx.db();
+    const QVariantList params = decl::keyParams(key);
+    Transaction tx(db, true);
+
+    // Transactions: every column, by name, control number included.
+    const QStringList transCols = schema::columnNames(QStringLiteral("TRANSACCION2"));
+    db.exec(QStringLiteral("DELETE FROM TMPTRANSACCION2"));
+    db.exec(QStringLiteral("INSERT INTO TMPTRANSACCION2 (%1) SELECT %2 FROM TRANSACCION2 T WHERE %3 ORDER BY %4")
+                .arg(decl::columnList(transCols), decl::columnList(transCols, QStringLiteral("T")),
+                     decl::keyCondition(QStringLiteral("T")), decl::transactionOrder(QStringLiteral("T"))),
+            params);
+
+    // Transaction types: the key, the type and its amount; the control number stays empty.
+    const QStringList typeCols = schema::columnNames(QStringLiteral("TRATIPTRA2")).mid(0, 9);
+    db.exec(QStringLiteral("DELETE FROM TMPTRATIPTRA"));
+    db.exec(QStringLiteral("INSERT INTO TMPTRATIPTRA (%1) SELECT %2 FROM TRATIPTRA2 T WHERE %3 ORDER BY %4, T.COD_TIP_TRANSACCION")
+                .arg(decl::columnList(typeCols), decl::columnList(typeCols, QStringLiteral("T")),
+                     decl::keyCondition(QStringLiteral("T")), decl::transactionOrder(QStringLiteral("T"))),
+            params);
+
+    // Per-type detail of the transactions valued by other methods: one statement per type code,
+    // since each code carries its own description (cut to the column's width).
+    db.exec(QStringLiteral("DELETE FROM TMPTRADET"));
+    const QStringList detKey = typeCols.mid(0, 8);
+    const QStringList detCols = detKey + QStringList{QStringLiteral("DES_TRANSACCION"), QStringLiteral("MONTO")};
+    const schema::Column* desCol = schema::table(QStringLiteral("TMPTRADET")).column(QStringLiteral("des_transaccion"));
+    const int desWidth = desCol && desCol->size > 0 ? desCol->size : 70;
+
+    QStringList codes;
+    {
+        QSqlQuery q = db.exec(QStringLiteral("SELECT DISTINCT T.COD_TIP_TRANSACCION FROM TRATIPTRA2 T WHERE %1"
+                                             " AND T.COD_TIP_TRANSACCION NOT IN %2 AND %3")
+                                  .arg(decl::keyCondition(QStringLiteral("T")), kFinancialTypes, otherMethodCondition()),
+                              params);
+        while (q.next()) codes << decl::text(q.value(0));
+    }
+    if (!codes.isEmpty()) {
+        QSqlQuery ins = db.prepare(
+            QStringLiteral("INSERT INTO TMPTRADET (%1) SELECT %2, ?, T.MONTO_TRANSACCION FROM TRATIPTRA2 T"
+                           " WHERE %3 AND T.COD_TIP_TRANSACCION=? AND %4 ORDER BY %5")
+                .arg(decl::columnList(detCols), decl::columnList(detKey, QStringLiteral("T")),
+                     decl::keyCondition(QStringLiteral("T")), otherMethodCondition(),
+                     decl::transactionOrder(QStringLiteral("T"))));
+        for (const QString& code : codes) {
+            const QString description = udf_DescripcionParam395(ctx, code).left(desWidth);
+            QVariantList p{textValue(description)};
+            p += params;
+            p << textValue(code);
+            db.run(ins, p);
+        }
+    }
+    tx.commit();
+}
+
+bool Es_OtroMetodo(const AppContext& ctx, const DeclarationKey& key, const Party& party,
+                   long corTransaccion, const QString& codTipTransaccion) {
+    if (codTipTransaccion == QLatin1String("34") || codTipTransaccion == QLatin1String("12")) return false;
+    QVariantList p = decl::keyParams(key);
+    p << party.tipDocP << textValue(party.docIdP) << static_cast<qlonglong>(corTransaccion);
+    return ctx.db()
+        .scalar(QStringLiteral("SELECT 1 FROM TRANSACCION2 WHERE %1 AND TIP_DOC_P=? AND DOC_ID_P=?"
+                               " AND COR_TRANSACCION=? AND FLAG_VAL_MET='02'")
+                    .arg(decl::keyCondition()),
+                p)
+        .isValid();
+}
+
+QString Monto_OtrosMetodos(const AppContext& ctx, const DeclarationKey& key, const Party& party,
+                           long corTransaccion, const QString& codTipTransaccion) {
+    QVariantList p = decl::keyParams(key);
+    p << party.tipDocP << textValue(party.docIdP) << static_cast<qlonglong>(corTransaccion)
+      << textValue(codTipTransaccion);
+    return decl::text(ctx.db().scalar(
+        QStringLiteral("SELECT MONTO FROM TMPTRADET WHERE %1 AND TIP_DOC_P=? AND DOC_ID_P=?"
+                       " AND COR_TRANSACCION=? AND COD_TIP_TRANSACCION=?")
+            .arg(decl::keyCondition()),
+        p));
+}
+
+bool udf_Form_Existe(const AppContext& ctx, int tipDocD, const QString& docIdD, const QString& periodo) {
+    return ctx.db()
+        .scalar(QStringLiteral("SELECT 1 FROM IDENTIFICA2 WHERE TIP_DOC_D=? AND DOC_ID_D=? AND PERIODO=? LIMIT 1"),
+                {tipDocD, textValue(docIdD), textValue(periodo)})
+        .isValid();
+}
+
+int udf_NumParVin(const AppContext& ctx, int tipDocD, const QString& docIdD, const QString&) {
+    return ctx.db()
+        .scalar(QStringLiteral("SELECT COUNT(*) FROM PAR_VIN WHERE TIP_DOC_D=? AND DOC_ID_D=?"),
+                {tipDocD, textValue(docIdD)})
+        .toInt();
+}
+
+StoredHeader readStoredHeader(const AppContext& ctx, int tipDocD, const QString& docIdD,
+                              const QString& periodo) {
+    StoredHeader h;
+    const DeclarationKey key{tipDocD, docIdD, periodo, ctx.gFormulario};
+    const auto rows = ctx.db().rows(
+        QStringLiteral("SELECT PERIODO, DOC_ID_D, AUTCONTEXT, ESTTECPT, RUC FROM IDENTIFICA2 WHERE %1")
+            .arg(decl::keyCondition()),
+        decl::keyParams(key));
+    if (rows.empty()) return h;
+    const QSqlRecord& r = rows.front();
+    h.found = true;
+    h.periodo = decl::text(r.value(0));
+    h.docIdD = decl::text(r.value(1));
+    h.answer1 = decl::text(r.value(2)) == QLatin1String("1") ? QStringLiteral("1") : QStringLiteral("0");
+    h.answer2 = decl::text(r.value(3)) == QLatin1String("1") ? QStringLiteral("1") : QStringLiteral("0");
+    h.rucAutor = decl::text(r.value(4));
+    if (decl::periodValue(h.periodo) >= 2012) {
+        // A declaration whose status row is missing reads as not answered.
+        const QVariant rect = ctx.db().scalar(
+            QStringLiteral("SELECT COALESCE(RECTIFICA, '') FROM CAB WHERE %1").arg(decl::keyCondition()),
+            decl::keyParams(key));
+        if (rect.isValid())
+            h.rectifica = decl::text(rect) == QLatin1String("1") ? QStringLiteral("1") : QStringLiteral("0");
+    }
+    return h;
+}
+
+StoredHeader udp_CargarEdit(AppContext& ctx, DeclarationState& st, int tipDocD, const QString& docIdD,
+                            const QString& periodo) {
+    StoredHeader h = readStoredHeader(ctx, tipDocD, docIdD, periodo);
+    if (!h.found) return h;
+    st.periodo = h.periodo;
+    st.answer1 = h.answer1;
+    st.answer2 = h.answer2;
+    st.rucAutor = h.rucAutor;
+    if (decl::periodValue(h.periodo) >= 2012) st.rectifica = h.rectifica;
+
+    udp_CargarTemps(ctx, DeclarationKey{tipDocD, h.docIdD, h.periodo, ctx.gFormulario});
+
+    if (ctx.panels) {
+        ctx.panels->setPanelRuc(st.cboNumDoc.isEmpty() ? h.docIdD : st.ruc());
+        ctx.panels->setPanelNombre(st.razonSocial);
+        ctx.panels->setPanelPeriodo(h.periodo);
+    }
+    ctx.gNumParVin = udf_NumParVin(ctx, tipDocD, h.docIdD, h.periodo);
+    st.mode = kModoModificar;
+    ctx.gAutContExt = st.answer1;
+    return h;
+}
+
+}  // namespace klv

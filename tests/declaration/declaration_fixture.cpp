@@ -1,0 +1,81 @@
+#include "declaration_fixture.h"
+
+#include <QSqlQuery>
+
+namespace klv::test {
+
+DeclarationTest::DeclarationTest() {
+    if (!ctx().gUtil) ctx().gUtil = &util_;
+}
+
+void DeclarationTest::insert(const QString& table, const DeclarationKey& k, const QVariantMap& values) {
+    QStringList cols{QStringLiteral("TIP_DOC_D"), QStringLiteral("DOC_ID_D"), QStringLiteral("PERIODO"),
+                     QStringLiteral("FORMULARIO")};
+    QVariantList params{k.tipDocD, k.docIdD, k.periodo, k.formulario};
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        cols << it.key();
+        params << it.value();
+    }
+    QStringList marks;
+    for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("?");
+    db().exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(table, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
+              params);
+}
+
+void DeclarationTest::transaction(const QString& table, const DeclarationKey& k, const QString& docIdP, int cor,
+                                  const QString& flag, const QString& ind, QVariantMap amounts) {
+    amounts.insert(QStringLiteral("TIP_DOC_P"), 6);
+    amounts.insert(QStringLiteral("DOC_ID_P"), docIdP);
+    amounts.insert(QStringLiteral("COR_TRANSACCION"), cor);
+    amounts.insert(QStringLiteral("FLAG_VAL_MET"), flag);
+    amounts.insert(QStringLiteral("IND_TRANSAC_FIN"), ind);
+    amounts.insert(QStringLiteral("COD_TIP_MONEDA"), QStringLiteral("01"));
+    if (!amounts.contains(QStringLiteral("CNUMERO"))) amounts.insert(QStringLiteral("CNUMERO"), QStringLiteral("666666"));
+    insert(table, k, amounts);
+}
+
+void DeclarationTest::transactionType(const QString& table, const DeclarationKey& k, const QString& docIdP, int cor,
+                                      const QString& code, const QVariant& monto) {
+    insert(table, k,
+           {{QStringLiteral("TIP_DOC_P"), 6},
+            {QStringLiteral("DOC_ID_P"), docIdP},
+            {QStringLiteral("COR_TRANSACCION"), cor},
+            {QStringLiteral("COD_TIP_TRANSACCION"), code},
+            {QStringLiteral("MONTO_TRANSACCION"), monto},
+            {QStringLiteral("CNUMERO"), QStringLiteral("666666")}});
+}
+
+void DeclarationTest::party(const QString& docIdP, QVariantMap values, const QString& ruc) {
+    QStringList cols{QStringLiteral("TIP_DOC_D"), QStringLiteral("DOC_ID_D"), QStringLiteral("FORMULARIO"),
+                     QStringLiteral("TIP_DOC_P"), QStringLiteral("DOC_ID_P")};
+    QVariantList params{6, ruc, QStringLiteral("8027"), 6, docIdP};
+    if (!values.contains(QStringLiteral("RAZON_SOCIAL"))) values.insert(QStringLiteral("RAZON_SOCIAL"), QStringLiteral("PARTE ") + docIdP);
+    if (!values.contains(QStringLiteral("FLAG_PAR_FIS"))) values.insert(QStringLiteral("FLAG_PAR_FIS"), QStringLiteral("0"));
+    if (!values.contains(QStringLiteral("FLAG_CON_DOM"))) values.insert(QStringLiteral("FLAG_CON_DOM"), QStringLiteral("01"));
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        cols << it.key();
+        params << it.value();
+    }
+    QStringList marks;
+    for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("?");
+    db().exec(QStringLiteral("INSERT INTO PAR_VIN (%1) VALUES (%2)").arg(cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
+              params);
+}
+
+int DeclarationTest::count(const QString& table) {
+    return db().scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)).toInt();
+}
+
+DeclarationState DeclarationTest::state(const QString& periodo) const {
+    DeclarationState st;
+    st.mode = kModoNuevo;
+    st.cboNumDoc = kRuc + QString(11, QLatin1Char(' ')) + QStringLiteral("EMPRESA DEMO SAC");
+    st.razonSocial = QStringLiteral("EMPRESA DEMO SAC");
+    st.periodo = periodo;
+    st.answer1 = QStringLiteral("0");
+    st.answer2 = QStringLiteral("0");
+    return st;
+}
+
+}  // namespace klv::test
