@@ -5,9 +5,6 @@
 namespace klv::test {
 namespace {
 
-const QString kTmp = QStringLiteral("TMPTRANSACCION2");
-QString S(const char* s) { return QString::fromUtf8(s); }
-
 class AmountChecksTest : public DeclarationTest {
 protected:
     // Non-financial '00' transactions of distinct parties, one per amount in the currency of record.

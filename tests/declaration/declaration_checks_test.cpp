@@ -7,9 +7,6 @@
 namespace klv::test {
 namespace {
 
-const QString kTmp = QStringLiteral("TMPTRANSACCION2");
-QString S(const char* s) { return QString::fromUtf8(s); }
-
 class HeaderCheckTest : public DeclarationTest {
 protected:
     HeaderCheckTest() { party(QStringLiteral("P1")); }

@@ -17,6 +17,9 @@ namespace klv::test {
 
 inline const QString kRuc = QStringLiteral("20601234565");
 inline const QString kRucOtro = QStringLiteral("10412345679");
+inline const QString kTmp = QStringLiteral("TMPTRANSACCION2");
+// A text written in the source's UTF-8.
+inline QString S(const char* s) { return QString::fromUtf8(s); }
 
 class DeclarationTest : public ::testing::Test {
 protected:

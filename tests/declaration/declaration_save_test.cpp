@@ -10,9 +10,6 @@
 namespace klv::test {
 namespace {
 
-const QString kTmp = QStringLiteral("TMPTRANSACCION2");
-QString S(const char* s) { return QString::fromUtf8(s); }
-
 class SaveTest : public DeclarationTest {
 protected:
     SaveTest() {
