@@ -1,0 +1,52 @@
+// klv-host: a stand-in for the host program, for running and testing the module.
+//   klv-host --init DIR   lays a demo environment in DIR (keeping existing data) and ends.
+//   klv-host              shows the "KLV" window, on the environment named by KLV_WINDIR.
+#include "host_env.h"
+#include "klv_host_window.h"
+#include "message_service.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+int initOnly(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 3 || args.at(2).isEmpty()) {
+        std::fprintf(stderr, "uso: klv-host --init CARPETA\n");
+        return 2;
+    }
+    QString error;
+    if (!klv::host::initEnvironment(args.at(2), &error)) {
+        std::fprintf(stderr, "klv-host: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("Entorno listo: %s (KLV_WINDIR=%s)\n", qPrintable(klv::host::sysPathOf(args.at(2))),
+                qPrintable(klv::host::winDirOf(args.at(2))));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && qstrcmp(argv[1], "--init") == 0) return initOnly(argc, argv);
+
+    if (klv::runningHeadless() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("klv-host"));
+    std::unique_ptr<klv::MessageService> messages;
+    if (klv::runningHeadless())
+        messages = std::make_unique<klv::HeadlessMessageService>();
+    else
+        messages = std::make_unique<klv::QtMessageService>();
+    klv::host::HostMainWindow window(*messages);
+    // Beside the module's frame, which opens at the top left corner.
+    window.move(660, 0);
+    window.show();
+    return app.exec();
+}
