@@ -35,15 +35,10 @@ int initOnly(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (argc >= 2 && qstrcmp(argv[1], "--init") == 0) return initOnly(argc, argv);
 
-    if (klv::runningHeadless() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    klv::useOffscreenWhenHeadless();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("klv-host"));
-    std::unique_ptr<klv::MessageService> messages;
-    if (klv::runningHeadless())
-        messages = std::make_unique<klv::HeadlessMessageService>();
-    else
-        messages = std::make_unique<klv::QtMessageService>();
+    const std::unique_ptr<klv::MessageService> messages = klv::makeMessageService();
     klv::host::HostMainWindow window(*messages);
     // Beside the module's frame, which opens at the top left corner.
     window.move(660, 0);

@@ -93,4 +93,13 @@ bool runningHeadless() {
     return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+void useOffscreenWhenHeadless() {
+    if (runningHeadless() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+std::unique_ptr<MessageService> makeMessageService() {
+    if (runningHeadless()) return std::make_unique<HeadlessMessageService>();
+    return std::make_unique<QtMessageService>();
+}
+
 }  // namespace klv

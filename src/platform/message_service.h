@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <deque>
+#include <memory>
 #include <vector>
 
 namespace klv {
@@ -88,5 +89,11 @@ private:
 // True when the process has no display to show windows on (no DISPLAY / WAYLAND_DISPLAY, or the
 // offscreen or minimal Qt platform is requested).
 bool runningHeadless();
+
+// For a program's main, before its QApplication exists: without a display, asks Qt for its
+// offscreen platform so the program still runs.
+void useOffscreenWhenHeadless();
+// The message service of a program: Qt boxes with a display, standard error without one.
+std::unique_ptr<MessageService> makeMessageService();
 
 }  // namespace klv

@@ -10,16 +10,11 @@
 
 int main(int argc, char** argv) {
     // Without a display the program still runs (messages go to standard error).
-    if (klv::runningHeadless() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    klv::useOffscreenWhenHeadless();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QM8027"));
 
-    std::unique_ptr<klv::MessageService> messages;
-    if (klv::runningHeadless())
-        messages = std::make_unique<klv::HeadlessMessageService>();
-    else
-        messages = std::make_unique<klv::QtMessageService>();
+    const std::unique_ptr<klv::MessageService> messages = klv::makeMessageService();
     klv::SystemClock clock;
     klv::StatusPanels panels;
     klv::AppContext ctx;

@@ -39,3 +39,10 @@ TEST(MessageServices, OffscreenCountsAsHeadless) {
     EXPECT_TRUE(runningHeadless());
     qputenv("QT_QPA_PLATFORM", saved);
 }
+
+TEST(MessageServiceChoice, HeadlessProcessGetsTheStandardErrorService) {
+    // The test run uses the offscreen platform: no boxes can be shown.
+    ASSERT_TRUE(klv::runningHeadless());
+    const auto service = klv::makeMessageService();
+    EXPECT_NE(dynamic_cast<klv::HeadlessMessageService*>(service.get()), nullptr);
+}
