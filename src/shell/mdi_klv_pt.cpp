@@ -113,7 +113,7 @@ MDI_KLV_PT::MDI_KLV_PT(AppContext& ctx, QWidget* parent) : QMainWindow(parent), 
         {8, nullptr, "Ver Declaración Enviada", QStyle::SP_FileDialogInfoView},
         {9, nullptr, nullptr, QStyle::SP_CustomBase},
         {10, nullptr, nullptr, QStyle::SP_CustomBase},
-        {11, contenido, "Ayuda", QStyle::SP_DialogHelpButton},
+        {11, contenido, "Ayuda", QStyle::SP_MessageBoxQuestion},
     };
     for (const auto& b : buttons) {
         if (!b.tip) {
