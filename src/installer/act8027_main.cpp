@@ -7,21 +7,12 @@
 #include "message_service.h"
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <memory>
 
 int main(int argc, char** argv) {
-    const bool headless = klv::runningHeadless();
-    std::unique_ptr<QCoreApplication> app;
-    std::unique_ptr<klv::MessageService> messages;
-    if (headless) {
-        app = std::make_unique<QCoreApplication>(argc, argv);
-        messages = std::make_unique<klv::HeadlessMessageService>();
-    } else {
-        app = std::make_unique<QApplication>(argc, argv);
-        messages = std::make_unique<klv::QtMessageService>();
-    }
-    QCoreApplication::setApplicationName(QStringLiteral("act8027"));
+    klv::useOffscreenWhenHeadless();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("act8027"));
+    const std::unique_ptr<klv::MessageService> messages = klv::makeMessageService();
     klv::installer::Installer installer(*messages);
     return installer.Main();
 }
