@@ -47,7 +47,8 @@ void roundDecimal(const Decimal& d, int decimals, bool halfEven, QString* whole,
     const QString rest = all.mid(point + decimals);
     bool up = false;
     const int first = rest.isEmpty() ? 0 : rest[0].digitValue();
-    const bool beyond = rest.mid(1).contains(QRegularExpression(QStringLiteral("[1-9]")));
+    static const QRegularExpression nonZero(QStringLiteral("[1-9]"));
+    const bool beyond = rest.mid(1).contains(nonZero);
     if (first > 5 || (first == 5 && beyond)) up = true;
     else if (first == 5 && !beyond) {
         if (!halfEven) up = true;
@@ -151,8 +152,10 @@ std::optional<double> toNumber(const QString& text) {
     QString plain = t;
     plain.remove(QLatin1Char(','));
     // Needs at least one digit in the mantissa.
-    const QString mantissa = plain.section(QRegularExpression(QStringLiteral("[eE]")), 0, 0);
-    if (!mantissa.contains(QRegularExpression(QStringLiteral("\\d")))) return std::nullopt;
+    static const QRegularExpression exponent(QStringLiteral("[eE]"));
+    static const QRegularExpression digit(QStringLiteral("\\d"));
+    const QString mantissa = plain.section(exponent, 0, 0);
+    if (!mantissa.contains(digit)) return std::nullopt;
     bool ok = false;
     const double v = plain.toDouble(&ok);
     if (!ok) return std::nullopt;
@@ -199,7 +202,8 @@ QString format(double value, const QString& mask) {
     }
     QString out = whole;
     if (dot >= 0 && (!frac.isEmpty() || minFrac > 0)) out += QLatin1Char('.') + frac;
-    const bool zero = !QString(whole + frac).contains(QRegularExpression(QStringLiteral("[1-9]")));
+    static const QRegularExpression nonZero(QStringLiteral("[1-9]"));
+    const bool zero = !QString(whole + frac).contains(nonZero);
     if (d.negative && !zero) out.prepend(QLatin1Char('-'));
     return out;
 }
