@@ -12,7 +12,7 @@
 namespace klv {
 namespace {
 
-using Wide = __int128;  // sums of currency amounts beyond the 64-bit range do not overflow
+__extension__ typedef __int128 Wide;  // sums of currency amounts beyond the 64-bit range do not overflow
 constexpr int kScale = 10000;  // currency: ten-thousandths
 
 // Rounds num/den to the nearest whole number, ties to even (den > 0).
@@ -42,7 +42,8 @@ Wide currencyOf(const QString& text) {
         if (frac.size() > 4) {
             const QString rest = frac.mid(4);
             const int first = rest[0].digitValue();
-            const bool beyond = rest.mid(1).contains(QRegularExpression(QStringLiteral("[1-9]")));
+            static const QRegularExpression nonZero(QStringLiteral("[1-9]"));
+            const bool beyond = rest.mid(1).contains(nonZero);
             if (first > 5 || (first == 5 && (beyond || value % 2 != 0))) ++value;
         }
         return m.captured(1) == QLatin1String("-") ? -value : value;

@@ -19,6 +19,7 @@ namespace klv {
 namespace {
 
 constexpr int kTabTransacciones = 1;
+constexpr qint64 kProgressStep = 2000;
 
 QString failureText(const std::exception& e) {
     if (const auto* db = dynamic_cast<const DbError*>(&e))
@@ -83,40 +84,74 @@ void updateRow(Database& db, const QString& table, const DeclarationKey& key, QV
             params);
 }
 
+// Control numbers of the many rows a save copies. The numeric part comes from the leading key
+// fields alone, which repeat from row to row, so it is computed once per distinct key; the
+// character part from the remaining fields of each row.
+class ControlNumbers {
+public:
+    ControlNumbers(const schema::Table& table, int copied, int nKeys)
+        : keys_(static_cast<size_t>(nKeys)), rest_(static_cast<size_t>(copied - nKeys)) {
+        for (int i = 0; i < copied; ++i) (i < nKeys ? keys_[static_cast<size_t>(i)] : rest_[static_cast<size_t>(i - nKeys)]).type = table.columns[i].type;
+    }
+    // values: the row's copied fields in table order.
+    QString of(const QVariantList& values) {
+        QString cacheKey;
+        for (size_t i = 0; i < keys_.size(); ++i) {
+            keys_[i].value = values[static_cast<int>(i)];
+            cacheKey += values[static_cast<int>(i)].toString() + QChar(0x1F);
+        }
+        auto it = numericPart_.constFind(cacheKey);
+        if (it == numericPart_.constEnd())
+            it = numericPart_.insert(cacheKey, udf_NumeroControl(keys_, static_cast<int>(keys_.size())).left(3));
+        for (size_t i = 0; i < rest_.size(); ++i) rest_[i].value = values[static_cast<int>(keys_.size() + i)];
+        return it.value() + udf_NumeroControl(rest_, 0).right(3);
+    }
+
+private:
+    std::vector<ControlField> keys_, rest_;
+    QHash<QString, QString> numericPart_;
+};
+
 // Replaces the stored rows of the declarant and period with the working rows, every column named
-// from the table description, each row with its control number.
+// from the table description, each row with its control number over 5 key fields. The control
+// numbers are computed from the working rows into a temporary table first, so that the copy
+// itself is one statement.
 void copyWorkingRows(Database& db, const QString& stored, const QString& working, int copied,
-                     const QString& order, const DeclarationKey& key) {
+                     const QString& order, const DeclarationKey& key, const SaveProgress& progress, qint64& done) {
     const schema::Table& table = schema::table(stored);
     QStringList cols;
     for (int i = 0; i < copied; ++i) cols << table.columns[i].name;
-    std::vector<ControlField> fields(static_cast<size_t>(copied));
-    for (int i = 0; i < copied; ++i) fields[static_cast<size_t>(i)].type = table.columns[i].type;
     const QString cnumero = table.columns.back().name;
 
-    db.exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(stored, decl::keyConditionNoForm()), decl::keyParamsNoForm(key));
-    QSqlQuery source = db.exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
-                                   .arg(decl::columnList(cols), working, decl::keyConditionNoForm(), order),
-                               decl::keyParamsNoForm(key));
-    QStringList marks;
-    for (int i = 0; i <= copied; ++i) marks << QStringLiteral("?");
-    QSqlQuery insert = db.prepare(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (%4)")
-                                      .arg(stored, decl::columnList(cols), cnumero, marks.join(QStringLiteral(", "))));
-    QVariantList values;
-    while (source.next()) {
-        values.clear();
-        for (int i = 0; i < copied; ++i) {
-            values << source.value(i);
-            fields[static_cast<size_t>(i)].value = values.back();
+    db.exec(QStringLiteral("DROP TABLE IF EXISTS temp.KLV_CNUMERO"));
+    db.exec(QStringLiteral("CREATE TEMP TABLE KLV_CNUMERO (RID INTEGER PRIMARY KEY, CNUMERO TEXT)"));
+    {
+        ControlNumbers numbers(table, copied, 5);
+        QSqlQuery rows = db.exec(QStringLiteral("SELECT %1, ROWID FROM %2 WHERE %3")
+                                     .arg(decl::columnList(cols), working, decl::keyConditionNoForm()),
+                                 decl::keyParamsNoForm(key));
+        QSqlQuery note = db.prepare(QStringLiteral("INSERT INTO temp.KLV_CNUMERO (RID, CNUMERO) VALUES (?, ?)"));
+        QVariantList values;
+        values.reserve(copied);
+        while (rows.next()) {
+            values.clear();
+            for (int i = 0; i < copied; ++i) values << rows.value(i);
+            db.run(note, {rows.value(copied), numbers.of(values)});
+            if (progress && ++done % kProgressStep == 0) progress(done);
         }
-        values << udf_NumeroControl(fields, 5);
-        db.run(insert, values);
     }
+    db.exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(stored, decl::keyConditionNoForm()), decl::keyParamsNoForm(key));
+    db.exec(QStringLiteral("INSERT INTO %1 (%2, %3) SELECT %4, C.CNUMERO FROM %5 W JOIN temp.KLV_CNUMERO C ON C.RID=W.ROWID"
+                           " WHERE %6 ORDER BY %7")
+                .arg(stored, decl::columnList(cols), cnumero, decl::columnList(cols, QStringLiteral("W")), working,
+                     decl::keyConditionNoForm(QStringLiteral("W")), order),
+            decl::keyParamsNoForm(key));
+    db.exec(QStringLiteral("DROP TABLE temp.KLV_CNUMERO"));
 }
 
 }  // namespace
 
-void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int estado) {
+void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int estado, const SaveProgress& progress) {
     Database& db = ctx.db();
     const DeclarationKey key = st.key(ctx);
     Transaction tx(db, true);
@@ -136,11 +171,13 @@ void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int 
                {QStringLiteral("RUC"), textValue(st.rucAutor)}},
               4);
 
+    qint64 done = 0;
     copyWorkingRows(db, QStringLiteral("TRANSACCION2"), QStringLiteral("TMPTRANSACCION2"),
                     static_cast<int>(schema::table(QStringLiteral("TRANSACCION2")).columns.size()) - 1,
-                    decl::transactionOrder(), key);
+                    decl::transactionOrder(QStringLiteral("W")), key, progress, done);
     copyWorkingRows(db, QStringLiteral("TRATIPTRA2"), QStringLiteral("TMPTRATIPTRA"), 9,
-                    decl::transactionOrder() + QStringLiteral(", COD_TIP_TRANSACCION"), key);
+                    decl::transactionOrder(QStringLiteral("W")) + QStringLiteral(", W.COD_TIP_TRANSACCION"), key,
+                    progress, done);
     tx.commit();
 }
 
@@ -171,7 +208,7 @@ ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st) {
     return out;
 }
 
-ButtonOutcome grabarDeclaracion(AppContext& ctx, DeclarationState& st) {
+ButtonOutcome grabarDeclaracion(AppContext& ctx, DeclarationState& st, const SaveProgress& progress) {
     ButtonOutcome out;
     try {
         if (!headerAndTransactionsPresent(ctx, st, 10, out)) return out;
@@ -191,7 +228,7 @@ ButtonOutcome grabarDeclaracion(AppContext& ctx, DeclarationState& st) {
         }
 
         const int estado = consistent ? 0 : 9;
-        escribirDeclaracion(ctx, st, estado);
+        escribirDeclaracion(ctx, st, estado, progress);
         ctx.msg(consistent ? kGrabadoOk : kGrabadoInconsistente, MsgStyle::Exclamation);
         if (ctx.panels) {
             ctx.panels->setPanelRuc(key.docIdD);

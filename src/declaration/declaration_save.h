@@ -6,6 +6,7 @@
 #include "declaration_state.h"
 
 #include <QString>
+#include <functional>
 
 namespace klv {
 
@@ -16,6 +17,10 @@ inline const QString kInformadosSinTransacciones =
     QStringLiteral("Existen informados que no tienen transacciones registradas.");
 // Module version stored in CAB.nrocheque.
 inline const QString kVersionModulo = QStringLiteral("1.4");
+
+// Called now and then while the rows of a save are prepared (rows done so far), so that the form
+// can show progress and keep its window painted.
+using SaveProgress = std::function<void(qint64 rowsDone)>;
 
 // What the form does after a button: which control takes the focus, which tab is shown
 // (-1 leaves the tab alone).
@@ -40,13 +45,14 @@ ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st);
 // and period in the status bar, clears st.modified and turns st.mode to "Modificar"; the form then
 // locks the declarant, the period and questions 1 and 2. A failure while writing leaves every
 // stored row as it was and is reported (style 16).
-ButtonOutcome grabarDeclaracion(AppContext& ctx, DeclarationState& st);
+ButtonOutcome grabarDeclaracion(AppContext& ctx, DeclarationState& st, const SaveProgress& progress = {});
 
 // Writes the declaration in one transaction (all or nothing): the CAB status row (version, date
 // of today "dd/mm/yyyy", state, rectification from 2012, control number over 5 keys), the
 // IDENTIFICA2 header (answers, form code, author RUC, control number over 4 keys), and replaces
 // the declarant's stored transactions and transaction types of the period (any form code) with
 // the working rows, each with its control number over 5 keys. Throws DbError (nothing written).
-void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int estado);
+void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int estado,
+                         const SaveProgress& progress = {});
 
 }  // namespace klv
