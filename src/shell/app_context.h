@@ -21,6 +21,15 @@ class Utilitarios;
 class StatusPanels;
 
 
+// The declaration the declaration form shows, as it hands it to the forms it opens (transaction
+// form, import dialog): they read the declarant, the period and the answers from here.
+struct OpenDeclaration {
+    QString cboNumDoc;  // text of the declarant combo: the RUC in its first 11 characters, then the name
+    QString periodo;    // text of the period box
+    QString answer1;    // question 1, accounts in foreign currency: "1" Si, "0" No, "" unanswered
+    QString answer2;    // question 2, technical study: "1" Si, "0" No, "" unanswered
+};
+
 // How the main window and the forms open one another. Each entry is set by the program once the
 // form exists; an empty entry means the form is not built yet and the caller shows
 // "En Desarrollo.".
@@ -35,6 +44,16 @@ struct FormLauncher {
     std::function<void(QWidget* parent, const QString& kind)> referenceList;
     // Print dialog.
     std::function<void(QWidget* parent)> printDialog;
+    // Transaction form, opened modally by the declaration form with caller "Frm_KLV_Declara": mode
+    // "Nuevo", or "Modificar" on `key` (the transaction of the grid's current row). It changes only
+    // the working copy of `decl`.
+    std::function<void(QWidget* parent, const QString& mode, const QString& caller, const OpenDeclaration& decl,
+                       const TransactionKey* key)>
+        transaction;
+    // Import dialog, opened modally. Caller "Frm_KLV_Declara" imports the transactions file of `decl`
+    // into its working copy; "Frm_KLV_Declara2" attaches the technical study of `decl` (a row of
+    // EFCONTROLNS); "FrmPartesVinc" imports related parties.
+    std::function<void(QWidget* parent, const QString& caller, const OpenDeclaration* decl)> importDialog;
 };
 
 struct AppContext {
