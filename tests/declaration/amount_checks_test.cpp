@@ -66,6 +66,10 @@ struct RuleCase {
     const char* message;  // "" when the row passes
 };
 
+void PrintTo(const RuleCase& c, std::ostream* os) {
+    *os << c.flag << '/' << c.ind << (*c.message ? " fails" : " passes");
+}
+
 class MethodRulesTest : public AmountChecksTest, public ::testing::WithParamInterface<RuleCase> {};
 
 TEST_P(MethodRulesTest, OneRow) {
