@@ -63,7 +63,38 @@ QString dateText(const QVariant& v) {
 
 // The last three digits of the sum rounded to a whole number (half away from zero).
 QString checkDigits(double sum) {
+    // Whole sums below 10^15 (nearly every row) skip the decimal formatting.
+    if (sum >= 0 && sum < 1e15 && sum == static_cast<double>(static_cast<qint64>(sum))) {
+        const auto last = static_cast<int>(static_cast<qint64>(sum) % 1000);
+        const char digits[3] = {static_cast<char>('0' + last / 100), static_cast<char>('0' + last / 10 % 10),
+                                static_cast<char>('0' + last % 10)};
+        return QString::fromLatin1(digits, 3);
+    }
     return fmt::format(sum, QStringLiteral("00000000000000000000")).right(3);
+}
+
+// The value a key field adds to the numeric part: its text read as a number when the text as a
+// whole is one, else 0. Whole numbers and plain digit texts take a short way with the same result.
+double numericPart(const ControlField& f) {
+    if (isNull(f.value)) return 0;
+    const int type = f.value.typeId();
+    if (type == QMetaType::Int || type == QMetaType::LongLong || type == QMetaType::UInt || type == QMetaType::UChar ||
+        type == QMetaType::Short || type == QMetaType::UShort)
+        return static_cast<double>(f.value.toLongLong());
+    if (type == QMetaType::QString && f.type != schema::JetType::Date) {
+        const QString t = trimBlanks(f.value.toString());
+        if (!t.isEmpty() && t.size() <= 15) {
+            bool digits = true;
+            for (QChar c : t)
+                if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+                    digits = false;
+                    break;
+                }
+            if (digits) return static_cast<double>(t.toLongLong());
+        }
+    }
+    const QString t = controlText(f);
+    return fmt::isNumeric(t) ? fmt::val(t) : 0;
 }
 
 const schema::Table& controlledTable(const QString& name) {
@@ -105,10 +136,7 @@ QString udf_NumeroControl(const std::vector<ControlField>& fields, int nKeys) {
     const int keys = std::max(nKeys, 0);
 
     double sum1 = 0;
-    for (int i = 0; i < keys; ++i) {
-        const QString t = controlText(fields[i]);
-        if (fmt::isNumeric(t)) sum1 += fmt::val(t);
-    }
+    for (int i = 0; i < keys; ++i) sum1 += numericPart(fields[i]);
     // 64-bit products and sum: a long text or a high character code cannot overflow.
     qint64 sum2 = 0;
     for (int i = keys; i < count; ++i) {
