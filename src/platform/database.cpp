@@ -159,6 +159,9 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
             throw DbError(e.number() == DbErr::Reserved ? DbErr::CannotOpen : e.number(), e.text());
         }
         registerFunctions(c);
+        // Declarations of hundreds of thousands of rows: a page cache that holds their indexes.
+        QSqlQuery pragma(c);
+        pragma.exec(QStringLiteral("PRAGMA cache_size = -65536"));
     }
     // The open is lazy: reading the catalogue proves the file is a database we may use.
     QSqlQuery probe(db->handle());
