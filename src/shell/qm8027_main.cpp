@@ -1,5 +1,6 @@
 // QM8027: the declaration module. It has no command line; it starts only beside the host program.
 #include "app_context.h"
+#include "frm_klv_declara.h"
 #include "host_window.h"
 #include "main_window_entry.h"
 #include "startup.h"
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
     ctx.clock = &clock;
     ctx.help = &help;
     ctx.panels = &panels;
+    ctx.forms.declaration = [&ctx](QWidget* parent, const QString& caller, const klv::DeclarationKey* key) {
+        return klv::Frm_KLV_Declara::run(ctx, parent, caller, key);
+    };
 
     klv::XcbHostWindowFinder finder;
     klv::Startup startup;

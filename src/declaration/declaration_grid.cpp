@@ -1,0 +1,270 @@
+#include "declaration_grid.h"
+
+#include "declaration_sql.h"
+#include "format.h"
+
+#include <QHash>
+#include <QSqlQuery>
+#include <algorithm>
+#include <numeric>
+
+namespace klv {
+namespace {
+
+// Valuation flags the grid lists, and what it shows for them.
+const QString kFlags[] = {QStringLiteral("00"), QStringLiteral("01"), QStringLiteral("02")};
+const QString kFlagTexts[] = {QStringLiteral("SIN EST. TEC."), QStringLiteral("TRADICIONAL"), QStringLiteral("OTROS")};
+
+constexpr int kFetchBatch = 1000;
+
+// The amount in the currency of origin that stands for the transaction: by valuation flag and
+// financial indicator, the transaction amount of a non-financial transaction, the interest of a
+// financial one.
+const char* const kGridQuery =
+    "SELECT TIP_DOC_P, DOC_ID_P, COR_TRANSACCION, FLAG_VAL_MET, COD_TIP_MONEDA,"
+    " CASE WHEN FLAG_VAL_MET='00' AND IND_TRANSAC_FIN='0' THEN MTO_SIN_TRAN_MON_ORI"
+    " WHEN FLAG_VAL_MET='00' AND IND_TRANSAC_FIN='1' THEN MTO_SIN_INTS_MON_ORI"
+    " WHEN FLAG_VAL_MET='01' AND IND_TRANSAC_FIN='0' THEN MTO_TRAN_MON_ORI"
+    " WHEN FLAG_VAL_MET='01' AND IND_TRANSAC_FIN='1' THEN MTO_INTS_MON_ORI"
+    " WHEN FLAG_VAL_MET='02' AND IND_TRANSAC_FIN='0' THEN MTO_TRA_MON_ORI"
+    " ELSE MTO_TOT_INTS_MON_ORI END"
+    " FROM TMPTRANSACCION2 WHERE %1 AND FLAG_VAL_MET IN ('00','01','02') AND IND_TRANSAC_FIN IN ('0','1')";
+
+// Key of a party in the lookups: text is compared without case, as the tables compare it.
+QString partyKey(int tipDocP, const QString& docIdP) { return QString::number(tipDocP) + QLatin1Char('|') + docIdP.toUpper(); }
+
+// PARAM '883' is keyed by the currency code written with three digits ("01" finds "001"); a code
+// that is not a number is looked up as it is.
+QString currencyArgument(const QString& code) {
+    if (const auto n = fmt::toNumber(code)) return fmt::format(*n, QStringLiteral("000"));
+    return code;
+}
+
+}  // namespace
+
+QString gridCaption(GridColumn column) {
+    switch (column) {
+    case GridColumn::TipDoc: return QStringLiteral("Tip.Doc. Informado");
+    case GridColumn::DocIdP: return QStringLiteral("Num.Doc. Informado");
+    case GridColumn::RazonSocial: return QStringLiteral("Nombre / Razón Social");
+    case GridColumn::Cor: return QStringLiteral("N°");
+    case GridColumn::Metodo: return QStringLiteral("Valoración por Método");
+    case GridColumn::Moneda: return QStringLiteral("Moneda");
+    case GridColumn::Total: return QStringLiteral("Monto Total de la Transacción en Moneda de Origen");
+    case GridColumn::TipDocP: return QStringLiteral("TIP_DOC_P");
+    }
+    return QString();
+}
+
+QString valuationText(const QString& flag) {
+    for (int i = 0; i < 3; ++i)
+        if (flag == kFlags[i]) return kFlagTexts[i];
+    return flag;
+}
+
+QString countLabel(long long n) { return QLatin1Char(' ') + QString::number(n) + QStringLiteral(" Registros Encontrados"); }
+
+QString totalsCaption(bool autoMonExtSi, bool autoMonExtNo) {
+    if (!autoMonExtSi && !autoMonExtNo) return QStringLiteral("Totales");
+    return autoMonExtSi ? QStringLiteral("Totales en Dolar de EE.UU.-EE.UU.") : QStringLiteral("Totales en Nuevos Soles-Peru");
+}
+
+void TransactionGrid::clear() {
+    parties_.clear();
+    monedas_.clear();
+    rows_.clear();
+}
+
+void TransactionGrid::load(const AppContext& ctx, int tipDocD, const QString& ruc, const QString& periodo) {
+    clear();
+    const Database& db = ctx.db();
+
+    // Names of the declarant's parties (any form code; the form's own row wins), short names of the
+    // document types and names of the currencies.
+    QHash<QString, QString> names;
+    {
+        QSqlQuery q = db.exec(QStringLiteral("SELECT TIP_DOC_P, DOC_ID_P, RAZON_SOCIAL FROM PAR_VIN"
+                                             " WHERE TIP_DOC_D=? AND DOC_ID_D=? ORDER BY FORMULARIO=? DESC"),
+                              {tipDocD, textValue(ruc), textValue(ctx.gFormulario)});
+        while (q.next()) {
+            const QString k = partyKey(q.value(0).toInt(), decl::text(q.value(1)));
+            if (!names.contains(k)) names.insert(k, decl::text(q.value(2)));
+        }
+    }
+    QHash<QString, QString> docTypes, currencies;
+    {
+        QSqlQuery q = db.exec(QStringLiteral("SELECT NUMERO, ARGUMENTO, FUNCION FROM PARAM WHERE NUMERO IN ('044','883')"));
+        while (q.next()) {
+            const QString arg = decl::text(q.value(1));
+            const QString funcion = decl::text(q.value(2));
+            if (decl::text(q.value(0)) == QLatin1String("044"))
+                docTypes.insert(arg, funcion.mid(31, 12));
+            else
+                currencies.insert(arg, funcion);
+        }
+    }
+
+    QHash<QString, quint32> partyIndex;
+    QHash<QString, quint32> currencyIndex;
+    const DeclarationKey key{tipDocD, ruc, periodo, ctx.gFormulario};
+    QSqlQuery q = db.exec(QString::fromLatin1(kGridQuery).arg(decl::keyConditionNoForm()), decl::keyParamsNoForm(key));
+    while (q.next()) {
+        Row row;
+        const int tipDocP = q.value(0).toInt();
+        const QString docIdP = decl::text(q.value(1));
+        const QString pk = partyKey(tipDocP, docIdP);
+        auto p = partyIndex.constFind(pk);
+        if (p == partyIndex.constEnd()) {
+            const QString arg = QString::number(tipDocP);
+            parties_.push_back({tipDocP, docIdP, names.value(pk), docTypes.value(arg)});
+            p = partyIndex.insert(pk, static_cast<quint32>(parties_.size() - 1));
+        }
+        row.party = p.value();
+        row.cor = q.value(2).toLongLong();
+        const QString flag = decl::text(q.value(3));
+        row.flag = static_cast<quint8>(flag == kFlags[0] ? 0 : flag == kFlags[1] ? 1 : 2);
+        // A currency without a row shows the empty text.
+        const QVariant code = q.value(4);
+        const QString arg = code.isNull() ? QString() : currencyArgument(code.toString());
+        auto c = currencyIndex.constFind(arg);
+        if (c == currencyIndex.constEnd()) {
+            monedas_ << (code.isNull() ? QString() : currencies.value(arg));
+            c = currencyIndex.insert(arg, static_cast<quint32>(monedas_.size() - 1));
+        }
+        row.moneda = c.value();
+        const auto amount = fmt::amountOrZero(decl::text(q.value(5)));
+        row.totalIsNumber = amount.has_value();
+        row.total = amount.value_or(0);
+        rows_.push_back(row);
+    }
+
+    // Order: the party's name (without case), then the transaction number; parties of the same
+    // name keep a fixed order among themselves.
+    std::vector<quint32> byName(parties_.size());
+    std::iota(byName.begin(), byName.end(), 0u);
+    std::sort(byName.begin(), byName.end(), [this](quint32 a, quint32 b) {
+        const int c = QString::compare(parties_[a].razonSocial, parties_[b].razonSocial, Qt::CaseInsensitive);
+        if (c != 0) return c < 0;
+        if (parties_[a].tipDocP != parties_[b].tipDocP) return parties_[a].tipDocP < parties_[b].tipDocP;
+        return parties_[a].docIdP < parties_[b].docIdP;
+    });
+    std::vector<quint32> nameRank(parties_.size()), tieRank(parties_.size());
+    for (size_t i = 0; i < byName.size(); ++i) {
+        const quint32 p = byName[i];
+        tieRank[p] = static_cast<quint32>(i);
+        nameRank[p] = i > 0 && QString::compare(parties_[p].razonSocial, parties_[byName[i - 1]].razonSocial,
+                                                Qt::CaseInsensitive) == 0
+                          ? nameRank[byName[i - 1]]
+                          : static_cast<quint32>(i);
+    }
+    std::stable_sort(rows_.begin(), rows_.end(), [&](const Row& a, const Row& b) {
+        if (nameRank[a.party] != nameRank[b.party]) return nameRank[a.party] < nameRank[b.party];
+        if (a.cor != b.cor) return a.cor < b.cor;
+        return tieRank[a.party] < tieRank[b.party];
+    });
+}
+
+QString TransactionGrid::text(int row, GridColumn column) const {
+    if (row < 0 || row >= size()) return QString();
+    const Row& r = rows_[static_cast<size_t>(row)];
+    const PartyInfo& p = parties_[r.party];
+    switch (column) {
+    case GridColumn::TipDoc: return p.tipDoc;
+    case GridColumn::DocIdP: return p.docIdP;
+    case GridColumn::RazonSocial: return p.razonSocial;
+    case GridColumn::Cor: return QString::number(r.cor);
+    case GridColumn::Metodo: return kFlagTexts[r.flag];
+    case GridColumn::Moneda: return monedas_.at(static_cast<int>(r.moneda));
+    case GridColumn::Total:
+        return r.totalIsNumber ? fmt::format(r.total, QStringLiteral("###,###,###,##0.00")) : QString();
+    case GridColumn::TipDocP: return QString::number(p.tipDocP);
+    }
+    return QString();
+}
+
+Party TransactionGrid::party(int row) const {
+    if (row < 0 || row >= size()) return {};
+    const PartyInfo& p = parties_[rows_[static_cast<size_t>(row)].party];
+    return Party{p.tipDocP, p.docIdP};
+}
+
+long TransactionGrid::corTransaccion(int row) const {
+    if (row < 0 || row >= size()) return 0;
+    return static_cast<long>(rows_[static_cast<size_t>(row)].cor);
+}
+
+QString TransactionGrid::flagValMet(int row) const {
+    if (row < 0 || row >= size()) return QString();
+    return kFlags[rows_[static_cast<size_t>(row)].flag];
+}
+
+TransactionGridModel::TransactionGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void TransactionGridModel::reload(const AppContext& ctx, int tipDocD, const QString& ruc, const QString& periodo) {
+    beginResetModel();
+    shown_ = 0;
+    try {
+        grid_.load(ctx, tipDocD, ruc, periodo);
+    } catch (...) {
+        grid_.clear();
+        endResetModel();
+        throw;
+    }
+    shown_ = std::min(grid_.size(), kFetchBatch);
+    endResetModel();
+}
+
+void TransactionGridModel::clear() {
+    beginResetModel();
+    grid_.clear();
+    shown_ = 0;
+    endResetModel();
+}
+
+int TransactionGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
+
+int TransactionGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kGridColumns; }
+
+QVariant TransactionGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= shown_) return {};
+    const auto column = static_cast<GridColumn>(index.column());
+    if (role == Qt::DisplayRole) return grid_.text(index.row(), column);
+    if (role == Qt::TextAlignmentRole && (column == GridColumn::Cor || column == GridColumn::Total))
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant TransactionGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
+    if (section < 0 || section >= kGridColumns) return {};
+    return gridCaption(static_cast<GridColumn>(section));
+}
+
+bool TransactionGridModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && shown_ < grid_.size(); }
+
+void TransactionGridModel::fetchMore(const QModelIndex& parent) {
+    if (parent.isValid() || shown_ >= grid_.size()) return;
+    const int more = std::min(grid_.size() - shown_, kFetchBatch);
+    beginInsertRows(QModelIndex(), shown_, shown_ + more - 1);
+    shown_ += more;
+    endInsertRows();
+}
+
+void eliminarTransaccionTemporal(const AppContext& ctx, const DeclarationKey& key, const Party& party,
+                                 long corTransaccion) {
+    Database& db = ctx.db();
+    DeclarationKey k = key;
+    k.docIdD = k.docIdD.trimmed();
+    k.periodo = k.periodo.trimmed();
+    QVariantList params = decl::keyParams(k);
+    params << party.tipDocP << textValue(party.docIdP) << static_cast<qlonglong>(corTransaccion);
+    Transaction tx(db);
+    // The per-type detail first, then the types, then the transaction.
+    for (const char* table : {"TMPTRADET", "TMPTRATIPTRA", "TMPTRANSACCION2"})
+        db.exec(QStringLiteral("DELETE FROM %1 WHERE %2 AND TIP_DOC_P=? AND DOC_ID_P=? AND COR_TRANSACCION=?")
+                    .arg(QString::fromLatin1(table), decl::keyCondition()),
+                params);
+    tx.commit();
+}
+
+}  // namespace klv

@@ -1,0 +1,159 @@
+#pragma once
+// The declaration form: the declarant and the period, the header questions, the attached technical
+// study and the rectification question on the identification tab; the grid of the declaration's
+// working transactions with their six totals on the transactions tab; Grabar, Validar and Salir.
+//
+// The form gathers its controls into a DeclarationState and leaves the checks, the working copy
+// and the save to the declaration's logic. It opens in mode "Nuevo" (caller "MDI_KLV_PT") or
+// "Modificar" on a stored declaration (caller "FrmContAbrir").
+
+#include "app_context.h"
+#include "declaration_state.h"
+
+#include <QDialog>
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTableView;
+
+namespace klv {
+
+class TransactionGridModel;
+
+class Frm_KLV_Declara : public QDialog {
+    Q_OBJECT
+public:
+    explicit Frm_KLV_Declara(AppContext& ctx, QWidget* parent = nullptr);
+    ~Frm_KLV_Declara() override;
+
+    // Opens a fresh form modally, as the main window (caller "MDI_KLV_PT": a new declaration) and
+    // the chooser (caller "FrmContAbrir": the stored declaration `key`) do, and returns when it has
+    // closed: true when it closed in mode "Modificar" (the chooser is then shown again). A
+    // declaration that cannot be opened is reported and the form is not shown.
+    static bool run(AppContext& ctx, QWidget* parent, const QString& caller, const DeclarationKey* key);
+
+    // "MDI_KLV_PT" sets mode "Nuevo", "FrmContAbrir" mode "Modificar"; any other name leaves it.
+    void udp_DefCaller(const QString& caller);
+    // Fills the declarant list and opens the declaration: in mode "Modificar" the stored one of
+    // `key`, otherwise an empty working copy. Throws DbError.
+    void Form_Load(const DeclarationKey* key = nullptr);
+    // What runs each time the form comes back to the front: the grid, the totals and the
+    // attached study are read again.
+    void Form_Activate();
+    // Shows the form modally (after Form_Load) until Salir closes it; true when it closed in mode
+    // "Modificar".
+    bool showModal();
+
+    // Reloads the grid, the six totals, their caption and the count label. Throws DbError.
+    void udp_Refresca_Grilla(int tipDocD, const QString& ruc, const QString& periodo);
+
+    // Handlers, also run by the controls' signals.
+    void CboNumDoc_Click();
+    void MkePeriodo_Change();
+    void MkePeriodo_LostFocus();
+    void TabDeclaraciones_Click(int previousTab);
+    void OptAutoMonExt_Si_Click();
+    void OptAutoMonExt_No_Click();
+    void OptEstTecTra_Si_Click();
+    void OptEstTecTra_No_Click();
+    void CmdAdjuntar_Click();
+    void TxtRuta_Change();
+    void OptRectifica_Click(int index);
+    void CmdOpciones_Click(int index);
+    void CmdGrabar_Click();
+    void CmdValidar_Click();
+    void cmdCancelar_Click();
+
+    // Mode, flags and answers as the form holds them.
+    const DeclarationState& state() const { return st_; }
+    bool closedInModify() const { return closedInModify_; }
+    // The declaration shown, as the forms it opens receive it.
+    OpenDeclaration openDeclaration() const;
+    const TransactionGridModel& gridModel() const { return *model_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public slots:
+    void reject() override;
+
+private:
+    void buildIdentificationTab(QWidget* page);
+    void buildTransactionsTab(QWidget* page);
+    void gatherState();
+    void setModified();
+    QString ruc() const;
+    int period() const;
+    // Loads a stored declaration into the controls and the working copy. Throws DbError.
+    void udp_CargarEdit(int tipDocD, const QString& docIdD, const QString& periodo);
+    // Caption of question 2 and the 2012 frames, by the period.
+    void applyPeriodLayout(const QString& shortCaption);
+    // The year checks of the period box and, when they pass, the status bar; false when a message
+    // ended the check.
+    bool checkPeriodAndPublish();
+    void lockKey(bool locked);
+    void setRucAutorEnabled(bool enabled);
+    void clearAttachment();
+    void focusOn(DeclFocus focus);
+    void selectTab(int index);
+    void reportFailure(const std::exception& e);
+    void refreshAfterDelete();
+    void openTransactionForm(const QString& mode);
+
+    AppContext& ctx_;
+    DeclarationState st_;
+    bool closedInModify_ = false;
+    bool closing_ = false;
+    bool inTabHandler_ = false;
+    int currentTab_ = 0;
+    // Arguments of the grid's last reload: a plain refresh runs the same query again.
+    int gridTipDoc_ = 6;
+    QString gridRuc_, gridPeriodo_;
+
+    QTabWidget* TabDeclaraciones = nullptr;
+    QComboBox* CboNumDoc = nullptr;
+    QLineEdit* TxtRazsoc = nullptr;
+    QLineEdit* TxtNombre_1 = nullptr;
+    QLineEdit* TxtApellido_P = nullptr;
+    QLineEdit* TxtApellido_M = nullptr;
+    QLineEdit* MkePeriodo = nullptr;
+    std::array<QLabel*, 17> Label10{};
+    QLabel* LblAutoMonExt = nullptr;
+    QRadioButton* OptAutoMonExt_Si = nullptr;
+    QRadioButton* OptAutoMonExt_No = nullptr;
+    QLabel* LblEstTecTra = nullptr;
+    QRadioButton* OptEstTecTra_Si = nullptr;
+    QRadioButton* OptEstTecTra_No = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* TxtRUC = nullptr;
+    QGroupBox* FraAdjuntar = nullptr;
+    QLineEdit* TxtRuta = nullptr;
+    QPushButton* CmdAdjuntar = nullptr;
+    QLineEdit* TxtTam = nullptr;
+    QCheckBox* ChkETPT = nullptr;
+    QGroupBox* FraRectificatoria = nullptr;
+    std::array<QRadioButton*, 2> OptRectifica{};
+    QTableView* GrdTransacciones = nullptr;
+    TransactionGridModel* model_ = nullptr;
+    std::array<QPushButton*, 4> CmdOpciones{};
+    QLabel* lblNumTransacciones = nullptr;
+    QLineEdit* TxtMtoTran00 = nullptr;
+    QLineEdit* TxtMtoSinAju01 = nullptr;
+    QLineEdit* TxtMtoAju01 = nullptr;
+    QLineEdit* TxtMtoTran02 = nullptr;
+    QLineEdit* TxtMtoAjuPos02 = nullptr;
+    QLineEdit* TxtMtoAjuNeg02 = nullptr;
+    QPushButton* CmdGrabar = nullptr;
+    QPushButton* CmdValidar = nullptr;
+    QPushButton* cmdCancelar = nullptr;
+};
+
+}  // namespace klv

@@ -1,0 +1,591 @@
+// The declaration form driven as a user would: a new declaration through its header, Validar and
+// Grabar; the period rules; a stored declaration opened for modification; the transaction
+// commands; the tab change; leaving the form.
+#include "declaration_fixture.h"
+#include "declaration_grid.h"
+#include "declaration_header.h"
+#include "frm_klv_declara.h"
+#include "status_panels.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+
+namespace klv::test {
+namespace {
+
+// Remembers the help contexts the form sets.
+class ContextHelp : public RecordingHelpService {
+public:
+    void setContext(int c) override { contexts.push_back(c); }
+    std::vector<int> contexts;
+};
+
+class DeclaraFormTest : public DeclarationTest {
+protected:
+    DeclaraFormTest() {
+        ctx().help = &help_;
+        party(QStringLiteral("P1"), {{QStringLiteral("RAZON_SOCIAL"), QStringLiteral("PARTE UNO")}});
+    }
+
+    // A fresh form opened by the main window (new) or the chooser (stored declaration `k`).
+    Frm_KLV_Declara& open(const QString& caller = QStringLiteral("MDI_KLV_PT"), const DeclarationKey* k = nullptr) {
+        form_ = std::make_unique<Frm_KLV_Declara>(ctx());
+        form_->udp_DefCaller(caller);
+        form_->Form_Load(k);
+        form_->show();
+        form_->Form_Activate();
+        return *form_;
+    }
+    template <class T>
+    T* w(const char* name) {
+        T* found = form_->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    void chooseDeclarant(const QString& ruc) {
+        auto* cbo = w<QComboBox>("CboNumDoc");
+        for (int i = 0; i < cbo->count(); ++i)
+            if (cbo->itemText(i).left(11) == ruc) {
+                cbo->setCurrentIndex(i);
+                emit cbo->activated(i);
+                return;
+            }
+        ADD_FAILURE() << "no declarant " << ruc.toStdString();
+    }
+    void typePeriod(const QString& periodo) {
+        w<QLineEdit>("MkePeriodo")->setText(periodo);
+        form_->MkePeriodo_LostFocus();
+    }
+    // Declarant, period and the answers to questions 1 and 2.
+    void answerHeader(const QString& periodo = QStringLiteral("2015"), bool q2Si = false) {
+        chooseDeclarant(kRuc);
+        typePeriod(periodo);
+        w<QRadioButton>("OptAutoMonExt_No")->setChecked(true);
+        w<QRadioButton>(q2Si ? "OptEstTecTra_Si" : "OptEstTecTra_No")->setChecked(true);
+    }
+    // A working transaction without method of party P1, as the transaction form would write it.
+    void workingTransaction(int cor, const char* amount, const QString& periodo = QStringLiteral("2015")) {
+        transaction(kTmp, key(periodo), QStringLiteral("P1"), cor, QStringLiteral("00"), QStringLiteral("0"),
+                    {{QStringLiteral("MTO_SIN_TRAN_MON_ORI"), QString::fromLatin1(amount)},
+                     {QStringLiteral("MTO_SIN_TRAN_MON_REG"), QString::fromLatin1(amount)}});
+        transactionType(QStringLiteral("TMPTRATIPTRA"), key(periodo), QStringLiteral("P1"), cor, QStringLiteral("05"),
+                        QString::fromLatin1(amount));
+    }
+    QStringList texts() {
+        QStringList out;
+        for (const auto& c : messages().calls()) out << c.text;
+        return out;
+    }
+    int tab() { return w<QTabWidget>("TabDeclaraciones")->currentIndex(); }
+    QString total(const char* name) { return w<QLineEdit>(name)->text(); }
+    bool keyLocked() {
+        return !w<QComboBox>("CboNumDoc")->isEnabled() && !w<QLineEdit>("MkePeriodo")->isEnabled() &&
+               !w<QRadioButton>("OptAutoMonExt_Si")->isEnabled() && !w<QRadioButton>("OptAutoMonExt_No")->isEnabled() &&
+               !w<QRadioButton>("OptEstTecTra_Si")->isEnabled() && !w<QRadioButton>("OptEstTecTra_No")->isEnabled();
+    }
+    // A stored declaration of 2012 with one transaction of each valuation method.
+    void storeDeclaration(const QString& periodo = QStringLiteral("2012")) {
+        const auto k = key(periodo);
+        insert(QStringLiteral("IDENTIFICA2"), k,
+               {{QStringLiteral("AUTCONTEXT"), QStringLiteral("1")}, {QStringLiteral("ESTTECPT"), QStringLiteral("0")},
+                {QStringLiteral("RUC"), QStringLiteral("")}});
+        insert(QStringLiteral("CAB"), k, {{QStringLiteral("ESTADO"), 0}, {QStringLiteral("RECTIFICA"), QStringLiteral("1")}});
+        const QString t2 = QStringLiteral("TRANSACCION2");
+        transaction(t2, k, QStringLiteral("P1"), 1, QStringLiteral("00"), QStringLiteral("0"),
+                    {{QStringLiteral("MTO_SIN_TRAN_MON_ORI"), QStringLiteral("1600")},
+                     {QStringLiteral("MTO_SIN_TRAN_MON_REG"), QStringLiteral("1500")}});
+        transaction(t2, k, QStringLiteral("P1"), 2, QStringLiteral("01"), QStringLiteral("0"),
+                    {{QStringLiteral("MTO_TRAN_MON_ORI"), QStringLiteral("1000")},
+                     {QStringLiteral("MTO_SIN_AJU_PR"), QStringLiteral("1000")},
+                     {QStringLiteral("MTO_AJU_PR"), QStringLiteral("1200")}});
+        transaction(t2, k, QStringLiteral("P1"), 3, QStringLiteral("02"), QStringLiteral("0"),
+                    {{QStringLiteral("MTO_TRA_MON_ORI"), QStringLiteral("700")},
+                     {QStringLiteral("MTO_TRA_MON_REG"), QStringLiteral("700")},
+                     {QStringLiteral("MTO_AJU_RES_POS_REG"), QStringLiteral("10")},
+                     {QStringLiteral("MTO_AJU_RES_NEG_REG"), QStringLiteral("5")}});
+        for (int cor : {1, 2, 3})
+            transactionType(QStringLiteral("TRATIPTRA2"), k, QStringLiteral("P1"), cor, QStringLiteral("05"), QStringLiteral("1"));
+    }
+
+    ContextHelp help_;
+    std::unique_ptr<Frm_KLV_Declara> form_;
+};
+
+TEST_F(DeclaraFormTest, LayoutCaptionsAndStartState) {
+    Frm_KLV_Declara& f = open();
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("8027 Precios de Transferencia"));
+    auto* tabs = w<QTabWidget>("TabDeclaraciones");
+    EXPECT_EQ(tabs->tabText(0), S("&Identificación"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("&Transacciones"));
+    EXPECT_EQ(w<QPushButton>("CmdGrabar")->text(), QStringLiteral("&Grabar"));
+    EXPECT_EQ(w<QPushButton>("CmdValidar")->text(), QStringLiteral("&Validar"));
+    EXPECT_EQ(w<QPushButton>("cmdCancelar")->text(), QStringLiteral("&Salir"));
+    EXPECT_EQ(w<QLabel>("LblAutoMonExt")->text(), kPreguntaAutoMonExt);
+    EXPECT_EQ(w<QLabel>("LblEstTecTra")->text(), kPreguntaEstTecLarga);
+    EXPECT_EQ(w<QLabel>("Label1")->text(), kPreguntaRucAutor);
+    EXPECT_EQ(w<QLabel>("Label10_0")->text(), QStringLiteral("Ruc :"));
+    EXPECT_EQ(w<QLabel>("Label10_2")->text(), QStringLiteral("Ejercicio :"));
+    EXPECT_EQ(w<QGroupBox>("Frame3")->title(), S("Información sobre Transacciones"));
+    EXPECT_EQ(w<QPushButton>("CmdOpciones_3")->text(), QStringLiteral("&Importar"));
+    EXPECT_EQ(w<QPushButton>("CmdAdjuntar")->text(), QStringLiteral("Adjuntar ETPT"));
+    EXPECT_EQ(w<QLabel>("lblNumTransacciones")->text(), QStringLiteral(" 0 Registros Encontrados"));
+    EXPECT_EQ(w<QLabel>("Label10_15")->text(), QStringLiteral("Totales"));
+    EXPECT_EQ(total("TxtMtoTran00"), QStringLiteral("0.00"));
+    EXPECT_EQ(w<QLineEdit>("TxtRUC")->maxLength(), 11);
+
+    EXPECT_EQ(f.state().mode, QStringLiteral("Nuevo"));
+    EXPECT_FALSE(f.state().modified);
+    EXPECT_FALSE(f.state().loading);
+    EXPECT_EQ(w<QComboBox>("CboNumDoc")->currentText(), QString());
+    EXPECT_EQ(w<QComboBox>("CboNumDoc")->count(), 2);
+    EXPECT_TRUE(w<QGroupBox>("FraAdjuntar")->isHidden());
+    EXPECT_TRUE(w<QGroupBox>("FraRectificatoria")->isHidden());
+    EXPECT_EQ(help_.contexts.back(), 1018);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(DeclaraFormTest, NewDeclarationIsValidatedAndSavedThenLocked) {
+    // Whatever the working tables held is gone when a new declaration opens.
+    workingTransaction(7, "99", QStringLiteral("2010"));
+    Frm_KLV_Declara& f = open();
+    EXPECT_EQ(count(kTmp), 0);
+
+    answerHeader();
+    EXPECT_EQ(w<QLineEdit>("TxtRazsoc")->text(), QStringLiteral("EMPRESA DEMOSTRACION S.A.C."));
+    EXPECT_EQ(env().panels().PanelRuc(), kRuc);
+    EXPECT_EQ(env().panels().PanelPeriodo(), QStringLiteral("2015"));
+    EXPECT_TRUE(f.state().modified);
+
+    // Nothing can be validated or saved without a transaction.
+    w<QPushButton>("CmdValidar")->click();
+    EXPECT_EQ(texts(), QStringList{S("No ha registrado ninguna Transacción.")});
+    EXPECT_EQ(tab(), 1);
+    messages().clear();
+    w<QPushButton>("CmdGrabar")->click();
+    EXPECT_EQ(texts(), QStringList{S("Debe registrar al menos una Transacción\r\npara poder guardar la Declaración.")});
+    EXPECT_EQ(messages().last().style, 48);
+    EXPECT_EQ(count(QStringLiteral("CAB")), 0);
+    EXPECT_EQ(count(QStringLiteral("IDENTIFICA2")), 0);
+
+    // The transaction form wrote a transaction; the form comes back to the front.
+    workingTransaction(1, "1500");
+    f.Form_Activate();
+    EXPECT_EQ(w<QLabel>("lblNumTransacciones")->text(), QStringLiteral(" 1 Registros Encontrados"));
+    EXPECT_EQ(w<QLabel>("Label10_15")->text(), QStringLiteral("Totales en Nuevos Soles-Peru"));
+    EXPECT_EQ(total("TxtMtoTran00"), QStringLiteral("1,500.00"));
+
+    messages().clear();
+    w<QPushButton>("CmdValidar")->click();
+    EXPECT_EQ(texts(), QStringList{S("La Declaración no presenta inconsistencias.")});
+    EXPECT_EQ(count(QStringLiteral("CAB")), 0);
+
+    messages().clear();
+    w<QPushButton>("CmdGrabar")->click();
+    EXPECT_EQ(texts(), QStringList{S("Toda la información fue grabada satisfactoriamente.")});
+    EXPECT_EQ(messages().last().style, 48);
+    EXPECT_EQ(messages().last().title, ctx().gTitulo);
+    const auto cab = db().rows(QStringLiteral("SELECT ESTADO, NROCHEQUE FROM CAB WHERE DOC_ID_D=? AND PERIODO='2015'"), {kRuc});
+    ASSERT_EQ(cab.size(), 1u);
+    EXPECT_EQ(cab[0].value(0).toInt(), 0);
+    const auto id = db().rows(QStringLiteral("SELECT AUTCONTEXT, ESTTECPT, RUC FROM IDENTIFICA2 WHERE DOC_ID_D=?"), {kRuc});
+    ASSERT_EQ(id.size(), 1u);
+    EXPECT_EQ(id[0].value(0).toString(), QStringLiteral("0"));
+    EXPECT_EQ(id[0].value(1).toString(), QStringLiteral("0"));
+    EXPECT_EQ(count(QStringLiteral("TRANSACCION2")), 1);
+    EXPECT_TRUE(keyLocked());
+    EXPECT_EQ(f.state().mode, QStringLiteral("Modificar"));
+    EXPECT_FALSE(f.state().modified);
+
+    // Leaving without further changes asks nothing; the chooser is to come back.
+    messages().clear();
+    w<QPushButton>("cmdCancelar")->click();
+    EXPECT_TRUE(messages().empty());
+    EXPECT_TRUE(f.closedInModify());
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(env().panels().PanelRuc(), QString());
+    EXPECT_EQ(env().panels().PanelPeriodo(), QString());
+    EXPECT_EQ(env().panels().PanelFormulario(), QStringLiteral("8027"));
+}
+
+TEST_F(DeclaraFormTest, PeriodRulesReshapeTheHeader) {
+    open();
+    chooseDeclarant(kRuc);
+    auto* periodo = w<QLineEdit>("MkePeriodo");
+    auto* adjuntar = w<QGroupBox>("FraAdjuntar");
+    auto* rect = w<QGroupBox>("FraRectificatoria");
+    auto* ruta = w<QLineEdit>("TxtRuta");
+
+    periodo->setText(QStringLiteral("2011"));
+    EXPECT_TRUE(adjuntar->isHidden());
+    EXPECT_TRUE(rect->isHidden());
+    EXPECT_EQ(w<QLabel>("LblEstTecTra")->text(), kPreguntaEstTecLarga);
+
+    periodo->setText(QStringLiteral("201"));  // incomplete: nothing changes
+    EXPECT_TRUE(adjuntar->isHidden());
+    ruta->setText(QStringLiteral("/ESTUDIOS"));
+    periodo->setText(QStringLiteral("2012"));
+    EXPECT_FALSE(adjuntar->isHidden());
+    EXPECT_FALSE(rect->isHidden());
+    EXPECT_EQ(w<QLabel>("LblEstTecTra")->text(), kPreguntaEstTecCorta);
+    EXPECT_EQ(ruta->text(), QString());  // a new declaration forgets the attachment on each change
+
+    // 2012 answered No leaves the author's RUC open; from 2013 it is emptied and closed.
+    auto* rucAutor = w<QLineEdit>("TxtRUC");
+    rucAutor->setText(QStringLiteral("20100070970"));
+    w<QRadioButton>("OptEstTecTra_No")->setChecked(true);
+    EXPECT_TRUE(rucAutor->isEnabled());
+    EXPECT_FALSE(adjuntar->isEnabled());
+    periodo->setText(QStringLiteral("2013"));
+    EXPECT_FALSE(rucAutor->isEnabled());
+    EXPECT_EQ(rucAutor->text(), QString());
+    w<QRadioButton>("OptEstTecTra_Si")->setChecked(true);
+    EXPECT_TRUE(rucAutor->isEnabled());
+    EXPECT_TRUE(adjuntar->isEnabled());
+    EXPECT_EQ(rucAutor->palette().color(QPalette::Base), QColor(Qt::white));
+
+    // Back to a period before 2012 from the box's own leaving.
+    periodo->setText(QStringLiteral("2010"));
+    form_->MkePeriodo_LostFocus();
+    EXPECT_TRUE(adjuntar->isHidden());
+    EXPECT_EQ(w<QLabel>("LblEstTecTra")->text(), kPreguntaEstTecLarga);
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(DeclaraFormTest, LeavingThePeriodBoxChecksDeclarantYearAndExistence) {
+    open();
+    typePeriod(QStringLiteral("2015"));
+    EXPECT_EQ(texts(), QStringList{QStringLiteral("Debe Seleccionar un contribuyente.")});
+    EXPECT_EQ(env().panels().PanelPeriodo(), QString());
+
+    messages().clear();
+    chooseDeclarant(kRuc);
+    typePeriod(QStringLiteral("2027"));
+    EXPECT_EQ(texts(), QStringList{QStringLiteral("El Ejercicio no puede ser mayor al Actual. 2026")});
+    EXPECT_EQ(env().panels().PanelPeriodo(), QString());
+
+    // A stored declaration cannot be entered again as new.
+    storeDeclaration(QStringLiteral("2014"));
+    messages().clear();
+    typePeriod(QStringLiteral("2014"));
+    ASSERT_EQ(messages().calls().size(), 1u);
+    EXPECT_EQ(messages().last().text, kMsgDeclaracionExiste);
+    EXPECT_EQ(messages().last().style, 16);
+    EXPECT_EQ(env().panels().PanelPeriodo(), QString());
+
+    // Up to 2005 nothing is checked or published here.
+    messages().clear();
+    typePeriod(QStringLiteral("2005"));
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(env().panels().PanelPeriodo(), QString());
+}
+
+TEST_F(DeclaraFormTest, StoredDeclarationOpensWithItsGridTotalsAndLockedKey) {
+    storeDeclaration();
+    ctx().gAccion = 1;
+    const DeclarationKey k = key(QStringLiteral("2012"));
+    Frm_KLV_Declara& f = open(QStringLiteral("FrmContAbrir"), &k);
+
+    EXPECT_EQ(f.state().mode, QStringLiteral("Modificar"));
+    EXPECT_FALSE(f.state().modified);
+    EXPECT_TRUE(messages().empty());  // no rectification reminder while loading
+    EXPECT_EQ(w<QComboBox>("CboNumDoc")->currentText().left(11), kRuc);
+    EXPECT_EQ(w<QLineEdit>("MkePeriodo")->text(), QStringLiteral("2012"));
+    EXPECT_TRUE(w<QRadioButton>("OptAutoMonExt_Si")->isChecked());
+    EXPECT_TRUE(w<QRadioButton>("OptEstTecTra_No")->isChecked());
+    EXPECT_TRUE(w<QRadioButton>("OptRectifica_1")->isChecked());
+    EXPECT_EQ(f.state().rectifica, QStringLiteral("1"));
+    EXPECT_EQ(w<QLabel>("LblEstTecTra")->text(), kPreguntaEstTecCortaApertura);
+    EXPECT_FALSE(w<QGroupBox>("FraRectificatoria")->isHidden());
+    EXPECT_TRUE(keyLocked());
+    EXPECT_EQ(ctx().gAutContExt, QStringLiteral("1"));
+    EXPECT_EQ(env().panels().PanelRuc(), kRuc);
+    EXPECT_EQ(env().panels().PanelNombre(), QStringLiteral("EMPRESA DEMOSTRACION S.A.C."));
+
+    EXPECT_EQ(count(kTmp), 3);
+    EXPECT_EQ(f.gridModel().totalRows(), 3);
+    EXPECT_EQ(w<QLabel>("lblNumTransacciones")->text(), QStringLiteral(" 3 Registros Encontrados"));
+    EXPECT_EQ(w<QLabel>("Label10_15")->text(), QStringLiteral("Totales en Dolar de EE.UU.-EE.UU."));
+    EXPECT_EQ(total("TxtMtoTran00"), QStringLiteral("1,500.00"));
+    EXPECT_EQ(total("TxtMtoSinAju01"), QStringLiteral("1,000.00"));
+    EXPECT_EQ(total("TxtMtoAju01"), QStringLiteral("1,200.00"));
+    EXPECT_EQ(total("TxtMtoTran02"), QStringLiteral("700.00"));
+    EXPECT_EQ(total("TxtMtoAjuPos02"), QStringLiteral("10.00"));
+    EXPECT_EQ(total("TxtMtoAjuNeg02"), QStringLiteral("5.00"));
+    auto* grid = w<QTableView>("GrdTransacciones");
+    EXPECT_EQ(grid->model()->data(grid->model()->index(0, 6)).toString(), QStringLiteral("1,600.00"));
+    EXPECT_EQ(grid->model()->headerData(4, Qt::Horizontal).toString(), S("Valoración por Método"));
+    EXPECT_TRUE(grid->isColumnHidden(7));
+
+    // The user's rectification answer draws the reminder, titled with the form's caption.
+    w<QRadioButton>("OptRectifica_0")->setChecked(true);
+    w<QRadioButton>("OptRectifica_1")->setChecked(true);
+    ASSERT_EQ(messages().calls().size(), 1u);
+    EXPECT_EQ(messages().last().text, kMsgRecuerdeRectificar);
+    EXPECT_EQ(messages().last().title, QStringLiteral("8027 Precios de Transferencia"));
+    EXPECT_TRUE(f.state().modified);
+}
+
+TEST_F(DeclaraFormTest, DeleteOfAGridRowAsksAndRecomputes) {
+    storeDeclaration(QStringLiteral("2015"));
+    ctx().gAccion = 1;
+    const DeclarationKey k = key(QStringLiteral("2015"));
+    Frm_KLV_Declara& f = open(QStringLiteral("FrmContAbrir"), &k);
+    auto* grid = w<QTableView>("GrdTransacciones");
+    auto* eliminar = w<QPushButton>("CmdOpciones_2");
+
+    // Declined: nothing goes.
+    messages().script(MsgAnswer::No);
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    eliminar->click();
+    EXPECT_EQ(messages().last().text, kMsgConfirmaEliminar);
+    EXPECT_EQ(messages().last().style, 292);
+    EXPECT_EQ(count(kTmp), 3);
+    EXPECT_TRUE(f.state().modified);  // every command marks the declaration
+
+    // The first row (number 1, without method) is deleted from the working copy only.
+    messages().script(MsgAnswer::Yes);
+    eliminar->click();
+    EXPECT_EQ(count(kTmp), 2);
+    EXPECT_EQ(count(QStringLiteral("TMPTRATIPTRA")), 2);
+    EXPECT_EQ(count(QStringLiteral("TRANSACCION2")), 3);
+    EXPECT_EQ(f.gridModel().totalRows(), 2);
+    EXPECT_EQ(w<QLabel>("lblNumTransacciones")->text(), QStringLiteral(" 2 Registros Encontrados"));
+    EXPECT_EQ(total("TxtMtoTran00"), QStringLiteral("0.00"));
+    EXPECT_EQ(total("TxtMtoTran02"), QStringLiteral("700.00"));
+
+    // The last rows go; then there is nothing left to delete or modify.
+    messages().script(MsgAnswer::Yes);
+    eliminar->click();
+    messages().script(MsgAnswer::Yes);
+    eliminar->click();
+    EXPECT_EQ(f.gridModel().totalRows(), 0);
+    messages().clear();
+    eliminar->click();
+    w<QPushButton>("CmdOpciones_1")->click();
+    EXPECT_EQ(texts(), (QStringList{QStringLiteral("No hay registros disponibles para Eliminar."),
+                                    QStringLiteral("No hay registros disponibles para Modificar.")}));
+
+    // Without transactions, the identification tab opens the key again.
+    w<QTabWidget>("TabDeclaraciones")->setCurrentIndex(1);
+    w<QTabWidget>("TabDeclaraciones")->setCurrentIndex(0);
+    EXPECT_FALSE(keyLocked());
+}
+
+TEST_F(DeclaraFormTest, TabChangeValidatesOnceAndLocksTheKeyWhileTransactionsExist) {
+    Frm_KLV_Declara& f = open();
+    auto* tabs = w<QTabWidget>("TabDeclaraciones");
+    chooseDeclarant(kRuc);
+    typePeriod(QStringLiteral("2010"));
+
+    // An incomplete header: one message and back to the identification tab, no bouncing.
+    messages().clear();
+    tabs->setCurrentIndex(1);
+    EXPECT_EQ(texts(), QStringList{QStringLiteral("Seleccione si lleva o no Contabilidad en Moneda Extranjera.")});
+    EXPECT_EQ(tab(), 0);
+
+    // Header valid, but a transaction without study while question 2 is answered Si (from 2008):
+    // the 2008 message, and the transactions tab stays so it can be corrected.
+    w<QRadioButton>("OptAutoMonExt_No")->setChecked(true);
+    w<QRadioButton>("OptEstTecTra_Si")->setChecked(true);
+    workingTransaction(1, "100", QStringLiteral("2010"));
+    f.Form_Activate();
+    messages().clear();
+    tabs->setCurrentIndex(1);
+    ASSERT_EQ(messages().calls().size(), 1u) << texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(messages().last().text.startsWith(QStringLiteral("A partir de 2008")));
+    EXPECT_EQ(tab(), 1);
+    EXPECT_EQ(help_.contexts.back(), 1021);
+
+    // Back on the identification tab with transactions: the key and questions 1 and 2 are locked.
+    messages().clear();
+    tabs->setCurrentIndex(0);
+    EXPECT_TRUE(keyLocked());
+    EXPECT_EQ(help_.contexts.back(), 1018);
+    EXPECT_TRUE(w<QLineEdit>("TxtRUC")->isEnabled());
+}
+
+TEST_F(DeclaraFormTest, InvalidHeaderAndFailingRuleDoNotBounceBetweenTabs) {
+    open();
+    auto* tabs = w<QTabWidget>("TabDeclaraciones");
+    answerHeader(QStringLiteral("2015"), true);
+    workingTransaction(1, "100");
+    // The header now fails (author RUC of ten digits) and the 2008 rule fails too.
+    w<QLineEdit>("TxtRUC")->setText(QStringLiteral("2010007097"));
+    messages().clear();
+    tabs->setCurrentIndex(1);
+    ASSERT_EQ(messages().calls().size(), 2u);
+    EXPECT_EQ(messages().calls()[0].text, S("El RUC no es Válido."));
+    EXPECT_TRUE(messages().calls()[1].text.startsWith(QStringLiteral("A partir de 2008")));
+    EXPECT_EQ(tab(), 1);
+}
+
+TEST_F(DeclaraFormTest, QuestionTwoNoForgetsTheAttachedStudyOfANewDeclarationOnly) {
+    auto attach = [&](const QString& periodo) {
+        db().exec(QStringLiteral("INSERT INTO EFCONTROLNS (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, SEMANA, NOMARC, TAB_D,"
+                                 " RUTARC, TAMARC) VALUES (6, ?, ?, '8027', 0, 'X.PDF', 'PDF', '/ESTUDIOS', 2048)"),
+                  {kRuc, periodo});
+    };
+    open();
+    answerHeader(QStringLiteral("2012"), true);
+    attach(QStringLiteral("2012"));
+    form_->Form_Activate();  // back from the attach dialog
+    EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QStringLiteral("/ESTUDIOS"));
+    EXPECT_EQ(w<QLineEdit>("TxtTam")->text(), QStringLiteral("2048"));
+    EXPECT_TRUE(w<QCheckBox>("ChkETPT")->isChecked());
+
+    w<QRadioButton>("OptEstTecTra_No")->setChecked(true);
+    EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QString());
+    EXPECT_FALSE(w<QCheckBox>("ChkETPT")->isChecked());
+    EXPECT_EQ(count(QStringLiteral("EFCONTROLNS")), 0);
+
+    // A stored declaration keeps its study; answering Si again shows it once more.
+    storeDeclaration();
+    attach(QStringLiteral("2012"));
+    const DeclarationKey k = key(QStringLiteral("2012"));
+    open(QStringLiteral("FrmContAbrir"), &k);
+    w<QRadioButton>("OptEstTecTra_Si")->setChecked(true);
+    form_->Form_Activate();
+    EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QStringLiteral("/ESTUDIOS"));
+    w<QRadioButton>("OptEstTecTra_No")->setChecked(true);
+    EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QString());
+    EXPECT_EQ(count(QStringLiteral("EFCONTROLNS")), 1);
+}
+
+TEST_F(DeclaraFormTest, CommandsWithoutTheirFormsSayInDevelopment) {
+    open();
+    w<QGroupBox>("FraAdjuntar")->show();
+    w<QPushButton>("CmdAdjuntar")->click();
+    w<QPushButton>("CmdOpciones_0")->click();
+    w<QPushButton>("CmdOpciones_3")->click();  // no declarant yet
+    chooseDeclarant(kRuc);
+    w<QPushButton>("CmdOpciones_3")->click();
+    EXPECT_EQ(texts(), (QStringList{kMsgEnDesarrollo, kMsgEnDesarrollo, QStringLiteral("Debe Seleccionar un contribuyente."),
+                                    kMsgEnDesarrollo}));
+    for (const auto& c : messages().calls()) EXPECT_EQ(c.style, 48);
+}
+
+TEST_F(DeclaraFormTest, TransactionFormReceivesTheDeclarationAndTheCurrentRow) {
+    struct Call {
+        QString mode, caller;
+        OpenDeclaration decl;
+        bool hasKey = false;
+        TransactionKey key;
+        bool declarationShown = true;
+    };
+    std::vector<Call> calls;
+    ctx().forms.transaction = [&](QWidget*, const QString& mode, const QString& caller, const OpenDeclaration& d,
+                                  const TransactionKey* k) {
+        Call c{mode, caller, d, k != nullptr, k ? *k : TransactionKey{}, form_->isVisible()};
+        calls.push_back(c);
+        // The transaction form writes a transaction into the working copy.
+        if (mode == QLatin1String("Nuevo")) workingTransaction(static_cast<int>(calls.size()) + 4, "300");
+    };
+    open();
+    answerHeader();
+    workingTransaction(1, "100");
+    workingTransaction(2, "200");
+    form_->Form_Activate();
+
+    w<QPushButton>("CmdOpciones_0")->click();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].mode, QStringLiteral("Nuevo"));
+    EXPECT_EQ(calls[0].caller, QStringLiteral("Frm_KLV_Declara"));
+    EXPECT_EQ(calls[0].decl.cboNumDoc.left(11), kRuc);
+    EXPECT_EQ(calls[0].decl.periodo, QStringLiteral("2015"));
+    EXPECT_EQ(calls[0].decl.answer2, QStringLiteral("0"));
+    EXPECT_FALSE(calls[0].hasKey);
+    EXPECT_FALSE(calls[0].declarationShown);  // the form hides while the transaction form is open
+    EXPECT_TRUE(form_->isVisible());
+    EXPECT_EQ(w<QLabel>("lblNumTransacciones")->text(), QStringLiteral(" 3 Registros Encontrados"));
+
+    auto* grid = w<QTableView>("GrdTransacciones");
+    grid->setCurrentIndex(grid->model()->index(1, 0));
+    emit grid->doubleClicked(grid->model()->index(1, 0));
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].mode, QStringLiteral("Modificar"));
+    ASSERT_TRUE(calls[1].hasKey);
+    EXPECT_EQ(calls[1].key.party.docIdP, QStringLiteral("P1"));
+    EXPECT_EQ(calls[1].key.party.tipDocP, 6);
+    EXPECT_EQ(calls[1].key.corTransaccion, 2);
+    EXPECT_EQ(calls[1].key.declaration.periodo, QStringLiteral("2015"));
+}
+
+TEST_F(DeclaraFormTest, SalirAsksAboutChangesAndYesSaves) {
+    Frm_KLV_Declara& f = open();
+    chooseDeclarant(kRuc);
+    messages().script(MsgAnswer::No);
+    w<QPushButton>("cmdCancelar")->click();
+    EXPECT_EQ(messages().last().text, kMsgGuardarCambios);
+    EXPECT_EQ(messages().last().style, 36);
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_FALSE(f.closedInModify());
+
+    // Yes runs Grabar and the form stays open.
+    Frm_KLV_Declara& g = open();
+    answerHeader();
+    workingTransaction(1, "100");
+    messages().clear();
+    messages().script(MsgAnswer::Yes);
+    g.close();  // the window's close button leaves as Salir does
+    EXPECT_EQ(texts(), (QStringList{kMsgGuardarCambios, S("Toda la información fue grabada satisfactoriamente.")}));
+    EXPECT_TRUE(g.isVisible());
+    EXPECT_EQ(count(QStringLiteral("IDENTIFICA2")), 1);
+}
+
+TEST_F(DeclaraFormTest, AuthorRucTakesDigitsOnlyAndCountsEveryKey) {
+    Frm_KLV_Declara& f = open();
+    auto* rucAutor = w<QLineEdit>("TxtRUC");
+    rucAutor->setFocus();
+    for (const char* ch : {"2", "a", "0", "-"}) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromLatin1(ch));
+        QCoreApplication::sendEvent(rucAutor, &press);
+    }
+    EXPECT_EQ(rucAutor->text(), QStringLiteral("20"));
+    EXPECT_TRUE(f.state().modified);
+
+    // Shift+Insert empties the clipboard instead of pasting.
+    QApplication::clipboard()->setText(QStringLiteral("ABC"));
+    QKeyEvent paste(QEvent::KeyPress, Qt::Key_Insert, Qt::ShiftModifier);
+    QCoreApplication::sendEvent(rucAutor, &paste);
+    EXPECT_EQ(rucAutor->text(), QStringLiteral("20"));
+    EXPECT_EQ(QApplication::clipboard()->text(), QString());
+}
+
+TEST_F(DeclaraFormTest, RunOpensTheChoosersDeclarationAndTellsItToComeBack) {
+    storeDeclaration(QStringLiteral("2015"));
+    ctx().gAccion = 1;
+    const DeclarationKey k = key(QStringLiteral("2015"));
+    QString shownRows;
+    QTimer::singleShot(0, [&] {
+        Frm_KLV_Declara* form = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* f = qobject_cast<Frm_KLV_Declara*>(top); f && f->isVisible()) form = f;
+        ASSERT_NE(form, nullptr);
+        shownRows = form->findChild<QLabel*>(QStringLiteral("lblNumTransacciones"))->text();
+        form->findChild<QPushButton*>(QStringLiteral("cmdCancelar"))->click();
+    });
+    EXPECT_TRUE(Frm_KLV_Declara::run(ctx(), nullptr, QStringLiteral("FrmContAbrir"), &k));
+    EXPECT_EQ(shownRows, QStringLiteral(" 3 Registros Encontrados"));
+
+    // A declaration that is no longer stored is reported and the chooser comes back.
+    messages().clear();
+    const DeclarationKey gone = key(QStringLiteral("2009"));
+    EXPECT_TRUE(Frm_KLV_Declara::run(ctx(), nullptr, QStringLiteral("FrmContAbrir"), &gone));
+    ASSERT_EQ(messages().calls().size(), 1u);
+    EXPECT_EQ(messages().last().style, 16);
+    EXPECT_TRUE(messages().last().text.startsWith(S("No se pudo abrir la declaración.")));
+}
+
+}  // namespace
+}  // namespace klv::test
