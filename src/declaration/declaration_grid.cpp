@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 #include <algorithm>
 #include <numeric>
+#include <optional>
 
 namespace klv {
 namespace {
@@ -38,6 +39,15 @@ QString partyKey(int tipDocP, const QString& docIdP) { return QString::number(ti
 QString currencyArgument(const QString& code) {
     if (const auto n = fmt::toNumber(code)) return fmt::format(*n, QStringLiteral("000"));
     return code;
+}
+
+// The amount of a working row: the transaction form and the import write whole digits, read here
+// without the general number reading; anything else is read as a stored amount is.
+std::optional<double> gridAmount(const QString& text) {
+    if (!text.isEmpty() && text.size() <= 15 &&
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }))
+        return static_cast<double>(text.toLongLong());
+    return fmt::amountOrZero(text);
 }
 
 }  // namespace
@@ -106,33 +116,41 @@ void TransactionGrid::load(const AppContext& ctx, int tipDocD, const QString& ru
 
     QHash<QString, quint32> partyIndex;
     QHash<QString, quint32> currencyIndex;
+    // The rows of one party come one after the other: the last one found serves again.
+    int lastTipDocP = -1;
+    QString lastDocIdP;
+    quint32 lastParty = 0;
     const DeclarationKey key{tipDocD, ruc, periodo, ctx.gFormulario};
     QSqlQuery q = db.exec(QString::fromLatin1(kGridQuery).arg(decl::keyConditionNoForm()), decl::keyParamsNoForm(key));
     while (q.next()) {
         Row row;
         const int tipDocP = q.value(0).toInt();
         const QString docIdP = decl::text(q.value(1));
-        const QString pk = partyKey(tipDocP, docIdP);
-        auto p = partyIndex.constFind(pk);
-        if (p == partyIndex.constEnd()) {
-            const QString arg = QString::number(tipDocP);
-            parties_.push_back({tipDocP, docIdP, names.value(pk), docTypes.value(arg)});
-            p = partyIndex.insert(pk, static_cast<quint32>(parties_.size() - 1));
+        if (tipDocP != lastTipDocP || docIdP != lastDocIdP) {
+            const QString pk = partyKey(tipDocP, docIdP);
+            auto p = partyIndex.constFind(pk);
+            if (p == partyIndex.constEnd()) {
+                parties_.push_back({tipDocP, docIdP, names.value(pk), docTypes.value(QString::number(tipDocP))});
+                p = partyIndex.insert(pk, static_cast<quint32>(parties_.size() - 1));
+            }
+            lastTipDocP = tipDocP;
+            lastDocIdP = docIdP;
+            lastParty = p.value();
         }
-        row.party = p.value();
+        row.party = lastParty;
         row.cor = q.value(2).toLongLong();
         const QString flag = decl::text(q.value(3));
         row.flag = static_cast<quint8>(flag == kFlags[0] ? 0 : flag == kFlags[1] ? 1 : 2);
-        // A currency without a row shows the empty text.
+        // A currency without a row (or without a code) shows the empty text.
         const QVariant code = q.value(4);
-        const QString arg = code.isNull() ? QString() : currencyArgument(code.toString());
-        auto c = currencyIndex.constFind(arg);
+        const QString codeKey = code.isNull() ? QStringLiteral("\x01") : code.toString();
+        auto c = currencyIndex.constFind(codeKey);
         if (c == currencyIndex.constEnd()) {
-            monedas_ << (code.isNull() ? QString() : currencies.value(arg));
-            c = currencyIndex.insert(arg, static_cast<quint32>(monedas_.size() - 1));
+            monedas_ << (code.isNull() ? QString() : currencies.value(currencyArgument(codeKey)));
+            c = currencyIndex.insert(codeKey, static_cast<quint32>(monedas_.size() - 1));
         }
         row.moneda = c.value();
-        const auto amount = fmt::amountOrZero(decl::text(q.value(5)));
+        const auto amount = gridAmount(decl::text(q.value(5)));
         row.totalIsNumber = amount.has_value();
         row.total = amount.value_or(0);
         rows_.push_back(row);
