@@ -295,10 +295,20 @@ void Frm_KLV_Declara::buildTransactionsTab(QWidget* page) {
     GrdTransacciones->setWordWrap(false);
     GrdTransacciones->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     GrdTransacciones->verticalHeader()->setDefaultSectionSize(20);
-    GrdTransacciones->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    QHeaderView* header = GrdTransacciones->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     GrdTransacciones->setColumnHidden(static_cast<int>(GridColumn::TipDocP), true);
-    const int widths[] = {80, 95, 200, 35, 110, 130, 150};
-    for (int c = 0; c < 7; ++c) GrdTransacciones->setColumnWidth(c, widths[c]);
+    // Each column as wide as its caption (the name a little wider); the grid scrolls sideways. The
+    // captions of the current row's columns are drawn in bold.
+    QFont bold = header->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    for (int c = 0; c < kGridColumns - 1; ++c) {
+        const int caption = metrics.horizontalAdvance(gridCaption(static_cast<GridColumn>(c))) + 20;
+        const int least = c == static_cast<int>(GridColumn::RazonSocial) ? 220 : c == static_cast<int>(GridColumn::Moneda) ? 140 : 0;
+        GrdTransacciones->setColumnWidth(c, std::max(caption, least));
+    }
     connect(GrdTransacciones, &QTableView::doubleClicked, this, [this](const QModelIndex&) { CmdOpciones_Click(1); });
 
     const QString captions[] = {QStringLiteral("&Nuevo"), QStringLiteral("&Modificar"), QStringLiteral("&Eliminar"),
