@@ -1,4 +1,5 @@
 #include "frm_klv_declara.h"
+#include "wait_cursor.h"
 
 #include "declaration_checks.h"
 #include "declaration_grid.h"
@@ -49,12 +50,6 @@ constexpr int kHelpTransacciones = 1021;
 // The form's size: 9510 x 6885 twips at 15 twips a pixel.
 constexpr int kWidth = 9510 / 15;
 constexpr int kHeight = 6885 / 15;
-
-// Hourglass for the duration of a scope.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 // Sets a flag for the duration of a scope.
 struct FlagScope {

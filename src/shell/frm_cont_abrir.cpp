@@ -1,4 +1,5 @@
 #include "frm_cont_abrir.h"
+#include "wait_cursor.h"
 
 #include "mensajes.h"
 
@@ -15,12 +16,6 @@
 namespace klv {
 namespace {
 constexpr const char* kFormName = "FrmContAbrir";
-
-// Hourglass for the duration of a scope.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 }  // namespace
 
 FrmContAbrir::FrmContAbrir(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
