@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <cmath>
 #include <stdexcept>
 
 namespace klv {
@@ -61,15 +62,21 @@ QString dateText(const QVariant& v) {
     return fmt::formatDate(d, QStringLiteral("yyyymmdd"));
 }
 
+QString threeDigits(int last) {
+    const char digits[3] = {static_cast<char>('0' + last / 100), static_cast<char>('0' + last / 10 % 10),
+                            static_cast<char>('0' + last % 10)};
+    return QString::fromLatin1(digits, 3);
+}
+
 // The last three digits of the sum rounded to a whole number (half away from zero).
 QString checkDigits(double sum) {
     // Whole sums below 10^15 (nearly every row) skip the decimal formatting.
-    if (sum >= 0 && sum < 1e15 && sum == static_cast<double>(static_cast<qint64>(sum))) {
-        const auto last = static_cast<int>(static_cast<qint64>(sum) % 1000);
-        const char digits[3] = {static_cast<char>('0' + last / 100), static_cast<char>('0' + last / 10 % 10),
-                                static_cast<char>('0' + last % 10)};
-        return QString::fromLatin1(digits, 3);
-    }
+    if (sum >= 0 && sum < 1e15 && sum == static_cast<double>(static_cast<qint64>(sum)))
+        return threeDigits(static_cast<int>(static_cast<qint64>(sum) % 1000));
+    // From sixteen digits on (a long numeric document number among the keys) the decimal form
+    // keeps only fifteen significant digits: the last three come from the value itself.
+    if (std::isfinite(sum) && std::fabs(sum) >= 1e15)
+        return threeDigits(static_cast<int>(std::fmod(std::round(std::fabs(sum)), 1000.0)));
     return fmt::format(sum, QStringLiteral("00000000000000000000")).right(3);
 }
 

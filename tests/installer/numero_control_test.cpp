@@ -72,6 +72,10 @@ TEST(NumeroControl, NullsTextsAndFractionsInTheNumericPart) {
     EXPECT_EQ(udf_NumeroControl({text("1.4")}, 1), QStringLiteral("001000"));
     // A negative sum never shows its sign.
     EXPECT_EQ(udf_NumeroControl({text("-1234")}, 1), QStringLiteral("234000"));
+    // A long numeric document number among the keys keeps its last digits: sixteen digits, and
+    // 2^60 (nineteen digits, exact as a double).
+    EXPECT_EQ(udf_NumeroControl({text("1234567890123456")}, 1), QStringLiteral("456000"));
+    EXPECT_EQ(udf_NumeroControl({text("1152921504606846976")}, 1), QStringLiteral("976000"));
 }
 
 TEST(NumeroControl, KeyCountEdges) {
