@@ -649,11 +649,14 @@ void Frm_KLV_Declara::OptEstTecTra_No_Click() {
         FraAdjuntar->setEnabled(false);
         TxtRuta->clear();
         TxtTam->clear();
-        // A new declaration forgets the study it had attached; a stored one keeps it.
+        // A new declaration forgets the study it had attached; a stored one keeps it, also when
+        // a new declaration is typed over the key of a stored one.
         if (st_.mode == kModoNuevo) {
             try {
                 gatherState();
-                deleteAttachedStudy(ctx_, st_.key(ctx_));
+                const DeclarationKey key = st_.key(ctx_);
+                if (!udf_Form_Existe(ctx_, key.tipDocD, key.docIdD, key.periodo))
+                    deleteAttachedStudy(ctx_, key);
             } catch (const std::exception& e) {
                 reportFailure(e);
             }

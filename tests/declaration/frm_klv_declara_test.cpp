@@ -460,6 +460,12 @@ TEST_F(DeclaraFormTest, QuestionTwoNoForgetsTheAttachedStudyOfANewDeclarationOnl
     w<QRadioButton>("OptEstTecTra_No")->setChecked(true);
     EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QString());
     EXPECT_EQ(count(QStringLiteral("EFCONTROLNS")), 1);
+
+    // A new declaration typed over the key of the stored one leaves the stored study alone.
+    open();
+    answerHeader(QStringLiteral("2012"), true);
+    w<QRadioButton>("OptEstTecTra_No")->setChecked(true);
+    EXPECT_EQ(count(QStringLiteral("EFCONTROLNS")), 1);
 }
 
 TEST_F(DeclaraFormTest, CommandsWithoutTheirFormsSayInDevelopment) {
