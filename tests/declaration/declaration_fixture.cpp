@@ -1,5 +1,7 @@
 #include "declaration_fixture.h"
 
+#include "db_rows.h"
+
 #include <QSqlQuery>
 
 namespace klv::test {
@@ -9,18 +11,12 @@ DeclarationTest::DeclarationTest() {
 }
 
 void DeclarationTest::insert(const QString& table, const DeclarationKey& k, const QVariantMap& values) {
-    QStringList cols{QStringLiteral("TIP_DOC_D"), QStringLiteral("DOC_ID_D"), QStringLiteral("PERIODO"),
-                     QStringLiteral("FORMULARIO")};
-    QVariantList params{k.tipDocD, k.docIdD, k.periodo, k.formulario};
-    for (auto it = values.begin(); it != values.end(); ++it) {
-        cols << it.key();
-        params << it.value();
-    }
-    QStringList marks;
-    for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("?");
-    db().exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                  .arg(table, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
-              params);
+    QVariantMap row = values;
+    row.insert(QStringLiteral("TIP_DOC_D"), k.tipDocD);
+    row.insert(QStringLiteral("DOC_ID_D"), k.docIdD);
+    row.insert(QStringLiteral("PERIODO"), k.periodo);
+    row.insert(QStringLiteral("FORMULARIO"), k.formulario);
+    insertRow(db(), table, row);
 }
 
 void DeclarationTest::transaction(const QString& table, const DeclarationKey& k, const QString& docIdP, int cor,
@@ -47,20 +43,15 @@ void DeclarationTest::transactionType(const QString& table, const DeclarationKey
 }
 
 void DeclarationTest::party(const QString& docIdP, QVariantMap values, const QString& ruc) {
-    QStringList cols{QStringLiteral("TIP_DOC_D"), QStringLiteral("DOC_ID_D"), QStringLiteral("FORMULARIO"),
-                     QStringLiteral("TIP_DOC_P"), QStringLiteral("DOC_ID_P")};
-    QVariantList params{6, ruc, QStringLiteral("8027"), 6, docIdP};
     if (!values.contains(QStringLiteral("RAZON_SOCIAL"))) values.insert(QStringLiteral("RAZON_SOCIAL"), QStringLiteral("PARTE ") + docIdP);
     if (!values.contains(QStringLiteral("FLAG_PAR_FIS"))) values.insert(QStringLiteral("FLAG_PAR_FIS"), QStringLiteral("0"));
     if (!values.contains(QStringLiteral("FLAG_CON_DOM"))) values.insert(QStringLiteral("FLAG_CON_DOM"), QStringLiteral("01"));
-    for (auto it = values.begin(); it != values.end(); ++it) {
-        cols << it.key();
-        params << it.value();
-    }
-    QStringList marks;
-    for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("?");
-    db().exec(QStringLiteral("INSERT INTO PAR_VIN (%1) VALUES (%2)").arg(cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
-              params);
+    values.insert(QStringLiteral("TIP_DOC_D"), 6);
+    values.insert(QStringLiteral("DOC_ID_D"), ruc);
+    values.insert(QStringLiteral("FORMULARIO"), QStringLiteral("8027"));
+    values.insert(QStringLiteral("TIP_DOC_P"), 6);
+    values.insert(QStringLiteral("DOC_ID_P"), docIdP);
+    insertRow(db(), QStringLiteral("PAR_VIN"), values);
 }
 
 int DeclarationTest::count(const QString& table) {

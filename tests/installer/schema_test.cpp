@@ -1,3 +1,4 @@
+#include "db_rows.h"
 #include "database.h"
 #include "schema.h"
 
@@ -18,15 +19,6 @@ std::unique_ptr<Database> emptyDatabase(const QTemporaryDir& dir) {
     f.open(QIODevice::WriteOnly);
     f.close();
     return Database::open(path);
-}
-
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const DbError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 }  // namespace
@@ -125,7 +117,7 @@ TEST(SchemaStatements, EveryTableIsCreatedWithItsColumnsInOrderAndANamedKey) {
         EXPECT_FALSE(sql.contains(QStringLiteral("INTEGER")));
     }
     // A second CREATE of an existing table is reported as the engine's "table exists".
-    EXPECT_EQ(errorOf([&] { db->exec(schema::createStatement(schema::table("IDENTIFICA2"))); }), DbErr::TableExists);
+    EXPECT_EQ(test::dbErrorNumber([&] { db->exec(schema::createStatement(schema::table("IDENTIFICA2"))); }), DbErr::TableExists);
 }
 
 TEST(SchemaStatements, ColumnRulesHoldOnARealFile) {
@@ -141,16 +133,16 @@ TEST(SchemaStatements, ColumnRulesHoldOnARealFile) {
     EXPECT_EQ(db->scalar("SELECT count(*) FROM IDENTIFICA2 WHERE ruc IS NULL").toInt(), 1);
     db->exec("INSERT INTO TMPTRATIPTRA VALUES (6,'20000000001','2015','8027',6,'X',1,'01','','666666')");
     // Keys: duplicates (also by letter case) and NULL are refused.
-    EXPECT_EQ(errorOf([&] { db->exec(ins, {6, "20000000001", "2015", "8027", "0", "0", "", "1"}); }),
+    EXPECT_EQ(test::dbErrorNumber([&] { db->exec(ins, {6, "20000000001", "2015", "8027", "0", "0", "", "1"}); }),
               DbErr::DuplicateKey);
-    EXPECT_EQ(errorOf([&] { db->exec(ins, {QVariant(), "20000000001", "2017", "8027", "0", "0", "", "1"}); }),
+    EXPECT_EQ(test::dbErrorNumber([&] { db->exec(ins, {QVariant(), "20000000001", "2017", "8027", "0", "0", "", "1"}); }),
               DbErr::NullInRequired);
     // Byte range and text sizes are enforced.
-    EXPECT_EQ(errorOf([&] { db->exec(ins, {256, "20000000001", "2018", "8027", "0", "0", "", "1"}); }),
+    EXPECT_EQ(test::dbErrorNumber([&] { db->exec(ins, {256, "20000000001", "2018", "8027", "0", "0", "", "1"}); }),
               DbErr::FieldTooSmall);
-    EXPECT_EQ(errorOf([&] { db->exec(ins, {6, "200000000011", "2018", "8027", "0", "0", "", "1"}); }),
+    EXPECT_EQ(test::dbErrorNumber([&] { db->exec(ins, {6, "200000000011", "2018", "8027", "0", "0", "", "1"}); }),
               DbErr::FieldTooSmall);
-    EXPECT_EQ(errorOf([&] { db->exec(ins, {6, "20000000001", "2018", "8027", "10", "0", "", "1"}); }),
+    EXPECT_EQ(test::dbErrorNumber([&] { db->exec(ins, {6, "20000000001", "2018", "8027", "10", "0", "", "1"}); }),
               DbErr::FieldTooSmall);
     // Texts compare without regard to case, as the shared database always has.
     EXPECT_EQ(db->scalar("SELECT count(*) FROM TMPTRATIPTRA WHERE doc_id_p = 'x'").toInt(), 1);

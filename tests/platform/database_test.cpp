@@ -1,3 +1,4 @@
+#include "db_rows.h"
 #include "database.h"
 
 #include <QFile>
@@ -24,24 +25,15 @@ QString makeDatabase(const QTemporaryDir& dir, const QString& name = QStringLite
     return path;
 }
 
-int errorNumberOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const DbError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 }  // namespace
 
 TEST(DatabaseOpen, MissingFileIsAnErrorAndIsNeverCreated) {
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/missing.db");
-    EXPECT_EQ(errorNumberOf([&] { Database::open(path); }), DbErr::FileNotFound);
+    EXPECT_EQ(test::dbErrorNumber([&] { Database::open(path); }), DbErr::FileNotFound);
     EXPECT_FALSE(QFile::exists(path));
-    EXPECT_EQ(errorNumberOf([&] { Database::open(QString()); }), DbErr::BadPath);
-    EXPECT_EQ(errorNumberOf([&] { Database::open(dir.path() + QStringLiteral("/no/such/dir/x.db")); }), DbErr::BadPath);
+    EXPECT_EQ(test::dbErrorNumber([&] { Database::open(QString()); }), DbErr::BadPath);
+    EXPECT_EQ(test::dbErrorNumber([&] { Database::open(dir.path() + QStringLiteral("/no/such/dir/x.db")); }), DbErr::BadPath);
 }
 
 TEST(DatabaseOpen, FileThatIsNotADatabaseIsRefused) {
@@ -51,7 +43,7 @@ TEST(DatabaseOpen, FileThatIsNotADatabaseIsRefused) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(4096, 'x'));
     f.close();
-    const int n = errorNumberOf([&] { Database::open(path); });
+    const int n = test::dbErrorNumber([&] { Database::open(path); });
     EXPECT_TRUE(n == DbErr::UnrecognizedFormat || n == DbErr::CannotOpen) << n;
 }
 
@@ -62,7 +54,7 @@ TEST(DatabaseOpen, LockedDatabaseMapsTo3051) {
     Transaction lock(*holder, true);
     holder->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (1, 'a')"));
     auto other = Database::open(path, QString(), QString(), 50);
-    EXPECT_EQ(errorNumberOf([&] { other->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (2, 'b')")); }), DbErr::CannotOpen);
+    EXPECT_EQ(test::dbErrorNumber([&] { other->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (2, 'b')")); }), DbErr::CannotOpen);
 }
 
 TEST(DatabaseStatements, BoundParametersKeepApostrophesNullAndEmptyApart) {
@@ -83,13 +75,13 @@ TEST(DatabaseStatements, ErrorsMapToEngineNumbers) {
     QTemporaryDir dir;
     auto db = Database::open(makeDatabase(dir));
     db->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (1, 'a')"));
-    EXPECT_EQ(errorNumberOf([&] { db->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (1, 'b')")); }), DbErr::DuplicateKey);
-    EXPECT_EQ(errorNumberOf([&] { db->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (2, 'much too long')")); }), DbErr::FieldTooSmall);
-    EXPECT_EQ(errorNumberOf([&] { db->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (NULL, 'x')")); }), DbErr::NullInRequired);
-    EXPECT_EQ(errorNumberOf([&] { db->exec(QStringLiteral("CREATE TABLE t (x INTEGER)")); }), DbErr::TableExists);
-    EXPECT_EQ(errorNumberOf([&] { db->exec(QStringLiteral("ALTER TABLE T ADD COLUMN k INTEGER")); }), DbErr::FieldExists);
-    EXPECT_EQ(errorNumberOf([&] { db->exec(QStringLiteral("SELECT * FROM Nope")); }), DbErr::UnknownTable);
-    EXPECT_EQ(errorNumberOf([&] { db->exec(QStringLiteral("SELECT nope FROM T")); }), DbErr::UnknownColumn);
+    EXPECT_EQ(test::dbErrorNumber([&] { db->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (1, 'b')")); }), DbErr::DuplicateKey);
+    EXPECT_EQ(test::dbErrorNumber([&] { db->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (2, 'much too long')")); }), DbErr::FieldTooSmall);
+    EXPECT_EQ(test::dbErrorNumber([&] { db->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (NULL, 'x')")); }), DbErr::NullInRequired);
+    EXPECT_EQ(test::dbErrorNumber([&] { db->exec(QStringLiteral("CREATE TABLE t (x INTEGER)")); }), DbErr::TableExists);
+    EXPECT_EQ(test::dbErrorNumber([&] { db->exec(QStringLiteral("ALTER TABLE T ADD COLUMN k INTEGER")); }), DbErr::FieldExists);
+    EXPECT_EQ(test::dbErrorNumber([&] { db->exec(QStringLiteral("SELECT * FROM Nope")); }), DbErr::UnknownTable);
+    EXPECT_EQ(test::dbErrorNumber([&] { db->exec(QStringLiteral("SELECT nope FROM T")); }), DbErr::UnknownColumn);
 }
 
 TEST(DatabaseStatements, CatalogueIsCaseBlind) {

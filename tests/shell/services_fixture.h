@@ -3,6 +3,7 @@
 // environment, plus the module tables the services read, with helpers to add rows.
 
 #include "app_context.h"
+#include "db_rows.h"
 #include "schema.h"
 #include "test_env.h"
 
@@ -27,17 +28,7 @@ protected:
     Environment& env() { return *env_; }
 
     // Adds a row; the columns not given are left NULL.
-    void insert(const QString& table, const QVariantMap& values) {
-        QStringList cols, marks;
-        QVariantList params;
-        for (auto it = values.begin(); it != values.end(); ++it) {
-            cols << it.key();
-            marks << QStringLiteral("?");
-            params << it.value();
-        }
-        db().exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, cols.join(','), marks.join(',')),
-                  params);
-    }
+    void insert(const QString& table, const QVariantMap& values) { insertRow(db(), table, values); }
 
     void param(const QString& numero, const QString& argumento, const QVariant& funcion) {
         db().exec(QStringLiteral("DELETE FROM PARAM WHERE Numero = ? AND Argumento = ?"), {numero, argumento});
