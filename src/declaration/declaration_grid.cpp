@@ -16,8 +16,6 @@ namespace {
 const QString kFlags[] = {QStringLiteral("00"), QStringLiteral("01"), QStringLiteral("02")};
 const QString kFlagTexts[] = {QStringLiteral("SIN EST. TEC."), QStringLiteral("TRADICIONAL"), QStringLiteral("OTROS")};
 
-constexpr int kFetchBatch = 1000;
-
 // The amount in the currency of origin that stands for the transaction: by valuation flag and
 // financial indicator, the transaction amount of a non-financial transaction, the interest of a
 // financial one.
@@ -214,58 +212,6 @@ long TransactionGrid::corTransaccion(int row) const {
 QString TransactionGrid::flagValMet(int row) const {
     if (row < 0 || row >= size()) return QString();
     return kFlags[rows_[static_cast<size_t>(row)].flag];
-}
-
-TransactionGridModel::TransactionGridModel(QObject* parent) : QAbstractTableModel(parent) {}
-
-void TransactionGridModel::reload(const AppContext& ctx, int tipDocD, const QString& ruc, const QString& periodo) {
-    beginResetModel();
-    shown_ = 0;
-    try {
-        grid_.load(ctx, tipDocD, ruc, periodo);
-    } catch (...) {
-        grid_.clear();
-        endResetModel();
-        throw;
-    }
-    shown_ = std::min(grid_.size(), kFetchBatch);
-    endResetModel();
-}
-
-void TransactionGridModel::clear() {
-    beginResetModel();
-    grid_.clear();
-    shown_ = 0;
-    endResetModel();
-}
-
-int TransactionGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
-
-int TransactionGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kGridColumns; }
-
-QVariant TransactionGridModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= shown_) return {};
-    const auto column = static_cast<GridColumn>(index.column());
-    if (role == Qt::DisplayRole) return grid_.text(index.row(), column);
-    if (role == Qt::TextAlignmentRole && (column == GridColumn::Cor || column == GridColumn::Total))
-        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-    return {};
-}
-
-QVariant TransactionGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
-    if (section < 0 || section >= kGridColumns) return {};
-    return gridCaption(static_cast<GridColumn>(section));
-}
-
-bool TransactionGridModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && shown_ < grid_.size(); }
-
-void TransactionGridModel::fetchMore(const QModelIndex& parent) {
-    if (parent.isValid() || shown_ >= grid_.size()) return;
-    const int more = std::min(grid_.size() - shown_, kFetchBatch);
-    beginInsertRows(QModelIndex(), shown_, shown_ + more - 1);
-    shown_ += more;
-    endInsertRows();
 }
 
 void eliminarTransaccionTemporal(const AppContext& ctx, const DeclarationKey& key, const Party& party,

@@ -15,7 +15,6 @@
 #include "app_context.h"
 #include "keys.h"
 
-#include <QAbstractTableModel>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -74,34 +73,6 @@ private:
     std::vector<PartyInfo> parties_;
     QStringList monedas_;
     std::vector<Row> rows_;
-};
-
-// The grid's model: a read-only view of a TransactionGrid, handed to the view in batches as it
-// scrolls. Double clicks and the current row are the view's.
-class TransactionGridModel : public QAbstractTableModel {
-    Q_OBJECT
-public:
-    explicit TransactionGridModel(QObject* parent = nullptr);
-
-    // Reloads the rows (see TransactionGrid::load). On a DbError the grid is left empty and the
-    // error is thrown on.
-    void reload(const AppContext& ctx, int tipDocD, const QString& ruc, const QString& periodo);
-    // A grid without rows.
-    void clear();
-    const TransactionGrid& grid() const { return grid_; }
-    // Every row of the grid, fetched or not.
-    int totalRows() const { return grid_.size(); }
-
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-    bool canFetchMore(const QModelIndex& parent) const override;
-    void fetchMore(const QModelIndex& parent) override;
-
-private:
-    TransactionGrid grid_;
-    int shown_ = 0;
 };
 
 // Deletes one transaction from the working copy: its per-type detail (TMPTRADET), its types

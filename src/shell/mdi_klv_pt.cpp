@@ -1,7 +1,8 @@
 #include "mdi_klv_pt.h"
 
-#include "field_checks.h"
+#include "window_helpers.h"
 #include "frm_cont_abrir.h"
+#include "status_bar_view.h"
 #include "status_panels.h"
 #include "utilitarios.h"
 
@@ -151,7 +152,7 @@ MDI_KLV_PT::MDI_KLV_PT(AppContext& ctx, QWidget* parent) : QMainWindow(parent), 
     helpFile_ = ctx_.gSysPath + QStringLiteral("8027/") + QStringLiteral("8027.hlp");
     statusBar()->setObjectName(QStringLiteral("BarradeEstadoKLV1"));
     if (ctx_.panels) {
-        ctx_.panels->attach(statusBar());
+        attachStatusPanels(*ctx_.panels, statusBar());
         ctx_.panels->setPanelEstado(0);
         ctx_.panels->setPanelRuc(QString());
         ctx_.panels->setPanelNombre(QString());

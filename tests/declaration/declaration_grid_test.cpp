@@ -3,6 +3,7 @@
 // lookups of the identification tab (declarant names, attached study).
 #include "declaration_fixture.h"
 #include "declaration_grid.h"
+#include "transaction_grid_model.h"
 #include "declaration_header.h"
 
 namespace klv::test {

@@ -3,6 +3,7 @@
 // commands; the tab change; leaving the form.
 #include "declaration_fixture.h"
 #include "declaration_grid.h"
+#include "transaction_grid_model.h"
 #include "declaration_header.h"
 #include "frm_klv_declara.h"
 #include "status_panels.h"

@@ -12,6 +12,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QWidget;
 
@@ -40,10 +41,19 @@ struct FormLauncher {
     std::function<bool(QWidget* parent, const QString& caller, const DeclarationKey* key)> declaration;
     // Register of informed parties, opened by the main window with caller "MDI_KLV_PT".
     std::function<void(QWidget* parent, const QString& caller)> partyRegister;
+    // The register in selection mode, for the transaction form: the open declaration's declarant
+    // text (`cboNumDoc`) is the combo's only entry. Returns the party chosen, or none.
+    std::function<std::optional<Party>(QWidget* parent, const QString& cboNumDoc)> partySelection;
+    // The party detail in mode "Modificar" preset on one party of the declarant, for the transaction
+    // form to complete a non-domiciled party's data.
+    std::function<void(QWidget* parent, const QString& docIdD, const Party& party)> partyDetail;
     // Read-only lists: "VINCULO" (vinculation types) or "PARAISO" (tax havens).
     std::function<void(QWidget* parent, const QString& kind)> referenceList;
     // Print dialog.
     std::function<void(QWidget* parent)> printDialog;
+    // Shows a written report file of the report folder in the preview ("Vprevia") or prints it
+    // (any other mode). False when it could not be shown or printed (the reason was shown).
+    std::function<bool(QWidget* parent, const QString& fileName, const QString& modo)> showReport;
     // Transaction form, opened modally by the declaration form with caller "Frm_KLV_Declara": mode
     // "Nuevo", or "Modificar" on `key` (the transaction of the grid's current row). It changes only
     // the working copy of `decl`.

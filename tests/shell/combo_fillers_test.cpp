@@ -1,5 +1,5 @@
-// Parameter lookups and the combo fillers with their fixed item layouts.
-#include "param_lookups.h"
+// The combo fillers with their fixed item layouts.
+#include "combo_fillers.h"
 #include "services_fixture.h"
 
 #include <QAbstractItemView>
@@ -106,25 +106,6 @@ TEST_F(ParamLookupsTest, ParameterLikeOrderedByTextWithItsLayout) {
     EXPECT_EQ(items(cbo), QStringList({"9105        " + blancos(5) + "HIL", "9063        " + blancos(5) + "rge"}));
     udp_CargaParamLike(ctx(), &cbo, "T02", "[!9]*", 40, 1, false);
     EXPECT_EQ(items(cbo), QStringList({"8000        " + blancos(5) + "ZAMBIA"}));
-}
-
-TEST_F(ParamLookupsTest, TransactionTypeDescription) {
-    param("395", "12", QString("PRESTAMOS OTORGADOS").leftJustified(120, '-'));
-    param("395", "34", QVariant());
-    EXPECT_EQ(udf_DescripcionParam395(ctx(), "12"), QString("PRESTAMOS OTORGADOS").leftJustified(100, '-'));
-    EXPECT_EQ(udf_DescripcionParam395(ctx(), "34"), "");
-    EXPECT_EQ(udf_DescripcionParam395(ctx(), "77"), "");
-    EXPECT_EQ(udf_DescripcionParam395(ctx(), "1'"), "");
-}
-
-TEST_F(ParamLookupsTest, UserType) {
-    ctx().gSysUser = "DEMO";
-    EXPECT_EQ(udf_TipoUsuario(ctx()), "0");
-    ctx().gSysUser = "NADIE";
-    EXPECT_EQ(udf_TipoUsuario(ctx()), "1");
-    insert("CLAVES", {{"Usuario", "O'HARA"}, {"Tipo", QVariant()}});
-    ctx().gSysUser = "O'HARA";
-    EXPECT_EQ(udf_TipoUsuario(ctx()), "");
 }
 
 TEST_F(ParamLookupsTest, TaxpayersAUserSeesEveryOneOrOnlyHisOwn) {

@@ -4,8 +4,6 @@
 
 #include <QString>
 
-class QWidget;
-
 namespace klv {
 
 struct AppContext;
@@ -35,13 +33,5 @@ bool udf_FechaMayorHoy(const AppContext& ctx, const QString& fecha);
 // Adds the step to a 16-bit counter, stores it back and returns it as text. Throws
 // std::overflow_error (leaving the counter unchanged) when the result leaves the 16-bit range.
 QString udf_IncrementaStr(int& contador, int paso);
-
-// For the text "TAB": queues a Tab key for the focused control, so the focus moves on to the next
-// control once the event loop runs. Any other text does nothing.
-void udp_EnviaTab(const QString& texto);
-
-// Centres a form over the main window: its position becomes half the difference of the two sizes,
-// rounded down; a top-level form is placed over the main window's frame, a child form within its parent.
-void udp_CentrarForm(QWidget* principal, QWidget* form);
 
 }  // namespace klv

@@ -4,12 +4,8 @@
 #include "format.h"
 #include "utilitarios.h"
 
-#include <QAbstractItemView>
-#include <QComboBox>
-#include <QFontMetrics>
 #include <QRegularExpression>
 #include <QSqlQuery>
-#include <QWidget>
 
 namespace klv {
 namespace {
@@ -57,9 +53,10 @@ std::vector<std::pair<QString, QString>> filasDeLista(const AppContext& ctx, con
     return out;
 }
 
-void empezar(QComboBox* cbo, bool blank) {
-    cbo->clear();
-    if (blank) cbo->addItem(itemEnBlanco());
+QStringList empezar(bool blank) {
+    QStringList items;
+    if (blank) items << itemEnBlanco();
+    return items;
 }
 
 // A Jet Like pattern as a regular expression over the whole text, case-blind.
@@ -101,33 +98,36 @@ QRegularExpression patronLike(const QString& patron) {
 
 QString itemEnBlanco() { return QString(75, QLatin1Char(' ')); }
 
-void udp_CargaTiposDoc(const AppContext& ctx, QComboBox* cbo, const QStringList& codigos, bool blank) {
-    empezar(cbo, blank);
+QStringList udf_ItemsTiposDoc(const AppContext& ctx, const QStringList& codigos, bool blank) {
+    QStringList items = empezar(blank);
     for (const auto& [argumento, funcion] : filasDeLista(ctx, QStringLiteral("044"), codigos)) {
         const QString tipoDoc = funcion.mid(0, 30);
         // Each part keeps its width, so the data-type digit stays at 71 and the rule at 73.
         const QString lenDoc = funcion.mid(45, 2).trimmed().rightJustified(2, QLatin1Char(' '));
         const QString tipoDato = funcion.mid(127, 1).trimmed().leftJustified(1, QLatin1Char(' '));
         const QString tipoLongitud = funcion.mid(129, 1).trimmed().leftJustified(1, QLatin1Char(' '));
-        cbo->addItem(dosDigitos(argumento) + QStringLiteral("  -  ") + ctx.gUtil->RellenaTexto(tipoDoc, 60) +
-                     lenDoc + QLatin1Char(' ') + tipoDato + QLatin1Char(' ') + tipoLongitud);
+        items << dosDigitos(argumento) + QStringLiteral("  -  ") + ctx.gUtil->RellenaTexto(tipoDoc, 60) + lenDoc +
+                     QLatin1Char(' ') + tipoDato + QLatin1Char(' ') + tipoLongitud;
     }
+    return items;
 }
 
-void udp_CargaParam(const AppContext& ctx, QComboBox* cbo, const QString& numero) {
+QStringList udf_ItemsParam(const AppContext& ctx, const QString& numero) {
+    QStringList items;
     QSqlQuery q = ctx.db().exec(QStringLiteral("SELECT Argumento, Funcion FROM PARAM WHERE Numero = ?"), {numero});
-    while (q.next())
-        cbo->addItem(text(q.value(0)) + QStringLiteral("   ") + text(q.value(1)).mid(0, 60));
+    while (q.next()) items << text(q.value(0)) + QStringLiteral("   ") + text(q.value(1)).mid(0, 60);
+    return items;
 }
 
-void udp_CargaContribuyentes(const AppContext& ctx, QComboBox* cbo, const QString& tipDoc) {
-    cbo->clear();
+QStringList udf_ItemsContribuyentes(const AppContext& ctx, const QString& tipDoc) {
+    QStringList items;
     const SqlStatement st = udf_SqlContribuyentes(ctx, tipDoc);
     QSqlQuery q = ctx.db().exec(st.sql, st.params);
     // The document and the name are the second and fourth columns of CONT.
     while (q.next())
-        cbo->addItem(text(q.value(1)).mid(0, 15).trimmed() + QString(11, QLatin1Char(' ')) + text(q.value(3)) +
-                     QString(10, QLatin1Char(' ')));
+        items << text(q.value(1)).mid(0, 15).trimmed() + QString(11, QLatin1Char(' ')) + text(q.value(3)) +
+                     QString(10, QLatin1Char(' '));
+    return items;
 }
 
 SqlStatement udf_SqlContribuyentes(const AppContext& ctx, const QString& tipDoc) {
@@ -149,9 +149,9 @@ SqlStatement udf_SqlContribuyentes(const AppContext& ctx, const QString& tipDoc)
     return st;
 }
 
-void udp_CargaParamLike(const AppContext& ctx, QComboBox* cbo, const QString& numero, const QString& patron,
-                        int largo, int inicio, bool blank) {
-    empezar(cbo, blank);
+QStringList udf_ItemsParamLike(const AppContext& ctx, const QString& numero, const QString& patron, int largo,
+                               int inicio, bool blank) {
+    QStringList items = empezar(blank);
     const QRegularExpression re = patronLike(patron);
     QSqlQuery q = ctx.db().exec(QStringLiteral("SELECT Argumento, Funcion FROM PARAM WHERE Numero = ?"), {numero});
     std::vector<std::pair<QString, QString>> filas;
@@ -166,14 +166,16 @@ void udp_CargaParamLike(const AppContext& ctx, QComboBox* cbo, const QString& nu
     });
     for (const auto& [argumento, func] : filas) {
         const QString texto = func.left(15).trimmed().isEmpty() ? QString() : func;
-        cbo->addItem(ctx.gUtil->RellenaTexto(argumento, 12) + QString(5, QLatin1Char(' ')) + texto);
+        items << ctx.gUtil->RellenaTexto(argumento, 12) + QString(5, QLatin1Char(' ')) + texto;
     }
+    return items;
 }
 
-void udp_CargaMonedas(const AppContext& ctx, QComboBox* cbo, const QStringList& codigos, bool blank) {
-    empezar(cbo, blank);
+QStringList udf_ItemsMonedas(const AppContext& ctx, const QStringList& codigos, bool blank) {
+    QStringList items = empezar(blank);
     for (const auto& [argumento, funcion] : filasDeLista(ctx, QStringLiteral("883"), codigos))
-        cbo->addItem(dosDigitos(argumento) + QStringLiteral("  -  ") + ctx.gUtil->RellenaTexto(funcion.mid(0, 30), 60));
+        items << dosDigitos(argumento) + QStringLiteral("  -  ") + ctx.gUtil->RellenaTexto(funcion.mid(0, 30), 60);
+    return items;
 }
 
 QString udf_DescripcionParam395(const AppContext& ctx, const QString& codigo) {
@@ -188,18 +190,6 @@ QString udf_TipoUsuario(const AppContext& ctx) {
         ctx.db().rows(QStringLiteral("SELECT Tipo FROM CLAVES WHERE Usuario = ?"), {textValue(ctx.gSysUser)});
     if (filas.empty()) return QStringLiteral("1");
     return text(filas.front().value(0));
-}
-
-int udf_AnchoCaracter(const QWidget* frm) {
-    static const QString letras = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    const QFontMetrics fm = frm ? frm->fontMetrics() : QFontMetrics(QFont());
-    return fm.horizontalAdvance(letras) / static_cast<int>(letras.size());
-}
-
-void udp_AnchoListaCombo(const QWidget* frm, QComboBox* cbo, int n) {
-    if (!cbo) return;
-    const long long ancho = static_cast<long long>(n - 2) * udf_AnchoCaracter(frm);
-    cbo->view()->setMinimumWidth(static_cast<int>(std::clamp(ancho, 0LL, 16777215LL)));
 }
 
 }  // namespace klv

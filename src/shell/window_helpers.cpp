@@ -1,0 +1,31 @@
+#include "window_helpers.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
+namespace klv {
+
+void udp_EnviaTab(const QString& texto) {
+    if (texto != QLatin1String("TAB")) return;
+    QWidget* destino = QApplication::focusWidget();
+    if (!destino) return;
+    QCoreApplication::postEvent(destino, new QKeyEvent(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier));
+}
+
+void udp_CentrarForm(QWidget* principal, QWidget* form) {
+    if (!principal || !form) return;
+    auto half = [](int a, int b) {
+        const int d = a - b;
+        return d >= 0 ? d / 2 : -((-d + 1) / 2);  // rounded down, also when the form is larger
+    };
+    if (form->isWindow()) {
+        const QRect p = principal->frameGeometry();
+        const QSize f = form->frameGeometry().size();
+        form->move(p.left() + half(p.width(), f.width()), p.top() + half(p.height(), f.height()));
+    } else {
+        form->move(half(principal->width(), form->width()), half(principal->height(), form->height()));
+    }
+}
+
+}  // namespace klv

@@ -1,0 +1,18 @@
+#pragma once
+// Window helpers the forms of every subsystem call.
+
+#include <QString>
+
+class QWidget;
+
+namespace klv {
+
+// For the text "TAB": queues a Tab key for the focused control, so the focus moves on to the next
+// control once the event loop runs. Any other text does nothing.
+void udp_EnviaTab(const QString& texto);
+
+// Centres a form over the main window: its position becomes half the difference of the two sizes,
+// rounded down; a top-level form is placed over the main window's frame, a child form within its parent.
+void udp_CentrarForm(QWidget* principal, QWidget* form);
+
+}  // namespace klv
