@@ -1,5 +1,6 @@
 // QM8027: the declaration module. It has no command line; it starts only beside the host program.
 #include "app_context.h"
+#include "frm_importador.h"
 #include "frm_klv_declara.h"
 #include "host_window.h"
 #include "main_window_entry.h"
@@ -26,6 +27,10 @@ int main(int argc, char** argv) {
     ctx.panels = &panels;
     ctx.forms.declaration = [&ctx](QWidget* parent, const QString& caller, const klv::DeclarationKey* key) {
         return klv::Frm_KLV_Declara::run(ctx, parent, caller, key);
+    };
+    // The openers refresh themselves when the dialog has closed.
+    ctx.forms.importDialog = [&ctx](QWidget* parent, const QString& caller, const klv::OpenDeclaration* decl) {
+        klv::FrmImportador::run(ctx, parent, caller, decl, {});
     };
 
     klv::XcbHostWindowFinder finder;
