@@ -13,7 +13,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -25,7 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStorageInfo>
-#include <QTreeView>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace klv {
@@ -111,22 +110,23 @@ FrmImportador::FrmImportador(AppContext& ctx, import::ImportRunner runner, QWidg
     Label1->setWordWrap(true);
     Drive1 = named<QComboBox>(QStringLiteral("Drive1"));
     Drive1->addItems(volumeRoots());
-    dirModel_ = new QFileSystemModel(this);
-    dirModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    dirModel_->setRootPath(QStringLiteral("/"));
-    DirDirectorio = named<QTreeView>(QStringLiteral("DirDirectorio"));
-    DirDirectorio->setModel(dirModel_);
-    for (int c = 1; c < dirModel_->columnCount(); ++c) DirDirectorio->hideColumn(c);
-    DirDirectorio->setHeaderHidden(true);
+    // The folder list: the open folder with the folders above it, then its subfolders; a double
+    // click (or Enter) opens one.
+    DirDirectorio = named<QListWidget>(QStringLiteral("DirDirectorio"));
+    DirDirectorio->setSelectionMode(QAbstractItemView::SingleSelection);
+    DirDirectorio->setMinimumWidth(DirDirectorio->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 14);
+    DirDirectorio->setMinimumHeight(DirDirectorio->fontMetrics().height() * 8);
     File1 = named<QListWidget>(QStringLiteral("File1"));
     File1->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Wide enough for the study's 23-character name.
+    File1->setMinimumWidth(File1->fontMetrics().horizontalAdvance(QStringLiteral("8027206012345652015.PDF")) + 24);
     auto* g2 = new QGridLayout(Frame2);
     g2->addWidget(Label1, 0, 0, 1, 2);
     g2->addWidget(Drive1, 1, 0);
     g2->addWidget(DirDirectorio, 2, 0);
     g2->addWidget(File1, 1, 1, 2, 1);
-    g2->setColumnStretch(0, 3);
-    g2->setColumnStretch(1, 2);
+    g2->setColumnStretch(0, 1);
+    g2->setColumnStretch(1, 1);
     g2->setRowStretch(2, 1);
 
     // Results, progress and the buttons.
@@ -164,8 +164,8 @@ FrmImportador::FrmImportador(AppContext& ctx, import::ImportRunner runner, QWidg
 
     connect(CboNumDoc, qOverload<int>(&QComboBox::activated), this, [this](int) { CboNumDoc_Click(); });
     connect(Drive1, qOverload<int>(&QComboBox::activated), this, [this](int) { Drive1_Change(); });
-    connect(DirDirectorio->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { DirDirectorio_Change(dirModel_->filePath(current)); });
+    connect(DirDirectorio, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { setDirectory(item->data(Qt::UserRole).toString()); });
     connect(cmdTransferir, &QPushButton::clicked, this, [this] { cmdTransferir_Click(); });
     connect(cmdCancelar, &QPushButton::clicked, this, [this] { cmdCancelar_Click(); });
     connect(CmdDetener, &QPushButton::clicked, this, [this] { CmdDetener_Click(); });
@@ -259,27 +259,50 @@ void FrmImportador::CboNumDoc_Click() {
     }
 }
 
-void FrmImportador::Drive1_Change() {
-    const QString root = Drive1->currentText();
-    // A volume that cannot be read leaves the folder and the file list as they were.
-    if (!QFileInfo(root).isDir() || !QFileInfo(root).isReadable()) return;
-    setDirectory(root);
-}
+void FrmImportador::Drive1_Change() { setDirectory(Drive1->currentText()); }
 
 void FrmImportador::setDirectory(const QString& path) {
-    const QModelIndex idx = dirModel_->index(QDir(path).absolutePath());
-    if (!idx.isValid()) return;
-    DirDirectorio->setCurrentIndex(idx);
-    DirDirectorio->expand(idx);
-    DirDirectorio->scrollTo(idx);
-    // The view reports no change when the folder was already the current one.
-    if (sDirectorio_ != dirModel_->filePath(idx)) DirDirectorio_Change(dirModel_->filePath(idx));
+    if (running_) return;
+    const QFileInfo info(path);
+    // A folder that cannot be read leaves the lists as they were.
+    if (!info.isDir() || !info.isReadable()) return;
+    DirDirectorio_Change(QDir::cleanPath(info.absoluteFilePath()));
 }
 
 void FrmImportador::DirDirectorio_Change(const QString& path) {
     if (running_ || path.isEmpty()) return;
     sDirectorio_ = path;
+    fillFolderList();
     refreshFileList();
+}
+
+void FrmImportador::fillFolderList() {
+    DirDirectorio->clear();
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    auto add = [this](const QString& text, const QString& path, int depth, const QIcon& icon) {
+        auto* item = new QListWidgetItem(icon, QString(depth * 2, QLatin1Char(' ')) + text, DirDirectorio);
+        item->setData(Qt::UserRole, path);
+        return item;
+    };
+    // The folders from the root down to the open one.
+    QStringList chain;
+    for (QDir d(sDirectorio_);; ) {
+        chain.prepend(d.absolutePath());
+        if (d.isRoot() || !d.cdUp()) break;
+    }
+    int depth = 0;
+    QListWidgetItem* current = nullptr;
+    for (const QString& p : chain) {
+        const QString name = QDir(p).isRoot() ? p : QFileInfo(p).fileName();
+        current = add(name, p, depth++, open);
+    }
+    const QStringList subs = QDir(sDirectorio_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QString& sub : subs) add(sub, QDir(sDirectorio_).filePath(sub), depth, closed);
+    if (current) {
+        DirDirectorio->setCurrentItem(current);
+        DirDirectorio->scrollToItem(current);
+    }
 }
 
 void FrmImportador::refreshFileList() {

@@ -14,7 +14,6 @@
 #include <array>
 
 class QComboBox;
-class QFileSystemModel;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -22,7 +21,6 @@ class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
-class QTreeView;
 
 namespace klv {
 
@@ -63,7 +61,7 @@ public:
     void cmdCancelar_Click();
     void CmdDetener_Click();
 
-    // Shows the folder in the folder view (as a click there would).
+    // Opens the folder in the folder list (as a double click there would).
     void setDirectory(const QString& path);
 
     import::ImportMode mode() const { return mode_; }
@@ -82,6 +80,7 @@ public slots:
 
 private:
     void refreshFileList();
+    void fillFolderList();
     QString ruc() const;
     void setRunning(bool on);
     bool onProgress(const import::ImportProgress& p);
@@ -114,8 +113,7 @@ private:
     QGroupBox* Frame2 = nullptr;
     QLabel* Label1 = nullptr;
     QComboBox* Drive1 = nullptr;
-    QTreeView* DirDirectorio = nullptr;
-    QFileSystemModel* dirModel_ = nullptr;
+    QListWidget* DirDirectorio = nullptr;
     QListWidget* File1 = nullptr;
     QGroupBox* Frame3 = nullptr;
     QLabel* lblTransferidos = nullptr;

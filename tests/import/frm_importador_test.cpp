@@ -11,7 +11,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTreeView>
 
 namespace klv::test {
 namespace {
@@ -180,7 +179,7 @@ TEST_F(FrmImportadorTest, ARunLocksTheDialogShowsCountsAndCancelStopsIt) {
                 lockedWhileRunning = !w<QPushButton>("cmdTransferir")->isEnabled() &&
                                      !w<QPushButton>("cmdCancelar")->isEnabled() &&
                                      !w<QListWidget>("File1")->isEnabled() &&
-                                     !w<QTreeView>("DirDirectorio")->isEnabled() &&
+                                     !w<QListWidget>("DirDirectorio")->isEnabled() &&
                                      w<QPushButton>("CmdDetener")->isEnabled();
                 closeRefused = !dlg_->close();
                 w<QPushButton>("CmdDetener")->click();
@@ -229,8 +228,14 @@ TEST_F(FrmImportadorTest, AttachmentThroughTheDialog) {
     dlg_->cmdTransferir_Click();
     EXPECT_EQ(messages().last().text, S("No se encontró archivo pdf (ETPT)"));
     writeFile(name, "%PDF");
+    // Up to the parent folder and back by a double click in the folder list.
     dlg_->setDirectory(env().root());
-    dlg_->setDirectory(folder());
+    auto* dirs = w<QListWidget>("DirDirectorio");
+    const auto found = dirs->findItems(QStringLiteral("entrada"), Qt::MatchEndsWith);
+    ASSERT_EQ(found.size(), 1);
+    emit dirs->itemActivated(found.front());
+    EXPECT_EQ(dlg_->sDirectorio(), folder());
+    EXPECT_EQ(dirs->currentItem()->text().trimmed(), QStringLiteral("entrada"));
     selectFile();
     dlg_->cmdTransferir_Click();
     EXPECT_EQ(messages().last().text, S("Se cargó correctamente el archivo ") + name);
