@@ -14,6 +14,17 @@ namespace {
 
 const QString kTituloImpresion = QStringLiteral("Impresión");
 
+// The tags that turn a style on or off.
+const struct {
+    const char* tag;
+    bool EstadoFuente::*campo;
+    bool valor;
+} kInterruptores[] = {
+    {"<!bold!>", &EstadoFuente::negrita, true},        {"<!/bold!>", &EstadoFuente::negrita, false},
+    {"<!underline!>", &EstadoFuente::subrayado, true}, {"<!/underline!>", &EstadoFuente::subrayado, false},
+    {"<!italic!>", &EstadoFuente::cursiva, true},      {"<!/italic!>", &EstadoFuente::cursiva, false},
+};
+
 bool soloBlancos(const QString& s) {
     return std::all_of(s.begin(), s.end(), [](QChar c) { return c == QLatin1Char(' '); });
 }
@@ -54,20 +65,11 @@ bool ConversorTexto::aplicarEtiqueta(const QString& linea, qsizetype inicio) {
     } else if (tag == QLatin1String("<!fontsize!>")) {
         const double n = fmt::roundHalfEven(fmt::val(valorEtiqueta(linea, valor, QStringLiteral("<!/fontsize!>"))));
         fuente_.tamano = static_cast<int>(std::clamp(n, -32768.0, 32767.0));
-    } else if (tag == QLatin1String("<!bold!>")) {
-        fuente_.negrita = true;
-    } else if (tag == QLatin1String("<!/bold!>")) {
-        fuente_.negrita = false;
-    } else if (tag == QLatin1String("<!underline!>")) {
-        fuente_.subrayado = true;
-    } else if (tag == QLatin1String("<!/underline!>")) {
-        fuente_.subrayado = false;
-    } else if (tag == QLatin1String("<!italic!>")) {
-        fuente_.cursiva = true;
-    } else if (tag == QLatin1String("<!/italic!>")) {
-        fuente_.cursiva = false;
     } else if (tag == QLatin1String("<!np!>")) {
         nuevaHoja_ = true;
+    } else {
+        for (const auto& i : kInterruptores)
+            if (tag == QLatin1String(i.tag)) fuente_.*i.campo = i.valor;
     }
     return true;
 }
