@@ -3,6 +3,7 @@
 #include "frm_klv_declara.h"
 #include "host_window.h"
 #include "main_window_entry.h"
+#include "show_report.h"
 #include "startup.h"
 #include "status_panels.h"
 
@@ -26,6 +27,9 @@ int main(int argc, char** argv) {
     ctx.panels = &panels;
     ctx.forms.declaration = [&ctx](QWidget* parent, const QString& caller, const klv::DeclarationKey* key) {
         return klv::Frm_KLV_Declara::run(ctx, parent, caller, key);
+    };
+    ctx.forms.showReport = [&ctx](QWidget* parent, const QString& fileName, const QString& modo) {
+        return klv::udp_MostrarReporte(ctx, parent, fileName, modo);
     };
 
     klv::XcbHostWindowFinder finder;
