@@ -1,5 +1,7 @@
 #include "report_writer.h"
 
+#include "declaration_print.h"
+#include "import_error_report.h"
 #include "utilitarios.h"
 
 #include <QCursor>
@@ -25,6 +27,11 @@ struct ReportCursor {
 // The body of each report kind; a kind without one writes nothing.
 ReportBody bodyOfKind(int kind) {
     switch (kind) {
+    case 2:
+        return [](AppContext& ctx, const ReportRequest& r, const QString&, ReportWriter& w) {
+            udp_RepDeclaracion(ctx, r, w);
+        };
+    case 3: return udp_RepErroresImport;
     default: return {};
     }
 }
@@ -106,11 +113,7 @@ ReportOutcome udp_ImprimirReporte(AppContext& ctx, const ReportRequest& request,
     ReportOutcome outcome;
     outcome.path = ctx.gRptPath + QLatin1Char('/') + request.archivo;
     const ReportBody body = bodyOfKind(request.tipoReporte);
-    if (!body) {
-        if (request.tipoReporte == 2 || request.tipoReporte == 3)
-            ctx.msg(QStringLiteral("En Desarrollo."), MsgStyle::Exclamation);
-        return outcome;
-    }
+    if (!body) return outcome;
     ReportCursor cursor;
     int number = 0;
     QString description;

@@ -107,11 +107,11 @@ TEST(ReportWriter, ShortNameOfADocumentTypeAndFailureMessages) {
     EXPECT_EQ(reportFailureMessage(55, {}).first, QString());
     EXPECT_EQ(reportFailureMessage(53, QStringLiteral("x")), (M{QStringLiteral("Error Técnico : (53) x"), 0}));
 
-    // A kind without a body writes nothing; 2 and 3 are not built yet.
+    // A kind without a body writes nothing.
     ReportRequest request;
-    request.tipoReporte = 2;
+    request.tipoReporte = 7;
     request.archivo = QStringLiteral("00000001.PRN");
     EXPECT_FALSE(udp_ImprimirReporte(env.ctx(), request, QString()).ok);
-    EXPECT_EQ(env.messages().last().text, QStringLiteral("En Desarrollo."));
+    EXPECT_TRUE(env.messages().empty());
     EXPECT_FALSE(QFile::exists(env.ctx().gRptPath + QStringLiteral("/00000001.PRN")));
 }
