@@ -4,6 +4,8 @@
 #include "frm_klv_declara.h"
 #include "host_window.h"
 #include "main_window_entry.h"
+#include "frm_imprimir.h"
+#include "show_report.h"
 #include "startup.h"
 #include "status_panels.h"
 
@@ -32,6 +34,10 @@ int main(int argc, char** argv) {
     ctx.forms.importDialog = [&ctx](QWidget* parent, const QString& caller, const klv::OpenDeclaration* decl) {
         klv::FrmImportador::run(ctx, parent, caller, decl, {});
     };
+    ctx.forms.showReport = [&ctx](QWidget* parent, const QString& fileName, const QString& modo) {
+        return klv::udp_MostrarReporte(ctx, parent, fileName, modo);
+    };
+    ctx.forms.printDialog = [&ctx](QWidget* parent) { klv::FrmImprimir::run(ctx, parent); };
 
     klv::XcbHostWindowFinder finder;
     klv::Startup startup;
