@@ -37,22 +37,7 @@ TEST(DemoRows, WriteThreeTransactionsIntoTheDemoWorkingCopy) {
     ensureParty(QStringLiteral("20100000002"), QStringLiteral("HOLDING CARIBE SA"), true);
 
     auto base = [&](const QString& doc, const QString& flag, bool fin, const QStringList& types) {
-        TransactionState st;
-        st.mode = kModoNuevo;
-        st.respuesta = QStringLiteral("0");
-        st.periodo = st.panelPeriodo = periodo;
-        st.panelRuc = kRuc;
-        st.autContExt = QStringLiteral("0");
-        st.flag = flag;
-        st.financiera = fin;
-        st.texts[QStringLiteral("CboTipDocP")] = QStringLiteral("06  -  RUC");
-        st.texts[QStringLiteral("CboDocIdP")] = doc;
-        st.checks[flag == QLatin1String("00")   ? QStringLiteral("OptSinValMet")
-                  : flag == QLatin1String("01") ? QStringLiteral("OptValMetTradi")
-                                                : QStringLiteral("OptValMetOtros")] = true;
-        st.types = udp_CargarLvwTipTransacc(ctx);
-        for (TypeItem& t : st.types) t.ticked = types.contains(t.code);
-        return st;
+        return newTransaction(ctx, doc, flag, fin, periodo, types, QStringLiteral("0"));
     };
     auto mustSave = [&](const TransactionState& st) {
         const SaveResult r = Grabar_Transacc(ctx, st);

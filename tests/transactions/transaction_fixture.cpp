@@ -17,11 +17,12 @@ void TransactionTest::party(const QString& doc, bool domiciled, bool haven) {
                {QStringLiteral("FLAG_PAR_FIS"), haven ? QStringLiteral("1") : QStringLiteral("0")}});
 }
 
-TransactionState TransactionTest::state(const QString& flag, bool financial, const QString& periodo) {
+TransactionState newTransaction(const AppContext& ctx, const QString& doc, const QString& flag, bool financial,
+                                const QString& periodo, const QStringList& ticked, const QString& respuesta) {
     TransactionState st;
     st.mode = kModoNuevo;
     st.caller = QStringLiteral("Frm_KLV_Declara");
-    st.respuesta = QStringLiteral("1");
+    st.respuesta = respuesta;
     st.periodo = periodo;
     st.panelRuc = kRuc;
     st.panelPeriodo = periodo;
@@ -29,13 +30,18 @@ TransactionState TransactionTest::state(const QString& flag, bool financial, con
     st.flag = flag;
     st.financiera = financial;
     st.texts[QStringLiteral("CboTipDocP")] = QStringLiteral("06  -  RUC");
-    st.texts[QStringLiteral("CboDocIdP")] = kDoc;
+    st.texts[QStringLiteral("CboDocIdP")] = doc;
     st.checks[flag == QLatin1String("00")   ? QStringLiteral("OptSinValMet")
               : flag == QLatin1String("01") ? QStringLiteral("OptValMetTradi")
                                             : QStringLiteral("OptValMetOtros")] = true;
-    st.types = udp_CargarLvwTipTransacc(ctx());
-    tick(st, financial ? QStringList{QStringLiteral("12"), QStringLiteral("34")} : QStringList{QStringLiteral("05")});
+    st.types = udp_CargarLvwTipTransacc(ctx);
+    TransactionTest::tick(st, ticked);
     return st;
+}
+
+TransactionState TransactionTest::state(const QString& flag, bool financial, const QString& periodo) {
+    return newTransaction(ctx(), kDoc, flag, financial, periodo,
+                          financial ? QStringList{QStringLiteral("12"), QStringLiteral("34")} : QStringList{QStringLiteral("05")});
 }
 
 void TransactionTest::tick(TransactionState& st, const QStringList& codes) {

@@ -16,6 +16,12 @@ inline const QString kRuc = QStringLiteral("20601234565");
 inline const QString kDoc = QStringLiteral("20100000001");
 inline QString S(const char* s) { return QString::fromUtf8(s); }
 
+// A new transaction of the demo declarant with party `doc` as the form gathers it: the option
+// selected, the types `ticked` in the list, nothing typed, question 2 answered `respuesta`.
+TransactionState newTransaction(const AppContext& ctx, const QString& doc, const QString& flag, bool financial,
+                                const QString& periodo, const QStringList& ticked,
+                                const QString& respuesta = QStringLiteral("1"));
+
 class TransactionTest : public ::testing::Test {
 protected:
     AppContext& ctx() { return env_.ctx(); }
@@ -27,8 +33,11 @@ protected:
     // A new transaction of `kDoc` for the period, option and kind, the type "05" ticked (or
     // "12" and "34" when financial), nothing typed yet.
     TransactionState state(const QString& flag, bool financial = false, const QString& periodo = QStringLiteral("2012"));
+public:
     // Ticks exactly the given codes.
     static void tick(TransactionState& st, const QStringList& codes);
+
+protected:
     // One column of the working row of kDoc's transaction `cor`; an invalid QVariant when NULL or no row.
     QVariant column(const QString& column, long cor = 1);
     int count(const QString& table) { return db().scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)).toInt(); }
