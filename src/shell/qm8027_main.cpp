@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     };
     // The openers refresh themselves when the dialog has closed.
     ctx.forms.importDialog = [&ctx](QWidget* parent, const QString& caller, const klv::OpenDeclaration* decl) {
-        klv::FrmImportador::run(ctx, parent, caller, decl, {});
+        klv::FrmImportador::run(ctx, parent, caller, decl, klv::import::ejecutarImportacion);
     };
     ctx.forms.showReport = [&ctx](QWidget* parent, const QString& fileName, const QString& modo) {
         return klv::udp_MostrarReporte(ctx, parent, fileName, modo);

@@ -154,10 +154,11 @@ TEST_F(FrmImportadorTest, SalirAndTheCloseBoxRefreshTheRightOpener) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caller);
         open(QString::fromLatin1(c.caller), kRuc + QStringLiteral("   X"), QStringLiteral("2016"));
-        if (c.closeBox)
+        if (c.closeBox) {
             dlg_->close();
-        else
+        } else {
             w<QPushButton>("cmdCancelar")->click();
+        }
         EXPECT_FALSE(dlg_->isVisible());
         EXPECT_EQ(dlg_->salida().kind, c.kind);
         if (c.kind != OpenerRefresh::Kind::Ninguno) EXPECT_EQ(dlg_->salida().ruc, kRuc);
