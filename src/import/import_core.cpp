@@ -16,7 +16,7 @@ namespace {
 
 const QString kCaptionDialogo = QStringLiteral("Importador de Registros");
 const QString kTituloArchivo = QStringLiteral("Error en archivo de importación");
-constexpr int kLineasPorLote = 1000;
+constexpr int kLineasPorLote = 10000;
 
 struct Shape {
     int separators;
@@ -117,6 +117,11 @@ ImportOutcome ejecutarImportacion(AppContext& ctx, const ImportRequest& req, con
         out.message = QStringLiteral("No se pudo leer el archivo ") + req.filePath + QStringLiteral(": ") + reader.error();
         out.style = MsgStyle::Critical;
         return out;
+    }
+    // Each line is a savepoint of its batch: its journal is kept in memory, not in a temporary file.
+    try {
+        db.exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
+    } catch (const DbError&) {
     }
     std::unique_ptr<ReferenceCache> ref;
     std::unique_ptr<TransactionImporter> transactions;

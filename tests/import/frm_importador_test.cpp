@@ -223,6 +223,35 @@ TEST_F(FrmImportadorTest, ARunLocksTheDialogShowsCountsAndCancelStopsIt) {
     EXPECT_FALSE(w<QPushButton>("CmdDetener")->isEnabled());
 }
 
+TEST_F(FrmImportadorTest, RejectedLinesAskThenTheReportIsWrittenAndPreviewed) {
+    // A party file with one line refused (an unknown document type).
+    QStringList f(28, QStringLiteral("0"));
+    f[0] = QStringLiteral("99");
+    writeFile(kRuc + QStringLiteral(".ifm"), (f.join(QLatin1Char('|')) + QLatin1Char('|')).toLatin1());
+    std::vector<QString> shown;
+    ctx().forms.showReport = [&](QWidget*, const QString& name, const QString& modo) {
+        shown.push_back(name + QLatin1Char(' ') + modo);
+        return true;
+    };
+    for (int answer : {MsgAnswer::Yes, MsgAnswer::No}) {
+        open(QStringLiteral("FrmPartesVinc"), kRuc + QStringLiteral("   E"), QString(), import::ejecutarImportacion);
+        selectFile();
+        messages().clear();
+        messages().script(answer);
+        w<QPushButton>("cmdTransferir")->click();
+        ASSERT_FALSE(messages().empty());
+        EXPECT_EQ(messages().calls().front().title, QStringLiteral("Confirmar"));
+        EXPECT_EQ(messages().calls().front().style, 292);
+        EXPECT_TRUE(messages().calls().front().text.startsWith(S("¡Algunos registros han sido rechazados!\nVerifique Archivo Log: ")));
+        EXPECT_EQ(w<QLabel>("lblRechazados")->text(), QStringLiteral("1 Rechazados"));
+    }
+    // Yes: PTR003 and the preview; No: DE0003, written, not shown.
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown.front().endsWith(QStringLiteral(".PRN Vprevia")));
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT count(*) FROM SPOOL WHERE CodRep='PTR003'")).toInt(), 1);
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT count(*) FROM SPOOL WHERE CodRep='DE0003'")).toInt(), 1);
+}
+
 TEST_F(FrmImportadorTest, AttachmentThroughTheDialog) {
     const QString name = QStringLiteral("8027") + kRuc + QStringLiteral("2015.PDF");
     open(QStringLiteral("Frm_KLV_Declara2"));
