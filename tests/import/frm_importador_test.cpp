@@ -161,8 +161,12 @@ TEST_F(FrmImportadorTest, SalirAndTheCloseBoxRefreshTheRightOpener) {
         }
         EXPECT_FALSE(dlg_->isVisible());
         EXPECT_EQ(dlg_->salida().kind, c.kind);
-        if (c.kind != OpenerRefresh::Kind::Ninguno) EXPECT_EQ(dlg_->salida().ruc, kRuc);
-        if (c.kind == OpenerRefresh::Kind::Declaracion) EXPECT_EQ(dlg_->salida().periodo, QStringLiteral("2016"));
+        if (c.kind != OpenerRefresh::Kind::Ninguno) {
+            EXPECT_EQ(dlg_->salida().ruc, kRuc);
+        }
+        if (c.kind == OpenerRefresh::Kind::Declaracion) {
+            EXPECT_EQ(dlg_->salida().periodo, QStringLiteral("2016"));
+        }
     }
 }
 

@@ -259,3 +259,37 @@ TEST_F(TransactionImportTest, RandomInputNeverCrashes) {
 
 }  // namespace
 }  // namespace klv::test
+
+namespace klv::test {
+namespace {
+
+// The demo's sample files: parties first, then their transactions of 2015 (both answers No).
+TEST(DemoFiles, ImportWithAFewBadLines) {
+    Environment env;
+    AppContext& ctx = env.ctx();
+    const QString dir = QStringLiteral(KLV_DEMO_FILES);
+    ImportRequest req;
+    req.kind = ImportKind::Partes;
+    req.ruc = kRuc;
+    req.filePath = dir + QStringLiteral("/") + kRuc + QStringLiteral(".ifm");
+    req.rptPath = ctx.gRptPath;
+    ImportOutcome out = ejecutarImportacion(ctx, req, {});
+    EXPECT_EQ(out.counts.transferidos, 4);
+    EXPECT_EQ(out.counts.actualizados, 0);
+    EXPECT_EQ(out.counts.rechazados, 2);
+    req.kind = ImportKind::Transacciones2012;
+    req.periodo = QStringLiteral("2015");
+    req.answer1 = req.answer2 = QStringLiteral("0");
+    req.filePath = dir + QStringLiteral("/") + kRuc + QStringLiteral(".TXT");
+    out = ejecutarImportacion(ctx, req, {});
+    EXPECT_EQ(out.counts.transferidos, 5);
+    EXPECT_EQ(out.counts.rechazados, 3);
+    QFile err(out.errPath);
+    ASSERT_TRUE(err.open(QIODevice::ReadOnly));
+    const QString text = cp1252::decode(err.readAll());
+    for (const char* c : {"No encontró el Informado", "Solo en Otros Métodos", "La suma de los montos de detalle"})
+        EXPECT_TRUE(text.contains(S(c))) << c;
+}
+
+}  // namespace
+}  // namespace klv::test
