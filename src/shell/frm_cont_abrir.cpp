@@ -1,4 +1,5 @@
 #include "frm_cont_abrir.h"
+#include "declarations_grid.h"
 #include "wait_cursor.h"
 
 #include "mensajes.h"
@@ -29,18 +30,7 @@ FrmContAbrir::FrmContAbrir(AppContext& ctx, QWidget* parent) : QDialog(parent), 
     label1_->setObjectName(QStringLiteral("Label1"));
     auto* frame = new QGroupBox(QStringLiteral("Declaraciones Registradas"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
-    grid_ = new QTableView(frame);
-    grid_->setObjectName(QStringLiteral("GrdDeclaraciones"));
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->verticalHeader()->setDefaultSectionSize(20);
-    model_ = new QStandardItemModel(0, 7, this);
-    model_->setHorizontalHeaderLabels({QStringLiteral("Tipo de Documento"), QStringLiteral("Nro Documento"),
-                                       QStringLiteral("Nombre/ R.S."), QStringLiteral("Periodo"),
-                                       QStringLiteral("Autorizado Conta.M.E."), QStringLiteral("Eva.Tec. Prec.Trans."),
-                                       QStringLiteral("Formulario")});
-    grid_->setModel(model_);
+    grid_ = createDeclarationsGrid(frame, &model_);
     auto* fl = new QVBoxLayout(frame);
     fl->addWidget(grid_);
 
@@ -87,11 +77,7 @@ void FrmContAbrir::udp_Refresca_Grilla() {
     model_->setRowCount(0);
     int keep = 0;
     for (const auto& d : rows_) {
-        QList<QStandardItem*> items{
-            new QStandardItem(documentTypeText(d.tipDocD)), new QStandardItem(d.docIdD),
-            new QStandardItem(d.razonSocial),                new QStandardItem(d.periodo),
-            new QStandardItem(yesNoText(d.autContExt)),     new QStandardItem(yesNoText(d.estTecPt)),
-            new QStandardItem(d.formulario)};
+        const QList<QStandardItem*> items = declarationRowItems(d);
         if (d.docIdD == before.docIdD && d.periodo == before.periodo) keep = model_->rowCount();
         model_->appendRow(items);
     }
