@@ -1,5 +1,7 @@
 #include "message_service.h"
 
+#include "single_instance.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -95,6 +97,11 @@ bool runningHeadless() {
 
 void useOffscreenWhenHeadless() {
     if (runningHeadless() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void prepareProgramEnvironment() {
+    useOffscreenWhenHeadless();
+    useRuntimeFolder();
 }
 
 std::unique_ptr<MessageService> makeMessageService() {

@@ -93,6 +93,10 @@ bool runningHeadless();
 // For a program's main, before its QApplication exists: without a display, asks Qt for its
 // offscreen platform so the program still runs.
 void useOffscreenWhenHeadless();
+// What every program's main does first, before its QApplication exists: the offscreen platform
+// without a display, and a private runtime folder when XDG_RUNTIME_DIR is unset (so neither Qt
+// nor the program warns about it).
+void prepareProgramEnvironment();
 // The message service of a program: Qt boxes with a display, standard error without one.
 std::unique_ptr<MessageService> makeMessageService();
 
