@@ -95,12 +95,8 @@ bool runningHeadless() {
     return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-void useOffscreenWhenHeadless() {
-    if (runningHeadless() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-}
-
 void prepareProgramEnvironment() {
-    useOffscreenWhenHeadless();
+    if (runningHeadless() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     useRuntimeFolder();
 }
 
