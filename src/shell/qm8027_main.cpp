@@ -3,6 +3,8 @@
 #include "frm_klv_declara.h"
 #include "host_window.h"
 #include "main_window_entry.h"
+#include "frm_imprimir.h"
+#include "show_report.h"
 #include "startup.h"
 #include "status_panels.h"
 
@@ -27,6 +29,10 @@ int main(int argc, char** argv) {
     ctx.forms.declaration = [&ctx](QWidget* parent, const QString& caller, const klv::DeclarationKey* key) {
         return klv::Frm_KLV_Declara::run(ctx, parent, caller, key);
     };
+    ctx.forms.showReport = [&ctx](QWidget* parent, const QString& fileName, const QString& modo) {
+        return klv::udp_MostrarReporte(ctx, parent, fileName, modo);
+    };
+    ctx.forms.printDialog = [&ctx](QWidget* parent) { klv::FrmImprimir::run(ctx, parent); };
 
     klv::XcbHostWindowFinder finder;
     klv::Startup startup;
