@@ -13,7 +13,7 @@
 
 int main(int argc, char** argv) {
     // Without a display the program still runs (messages go to standard error).
-    klv::useOffscreenWhenHeadless();
+    klv::prepareProgramEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QM8027"));
 
