@@ -3,6 +3,7 @@
 #include "frm_klv_declara.h"
 #include "host_window.h"
 #include "main_window_entry.h"
+#include "party_forms.h"
 #include "startup.h"
 #include "status_panels.h"
 
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
     ctx.forms.declaration = [&ctx](QWidget* parent, const QString& caller, const klv::DeclarationKey* key) {
         return klv::Frm_KLV_Declara::run(ctx, parent, caller, key);
     };
+    klv::setPartyForms(ctx);
 
     klv::XcbHostWindowFinder finder;
     klv::Startup startup;
