@@ -2,8 +2,9 @@
 #include "app_context.h"
 #include "frm_klv_declara.h"
 #include "host_window.h"
-#include "main_window_entry.h"
 #include "frm_imprimir.h"
+#include "main_window_entry.h"
+#include "party_forms.h"
 #include "show_report.h"
 #include "startup.h"
 #include "status_panels.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     ctx.forms.declaration = [&ctx](QWidget* parent, const QString& caller, const klv::DeclarationKey* key) {
         return klv::Frm_KLV_Declara::run(ctx, parent, caller, key);
     };
+    klv::setPartyForms(ctx);
     ctx.forms.showReport = [&ctx](QWidget* parent, const QString& fileName, const QString& modo) {
         return klv::udp_MostrarReporte(ctx, parent, fileName, modo);
     };
