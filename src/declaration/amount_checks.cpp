@@ -1,5 +1,6 @@
 #include "amount_checks.h"
 
+#include "amount_rules.h"
 #include "declaration_sql.h"
 #include "format.h"
 
@@ -164,11 +165,10 @@ bool udf_Verificar_Metodos_Montos(const AppContext& ctx, const DeclarationKey& k
         {"PR", "MTO_SIN_AJU_PR", "MTO_AJU_PR", "MTO_INTS_SIN_AJU_PR", "MTO_INTS_AJU_PR"},
         {"CI", "MTO_SIN_AJU_CI", "MTO_AJU_CI", "MTO_INTS_SIN_AJU_CI", "MTO_INTS_AJU_CI"},
     };
-    auto perMethod = [](const char* pattern, const char* method) {
-        return QString::fromUtf8(pattern).arg(QString::fromLatin1(method));
+    // The shared texts end here with a point and one blank.
+    auto sentence = [](const QString& t) {
+        return t.endsWith(QLatin1Char('.')) ? t + QLatin1Char(' ') : t + QStringLiteral(". ");
     };
-    const QString onlyOneAdjustment =
-        QStringLiteral("Consignar solo un monto de ajuste a los resultados (POSITIVO o NEGATIVO). ");
 
     // The message of the first rule the row breaks; empty when it passes.
     auto check = [&]() -> QString {
@@ -178,39 +178,26 @@ bool udf_Verificar_Metodos_Montos(const AppContext& ctx, const DeclarationKey& k
         if (!financial && ind != QLatin1String("0")) return {};
 
         if (flag == QLatin1String("00") && financial) {
-            if (r.number("MTO_SIN_CAP_MON_ORI") == 0)
-                return QStringLiteral("El monto de capital (Moneda de Origen) debe ser mayor a cero. ");
-            const QString cap = r.text("MTO_SIN_CAP_MON_ORI").trimmed();
-            const QString intsOri = r.text("MTO_SIN_INTS_MON_ORI").trimmed();
-            const QString intsReg = r.text("MTO_SIN_INTS_MON_REG").trimmed();
-            const QString saldo = r.text("SAL_SIN_CAP_MON_REG").trimmed();
-            const QString zero = QStringLiteral("0");
-            const bool withoutInterest =
-                cap != zero && intsOri == zero && intsReg == zero && decl::textAtLeastZero(saldo);
-            const bool withInterest = decl::textAboveZero(cap) && decl::textAboveZero(intsOri) &&
-                                      decl::textAboveZero(intsReg) && decl::textAtLeastZero(saldo);
-            if (!withoutInterest && !withInterest) return QStringLiteral("Ingreso no válido. ");
+            if (r.number("MTO_SIN_CAP_MON_ORI") == 0) return sentence(rules::msgCapitalAboveZero());
+            if (!rules::loanFits(r.text("MTO_SIN_CAP_MON_ORI").trimmed(), r.text("MTO_SIN_INTS_MON_ORI").trimmed(),
+                                 r.text("MTO_SIN_INTS_MON_REG").trimmed(), r.text("SAL_SIN_CAP_MON_REG").trimmed()))
+                return QStringLiteral("Ingreso no válido. ");
             return {};
         }
         if (flag == QLatin1String("00")) {
-            const double ori = r.number("MTO_SIN_TRAN_MON_ORI");
-            const double reg = r.number("MTO_SIN_TRAN_MON_REG");
-            if (!((ori > 0 && reg > 0) || (ori == 0 && reg == 0)))
-                return QStringLiteral("Los montos deben ser cero o mayores a cero. ");
+            if (!rules::zeroOrBothPositive(r.number("MTO_SIN_TRAN_MON_ORI"), r.number("MTO_SIN_TRAN_MON_REG")))
+                return sentence(rules::msgZeroOrAboveZero());
             return {};
         }
         if (flag == QLatin1String("01") && financial) {
-            if (r.number("MTO_CAP_MON_ORI") == 0)
-                return QStringLiteral("El monto del capital (Moneda de Origen) no es válido. ");
+            if (r.number("MTO_CAP_MON_ORI") == 0) return sentence(rules::msgCapitalNotValid());
             const bool noInterest = r.number("MTO_INTS_MON_ORI") == 0;
             for (const Method& m : methods) {
                 if (r.empty(m.intsSinAju) && r.empty(m.intsAju)) continue;
-                if (noInterest) {
-                    if (r.number(m.intsSinAju) != 0)
-                        return perMethod("Los intereses sin ajustar para el método %1 (Moneda de Registro) no es válido. ", m.name);
-                } else if (!(decl::textAboveZero(r.text(m.intsSinAju)) && decl::textAboveZero(r.text(m.intsAju)))) {
-                    return perMethod("Ingrese intereses ajustado e intereses sin ajustar para el método %1 (Moneda de Registro). ", m.name);
-                }
+                const auto fault = rules::methodInterestFault(noInterest, r.number(m.intsSinAju), r.text(m.intsSinAju),
+                                                              r.text(m.intsAju));
+                if (fault != rules::InterestFault::None)
+                    return sentence(rules::msgMethodInterest(fault, QLatin1String(m.name)));
             }
             return {};
         }
@@ -218,34 +205,26 @@ bool udf_Verificar_Metodos_Montos(const AppContext& ctx, const DeclarationKey& k
             const bool zeroAmount = r.isZeroText("MTO_TRAN_MON_ORI");
             for (const Method& m : methods) {
                 if (r.empty(m.sinAju) && r.empty(m.aju)) continue;
-                const QString sinAjuMsg =
-                    perMethod("El monto sin ajustar para el método %1 (Moneda de Registro) no es válido. ", m.name);
-                if (zeroAmount) {
-                    if (!r.isZeroText(m.sinAju)) return sinAjuMsg;
-                } else {
-                    if (r.isZeroText(m.sinAju)) return sinAjuMsg;
-                    if (r.isZeroText(m.aju))
-                        return perMethod("El monto ajustado para el método %1 (Moneda de Registro) no es válido. ", m.name);
-                }
+                const auto fault = rules::methodAmountFault(zeroAmount, r.text(m.sinAju), r.text(m.aju));
+                if (fault != rules::MethodFault::None)
+                    return sentence(rules::msgMethodAmount(fault, QLatin1String(m.name)));
             }
             return {};
         }
         if (flag == QLatin1String("02") && financial) {
-            if (r.isZeroText("MTO_TOT_CAP_MON_ORI"))
-                return QStringLiteral("Consignar monto total del capital (Moneda de Origen). ");
-            const double ori = r.number("MTO_TOT_INTS_MON_ORI");
-            const double reg = r.number("MTO_TOT_INTS_MON_REG");
-            if ((ori == 0 && reg != 0) || (ori != 0 && reg == 0))
-                return QStringLiteral("Monto total de los intereses (Moneda de Registro) no es válido. ");
-            if (r.number("MTO_TOT_AJU_RES_POS_REG") > 0 && r.number("MTO_TOT_AJU_RES_NEG_REG") > 0)
-                return onlyOneAdjustment;
+            if (r.isZeroText("MTO_TOT_CAP_MON_ORI")) return sentence(rules::msgTotalCapital());
+            if (rules::interestsMismatch(r.number("MTO_TOT_INTS_MON_ORI"), r.number("MTO_TOT_INTS_MON_REG")))
+                return sentence(rules::msgTotalInterests());
+            if (rules::bothAdjustments(r.number("MTO_TOT_AJU_RES_POS_REG"), r.number("MTO_TOT_AJU_RES_NEG_REG")))
+                return sentence(rules::msgOnlyOneAdjustment());
             return {};
         }
         if (flag == QLatin1String("02")) {
-            const bool oriZero = r.isZeroText("MTO_TRA_MON_ORI");
-            if ((oriZero && !r.isZeroText("MTO_TRA_MON_REG")) || (!oriZero && r.number("MTO_TRA_MON_REG") == 0))
-                return QStringLiteral("Ingreso del monto de la transacción (Moneda de Registro) inconsistente. ");
-            if (r.number("MTO_AJU_RES_POS_REG") > 0 && r.number("MTO_AJU_RES_NEG_REG") > 0) return onlyOneAdjustment;
+            if (rules::otherMethodsAmountsInconsistent(r.text("MTO_TRA_MON_ORI"), r.text("MTO_TRA_MON_REG"),
+                                                       r.number("MTO_TRA_MON_REG")))
+                return sentence(rules::msgAmountInconsistent());
+            if (rules::bothAdjustments(r.number("MTO_AJU_RES_POS_REG"), r.number("MTO_AJU_RES_NEG_REG")))
+                return sentence(rules::msgOnlyOneAdjustment());
             return {};
         }
         return {};

@@ -48,8 +48,6 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
     db.exec(QStringLiteral("DELETE FROM TMPTRADET"));
     const QStringList detKey = typeCols.mid(0, 8);
     const QStringList detCols = detKey + QStringList{QStringLiteral("DES_TRANSACCION"), QStringLiteral("MONTO")};
-    const schema::Column* desCol = schema::table(QStringLiteral("TMPTRADET")).column(QStringLiteral("des_transaccion"));
-    const int desWidth = desCol && desCol->size > 0 ? desCol->size : 70;
 
     QStringList codes;
     {
@@ -67,7 +65,7 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
                      decl::keyCondition(QStringLiteral("T")), otherMethodCondition(),
                      decl::transactionOrder(QStringLiteral("T"))));
         for (const QString& code : codes) {
-            const QString description = udf_DescripcionParam395(ctx, code).left(desWidth);
+            const QString description = detailDescription(ctx, code);
             QVariantList p{textValue(description)};
             p += params;
             p << textValue(code);
@@ -75,6 +73,14 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
         }
     }
     tx.commit();
+}
+
+QString detailDescription(const AppContext& ctx, const QString& codTipTransaccion) {
+    static const int width = [] {
+        const schema::Column* c = schema::table(QStringLiteral("TMPTRADET")).column(QStringLiteral("des_transaccion"));
+        return c && c->size > 0 ? c->size : 70;
+    }();
+    return udf_DescripcionParam395(ctx, codTipTransaccion).left(width);
 }
 
 bool Es_OtroMetodo(const AppContext& ctx, const DeclarationKey& key, const Party& party,
@@ -90,16 +96,22 @@ bool Es_OtroMetodo(const AppContext& ctx, const DeclarationKey& key, const Party
         .isValid();
 }
 
-QString Monto_OtrosMetodos(const AppContext& ctx, const DeclarationKey& key, const Party& party,
-                           long corTransaccion, const QString& codTipTransaccion) {
+std::optional<QString> detailRowAmount(const AppContext& ctx, const DeclarationKey& key, const Party& party,
+                                       long corTransaccion, const QString& codTipTransaccion) {
     QVariantList p = decl::keyParams(key);
     p << party.tipDocP << textValue(party.docIdP) << static_cast<qlonglong>(corTransaccion)
       << textValue(codTipTransaccion);
-    return decl::text(ctx.db().scalar(
-        QStringLiteral("SELECT MONTO FROM TMPTRADET WHERE %1 AND TIP_DOC_P=? AND DOC_ID_P=?"
-                       " AND COR_TRANSACCION=? AND COD_TIP_TRANSACCION=?")
-            .arg(decl::keyCondition()),
-        p));
+    const auto rows = ctx.db().rows(QStringLiteral("SELECT MONTO FROM TMPTRADET WHERE %1 AND TIP_DOC_P=? AND DOC_ID_P=?"
+                                                   " AND COR_TRANSACCION=? AND COD_TIP_TRANSACCION=?")
+                                        .arg(decl::keyCondition()),
+                                    p);
+    if (rows.empty()) return std::nullopt;
+    return decl::text(rows.front().value(0));
+}
+
+QString Monto_OtrosMetodos(const AppContext& ctx, const DeclarationKey& key, const Party& party,
+                           long corTransaccion, const QString& codTipTransaccion) {
+    return detailRowAmount(ctx, key, party, corTransaccion, codTipTransaccion).value_or(QString());
 }
 
 bool udf_Form_Existe(const AppContext& ctx, int tipDocD, const QString& docIdD, const QString& periodo) {
