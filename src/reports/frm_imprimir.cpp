@@ -1,6 +1,7 @@
 #include "frm_imprimir.h"
 
 #include "declaration_print.h"
+#include "declarations_grid.h"
 #include "frm_impxpag.h"
 #include "report_writer.h"
 #include "show_report.h"
@@ -36,19 +37,8 @@ FrmImprimir::FrmImprimir(AppContext& ctx, QWidget* parent) : QDialog(parent), ct
 
     auto* frame = new QGroupBox(QStringLiteral("Declaraciones registradas"), this);
     frame->setObjectName(QStringLiteral("Frame2"));
-    grid_ = new QTableView(frame);
-    grid_->setObjectName(QStringLiteral("GrdDeclaraciones"));
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->verticalHeader()->setDefaultSectionSize(20);
+    grid_ = createDeclarationsGrid(frame, &model_);
     grid_->installEventFilter(this);
-    model_ = new QStandardItemModel(0, 7, this);
-    model_->setHorizontalHeaderLabels({QStringLiteral("Tipo de Documento"), QStringLiteral("Nro Documento"),
-                                       QStringLiteral("Nombre/ R.S."), QStringLiteral("Periodo"),
-                                       QStringLiteral("Autorizado Conta.M.E."), QStringLiteral("Eva.Tec. Prec.Trans."),
-                                       QStringLiteral("Formulario")});
-    grid_->setModel(model_);
     auto* fl = new QVBoxLayout(frame);
     fl->addWidget(grid_);
     connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { writePanels(); });
@@ -70,6 +60,10 @@ FrmImprimir::FrmImprimir(AppContext& ctx, QWidget* parent) : QDialog(parent), ct
 
     WaitCursor wait;
     udp_Refresca_Grilla();
+    // Wide enough for every column.
+    int columns = grid_->verticalHeader()->sizeHint().width() + 2 * grid_->frameWidth() + 48;
+    for (int c = 0; c < model_->columnCount(); ++c) columns += grid_->columnWidth(c);
+    resize(std::max(width(), columns), height());
 }
 
 void FrmImprimir::run(AppContext& ctx, QWidget* parent) {
@@ -87,10 +81,7 @@ void FrmImprimir::udp_Refresca_Grilla() {
     }
     model_->setRowCount(0);
     for (const auto& d : rows_)
-        model_->appendRow({new QStandardItem(documentTypeText(d.tipDocD)), new QStandardItem(d.docIdD),
-                           new QStandardItem(d.razonSocial), new QStandardItem(d.periodo),
-                           new QStandardItem(yesNoText(d.autContExt)), new QStandardItem(yesNoText(d.estTecPt)),
-                           new QStandardItem(d.formulario)});
+        model_->appendRow(declarationRowItems(d));
     grid_->resizeColumnsToContents();
     if (!rows_.empty()) selectRow(std::min(keep, rowCount() - 1));
 }

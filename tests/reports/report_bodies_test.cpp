@@ -116,8 +116,9 @@ protected:
         QFile f(importErrorFile(ctx(), kind, kRuc));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         for (int i = 1; i <= errors; ++i) {
-            const QString key = kind == 1 ? QStringLiteral("06 1041234567%1").arg(i % 10) : QStringLiteral("06 2010000%1").arg(i % 10);
-            QString line = (kind == 1 ? QStringLiteral("%1").arg(i, 7) : QString()) + key.leftJustified(23) +
+            // The import's layout: the line number (transactions only) in 7, the key in 23, the message.
+            const QString key = QStringLiteral("6      2010000%1  ").arg(i % 10);
+            QString line = (kind == 1 ? QString::number(i).leftJustified(7) : QString()) + key.leftJustified(23) +
                            QStringLiteral("Código de país inválido (Nº %1)").arg(i);
             f.write(cp1252::encode(line) + "\r\n");
         }

@@ -2,9 +2,11 @@
 // are left in the build folder (bin/screenshots) to be looked at.
 #include "frm_impxpag.h"
 #include "frm_preview.h"
+#include "import_error_report.h"
 #include "report_markup.h"
 #include "show_report.h"
 
+#include "cp1252.h"
 #include "test_env.h"
 
 #include <QAction>
@@ -209,4 +211,29 @@ TEST(FrmImpxPag, NoticeChecksAndPreviewOfTheRange) {
     EXPECT_TRUE(dialog.isVisible()) << "the dialog stays for another range";
     dialog.cmdAccion_Click(1);
     EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST(FrmPreview, ImportErrorReportOfAHandWrittenErrorFile) {
+    test::Environment env;
+    // The transaction import's layout: line number padded to 7, key to 23, the message.
+    QFile err(importErrorFile(env.ctx(), 1, QStringLiteral("20601234565")));
+    ASSERT_TRUE(err.open(QIODevice::WriteOnly));
+    for (int i = 1; i <= 70; ++i)
+        err.write(cp1252::encode(QString::number(i).leftJustified(7) + QStringLiteral("6      20100070970  ").leftJustified(23) +
+                                 QStringLiteral("El código de moneda no existe en la tabla (línea %1)").arg(i)) +
+                  "\r\n");
+    err.close();
+    const ImportErrorReportResult r = udp_ReporteErroresImportacion(
+        env.ctx(), 1, QStringLiteral("20601234565"), QStringLiteral("EMPRESA DEMOSTRACION S.A.C."),
+        QStringLiteral("00000077.PRN"));
+    ASSERT_TRUE(r.ok);
+    FrmPreview preview(env.ctx(), QStringLiteral("00000077.PRN"), std::nullopt);
+    ASSERT_TRUE(preview.Form_Load());
+    EXPECT_EQ(preview.TotalHojas(), 2);
+    EXPECT_EQ(preview.background(), QApplication::palette().color(QPalette::Base));
+    preview.show();
+    QApplication::processEvents();
+    preview.grab().save(shotsDir() + QStringLiteral("/error-report-page1.png"));
+    preview.tlbPrevia_ButtonClick(3);
+    preview.grab().save(shotsDir() + QStringLiteral("/error-report-page2.png"));
 }
