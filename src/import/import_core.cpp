@@ -47,16 +47,20 @@ ImportOutcome refused(ImportOutcome out, const QString& text, const QString& tit
     return out;
 }
 
+ImportOutcome unreadable(ImportOutcome out, const QString& path, const QString& why) {
+    out.status = ImportOutcome::Status::FallaArchivo;
+    out.message = QStringLiteral("No se pudo leer el archivo ") + path + QStringLiteral(": ") + why;
+    out.style = MsgStyle::Critical;
+    return out;
+}
+
 // The whole file before anything is written: the separator count of every line first, then the
 // final separator (and before 2012 the 17 empty fields at the end).
 std::optional<ImportOutcome> checkShape(const ImportRequest& req, const ProgressFn& progress, ImportOutcome out) {
     const Shape shape = shapeOf(req.kind);
     LineReader reader(req.filePath);
     if (!reader.open()) {
-        out.status = ImportOutcome::Status::FallaArchivo;
-        out.message = QStringLiteral("No se pudo leer el archivo ") + req.filePath + QStringLiteral(": ") + reader.error();
-        out.style = MsgStyle::Critical;
-        return out;
+        return unreadable(out, req.filePath, reader.error());
     }
     bool counts = true;
     int endFault = 0;  // 1 final separator, 2 the 17 empty fields
@@ -81,10 +85,7 @@ std::optional<ImportOutcome> checkShape(const ImportRequest& req, const Progress
         }
     }
     if (reader.failed()) {
-        out.status = ImportOutcome::Status::FallaArchivo;
-        out.message = QStringLiteral("No se pudo leer el archivo ") + req.filePath + QStringLiteral(": ") + reader.error();
-        out.style = MsgStyle::Critical;
-        return out;
+        return unreadable(out, req.filePath, reader.error());
     }
     if (!counts) {
         out = refused(out, shape.countMessage, kCaptionDialogo);
@@ -113,10 +114,7 @@ ImportOutcome ejecutarImportacion(AppContext& ctx, const ImportRequest& req, con
     ErrorLog log(db, *ctx.gUtil, out.logPath, out.errPath);
     LineReader reader(req.filePath);
     if (!reader.open()) {
-        out.status = ImportOutcome::Status::FallaArchivo;
-        out.message = QStringLiteral("No se pudo leer el archivo ") + req.filePath + QStringLiteral(": ") + reader.error();
-        out.style = MsgStyle::Critical;
-        return out;
+        return unreadable(out, req.filePath, reader.error());
     }
     // Each line is a savepoint of its batch: its journal is kept in memory, not in a temporary file.
     try {
@@ -207,10 +205,7 @@ ImportOutcome ejecutarImportacion(AppContext& ctx, const ImportRequest& req, con
         return out;
     }
     if (reader.failed()) {
-        out.status = ImportOutcome::Status::FallaArchivo;
-        out.message = QStringLiteral("No se pudo leer el archivo ") + req.filePath + QStringLiteral(": ") + reader.error();
-        out.style = MsgStyle::Critical;
-        return out;
+        return unreadable(out, req.filePath, reader.error());
     }
     out.status = ImportOutcome::Status::Terminado;
     if (out.counts.rechazados == 0) {

@@ -25,6 +25,12 @@ QString upperCp1252(const QString& text) {
     return out;
 }
 
+bool inList(const QString& value, std::initializer_list<const char*> list) {
+    for (const char* s : list)
+        if (value == QLatin1String(s)) return true;
+    return false;
+}
+
 QString trimBlanks(const QString& text) {
     qsizetype b = 0, e = text.size();
     while (b < e && text[b] == QLatin1Char(' ')) ++b;

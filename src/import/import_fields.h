@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <initializer_list>
 
 namespace klv {
 class Database;
@@ -18,6 +19,8 @@ namespace klv::import {
 // Upper case as the Windows code page knows it: a-z, the accented letters and ÿ š œ ž; ß and µ
 // (which have no upper case there) and every other character stay.
 QString upperCp1252(const QString& text);
+// True when the value is one of the texts (exact comparison: "6" is not "06").
+bool inList(const QString& value, std::initializer_list<const char*> list);
 // Leading and trailing blanks (spaces only) removed.
 QString trimBlanks(const QString& text);
 

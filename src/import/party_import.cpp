@@ -9,11 +9,7 @@
 namespace klv::import {
 namespace {
 
-bool in(const QString& v, std::initializer_list<const char*> list) {
-    for (const char* s : list)
-        if (v == QLatin1String(s)) return true;
-    return false;
-}
+bool in(const QString& v, std::initializer_list<const char*> list) { return inList(v, list); }
 
 bool anyFlag(const PartyFields& f) {
     for (int i = 12; i <= 25; ++i)

@@ -13,11 +13,7 @@
 namespace klv::import {
 namespace {
 
-bool in(const QString& v, std::initializer_list<const char*> list) {
-    for (const char* s : list)
-        if (v == QLatin1String(s)) return true;
-    return false;
-}
+bool in(const QString& v, std::initializer_list<const char*> list) { return inList(v, list); }
 bool is(const QString& v, const char* s) { return v == QLatin1String(s); }
 QString code(const char* c) { return QString::fromLatin1(c); }
 
