@@ -1,6 +1,7 @@
 // QM8027: the declaration module. It has no command line; it starts only beside the host program.
 #include "app_context.h"
 #include "frm_klv_declara.h"
+#include "frm_transacciones.h"
 #include "host_window.h"
 #include "main_window_entry.h"
 #include "startup.h"
@@ -26,6 +27,10 @@ int main(int argc, char** argv) {
     ctx.panels = &panels;
     ctx.forms.declaration = [&ctx](QWidget* parent, const QString& caller, const klv::DeclarationKey* key) {
         return klv::Frm_KLV_Declara::run(ctx, parent, caller, key);
+    };
+    ctx.forms.transaction = [&ctx](QWidget* parent, const QString& mode, const QString& caller,
+                                   const klv::OpenDeclaration& decl, const klv::TransactionKey* key) {
+        klv::FrmTransacciones::run(ctx, parent, mode, caller, decl, key);
     };
 
     klv::XcbHostWindowFinder finder;
