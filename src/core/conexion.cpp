@@ -49,7 +49,7 @@ QString claveGrupoTrabajo() { return fromCodes({81, 56, 48, 50, 55, 75, 76, 86})
 
 QString textoErrorConexion(const DbError& e) {
     const QString number = QLatin1Char(' ') + QString::number(e.number());
-    if (e.number() == DbErr::CannotOpen) return number + QStringLiteral("- Base esta bloqueda");
+    if (e.number() == DbErr::CannotOpen && e.locked()) return number + QStringLiteral("- Base esta bloqueda");
     return e.text() + QLatin1Char('\n') + number;
 }
 

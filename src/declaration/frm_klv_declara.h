@@ -117,6 +117,8 @@ private:
     // Arguments of the grid's last reload: a plain refresh runs the same query again.
     int gridTipDoc_ = 6;
     QString gridRuc_, gridPeriodo_;
+    // RUC of a declarant added to the list for the stored declaration opened (not the user's own).
+    QString outsideDeclarant_;
 
     QTabWidget* TabDeclaraciones = nullptr;
     QComboBox* CboNumDoc = nullptr;

@@ -223,7 +223,7 @@ bool initEnvironment(const QString& dir, QString* error) {
         createHostTables(*db);
         seedHostData(*db, user.trimmed().isEmpty() ? QString::fromLatin1(kDemoUser) : user);
     } catch (const DbError& e) {
-        return fail(error, QStringLiteral("Base de datos %1: %2 - %3").arg(dbFile).arg(e.number()).arg(e.text()));
+        return fail(error, QStringLiteral("Base de datos %1: %2 - %3").arg(dbFile, QString::number(e.number()), e.text()));
     }
     return true;
 }

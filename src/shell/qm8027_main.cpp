@@ -4,6 +4,8 @@
 #include "frm_transacciones.h"
 #include "host_window.h"
 #include "main_window_entry.h"
+#include "frm_imprimir.h"
+#include "show_report.h"
 #include "startup.h"
 #include "status_panels.h"
 
@@ -12,7 +14,7 @@
 
 int main(int argc, char** argv) {
     // Without a display the program still runs (messages go to standard error).
-    klv::useOffscreenWhenHeadless();
+    klv::prepareProgramEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QM8027"));
 
@@ -32,6 +34,10 @@ int main(int argc, char** argv) {
                                    const klv::OpenDeclaration& decl, const klv::TransactionKey* key) {
         klv::FrmTransacciones::run(ctx, parent, mode, caller, decl, key);
     };
+    ctx.forms.showReport = [&ctx](QWidget* parent, const QString& fileName, const QString& modo) {
+        return klv::udp_MostrarReporte(ctx, parent, fileName, modo);
+    };
+    ctx.forms.printDialog = [&ctx](QWidget* parent) { klv::FrmImprimir::run(ctx, parent); };
 
     klv::XcbHostWindowFinder finder;
     klv::Startup startup;
