@@ -1358,19 +1358,25 @@ void FrmTransacciones::CmdOpciones_Click(int index) {
 }
 
 void FrmTransacciones::showVerdictFocus(int tab, const QString& control) {
-    if (tab >= 0) TabTransac->setCurrentIndex(tab);
     QWidget* w = named_.value(control);
-    if (!w) return;
-    // A control on another tab: show that tab first, without the arrival's clearing (the user's
-    // figures stay).
-    const int home = tabOf(w);
-    if (home >= 0 && home != TabTransac->currentIndex() && TabTransac->isTabEnabled(home)) {
-        const Counter c(fromCode_);
-        TabTransac->setCurrentIndex(home);
-        helpContext_ = kHelpTabs[home];
-        if (ctx_.help) ctx_.help->setContext(helpContext_);
+    if (tab >= 0) {
+        // The check sends the user to the option's tab: an arrival like the user's own.
+        TabTransac->setCurrentIndex(tab);
+    } else if (w) {
+        // A control on another tab: show that tab laid out, without the arrival's clearing (the
+        // user's figures stay).
+        const int home = tabOf(w);
+        if (home > 0 && home != TabTransac->currentIndex() && TabTransac->isTabEnabled(home)) {
+            {
+                const Counter c(fromCode_);
+                TabTransac->setCurrentIndex(home);
+            }
+            helpContext_ = kHelpTabs[home];
+            if (ctx_.help) ctx_.help->setContext(helpContext_);
+            udp_DefTipoTran(flag_, financial() ? QStringLiteral("12") : QStringLiteral("01"));
+        }
     }
-    if (w->isVisible() && w->isEnabled()) w->setFocus();
+    if (w && w->isVisible() && w->isEnabled()) w->setFocus();
 }
 
 void FrmTransacciones::Grabar_Transacc() {

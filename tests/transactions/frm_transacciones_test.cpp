@@ -438,5 +438,28 @@ TEST_F(FormTest, LeavingAsksOnlyWhenModified) {
     EXPECT_TRUE(h.isVisible());
 }
 
+TEST_F(FormTest, RefusalsLeadToTheRightTab) {
+    // A party chosen in the combos is chosen as "&Seleccionar" does.
+    FrmTransacciones& f = open(kModoNuevo, QStringLiteral("2012"), QStringLiteral("0"));
+    pick("CboTipDocP", "06");
+    pick("CboDocIdP", "20100000001");
+    EXPECT_EQ(f.flag(), kSinMetodo);
+    // No currency from tab 0: to tab 1, which refuses without a type and stays on tab 0.
+    f.CmdOpciones_Click(1);
+    EXPECT_EQ(messages().last().text, msgSinTipo());
+    EXPECT_EQ(w<QTabWidget>("TabTransac")->currentIndex(), 0);
+    tickType("01");
+    tab(1);
+    EXPECT_TRUE(box("TxtMtoSinCapMonOri")->isHidden());
+    // A missing amount on a tab the user left shows that tab again with what was typed.
+    pick("CboTipMoneda", "01");
+    box("TxtMtoSinTranMonOri")->setText(QStringLiteral("10"));
+    tab(0);
+    f.CmdOpciones_Click(1);
+    EXPECT_EQ(w<QTabWidget>("TabTransac")->currentIndex(), 1);
+    EXPECT_EQ(box("TxtMtoSinTranMonOri")->text(), QStringLiteral("10"));
+    EXPECT_TRUE(box("TxtMtoSinCapMonOri")->isHidden());
+}
+
 }  // namespace
 }  // namespace klv::test
