@@ -108,6 +108,8 @@ FrmTransacciones::FrmTransacciones(AppContext& ctx, QWidget* parent) : QDialog(p
     }
     for (QWidget* w : findChildren<QWidget*>())
         if (!w->objectName().isEmpty()) named_.insert(w->objectName(), w);
+    // The other-currency names open only with their "Otra Moneda" check.
+    for (AmountBox* name : {TxtOtroTipMoneda, TxtOtroTipMoneda1, TxtOtroTipMoneda2}) setBoxEnabled(name, false);
     connectSignals();
 }
 

@@ -267,6 +267,22 @@ TEST_F(FormTest, OptionsOnChoosingAndAfterSaving) {
     EXPECT_EQ(g.mode(), kModoNuevo);
 }
 
+TEST_F(FormTest, AnIncompleteNonDomiciledPartyIsNotChosen) {
+    // From 2016 a non-domiciled party needs its legal address: the question offers its detail.
+    Party opened;
+    ctx().forms.partyDetail = [&opened](QWidget*, const QString&, const Party& p) { opened = p; };
+    FrmTransacciones& f = open(kModoNuevo, QStringLiteral("2016"));
+    messages().script(MsgAnswer::Yes);
+    choose(kHaven);
+    EXPECT_EQ(messages().last().style, MsgStyle::YesNo + MsgStyle::Exclamation);
+    EXPECT_EQ(messages().last().title, S("Detalle de Transacción"));
+    EXPECT_TRUE(messages().last().text.contains(S("¿Desea modificar los datos del Informado?")));
+    EXPECT_EQ(opened.docIdP, kHaven);
+    EXPECT_TRUE(w<QComboBox>("CboDocIdP")->currentText().isEmpty());
+    EXPECT_FALSE(w<QGroupBox>("FraValMet")->isEnabled());
+    EXPECT_TRUE(f.flag().isEmpty());
+}
+
 TEST_F(FormTest, TraditionalMethodsFrom2012) {
     open();
     choose(kHaven);
