@@ -15,6 +15,7 @@
 #include "type_detail.h"
 #include "utilitarios.h"
 #include "wait_cursor.h"
+#include "window_helpers.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -124,34 +125,69 @@ FrmTransacciones::~FrmTransacciones() {
 namespace {
 
 QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
+    auto* l = named<QLabel>(name, text, parent);
     l->setTextFormat(Qt::PlainText);
     return l;
 }
-
 QGroupBox* makeFrame(const QString& name, const QString& caption, QWidget* parent) {
-    auto* g = new QGroupBox(caption, parent);
-    g->setObjectName(name);
-    return g;
+    return named<QGroupBox>(name, caption, parent);
 }
-
-QComboBox* makeCombo(const QString& name, QWidget* parent) {
-    auto* c = new QComboBox(parent);
-    c->setObjectName(name);
-    return c;
-}
-
+QComboBox* makeCombo(const QString& name, QWidget* parent) { return named<QComboBox>(name, parent); }
 QCheckBox* makeCheck(const QString& name, const QString& caption, QWidget* parent) {
-    auto* c = new QCheckBox(caption, parent);
-    c->setObjectName(name);
-    return c;
+    return named<QCheckBox>(name, caption, parent);
+}
+QRadioButton* makeOption(const QString& name, const QString& caption, QWidget* parent) {
+    return named<QRadioButton>(name, caption, parent);
 }
 
-QRadioButton* makeOption(const QString& name, const QString& caption, QWidget* parent) {
-    auto* r = new QRadioButton(caption, parent);
-    r->setObjectName(name);
-    return r;
+// One row of an amounts frame: its caption at the left, its box at kBoxX.
+AmountBox* amountRow(QLabel*& label, const char* labelName, const char* text, const char* boxName, BoxKind kind,
+                     int top, QWidget* frame, const Utilitarios* util, int width = kBoxWidth) {
+    label = makeLabel(QLatin1String(labelName), QString::fromUtf8(text), frame);
+    at(label, kLabelX, top, kLabelWidth, kBoxHeight);
+    auto* box = new AmountBox(kind, QLatin1String(boxName), util, frame);
+    at(box, kBoxX, top, width, kBoxHeight);
+    return box;
+}
+
+// The currency row at the top of an origin frame: "Tipo de Moneda :", the combo, "Otra Moneda"
+// and the other currency's name.
+void currencyRow(QWidget* frame, QLabel*& typeLabel, int typeIndex, QComboBox*& combo, QCheckBox*& check,
+                 QLabel*& nameLabel, int nameIndex, AmountBox*& name, const QString& suffix, const Utilitarios* util) {
+    typeLabel = makeLabel(QStringLiteral("Label1_%1").arg(typeIndex), QStringLiteral("Tipo de Moneda :"), frame);
+    at(typeLabel, kLabelX, 300, 1560, 315);
+    combo = makeCombo(QStringLiteral("CboTipMoneda") + suffix, frame);
+    at(combo, 1680, 300, 3000, 315);
+    check = makeCheck(QStringLiteral("ChkOtraMoneda") + suffix, QStringLiteral("Otra Moneda"), frame);
+    at(check, 4800, 300, 1500, 315);
+    nameLabel = makeLabel(QStringLiteral("Label1_%1").arg(nameIndex), QStringLiteral("Otra Moneda :"), frame);
+    at(nameLabel, 6360, 300, 1140, 315);
+    name = new AmountBox(BoxKind::CurrencyName, QStringLiteral("TxtOtroTipMoneda") + suffix, util, frame);
+    at(name, 7500, 300, 1440, kBoxHeight);
+}
+
+// A frame of the design that holds two captions and is never shown.
+QGroupBox* designLeftover(const char* name, std::array<QLabel*, 30>& labels, int first, int second, QWidget* page) {
+    static const QHash<int, const char*> texts = {{5, "A.2 - En Moneda de Origen"},   {6, "B.1 - En Moneda de Registro"},
+                                                  {7, "A.2 - En Moneda de Origen"},   {8, "B.1 - En Moneda de Registro"},
+                                                  {18, "B.1 - En Moneda de Registro"}, {19, "A.2 - En Moneda de Origen"}};
+    QGroupBox* f = makeFrame(QLatin1String(name), QString(), page);
+    for (int i : {first, second})
+        labels[i] = makeLabel(QStringLiteral("Label1_%1").arg(i), QLatin1String(texts.value(i)), f);
+    f->hide();
+    return f;
+}
+
+// The frame "A- Consignar Parte Analizada" of an amounts tab with its two options.
+QGroupBox* analysedPartyFrame(const char* frameName, QRadioButton*& inf, const char* infName, QRadioButton*& cont,
+                              const char* contName, QWidget* page) {
+    QGroupBox* f = makeFrame(QLatin1String(frameName), QStringLiteral("A- Consignar Parte Analizada"), page);
+    at(f, 120, 120, 9060, 600);
+    inf = makeOption(QLatin1String(infName), QStringLiteral("Informado"), f);
+    at(inf, 2760, 240, 1680, 285);
+    cont = makeOption(QLatin1String(contName), QStringLiteral("Contribuyente"), f);
+    at(cont, 4680, 240, 1920, 285);
+    return f;
 }
 
 }  // namespace
@@ -225,31 +261,14 @@ void FrmTransacciones::buildTab0(QWidget* page) {
 
 void FrmTransacciones::buildTab1(QWidget* page) {
     const Utilitarios* util = ctx_.gUtil;
-    Frame15 = makeFrame(QStringLiteral("Frame15"), QStringLiteral("A- Consignar Parte Analizada"), page);
-    at(Frame15, 120, 120, 9060, 600);
-    OptInf_SETP = makeOption(QStringLiteral("OptInf_SETP"), QStringLiteral("Informado"), Frame15);
-    at(OptInf_SETP, 2760, 240, 1680, 285);
-    OptCont_SETP = makeOption(QStringLiteral("OptCont_SETP"), QStringLiteral("Contribuyente"), Frame15);
-    at(OptCont_SETP, 4680, 240, 1920, 285);
+    Frame15 = analysedPartyFrame("Frame15", OptInf_SETP, "OptInf_SETP", OptCont_SETP, "OptCont_SETP", page);
 
     Frame4 = makeFrame(QStringLiteral("Frame4"), QStringLiteral("A - En Moneda de Origen"), page);
     at(Frame4, 120, 780, 9060, 1920);
-    Label1[14] = makeLabel(QStringLiteral("Label1_14"), QStringLiteral("Tipo de Moneda :"), Frame4);
-    at(Label1[14], kLabelX, 300, 1560, 315);
-    CboTipMoneda = makeCombo(QStringLiteral("CboTipMoneda"), Frame4);
-    at(CboTipMoneda, 1680, 300, 3000, 315);
-    ChkOtraMoneda = makeCheck(QStringLiteral("ChkOtraMoneda"), QStringLiteral("Otra Moneda"), Frame4);
-    at(ChkOtraMoneda, 4800, 300, 1500, 315);
-    Label1[9] = makeLabel(QStringLiteral("Label1_9"), QStringLiteral("Otra Moneda :"), Frame4);
-    at(Label1[9], 6360, 300, 1140, 315);
-    TxtOtroTipMoneda = new AmountBox(BoxKind::CurrencyName, QStringLiteral("TxtOtroTipMoneda"), util, Frame4);
-    at(TxtOtroTipMoneda, 7500, 300, 1440, kBoxHeight);
-    auto row = [&](QLabel*& label, const char* lname, const char* text, AmountBox*& box, const char* bname, BoxKind kind,
-                   int top, QWidget* parent, int width = kBoxWidth) {
-        label = makeLabel(QLatin1String(lname), QString::fromUtf8(text), parent);
-        at(label, kLabelX, top, kLabelWidth, kBoxHeight);
-        box = new AmountBox(kind, QLatin1String(bname), util, parent);
-        at(box, kBoxX, top, width, kBoxHeight);
+    currencyRow(Frame4, Label1[14], 14, CboTipMoneda, ChkOtraMoneda, Label1[9], 9, TxtOtroTipMoneda, QString(), util);
+    auto row = [util](QLabel*& label, const char* lname, const char* text, AmountBox*& box, const char* bname,
+                      BoxKind kind, int top, QWidget* parent, int width = kBoxWidth) {
+        box = amountRow(label, lname, text, bname, kind, top, parent, util, width);
     };
     row(LblMtoSinTranMonOri, "LblMtoSinTranMonOri", "Monto de la Transacción :", TxtMtoSinTranMonOri,
         "TxtMtoSinTranMonOri", BoxKind::Integer, 720, Frame4);
@@ -276,39 +295,19 @@ void FrmTransacciones::buildTab1(QWidget* page) {
     row(LblSalSinCapMonReg, "LblSalSinCapMonReg", "Saldo del Capital :", TxtSalSinCapMonReg, "TxtSalSinCapMonReg",
         BoxKind::Integer, 1020, Frame6);
 
-    Frame5 = makeFrame(QStringLiteral("Frame5"), QString(), page);
-    Label1[18] = makeLabel(QStringLiteral("Label1_18"), QStringLiteral("B.1 - En Moneda de Registro"), Frame5);
-    Label1[19] = makeLabel(QStringLiteral("Label1_19"), QStringLiteral("A.2 - En Moneda de Origen"), Frame5);
-    Frame5->hide();
+    Frame5 = designLeftover("Frame5", Label1, 18, 19, page);
 }
 
 void FrmTransacciones::buildTab2(QWidget* page) {
     const Utilitarios* util = ctx_.gUtil;
-    Frame16 = makeFrame(QStringLiteral("Frame16"), QStringLiteral("A- Consignar Parte Analizada"), page);
-    at(Frame16, 120, 120, 9060, 600);
-    OptInf_MT = makeOption(QStringLiteral("OptInf_MT"), QStringLiteral("Informado"), Frame16);
-    at(OptInf_MT, 2760, 240, 1680, 285);
-    OptCont_MT = makeOption(QStringLiteral("OptCont_MT"), QStringLiteral("Contribuyente"), Frame16);
-    at(OptCont_MT, 4680, 240, 1920, 285);
+    Frame16 = analysedPartyFrame("Frame16", OptInf_MT, "OptInf_MT", OptCont_MT, "OptCont_MT", page);
 
     Frame8 = makeFrame(QStringLiteral("Frame8"), QStringLiteral("A - En Moneda de Origen"), page);
     at(Frame8, 120, 780, 9060, 1980);
-    Label1[12] = makeLabel(QStringLiteral("Label1_12"), QStringLiteral("Tipo de Moneda :"), Frame8);
-    at(Label1[12], kLabelX, 300, 1560, 315);
-    CboTipMoneda1 = makeCombo(QStringLiteral("CboTipMoneda1"), Frame8);
-    at(CboTipMoneda1, 1680, 300, 3000, 315);
-    ChkOtraMoneda1 = makeCheck(QStringLiteral("ChkOtraMoneda1"), QStringLiteral("Otra Moneda"), Frame8);
-    at(ChkOtraMoneda1, 4800, 300, 1500, 315);
-    Label1[21] = makeLabel(QStringLiteral("Label1_21"), QStringLiteral("Otra Moneda :"), Frame8);
-    at(Label1[21], 6360, 300, 1140, 315);
-    TxtOtroTipMoneda1 = new AmountBox(BoxKind::CurrencyName, QStringLiteral("TxtOtroTipMoneda1"), util, Frame8);
-    at(TxtOtroTipMoneda1, 7500, 300, 1440, kBoxHeight);
-    auto row = [&](QLabel*& label, const char* lname, const char* text, AmountBox*& box, const char* bname, BoxKind kind,
-                   int top, QWidget* parent, int width = kBoxWidth) {
-        label = makeLabel(QLatin1String(lname), QString::fromUtf8(text), parent);
-        at(label, kLabelX, top, kLabelWidth, kBoxHeight);
-        box = new AmountBox(kind, QLatin1String(bname), util, parent);
-        at(box, kBoxX, top, width, kBoxHeight);
+    currencyRow(Frame8, Label1[12], 12, CboTipMoneda1, ChkOtraMoneda1, Label1[21], 21, TxtOtroTipMoneda1, QStringLiteral("1"), util);
+    auto row = [util](QLabel*& label, const char* lname, const char* text, AmountBox*& box, const char* bname,
+                      BoxKind kind, int top, QWidget* parent, int width = kBoxWidth) {
+        box = amountRow(label, lname, text, bname, kind, top, parent, util, width);
     };
     row(LblMtoCapMonOri, "LblMtoCapMonOri", "Monto del Capital :", TxtMtoCapMonOri, "TxtMtoCapMonOri", BoxKind::Integer,
         660, Frame8);
@@ -397,46 +396,24 @@ void FrmTransacciones::buildTab2(QWidget* page) {
     HScroll1->setPageStep(1);
     HScroll1->setValue(1);
     at(HScroll1, 5160, 1920, 3780, 240);
-    LblSalCapMonReg = makeLabel(QStringLiteral("LblSalCapMonReg"), QStringLiteral("Saldo del Capital :"), Frame9);
-    at(LblSalCapMonReg, kLabelX, 2220, kLabelWidth, kBoxHeight);
-    TxtSalCapMonReg = new AmountBox(BoxKind::Integer, QStringLiteral("TxtSalCapMonReg"), util, Frame9);
-    at(TxtSalCapMonReg, kBoxX, 2220, kBoxWidth, kBoxHeight);
+    row(LblSalCapMonReg, "LblSalCapMonReg", "Saldo del Capital :", TxtSalCapMonReg, "TxtSalCapMonReg", BoxKind::Integer,
+        2220, Frame9);
 
-    Frame7 = makeFrame(QStringLiteral("Frame7"), QString(), page);
-    Label1[5] = makeLabel(QStringLiteral("Label1_5"), QStringLiteral("A.2 - En Moneda de Origen"), Frame7);
-    Label1[6] = makeLabel(QStringLiteral("Label1_6"), QStringLiteral("B.1 - En Moneda de Registro"), Frame7);
-    Frame7->hide();
+    Frame7 = designLeftover("Frame7", Label1, 5, 6, page);
 }
 
 void FrmTransacciones::buildTab3(QWidget* page) {
     const Utilitarios* util = ctx_.gUtil;
-    Frame17 = makeFrame(QStringLiteral("Frame17"), QStringLiteral("A- Consignar Parte Analizada"), page);
-    at(Frame17, 120, 120, 9060, 600);
-    OptInf_OM = makeOption(QStringLiteral("OptInf_OM"), QStringLiteral("Informado"), Frame17);
-    at(OptInf_OM, 2760, 240, 1680, 285);
-    OptCont_OM = makeOption(QStringLiteral("OptCont_OM"), QStringLiteral("Contribuyente"), Frame17);
-    at(OptCont_OM, 4680, 240, 1920, 285);
+    Frame17 = analysedPartyFrame("Frame17", OptInf_OM, "OptInf_OM", OptCont_OM, "OptCont_OM", page);
 
     Frame10 = makeFrame(QStringLiteral("Frame10"), QStringLiteral("A - En Moneda de Origen"), page);
     at(Frame10, 120, 780, 9060, 1440);
-    Label1[22] = makeLabel(QStringLiteral("Label1_22"), QStringLiteral("Tipo de Moneda :"), Frame10);
-    at(Label1[22], kLabelX, 300, 1560, 315);
-    CboTipMoneda2 = makeCombo(QStringLiteral("CboTipMoneda2"), Frame10);
-    at(CboTipMoneda2, 1680, 300, 3000, 315);
-    ChkOtraMoneda2 = makeCheck(QStringLiteral("ChkOtraMoneda2"), QStringLiteral("Otra Moneda"), Frame10);
-    at(ChkOtraMoneda2, 4800, 300, 1500, 315);
-    Label1[23] = makeLabel(QStringLiteral("Label1_23"), QStringLiteral("Otra Moneda :"), Frame10);
-    at(Label1[23], 6360, 300, 1140, 315);
-    TxtOtroTipMoneda2 = new AmountBox(BoxKind::CurrencyName, QStringLiteral("TxtOtroTipMoneda2"), util, Frame10);
-    at(TxtOtroTipMoneda2, 7500, 300, 1440, kBoxHeight);
+    currencyRow(Frame10, Label1[22], 22, CboTipMoneda2, ChkOtraMoneda2, Label1[23], 23, TxtOtroTipMoneda2, QStringLiteral("2"), util);
     Lbl_corr = makeLabel(QStringLiteral("Lbl_corr"), QString(), Frame10);
     Lbl_corr->hide();
-    auto row = [&](QLabel*& label, const char* lname, const char* text, AmountBox*& box, const char* bname, BoxKind kind,
-                   int top, QWidget* parent) {
-        label = makeLabel(QLatin1String(lname), QString::fromUtf8(text), parent);
-        at(label, kLabelX, top, kLabelWidth, kBoxHeight);
-        box = new AmountBox(kind, QLatin1String(bname), util, parent);
-        at(box, kBoxX, top, kBoxWidth, kBoxHeight);
+    auto row = [util](QLabel*& label, const char* lname, const char* text, AmountBox*& box, const char* bname,
+                      BoxKind kind, int top, QWidget* parent, int width = kBoxWidth) {
+        box = amountRow(label, lname, text, bname, kind, top, parent, util, width);
     };
     row(LblMtoTraMonOri, "LblMtoTraMonOri", "Monto de las Transacciones :", TxtMtoTraMonOri, "TxtMtoTraMonOri",
         BoxKind::Integer, 720, Frame10);
@@ -500,10 +477,7 @@ void FrmTransacciones::buildTab3(QWidget* page) {
     at(TxtSalTotCapMonReg, kBoxX, 2040, kBoxWidth, kBoxHeight);
     for (QLabel* l : {Label1[10], Label1[11], LblSalTotCapMonReg}) l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    Frame1 = makeFrame(QStringLiteral("Frame1"), QString(), page);
-    Label1[7] = makeLabel(QStringLiteral("Label1_7"), QStringLiteral("A.2 - En Moneda de Origen"), Frame1);
-    Label1[8] = makeLabel(QStringLiteral("Label1_8"), QStringLiteral("B.1 - En Moneda de Registro"), Frame1);
-    Frame1->hide();
+    Frame1 = designLeftover("Frame1", Label1, 7, 8, page);
 }
 
 // --- Opening -------------------------------------------------------------------------------------

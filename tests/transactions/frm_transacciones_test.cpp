@@ -3,6 +3,7 @@
 // paging, the entry boxes, saving and leaving.
 #include "amount_box.h"
 #include "declaration_state.h"
+#include "find_child.h"
 #include "frm_transacciones.h"
 #include "status_panels.h"
 #include "transaction_fixture.h"
@@ -27,18 +28,11 @@ namespace {
 
 const QString kHaven = QStringLiteral("20100000002");
 
-class ContextHelp : public RecordingHelpService {
-public:
-    void setContext(int c) override { contexts.push_back(c); }
-    std::vector<int> contexts;
-};
-
 class FormTest : public TransactionTest {
 protected:
     FormTest() {
         party(kDoc, true, false);
         party(kHaven, false, true);
-        ctx().help = &help_;
         ctx().gAutContExt = QStringLiteral("0");
         ctx().forms.partySelection = [this](QWidget*, const QString& cboNumDoc) {
             selectionCaller_ = cboNumDoc;
@@ -63,9 +57,7 @@ protected:
     }
     template <class T>
     T* w(const char* name) {
-        T* found = form_->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return findNamed<T>(form_.get(), name);
     }
     QLineEdit* box(const char* name) { return w<QLineEdit>(name); }
     bool on(const char* name) { return w<QAbstractButton>(name)->isChecked(); }
@@ -115,7 +107,6 @@ protected:
     }
     int top(const char* name) { return w<QWidget>(name)->y(); }
 
-    ContextHelp help_;
     std::unique_ptr<FrmTransacciones> form_;
     std::optional<Party> chosen_;
     QString selectionCaller_;
@@ -274,6 +265,7 @@ TEST_F(FormTest, AnIncompleteNonDomiciledPartyIsNotChosen) {
     FrmTransacciones& f = open(kModoNuevo, QStringLiteral("2016"));
     messages().script(MsgAnswer::Yes);
     choose(kHaven);
+    ASSERT_FALSE(messages().empty());
     EXPECT_EQ(messages().last().style, MsgStyle::YesNo + MsgStyle::Exclamation);
     EXPECT_EQ(messages().last().title, S("Detalle de Transacción"));
     EXPECT_TRUE(messages().last().text.contains(S("¿Desea modificar los datos del Informado?")));
