@@ -2,8 +2,10 @@
 
 #include "amount_box.h"
 #include "combo_fillers.h"
+#include "key_filters.h"
 #include "declaration_queries.h"
 #include "declaration_state.h"
+#include "frm_detalle_om.h"
 #include "format.h"
 #include "mensajes.h"
 #include "non_domiciled_check.h"
@@ -734,7 +736,8 @@ void FrmTransacciones::connectSignals() {
     LvwTipTransacc->viewport()->installEventFilter(this);
 
     for (AmountBox* box : findChildren<AmountBox*>()) {
-        connect(box, &AmountBox::keyTyped, this, [this](int) { setModified(); });
+        // The amount of record of other methods marks the form itself (its key rule).
+        if (box != TxtMtoTraMonReg) connect(box, &AmountBox::keyTyped, this, [this](int) { setModified(); });
         connect(box, &AmountBox::left, this, [this, box](bool byTab) { amountLeft(box, byTab); });
     }
     // The result adjustments exclude each other: a key in one sets the other to "0.00" unless it is 0.
@@ -742,6 +745,7 @@ void FrmTransacciones::connectSignals() {
             [this](int) { TxtMtoAjuResNegReg->setText(otherAdjustmentText(TxtMtoAjuResNegReg->text())); });
     connect(TxtMtoAjuResNegReg, &AmountBox::keyTyped, this,
             [this](int) { TxtMtoAjuResPosReg->setText(otherAdjustmentText(TxtMtoAjuResPosReg->text())); });
+    TxtMtoTraMonReg->setKeyRule([this](int code) { return TxtMtoTraMonReg_KeyPress(code); });
     // Enter in an other-currency name moves on to the first amount of its tab.
     const std::tuple<AmountBox*, AmountBox*, AmountBox*> names[] = {
         {TxtOtroTipMoneda, TxtMtoSinCapMonOri, TxtMtoSinTranMonOri},
@@ -1449,6 +1453,32 @@ void FrmTransacciones::amountLeft(AmountBox* box, bool byTab) {
     const bool last = box == TxtMtoSinTranMonReg || box == TxtSalSinCapMonReg || box == TxtSalCapMonReg ||
                       box == TxtSalTotCapMonReg || (box == TxtMtoAjuResNegReg && TxtSalTotCapMonReg->isHidden());
     if (last && byTab) CmdOpciones[1]->setFocus();
+}
+
+int FrmTransacciones::TxtMtoTraMonReg_KeyPress(int keyCode) {
+    const bool opens = keyCode == 13 || (keyCode >= '0' && keyCode <= '9');
+    if (opens) {
+        // A closed gate leaves the key as typed, unfiltered, and marks nothing.
+        if (ctx_.gUtil && !ctx_.gUtil->udf_Habilitado()) return keyCode;
+        if (periodFrom2008(decl_.periodo)) {
+            // From 2008 the amount is the total of the per-type detail.
+            const TransactionState st = gatherState();
+            try {
+                const long cor = detailNumber(ctx_, st);
+                prepareDetail(ctx_, st, cor);
+                Lbl_corr->setText(QString::number(cor));
+                FrmDetalle_OM::run(ctx_, this, st.key(cor), [this](const QString& total) { TxtMtoTraMonReg->setText(total); });
+            } catch (const std::exception& e) {
+                ctx_.msg(QStringLiteral("No se pudo preparar el detalle por tipo de transacción; no se cambió nada.\r\n") +
+                             QString::fromLocal8Bit(e.what()),
+                         MsgStyle::Critical);
+            }
+            setModified();
+            return 0;
+        }
+    }
+    setModified();
+    return udf_SoloNumEntero(keyCode);
 }
 
 // --- Window -------------------------------------------------------------------------------------

@@ -79,6 +79,9 @@ public:
     void Frame12_Click();
     void LvwTipTransacc_ItemCheck(int index);
     void LvwTipTransacc_ItemClick(int index);
+    // The key rule of TxtMtoTraMonReg: from 2008 Enter or a digit opens the per-type detail.
+    // Returns the key to type (0 drops it).
+    int TxtMtoTraMonReg_KeyPress(int keyCode);
 
     // Layout procedures of the amount tabs and the method grid.
     void udp_LimpTipoTran(const QString& flag, const QString& kind);
