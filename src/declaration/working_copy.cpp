@@ -11,6 +11,8 @@ namespace klv {
 namespace {
 
 const QString kFinancialTypes = QStringLiteral("('12','34')");
+// Characters of a type description that the parameter lookup gives.
+constexpr int kDescriptionWidth = 100;
 
 // The stored transaction of the type row t is valued by other methods.
 QString otherMethodCondition() {
@@ -43,37 +45,21 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
                      decl::keyCondition(QStringLiteral("T")), decl::transactionOrder(QStringLiteral("T"))),
             params);
 
-    // Per-type detail of the transactions valued by other methods: one statement per type code,
-    // since each code carries its own description (cut to the column's width).
+    // Per-type detail of the transactions valued by other methods, each with its type's
+    // description (parameter group 395, cut to the column's width; "" when the code has none).
     db.exec(QStringLiteral("DELETE FROM TMPTRADET"));
     const QStringList detKey = typeCols.mid(0, 8);
     const QStringList detCols = detKey + QStringList{QStringLiteral("DES_TRANSACCION"), QStringLiteral("MONTO")};
     const schema::Column* desCol = schema::table(QStringLiteral("TMPTRADET")).column(QStringLiteral("des_transaccion"));
-    const int desWidth = desCol && desCol->size > 0 ? desCol->size : 70;
-
-    QStringList codes;
-    {
-        QSqlQuery q = db.exec(QStringLiteral("SELECT DISTINCT T.COD_TIP_TRANSACCION FROM TRATIPTRA2 T WHERE %1"
-                                             " AND T.COD_TIP_TRANSACCION NOT IN %2 AND %3")
-                                  .arg(decl::keyCondition(QStringLiteral("T")), kFinancialTypes, otherMethodCondition()),
-                              params);
-        while (q.next()) codes << decl::text(q.value(0));
-    }
-    if (!codes.isEmpty()) {
-        QSqlQuery ins = db.prepare(
-            QStringLiteral("INSERT INTO TMPTRADET (%1) SELECT %2, ?, T.MONTO_TRANSACCION FROM TRATIPTRA2 T"
-                           " WHERE %3 AND T.COD_TIP_TRANSACCION=? AND %4 ORDER BY %5")
-                .arg(decl::columnList(detCols), decl::columnList(detKey, QStringLiteral("T")),
-                     decl::keyCondition(QStringLiteral("T")), otherMethodCondition(),
-                     decl::transactionOrder(QStringLiteral("T"))));
-        for (const QString& code : codes) {
-            const QString description = udf_DescripcionParam395(ctx, code).left(desWidth);
-            QVariantList p{textValue(description)};
-            p += params;
-            p << textValue(code);
-            db.run(ins, p);
-        }
-    }
+    const int desWidth = std::min(desCol && desCol->size > 0 ? desCol->size : 70, kDescriptionWidth);
+    db.exec(QStringLiteral("INSERT INTO TMPTRADET (%1) SELECT %2, COALESCE((SELECT substr(P.Funcion, 1, %3) FROM PARAM P"
+                           " WHERE P.Numero='395' AND P.Argumento=T.COD_TIP_TRANSACCION), ''), T.MONTO_TRANSACCION"
+                           " FROM TRATIPTRA2 T WHERE %4 AND T.COD_TIP_TRANSACCION NOT IN %5 AND %6 ORDER BY %7,"
+                           " T.COD_TIP_TRANSACCION")
+                .arg(decl::columnList(detCols), decl::columnList(detKey, QStringLiteral("T")), QString::number(desWidth),
+                     decl::keyCondition(QStringLiteral("T")), kFinancialTypes, otherMethodCondition(),
+                     decl::transactionOrder(QStringLiteral("T"))),
+            params);
     tx.commit();
 }
 
