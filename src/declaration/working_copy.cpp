@@ -14,12 +14,11 @@ const QString kFinancialTypes = QStringLiteral("('12','34')");
 // Characters of a type description that the parameter lookup gives.
 constexpr int kDescriptionWidth = 100;
 
-// The stored transaction of the type row t is valued by other methods.
-QString otherMethodCondition() {
+// The type row T belongs to the stored transaction X.
+QString sameTransaction() {
     return QStringLiteral(
-        "EXISTS (SELECT 1 FROM TRANSACCION2 X WHERE X.TIP_DOC_D=T.TIP_DOC_D AND X.DOC_ID_D=T.DOC_ID_D"
-        " AND X.PERIODO=T.PERIODO AND X.FORMULARIO=T.FORMULARIO AND X.TIP_DOC_P=T.TIP_DOC_P"
-        " AND X.DOC_ID_P=T.DOC_ID_P AND X.COR_TRANSACCION=T.COR_TRANSACCION AND X.FLAG_VAL_MET='02')");
+        "T.TIP_DOC_D=X.TIP_DOC_D AND T.DOC_ID_D=X.DOC_ID_D AND T.PERIODO=X.PERIODO AND T.FORMULARIO=X.FORMULARIO"
+        " AND T.TIP_DOC_P=X.TIP_DOC_P AND T.DOC_ID_P=X.DOC_ID_P AND T.COR_TRANSACCION=X.COR_TRANSACCION");
 }
 
 }  // namespace
@@ -52,13 +51,14 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
     const QStringList detCols = detKey + QStringList{QStringLiteral("DES_TRANSACCION"), QStringLiteral("MONTO")};
     const schema::Column* desCol = schema::table(QStringLiteral("TMPTRADET")).column(QStringLiteral("des_transaccion"));
     const int desWidth = std::min(desCol && desCol->size > 0 ? desCol->size : 70, kDescriptionWidth);
+    // Driven by the transactions valued by other methods, in key order: each finds its types by key.
     db.exec(QStringLiteral("INSERT INTO TMPTRADET (%1) SELECT %2, COALESCE((SELECT substr(P.Funcion, 1, %3) FROM PARAM P"
                            " WHERE P.Numero='395' AND P.Argumento=T.COD_TIP_TRANSACCION), ''), T.MONTO_TRANSACCION"
-                           " FROM TRATIPTRA2 T WHERE %4 AND T.COD_TIP_TRANSACCION NOT IN %5 AND %6 ORDER BY %7,"
-                           " T.COD_TIP_TRANSACCION")
+                           " FROM TRANSACCION2 X CROSS JOIN TRATIPTRA2 T ON %4 WHERE %5 AND X.FLAG_VAL_MET='02'"
+                           " AND T.COD_TIP_TRANSACCION NOT IN %6 ORDER BY %7, T.COD_TIP_TRANSACCION")
                 .arg(decl::columnList(detCols), decl::columnList(detKey, QStringLiteral("T")), QString::number(desWidth),
-                     decl::keyCondition(QStringLiteral("T")), kFinancialTypes, otherMethodCondition(),
-                     decl::transactionOrder(QStringLiteral("T"))),
+                     sameTransaction(), decl::keyCondition(QStringLiteral("X")), kFinancialTypes,
+                     decl::transactionOrder(QStringLiteral("X"))),
             params);
     tx.commit();
 }

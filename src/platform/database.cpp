@@ -212,6 +212,13 @@ sqlite3* Database::sqliteHandle() const {
     return *static_cast<sqlite3* const*>(h.constData());
 }
 
+Database::ChangeStamp Database::changeStamp() const {
+    ChangeStamp s;
+    if (sqlite3* h = sqliteHandle()) s.own = sqlite3_total_changes64(h);
+    s.others = scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
+    return s;
+}
+
 bool Database::addConnectionSetup(ConnectionSetup setup) {
     connectionSetups().push_back(setup);
     return true;

@@ -90,6 +90,15 @@ public:
 
     bool inTransaction() const { return depth_ > 0; }
 
+    // Changes the database has seen: rows written by this connection and commits of other
+    // connections. Two equal stamps mean that nothing was written in between.
+    struct ChangeStamp {
+        qint64 own = 0;
+        qint64 others = 0;
+        bool operator==(const ChangeStamp&) const = default;
+    };
+    ChangeStamp changeStamp() const;
+
     // The engine's handle of this connection, for the row cursor and the SQL functions of the
     // layers above.
     sqlite3* sqliteHandle() const;

@@ -128,6 +128,15 @@ std::optional<double> plainNumber(QStringView text) { return readPlain(text.utf1
 
 double val(const QString& text) {
     if (const auto n = plainNumber(QStringView(text))) return *n;
+    return detail::valGeneral(text);
+}
+
+std::optional<double> toNumber(const QString& text) {
+    if (const auto n = plainNumber(QStringView(text))) return n;
+    return detail::toNumberGeneral(text);
+}
+
+double detail::valGeneral(const QString& text) {
     QString s;
     s.reserve(text.size());
     for (QChar c : text)
@@ -180,8 +189,7 @@ double val(const QString& text) {
     return num.toDouble();
 }
 
-std::optional<double> toNumber(const QString& text) {
-    if (const auto n = plainNumber(QStringView(text))) return n;
+std::optional<double> detail::toNumberGeneral(const QString& text) {
     static const QRegularExpression re(QStringLiteral(
         "^[+-]?(\\d{1,3}(,\\d{3})+|\\d+)?(\\.\\d*)?([eE][+-]?\\d+)?$"));
     const QString t = text.trimmed();

@@ -32,6 +32,13 @@ double val(const QString& text);
 std::optional<double> toNumber(const QString& text);
 inline bool isNumeric(const QString& text) { return toNumber(text).has_value(); }
 
+namespace detail {
+// The general readings behind val and toNumber, without the fast path (tests hold the fast path
+// against them).
+double valGeneral(const QString& text);
+std::optional<double> toNumberGeneral(const QString& text);
+}  // namespace detail
+
 // Amount reading used where an empty or missing amount means zero: empty/blank text is 0,
 // otherwise toNumber, and a text that is not a number gives nullopt.
 std::optional<double> amountOrZero(const QString& text);

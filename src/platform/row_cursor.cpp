@@ -100,12 +100,38 @@ std::string_view RowCursor::bytes(int col) const {
     return std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(stmt_, col)));
 }
 
-// Read as QtSql's driver reads it: the engine's own UTF-16 of the value.
+namespace {
+bool isAscii(std::string_view b) {
+    for (char c : b)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+}  // namespace
+
+// Read as QtSql's driver reads it: the engine's own UTF-16 of the value (ASCII straight from its
+// bytes, which is the same text).
 QString RowCursor::text(int col) const {
     if (isNull(col)) return QString();
+    const std::string_view b = bytes(col);
+    if (isAscii(b)) return QString::fromLatin1(b.data(), static_cast<qsizetype>(b.size()));
     const void* p = sqlite3_column_text16(stmt_, col);
     if (!p) return QString(QLatin1String(""));
     return QString(static_cast<const QChar*>(p), sqlite3_column_bytes16(stmt_, col) / 2);
+}
+
+QString RepeatedTexts::text(const RowCursor& c, int col) {
+    if (c.isNull(col)) return QString();
+    const std::string_view b = c.bytes(col);
+    if (!isAscii(b)) return c.text(col);
+    const QLatin1StringView latin(b.data(), static_cast<qsizetype>(b.size()));
+    for (const QString& r : recent_)
+        if (r.size() == latin.size() && r == latin) return r;
+    QString made = QString::fromLatin1(latin);
+    if (recent_.size() < kKept)
+        recent_.push_back(made);
+    else
+        recent_[next_++ % kKept] = made;
+    return made;
 }
 
 qint64 RowCursor::integer(int col) const { return sqlite3_column_int64(stmt_, col); }

@@ -15,6 +15,7 @@
 #include <QVariant>
 #include <QVariantList>
 #include <string_view>
+#include <vector>
 
 struct sqlite3_stmt;
 
@@ -50,6 +51,19 @@ private:
     const Database& db_;
     sqlite3_stmt* stmt_ = nullptr;
     QString sql_;
+};
+
+// Texts that repeat down a column (a period, a code, a declarant's name) made once and shared by
+// the rows that hold them: one per column, it keeps the column's last few distinct values.
+class RepeatedTexts {
+public:
+    // The column's text (as RowCursor::text), shared with an earlier row's equal text.
+    QString text(const RowCursor& c, int col);
+
+private:
+    static constexpr size_t kKept = 16;
+    std::vector<QString> recent_;
+    size_t next_ = 0;
 };
 
 }  // namespace klv

@@ -1,15 +1,16 @@
 #include "frm_cont_abrir.h"
+#include "stored_declarations_model.h"
 #include "wait_cursor.h"
 
 #include "mensajes.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -35,11 +36,7 @@ FrmContAbrir::FrmContAbrir(AppContext& ctx, QWidget* parent) : QDialog(parent), 
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->verticalHeader()->setDefaultSectionSize(20);
-    model_ = new QStandardItemModel(0, 7, this);
-    model_->setHorizontalHeaderLabels({QStringLiteral("Tipo de Documento"), QStringLiteral("Nro Documento"),
-                                       QStringLiteral("Nombre/ R.S."), QStringLiteral("Periodo"),
-                                       QStringLiteral("Autorizado Conta.M.E."), QStringLiteral("Eva.Tec. Prec.Trans."),
-                                       QStringLiteral("Formulario")});
+    model_ = new StoredDeclarationsModel(this);
     grid_->setModel(model_);
     auto* fl = new QVBoxLayout(frame);
     fl->addWidget(grid_);
@@ -77,38 +74,33 @@ FrmContAbrir::FrmContAbrir(AppContext& ctx, QWidget* parent) : QDialog(parent), 
 void FrmContAbrir::udp_Refresca_Grilla() {
     const DeclarationKey before = preselect_.docIdD.isEmpty() ? selectedKey() : preselect_;
     preselect_ = DeclarationKey();
+    StoredDeclarationList rows;
     try {
-        rows_ = listStoredDeclarations(ctx_.db());
+        rows = listStoredDeclarations(ctx_.db());
     } catch (const DbError& e) {
-        rows_.clear();
+        rows = StoredDeclarationList();
         ctx_.msg(e.text() + QLatin1Char('\n') + QLatin1Char(' ') + QString::number(e.number()), MsgStyle::OkOnly,
                  QStringLiteral("Error"));
     }
-    model_->setRowCount(0);
-    int keep = 0;
-    for (const auto& d : rows_) {
-        QList<QStandardItem*> items{
-            new QStandardItem(documentTypeText(d.tipDocD)), new QStandardItem(d.docIdD),
-            new QStandardItem(d.razonSocial),                new QStandardItem(d.periodo),
-            new QStandardItem(yesNoText(d.autContExt)),     new QStandardItem(yesNoText(d.estTecPt)),
-            new QStandardItem(d.formulario)};
-        if (d.docIdD == before.docIdD && d.periodo == before.periodo) keep = model_->rowCount();
-        model_->appendRow(items);
-    }
+    const int keep = std::max(rows.find(before.docIdD, before.periodo), 0);
+    model_->setRows(std::move(rows));
     grid_->resizeColumnsToContents();
-    if (!rows_.empty()) grid_->selectRow(keep);
+    if (rowCount() > 0) grid_->selectRow(keep);
 }
+
+int FrmContAbrir::rowCount() const { return model_ ? model_->rowCount() : 0; }
 
 DeclarationKey FrmContAbrir::selectedKey() const {
     DeclarationKey key;
     if (!grid_ || !grid_->selectionModel()) return key;
     const QModelIndex current = grid_->currentIndex();
     const int row = current.isValid() ? current.row() : -1;
-    if (row < 0 || row >= static_cast<int>(rows_.size())) return key;
-    key.tipDocD = rows_[row].tipDocD;
-    key.docIdD = rows_[row].docIdD;
-    key.periodo = rows_[row].periodo;
-    key.formulario = rows_[row].formulario;
+    if (row < 0 || row >= rowCount()) return key;
+    const StoredDeclaration d = model_->rows().at(row);
+    key.tipDocD = d.tipDocD;
+    key.docIdD = d.docIdD;
+    key.periodo = d.periodo;
+    key.formulario = d.formulario;
     return key;
 }
 
@@ -119,13 +111,13 @@ void FrmContAbrir::CmdOpciones_Click(int index) {
     }
     try {
         if (ctx_.gAccion == 1) {
-            if (rows_.empty()) {
+            if (rowCount() == 0) {
                 udp_Mensaje(ctx_, 1, QString::fromLatin1(kFormName));
                 return;
             }
             done(ModifyRequested);
         } else if (ctx_.gAccion == 3) {
-            if (rows_.empty()) {
+            if (rowCount() == 0) {
                 udp_Mensaje(ctx_, 2, QString::fromLatin1(kFormName));
                 return;
             }
