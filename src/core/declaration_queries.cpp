@@ -25,6 +25,19 @@ QString banderaParte(const AppContext& ctx, const Declarant& d, const Party& p, 
     return filas.front().value(0).toString();
 }
 
+// Sum of one column choice per financial indicator, only over rows of the method; NULL when the
+// method has no row.
+QString sumaMetodo(const QString& flag, const QString& noFinanciera, const QString& financiera) {
+    return QStringLiteral("SUM(CASE WHEN T.FLAG_VAL_MET='%1' AND T.IND_TRANSAC_FIN='0' THEN %2"
+                          " WHEN T.FLAG_VAL_MET='%1' AND T.IND_TRANSAC_FIN='1' THEN %3 END)")
+        .arg(flag, noFinanciera, financiera);
+}
+
+QString estricto(const QString& col) { return QStringLiteral("VB_CDBL(T.%1)").arg(col); }
+QString tresPorValor(const QString& a, const QString& b, const QString& c) {
+    return QStringLiteral("(VB_VAL(T.%1)+VB_VAL(T.%2)+VB_VAL(T.%3))").arg(a, b, c);
+}
+
 }  // namespace
 
 long udf_NumTransaccPartVinc(const AppContext& ctx, const Declarant& d, const Party& p) {
@@ -118,6 +131,36 @@ bool udf_TotalesMetodos(const AppContext& ctx, const Declarant& d, const QString
     for (double t : totales)
         if (t > 0) return true;
     return false;
+}
+
+std::array<QVariant, 6> udf_SumasMetodos(const Database& db, const QString& tabla, int tipDocD,
+                                         const QString& periodo, const QString& docIdD) {
+    const QString sql =
+        QStringLiteral("SELECT %1, %2, %3, %4, %5, %6 FROM %7 T WHERE T.TIP_DOC_D=? AND T.PERIODO=? AND T.DOC_ID_D=?")
+            .arg(sumaMetodo(QStringLiteral("00"), estricto(QStringLiteral("MTO_SIN_TRAN_MON_REG")),
+                            estricto(QStringLiteral("MTO_SIN_INTS_MON_REG"))),
+                 sumaMetodo(QStringLiteral("01"),
+                            tresPorValor(QStringLiteral("MTO_SIN_AJU_PCNC"), QStringLiteral("MTO_SIN_AJU_PR"),
+                                         QStringLiteral("MTO_SIN_AJU_CI")),
+                            tresPorValor(QStringLiteral("MTO_INTS_SIN_AJU_PCNC"), QStringLiteral("MTO_INTS_SIN_AJU_PR"),
+                                         QStringLiteral("MTO_INTS_SIN_AJU_CI"))),
+                 sumaMetodo(QStringLiteral("01"),
+                            tresPorValor(QStringLiteral("MTO_AJU_PCNC"), QStringLiteral("MTO_AJU_PR"),
+                                         QStringLiteral("MTO_AJU_CI")),
+                            tresPorValor(QStringLiteral("MTO_INTS_AJU_PCNC"), QStringLiteral("MTO_INTS_AJU_PR"),
+                                         QStringLiteral("MTO_INTS_AJU_CI"))),
+                 sumaMetodo(QStringLiteral("02"), estricto(QStringLiteral("MTO_TRA_MON_REG")),
+                            estricto(QStringLiteral("MTO_TOT_INTS_MON_REG"))),
+                 sumaMetodo(QStringLiteral("02"), estricto(QStringLiteral("MTO_AJU_RES_POS_REG")),
+                            estricto(QStringLiteral("MTO_TOT_AJU_RES_POS_REG"))),
+                 sumaMetodo(QStringLiteral("02"), estricto(QStringLiteral("MTO_AJU_RES_NEG_REG")),
+                            estricto(QStringLiteral("MTO_TOT_AJU_RES_NEG_REG"))),
+                 tabla);
+    QSqlQuery q = db.exec(sql, {tipDocD, textValue(periodo), textValue(docIdD)});
+    std::array<QVariant, 6> sumas;
+    if (q.next())
+        for (int i = 0; i < 6; ++i) sumas[i] = q.value(i);
+    return sumas;
 }
 
 }  // namespace klv

@@ -5,10 +5,13 @@
 #include "keys.h"
 
 #include <QString>
+#include <QVariant>
+#include <array>
 
 namespace klv {
 
 struct AppContext;
+class Database;
 
 // Stored transactions (TRANSACCION2) of the declarant with the party under gFormulario, over all
 // periods.
@@ -38,5 +41,14 @@ double udf_CuentaTransacc(const AppContext& ctx, const Declarant& declarante, co
 // each rounded to two decimals, are all zero or less. Empty or NULL amounts count as 0; an amount
 // that is not a number raises DbError.
 bool udf_TotalesMetodos(const AppContext& ctx, const Declarant& declarante, const QString& periodo);
+
+// The six sums by valuation method of a declarant's transactions of one period in `tabla`
+// (TRANSACCION2 or TMPTRANSACCION2, a fixed name), any form code: without method ('00');
+// traditional methods before and after adjustment ('01'); other methods' amount, positive and
+// negative adjustment ('02'). Financial rows add their own columns into the same sums. Methods
+// '00' and '02' read amounts strictly (empty or NULL is 0, a text that is not a number raises
+// DbError), method '01' by their leading number. A method without rows gives NULL.
+std::array<QVariant, 6> udf_SumasMetodos(const Database& db, const QString& tabla, int tipDocD,
+                                         const QString& periodo, const QString& docIdD);
 
 }  // namespace klv

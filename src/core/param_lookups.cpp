@@ -2,6 +2,7 @@
 
 #include "app_context.h"
 #include "format.h"
+#include "text_order.h"
 #include "utilitarios.h"
 
 #include <QRegularExpression>
@@ -124,10 +125,12 @@ QStringList udf_ItemsContribuyentes(const AppContext& ctx, const QString& tipDoc
     const SqlStatement st = udf_SqlContribuyentes(ctx, tipDoc);
     QSqlQuery q = ctx.db().exec(st.sql, st.params);
     // The document and the name are the second and fourth columns of CONT.
-    while (q.next())
-        items << text(q.value(1)).mid(0, 15).trimmed() + QString(11, QLatin1Char(' ')) + text(q.value(3)) +
-                     QString(10, QLatin1Char(' '));
+    while (q.next()) items << udf_ItemContribuyente(text(q.value(1)), text(q.value(3)));
     return items;
+}
+
+QString udf_ItemContribuyente(const QString& document, const QString& name) {
+    return document.mid(0, 15).trimmed() + QString(11, QLatin1Char(' ')) + name + QString(10, QLatin1Char(' '));
 }
 
 SqlStatement udf_SqlContribuyentes(const AppContext& ctx, const QString& tipDoc) {
@@ -160,10 +163,8 @@ QStringList udf_ItemsParamLike(const AppContext& ctx, const QString& numero, con
         if (!re.match(argumento).hasMatch()) continue;
         filas.emplace_back(argumento, text(q.value(1)).mid(std::max(inicio, 1) - 1, std::max(largo, 0)));
     }
-    // Ordered by the text shown, compared without case as the engine compares texts.
-    std::stable_sort(filas.begin(), filas.end(), [](const auto& a, const auto& b) {
-        return a.second.compare(b.second, Qt::CaseInsensitive) < 0;
-    });
+    // Ordered by the text shown, in the order of names (without case, accents beside their letter).
+    std::stable_sort(filas.begin(), filas.end(), [](const auto& a, const auto& b) { return textLess(a.second, b.second); });
     for (const auto& [argumento, func] : filas) {
         const QString texto = func.left(15).trimmed().isEmpty() ? QString() : func;
         items << ctx.gUtil->RellenaTexto(argumento, 12) + QString(5, QLatin1Char(' ')) + texto;

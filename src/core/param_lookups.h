@@ -37,6 +37,8 @@ QStringList udf_ItemsParam(const AppContext& ctx, const QString& numero);
 
 // The taxpayers of that document type the user may see.
 QStringList udf_ItemsContribuyentes(const AppContext& ctx, const QString& tipDoc);
+// One item of that list: the trimmed document (first 15 characters), 11 blanks, the name, 10 blanks.
+QString udf_ItemContribuyente(const QString& document, const QString& name);
 
 // The query on CONT behind udf_ItemsContribuyentes: taxpayers of the type, only documents of
 // exactly eleven characters when the type's parameters say length 11 exact, only the user's own

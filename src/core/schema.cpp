@@ -216,7 +216,7 @@ QString sqliteType(const Column& c) {
     case JetType::Double: return QStringLiteral("REAL");
     case JetType::Text:
         if (c.size <= 0) return QStringLiteral("TEXT COLLATE NOCASE");
-        return QStringLiteral("TEXT COLLATE NOCASE CHECK(length(%1) <= %2)").arg(q).arg(c.size);
+        return QStringLiteral("TEXT COLLATE NOCASE CHECK(length(%1) <= %2)").arg(q, QString::number(c.size));
     case JetType::Memo: return QStringLiteral("TEXT COLLATE NOCASE");
     case JetType::Date: return QStringLiteral("TEXT");
     }

@@ -3,6 +3,7 @@
 #include "declaration_sql.h"
 #include "format.h"
 #include "row_cursor.h"
+#include "text_order.h"
 
 #include <QHash>
 #include <QSqlQuery>
@@ -170,12 +171,12 @@ void TransactionGrid::load(const AppContext& ctx, int tipDocD, const QString& ru
         rows_.push_back(row);
     }
 
-    // Order: the party's name (without case), then the transaction number; parties of the same
-    // name keep a fixed order among themselves.
+    // Order: the party's name (the order of names: without case, accents beside their letter), then
+    // the transaction number; parties of the same name keep a fixed order among themselves.
     std::vector<quint32> byName(parties_.size());
     std::iota(byName.begin(), byName.end(), 0u);
     std::sort(byName.begin(), byName.end(), [this](quint32 a, quint32 b) {
-        const int c = QString::compare(parties_[a].razonSocial, parties_[b].razonSocial, Qt::CaseInsensitive);
+        const int c = compareText(parties_[a].razonSocial, parties_[b].razonSocial);
         if (c != 0) return c < 0;
         if (parties_[a].tipDocP != parties_[b].tipDocP) return parties_[a].tipDocP < parties_[b].tipDocP;
         return parties_[a].docIdP < parties_[b].docIdP;
@@ -184,8 +185,7 @@ void TransactionGrid::load(const AppContext& ctx, int tipDocD, const QString& ru
     for (size_t i = 0; i < byName.size(); ++i) {
         const quint32 p = byName[i];
         tieRank[p] = static_cast<quint32>(i);
-        nameRank[p] = i > 0 && QString::compare(parties_[p].razonSocial, parties_[byName[i - 1]].razonSocial,
-                                                Qt::CaseInsensitive) == 0
+        nameRank[p] = i > 0 && compareText(parties_[p].razonSocial, parties_[byName[i - 1]].razonSocial) == 0
                           ? nameRank[byName[i - 1]]
                           : static_cast<quint32>(i);
     }

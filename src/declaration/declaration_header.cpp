@@ -8,11 +8,11 @@
 
 namespace klv {
 
-DeclarantNames readDeclarant(const AppContext& ctx, const QString& ruc) {
+DeclarantNames readDeclarant(const AppContext& ctx, const QString& ruc, bool ownOnly) {
     QString sql = QStringLiteral("SELECT Nombre, TIPO_INGRESO, NOMBRE_1, Apellido_P, Apellido_M FROM CONT"
                                  " WHERE TIP_DOC_D=6 AND DOC_ID_D=?");
     QVariantList params{textValue(ruc)};
-    if (fmt::val(udf_TipoUsuario(ctx)) != 0) {
+    if (ownOnly && fmt::val(udf_TipoUsuario(ctx)) != 0) {
         sql += QStringLiteral(" AND USUARIO=?");
         params << textValue(ctx.gSysUser);
     }

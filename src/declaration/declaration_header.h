@@ -49,9 +49,9 @@ struct DeclarantNames {
     bool empresa() const { return tipoIngreso == 1; }
 };
 
-// The declarant (document type 6) of that RUC; a user whose type does not read as 0 only finds
-// the taxpayers that are his own (CONT.Usuario). NULL names read as the empty text.
-DeclarantNames readDeclarant(const AppContext& ctx, const QString& ruc);
+// The declarant (document type 6) of that RUC; with ownOnly, a user whose type does not read as 0
+// only finds the taxpayers that are his own (CONT.Usuario). NULL names read as the empty text.
+DeclarantNames readDeclarant(const AppContext& ctx, const QString& ruc, bool ownOnly = true);
 
 // The technical study recorded for a declaration (EFCONTROLNS, submission week 0, TAB_D 'PDF').
 struct AttachedStudy {

@@ -1,6 +1,8 @@
 #include "frm_klv_declara.h"
 #include "wait_cursor.h"
 
+#include "caption_label.h"
+
 #include "declaration_checks.h"
 #include "declaration_grid.h"
 #include "transaction_grid_model.h"
@@ -9,6 +11,7 @@
 #include "declaration_sql.h"
 #include "key_filters.h"
 #include "mensajes.h"
+#include "param_lookups.h"
 #include "combo_fillers.h"
 #include "status_panels.h"
 #include "totals.h"
@@ -64,6 +67,13 @@ QLabel* label(const QString& name, const QString& text, QWidget* parent) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(name);
     l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+// A question's caption: its runs of blanks end its lines, as the form was designed.
+QLabel* caption(const QString& name, const QString& text, QWidget* parent) {
+    auto* l = new CaptionLabel(text, parent);
+    l->setObjectName(name);
     return l;
 }
 
@@ -180,7 +190,6 @@ void Frm_KLV_Declara::buildIdentificationTab(QWidget* page) {
 
     // A question: its label on the left, the Si/No options on the right.
     auto question = [](QGroupBox* box, QLabel* text, QRadioButton* si, QRadioButton* no) {
-        text->setWordWrap(true);
         auto* h = new QHBoxLayout(box);
         h->setContentsMargins(6, 2, 6, 2);
         h->addWidget(text, 1);
@@ -188,20 +197,19 @@ void Frm_KLV_Declara::buildIdentificationTab(QWidget* page) {
         h->addWidget(no);
     };
     auto* frame4 = frame(QStringLiteral("Frame4"), QString(), page);
-    LblAutoMonExt = label(QStringLiteral("LblAutoMonExt"), kPreguntaAutoMonExt, frame4);
+    LblAutoMonExt = caption(QStringLiteral("LblAutoMonExt"), kPreguntaAutoMonExt, frame4);
     OptAutoMonExt_Si = option(QStringLiteral("OptAutoMonExt_Si"), QStringLiteral("Si"), frame4);
     OptAutoMonExt_No = option(QStringLiteral("OptAutoMonExt_No"), QStringLiteral("No"), frame4);
     question(frame4, LblAutoMonExt, OptAutoMonExt_Si, OptAutoMonExt_No);
 
     auto* frame5 = frame(QStringLiteral("Frame5"), QString(), page);
-    LblEstTecTra = label(QStringLiteral("LblEstTecTra"), kPreguntaEstTecLarga, frame5);
+    LblEstTecTra = caption(QStringLiteral("LblEstTecTra"), kPreguntaEstTecLarga, frame5);
     OptEstTecTra_Si = option(QStringLiteral("OptEstTecTra_Si"), QStringLiteral("Si"), frame5);
     OptEstTecTra_No = option(QStringLiteral("OptEstTecTra_No"), QStringLiteral("No"), frame5);
     question(frame5, LblEstTecTra, OptEstTecTra_Si, OptEstTecTra_No);
 
     auto* frame2 = frame(QStringLiteral("Frame2"), QString(), page);
-    Label1 = label(QStringLiteral("Label1"), kPreguntaRucAutor, frame2);
-    Label1->setWordWrap(true);
+    Label1 = caption(QStringLiteral("Label1"), kPreguntaRucAutor, frame2);
     Label10[16] = label(QStringLiteral("Label10_16"), QStringLiteral("Ruc :"), frame2);
     TxtRUC = lineEdit(QStringLiteral("TxtRUC"), frame2, false);
     TxtRUC->setMaxLength(11);
@@ -421,14 +429,19 @@ void Frm_KLV_Declara::udp_CargarEdit(int tipDocD, const QString& docIdD, const Q
 
     MkePeriodo->setText(h.periodo);
     udp_CargaContribuyentes(ctx_, CboNumDoc, QStringLiteral("6"));
-    CboNumDoc->setCurrentIndex(-1);
-    for (int i = 0; i < CboNumDoc->count(); ++i) {
-        if (CboNumDoc->itemText(i).left(11) == h.docIdD) {
-            CboNumDoc->setCurrentIndex(i);
-            CboNumDoc_Click();
-            break;
-        }
+    int declarant = -1;
+    for (int i = 0; i < CboNumDoc->count() && declarant < 0; ++i)
+        if (CboNumDoc->itemText(i).left(11) == h.docIdD) declarant = i;
+    if (declarant < 0) {
+        // The chooser lists every stored declaration, also those of taxpayers outside the user's
+        // list: the declarant joins the list, so that the form (its grid, totals, checks and save)
+        // stays on the declaration chosen.
+        outsideDeclarant_ = h.docIdD;
+        CboNumDoc->addItem(udf_ItemContribuyente(h.docIdD, readDeclarant(ctx_, h.docIdD, false).nombre));
+        declarant = CboNumDoc->count() - 1;
     }
+    CboNumDoc->setCurrentIndex(declarant);
+    CboNumDoc_Click();
     (h.answer1 == QLatin1String("1") ? OptAutoMonExt_Si : OptAutoMonExt_No)->setChecked(true);
     (h.answer2 == QLatin1String("1") ? OptEstTecTra_Si : OptEstTecTra_No)->setChecked(true);
     TxtRUC->setText(h.rucAutor);
@@ -514,7 +527,7 @@ void Frm_KLV_Declara::CboNumDoc_Click() {
     const QString r = ruc();
     DeclarantNames d;
     try {
-        d = readDeclarant(ctx_, r);
+        d = readDeclarant(ctx_, r, r != outsideDeclarant_);
     } catch (const std::exception& e) {
         reportFailure(e);
     }

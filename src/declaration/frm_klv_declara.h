@@ -121,6 +121,8 @@ private:
     // nothing has been written since.
     bool gridFromLoad_ = false;
     Database::ChangeStamp gridStamp_;
+    // RUC of a declarant added to the list for the stored declaration opened (not the user's own).
+    QString outsideDeclarant_;
 
     QTabWidget* TabDeclaraciones = nullptr;
     QComboBox* CboNumDoc = nullptr;

@@ -201,6 +201,12 @@ bool initEnvironment(const QString& dir, QString* error) {
     iniOk = iniOk && keepOrWrite("DBName", QString::fromLatin1(kDbName));
     iniOk = iniOk && keepOrWrite("SysMenu", QString::fromLatin1(kSysMenu));
     iniOk = iniOk && keepOrWrite("SysUser", QString::fromLatin1(kDemoUser));
+    // The copy in SysPath, where the summary program reads the user: the same Options values.
+    const QString sysIni = sysPath + QString::fromLatin1(kIniName);
+    for (const char* key : {"SysPath", "SysVersion", "DBPath", "DBName", "SysMenu", "SysUser"}) {
+        const QString k = QString::fromLatin1(key);
+        iniOk = iniOk && ini::writeString(section, k, ini::readString(section, k, QString(), ini), sysIni);
+    }
     if (!iniOk) return fail(error, QStringLiteral("No se pudo escribir %1.").arg(ini));
 
     const QString dbName = ini::readString(section, QStringLiteral("DBName"), QString(), ini).trimmed();
@@ -217,7 +223,7 @@ bool initEnvironment(const QString& dir, QString* error) {
         createHostTables(*db);
         seedHostData(*db, user.trimmed().isEmpty() ? QString::fromLatin1(kDemoUser) : user);
     } catch (const DbError& e) {
-        return fail(error, QStringLiteral("Base de datos %1: %2 - %3").arg(dbFile).arg(e.number()).arg(e.text()));
+        return fail(error, QStringLiteral("Base de datos %1: %2 - %3").arg(dbFile, QString::number(e.number()), e.text()));
     }
     return true;
 }

@@ -44,8 +44,10 @@ void seedHostData(Database& db, const QString& user = QString::fromLatin1(kDemoU
 //   dir/sys/                 SysPath, with RPT/, tmp/ (and TMP, a link to tmp/) and the database
 //   dir/windir/QM000.INI     section Options: SysPath (ending with '/'), SysVersion, DBPath (= SysPath),
 //                            DBName, SysMenu, SysUser
+//   dir/sys/QM000.INI        the same Options values (the summary program reads SysUser there)
 // Running it again keeps every existing row and every INI value but SysPath and DBPath, which
-// are set to the folder actually laid. Returns false with a readable reason in *error.
+// are set to the folder actually laid; the SysPath copy is brought in line with the other.
+// Returns false with a readable reason in *error.
 bool initEnvironment(const QString& dir, QString* error = nullptr);
 
 // Paths of a laid environment.

@@ -14,6 +14,7 @@
 namespace {
 
 int initOnly(int argc, char** argv) {
+    klv::prepareProgramEnvironment();
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 3 || args.at(2).isEmpty()) {
@@ -35,7 +36,7 @@ int initOnly(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (argc >= 2 && qstrcmp(argv[1], "--init") == 0) return initOnly(argc, argv);
 
-    klv::useOffscreenWhenHeadless();
+    klv::prepareProgramEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("klv-host"));
     const std::unique_ptr<klv::MessageService> messages = klv::makeMessageService();

@@ -9,7 +9,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
-    klv::useOffscreenWhenHeadless();
+    klv::prepareProgramEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("act8027"));
     const std::unique_ptr<klv::MessageService> messages = klv::makeMessageService();

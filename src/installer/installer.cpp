@@ -91,6 +91,7 @@ template <class F>
 bool Installer::step(F&& f) {
     std::optional<Transaction> t;
     int number = DbErr::Reserved;
+    bool locked = false;
     QString text;
     try {
         t.emplace(*gDB_);
@@ -100,6 +101,7 @@ bool Installer::step(F&& f) {
     } catch (const DbError& e) {
         number = e.number();
         text = e.text();
+        locked = e.locked();
     } catch (const std::exception& e) {
         text = QString::fromLocal8Bit(e.what());
     }
@@ -110,22 +112,26 @@ bool Installer::step(F&& f) {
         } catch (...) {
         }
     }
-    messages_.show(QStringLiteral("Error Número : %1\n%2").arg(number).arg(text), MsgStyle::Critical, kTituloParada);
+    // Every step begins by taking the write lock, so a database held by another program stops the
+    // run before the step writes anything; the next run completes it.
+    if (locked) text += QStringLiteral("\nCierre los programas que usan la base de datos y ejecute de nuevo la instalación.");
+    messages_.show(QStringLiteral("Error Número : %1\n%2").arg(QString::number(number), text), MsgStyle::Critical, kTituloParada);
     return false;
 }
 
 bool Installer::udf_ConectaBD(const QString& path) {
     const QString dbName = ini::readString(kSection, QStringLiteral("DBName"), QString(), iniFile_).trimmed();
     try {
-        auto db = Database::open(path + dbName, workgroupUser(), workgroupPassword());
+        auto db = Database::open(path + dbName, workgroupUser(), workgroupPassword(), busyTimeoutMs);
         gDB_ = nullptr;
         owned_ = std::move(db);
         gDB_ = owned_.get();
         return true;
     } catch (const DbError& e) {
         const QString number = QLatin1Char(' ') + QString::number(e.number());
-        const QString text = e.number() == DbErr::CannotOpen ? number + QStringLiteral("- Base de datos esta bloqueda")
-                                                             : e.text() + QLatin1Char('\n') + number;
+        const QString text = e.number() == DbErr::CannotOpen && e.locked()
+                                 ? number + QStringLiteral("- Base de datos esta bloqueda")
+                                 : e.text() + QLatin1Char('\n') + number;
         messages_.show(text, MsgStyle::OkOnly, kTituloConexion);
         return false;
     }
@@ -158,7 +164,7 @@ void Installer::udp_EjecutaSQL(const QString& sql, const QVariantList& params) {
                            kTituloMensaje);
             return;
         }
-        messages_.show(QStringLiteral("Error Número : %1\n%2").arg(e.number()).arg(e.text()), MsgStyle::Critical,
+        messages_.show(QStringLiteral("Error Número : %1\n%2").arg(QString::number(e.number()), e.text()), MsgStyle::Critical,
                        kTituloSentencia);
     }
 }
@@ -414,8 +420,8 @@ void Installer::loadEnvioFile() {
         try {
             row = parseEnvioLine(line);
         } catch (const DbError& e) {
-            throw DbError(e.number(), QStringLiteral("%1 (línea %2 de %3)").arg(e.text()).arg(number).arg(
-                                          QDir::toNativeSeparators(path)));
+            throw DbError(e.number(), QStringLiteral("%1 (línea %2 de %3)")
+                                          .arg(e.text(), QString::number(number), QDir::toNativeSeparators(path)));
         }
         QVariantList values = row.values();
         if (udf_ExisteEnvio(row.tablaO)) {

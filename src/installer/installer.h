@@ -93,6 +93,8 @@ public:
     bool udf_ActualizaNumeroControl(const QString& table, int nKeys);
 
     QString gSysPath;
+    // How long a step waits for another program writing the database before the run stops.
+    int busyTimeoutMs = 10000;
     Database* db() const { return gDB_; }
     // Statements that failed (shown), refreshes rolled back.
     int failures() const { return failures_; }

@@ -143,8 +143,7 @@ double numberField(const QString& text, int index) {
     const auto n = fmt::toNumber(text);
     if (!n)
         throw DbError(kTypeMismatch, QStringLiteral("No coinciden los tipos: el campo %1 (\"%2\") no es un número")
-                                         .arg(index + 1)
-                                         .arg(text));
+                                         .arg(QString::number(index + 1), text));
     return *n;
 }
 
@@ -180,8 +179,7 @@ EnvioRow parseEnvioLine(const QString& line) {
         if (v < 0 || v > 255)
             throw DbError(kOverflow,
                           QStringLiteral("Desbordamiento: el campo %1 (\"%2\") debe ser un número de 0 a 255")
-                              .arg(5 + i)
-                              .arg(fields[4 + i]));
+                              .arg(QString::number(5 + i), fields[4 + i]));
         r.bytes[i] = static_cast<int>(v);
     }
     for (int i = 0; i < 6; ++i) r.numbers[i] = numberField(fields[7 + i], 7 + i);

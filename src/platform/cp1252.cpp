@@ -3,18 +3,20 @@
 namespace klv::cp1252 {
 namespace {
 
-// 0x80..0x9F; 0 marks the five codes the code page leaves undefined.
+// 0x80..0x9F. The five codes the code page leaves undefined (81, 8D, 8F, 90, 9D) stand for the
+// control characters of the same number, as Windows maps them, so every byte reads and writes
+// back unchanged (a UTF-8 name read as Windows-1252 survives a rewrite of its file).
 constexpr char16_t kHigh[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 int lookup(char16_t u) {
     if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;
     for (int i = 0; i < 32; ++i)
-        if (kHigh[i] != 0 && kHigh[i] == u) return 0x80 + i;
+        if (kHigh[i] == u) return 0x80 + i;
     return -1;
 }
 
@@ -22,10 +24,7 @@ int lookup(char16_t u) {
 
 QChar fromCode(int code) {
     code &= 0xFF;
-    if (code >= 0x80 && code < 0xA0) {
-        const char16_t u = kHigh[code - 0x80];
-        return u ? QChar(u) : QChar(QChar::ReplacementCharacter);
-    }
+    if (code >= 0x80 && code < 0xA0) return QChar(kHigh[code - 0x80]);
     return QChar(static_cast<char16_t>(code));
 }
 

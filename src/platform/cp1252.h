@@ -14,7 +14,8 @@ QByteArray encode(const QString& text);
 // The code of one character in Windows-1252 (ñ 241, Ñ 209, á 225, no-break space 160), or 63 ('?')
 // for a character the code page lacks.
 int charCode(QChar c);
-// The character of a Windows-1252 code (0..255); undefined codes give U+FFFD.
+// The character of a Windows-1252 code (0..255); the five undefined codes give the control
+// characters U+0081, U+008D, U+008F, U+0090 and U+009D, so decode and encode round-trip every byte.
 QChar fromCode(int code);
 // True when the character exists in Windows-1252.
 bool representable(QChar c);

@@ -1,6 +1,7 @@
 #include "database.h"
 
 #include "format.h"
+#include "text_order.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <sqlite3.h>
 #include <string_view>
+#include <unistd.h>
 
 namespace klv {
 namespace {
@@ -70,23 +72,53 @@ void sqlCdbl(sqlite3_context* ctx, int, sqlite3_value** argv) {
     }
 }
 
-void registerFunctions(const QSqlDatabase& db) {
+// KLV_TEXT: the order of names (klv::compareText).
+int textCollation(void*, int lengthA, const void* a, int lengthB, const void* b) {
+    return compareTextUtf8(static_cast<const char*>(a), lengthA, static_cast<const char*>(b), lengthB);
+}
+
+sqlite3* nativeHandle(const QSqlDatabase& db) {
     const QVariant h = db.driver()->handle();
-    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0) return;
-    sqlite3* handle = *static_cast<sqlite3* const*>(h.constData());
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0) return nullptr;
+    return *static_cast<sqlite3* const*>(h.constData());
+}
+
+void registerFunctions(sqlite3* handle) {
     if (!handle) return;
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(handle, "VB_VAL", 1, flags, nullptr, sqlVal, nullptr, nullptr);
     sqlite3_create_function(handle, "VB_CDBL", 1, flags, nullptr, sqlCdbl, nullptr, nullptr);
+    sqlite3_create_collation_v2(handle, kTextCollation, SQLITE_UTF8, nullptr, textCollation, nullptr);
     for (Database::ConnectionSetup setup : connectionSetups()) setup(handle);
+}
+
+// SQLite's longest database path in bytes: its unix layer takes names of up to 512 bytes, the
+// journal's ("-journal" added) included, and refuses longer ones as "unable to open". And the
+// system's longest name of one folder or file.
+constexpr qsizetype kMaxPathBytes = 504;
+constexpr qsizetype kMaxNameBytes = 255;
+
+bool pathTooLong(const QString& absolutePath) {
+    if (absolutePath.toUtf8().size() > kMaxPathBytes) return true;
+    for (const QString& part : absolutePath.split(QLatin1Char('/')))
+        if (part.toUtf8().size() > kMaxNameBytes) return true;
+    return false;
+}
+
+bool writable(const QString& path) { return ::access(QFile::encodeName(path).constData(), W_OK) == 0; }
+
+DbError readOnlyFile(const QString& path) {
+    return DbError(DbErr::ReadOnly,
+                   QStringLiteral("La base de datos '%1' es de solo lectura: no se pueden guardar cambios en ella").arg(path));
 }
 
 }  // namespace
 
-DbError::DbError(int number, const QString& text)
-    : std::runtime_error(QStringLiteral("%1 %2").arg(number).arg(text).toStdString()),
+DbError::DbError(int number, const QString& text, bool locked)
+    : std::runtime_error(QStringLiteral("%1 %2").arg(QString::number(number), text).toStdString()),
       number_(number),
-      text_(text) {}
+      text_(text),
+      locked_(locked) {}
 
 QVariant textValue(const QString& s) {
     if (s.isNull()) return QVariant(QString(QLatin1String("")));
@@ -99,11 +131,18 @@ DbError Database::translate(const QSqlError& error, const QString& context) {
     const QString detail = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     const QString lower = detail.toLower();
     int number = DbErr::Reserved;
+    bool locked = false;
     QString text;
-    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED || primary == SQLITE_CANTOPEN ||
-        primary == SQLITE_PERM || primary == SQLITE_AUTH) {
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
         number = DbErr::CannotOpen;
-        text = QStringLiteral("No se puede abrir o usar la base de datos: está bloqueada por otro programa o no se tiene permiso");
+        locked = true;
+        text = QStringLiteral("La base de datos está bloqueada por otro programa");
+    } else if (primary == SQLITE_CANTOPEN) {
+        number = DbErr::CannotOpen;
+        text = QStringLiteral("No se puede abrir el archivo de la base de datos");
+    } else if (primary == SQLITE_PERM || primary == SQLITE_AUTH) {
+        number = DbErr::CannotOpen;
+        text = QStringLiteral("No se tiene permiso para usar la base de datos");
     } else if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT) {
         number = DbErr::UnrecognizedFormat;
         text = QStringLiteral("Formato de base de datos no reconocido");
@@ -152,7 +191,7 @@ DbError Database::translate(const QSqlError& error, const QString& context) {
     QString full = text;
     if (!detail.isEmpty()) full += QStringLiteral(" (") + detail + QLatin1Char(')');
     if (!context.isEmpty()) full += QStringLiteral(": ") + context;
-    return DbError(number, full);
+    return DbError(number, full, locked);
 }
 
 std::unique_ptr<Database> Database::open(const QString& path, const QString& user,
@@ -160,16 +199,33 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
     if (path.trimmed().isEmpty())
         throw DbError(DbErr::BadPath, QStringLiteral("No se indicó el archivo de la base de datos"));
     const QFileInfo info(path);
+    if (pathTooLong(info.absoluteFilePath()))
+        throw DbError(DbErr::CannotOpen,
+                      QStringLiteral("La ruta del archivo de la base de datos es demasiado larga (%1 bytes; el máximo es "
+                                     "%2): %3")
+                          .arg(QString::number(info.absoluteFilePath().toUtf8().size()),
+                               QString::number(kMaxPathBytes), path));
     if (!info.absoluteDir().exists())
         throw DbError(DbErr::BadPath, QStringLiteral("La ruta '%1' no es válida").arg(path));
     if (!info.exists() || info.isDir())
         throw DbError(DbErr::FileNotFound, QStringLiteral("No se encontró el archivo '%1'").arg(path));
     if (!info.isReadable())
-        throw DbError(DbErr::CannotOpen, QStringLiteral("No se puede abrir el archivo '%1'").arg(path));
+        throw DbError(DbErr::CannotOpen, QStringLiteral("No se tiene permiso para leer el archivo '%1'").arg(path));
+    // Every program writes: a database it could only read would fail statement by statement.
+    // SQLite keeps its journal beside the file, so the folder must take new files too.
+    if (!writable(info.absoluteFilePath())) throw readOnlyFile(info.absoluteFilePath());
+    if (!writable(info.absolutePath()))
+        throw DbError(DbErr::ReadOnly, QStringLiteral("La carpeta '%1' no admite escritura: no se pueden guardar "
+                                                      "cambios en la base de datos '%2'")
+                                           .arg(info.absolutePath(), info.fileName()));
 
     std::unique_ptr<Database> db(new Database);
     db->connection_ = QStringLiteral("klv-%1").arg(++g_connectionSeq);
     db->path_ = info.absoluteFilePath();
+    auto failure = [&](const QSqlError& error) {
+        const DbError e = translate(error, db->path_);
+        return DbError(e.number() == DbErr::Reserved ? DbErr::CannotOpen : e.number(), e.text(), e.locked());
+    };
     {
         QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), db->connection_);
         // A URI with mode=rw: SQLite itself refuses to create a missing file.
@@ -178,20 +234,17 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
         c.setUserName(user);
         c.setPassword(password);
         c.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
-        if (!c.open()) {
-            const DbError e = translate(c.lastError(), db->path_);
-            throw DbError(e.number() == DbErr::Reserved ? DbErr::CannotOpen : e.number(), e.text());
-        }
-        registerFunctions(c);
+        if (!c.open()) throw failure(c.lastError());
+        sqlite3* handle = nativeHandle(c);
+        registerFunctions(handle);
+        // The open is lazy: reading the catalogue proves the file is a database we may use. It is
+        // the one statement that waits for a program holding the file.
+        QSqlQuery probe(c);
+        if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) throw failure(probe.lastError());
+        if (handle && sqlite3_db_readonly(handle, "main") == 1) throw readOnlyFile(db->path_);
         // Declarations of hundreds of thousands of rows: a page cache that holds their indexes.
         QSqlQuery pragma(c);
         pragma.exec(QStringLiteral("PRAGMA cache_size = -65536"));
-    }
-    // The open is lazy: reading the catalogue proves the file is a database we may use.
-    QSqlQuery probe(db->handle());
-    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
-        const DbError e = translate(probe.lastError(), db->path_);
-        throw DbError(e.number() == DbErr::Reserved ? DbErr::CannotOpen : e.number(), e.text());
     }
     return db;
 }
@@ -206,11 +259,7 @@ Database::~Database() {
 
 QSqlDatabase Database::handle() const { return QSqlDatabase::database(connection_, false); }
 
-sqlite3* Database::sqliteHandle() const {
-    const QVariant h = handle().driver()->handle();
-    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0) return nullptr;
-    return *static_cast<sqlite3* const*>(h.constData());
-}
+sqlite3* Database::sqliteHandle() const { return nativeHandle(handle()); }
 
 Database::ChangeStamp Database::changeStamp() const {
     ChangeStamp s;

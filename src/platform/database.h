@@ -43,13 +43,17 @@ constexpr int NoCurrentRecord = 3021;
 
 class DbError : public std::runtime_error {
 public:
-    DbError(int number, const QString& text);
+    DbError(int number, const QString& text, bool locked = false);
     int number() const { return number_; }
     const QString& text() const { return text_; }
+    // True when the database is held by another program (CannotOpen for that reason, not for an
+    // unreadable file or a path too long).
+    bool locked() const { return locked_; }
 
 private:
     int number_;
     QString text_;
+    bool locked_;
 };
 
 // A QVariant that binds as the empty text even when the string is a null QString (Qt binds a
@@ -58,9 +62,12 @@ QVariant textValue(const QString& s);
 
 class Database {
 public:
-    // Opens an existing database file. Throws DbError: BadPath for an empty path or a missing
-    // folder, FileNotFound for a missing file (never creates one), CannotOpen for a busy, locked or
-    // unreadable file, UnrecognizedFormat for a file that is not a database.
+    // Opens an existing database file for reading and writing. Throws DbError: BadPath for an
+    // empty path or a missing folder, FileNotFound for a missing file (never creates one),
+    // CannotOpen for a file held by another program longer than the busy timeout (locked()), an
+    // unreadable file or a path too long (each with its own text), ReadOnly for a file or folder
+    // that cannot be written (every program writes), UnrecognizedFormat for a file that is not a
+    // database. A held file is waited for once, up to busyTimeoutMs.
     static std::unique_ptr<Database> open(const QString& path, const QString& user = QString(),
                                           const QString& password = QString(),
                                           int busyTimeoutMs = 10000);
@@ -122,11 +129,13 @@ private:
 };
 
 // Commit on commit(), rollback when it leaves scope otherwise. Nested guards become savepoints of
-// the outer transaction. immediate takes the write lock at once (BEGIN IMMEDIATE), for
-// read-then-write sequences that other programs must not interleave.
+// the outer transaction. The outermost guard takes the write lock when it begins (BEGIN
+// IMMEDIATE): a transaction that read first and wrote later could not wait for another writer
+// (SQLite refuses the upgrade at once), while waiting at the start honours the busy timeout.
+// immediate = false is for a guard that only reads.
 class Transaction {
 public:
-    explicit Transaction(Database& db, bool immediate = false);
+    explicit Transaction(Database& db, bool immediate = true);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

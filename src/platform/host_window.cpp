@@ -17,6 +17,12 @@ xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
     return a;
 }
 
+// The first 32-bit value of a property, or `missing`.
+qint64 cardinal(const QByteArray& value, qint64 missing) {
+    if (value.size() < 4) return missing;
+    return *reinterpret_cast<const quint32*>(value.constData());
+}
+
 // Reads a property as bytes; empty when missing.
 QByteArray property(xcb_connection_t* c, xcb_window_t w, xcb_atom_t prop, xcb_atom_t type) {
     if (prop == XCB_ATOM_NONE) return {};
@@ -29,6 +35,13 @@ QByteArray property(xcb_connection_t* c, xcb_window_t w, xcb_atom_t prop, xcb_at
 }
 
 }  // namespace
+
+bool countsAsShown(const TopLevelWindow& w) {
+    if (w.viewable) return true;
+    if (w.wmState == TopLevelWindow::Iconic) return true;
+    // A window on another workspace is unmapped by its window manager but stays a normal client.
+    return w.listedByWm && w.wmState == TopLevelWindow::Normal && w.onOtherDesktop;
+}
 
 bool captionMatches(const QString& windowCaption, const QString& wanted) {
     return !windowCaption.isEmpty() && windowCaption == wanted;
@@ -59,10 +72,16 @@ QStringList XcbHostWindowFinder::visibleCaptions() {
     const xcb_atom_t clientList = internAtom(c, "_NET_CLIENT_LIST");
     const xcb_atom_t netWmName = internAtom(c, "_NET_WM_NAME");
     const xcb_atom_t utf8 = internAtom(c, "UTF8_STRING");
+    const xcb_atom_t wmState = internAtom(c, "WM_STATE");
+    const xcb_atom_t wmDesktop = internAtom(c, "_NET_WM_DESKTOP");
+    const qint64 currentDesktop =
+        cardinal(property(c, root, internAtom(c, "_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL), -1);
+    constexpr qint64 kAllDesktops = 0xFFFFFFFF;
 
     std::vector<xcb_window_t> windows;
     const QByteArray list = property(c, root, clientList, XCB_ATOM_WINDOW);
-    if (!list.isEmpty()) {
+    const bool listedByWm = !list.isEmpty();
+    if (listedByWm) {
         const auto* ids = reinterpret_cast<const xcb_window_t*>(list.constData());
         windows.assign(ids, ids + list.size() / static_cast<int>(sizeof(xcb_window_t)));
     } else {
@@ -78,9 +97,17 @@ QStringList XcbHostWindowFinder::visibleCaptions() {
         auto ac = xcb_get_window_attributes(c, w);
         xcb_get_window_attributes_reply_t* attrs = xcb_get_window_attributes_reply(c, ac, nullptr);
         if (!attrs) continue;
-        const bool viewable = attrs->map_state == XCB_MAP_STATE_VIEWABLE;
+        TopLevelWindow facts;
+        facts.viewable = attrs->map_state == XCB_MAP_STATE_VIEWABLE;
         std::free(attrs);
-        if (!viewable) continue;
+        facts.listedByWm = listedByWm;
+        if (!facts.viewable) {
+            facts.wmState = static_cast<int>(cardinal(property(c, w, wmState, wmState), TopLevelWindow::NoWmState));
+            const qint64 desktop = cardinal(property(c, w, wmDesktop, XCB_ATOM_CARDINAL), -1);
+            facts.onOtherDesktop =
+                desktop >= 0 && desktop != kAllDesktops && currentDesktop >= 0 && desktop != currentDesktop;
+        }
+        if (!countsAsShown(facts)) continue;
         QString caption;
         const QByteArray netName = property(c, w, netWmName, utf8);
         if (!netName.isEmpty())

@@ -11,19 +11,49 @@
 namespace klv::ini {
 namespace {
 
-QStringList readLines(const QString& path, bool* ok) {
+// One line of the file as it stands: its bytes and the line ending that followed them (CR LF,
+// LF, CR, or nothing on a last line without one). A write changes only the line of its key (or
+// adds one), so every other byte of the file stays as it was.
+struct Line {
+    QByteArray bytes;
+    QByteArray ending;
+    QString text() const { return cp1252::decode(bytes); }
+};
+
+const QByteArray kBom("\xEF\xBB\xBF");
+
+struct File {
+    QByteArray bom;  // a UTF-8 byte-order mark at the head: kept, but not part of the first line
+    QList<Line> lines;
+};
+
+File readFile(const QString& path, bool* ok) {
+    File file;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         if (ok) *ok = false;
-        return {};
+        return file;
     }
     if (ok) *ok = true;
-    QString text = cp1252::decode(f.readAll());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-    return lines;
+    const QByteArray all = f.readAll();
+    qsizetype pos = 0;
+    if (all.startsWith(kBom)) {
+        file.bom = kBom;
+        pos = kBom.size();
+    }
+    while (pos < all.size()) {
+        qsizetype end = pos;
+        while (end < all.size() && all[end] != '\n' && all[end] != '\r') ++end;
+        Line line{all.mid(pos, end - pos), {}};
+        if (end < all.size()) {
+            const qsizetype endingLength = all[end] == '\r' && end + 1 < all.size() && all[end + 1] == '\n' ? 2 : 1;
+            line.ending = all.mid(end, endingLength);
+            end += endingLength;
+        }
+        file.lines.append(line);
+        pos = end;
+    }
+    return file;
 }
 
 // "[Name]" -> "Name" (trimmed); empty when the line is not a section header.
@@ -62,10 +92,11 @@ QString resolve(const QString& fileName) {
 QString readString(const QString& section, const QString& key, const QString& defaultValue,
                    const QString& fileName) {
     bool ok = false;
-    const QStringList lines = readLines(resolve(fileName), &ok);
+    const File file = readFile(resolve(fileName), &ok);
     if (!ok) return defaultValue;
     bool inSection = false;
-    for (const QString& line : lines) {
+    for (const Line& l : file.lines) {
+        const QString line = l.text();
         QString name;
         if (sectionName(line, &name)) {
             inSection = name.compare(section, Qt::CaseInsensitive) == 0;
@@ -81,13 +112,27 @@ QString readString(const QString& section, const QString& key, const QString& de
 bool writeString(const QString& section, const QString& key, const QString& value,
                  const QString& fileName) {
     const QString path = resolve(fileName);
-    QStringList lines = readLines(path, nullptr);
-    const QString newLine = key + QLatin1Char('=') + value;
-    int sectionStart = -1;
-    int sectionEnd = lines.size();  // one past the section's last line
-    for (int i = 0; i < lines.size(); ++i) {
+    File file = readFile(path, nullptr);
+    QList<Line>& lines = file.lines;
+    const QByteArray newLine = cp1252::encode(key + QLatin1Char('=') + value);
+    const QByteArray windowsEnding("\r\n");
+    // A line added after `at - 1` ends as the lines before it do (CR LF in a new file); a last
+    // line without an ending gets that ending first.
+    auto insertAt = [&](qsizetype at, const QByteArray& bytes) {
+        QByteArray ending = windowsEnding;
+        for (qsizetype i = at - 1; i >= 0; --i)
+            if (!lines[i].ending.isEmpty()) {
+                ending = lines[i].ending;
+                break;
+            }
+        if (at > 0 && lines[at - 1].ending.isEmpty()) lines[at - 1].ending = ending;
+        lines.insert(at, Line{bytes, ending});
+    };
+    qsizetype sectionStart = -1;
+    qsizetype sectionEnd = lines.size();  // one past the section's last line
+    for (qsizetype i = 0; i < lines.size(); ++i) {
         QString name;
-        if (sectionName(lines[i], &name)) {
+        if (sectionName(lines[i].text(), &name)) {
             if (sectionStart >= 0) {
                 sectionEnd = i;
                 break;
@@ -97,28 +142,30 @@ bool writeString(const QString& section, const QString& key, const QString& valu
     }
     bool done = false;
     if (sectionStart >= 0) {
-        for (int i = sectionStart + 1; i < sectionEnd; ++i) {
+        for (qsizetype i = sectionStart + 1; i < sectionEnd; ++i) {
             QString k;
-            if (keyOfLine(lines[i], &k, nullptr) && k.compare(key, Qt::CaseInsensitive) == 0) {
-                lines[i] = newLine;
+            if (keyOfLine(lines[i].text(), &k, nullptr) && k.compare(key, Qt::CaseInsensitive) == 0) {
+                lines[i].bytes = newLine;
                 done = true;
                 break;
             }
         }
         if (!done) {
             // After the section's last non-blank line.
-            int at = sectionEnd;
-            while (at > sectionStart + 1 && lines[at - 1].trimmed().isEmpty()) --at;
-            lines.insert(at, newLine);
+            qsizetype at = sectionEnd;
+            while (at > sectionStart + 1 && lines[at - 1].text().trimmed().isEmpty()) --at;
+            insertAt(at, newLine);
         }
     } else {
-        lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-        lines.append(newLine);
+        insertAt(lines.size(), cp1252::encode(QLatin1Char('[') + section + QLatin1Char(']')));
+        insertAt(lines.size(), newLine);
     }
+    QByteArray bytes = file.bom;
+    for (const Line& l : lines) bytes += l.bytes + l.ending;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly)) return false;
-    out.write(cp1252::encode(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
+    out.write(bytes);
     return out.commit();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Private-profile INI files (QM000.INI): section and key names compared without case, a read of a
 // missing file, section or key gives the default, a write replaces one key and keeps every other
-// line as it stands. Files are Windows-1252 text.
+// line byte for byte (line endings and bytes of other encodings included). Files are Windows-1252
+// text; a UTF-8 byte-order mark at the head is passed over (and kept).
 
 #include <QString>
 

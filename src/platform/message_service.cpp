@@ -1,5 +1,7 @@
 #include "message_service.h"
 
+#include "single_instance.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -93,8 +95,9 @@ bool runningHeadless() {
     return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-void useOffscreenWhenHeadless() {
+void prepareProgramEnvironment() {
     if (runningHeadless() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    useRuntimeFolder();
 }
 
 std::unique_ptr<MessageService> makeMessageService() {

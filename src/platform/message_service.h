@@ -90,9 +90,12 @@ private:
 // offscreen or minimal Qt platform is requested).
 bool runningHeadless();
 
-// For a program's main, before its QApplication exists: without a display, asks Qt for its
-// offscreen platform so the program still runs.
-void useOffscreenWhenHeadless();
+// What every program's main does first, before its QApplication exists: without a display, asks
+// Qt for its offscreen platform so the program still runs; and points XDG_RUNTIME_DIR at a private
+// folder of the user's when it is unset, so that neither Qt nor the program warns about it.
+void prepareProgramEnvironment();
+// The earlier name of prepareProgramEnvironment (same work).
+inline void useOffscreenWhenHeadless() { prepareProgramEnvironment(); }
 // The message service of a program: Qt boxes with a display, standard error without one.
 std::unique_ptr<MessageService> makeMessageService();
 

@@ -1,5 +1,5 @@
 #include "frm_cont_abrir.h"
-#include "stored_declarations_model.h"
+#include "declarations_grid.h"
 #include "wait_cursor.h"
 
 #include "mensajes.h"
@@ -7,16 +7,49 @@
 #include <QApplication>
 #include <algorithm>
 #include <QGroupBox>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QScrollBar>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <functional>
 
 namespace klv {
 namespace {
 constexpr const char* kFormName = "FrmContAbrir";
+
+// A double click anywhere on the grid, on a row or where there is none (an empty list, below the
+// last row), runs an action.
+class DoubleClickFilter : public QObject {
+public:
+    DoubleClickFilter(QObject* parent, std::function<void()> action) : QObject(parent), action_(std::move(action)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonDblClick &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            action_();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> action_;
+};
+
+// Wide enough for every column's caption and values (the grid sized them), within the screen.
+void fitWidthToColumns(QDialog* dialog, QTableView* grid) {
+    const int columns = grid->horizontalHeader()->length() + grid->verticalHeader()->sizeHint().width() +
+                        2 * grid->frameWidth() + grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
+    const QScreen* screen = dialog->screen();
+    const int room = screen ? screen->availableGeometry().width() - 2 * dialog->x() : columns;
+    grid->setMinimumWidth(std::min(columns, std::max(room - 60, 200)));
+    dialog->resize(std::max(dialog->width(), dialog->sizeHint().width()), dialog->height());
+}
+
 }  // namespace
 
 FrmContAbrir::FrmContAbrir(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
@@ -30,14 +63,7 @@ FrmContAbrir::FrmContAbrir(AppContext& ctx, QWidget* parent) : QDialog(parent), 
     label1_->setObjectName(QStringLiteral("Label1"));
     auto* frame = new QGroupBox(QStringLiteral("Declaraciones Registradas"), this);
     frame->setObjectName(QStringLiteral("Frame1"));
-    grid_ = new QTableView(frame);
-    grid_->setObjectName(QStringLiteral("GrdDeclaraciones"));
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->verticalHeader()->setDefaultSectionSize(20);
-    model_ = new StoredDeclarationsModel(this);
-    grid_->setModel(model_);
+    grid_ = createDeclarationsGrid(frame, &model_);
     auto* fl = new QVBoxLayout(frame);
     fl->addWidget(grid_);
 
@@ -57,7 +83,7 @@ FrmContAbrir::FrmContAbrir(AppContext& ctx, QWidget* parent) : QDialog(parent), 
 
     connect(action_, &QPushButton::clicked, this, [this] { CmdOpciones_Click(0); });
     connect(close_, &QPushButton::clicked, this, [this] { CmdOpciones_Click(1); });
-    connect(grid_, &QTableView::doubleClicked, this, [this] { CmdOpciones_Click(0); });
+    grid_->viewport()->installEventFilter(new DoubleClickFilter(this, [this] { CmdOpciones_Click(0); }));
 
     udp_Refresca_Grilla();
     if (ctx_.gAccion == 1) {
@@ -69,6 +95,7 @@ FrmContAbrir::FrmContAbrir(AppContext& ctx, QWidget* parent) : QDialog(parent), 
         label1_->setText(QStringLiteral("Seleccione la Declaración que desea eliminar :"));
         setWindowTitle(QStringLiteral("Eliminar Declaraciones"));
     }
+    fitWidthToColumns(this, grid_);
 }
 
 void FrmContAbrir::udp_Refresca_Grilla() {

@@ -5,6 +5,7 @@
 #include "status_bar_view.h"
 #include "status_panels.h"
 #include "utilitarios.h"
+#include "wait_cursor.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -178,22 +179,29 @@ void MDI_KLV_PT::mnuNueva_Click() {
         enDesarrollo();
         return;
     }
-    const bool again = ctx_.forms.declaration(this, QStringLiteral("MDI_KLV_PT"), nullptr);
+    bool again = false;
+    {
+        OpeningCursor hourglass;
+        again = ctx_.forms.declaration(this, QStringLiteral("MDI_KLV_PT"), nullptr);
+    }
     // A new declaration closed after its first save is in mode "Modificar": the chooser follows,
     // listing the declarations to modify.
     if (again) {
         ctx_.gAccion = 1;
+        OpeningCursor hourglass;
         FrmContAbrir::run(ctx_, this);
     }
 }
 
 void MDI_KLV_PT::mnuModificar_Click() {
     ctx_.gAccion = 1;
+    OpeningCursor hourglass;
     FrmContAbrir::run(ctx_, this);
 }
 
 void MDI_KLV_PT::mnuEliminar_Click() {
     ctx_.gAccion = 3;
+    OpeningCursor hourglass;
     FrmContAbrir::run(ctx_, this);
 }
 
@@ -203,6 +211,7 @@ void MDI_KLV_PT::mnuPartesvin_Click() {
         enDesarrollo();
         return;
     }
+    OpeningCursor hourglass;
     ctx_.forms.partyRegister(this, QStringLiteral("MDI_KLV_PT"));
 }
 
@@ -211,6 +220,7 @@ void MDI_KLV_PT::mnuImprimir_Click() {
         enDesarrollo();
         return;
     }
+    OpeningCursor hourglass;
     ctx_.forms.printDialog(this);
 }
 
@@ -241,6 +251,7 @@ void MDI_KLV_PT::Cargar_Ayuda() {
 void MDI_KLV_PT::mnuContenido_Click() { Cargar_Ayuda(); }
 
 void MDI_KLV_PT::mnuAcercade_Click() {
+    OpeningCursor hourglass;
     frmAcercade about(this);
     about.exec();
 }

@@ -2,7 +2,10 @@
 #include "app_context.h"
 #include "frm_klv_declara.h"
 #include "host_window.h"
+#include "frm_imprimir.h"
 #include "main_window_entry.h"
+#include "party_forms.h"
+#include "show_report.h"
 #include "startup.h"
 #include "status_panels.h"
 
@@ -11,7 +14,7 @@
 
 int main(int argc, char** argv) {
     // Without a display the program still runs (messages go to standard error).
-    klv::useOffscreenWhenHeadless();
+    klv::prepareProgramEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QM8027"));
 
@@ -27,6 +30,11 @@ int main(int argc, char** argv) {
     ctx.forms.declaration = [&ctx](QWidget* parent, const QString& caller, const klv::DeclarationKey* key) {
         return klv::Frm_KLV_Declara::run(ctx, parent, caller, key);
     };
+    klv::setPartyForms(ctx);
+    ctx.forms.showReport = [&ctx](QWidget* parent, const QString& fileName, const QString& modo) {
+        return klv::udp_MostrarReporte(ctx, parent, fileName, modo);
+    };
+    ctx.forms.printDialog = [&ctx](QWidget* parent) { klv::FrmImprimir::run(ctx, parent); };
 
     klv::XcbHostWindowFinder finder;
     klv::Startup startup;

@@ -5,8 +5,6 @@
 #include "single_instance.h"
 #include "utilitarios.h"
 
-#include <QDir>
-#include <QFileInfo>
 
 namespace klv {
 namespace {
@@ -14,27 +12,7 @@ namespace {
 const QString kIni = QStringLiteral("QM000.INI");
 const QString kSection = QStringLiteral("Options");
 
-QString fromCodes(std::initializer_list<int> codes) {
-    QString s;
-    for (const int c : codes) s += QChar(c);
-    return s;
-}
-
 }  // namespace
-
-ConfigIni leerConfigIni(const QString& iniFile) {
-    auto read = [&](const char* key) {
-        return ini::readString(kSection, QString::fromLatin1(key), QString(), iniFile);
-    };
-    ConfigIni c;
-    c.sysPath = read("SysPath");
-    c.sysVersion = read("SysVersion");
-    c.dbPath = read("DBPath");
-    c.dbName = read("DBName");
-    c.sysMenu = read("SysMenu");
-    c.sysUser = read("SysUser");
-    return c;
-}
 
 bool udp_LeerIni(AppContext& ctx, QString* motivo) {
     const ConfigIni c = leerConfigIni(kIni);
@@ -43,27 +21,9 @@ bool udp_LeerIni(AppContext& ctx, QString* motivo) {
     ctx.gRptPath = ctx.gSysPath + QStringLiteral("RPT");
     ctx.gSysUser = c.sysUser;
 
-    QString why;
-    if (ctx.gSysPath.isEmpty()) {
-        why = QStringLiteral("No se ha indicado la carpeta del sistema (SysPath) en %1.\nVerifique la "
-                             "instalación del Integrador del KLV.")
-                  .arg(ini::resolve(kIni));
-    } else if (!QFileInfo(ctx.gSysPath).isDir() || !QDir::setCurrent(ctx.gSysPath)) {
-        why = QStringLiteral("No existe la carpeta del sistema (SysPath): %1\nVerifique la instalación "
-                             "del Integrador del KLV.")
-                  .arg(ctx.gSysPath);
-    }
+    const QString why = entrarSysPath(ctx.gSysPath, kIni);
     if (motivo) *motivo = why;
     return why.isEmpty();
-}
-
-QString usuarioGrupoTrabajo() { return fromCodes({75, 76, 86, 65, 68, 77, 73, 78}); }
-QString claveGrupoTrabajo() { return fromCodes({81, 56, 48, 50, 55, 75, 76, 86}); }
-
-QString textoErrorConexion(const DbError& e) {
-    const QString number = QLatin1Char(' ') + QString::number(e.number());
-    if (e.number() == DbErr::CannotOpen) return number + QStringLiteral("- Base esta bloqueda");
-    return e.text() + QLatin1Char('\n') + number;
 }
 
 bool udf_AbrirBaseDatos(AppContext& ctx, int busyTimeoutMs) {
@@ -71,13 +31,8 @@ bool udf_AbrirBaseDatos(AppContext& ctx, int busyTimeoutMs) {
     // The workgroup file is only recorded: SQLite has no workgroups, the credentials travel
     // with the connection.
     ini::writeString(kSection, QStringLiteral("SystemDB"), workgroup, kIni);
-    try {
-        ctx.gDB = Database::open(ctx.gDBFile, usuarioGrupoTrabajo(), claveGrupoTrabajo(), busyTimeoutMs);
-        return true;
-    } catch (const DbError& e) {
-        ctx.messages->show(textoErrorConexion(e), MsgStyle::OkOnly, QStringLiteral("Error de Conección"));
-        return false;
-    }
+    ctx.gDB = abrirBaseCompartida(ctx.gDBFile, *ctx.messages, busyTimeoutMs);
+    return ctx.gDB != nullptr;
 }
 
 Startup::Startup() = default;

@@ -3,6 +3,7 @@
 // the configuration from QM000.INI, the shared database, then the main window.
 
 #include "app_context.h"
+#include "conexion.h"
 
 #include <QString>
 #include <functional>
@@ -14,24 +15,11 @@ class HostWindowFinder;
 class SingleInstance;
 class Utilitarios;
 
-// Section Options of QM000.INI as written (nothing trimmed).
-struct ConfigIni {
-    QString sysPath, sysVersion, dbPath, dbName, sysMenu, sysUser;
-};
-
-// Reads the keys in the order SysPath, SysVersion, DBPath, DBName, SysMenu, SysUser; a missing
-// file or key gives the empty text. A bare file name is the copy in the Windows directory.
-ConfigIni leerConfigIni(const QString& iniFile = QStringLiteral("QM000.INI"));
-
 // Configuration globals from QM000.INI: gSysPath = trimmed SysPath, gDBFile = trimmed DBPath
 // followed directly by trimmed DBName, gRptPath = gSysPath + "RPT", gSysUser untrimmed. The
 // current directory becomes gSysPath. Returns false (globals set all the same) when SysPath is
 // empty or names no folder; *motivo then holds the message for the user.
 bool udp_LeerIni(AppContext& ctx, QString* motivo = nullptr);
-
-// The workgroup's default user name and password (8 characters each), built from character codes.
-QString usuarioGrupoTrabajo();
-QString claveGrupoTrabajo();
 
 // Writes SystemDB = gSysPath + "QM000.MDW" into QM000.INI and opens gDBFile into gDB with the
 // workgroup credentials. On failure shows, with OK only, no icon and the title
@@ -39,10 +27,6 @@ QString claveGrupoTrabajo();
 // text, a line feed and the number with one leading blank; then returns false (the caller ends
 // the program).
 bool udf_AbrirBaseDatos(AppContext& ctx, int busyTimeoutMs = 10000);
-
-// The text of the "Error de Conección" box for an engine error (shared with the programs that
-// open the database the same way).
-QString textoErrorConexion(const DbError& error);
 
 enum class StartupResult { Started, NoHost, AlreadyRunning, GateClosed, NoSysPath, DatabaseFailed };
 

@@ -57,6 +57,20 @@ TEST_F(GridTest, RowsAreOrderedByPartyNameThenNumberWithTheirTexts) {
     EXPECT_EQ(g.flagValMet(2), QStringLiteral("02"));
 }
 
+TEST_F(GridTest, PartyNamesFollowTheOrderOfNames) {
+    party(QStringLiteral("P3"), {{QStringLiteral("RAZON_SOCIAL"), QStringLiteral("ZETA SRL")}});
+    party(QStringLiteral("P4"), {{QStringLiteral("RAZON_SOCIAL"), QStringLiteral("ÑANDÚ S.A.")}});
+    party(QStringLiteral("P5"), {{QStringLiteral("RAZON_SOCIAL"), QStringLiteral("Águila SAC")}});
+    int cor = 0;
+    for (const char* p : {"P1", "P2", "P3", "P4", "P5"})
+        transaction(kTmp, key(), QString::fromLatin1(p), ++cor, QStringLiteral("00"), QStringLiteral("0"));
+    const TransactionGrid g = load();
+    QStringList names;
+    for (int r = 0; r < g.size(); ++r) names << g.text(r, GridColumn::RazonSocial);
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Águila SAC"), QStringLiteral("alfa sa"), QStringLiteral("BETA SAC"),
+                                  QStringLiteral("ÑANDÚ S.A."), QStringLiteral("ZETA SRL")}));
+}
+
 TEST_F(GridTest, TotalComesFromTheAmountOfTheFlagAndIndicator) {
     struct Case {
         const char* flag;

@@ -1,6 +1,7 @@
 // The declaration form driven as a user would: a new declaration through its header, Validar and
 // Grabar; the period rules; a stored declaration opened for modification; the transaction
 // commands; the tab change; leaving the form.
+#include "caption_label.h"
 #include "declaration_fixture.h"
 #include "declaration_grid.h"
 #include "transaction_grid_model.h"
@@ -350,6 +351,36 @@ TEST_F(DeclaraFormTest, StoredDeclarationOpensWithItsGridTotalsAndLockedKey) {
     EXPECT_EQ(messages().last().text, kMsgRecuerdeRectificar);
     EXPECT_EQ(messages().last().title, QStringLiteral("8027 Precios de Transferencia"));
     EXPECT_TRUE(f.state().modified);
+}
+
+TEST_F(DeclaraFormTest, DeclarationOfATaxpayerOutsideTheUsersListStaysOnTheDeclarationChosen) {
+    storeDeclaration();
+    ctx().gSysUser = QStringLiteral("OTRO");  // no CLAVES row: only his own taxpayers, none here
+    ctx().gAccion = 1;
+    const DeclarationKey k = key(QStringLiteral("2012"));
+    Frm_KLV_Declara& f = open(QStringLiteral("FrmContAbrir"), &k);  // loaded, then activated
+    EXPECT_EQ(w<QComboBox>("CboNumDoc")->currentText().left(11), kRuc);
+    EXPECT_EQ(w<QLineEdit>("TxtRazsoc")->text(), QStringLiteral("EMPRESA DEMOSTRACION S.A.C."));
+    EXPECT_EQ(f.gridModel().totalRows(), 3);
+    EXPECT_EQ(total("TxtMtoTran00"), QStringLiteral("1,500.00"));
+    f.CmdValidar_Click();
+    EXPECT_FALSE(texts().contains(QStringLiteral("Debe Seleccionar un contribuyente."))) << texts().join('|').toStdString();
+    EXPECT_EQ(f.gridModel().totalRows(), 3);
+}
+
+TEST(QuestionCaptions, EachRunOfBlanksEndsALine) {
+    const std::pair<QString, QString> cases[] = {
+        {kPreguntaAutoMonExt, S("1 - ¿ Está autorizado a llevar contabilidad\nen moneda extranjera ?")},
+        {kPreguntaEstTecLarga, S("2 - ¿ Está obligado a contar con  Estudio Técnico de Precios de\n"
+                                 "Transferencia; por transacciones distintas a las realizadas desde\n"
+                                 "hacia o a través de Países o Territorios considerados de Baja o\nNula imposición?")},
+        {kPreguntaEstTecCortaApertura, S("2- ¿Está obligado a presentar el Estudio Técnico de Precios de\nTransferencia?")},
+        {kPreguntaEstTecCorta, kPreguntaEstTecCorta},
+        {kPreguntaRucAutor, S("3 - Ingrese RUC de la consultora o profesional independiente que formuló el Estudio "
+                              "Técnico de Precios de\nTransferencia del declarante. (Si el estudio fue formulado por el "
+                              "declarante, ingresar el número RUC del declarante).")},
+    };
+    for (const auto& [caption, shown] : cases) EXPECT_EQ(CaptionLabel::displayText(caption), shown);
 }
 
 TEST_F(DeclaraFormTest, DeleteOfAGridRowAsksAndRecomputes) {

@@ -123,6 +123,10 @@ TEST_F(HostEnvTest, SecondRunKeepsRowsAndSettings) {
     ASSERT_TRUE(ini::writeString(QStringLiteral("Options"), QStringLiteral("SysUser"), QStringLiteral(" ana "), ini()));
     ASSERT_TRUE(host::initEnvironment(dir.path()));
     EXPECT_EQ(key("SysUser"), QStringLiteral(" ana "));
+    // The copy in SysPath follows the user of the Windows-directory copy.
+    EXPECT_EQ(ini::readString(QStringLiteral("Options"), QStringLiteral("SysUser"), QString(),
+                              host::sysPathOf(dir.path()) + QStringLiteral("QM000.INI")),
+              QStringLiteral(" ana "));
     auto db = open();
     EXPECT_EQ(db->scalar(QStringLiteral("SELECT Funcion FROM PARAM WHERE Numero='883' AND Argumento='001'")).toString(),
               QStringLiteral("CAMBIADO"));

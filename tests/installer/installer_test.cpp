@@ -1,4 +1,5 @@
 #include "installer_fixture.h"
+#include "other_program.h"
 
 #include "host_env.h"
 #include "ini_file.h"
@@ -392,4 +393,54 @@ TEST_F(InstallerTest, ProgramRunsHeadlessAndReportsThroughItsExitStatus) {
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_TRUE(QString::fromLocal8Bit(p.readAllStandardError()).contains("Debe instalar primero el KLV"));
+}
+
+// ----------------------------------------------------------------------------------------------
+// Another program on the database
+
+namespace {
+int runWithTimeout(RecordingMessageService& messages, int busyTimeoutMs) {
+    messages.clear();
+    Installer inst(messages);
+    inst.busyTimeoutMs = busyTimeoutMs;
+    return inst.Main();
+}
+}  // namespace
+
+TEST_F(InstallerTest, AnotherProgramWritingForAFewSecondsIsWaitedFor) {
+    {
+        WriteLockHolder other(env->dbFile(), 2000);
+        ASSERT_TRUE(other.held());
+        EXPECT_EQ(runWithTimeout(messages, 5000), installer::Clean);
+    }
+    EXPECT_TRUE(messages.empty()) << messages.last().text.toStdString();
+    for (const QString& t : kModuleTables) EXPECT_TRUE(db().tableExists(t)) << t.toStdString();
+}
+
+TEST_F(InstallerTest, AHoldLongerThanTheTimeoutStopsTheRunOnceAndTheNextRunCompletes) {
+    {
+        WriteLockHolder other(env->dbFile(), 2000);
+        ASSERT_TRUE(other.held());
+        EXPECT_EQ(runWithTimeout(messages, 300), installer::Stopped);
+    }
+    ASSERT_EQ(messages.calls().size(), 1u);
+    EXPECT_EQ(messages.last().title, installer::kTituloParada);
+    EXPECT_TRUE(messages.last().text.startsWith(QStringLiteral("Error Número : 3051\n"))) << messages.last().text.toStdString();
+    for (const QString& t : kModuleTables) EXPECT_FALSE(db().tableExists(t)) << t.toStdString();
+    EXPECT_EQ(runMain(), installer::Clean);
+    for (const QString& t : kModuleTables) EXPECT_TRUE(db().tableExists(t)) << t.toStdString();
+}
+
+TEST_F(InstallerTest, AReadOnlyDatabaseIsReportedOnceNamingTheFile) {
+    QProcess::execute(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("a+rX"), env->root()});
+    QFile::setPermissions(env->dbFile(), QFile::ReadOwner | QFile::ReadOther | QFile::ReadGroup);
+    const QString file = env->dbFile();
+    EXPECT_EQ(asOrdinaryUser([&] {
+                  runWithTimeout(messages, 1000);
+                  return messages.calls().size() == 1u && messages.last().title == installer::kTituloConexion &&
+                                 messages.last().text.contains(file) && messages.last().text.endsWith(QStringLiteral("\n 3027"))
+                             ? 0
+                             : 1;
+              }),
+              0);
 }

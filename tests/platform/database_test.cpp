@@ -1,6 +1,9 @@
 #include "db_rows.h"
 #include "database.h"
+#include "other_program.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -54,7 +57,14 @@ TEST(DatabaseOpen, LockedDatabaseMapsTo3051) {
     Transaction lock(*holder, true);
     holder->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (1, 'a')"));
     auto other = Database::open(path, QString(), QString(), 50);
-    EXPECT_EQ(test::dbErrorNumber([&] { other->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (2, 'b')")); }), DbErr::CannotOpen);
+    try {
+        other->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (2, 'b')"));
+        ADD_FAILURE() << "no error";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.number(), DbErr::CannotOpen);
+        EXPECT_TRUE(e.locked());
+        EXPECT_TRUE(e.text().contains(QStringLiteral("bloqueada"))) << e.text().toStdString();
+    }
 }
 
 TEST(DatabaseStatements, BoundParametersKeepApostrophesNullAndEmptyApart) {
@@ -143,4 +153,113 @@ TEST(DatabaseTransaction, FailureInsideLeavesRowsAsTheyWere) {
     } catch (const DbError&) {
     }
     EXPECT_EQ(db->scalar(QStringLiteral("SELECT t FROM T")).toString(), QStringLiteral("keep"));
+}
+
+namespace {
+
+// The error a call throws (number 0 when none).
+DbError errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const DbError& e) {
+        return e;
+    }
+    return DbError(0, QString());
+}
+
+}  // namespace
+
+TEST(DatabaseOpen, EachCauseOf3051SaysWhatItIs) {
+    QTemporaryDir dir;
+    const QString path = makeDatabase(dir);
+    // A path longer than the engine takes, to a file that exists.
+    QString deep = dir.path();
+    while (deep.size() < 480) deep += QLatin1Char('/') + QString(60, QLatin1Char('d'));
+    ASSERT_TRUE(QDir().mkpath(deep));
+    const QString longPath = deep + QLatin1Char('/') + QString(40, QLatin1Char('f')) + QStringLiteral(".db");
+    ASSERT_TRUE(QFile::copy(path, longPath));
+    DbError e = errorOf([&] { Database::open(longPath); });
+    EXPECT_EQ(e.number(), DbErr::CannotOpen);
+    EXPECT_FALSE(e.locked());
+    EXPECT_TRUE(e.text().contains(QStringLiteral("demasiado larga"))) << e.text().toStdString();
+    // A file the user may not read.
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                          QFile::WriteOther | QFile::ExeOther);
+    QFile::setPermissions(path, QFileDevice::Permissions());
+    EXPECT_EQ(test::asOrdinaryUser([&] {
+                  const DbError u = errorOf([&] { Database::open(path); });
+                  return u.number() == DbErr::CannotOpen && !u.locked() && u.text().contains(QStringLiteral("leer")) ? 0 : 1;
+              }),
+              0);
+}
+
+TEST(DatabaseOpen, ReadOnlyFileOrFolderIsReportedOnceAtOpenNamingTheFile) {
+    QTemporaryDir dir;
+    const QFileDevice::Permissions open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                          QFile::WriteOther | QFile::ExeOther;
+    const QFileDevice::Permissions readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
+    QFile::setPermissions(dir.path(), open);
+    struct Case {
+        const char* name;
+        QFileDevice::Permissions folder, file;
+    } cases[] = {{"file", open, readOnly}, {"folder", readOnly, open}};
+    for (const Case& c : cases) {
+        const QString folder = dir.path() + QLatin1Char('/') + QString::fromLatin1(c.name);
+        ASSERT_TRUE(QDir().mkpath(folder));
+        QTemporaryDir maker;
+        ASSERT_TRUE(QFile::copy(makeDatabase(maker), folder + QStringLiteral("/data.db")));
+        QFile::setPermissions(folder + QStringLiteral("/data.db"), c.file);
+        QFile::setPermissions(folder, c.folder);
+        EXPECT_EQ(test::asOrdinaryUser([&] {
+                      const DbError e = errorOf([&] { Database::open(folder + QStringLiteral("/data.db")); });
+                      return e.number() == DbErr::ReadOnly && e.text().contains(QStringLiteral("data.db")) ? 0 : 1;
+                  }),
+                  0)
+            << c.name;
+        QFile::setPermissions(folder, open);
+    }
+}
+
+TEST(DatabaseOpen, DatabaseHeldByAnotherProgramIsWaitedForOnce) {
+    QTemporaryDir dir;
+    const QString path = makeDatabase(dir);
+    // An exclusive hold keeps every reader out, the open's own reads included.
+    auto holder = Database::open(path);
+    holder->exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    QElapsedTimer clock;
+    clock.start();
+    const DbError e = errorOf([&] { Database::open(path, QString(), QString(), 1000); });
+    const qint64 waited = clock.elapsed();
+    holder->exec(QStringLiteral("ROLLBACK"));
+    EXPECT_EQ(e.number(), DbErr::CannotOpen);
+    EXPECT_TRUE(e.locked());
+    EXPECT_GE(waited, 900);
+    EXPECT_LT(waited, 1900);  // one busy timeout, not two
+}
+
+TEST(DatabaseTransaction, TakesTheWriteLockAtItsStartAndWaitsForAnotherWriter) {
+    QTemporaryDir dir;
+    const QString path = makeDatabase(dir);
+    auto db = Database::open(path, QString(), QString(), 5000);
+    {
+        // A read followed by a write: begun deferred, SQLite would refuse the write at once.
+        test::WriteLockHolder other(path, 500);
+        ASSERT_TRUE(other.held());
+        Transaction t(*db);
+        db->scalar(QStringLiteral("SELECT count(*) FROM T"));
+        db->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (1, 'a')"));
+        t.commit();
+    }
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM T")).toInt(), 1);
+    // Held past the timeout: the transaction cannot begin, and nothing is written.
+    auto impatient = Database::open(path, QString(), QString(), 100);
+    test::WriteLockHolder other(path, 800);
+    const DbError e = errorOf([&] {
+        Transaction t(*impatient);
+        impatient->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (2, 'b')"));
+        t.commit();
+    });
+    EXPECT_EQ(e.number(), DbErr::CannotOpen);
+    EXPECT_TRUE(e.locked());
+    EXPECT_FALSE(impatient->inTransaction());
 }

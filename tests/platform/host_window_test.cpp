@@ -1,8 +1,14 @@
 #include "host_window.h"
 #include "single_instance.h"
 
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
 using namespace klv;
 
@@ -32,4 +38,142 @@ TEST(SingleInstanceLock, SecondHolderIsRefusedUntilFirstGoes) {
     first.reset();
     SingleInstance third(QStringLiteral("QMTEST"), dir.path());
     EXPECT_TRUE(third.acquire());
+}
+
+TEST(HostWindow, MinimisedOrOnAnotherWorkspaceCountsWithdrawnDoesNot) {
+    using W = TopLevelWindow;
+    struct Case {
+        W window;
+        bool counts;
+    } cases[] = {
+        {{true, W::NoWmState, false, false}, true},   // on screen, no window manager
+        {{false, W::NoWmState, false, false}, false}, // unmapped without a window manager
+        {{false, W::Iconic, true, false}, true},      // minimised
+        {{false, W::Iconic, false, false}, true},     // minimised, no client list
+        {{false, W::Withdrawn, true, true}, false},   // hidden by its program
+        {{false, W::Normal, true, true}, true},       // on another workspace
+        {{false, W::Normal, true, false}, false},     // unmapped on this workspace
+        {{false, W::Normal, false, true}, false},     // not a client the window manager keeps
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(countsAsShown(c.window), c.counts)
+            << c.window.viewable << " " << c.window.wmState << " " << c.window.listedByWm << " " << c.window.onOtherDesktop;
+}
+
+namespace {
+
+// A display of our own (Xvfb) on which the test plays the window manager's part.
+class OwnDisplay {
+public:
+    OwnDisplay() {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (xvfb.isEmpty()) return;
+        // The server picks a free display and writes its number on its standard output.
+        server_.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                             QStringLiteral("tcp")});
+        if (!server_.waitForStarted() || !server_.waitForReadyRead(10000)) return;
+        bool ok = false;
+        const int number = server_.readAllStandardOutput().trimmed().toInt(&ok);
+        if (!ok) return;
+        const QByteArray name = ":" + QByteArray::number(number);
+        for (int i = 0; i < 100 && !c_; ++i) {
+            QThread::msleep(50);
+            xcb_connection_t* c = xcb_connect(name.constData(), nullptr);
+            if (c && !xcb_connection_has_error(c))
+                c_ = c;
+            else if (c)
+                xcb_disconnect(c);
+        }
+        if (!c_) return;
+        saved_ = qgetenv("DISPLAY");
+        qputenv("DISPLAY", name);
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
+    }
+    ~OwnDisplay() {
+        if (c_) {
+            xcb_disconnect(c_);
+            if (saved_.isNull()) qunsetenv("DISPLAY"); else qputenv("DISPLAY", saved_);
+        }
+        server_.kill();
+        server_.waitForFinished();
+    }
+    bool ready() const { return c_ != nullptr; }
+    xcb_atom_t atom(const char* name) {
+        xcb_intern_atom_reply_t* r =
+            xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, static_cast<uint16_t>(strlen(name)), name), nullptr);
+        const xcb_atom_t a = r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+        std::free(r);
+        return a;
+    }
+    void set32(xcb_window_t w, const char* prop, xcb_atom_t type, std::vector<uint32_t> values) {
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, atom(prop), type, 32, static_cast<uint32_t>(values.size()),
+                            values.data());
+    }
+    // A top-level window with that caption; WM_STATE as given (NoWmState: none).
+    xcb_window_t window(const char* caption, bool mapped, int wmState) {
+        const xcb_window_t w = xcb_generate_id(c_);
+        xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root_, 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                            static_cast<uint32_t>(strlen(caption)), caption);
+        if (wmState != TopLevelWindow::NoWmState)
+            set32(w, "WM_STATE", atom("WM_STATE"), {static_cast<uint32_t>(wmState), XCB_NONE});
+        if (mapped) xcb_map_window(c_, w);
+        return w;
+    }
+    void sync() { std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr)); }
+    xcb_window_t root() const { return root_; }
+
+private:
+    QProcess server_;
+    xcb_connection_t* c_ = nullptr;
+    xcb_window_t root_ = 0;
+    QByteArray saved_;
+};
+
+}  // namespace
+
+TEST(HostWindow, SearchReadsWindowStatesFromTheDisplay) {
+    OwnDisplay d;
+    if (!d.ready()) GTEST_SKIP() << "no Xvfb";
+    const xcb_window_t shown = d.window("SHOWN", true, TopLevelWindow::NoWmState);
+    const xcb_window_t iconic = d.window("ICONIC", false, TopLevelWindow::Iconic);
+    const xcb_window_t withdrawn = d.window("WITHDRAWN", false, TopLevelWindow::Withdrawn);
+    const xcb_window_t plain = d.window("UNMAPPED", false, TopLevelWindow::NoWmState);
+    const xcb_window_t away = d.window("AWAY", false, TopLevelWindow::Normal);
+    d.sync();
+    XcbHostWindowFinder finder;
+    // Without a window manager's list: the root's children.
+    QStringList seen = finder.visibleCaptions();
+    seen.sort();
+    EXPECT_EQ(seen, (QStringList{"ICONIC", "SHOWN"}));
+
+    // A window manager that lists its clients and keeps AWAY on workspace 1 while 0 is shown.
+    d.set32(d.root(), "_NET_CLIENT_LIST", XCB_ATOM_WINDOW, {shown, iconic, withdrawn, plain, away});
+    d.set32(d.root(), "_NET_CURRENT_DESKTOP", XCB_ATOM_CARDINAL, {0});
+    d.set32(away, "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL, {1});
+    d.sync();
+    seen = finder.visibleCaptions();
+    seen.sort();
+    EXPECT_EQ(seen, (QStringList{"AWAY", "ICONIC", "SHOWN"}));
+    EXPECT_TRUE(finder.correApp(QStringLiteral("ICONIC")));
+    EXPECT_FALSE(finder.correApp(QStringLiteral("WITHDRAWN")));
+}
+
+TEST(RuntimeFolder, WithoutTheVariableAPrivateFolderServesWithoutAWarning) {
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& m) { warnings << m; });
+    const QString folder = runtimeFolder();
+    SingleInstance lock(QStringLiteral("QMTEST2"));
+    qInstallMessageHandler(previous);
+    if (!saved.isNull()) qputenv("XDG_RUNTIME_DIR", saved);
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join(QLatin1Char('\n')).toStdString();
+    const QFileInfo info(folder);
+    EXPECT_TRUE(info.isDir());
+    EXPECT_EQ(info.permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup), 0);
+    EXPECT_TRUE(lock.lockPath().startsWith(folder));
 }

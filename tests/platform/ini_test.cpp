@@ -77,3 +77,30 @@ TEST_F(IniTest, PathsAreUsedAsGiven) {
     ASSERT_TRUE(ini::writeString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("V"), path));
     EXPECT_EQ(ini::readString(QStringLiteral("S"), QStringLiteral("K"), QString(), path), QStringLiteral("V"));
 }
+
+TEST_F(IniTest, WriteLeavesEveryOtherLineByteForByte) {
+    // Every byte value in one key, a UTF-8 name in another, lines ending three ways, no final ending.
+    QByteArray all;
+    for (int c = 1; c < 256; ++c)
+        if (c != '\r' && c != '\n') all.append(static_cast<char>(c));
+    const QByteArray before = "[Options]\r\nAll=" + all + "\nName=\xC3\x81LVAREZ\rSystemDB=old\r\n[Host]\nK=v";
+    write(before);
+    ASSERT_TRUE(ini::writeString(QStringLiteral("Options"), QStringLiteral("SystemDB"), QStringLiteral("/a/QM000.MDW"),
+                                 QStringLiteral("QM000.INI")));
+    QByteArray expected = before;
+    expected.replace("SystemDB=old", "SystemDB=/a/QM000.MDW");
+    EXPECT_EQ(content(), expected);
+    // A key added after a last line without an ending gives that line the file's ending.
+    ASSERT_TRUE(ini::writeString(QStringLiteral("Host"), QStringLiteral("New"), QStringLiteral("1"), QStringLiteral("QM000.INI")));
+    EXPECT_EQ(content(), expected + "\nNew=1\n");
+    EXPECT_EQ(ini::readString(QStringLiteral("Options"), QStringLiteral("All"), QString(), QStringLiteral("QM000.INI")),
+              cp1252::decode(all));
+}
+
+TEST_F(IniTest, ByteOrderMarkDoesNotHideTheFirstSection) {
+    write("\xEF\xBB\xBF[Options]\r\nSysPath=/srv/klv/\r\n");
+    EXPECT_EQ(ini::readString(QStringLiteral("Options"), QStringLiteral("SysPath"), QString(), QStringLiteral("QM000.INI")),
+              QStringLiteral("/srv/klv/"));
+    ASSERT_TRUE(ini::writeString(QStringLiteral("Options"), QStringLiteral("SystemDB"), QStringLiteral("x"), QStringLiteral("QM000.INI")));
+    EXPECT_EQ(content(), QByteArray("\xEF\xBB\xBF[Options]\r\nSysPath=/srv/klv/\r\nSystemDB=x\r\n"));
+}

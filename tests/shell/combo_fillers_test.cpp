@@ -98,14 +98,22 @@ TEST_F(ParamLookupsTest, ParameterLikeOrderedByTextWithItsLayout) {
     param("T02", "9105", QString("CHILE").leftJustified(40) + "resto");
     param("T02", "9999", QString(15, ' ') + "SIN NOMBRE");
     param("T02", "8000", "ZAMBIA");
+    param("T02", "8013", QStringLiteral("ÁFRICA DEL SUR"));
+    param("T02", "8014", QStringLiteral("ÑANDULANDIA"));
     udp_CargaParamLike(ctx(), &cbo, "T02", "*", 40, 1, true);
-    EXPECT_EQ(items(cbo), QStringList({blancos(75), "9999        " + blancos(5), "9063        " + blancos(5) + "argentina",
+    // The order of names: without case, accented letters beside their base letter.
+    EXPECT_EQ(items(cbo), QStringList({blancos(75), "9999        " + blancos(5),
+                                       "8013        " + blancos(5) + QStringLiteral("ÁFRICA DEL SUR"),
+                                       "9063        " + blancos(5) + "argentina",
                                        "9105        " + blancos(5) + QString("CHILE").leftJustified(40),
+                                       "8014        " + blancos(5) + QStringLiteral("ÑANDULANDIA"),
                                        "9589        " + blancos(5) + "PERU", "8000        " + blancos(5) + "ZAMBIA"}));
     udp_CargaParamLike(ctx(), &cbo, "T02", "9[0-1]#?", 3, 2, false);
     EXPECT_EQ(items(cbo), QStringList({"9105        " + blancos(5) + "HIL", "9063        " + blancos(5) + "rge"}));
     udp_CargaParamLike(ctx(), &cbo, "T02", "[!9]*", 40, 1, false);
-    EXPECT_EQ(items(cbo), QStringList({"8000        " + blancos(5) + "ZAMBIA"}));
+    EXPECT_EQ(items(cbo), QStringList({"8013        " + blancos(5) + QStringLiteral("ÁFRICA DEL SUR"),
+                                       "8014        " + blancos(5) + QStringLiteral("ÑANDULANDIA"),
+                                       "8000        " + blancos(5) + "ZAMBIA"}));
 }
 
 TEST_F(ParamLookupsTest, TaxpayersAUserSeesEveryOneOrOnlyHisOwn) {

@@ -5,6 +5,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -243,6 +245,64 @@ TEST_F(MainWindowTest, EmptyListGivesItsMessage) {
     EXPECT_EQ(env().messages().calls()[0].text, QStringLiteral("No hay registros disponibles para Modificar."));
     EXPECT_EQ(env().messages().calls()[1].text, QStringLiteral("No hay registros disponibles para Eliminar."));
     EXPECT_EQ(env().messages().calls()[1].style, 48);
+}
+
+TEST_F(MainWindowTest, DoubleClickWhereThereIsNoRowDoesWhatTheButtonDoes) {
+    for (int accion : {1, 3}) {
+        env().messages().clear();
+        ctx().gAccion = accion;
+        FrmContAbrir chooser(ctx());
+        chooser.show();
+        QWidget* viewport = chooser.findChild<QTableView*>(QStringLiteral("GrdDeclaraciones"))->viewport();
+        const QPointF at(viewport->width() / 2.0, viewport->height() - 5.0);
+        QMouseEvent dbl(QEvent::MouseButtonDblClick, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                        Qt::NoModifier);
+        QApplication::sendEvent(viewport, &dbl);
+        ASSERT_EQ(env().messages().calls().size(), 1u) << accion;
+        EXPECT_EQ(env().messages().last().text, accion == 1 ? QStringLiteral("No hay registros disponibles para Modificar.")
+                                                            : QStringLiteral("No hay registros disponibles para Eliminar."));
+    }
+}
+
+TEST_F(MainWindowTest, ChooserShowsEveryColumnWholeAtItsPlace) {
+    storeDeclaration(firstRuc(), QStringLiteral("2015"));
+    ctx().gAccion = 1;
+    FrmContAbrir chooser(ctx());
+    chooser.show();
+    EXPECT_EQ(chooser.pos(), QPoint(1000 / 15, 1000 / 15));
+    auto* grid = chooser.findChild<QTableView*>(QStringLiteral("GrdDeclaraciones"));
+    for (int c = 0; c < grid->model()->columnCount(); ++c) {
+        EXPECT_GE(grid->columnWidth(c), grid->horizontalHeader()->sectionSizeHint(c)) << c;  // the caption fits
+        EXPECT_LE(grid->columnViewportPosition(c) + grid->columnWidth(c), grid->viewport()->width()) << c;
+    }
+}
+
+TEST_F(MainWindowTest, OpeningAFormShowsTheHourglassUntilItIsOnScreen) {
+    MDI_KLV_PT w(ctx());
+    QList<Qt::CursorShape> whileOpening;
+    auto shape = [] { return QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor; };
+    ctx().forms.declaration = [&](QWidget*, const QString&, const DeclarationKey*) {
+        whileOpening << shape();
+        return false;
+    };
+    ctx().forms.partyRegister = [&](QWidget*, const QString&) { whileOpening << shape(); };
+    ctx().forms.printDialog = [&](QWidget*) { whileOpening << shape(); };
+    w.mnuNueva_Click();
+    w.mnuPartesvin_Click();
+    w.mnuImprimir_Click();
+    EXPECT_EQ(whileOpening, (QList<Qt::CursorShape>{Qt::WaitCursor, Qt::WaitCursor, Qt::WaitCursor}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // Once the form waits for the user (its own event loop runs), the default pointer is back.
+    QList<QCursor*> inChooser;
+    QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, [&] {
+            inChooser << QApplication::overrideCursor();
+            QApplication::activeModalWidget()->close();
+        });
+    });
+    w.mnuModificar_Click();
+    EXPECT_EQ(inChooser, QList<QCursor*>{nullptr});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainWindowTest, ChooserGridShowsDisplayValues) {

@@ -1,0 +1,190 @@
+#include "frm_imprimir.h"
+
+#include "declaration_print.h"
+#include "declarations_grid.h"
+#include "frm_impxpag.h"
+#include "report_writer.h"
+#include "show_report.h"
+#include "spool.h"
+#include "status_panels.h"
+#include "wait_cursor.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace klv {
+namespace {
+
+void showDbError(const AppContext& ctx, const DbError& e) {
+    const auto [text, style] = reportFailureMessage(e.number(), e.text());
+    ctx.msg(text, style, QStringLiteral("Impresión"));
+}
+
+}  // namespace
+
+FrmImprimir::FrmImprimir(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
+    setObjectName(QStringLiteral("frmImprimir"));
+    setWindowTitle(QStringLiteral("Imprimir "));
+    resize(760, 380);
+    showRangeDialog = [](FrmImpxPag& dialog) { dialog.exec(); };
+    printWhole = [this](const QString& file) { return udp_MostrarReporte(ctx_, this, file, QStringLiteral("xx")); };
+
+    auto* frame = new QGroupBox(QStringLiteral("Declaraciones registradas"), this);
+    frame->setObjectName(QStringLiteral("Frame2"));
+    grid_ = createDeclarationsGrid(frame, &model_);
+    grid_->installEventFilter(this);
+    auto* fl = new QVBoxLayout(frame);
+    fl->addWidget(grid_);
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { writePanels(); });
+    connect(grid_, &QTableView::doubleClicked, this, [this] { CmdImprimir_Click(0); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    const char* captions[] = {"&Preliminar", "&Imprimir", "&Salir"};
+    for (int i = 0; i < 3; ++i) {
+        auto* b = new QPushButton(QString::fromUtf8(captions[i]), this);
+        b->setObjectName(QStringLiteral("CmdImprimir_%1").arg(i));
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, [this, i] { CmdImprimir_Click(i); });
+        buttons->addWidget(b);
+    }
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame, 1);
+    layout->addLayout(buttons);
+
+    WaitCursor wait;
+    udp_Refresca_Grilla();
+    // Wide enough for every column.
+    int columns = grid_->verticalHeader()->sizeHint().width() + 2 * grid_->frameWidth() + 48;
+    for (int c = 0; c < model_->columnCount(); ++c) columns += grid_->columnWidth(c);
+    resize(std::max(width(), columns), height());
+}
+
+void FrmImprimir::run(AppContext& ctx, QWidget* parent) {
+    FrmImprimir dialog(ctx, parent);
+    dialog.exec();
+}
+
+void FrmImprimir::udp_Refresca_Grilla() {
+    const int keep = std::max(0, currentRow());
+    try {
+        rows_ = listPrintableDeclarations(ctx_);
+    } catch (const DbError& e) {
+        rows_.clear();
+        showDbError(ctx_, e);
+    }
+    model_->setRowCount(0);
+    for (const auto& d : rows_)
+        model_->appendRow(declarationRowItems(d));
+    grid_->resizeColumnsToContents();
+    if (!rows_.empty()) selectRow(std::min(keep, rowCount() - 1));
+}
+
+int FrmImprimir::currentRow() const {
+    const QModelIndex i = grid_->currentIndex();
+    return i.isValid() && i.row() < rowCount() ? i.row() : -1;
+}
+
+void FrmImprimir::selectRow(int row) {
+    if (row < 0 || row >= rowCount()) return;
+    grid_->setCurrentIndex(model_->index(row, 0));
+    grid_->selectRow(row);
+}
+
+void FrmImprimir::writePanels() {
+    const int row = currentRow();
+    if (row < 0 || !ctx_.panels) return;
+    ctx_.panels->setPanelRuc(rows_[row].docIdD);
+    ctx_.panels->setPanelNombre(rows_[row].razonSocial);
+    ctx_.panels->setPanelPeriodo(rows_[row].periodo);
+    ctx_.panels->setPanelFormulario(ctx_.gFormulario);
+}
+
+void FrmImprimir::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    writePanels();
+}
+
+bool FrmImprimir::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            CmdImprimir_Click(0);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+QString FrmImprimir::writeReport(bool preview, int* pages) {
+    const int row = currentRow();
+    const StoredDeclaration& d = rows_[row];
+    ReportRequest request;
+    auto fromRow = [&] {
+        request.docIdD = d.docIdD.trimmed();
+        request.tipDoc = QStringLiteral("6");
+        request.razonSocial = d.razonSocial.trimmed();
+        request.periodo = d.periodo.trimmed();
+        if (preview) request.tipoImportacion = 2;
+    };
+    auto setKind = [&] {
+        ctx_.gAccion = 2;
+        request.tipoReporte = 2;
+        request.destino = QStringLiteral("ARCHIVO");
+    };
+    // The two actions keep their orders: the preview sets the request first, the print reads the row first.
+    if (preview) {
+        setKind();
+        fromRow();
+    } else {
+        fromRow();
+    }
+    const auto answers = CargarCasillas(ctx_, request.tipDoc, request.docIdD, request.periodo);
+    if (!answers) {
+        ctx_.msg(QStringLiteral("La declaración seleccionada ya no existe."), MsgStyle::Exclamation);
+        udp_Refresca_Grilla();
+        return {};
+    }
+    request.autContExt = answers->autContExt;
+    request.estTecPT = answers->estTecPT;
+    request.rucEstudio = answers->rucEstudio;
+    if (!preview) setKind();
+    try {
+        request.archivo = udf_NumeroSpool(ctx_, QStringLiteral("PTR002"), Declarant{6, request.docIdD});
+    } catch (const DbError& e) {
+        showDbError(ctx_, e);
+        return {};
+    }
+    const ReportOutcome outcome = udp_ImprimirReporte(ctx_, request, QString());
+    if (!outcome.ok) return {};
+    *pages = outcome.pages;
+    return request.archivo;
+}
+
+void FrmImprimir::CmdImprimir_Click(int index) {
+    if (index == 2) {
+        accept();
+        return;
+    }
+    if (rows_.empty() || currentRow() < 0) return;
+    const int row = currentRow();
+    int pages = 0;
+    const QString file = writeReport(index == 0, &pages);
+    if (file.isEmpty()) return;
+    if (index == 0) {
+        FrmImpxPag dialog(ctx_, file, pages, this);
+        dialog.setWindowTitle(QStringLiteral("Impresión de %1 páginas").arg(pages));
+        showRangeDialog(dialog);
+        selectRow(row);
+    } else {
+        printWhole(file);
+    }
+}
+
+}  // namespace klv

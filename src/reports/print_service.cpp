@@ -1,0 +1,73 @@
+#include "print_service.h"
+
+#include "app_context.h"
+#include "markup_render.h"
+#include "report_writer.h"
+
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace klv {
+
+struct PrinterCanvas::Painter {
+    QPainter painter;
+};
+
+PrinterCanvas::PrinterCanvas(QPrinter& printer) : printer_(printer), painter_(std::make_unique<Painter>()) {}
+PrinterCanvas::~PrinterCanvas() {
+    if (painter_->painter.isActive()) painter_->painter.end();
+}
+
+bool PrinterCanvas::begin(bool landscape) {
+    printer_.setFullPage(false);
+    printer_.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    if (!painter_->painter.begin(&printer_)) {
+        errorNumber_ = 482;
+        error_ = QStringLiteral("No existe una impresora seleccionada.Verifique.");
+        return false;
+    }
+    scale_ = printer_.resolution() / 1440.0;
+    return true;
+}
+
+bool PrinterCanvas::newSheet() {
+    if (printer_.newPage()) return true;
+    errorNumber_ = 57;
+    error_ = QStringLiteral("No se pudo comenzar una nueva hoja.");
+    return false;
+}
+
+void PrinterCanvas::draw(const markup::ParsedLine& command) { markup::drawCommand(painter_->painter, command, scale_); }
+
+bool PrinterCanvas::end() {
+    if (painter_->painter.end()) return true;
+    errorNumber_ = 57;
+    error_ = QStringLiteral("No se pudo terminar la impresión.");
+    return false;
+}
+
+bool printReport(AppContext& ctx, QWidget* parent, const markup::MarkupDocument& doc,
+                 const std::optional<markup::PageRange>& range) {
+    const QString title = QStringLiteral("Impresión");
+    auto fail = [&](int number, const QString& description) {
+        const auto [text, style] = reportFailureMessage(number, description);
+        if (!text.isEmpty()) ctx.msg(text, style, title);
+        return false;
+    };
+    QPrinter printer(QPrinter::HighResolution);
+    const QString pdf = qEnvironmentVariable("KLV_PRINT_PDF");
+    if (!pdf.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+    } else {
+        if (runningHeadless()) return fail(482, {});
+        QPrintDialog dialog(&printer, parent);
+        if (dialog.exec() != QDialog::Accepted) return fail(20545, {});
+    }
+    PrinterCanvas canvas(printer);
+    if (!markup::printPass(doc, range, canvas)) return fail(canvas.errorNumber(), canvas.error());
+    return true;
+}
+
+}  // namespace klv

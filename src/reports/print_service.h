@@ -1,0 +1,48 @@
+#pragma once
+// Printing a report-markup file on paper or into a PDF. The user picks a printer (or a PDF file)
+// in QPrintDialog; the environment variable KLV_PRINT_PDF names a PDF file instead and skips the
+// dialog, for scripts and tests. Positions in twips are mapped to device units from the corner of
+// the printable area. A file whose orientation tag is "H" prints that job in landscape; every other
+// job is portrait.
+
+#include "markup_document.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QPrinter;
+class QWidget;
+
+namespace klv {
+
+struct AppContext;
+
+// A print pass drawn on a QPrinter (begun by begin(), ended by end()).
+class PrinterCanvas : public markup::PrintCanvas {
+public:
+    explicit PrinterCanvas(QPrinter& printer);
+    ~PrinterCanvas() override;
+    bool begin(bool landscape) override;
+    bool newSheet() override;
+    void draw(const markup::ParsedLine& command) override;
+    bool end() override;
+    QString error() const override { return error_; }
+    int errorNumber() const { return errorNumber_; }  // 482 no printer, 57 a device error
+
+private:
+    QPrinter& printer_;
+    struct Painter;
+    std::unique_ptr<Painter> painter_;
+    double scale_ = 1.0;
+    QString error_;
+    int errorNumber_ = 0;
+};
+
+// Prints the document (read whole and found sound by the caller), asking where unless
+// KLV_PRINT_PDF is set. Shows its failures with the title "Impresión" ("La Impresión ha sido
+// Cancelada." when the dialog is cancelled); true when the job was printed.
+bool printReport(AppContext& ctx, QWidget* parent, const markup::MarkupDocument& doc,
+                 const std::optional<markup::PageRange>& range);
+
+}  // namespace klv

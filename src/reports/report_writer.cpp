@@ -1,0 +1,141 @@
+#include "report_writer.h"
+
+#include "declaration_print.h"
+#include "import_error_report.h"
+#include "utilitarios.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+namespace klv {
+namespace {
+
+constexpr int kLineStep = 175;
+constexpr int kLineX = 10;
+constexpr int kLineSize = 8;
+
+// The hourglass while a report is written (only when the program has a GUI application).
+struct ReportCursor {
+    ReportCursor() {
+        if (qGuiApp) QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    }
+    ~ReportCursor() {
+        if (qGuiApp) QGuiApplication::restoreOverrideCursor();
+    }
+};
+
+// The body of each report kind; a kind without one writes nothing.
+ReportBody bodyOfKind(int kind) {
+    switch (kind) {
+    case 2:
+        return [](AppContext& ctx, const ReportRequest& r, const QString&, ReportWriter& w) {
+            udp_RepDeclaracion(ctx, r, w);
+        };
+    case 3: return udp_RepErroresImport;
+    default: return {};
+    }
+}
+
+}  // namespace
+
+ReportWriter::ReportWriter(const QString& path, int tipoImportacion)
+    : out_(path), tipoImportacion_(tipoImportacion) {}
+
+int ReportWriter::pageLimit() const {
+    if (state_.Ancho < 83) return 85;
+    if (state_.Ancho < 150) return 83;
+    return 64;
+}
+
+void ReportWriter::udp_ImpLinea(const QString& texto) {
+    state_.PosYLinea += kLineStep;
+    out_.pos(kLineX, state_.PosYLinea, texto, markup::kFalse, kLineSize, state_.Pagina - 1);
+    countRunningLine();
+}
+
+void ReportWriter::udp_ImpLineaTag(markup::Tag tag, const QString& value) {
+    if (state_.Pagina > 1) return;
+    out_.tag(tag, value);
+    countRunningLine();
+}
+
+void ReportWriter::countRunningLine() {
+    if (++state_.ContLineas < pageLimit()) return;
+    state_.ContLineas = 0;
+    ++state_.Pagina;
+    out_.newPage();
+    if ((tipoImportacion_ == 0 || tipoImportacion_ == 1) && pageHeader) pageHeader(*this);
+}
+
+void ReportWriter::udp_ImpPos(int x, int y, const QString& texto, int negrita, int tamano, int pagina) {
+    out_.pos(x, y, texto, negrita == -1 ? markup::kTrue : markup::kFalse, tamano, pagina);
+}
+
+void ReportWriter::udp_ImpPosTag(markup::Tag tag, const QString& value) {
+    if (state_.Pagina > 1) return;
+    out_.tag(tag, value);
+}
+
+void ReportWriter::udp_ImpCuadro(int x1, int y1, int x2, int y2, int pagina) { out_.box(x1, y1, x2, y2, pagina); }
+
+void ReportWriter::udp_NuevaHoja() { out_.newPage(); }
+
+void ReportWriter::commit() {
+    if (!out_.commit()) throw ReportError(75, QStringLiteral("No se pudo escribir el archivo del reporte: ") + out_.errorString());
+}
+
+QString udf_AlinearDerecha(const QString& texto, int ancho) {
+    if (ancho <= texto.size()) return texto;
+    return QString(std::min<qsizetype>(ancho - texto.size(), 80), QLatin1Char(' ')) + texto;
+}
+
+QString udf_DesTipDoc(const AppContext& ctx, const QString& codigo) {
+    const QVariant v = ctx.db().scalar(
+        QStringLiteral("SELECT substr(Funcion, 32, 11) FROM PARAM WHERE Numero = '044' AND Argumento = ?"),
+        {textValue(codigo)});
+    if (!v.isValid()) return {};
+    return Utilitarios().RellenaTexto(v.toString(), 60).trimmed();
+}
+
+std::pair<QString, int> reportFailureMessage(int number, const QString& description) {
+    switch (number) {
+    case 20545: return {QStringLiteral("La Impresión ha sido Cancelada."), MsgStyle::Critical};
+    case 482: return {QStringLiteral("No existe una impresora seleccionada.Verifique."), MsgStyle::Critical};
+    case 380: return {QStringLiteral("No Existe Información a Imprimir.Verifique."), MsgStyle::Critical};
+    case 55: return {QString(), 0};
+    default:
+        return {QStringLiteral("Error Técnico : (") + QString::number(number) + QStringLiteral(") ") + description,
+                MsgStyle::OkOnly};
+    }
+}
+
+ReportOutcome udp_ImprimirReporte(AppContext& ctx, const ReportRequest& request, const QString& ruc) {
+    ReportOutcome outcome;
+    outcome.path = ctx.gRptPath + QLatin1Char('/') + request.archivo;
+    const ReportBody body = bodyOfKind(request.tipoReporte);
+    if (!body) return outcome;
+    ReportCursor cursor;
+    int number = 0;
+    QString description;
+    try {
+        ReportWriter writer(outcome.path, request.tipoImportacion);
+        writer.state().Ancho = 104;
+        writer.state().Copias = 1;
+        body(ctx, request, ruc, writer);
+        writer.commit();
+        outcome.ok = true;
+        outcome.pages = writer.state().Pagina;
+        return outcome;
+    } catch (const ReportError& e) {
+        number = e.number();
+        description = e.text();
+    } catch (const DbError& e) {
+        number = e.number();
+        description = e.text();
+    }
+    const auto [text, style] = reportFailureMessage(number, description);
+    if (!text.isEmpty()) ctx.msg(text, style, QStringLiteral("Impresión"));
+    return outcome;
+}
+
+}  // namespace klv

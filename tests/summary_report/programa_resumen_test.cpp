@@ -1,0 +1,119 @@
+// 8027REP run as the host runs it, without a display, on a laid host environment.
+#include "programa_resumen.h"
+
+#include "db_rows.h"
+#include "host_env.h"
+#include "ini_file.h"
+#include "single_instance.h"
+#include "summary_files.h"
+#include "test_env.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace klv;
+using klv::test::crLfLines;
+
+namespace {
+
+const QString kBase = QStringLiteral("8027200700A0000012");
+const QStringList kSplit{QStringLiteral("0620601234565"), kBase};  // as a shell splits the line
+
+class ProgramaTest : public ::testing::Test {
+protected:
+    ProgramaTest() {
+        test::insertRow(env.db(), QStringLiteral("CAB"),
+                        {{QStringLiteral("TIP_DOC_D"), 6}, {QStringLiteral("DOC_ID_D"), QStringLiteral("20601234565")},
+                         {QStringLiteral("PERIODO"), QStringLiteral("2007")},
+                         {QStringLiteral("FORMULARIO"), QStringLiteral("8027")},
+                         {QStringLiteral("cNumero"), QStringLiteral("123456")}});
+    }
+    struct Run {
+        int status;
+        QString err;
+    };
+    Run run(const QStringList& args) {
+        QProcess p;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("KLV_WINDIR"), host::winDirOf(env.root()));
+        e.insert(QStringLiteral("XDG_RUNTIME_DIR"), runDir.path());
+        e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(e);
+        p.setWorkingDirectory(runDir.path());
+        p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/8027REP"), args);
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError())};
+    }
+    QString sys(const QString& name) const { return env.sysPath() + name; }
+    int spoolRows() { return env.db().scalar(QStringLiteral("SELECT count(*) FROM SPOOL")).toInt(); }
+
+    test::Environment env;
+    QTemporaryDir runDir;
+};
+
+}  // namespace
+
+TEST_F(ProgramaTest, HeadlessRunLeavesTheTextForTheHost) {
+    const Run r = run(kSplit);
+    EXPECT_EQ(r.status, resumen::Estado::Terminado) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+
+    const QStringList texto = crLfLines(sys(QStringLiteral("TMP/") + kBase + QStringLiteral(".TXT")));
+    EXPECT_EQ(texto.size(), 26);
+    EXPECT_EQ(texto.first(), QStringLiteral("DOCUMENTO      : RUC  20601234565"));
+    EXPECT_EQ(texto, crLfLines(sys(QStringLiteral("RPT/") + kBase + QStringLiteral(".txt"))));
+    EXPECT_EQ(QDir(sys(QStringLiteral("RPT"))).entryList(QDir::Files, QDir::Name),
+              (QStringList{QStringLiteral("00000001.PRN"), kBase + QStringLiteral(".PRN"), kBase + QStringLiteral(".txt")}));
+    EXPECT_EQ(crLfLines(sys(QStringLiteral("RPT/00000001.PRN"))).size(), 29);
+    EXPECT_EQ(crLfLines(sys(QStringLiteral("Trace.txt"))).size(), 2);
+    EXPECT_EQ(spoolRows(), 1);
+}
+
+TEST_F(ProgramaTest, ASecondCopyIsToldAndEndsWithoutWriting) {
+    SingleInstance first(QStringLiteral("8027REP"), runDir.path());
+    ASSERT_TRUE(first.acquire());
+    const Run r = run(kSplit);
+    EXPECT_EQ(r.status, resumen::Estado::OtraCopia);
+    EXPECT_EQ(r.err, QStringLiteral("Presentación Telemática: La aplicación ya se encuentra en Ejecución\n"));
+    EXPECT_FALSE(QFile::exists(sys(QStringLiteral("Trace.txt"))));
+    EXPECT_EQ(spoolRows(), 0);
+}
+
+TEST_F(ProgramaTest, EveryStopIsToldAndEndsWithStatusOne) {
+    // In order: each case keeps what the earlier ones changed and stops before it matters.
+    const struct {
+        const char* caso;
+        std::function<void()> preparar;
+        QStringList args;
+        const char* mensaje;
+    } casos[] = {
+        {"bad line", [] {}, {QStringLiteral("0620601234565"), QStringLiteral("80/7200700A0000012")},
+         "Presentación Telemática: El formulario (caracteres 18 a 21)"},
+        {"no line", [] {}, {}, "Presentación Telemática: La línea de comandos debe tener 35 o 36 caracteres y tiene 0."},
+        {"no declaration", [&] { env.db().exec(QStringLiteral("DELETE FROM CAB")); }, kSplit,
+         "Presentación Telemática: No existe la declaración grabada"},
+        {"no TMP", [&] { QFile::remove(sys(QStringLiteral("TMP"))); }, kSplit,
+         "Presentación Telemática: No existe la carpeta temporal: "},
+        {"no RPT", [&] { QDir(sys(QStringLiteral("RPT"))).removeRecursively(); }, kSplit,
+         "Presentación Telemática: No existe la carpeta de reportes: "},
+        {"no database",
+         [&] {
+             ini::writeString(QStringLiteral("Options"), QStringLiteral("DBName"), QStringLiteral("NADA.db"),
+                              env.iniFile());
+         },
+         kSplit, "Error de Conección: "},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.caso);
+        c.preparar();
+        const Run r = run(c.args);
+        EXPECT_EQ(r.status, resumen::Estado::Detenido);
+        EXPECT_TRUE(r.err.startsWith(QString::fromUtf8(c.mensaje))) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(sys(QStringLiteral("tmp/") + kBase + QStringLiteral(".TXT"))));
+        EXPECT_EQ(spoolRows(), 0);
+    }
+}
