@@ -1,5 +1,6 @@
 #include "amount_checks.h"
 
+#include "amount_rules.h"
 #include "declaration_sql.h"
 #include "format.h"
 
@@ -54,32 +55,17 @@ Wide currencyOfText(const QString& text) {
 bool asciiSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool ascii(char c) { return static_cast<unsigned char>(c) < 0x80; }
 
-// The text compared with "0" by character codes: below (< 0), equal (0) or above (> 0). The empty
-// text is below "0". UTF-8 keeps the order of the first character against "0".
-int compareWithZero(std::string_view t) {
-    if (t.empty() || static_cast<unsigned char>(t[0]) < '0') return -1;
-    if (static_cast<unsigned char>(t[0]) > '0') return 1;
-    return t.size() > 1 ? 1 : 0;
-}
-
-// The amount columns of a cursor's current row, read as the rules read them, from the engine's
-// bytes; texts that are not plain ASCII numbers go through the general readings.
+// The amount columns of a cursor's current row, read as the rules read them: numbers and the
+// tests for "0" and for empty from the engine's bytes, texts shared down each column (amounts
+// such as "0" repeat from row to row).
 class AmountRow {
 public:
-    explicit AmountRow(const RowCursor& c) : c_(c) {}
+    AmountRow(const RowCursor& c, int columns) : c_(c), texts_(static_cast<size_t>(columns)) {}
     bool empty(int col) const { return c_.isEmpty(col); }
     // The stored text is exactly "0".
     bool isZeroText(int col) const { return c_.bytes(col) == "0"; }
-    int vsZero(int col) const { return compareWithZero(c_.bytes(col)); }
-    // The text without leading and trailing white space, compared with "0".
-    int trimmedVsZero(int col) const {
-        std::string_view t = c_.bytes(col);
-        while (!t.empty() && asciiSpace(t.front())) t.remove_prefix(1);
-        while (!t.empty() && asciiSpace(t.back())) t.remove_suffix(1);
-        if (!t.empty() && (!ascii(t.front()) || !ascii(t.back())))
-            return QString::compare(c_.text(col).trimmed(), QStringLiteral("0"));
-        return compareWithZero(t);
-    }
+    // The stored text (a null text for NULL).
+    QString text(int col) const { return texts_[static_cast<size_t>(col)].text(c_, col); }
     // Number reading: empty is 0, a number its value, other text its leading number.
     double number(int col) const {
         const std::string_view b = c_.bytes(col);
@@ -121,6 +107,7 @@ public:
 
 private:
     const RowCursor& c_;
+    mutable std::vector<RepeatedTexts> texts_;
 };
 
 // Currency formatted "#############0.00": two decimals (half away from zero), no grouping.
@@ -175,49 +162,36 @@ const Method kMethods[] = {
     {"CI", MTO_SIN_AJU_CI, MTO_AJU_CI, MTO_INTS_SIN_AJU_CI, MTO_INTS_AJU_CI},
 };
 
-QString perMethod(const char* pattern, const char* method) {
-    return QString::fromUtf8(pattern).arg(QString::fromLatin1(method));
-}
+// The shared texts end here with a point and one blank.
+QString sentence(const QString& t) { return t.endsWith(QLatin1Char('.')) ? t + QLatin1Char(' ') : t + QStringLiteral(". "); }
 
 // The message of the first consistency rule the row breaks; the null text when it passes.
-QString brokenRule(const RowCursor& c) {
-    const AmountRow r(c);
+QString brokenRule(const RowCursor& c, const AmountRow& r) {
     const std::string_view ind = c.bytes(IND_TRANSAC_FIN);
     const bool financial = ind == "1";
     if (!financial && ind != "0") return {};
     const std::string_view flag = c.bytes(FLAG_VAL_MET);
 
     if (flag == "00" && financial) {
-        if (r.number(MTO_SIN_CAP_MON_ORI) == 0)
-            return QStringLiteral("El monto de capital (Moneda de Origen) debe ser mayor a cero. ");
-        const int cap = r.trimmedVsZero(MTO_SIN_CAP_MON_ORI);
-        const int intsOri = r.trimmedVsZero(MTO_SIN_INTS_MON_ORI);
-        const int intsReg = r.trimmedVsZero(MTO_SIN_INTS_MON_REG);
-        const int saldo = r.trimmedVsZero(SAL_SIN_CAP_MON_REG);
-        const bool withoutInterest = cap != 0 && intsOri == 0 && intsReg == 0 && saldo >= 0;
-        const bool withInterest = cap > 0 && intsOri > 0 && intsReg > 0 && saldo >= 0;
-        if (!withoutInterest && !withInterest) return QStringLiteral("Ingreso no válido. ");
+        if (r.number(MTO_SIN_CAP_MON_ORI) == 0) return sentence(rules::msgCapitalAboveZero());
+        if (!rules::loanFits(r.text(MTO_SIN_CAP_MON_ORI).trimmed(), r.text(MTO_SIN_INTS_MON_ORI).trimmed(),
+                             r.text(MTO_SIN_INTS_MON_REG).trimmed(), r.text(SAL_SIN_CAP_MON_REG).trimmed()))
+            return QStringLiteral("Ingreso no válido. ");
         return {};
     }
     if (flag == "00") {
-        const double ori = r.number(MTO_SIN_TRAN_MON_ORI);
-        const double reg = r.number(MTO_SIN_TRAN_MON_REG);
-        if (!((ori > 0 && reg > 0) || (ori == 0 && reg == 0)))
-            return QStringLiteral("Los montos deben ser cero o mayores a cero. ");
+        if (!rules::zeroOrBothPositive(r.number(MTO_SIN_TRAN_MON_ORI), r.number(MTO_SIN_TRAN_MON_REG)))
+            return sentence(rules::msgZeroOrAboveZero());
         return {};
     }
     if (flag == "01" && financial) {
-        if (r.number(MTO_CAP_MON_ORI) == 0)
-            return QStringLiteral("El monto del capital (Moneda de Origen) no es válido. ");
+        if (r.number(MTO_CAP_MON_ORI) == 0) return sentence(rules::msgCapitalNotValid());
         const bool noInterest = r.number(MTO_INTS_MON_ORI) == 0;
         for (const Method& m : kMethods) {
             if (r.empty(m.intsSinAju) && r.empty(m.intsAju)) continue;
-            if (noInterest) {
-                if (r.number(m.intsSinAju) != 0)
-                    return perMethod("Los intereses sin ajustar para el método %1 (Moneda de Registro) no es válido. ", m.name);
-            } else if (!(r.vsZero(m.intsSinAju) > 0 && r.vsZero(m.intsAju) > 0)) {
-                return perMethod("Ingrese intereses ajustado e intereses sin ajustar para el método %1 (Moneda de Registro). ", m.name);
-            }
+            const auto fault =
+                rules::methodInterestFault(noInterest, r.number(m.intsSinAju), r.text(m.intsSinAju), r.text(m.intsAju));
+            if (fault != rules::InterestFault::None) return sentence(rules::msgMethodInterest(fault, QLatin1String(m.name)));
         }
         return {};
     }
@@ -225,34 +199,25 @@ QString brokenRule(const RowCursor& c) {
         const bool zeroAmount = r.isZeroText(MTO_TRAN_MON_ORI);
         for (const Method& m : kMethods) {
             if (r.empty(m.sinAju) && r.empty(m.aju)) continue;
-            const char* sinAjuMsg = "El monto sin ajustar para el método %1 (Moneda de Registro) no es válido. ";
-            if (zeroAmount) {
-                if (!r.isZeroText(m.sinAju)) return perMethod(sinAjuMsg, m.name);
-            } else {
-                if (r.isZeroText(m.sinAju)) return perMethod(sinAjuMsg, m.name);
-                if (r.isZeroText(m.aju))
-                    return perMethod("El monto ajustado para el método %1 (Moneda de Registro) no es válido. ", m.name);
-            }
+            const auto fault = rules::methodAmountFault(zeroAmount, r.text(m.sinAju), r.text(m.aju));
+            if (fault != rules::MethodFault::None) return sentence(rules::msgMethodAmount(fault, QLatin1String(m.name)));
         }
         return {};
     }
-    const QString onlyOneAdjustment =
-        QStringLiteral("Consignar solo un monto de ajuste a los resultados (POSITIVO o NEGATIVO). ");
     if (flag == "02" && financial) {
-        if (r.isZeroText(MTO_TOT_CAP_MON_ORI))
-            return QStringLiteral("Consignar monto total del capital (Moneda de Origen). ");
-        const double ori = r.number(MTO_TOT_INTS_MON_ORI);
-        const double reg = r.number(MTO_TOT_INTS_MON_REG);
-        if ((ori == 0 && reg != 0) || (ori != 0 && reg == 0))
-            return QStringLiteral("Monto total de los intereses (Moneda de Registro) no es válido. ");
-        if (r.number(MTO_TOT_AJU_RES_POS_REG) > 0 && r.number(MTO_TOT_AJU_RES_NEG_REG) > 0) return onlyOneAdjustment;
+        if (r.isZeroText(MTO_TOT_CAP_MON_ORI)) return sentence(rules::msgTotalCapital());
+        if (rules::interestsMismatch(r.number(MTO_TOT_INTS_MON_ORI), r.number(MTO_TOT_INTS_MON_REG)))
+            return sentence(rules::msgTotalInterests());
+        if (rules::bothAdjustments(r.number(MTO_TOT_AJU_RES_POS_REG), r.number(MTO_TOT_AJU_RES_NEG_REG)))
+            return sentence(rules::msgOnlyOneAdjustment());
         return {};
     }
     if (flag == "02") {
-        const bool oriZero = r.isZeroText(MTO_TRA_MON_ORI);
-        if ((oriZero && !r.isZeroText(MTO_TRA_MON_REG)) || (!oriZero && r.number(MTO_TRA_MON_REG) == 0))
-            return QStringLiteral("Ingreso del monto de la transacción (Moneda de Registro) inconsistente. ");
-        if (r.number(MTO_AJU_RES_POS_REG) > 0 && r.number(MTO_AJU_RES_NEG_REG) > 0) return onlyOneAdjustment;
+        if (rules::otherMethodsAmountsInconsistent(r.text(MTO_TRA_MON_ORI), r.text(MTO_TRA_MON_REG),
+                                                   r.number(MTO_TRA_MON_REG)))
+            return sentence(rules::msgAmountInconsistent());
+        if (rules::bothAdjustments(r.number(MTO_AJU_RES_POS_REG), r.number(MTO_AJU_RES_NEG_REG)))
+            return sentence(rules::msgOnlyOneAdjustment());
         return {};
     }
     return {};
@@ -277,7 +242,7 @@ QString udf_Verificar_Montos(const AppContext& ctx, const DeclarationKey& key) {
                     "FLAG_VAL_MET, IND_TRANSAC_FIN, MTO_SIN_TRAN_MON_REG, MTO_SIN_INTS_MON_REG, MTO_AJU_PCNC, MTO_AJU_PR,"
                     " MTO_AJU_CI, MTO_INTS_AJU_PCNC, MTO_INTS_AJU_PR, MTO_INTS_AJU_CI, MTO_TRA_MON_REG, MTO_TOT_INTS_MON_REG")),
                 decl::keyParams(key));
-    const AmountRow r(c);
+    const AmountRow r(c, 12);
     Wide sum = 0, largest = 0;
     long long count = 0;
     while (c.next()) {
@@ -313,8 +278,9 @@ bool udf_Verificar_Metodos_Montos(const AppContext& ctx, const DeclarationKey& k
     // one; only then the walk in key order finds the one to report.
     auto firstBroken = [&](const QString& sql, QString* message) {
         RowCursor c(ctx.db(), sql, decl::keyParams(key));
+        const AmountRow r(c, kColumns);
         while (c.next()) {
-            const QString broken = brokenRule(c);
+            const QString broken = brokenRule(c, r);
             if (!broken.isEmpty()) {
                 *message = broken + QStringLiteral("Num.Doc. Informado = ") + c.text(DOC_ID_P) + QLatin1Char(' ');
                 return true;

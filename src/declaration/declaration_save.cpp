@@ -21,12 +21,6 @@ namespace {
 constexpr int kTabTransacciones = 1;
 constexpr qint64 kProgressStep = 2000;
 
-QString failureText(const std::exception& e) {
-    if (const auto* db = dynamic_cast<const DbError*>(&e))
-        return db->text() + QStringLiteral(" (") + QString::number(db->number()) + QLatin1Char(')');
-    return QString::fromLocal8Bit(e.what());
-}
-
 // Asks about a transaction amount far above the others; true to go on.
 bool confirmLargeAmounts(const AppContext& ctx, const DeclarationKey& key) {
     const QString threshold = udf_Verificar_Montos(ctx, key);

@@ -103,12 +103,6 @@ QGroupBox* frame(const QString& name, const QString& caption, QWidget* parent) {
     return g;
 }
 
-QString failureText(const std::exception& e) {
-    if (const auto* db = dynamic_cast<const DbError*>(&e))
-        return db->text() + QStringLiteral(" (") + QString::number(db->number()) + QLatin1Char(')');
-    return QString::fromLocal8Bit(e.what());
-}
-
 }  // namespace
 
 Frm_KLV_Declara::Frm_KLV_Declara(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {

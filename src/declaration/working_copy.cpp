@@ -5,14 +5,13 @@
 #include "schema.h"
 #include "status_panels.h"
 
+#include <QSqlQuery>
 #include <QSqlRecord>
 
 namespace klv {
 namespace {
 
 const QString kFinancialTypes = QStringLiteral("('12','34')");
-// Characters of a type description that the parameter lookup gives.
-constexpr int kDescriptionWidth = 100;
 
 // The type row T belongs to the stored transaction X.
 QString sameTransaction() {
@@ -49,18 +48,38 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
     db.exec(QStringLiteral("DELETE FROM TMPTRADET"));
     const QStringList detKey = typeCols.mid(0, 8);
     const QStringList detCols = detKey + QStringList{QStringLiteral("DES_TRANSACCION"), QStringLiteral("MONTO")};
-    const schema::Column* desCol = schema::table(QStringLiteral("TMPTRADET")).column(QStringLiteral("des_transaccion"));
-    const int desWidth = std::min(desCol && desCol->size > 0 ? desCol->size : 70, kDescriptionWidth);
+    // Each type's description as the per-type detail writes it (detailDescription), chosen in the
+    // statement by the row's type code; a code without description gets the empty text.
+    QString description = QStringLiteral("''");
+    QVariantList descriptionParams;
+    {
+        QSqlQuery q = db.exec(QStringLiteral("SELECT Argumento FROM PARAM WHERE Numero = '395'"));
+        QStringList whens;
+        while (q.next()) {
+            const QString code = decl::text(q.value(0));
+            whens << QStringLiteral("WHEN ? THEN ?");
+            descriptionParams << textValue(code) << textValue(detailDescription(ctx, code));
+        }
+        if (!whens.isEmpty())
+            description = QStringLiteral("CASE T.COD_TIP_TRANSACCION %1 ELSE '' END").arg(whens.join(QLatin1Char(' ')));
+    }
     // Driven by the transactions valued by other methods, in key order: each finds its types by key.
-    db.exec(QStringLiteral("INSERT INTO TMPTRADET (%1) SELECT %2, COALESCE((SELECT substr(P.Funcion, 1, %3) FROM PARAM P"
-                           " WHERE P.Numero='395' AND P.Argumento=T.COD_TIP_TRANSACCION), ''), T.MONTO_TRANSACCION"
+    db.exec(QStringLiteral("INSERT INTO TMPTRADET (%1) SELECT %2, %3, T.MONTO_TRANSACCION"
                            " FROM TRANSACCION2 X CROSS JOIN TRATIPTRA2 T ON %4 WHERE %5 AND X.FLAG_VAL_MET='02'"
                            " AND T.COD_TIP_TRANSACCION NOT IN %6 ORDER BY %7, T.COD_TIP_TRANSACCION")
-                .arg(decl::columnList(detCols), decl::columnList(detKey, QStringLiteral("T")), QString::number(desWidth),
+                .arg(decl::columnList(detCols), decl::columnList(detKey, QStringLiteral("T")), description,
                      sameTransaction(), decl::keyCondition(QStringLiteral("X")), kFinancialTypes,
                      decl::transactionOrder(QStringLiteral("X"))),
-            params);
+            descriptionParams + params);
     tx.commit();
+}
+
+QString detailDescription(const AppContext& ctx, const QString& codTipTransaccion) {
+    static const int width = [] {
+        const schema::Column* c = schema::table(QStringLiteral("TMPTRADET")).column(QStringLiteral("des_transaccion"));
+        return c && c->size > 0 ? c->size : 70;
+    }();
+    return udf_DescripcionParam395(ctx, codTipTransaccion).left(width);
 }
 
 bool Es_OtroMetodo(const AppContext& ctx, const DeclarationKey& key, const Party& party,
@@ -76,16 +95,22 @@ bool Es_OtroMetodo(const AppContext& ctx, const DeclarationKey& key, const Party
         .isValid();
 }
 
-QString Monto_OtrosMetodos(const AppContext& ctx, const DeclarationKey& key, const Party& party,
-                           long corTransaccion, const QString& codTipTransaccion) {
+std::optional<QString> detailRowAmount(const AppContext& ctx, const DeclarationKey& key, const Party& party,
+                                       long corTransaccion, const QString& codTipTransaccion) {
     QVariantList p = decl::keyParams(key);
     p << party.tipDocP << textValue(party.docIdP) << static_cast<qlonglong>(corTransaccion)
       << textValue(codTipTransaccion);
-    return decl::text(ctx.db().scalar(
-        QStringLiteral("SELECT MONTO FROM TMPTRADET WHERE %1 AND TIP_DOC_P=? AND DOC_ID_P=?"
-                       " AND COR_TRANSACCION=? AND COD_TIP_TRANSACCION=?")
-            .arg(decl::keyCondition()),
-        p));
+    const auto rows = ctx.db().rows(QStringLiteral("SELECT MONTO FROM TMPTRADET WHERE %1 AND TIP_DOC_P=? AND DOC_ID_P=?"
+                                                   " AND COR_TRANSACCION=? AND COD_TIP_TRANSACCION=?")
+                                        .arg(decl::keyCondition()),
+                                    p);
+    if (rows.empty()) return std::nullopt;
+    return decl::text(rows.front().value(0));
+}
+
+QString Monto_OtrosMetodos(const AppContext& ctx, const DeclarationKey& key, const Party& party,
+                           long corTransaccion, const QString& codTipTransaccion) {
+    return detailRowAmount(ctx, key, party, corTransaccion, codTipTransaccion).value_or(QString());
 }
 
 bool udf_Form_Existe(const AppContext& ctx, int tipDocD, const QString& docIdD, const QString& periodo) {

@@ -120,6 +120,12 @@ DbError::DbError(int number, const QString& text, bool locked)
       text_(text),
       locked_(locked) {}
 
+QString failureText(const std::exception& e) {
+    if (const auto* db = dynamic_cast<const DbError*>(&e))
+        return db->text() + QStringLiteral(" (") + QString::number(db->number()) + QLatin1Char(')');
+    return QString::fromLocal8Bit(e.what());
+}
+
 QVariant textValue(const QString& s) {
     if (s.isNull()) return QVariant(QString(QLatin1String("")));
     return QVariant(s);

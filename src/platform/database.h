@@ -56,6 +56,10 @@ private:
     bool locked_;
 };
 
+// The text of a failure for a message box: a database error's text with its number in
+// parentheses, or any other exception's own text.
+QString failureText(const std::exception& e);
+
 // A QVariant that binds as the empty text even when the string is a null QString (Qt binds a
 // null QString as SQL NULL). Use QVariant() to store NULL on purpose.
 QVariant textValue(const QString& s);

@@ -1,5 +1,6 @@
 // QM8027: the declaration module. It has no command line; it starts only beside the host program.
 #include "app_context.h"
+#include "frm_importador.h"
 #include "frm_klv_declara.h"
 #include "host_window.h"
 #include "frm_imprimir.h"
@@ -35,6 +36,10 @@ int main(int argc, char** argv) {
         return klv::udp_MostrarReporte(ctx, parent, fileName, modo);
     };
     ctx.forms.printDialog = [&ctx](QWidget* parent) { klv::FrmImprimir::run(ctx, parent); };
+    // The openers refresh themselves when the dialog has closed.
+    ctx.forms.importDialog = [&ctx](QWidget* parent, const QString& caller, const klv::OpenDeclaration* decl) {
+        klv::FrmImportador::run(ctx, parent, caller, decl, {});
+    };
 
     klv::XcbHostWindowFinder finder;
     klv::Startup startup;
