@@ -18,6 +18,14 @@ namespace {
 ControlField text(const QString& s) { return {QVariant(s), JetType::Text}; }
 ControlField null(JetType t = JetType::Text) { return {QVariant(), t}; }
 
+std::unique_ptr<Database> emptyDatabase(const QTemporaryDir& dir) {
+    const QString path = dir.path() + "/cn.db";
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.close();
+    return Database::open(path);
+}
+
 QVariantMap identifica2Example() {
     return {{"tip_doc_d", 6},          {"doc_id_d", "20000000001"}, {"periodo", "2015"}, {"formulario", "8027"},
             {"autcontext", "1"},       {"esttecpt", "0"},           {"ruc", "20000000002"}, {"cnumero", "123456"}};
@@ -103,11 +111,7 @@ TEST(NumeroControl, LongTextsAndHighCodesDoNotOverflow) {
 
 TEST(NumeroControl, ComputedByNameWhateverThePhysicalColumnOrder) {
     QTemporaryDir dir;
-    const QString path = dir.path() + "/cn.db";
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.close();
-    auto db = Database::open(path);
+    auto db = emptyDatabase(dir);
     db->exec(schema::createStatement(schema::table("PAR_VIN")));
     // The same table as an upgrade leaves it: the three newest columns after cnumero.
     db->exec("CREATE TABLE PV_OLD (tip_doc_d INT, doc_id_d TEXT, formulario TEXT, tip_doc_p INT, doc_id_p TEXT, "
@@ -139,11 +143,7 @@ TEST(NumeroControl, ComputedByNameWhateverThePhysicalColumnOrder) {
 // texts, large and negative integers, decimals, texts in numeric columns; for several key counts.
 TEST(NumeroControl, SqlFunctionGivesTheSameNumberAsTheFunction) {
     QTemporaryDir dir;
-    const QString path = dir.path() + "/sql.db";
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.close();
-    auto db = Database::open(path);
+    auto db = emptyDatabase(dir);
 
     std::mt19937 rng(8027);
     auto pick = [&rng](const QVariantList& pool) { return pool[static_cast<int>(rng() % pool.size())]; };
