@@ -436,7 +436,7 @@ void FrmTransacciones::buildTab3(QWidget* page) {
     Label1[20] = makeLabel(QStringLiteral("Label1_20"), QString::fromUtf8("Método de Valoración :"), Frame11);
     at(Label1[20], kLabelX, 330, kLabelWidth, 315);
     CboMetodoVal = makeCombo(QStringLiteral("CboMetodoVal"), Frame11);
-    at(CboMetodoVal, kBoxX, 330, 4560, 315);
+    at(CboMetodoVal, kBoxX, 330, 5160, 315);
     CboMetodoVal->addItems({QString::fromUtf8("04 - MPU   Método de Partición de Utilidades"),
                             QString::fromUtf8("05 - MRPU Método Residual de la Partición de Utilidades."),
                             QString::fromUtf8("06 - MMNT Método del Margen Neto Transaccional")});
@@ -451,7 +451,7 @@ void FrmTransacciones::buildTab3(QWidget* page) {
     Label1[24] = makeLabel(QStringLiteral("Label1_24"), QStringLiteral("Indicador de Rentabilidad :"), Frame11);
     at(Label1[24], kLabelX, 1080, kLabelWidth, 315);
     CboRangoPLI = makeCombo(QStringLiteral("CboRangoPLI"), Frame11);
-    at(CboRangoPLI, kBoxX, 1080, 4560, 315);
+    at(CboRangoPLI, kBoxX, 1080, 5160, 315);
     CboRangoPLI->addItems(kRangosPli);
     CboRangoPLI->setCurrentIndex(-1);
     Label1[29] = makeLabel(QStringLiteral("Label1_29"), QStringLiteral("Rango Intercuartil"), Frame11);
