@@ -4,6 +4,8 @@
 #include "combo_fillers.h"
 #include "declaration_header.h"
 #include "help_service.h"
+#include "import_error_report.h"
+#include "spool.h"
 #include "utilitarios.h"
 #include "wait_cursor.h"
 
@@ -395,6 +397,27 @@ void FrmImportador::showOutcome(const import::ImportOutcome& out) {
     if (!out.lblRechazados.isEmpty()) lblRechazados->setText(out.lblRechazados);
     PrgAvance->setValue(out.status == import::ImportOutcome::Status::Terminado ? PrgAvance->maximum() : 0);
     if (!out.message.isEmpty()) ctx_.msg(out.message, out.style, out.title.isEmpty() ? ctx_.gTitulo : out.title);
+    if (out.status == import::ImportOutcome::Status::Terminado && out.counts.rechazados > 0) offerReport(out);
+}
+
+void FrmImportador::offerReport(const import::ImportOutcome& out) {
+    const bool parties = mode_ == ImportMode::Partes;
+    const bool see = ctx_.msg(import::preguntaRechazados(out.logPath),
+                              MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2,
+                              QStringLiteral("Confirmar")) == MsgAnswer::Yes;
+    // Declined, the party import files its report under "DE0003".
+    const QString code = !see && parties ? QStringLiteral("DE0003") : QStringLiteral("PTR003");
+    const QString ruc = parties ? sRuc_.trimmed() : this->ruc();
+    try {
+        WaitCursor wait;
+        const QString name = udf_NumeroSpool(ctx_, code, Declarant{6, ruc});
+        const ImportErrorReportResult r =
+            udp_ReporteErroresImportacion(ctx_, parties ? 0 : 1, ruc, TxtRazon_Social->text(), name);
+        if (!r.ok || !see) return;
+        if (ctx_.forms.showReport) ctx_.forms.showReport(this, name, QStringLiteral("Vprevia"));
+    } catch (const std::exception& e) {
+        ctx_.msg(failureText(e), MsgStyle::Critical);
+    }
 }
 
 void FrmImportador::setRunning(bool on) {

@@ -37,8 +37,7 @@ struct OpenerRefresh {
 class FrmImportador : public QDialog {
     Q_OBJECT
 public:
-    // `runner` runs the file imports; an empty runner makes "&Aceptar" say "En Desarrollo." once
-    // the file checks have passed.
+    // `runner` runs the file imports (the import core; a stand-in in tests).
     FrmImportador(AppContext& ctx, import::ImportRunner runner, QWidget* parent = nullptr);
     ~FrmImportador() override;
 
@@ -86,6 +85,8 @@ private:
     bool onProgress(const import::ImportProgress& p);
     void showOutcome(const import::ImportOutcome& out);
     void showCounts(const import::ImportCounts& c);
+    // After a run with rejected lines: the question, the error report and its preview.
+    void offerReport(const import::ImportOutcome& out);
     void leave();
 
     AppContext& ctx_;

@@ -70,6 +70,15 @@ struct ImportOutcome {
 // The import the dialog runs (a stand-in in the dialog's tests).
 using ImportRunner = std::function<ImportOutcome(AppContext& ctx, const ImportRequest&, const ProgressFn&)>;
 
+// Runs one file import: the shape check of the whole file, then every line read, checked and
+// written (parties to PAR_VIN and TIP_VIN_PAR, transactions to the working tables), rejected lines
+// to the error log. Lines are written in batches of one transaction; each line is all or nothing.
+// Never throws: failures come back in the outcome.
+ImportOutcome ejecutarImportacion(AppContext& ctx, const ImportRequest& req, const ProgressFn& progress);
+
+// The question after a run with rejected lines (Yes/No, question icon, No by default, "Confirmar").
+QString preguntaRechazados(const QString& logPath);
+
 // The three label texts of counts: "N Transferidos", "N Actualizados", "N Rechazados".
 QString textoTransferidos(long n);
 QString textoActualizados(long n);

@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
     ctx.forms.printDialog = [&ctx](QWidget* parent) { klv::FrmImprimir::run(ctx, parent); };
     // The openers refresh themselves when the dialog has closed.
     ctx.forms.importDialog = [&ctx](QWidget* parent, const QString& caller, const klv::OpenDeclaration* decl) {
-        klv::FrmImportador::run(ctx, parent, caller, decl, {});
+        klv::FrmImportador::run(ctx, parent, caller, decl, klv::import::ejecutarImportacion);
     };
 
     klv::XcbHostWindowFinder finder;

@@ -154,14 +154,19 @@ TEST_F(FrmImportadorTest, SalirAndTheCloseBoxRefreshTheRightOpener) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caller);
         open(QString::fromLatin1(c.caller), kRuc + QStringLiteral("   X"), QStringLiteral("2016"));
-        if (c.closeBox)
+        if (c.closeBox) {
             dlg_->close();
-        else
+        } else {
             w<QPushButton>("cmdCancelar")->click();
+        }
         EXPECT_FALSE(dlg_->isVisible());
         EXPECT_EQ(dlg_->salida().kind, c.kind);
-        if (c.kind != OpenerRefresh::Kind::Ninguno) EXPECT_EQ(dlg_->salida().ruc, kRuc);
-        if (c.kind == OpenerRefresh::Kind::Declaracion) EXPECT_EQ(dlg_->salida().periodo, QStringLiteral("2016"));
+        if (c.kind != OpenerRefresh::Kind::Ninguno) {
+            EXPECT_EQ(dlg_->salida().ruc, kRuc);
+        }
+        if (c.kind == OpenerRefresh::Kind::Declaracion) {
+            EXPECT_EQ(dlg_->salida().periodo, QStringLiteral("2016"));
+        }
     }
 }
 
@@ -220,6 +225,35 @@ TEST_F(FrmImportadorTest, ARunLocksTheDialogShowsCountsAndCancelStopsIt) {
     EXPECT_EQ(w<QLabel>("LblActualizados")->text(), QStringLiteral("0 Actualizados"));
     EXPECT_TRUE(w<QPushButton>("cmdTransferir")->isEnabled());
     EXPECT_FALSE(w<QPushButton>("CmdDetener")->isEnabled());
+}
+
+TEST_F(FrmImportadorTest, RejectedLinesAskThenTheReportIsWrittenAndPreviewed) {
+    // A party file with one line refused (an unknown document type).
+    QStringList f(28, QStringLiteral("0"));
+    f[0] = QStringLiteral("99");
+    writeFile(kRuc + QStringLiteral(".ifm"), (f.join(QLatin1Char('|')) + QLatin1Char('|')).toLatin1());
+    std::vector<QString> shown;
+    ctx().forms.showReport = [&](QWidget*, const QString& name, const QString& modo) {
+        shown.push_back(name + QLatin1Char(' ') + modo);
+        return true;
+    };
+    for (int answer : {MsgAnswer::Yes, MsgAnswer::No}) {
+        open(QStringLiteral("FrmPartesVinc"), kRuc + QStringLiteral("   E"), QString(), import::ejecutarImportacion);
+        selectFile();
+        messages().clear();
+        messages().script(answer);
+        w<QPushButton>("cmdTransferir")->click();
+        ASSERT_FALSE(messages().empty());
+        EXPECT_EQ(messages().calls().front().title, QStringLiteral("Confirmar"));
+        EXPECT_EQ(messages().calls().front().style, 292);
+        EXPECT_TRUE(messages().calls().front().text.startsWith(S("¡Algunos registros han sido rechazados!\nVerifique Archivo Log: ")));
+        EXPECT_EQ(w<QLabel>("lblRechazados")->text(), QStringLiteral("1 Rechazados"));
+    }
+    // Yes: PTR003 and the preview; No: DE0003, written, not shown.
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown.front().endsWith(QStringLiteral(".PRN Vprevia")));
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT count(*) FROM SPOOL WHERE CodRep='PTR003'")).toInt(), 1);
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT count(*) FROM SPOOL WHERE CodRep='DE0003'")).toInt(), 1);
 }
 
 TEST_F(FrmImportadorTest, AttachmentThroughTheDialog) {

@@ -3,6 +3,7 @@
 // a folder of import files for the import's tests.
 
 #include "database.h"
+#include "db_rows.h"
 #include "test_env.h"
 
 #include <gtest/gtest.h>
