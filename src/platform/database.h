@@ -16,6 +16,7 @@
 #include <vector>
 
 class QSqlError;
+struct sqlite3;
 
 namespace klv {
 
@@ -99,6 +100,25 @@ public:
     QStringList columns(const QString& table) const;  // in table order
 
     bool inTransaction() const { return depth_ > 0; }
+
+    // Changes the database has seen: rows written by this connection and commits of other
+    // connections. Two equal stamps mean that nothing was written in between.
+    struct ChangeStamp {
+        qint64 own = 0;
+        qint64 others = 0;
+        bool operator==(const ChangeStamp&) const = default;
+    };
+    ChangeStamp changeStamp() const;
+
+    // The engine's handle of this connection, for the row cursor and the SQL functions of the
+    // layers above.
+    sqlite3* sqliteHandle() const;
+    // SQL functions of the layers above (the record control number of core): each setup runs on
+    // every connection opened after it was added. A library adds its setup from a static
+    // initializer of the file that defines the function, so every program that links the function
+    // has it on all its connections.
+    using ConnectionSetup = void (*)(sqlite3*);
+    static bool addConnectionSetup(ConnectionSetup setup);
 
     // Maps a QtSql error to the engine's numbers and a readable text.
     static DbError translate(const QSqlError& error, const QString& context = QString());
