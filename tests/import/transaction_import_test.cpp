@@ -297,6 +297,38 @@ TEST_F(TransactionImportTest, RowsTypesAndNumbersThenReimportNumbersOn) {
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT max(cor_transaccion) FROM TMPTRANSACCION2 WHERE tip_doc_p=6")).toInt(), 3);
 }
 
+// What each case writes: its own columns ("" where the rules store an empty text), the others unset.
+TEST_F(TransactionImportTest, TheColumnsOfEachCase) {
+    struct Case {
+        const char* changes;
+        std::vector<std::pair<const char*, const char*>> columns;  // nullptr: unset
+    };
+    const Case cases[] = {
+        {"4=1;7=;8=;9=1000;10=50;11=5.5;12=50;13=1000;43=0;54=1",
+         {{"TAS_SIN_EFE_ANU", "5.50"}, {"MTO_SIN_INTS_MON_REG", "50"}, {"par_analizada", nullptr}, {"MTO_SIN_TRAN_MON_ORI", nullptr}}},
+        {"1=07;2=AB123;3=01;5=02;7=;8=;14=100;16=110;17=90;18=95;137=10;138=20;139=15;140=5;133=",
+         {{"MTO_SIN_AJU_PCNC", ""}, {"MTO_AJU_PCNC", ""}, {"MTO_AJU_PR", "95"}, {"MTO_SIN_AJU_CI", ""},
+          {"mto_margen_bruto_pr", "5"}, {"mto_lim_inf_pcnc", nullptr}, {"par_analizada", nullptr}}},
+        {"1=07;2=AB123;3=01;4=1;5=02;7=;8=;21=1000;22=50;23=5.5;24=1000;25=50;26=55;43=0;54=1",
+         {{"TAS_EFE_ANU", "5.5"}, {"MTO_INTS_AJU_PCNC", "55"}, {"MTO_INTS_SIN_AJU_PR", ""}, {"MTO_TRAN_MON_ORI", nullptr}}},
+        {"1=07;2=AB123;3=02;4=1;5=02;7=;8=;36=1000;37=50;38=50;39=1000;40=0;41=0;42=05;43=0;54=1",
+         {{"MET_VAL_INTS", "05"}, {"par_analizada", ""}, {"MET_VAL", nullptr}, {"valor_pli_mmnt", nullptr}}},
+    };
+    for (const Case& c : cases) {
+        db().exec(QStringLiteral("DELETE FROM TMPTRANSACCION2"));
+        ASSERT_EQ(run(cp1252::encode(join(withFields(line00(), c.changes)))).counts.transferidos, 1) << c.changes;
+        const QSqlRecord r = db().rows(QStringLiteral("SELECT * FROM TMPTRANSACCION2")).front();
+        for (const auto& [column, value] : c.columns) {
+            if (!value) {
+                EXPECT_TRUE(r.value(column).isNull()) << c.changes << " " << column;
+            } else {
+                EXPECT_FALSE(r.value(column).isNull()) << c.changes << " " << column;
+                EXPECT_EQ(r.value(column).toString(), QString::fromUtf8(value)) << c.changes << " " << column;
+            }
+        }
+    }
+}
+
 TEST_F(TransactionImportTest, RejectedLinesAreLoggedWithTheirNumber) {
     QStringList bad = line00();
     bad[2] = QStringLiteral("03");
