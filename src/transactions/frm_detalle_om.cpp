@@ -12,10 +12,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardItemModel>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace klv {
 namespace {
@@ -116,9 +119,27 @@ void FrmDetalle_OM::Form_Load() {
         model_->appendRow({code, des, monto});
     }
     filling_ = false;
+    fitDescriptions();
     grdDetalle_OM->setEnabled(model_->rowCount() > 0);
     if (model_->rowCount() > 0) grdDetalle_OM->setCurrentIndex(model_->index(0, kColMonto));
     refreshTotal();
+}
+
+void FrmDetalle_OM::fitDescriptions() {
+    // The form widens, within the screen, until every description reads whole (up to 70
+    // characters).
+    const QFontMetrics fm = grdDetalle_OM->fontMetrics();
+    int description = 0;
+    for (int r = 0; r < model_->rowCount(); ++r)
+        description = std::max(description, fm.horizontalAdvance(model_->item(r, kColDes)->text()));
+    QHeaderView* header = grdDetalle_OM->horizontalHeader();
+    const int grid = grdDetalle_OM->verticalHeader()->sizeHint().width() + header->sectionSize(kColCod) + description +
+                     fm.averageCharWidth() * 2 + header->sectionSize(kColMonto) + 2 * grdDetalle_OM->frameWidth() +
+                     grdDetalle_OM->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QMargins m = layout()->contentsMargins();
+    int wanted = grid + m.left() + m.right();
+    if (const QScreen* s = screen()) wanted = std::min(wanted, s->availableGeometry().width());
+    if (wanted > width()) resize(wanted, height());
 }
 
 void FrmDetalle_OM::refreshTotal() {
@@ -140,6 +161,13 @@ void FrmDetalle_OM::amountEdited(int row, const QString& text) {
 }
 
 void FrmDetalle_OM::CmdSalir_Click() {
+    // An amount still being typed (the window closed from its frame) is stored first: moving
+    // the current cell hands the open editor's text to the grid.
+    const QModelIndex current = grdDetalle_OM->currentIndex();
+    if (current.isValid()) {
+        grdDetalle_OM->setCurrentIndex(QModelIndex());
+        grdDetalle_OM->setCurrentIndex(current);
+    }
     refreshTotal();
     if (onTotal_) onTotal_(TxtTotalMonto->text());
     bool complete = false;
@@ -168,6 +196,18 @@ void FrmDetalle_OM::closeEvent(QCloseEvent* event) {
 }
 
 void FrmDetalle_OM::reject() { CmdSalir_Click(); }
+
+bool enterPressesFocusedButton(QWidget* window, QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return false;
+    auto* button = qobject_cast<QPushButton*>(window->focusWidget());
+    if (!button || !button->isEnabled() || !window->isAncestorOf(button)) return false;
+    button->click();
+    return true;
+}
+
+void FrmDetalle_OM::keyPressEvent(QKeyEvent* event) {
+    if (!enterPressesFocusedButton(this, event)) QDialog::keyPressEvent(event);
+}
 
 void FrmDetalle_OM::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

@@ -11,12 +11,17 @@
 #include <QDialog>
 #include <functional>
 
+class QKeyEvent;
 class QLineEdit;
 class QPushButton;
 class QStandardItemModel;
 class QTableView;
 
 namespace klv {
+
+// Enter or Return while a push button of `window` has the focus presses that button (the boxes
+// keep Enter for their own rules; no button is pressed by Enter elsewhere). True when handled.
+bool enterPressesFocusedButton(QWidget* window, QKeyEvent* event);
 
 class FrmDetalle_OM : public QDialog {
     Q_OBJECT
@@ -38,6 +43,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -46,6 +52,7 @@ public slots:
 
 private:
     void amountEdited(int row, const QString& text);
+    void fitDescriptions();
 
     AppContext& ctx_;
     TransactionKey key_;

@@ -25,6 +25,7 @@
 #include <QEventLoop>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -200,12 +201,13 @@ void FrmTransacciones::buildTab0(QWidget* page) {
     at(Frame3, 120, 120, 9060, 1260);
     Label1[0] = makeLabel(QStringLiteral("Label1_0"), QStringLiteral("Tipo de Documento :"), Frame3);
     at(Label1[0], 120, 300, 1680, 315);
+    // Wide enough for the longest document type, "06  -  REG. UNICO DE CONTRIBUYENTES".
     CboTipDocP = makeCombo(QStringLiteral("CboTipDocP"), Frame3);
-    at(CboTipDocP, 1800, 300, 3600, 315);
+    at(CboTipDocP, 1800, 300, 4200, 315);
     Label1[1] = makeLabel(QStringLiteral("Label1_1"), QString::fromUtf8("N° :"), Frame3);
-    at(Label1[1], 5580, 300, 420, 315);
+    at(Label1[1], 6120, 300, 420, 315);
     CboDocIdP = makeCombo(QStringLiteral("CboDocIdP"), Frame3);
-    at(CboDocIdP, 6000, 300, 2940, 315);
+    at(CboDocIdP, 6540, 300, 2400, 315);
     Label1[2] = makeLabel(QStringLiteral("Label1_2"), QString::fromUtf8("Apellidos y Nombres o Razón Social :"), Frame3);
     at(Label1[2], 120, 780, 2940, 315);
     TxtRazSoc = new QLineEdit(Frame3);
@@ -287,7 +289,7 @@ void FrmTransacciones::buildTab1(QWidget* page) {
     at(Frame6, 120, 2760, 9060, 1560);
     Label9.insert(1, makeLabel(QStringLiteral("Label9_1"), QString(), Frame6));
     Label9[1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    at(Label9[1], 5040, 300, 3900, 285);
+    at(Label9[1], 5040, 0, 3900, 255);  // beside the frame's caption
     Label7 = makeLabel(QStringLiteral("Label7"), kNota, Frame6);
     at(Label7, 120, 1140, 8820, 285);
     row(LblMtoSinTranMonReg, "LblMtoSinTranMonReg", "Monto de la Transacción :", TxtMtoSinTranMonReg,
@@ -342,7 +344,7 @@ void FrmTransacciones::buildTab2(QWidget* page) {
     at(Frame9, 120, 2820, 9060, 2940);
     Label9.insert(6, makeLabel(QStringLiteral("Label9_6"), QString(), Frame9));
     Label9[6]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    at(Label9[6], 5040, 240, 3900, 285);
+    at(Label9[6], 5040, 0, 3900, 255);  // beside the frame's caption
     Label6 = makeLabel(QStringLiteral("Label6"), kNota, Frame9);
     at(Label6, 120, 2580, 8820, 285);
     Frame14 = makeFrame(QStringLiteral("Frame14"), QString(), Frame9);
@@ -428,30 +430,32 @@ void FrmTransacciones::buildTab3(QWidget* page) {
     at(Frame11, 120, 2280, 9060, 2520);
     Label9.insert(0, makeLabel(QStringLiteral("Label9_0"), QString(), Frame11));
     Label9[0]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    at(Label9[0], 5040, 240, 3900, 285);
+    at(Label9[0], 5040, 0, 3900, 255);  // beside the frame's caption
     Label5 = makeLabel(QStringLiteral("Label5"), kNota, Frame11);
     at(Label5, 120, 2220, 8820, 285);
     Label1[20] = makeLabel(QStringLiteral("Label1_20"), QString::fromUtf8("Método de Valoración :"), Frame11);
-    at(Label1[20], kLabelX, 540, kLabelWidth, 315);
+    at(Label1[20], kLabelX, 330, kLabelWidth, 315);
     CboMetodoVal = makeCombo(QStringLiteral("CboMetodoVal"), Frame11);
-    at(CboMetodoVal, kBoxX, 540, 4560, 315);
+    at(CboMetodoVal, kBoxX, 330, 5160, 315);
     CboMetodoVal->addItems({QString::fromUtf8("04 - MPU   Método de Partición de Utilidades"),
                             QString::fromUtf8("05 - MRPU Método Residual de la Partición de Utilidades."),
                             QString::fromUtf8("06 - MMNT Método del Margen Neto Transaccional")});
     CboMetodoVal->setCurrentIndex(-1);
     row(LblMtoTraMonReg, "LblMtoTraMonReg", "Monto de las Transacciones :", TxtMtoTraMonReg, "TxtMtoTraMonReg",
-        BoxKind::Integer, 930, Frame11);
+        BoxKind::Integer, 720, Frame11);
     row(LblMtoTotIntsMonReg, "LblMtoTotIntsMonReg", "Monto Total de los Intereses :", TxtMtoTotIntsMonReg,
-        "TxtMtoTotIntsMonReg", BoxKind::Integer, 930, Frame11);
-    // The MMNT group: the profit-level indicator, its range, median and value.
+        "TxtMtoTotIntsMonReg", BoxKind::Integer, 720, Frame11);
+    // The MMNT group, between the amount and the adjustments (labels 1920, boxes 2040): the
+    // profit-level indicator on a row of its own, as wide as the method (its longest item is
+    // "04 Utilidad Operación / Patrimonio Neto Prom. = ROE"), then its range, median and value.
     Label1[24] = makeLabel(QStringLiteral("Label1_24"), QStringLiteral("Indicador de Rentabilidad :"), Frame11);
-    at(Label1[24], 4920, 930, 2040, kBoxHeight);
+    at(Label1[24], kLabelX, 1080, kLabelWidth, 315);
     CboRangoPLI = makeCombo(QStringLiteral("CboRangoPLI"), Frame11);
-    at(CboRangoPLI, 6960, 930, 1980, 315);
+    at(CboRangoPLI, kBoxX, 1080, 5160, 315);
     CboRangoPLI->addItems(kRangosPli);
     CboRangoPLI->setCurrentIndex(-1);
     Label1[29] = makeLabel(QStringLiteral("Label1_29"), QStringLiteral("Rango Intercuartil"), Frame11);
-    at(Label1[29], kLabelX, 1320, 2000, 240);
+    at(Label1[29], kLabelX, 1410, 2000, 210);
     const std::tuple<int, const char*, AmountBox**, const char*, int> mmnt[] = {
         {27, "R.I. Límite Inferior :", &TxtLimInfOM, "TxtLimInfOM", 120},
         {28, "R.I. Límite Superior :", &TxtLimSupOM, "TxtLimSupOM", 2340},
@@ -460,9 +464,9 @@ void FrmTransacciones::buildTab3(QWidget* page) {
     };
     for (const auto& [i, text, box, bname, x] : mmnt) {
         Label1[i] = makeLabel(QStringLiteral("Label1_%1").arg(i), QString::fromUtf8(text), Frame11);
-        at(Label1[i], x, 1320, 2160, 240);
+        at(Label1[i], x, 1410, 2160, 210);
         *box = new AmountBox(BoxKind::Decimal, QLatin1String(bname), util, Frame11);
-        at(*box, x, 1560, 2160, kBoxHeight);
+        at(*box, x, 1620, 2160, kBoxHeight);
     }
     // The adjustments, designed below the MMNT group (labels 1920, boxes 2040).
     Label1[10] = makeLabel(QStringLiteral("Label1_10"), QStringLiteral("Ajuste POSITIVO a Resultados  :"), Frame11);
@@ -1047,6 +1051,9 @@ void FrmTransacciones::udp_DefTipoTran(const QString& flag, const QString&) {
         }
         show({ChkRangoInterCuartil, TxtMtoLimInfPCNC, TxtMtoLimSupPCNC, TxtMtoMedPCNC, LblLimiteInf, LblLimiteSup, LblMediana},
              !fin && from2012());
+        // The financial check hides the scroll bar of the grid; a transaction that is no longer
+        // financial needs it back to reach the range values of PR and CI.
+        HScroll1->setVisible(!fin && from2012());
         OptCapSinAju->setText(fin ? QStringLiteral("Ints. Sin Ajustar") : QStringLiteral("Monto Sin Ajustar"));
         OptCapAju->setText(fin ? QStringLiteral("Intereses Ajustado") : QStringLiteral("Monto Ajustado"));
     } else {
@@ -1494,6 +1501,11 @@ void FrmTransacciones::closeEvent(QCloseEvent* event) {
 }
 
 void FrmTransacciones::reject() { CmdOpciones_Click(2); }
+
+void FrmTransacciones::keyPressEvent(QKeyEvent* event) {
+    // "&Aceptar" takes the focus after the last box of a layout: Enter then saves.
+    if (!enterPressesFocusedButton(this, event)) QDialog::keyPressEvent(event);
+}
 
 bool FrmTransacciones::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {

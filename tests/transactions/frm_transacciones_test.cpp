@@ -246,7 +246,9 @@ TEST_F(FormTest, OptionsOnChoosingAndAfterSaving) {
     box("TxtMtoSinTranMonReg")->setText(QStringLiteral("100"));
     click("OptCont_SETP");
     messages().script(MsgAnswer::Yes);
-    g.CmdOpciones_Click(1);
+    // Enter on the focused "&Aceptar" saves.
+    w<QPushButton>("CmdOpciones_1")->setFocus();
+    key(w<QPushButton>("CmdOpciones_1"), Qt::Key_Return);
     EXPECT_EQ(messages().last().text, msgSeguir());
     EXPECT_EQ(count(QStringLiteral("TMPTRANSACCION2")), 1);
     EXPECT_TRUE(on("OptSinValMet"));
@@ -316,6 +318,14 @@ TEST_F(FormTest, TraditionalMethodsFrom2012) {
     EXPECT_EQ(scroll->value(), 1);
     EXPECT_EQ(w<QPushButton>("OptCapSinAju")->text(), QStringLiteral("Monto Sin Ajustar"));
     EXPECT_FALSE(box("TxtSinAjusPr")->isHidden());
+    // A financial type hides the pages; a non-financial one ticked instead brings them back.
+    tab(0);
+    tickType("12");
+    EXPECT_TRUE(scroll->isHidden());
+    tickType("05");
+    EXPECT_FALSE(on("ChkFinancieras"));
+    tab(2);
+    EXPECT_FALSE(scroll->isHidden());
 }
 
 TEST_F(FormTest, TypeListAndTabChanges) {

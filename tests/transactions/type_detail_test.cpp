@@ -105,6 +105,25 @@ TEST_F(DetailTest, AFailureLeavesTheDetailAsItWas) {
     EXPECT_EQ(rows(1), QStringList{QStringLiteral("05=<null>")});
 }
 
+TEST_F(DetailTest, TheFormShowsWholeDescriptionsAndKeepsAnAmountBeingTyped) {
+    // 38 has the longest description of the list (70 characters once cut).
+    prepareDetail(ctx(), other({QStringLiteral("05"), QStringLiteral("38")}), 1);
+    QString handed;
+    FrmDetalle_OM form(ctx(), key(1), [&handed](const QString& total) { handed = total; });
+    form.Form_Load();
+    form.show();
+    auto* grid = findNamed<QTableView>(&form, "grdDetalle_OM");
+    for (const DetailRow& r : detailRows(ctx(), key(1)))
+        EXPECT_GE(grid->columnWidth(1), grid->fontMetrics().horizontalAdvance(r.description)) << r.code.toStdString();
+    // Closed while the first amount is still being typed: it is stored and counted.
+    grid->edit(grid->model()->index(0, 2));
+    auto* editor = findNamed<QLineEdit>(grid, "grdDetalle_OM_Monto");
+    editor->setText(QStringLiteral("7"));
+    form.CmdSalir_Click();
+    EXPECT_EQ(handed, QStringLiteral("7"));
+    EXPECT_EQ(rows(1), (QStringList{QStringLiteral("05=7"), QStringLiteral("38=<null>")}));
+}
+
 // The transaction form: a key in "Monto de las Transacciones" of other methods.
 class DetailFormTest : public DetailTest {
 protected:
