@@ -2,13 +2,15 @@
 // A key written must read back as written, and the write must leave another key as it was.
 #include "ini_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static QTemporaryDir dir;
+    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/klv-fuzz-XXXXXX")
+                                                                         : QDir::tempPath() + QStringLiteral("/klv-fuzz-XXXXXX"));
     static const QString path = dir.path() + QStringLiteral("/QM000.INI");
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;

@@ -3,13 +3,15 @@
 #include "conversor_texto.h"
 #include "message_service.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static QTemporaryDir dir;
+    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/klv-fuzz-XXXXXX")
+                                                                         : QDir::tempPath() + QStringLiteral("/klv-fuzz-XXXXXX"));
     const QString carpeta = dir.path() + QLatin1Char('/');
     QFile f(carpeta + QStringLiteral("base.PRN"));
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
