@@ -32,9 +32,6 @@ inline bool isEmpty(const QVariant& v) { return v.isNull() || v.toString().isEmp
 // Number reading of an amount text: empty or blank is 0, a number its value; any other text
 // counts by its leading number (so it never stops a check).
 double amount(const QString& text);
-// Comparison with "0" by character codes: the empty text is below "0".
-inline bool textAboveZero(const QString& t) { return QString::compare(t, QStringLiteral("0")) > 0; }
-inline bool textAtLeastZero(const QString& t) { return QString::compare(t, QStringLiteral("0")) >= 0; }
 
 // The value of a period text: the number at the start of the trimmed text, 0 when there is none.
 int periodValue(const QString& periodo);

@@ -5,6 +5,7 @@
 #include "schema.h"
 #include "status_panels.h"
 
+#include <QSqlQuery>
 #include <QSqlRecord>
 
 namespace klv {
@@ -12,12 +13,11 @@ namespace {
 
 const QString kFinancialTypes = QStringLiteral("('12','34')");
 
-// The stored transaction of the type row t is valued by other methods.
-QString otherMethodCondition() {
+// The type row T belongs to the stored transaction X.
+QString sameTransaction() {
     return QStringLiteral(
-        "EXISTS (SELECT 1 FROM TRANSACCION2 X WHERE X.TIP_DOC_D=T.TIP_DOC_D AND X.DOC_ID_D=T.DOC_ID_D"
-        " AND X.PERIODO=T.PERIODO AND X.FORMULARIO=T.FORMULARIO AND X.TIP_DOC_P=T.TIP_DOC_P"
-        " AND X.DOC_ID_P=T.DOC_ID_P AND X.COR_TRANSACCION=T.COR_TRANSACCION AND X.FLAG_VAL_MET='02')");
+        "T.TIP_DOC_D=X.TIP_DOC_D AND T.DOC_ID_D=X.DOC_ID_D AND T.PERIODO=X.PERIODO AND T.FORMULARIO=X.FORMULARIO"
+        " AND T.TIP_DOC_P=X.TIP_DOC_P AND T.DOC_ID_P=X.DOC_ID_P AND T.COR_TRANSACCION=X.COR_TRANSACCION");
 }
 
 }  // namespace
@@ -43,38 +43,43 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
                      decl::keyCondition(QStringLiteral("T")), decl::transactionOrder(QStringLiteral("T"))),
             params);
 
-    // Per-type detail of the transactions valued by other methods: one statement per type code,
-    // since each code carries its own description (cut to the column's width).
+    // Per-type detail of the transactions valued by other methods, each with its type's
+    // description (parameter group 395, cut to the column's width; "" when the code has none).
     db.exec(QStringLiteral("DELETE FROM TMPTRADET"));
     const QStringList detKey = typeCols.mid(0, 8);
     const QStringList detCols = detKey + QStringList{QStringLiteral("DES_TRANSACCION"), QStringLiteral("MONTO")};
-    const schema::Column* desCol = schema::table(QStringLiteral("TMPTRADET")).column(QStringLiteral("des_transaccion"));
-    const int desWidth = desCol && desCol->size > 0 ? desCol->size : 70;
-
-    QStringList codes;
+    // Each type's description as the per-type detail writes it (detailDescription), chosen in the
+    // statement by the row's type code; a code without description gets the empty text.
+    QString description = QStringLiteral("''");
+    QVariantList descriptionParams;
     {
-        QSqlQuery q = db.exec(QStringLiteral("SELECT DISTINCT T.COD_TIP_TRANSACCION FROM TRATIPTRA2 T WHERE %1"
-                                             " AND T.COD_TIP_TRANSACCION NOT IN %2 AND %3")
-                                  .arg(decl::keyCondition(QStringLiteral("T")), kFinancialTypes, otherMethodCondition()),
-                              params);
-        while (q.next()) codes << decl::text(q.value(0));
-    }
-    if (!codes.isEmpty()) {
-        QSqlQuery ins = db.prepare(
-            QStringLiteral("INSERT INTO TMPTRADET (%1) SELECT %2, ?, T.MONTO_TRANSACCION FROM TRATIPTRA2 T"
-                           " WHERE %3 AND T.COD_TIP_TRANSACCION=? AND %4 ORDER BY %5")
-                .arg(decl::columnList(detCols), decl::columnList(detKey, QStringLiteral("T")),
-                     decl::keyCondition(QStringLiteral("T")), otherMethodCondition(),
-                     decl::transactionOrder(QStringLiteral("T"))));
-        for (const QString& code : codes) {
-            const QString description = udf_DescripcionParam395(ctx, code).left(desWidth);
-            QVariantList p{textValue(description)};
-            p += params;
-            p << textValue(code);
-            db.run(ins, p);
+        QSqlQuery q = db.exec(QStringLiteral("SELECT Argumento FROM PARAM WHERE Numero = '395'"));
+        QStringList whens;
+        while (q.next()) {
+            const QString code = decl::text(q.value(0));
+            whens << QStringLiteral("WHEN ? THEN ?");
+            descriptionParams << textValue(code) << textValue(detailDescription(ctx, code));
         }
+        if (!whens.isEmpty())
+            description = QStringLiteral("CASE T.COD_TIP_TRANSACCION %1 ELSE '' END").arg(whens.join(QLatin1Char(' ')));
     }
+    // Driven by the transactions valued by other methods, in key order: each finds its types by key.
+    db.exec(QStringLiteral("INSERT INTO TMPTRADET (%1) SELECT %2, %3, T.MONTO_TRANSACCION"
+                           " FROM TRANSACCION2 X CROSS JOIN TRATIPTRA2 T ON %4 WHERE %5 AND X.FLAG_VAL_MET='02'"
+                           " AND T.COD_TIP_TRANSACCION NOT IN %6 ORDER BY %7, T.COD_TIP_TRANSACCION")
+                .arg(decl::columnList(detCols), decl::columnList(detKey, QStringLiteral("T")), description,
+                     sameTransaction(), decl::keyCondition(QStringLiteral("X")), kFinancialTypes,
+                     decl::transactionOrder(QStringLiteral("X"))),
+            descriptionParams + params);
     tx.commit();
+}
+
+QString detailDescription(const AppContext& ctx, const QString& codTipTransaccion) {
+    static const int width = [] {
+        const schema::Column* c = schema::table(QStringLiteral("TMPTRADET")).column(QStringLiteral("des_transaccion"));
+        return c && c->size > 0 ? c->size : 70;
+    }();
+    return udf_DescripcionParam395(ctx, codTipTransaccion).left(width);
 }
 
 bool Es_OtroMetodo(const AppContext& ctx, const DeclarationKey& key, const Party& party,
@@ -90,16 +95,22 @@ bool Es_OtroMetodo(const AppContext& ctx, const DeclarationKey& key, const Party
         .isValid();
 }
 
-QString Monto_OtrosMetodos(const AppContext& ctx, const DeclarationKey& key, const Party& party,
-                           long corTransaccion, const QString& codTipTransaccion) {
+std::optional<QString> detailRowAmount(const AppContext& ctx, const DeclarationKey& key, const Party& party,
+                                       long corTransaccion, const QString& codTipTransaccion) {
     QVariantList p = decl::keyParams(key);
     p << party.tipDocP << textValue(party.docIdP) << static_cast<qlonglong>(corTransaccion)
       << textValue(codTipTransaccion);
-    return decl::text(ctx.db().scalar(
-        QStringLiteral("SELECT MONTO FROM TMPTRADET WHERE %1 AND TIP_DOC_P=? AND DOC_ID_P=?"
-                       " AND COR_TRANSACCION=? AND COD_TIP_TRANSACCION=?")
-            .arg(decl::keyCondition()),
-        p));
+    const auto rows = ctx.db().rows(QStringLiteral("SELECT MONTO FROM TMPTRADET WHERE %1 AND TIP_DOC_P=? AND DOC_ID_P=?"
+                                                   " AND COR_TRANSACCION=? AND COD_TIP_TRANSACCION=?")
+                                        .arg(decl::keyCondition()),
+                                    p);
+    if (rows.empty()) return std::nullopt;
+    return decl::text(rows.front().value(0));
+}
+
+QString Monto_OtrosMetodos(const AppContext& ctx, const DeclarationKey& key, const Party& party,
+                           long corTransaccion, const QString& codTipTransaccion) {
+    return detailRowAmount(ctx, key, party, corTransaccion, codTipTransaccion).value_or(QString());
 }
 
 bool udf_Form_Existe(const AppContext& ctx, int tipDocD, const QString& docIdD, const QString& periodo) {

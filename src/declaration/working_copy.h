@@ -6,6 +6,7 @@
 #include "declaration_state.h"
 
 #include <QString>
+#include <optional>
 
 namespace klv {
 
@@ -18,6 +19,10 @@ namespace klv {
 // A key with no stored rows (a new declaration) leaves the three tables empty. Throws DbError.
 void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key);
 
+// Description of a transaction type in a TMPTRADET row: its PARAM '395' text, cut to the width of
+// des_transaccion (70). The rebuild and the transaction form's per-type detail both write it.
+QString detailDescription(const AppContext& ctx, const QString& codTipTransaccion);
+
 // True when the stored transaction (declaration `key`, party, number) is valued by other methods
 // and the type is not one of the financial types "12" and "34" (those never have a detail row).
 bool Es_OtroMetodo(const AppContext& ctx, const DeclarationKey& key, const Party& party,
@@ -27,6 +32,9 @@ bool Es_OtroMetodo(const AppContext& ctx, const DeclarationKey& key, const Party
 // row or the amount is NULL.
 QString Monto_OtrosMetodos(const AppContext& ctx, const DeclarationKey& key, const Party& party,
                            long corTransaccion, const QString& codTipTransaccion);
+// The same, telling a missing row (nullopt) from a row whose amount is NULL or empty ("").
+std::optional<QString> detailRowAmount(const AppContext& ctx, const DeclarationKey& key, const Party& party,
+                                       long corTransaccion, const QString& codTipTransaccion);
 
 // Header of a stored declaration as the form shows it when it is opened for modification.
 struct StoredHeader {

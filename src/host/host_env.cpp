@@ -2,6 +2,7 @@
 
 #include "database.h"
 #include "ini_file.h"
+#include "mensajes_importacion.h"
 
 #include <QDir>
 #include <QFile>
@@ -162,6 +163,9 @@ void seedHostData(Database& db, const QString& user) {
                 "c_tip_doc_d, c_doc_id_d, c_Formulario, c_periodo, c_estado, c_envio, c_semana) "
                 "VALUES (?, ?, ?, ?, 0, 0, 0, 0, 0, 0, 0, 0, 0)"),
             {QStringLiteral("8027"), QStringLiteral("PDF"), QStringLiteral("PDF"), QStringLiteral("PDF")});
+    // The texts of the import's error codes, as the host keeps them.
+    QSqlQuery error = db.prepare(QStringLiteral("INSERT OR IGNORE INTO Error (coderror, DescError) VALUES (?, ?)"));
+    for (const auto& [code, text] : mensajesImportacion()) db.run(error, {code, text});
     t.commit();
 }
 

@@ -100,7 +100,7 @@ QString nombreDeclarante(const AppContext& ctx, const QString& ruc) {
 
 void borrarInformado(const AppContext& ctx, const QString& ruc, const Party& parte) {
     Database& db = *ctx.gDB;
-    Transaction t(db, true);
+    Transaction t(db);
     const QVariantList clave{textValue(ruc), parte.tipDocP, textValue(parte.docIdP)};
     // Every period and form code: the party's stored transactions all go with it.
     for (const char* tabla : {"TRANSACCION2", "TIP_VIN_PAR", "PAR_VIN", "TRATIPTRA2"})

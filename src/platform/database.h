@@ -16,6 +16,7 @@
 #include <vector>
 
 class QSqlError;
+struct sqlite3;
 
 namespace klv {
 
@@ -54,6 +55,10 @@ private:
     QString text_;
     bool locked_;
 };
+
+// The text of a failure for a message box: a database error's text with its number in
+// parentheses, or any other exception's own text.
+QString failureText(const std::exception& e);
 
 // A QVariant that binds as the empty text even when the string is a null QString (Qt binds a
 // null QString as SQL NULL). Use QVariant() to store NULL on purpose.
@@ -95,6 +100,25 @@ public:
     QStringList columns(const QString& table) const;  // in table order
 
     bool inTransaction() const { return depth_ > 0; }
+
+    // Changes the database has seen: rows written by this connection and commits of other
+    // connections. Two equal stamps mean that nothing was written in between.
+    struct ChangeStamp {
+        qint64 own = 0;
+        qint64 others = 0;
+        bool operator==(const ChangeStamp&) const = default;
+    };
+    ChangeStamp changeStamp() const;
+
+    // The engine's handle of this connection, for the row cursor and the SQL functions of the
+    // layers above.
+    sqlite3* sqliteHandle() const;
+    // SQL functions of the layers above (the record control number of core): each setup runs on
+    // every connection opened after it was added. A library adds its setup from a static
+    // initializer of the file that defines the function, so every program that links the function
+    // has it on all its connections.
+    using ConnectionSetup = void (*)(sqlite3*);
+    static bool addConnectionSetup(ConnectionSetup setup);
 
     // Maps a QtSql error to the engine's numbers and a readable text.
     static DbError translate(const QSqlError& error, const QString& context = QString());

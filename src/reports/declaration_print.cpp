@@ -32,7 +32,7 @@ constexpr const char* kListQuery =
     " AND P.TIP_DOC_P=T.TIP_DOC_P AND P.DOC_ID_P=T.DOC_ID_P AND P.FORMULARIO=?"
     " WHERE T.TIP_DOC_D=? AND T.PERIODO=? AND T.DOC_ID_D=?"
     " AND T.FLAG_VAL_MET IN ('00','01','02') AND T.IND_TRANSAC_FIN IN ('0','1')"
-    " ORDER BY P.RAZON_SOCIAL, T.COR_TRANSACCION, T.TIP_DOC_P, T.DOC_ID_P";
+    " ORDER BY P.RAZON_SOCIAL COLLATE KLV_TEXT, T.COR_TRANSACCION, T.TIP_DOC_P, T.DOC_ID_P";
 
 QString text(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
 

@@ -115,10 +115,10 @@ ReportOutcome udp_ImprimirReporte(AppContext& ctx, const ReportRequest& request,
     outcome.path = ctx.gRptPath + QLatin1Char('/') + request.archivo;
     const ReportBody body = bodyOfKind(request.tipoReporte);
     if (!body) return outcome;
-    ReportCursor cursor;
     int number = 0;
     QString description;
     try {
+        ReportCursor cursor;  // back to the arrow before any message
         ReportWriter writer(outcome.path, request.tipoImportacion);
         writer.state().Ancho = 104;
         writer.state().Copias = 1;

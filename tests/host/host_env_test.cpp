@@ -111,7 +111,10 @@ TEST_F(HostEnvTest, SeedsUserTaxpayersParametersAndSubmissionMap) {
     EXPECT_EQ(db->scalar(QStringLiteral("SELECT tabla_d FROM ENVIO_T WHERE formulario='8027' AND tabla_o='PDF'"))
                   .toString(),
               QStringLiteral("PDF"));
-    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM Error")).toInt(), 0);
+    // Every import error code with its text.
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM Error")).toInt(), 217);
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT DescError FROM Error WHERE coderror='0710'")).toString(),
+              QStringLiteral("Los montos no pueden ser de más de 14 caracteres"));
 }
 
 TEST_F(HostEnvTest, SecondRunKeepsRowsAndSettings) {

@@ -1,0 +1,477 @@
+#include "frm_importador.h"
+
+#include "attachment.h"
+#include "combo_fillers.h"
+#include "declaration_header.h"
+#include "help_service.h"
+#include "import_error_report.h"
+#include "spool.h"
+#include "utilitarios.h"
+#include "wait_cursor.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStorageInfo>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace klv {
+namespace {
+
+using import::ImportMode;
+
+const QString kCaption = QStringLiteral("Importador de Registros");
+// Client area 7440 x 4815 twips, 1000 twips from the left and 700 from the top of the screen.
+constexpr int kWidth = 7440 / 15;
+constexpr int kHeight = 4815 / 15;
+constexpr int kLeft = 1000 / 15;
+constexpr int kTop = 700 / 15;
+// The counts repaint at most this often during a run (milliseconds).
+constexpr qint64 kPaintEvery = 40;
+
+template <class T, class... Args>
+T* named(const QString& name, Args&&... args) {
+    T* w = new T(std::forward<Args>(args)...);
+    w->setObjectName(name);
+    return w;
+}
+
+QLabel* caption(const QString& name, const QString& text) {
+    auto* l = named<QLabel>(name, text);
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+QPushButton* pushButton(const QString& name, const QString& text) {
+    auto* b = named<QPushButton>(name, text);
+    b->setAutoDefault(false);
+    return b;
+}
+
+// The roots of the mounted volumes a user keeps files on, the root folder first.
+QStringList volumeRoots() {
+    QStringList roots{QStringLiteral("/")};
+    for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
+        if (!v.isValid() || !v.isReady() || !v.device().startsWith("/dev/")) continue;
+        if (!roots.contains(v.rootPath())) roots << v.rootPath();
+    }
+    return roots;
+}
+
+}  // namespace
+
+FrmImportador::FrmImportador(AppContext& ctx, import::ImportRunner runner, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), runner_(std::move(runner)) {
+    setObjectName(QStringLiteral("FrmImportador"));
+    setWindowTitle(kCaption);
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+
+    // Declarant and period.
+    Frame1 = named<QGroupBox>(QStringLiteral("Frame1"), QStringLiteral("Declarante"));
+    OptTransac = named<QRadioButton>(QStringLiteral("OptTransac"), QStringLiteral("Transacciones"));
+    OptParVin = named<QRadioButton>(QStringLiteral("OptParVin"), QStringLiteral("Partes Vinculadas"));
+    OptParVin->setChecked(true);
+    Label7[0] = caption(QStringLiteral("Label7_0"), QStringLiteral("Ruc :"));
+    Label7[1] = caption(QStringLiteral("Label7_1"), QStringLiteral("Periodo :"));
+    CboNumDoc = named<QComboBox>(QStringLiteral("CboNumDoc"));
+    CboNumDoc->setMinimumContentsLength(11);
+    CboNumDoc->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    TxtRazon_Social = named<QLineEdit>(QStringLiteral("TxtRazon_Social"));
+    TxtRazon_Social->setReadOnly(true);
+    MkePeriodo = named<QLineEdit>(QStringLiteral("MkePeriodo"));
+    MkePeriodo->setInputMask(QStringLiteral("0000;_"));
+    MkePeriodo->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
+    auto* g1 = new QGridLayout(Frame1);
+    g1->addWidget(OptTransac, 0, 0, 1, 2);
+    g1->addWidget(OptParVin, 0, 2, 1, 2);
+    g1->addWidget(Label7[0], 1, 0);
+    g1->addWidget(CboNumDoc, 1, 1);
+    g1->addWidget(TxtRazon_Social, 1, 2, 1, 3);
+    g1->addWidget(Label7[1], 2, 0);
+    g1->addWidget(MkePeriodo, 2, 1, Qt::AlignLeft);
+    g1->setColumnStretch(4, 1);
+
+    // Folder and file.
+    Frame2 = named<QGroupBox>(QStringLiteral("Frame2"), QStringLiteral("Archivo"));
+    Label1 = caption(QStringLiteral("Label1_1"),
+                     QStringLiteral("Seleccione la unidad y el directorio desde el que se desea importar la información :"));
+    Label1->setWordWrap(true);
+    Drive1 = named<QComboBox>(QStringLiteral("Drive1"));
+    Drive1->addItems(volumeRoots());
+    // The folder list: the open folder with the folders above it, then its subfolders; a double
+    // click (or Enter) opens one.
+    DirDirectorio = named<QListWidget>(QStringLiteral("DirDirectorio"));
+    DirDirectorio->setSelectionMode(QAbstractItemView::SingleSelection);
+    DirDirectorio->setMinimumWidth(DirDirectorio->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 14);
+    DirDirectorio->setMinimumHeight(DirDirectorio->fontMetrics().height() * 8);
+    File1 = named<QListWidget>(QStringLiteral("File1"));
+    File1->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Wide enough for the study's 23-character name.
+    File1->setMinimumWidth(File1->fontMetrics().horizontalAdvance(QStringLiteral("8027206012345652015.PDF")) + 24);
+    auto* g2 = new QGridLayout(Frame2);
+    g2->addWidget(Label1, 0, 0, 1, 2);
+    g2->addWidget(Drive1, 1, 0);
+    g2->addWidget(DirDirectorio, 2, 0);
+    g2->addWidget(File1, 1, 1, 2, 1);
+    g2->setColumnStretch(0, 1);
+    g2->setColumnStretch(1, 1);
+    g2->setRowStretch(2, 1);
+
+    // Results, progress and the buttons.
+    Frame3 = named<QGroupBox>(QStringLiteral("Frame3"), QStringLiteral("Resultados de la Importación"));
+    LblActualizados = caption(QStringLiteral("LblActualizados"), import::textoActualizados(0));
+    lblRechazados = caption(QStringLiteral("lblRechazados"), import::textoRechazados(0));
+    lblTransferidos = caption(QStringLiteral("lblTransferidos"), import::textoTransferidos(0));
+    PrgAvance = named<QProgressBar>(QStringLiteral("PrgAvance"));
+    PrgAvance->setRange(0, 1000);
+    PrgAvance->setValue(0);
+    PrgAvance->setTextVisible(false);
+    CmdDetener = pushButton(QStringLiteral("CmdDetener"), QStringLiteral("Cancelar"));
+    CmdDetener->setEnabled(false);
+    auto* v3 = new QVBoxLayout(Frame3);
+    v3->addWidget(lblTransferidos);
+    v3->addWidget(LblActualizados);
+    v3->addWidget(lblRechazados);
+    v3->addWidget(PrgAvance);
+    v3->addWidget(CmdDetener, 0, Qt::AlignRight);
+    v3->addStretch(1);
+    cmdTransferir = pushButton(QStringLiteral("cmdTransferir"), QStringLiteral("&Aceptar"));
+    cmdCancelar = pushButton(QStringLiteral("cmdCancelar"), QStringLiteral("&Salir"));
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(Frame3, 1);
+    right->addStretch(0);
+    right->addWidget(cmdTransferir);
+    right->addWidget(cmdCancelar);
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(Frame2, 1);
+    lower->addLayout(right);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Frame1);
+    layout->addLayout(lower, 1);
+
+    connect(CboNumDoc, qOverload<int>(&QComboBox::activated), this, [this](int) { CboNumDoc_Click(); });
+    connect(Drive1, qOverload<int>(&QComboBox::activated), this, [this](int) { Drive1_Change(); });
+    connect(DirDirectorio, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { setDirectory(item->data(Qt::UserRole).toString()); });
+    connect(cmdTransferir, &QPushButton::clicked, this, [this] { cmdTransferir_Click(); });
+    connect(cmdCancelar, &QPushButton::clicked, this, [this] { cmdCancelar_Click(); });
+    connect(CmdDetener, &QPushButton::clicked, this, [this] { CmdDetener_Click(); });
+}
+
+FrmImportador::~FrmImportador() = default;
+
+OpenerRefresh FrmImportador::run(AppContext& ctx, QWidget* parent, const QString& caller,
+                                 const OpenDeclaration* opener, import::ImportRunner runner) {
+    FrmImportador dlg(ctx, std::move(runner), parent);
+    dlg.udp_Def_Caller(caller);
+    dlg.Form_Load(opener);
+    dlg.exec();
+    return dlg.salida();
+}
+
+void FrmImportador::udp_Def_Caller(const QString& caller) { sCaller_ = caller; }
+
+QString FrmImportador::ruc() const { return CboNumDoc->currentIndex() < 0 ? QString() : CboNumDoc->currentText().left(11); }
+
+void FrmImportador::Form_Load(const OpenDeclaration* opener) {
+    WaitCursor wait;
+    if (opener) opener_ = *opener;
+    resize(std::max(kWidth, minimumSizeHint().width()), std::max(kHeight, minimumSizeHint().height()));
+    move(kLeft, kTop);
+
+    udp_AnchoListaCombo(this, CboNumDoc, 75);
+    try {
+        udp_CargaContribuyentes(ctx_, CboNumDoc, QStringLiteral("6"));
+    } catch (const std::exception& e) {
+        ctx_.msg(failureText(e), MsgStyle::Critical);
+    }
+    CboNumDoc->setCurrentIndex(-1);
+
+    // The folder view opens on the current folder.
+    const QString here = QDir::currentPath();
+    const int drive = Drive1->findText(QStorageInfo(here).rootPath());
+    if (drive >= 0) Drive1->setCurrentIndex(drive);
+    setDirectory(here);
+
+    mode_ = import::modoDeCaller(sCaller_);
+    if (mode_ != ImportMode::Ninguno) {
+        QStringList items;
+        for (int i = 0; i < CboNumDoc->count(); ++i) items << CboNumDoc->itemText(i);
+        const int found = import::indiceDeclarante(items, opener_.cboNumDoc);
+        if (found >= 0) {
+            CboNumDoc->setCurrentIndex(found);
+            CboNumDoc_Click();
+        }
+        CboNumDoc->setEnabled(false);
+    }
+    switch (mode_) {
+    case ImportMode::Partes:
+        gTipoImportacion_ = 0;
+        sRuc_ = opener_.cboNumDoc.left(11);
+        MkePeriodo->hide();
+        Label7[1]->hide();
+        OptTransac->hide();
+        OptParVin->setChecked(true);
+        OptParVin->setEnabled(false);
+        break;
+    case ImportMode::Transacciones:
+    case ImportMode::Adjunto:
+        gTipoImportacion_ = 1;
+        OptParVin->hide();
+        OptTransac->setChecked(true);
+        OptTransac->setEnabled(false);
+        MkePeriodo->setText(opener_.periodo);
+        MkePeriodo->show();
+        Label7[1]->show();
+        MkePeriodo->setEnabled(false);
+        if (mode_ == ImportMode::Adjunto) {
+            OptTransac->hide();
+            Frame3->hide();
+        }
+        break;
+    case ImportMode::Ninguno:
+        break;
+    }
+    // Without a declarant nothing is listed: the name would lose its RUC.
+    pattern_ = import::patronArchivo(mode_, ruc(), MkePeriodo->text(), ctx_.gFormulario);
+    refreshFileList();
+    if (ctx_.help && mode_ != ImportMode::Ninguno) ctx_.help->setContext(import::ayudaDeModo(mode_));
+}
+
+void FrmImportador::CboNumDoc_Click() {
+    try {
+        TxtRazon_Social->setText(import::nombreDeclarante(ctx_, ruc()));
+    } catch (const std::exception& e) {
+        ctx_.msg(failureText(e), MsgStyle::Critical);
+    }
+}
+
+void FrmImportador::Drive1_Change() { setDirectory(Drive1->currentText()); }
+
+void FrmImportador::setDirectory(const QString& path) {
+    if (running_) return;
+    const QFileInfo info(path);
+    // A folder that cannot be read leaves the lists as they were.
+    if (!info.isDir() || !info.isReadable()) return;
+    DirDirectorio_Change(QDir::cleanPath(info.absoluteFilePath()));
+}
+
+void FrmImportador::DirDirectorio_Change(const QString& path) {
+    if (running_ || path.isEmpty()) return;
+    sDirectorio_ = path;
+    fillFolderList();
+    refreshFileList();
+}
+
+void FrmImportador::fillFolderList() {
+    DirDirectorio->clear();
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    auto add = [this](const QString& text, const QString& path, int depth, const QIcon& icon) {
+        auto* item = new QListWidgetItem(icon, QString(depth * 2, QLatin1Char(' ')) + text, DirDirectorio);
+        item->setData(Qt::UserRole, path);
+        return item;
+    };
+    // The folders from the root down to the open one.
+    QStringList chain;
+    for (QDir d(sDirectorio_);; ) {
+        chain.prepend(d.absolutePath());
+        if (d.isRoot() || !d.cdUp()) break;
+    }
+    int depth = 0;
+    QListWidgetItem* current = nullptr;
+    for (const QString& p : chain) {
+        const QString name = QDir(p).isRoot() ? p : QFileInfo(p).fileName();
+        current = add(name, p, depth++, open);
+    }
+    const QStringList subs = QDir(sDirectorio_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QString& sub : subs) add(sub, QDir(sDirectorio_).filePath(sub), depth, closed);
+    if (current) {
+        DirDirectorio->setCurrentItem(current);
+        DirDirectorio->scrollToItem(current);
+    }
+}
+
+void FrmImportador::refreshFileList() {
+    File1->clear();
+    File1->addItems(import::archivosDelPatron(sDirectorio_, pattern_));
+}
+
+void FrmImportador::cmdTransferir_Click() {
+    if (running_) return;
+    if (ctx_.gUtil && !ctx_.gUtil->udf_Habilitado()) return;
+
+    const QString listed = File1->count() > 0 ? File1->item(0)->text() : QString();
+    const bool selected = File1->count() > 0 && File1->item(0)->isSelected();
+    if (Frame3->isHidden()) {
+        import::AttachNotice notice;
+        {
+            WaitCursor wait;
+            notice = import::adjuntarEstudio(ctx_, sDirectorio_, listed, selected, ruc(), MkePeriodo->text());
+        }
+        ctx_.msg(notice.text, notice.style, notice.dialogTitle ? kCaption : ctx_.gTitulo);
+        return;
+    }
+    if (listed.isEmpty()) {
+        ctx_.msg(QStringLiteral("No se encontro Archivo de importación"), MsgStyle::Exclamation);
+        return;
+    }
+    if (!selected) {
+        ctx_.msg(QStringLiteral("No seleccionó Archivo de importación"), MsgStyle::Exclamation);
+        return;
+    }
+    const QString path = import::joinPath(sDirectorio_, listed);
+    if (!QFileInfo(path).isFile()) {
+        // The file went away after it was listed.
+        refreshFileList();
+        ctx_.msg(QStringLiteral("No se encontro Archivo de importación"), MsgStyle::Exclamation);
+        return;
+    }
+
+    import::ImportRequest req;
+    if (OptParVin->isChecked()) {
+        req.kind = import::ImportKind::Partes;
+        req.ruc = sRuc_;
+    } else {
+        req.kind = import::periodoNumero(MkePeriodo->text()) < 2012 ? import::ImportKind::TransaccionesAntes2012
+                                                                     : import::ImportKind::Transacciones2012;
+        req.ruc = ruc();
+        req.periodo = MkePeriodo->text();
+        req.answer1 = opener_.answer1;
+        req.answer2 = opener_.answer2;
+    }
+    req.razonSocial = TxtRazon_Social->text();
+    req.filePath = path;
+    req.rptPath = ctx_.gRptPath;
+    if (!runner_) {
+        ctx_.msg(kMsgEnDesarrollo, MsgStyle::Exclamation);
+        return;
+    }
+
+    setRunning(true);
+    import::ImportOutcome out;
+    {
+        WaitCursor wait;
+        out = runner_(ctx_, req, [this](const import::ImportProgress& p) { return onProgress(p); });
+    }
+    setRunning(false);
+    showOutcome(out);
+}
+
+bool FrmImportador::onProgress(const import::ImportProgress& p) {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now - lastPaint_ >= kPaintEvery) {
+        lastPaint_ = now;
+        if (!p.comprobando) showCounts(p.counts);
+        PrgAvance->setValue(p.bytesTotal > 0 ? static_cast<int>(p.bytesLeidos * 1000 / p.bytesTotal) : 0);
+        QCoreApplication::processEvents();
+    }
+    return !stopRequested_;
+}
+
+void FrmImportador::showCounts(const import::ImportCounts& c) {
+    lblTransferidos->setText(import::textoTransferidos(c.transferidos));
+    LblActualizados->setText(import::textoActualizados(c.actualizados));
+    lblRechazados->setText(import::textoRechazados(c.rechazados));
+}
+
+void FrmImportador::showOutcome(const import::ImportOutcome& out) {
+    if (out.status != import::ImportOutcome::Status::ArchivoRechazado) showCounts(out.counts);
+    if (!out.lblTransferidos.isEmpty()) lblTransferidos->setText(out.lblTransferidos);
+    if (!out.lblActualizados.isEmpty()) LblActualizados->setText(out.lblActualizados);
+    if (!out.lblRechazados.isEmpty()) lblRechazados->setText(out.lblRechazados);
+    PrgAvance->setValue(out.status == import::ImportOutcome::Status::Terminado ? PrgAvance->maximum() : 0);
+    if (!out.message.isEmpty()) ctx_.msg(out.message, out.style, out.title.isEmpty() ? ctx_.gTitulo : out.title);
+    if (out.status == import::ImportOutcome::Status::Terminado && out.counts.rechazados > 0) offerReport(out);
+}
+
+void FrmImportador::offerReport(const import::ImportOutcome& out) {
+    const bool parties = mode_ == ImportMode::Partes;
+    const bool see = ctx_.msg(import::preguntaRechazados(out.logPath),
+                              MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2,
+                              QStringLiteral("Confirmar")) == MsgAnswer::Yes;
+    // Declined, the party import files its report under "DE0003".
+    const QString code = !see && parties ? QStringLiteral("DE0003") : QStringLiteral("PTR003");
+    const QString ruc = parties ? sRuc_.trimmed() : this->ruc();
+    try {
+        WaitCursor wait;
+        const QString name = udf_NumeroSpool(ctx_, code, Declarant{6, ruc});
+        const ImportErrorReportResult r =
+            udp_ReporteErroresImportacion(ctx_, parties ? 0 : 1, ruc, TxtRazon_Social->text(), name);
+        if (!r.ok || !see) return;
+        if (ctx_.forms.showReport) ctx_.forms.showReport(this, name, QStringLiteral("Vprevia"));
+    } catch (const std::exception& e) {
+        ctx_.msg(failureText(e), MsgStyle::Critical);
+    }
+}
+
+void FrmImportador::setRunning(bool on) {
+    running_ = on;
+    stopRequested_ = false;
+    lastPaint_ = 0;
+    if (on) PrgAvance->setValue(0);
+    for (QWidget* w : {static_cast<QWidget*>(cmdTransferir), static_cast<QWidget*>(cmdCancelar),
+                       static_cast<QWidget*>(Drive1), static_cast<QWidget*>(DirDirectorio),
+                       static_cast<QWidget*>(File1)})
+        w->setEnabled(!on);
+    CmdDetener->setEnabled(on);
+}
+
+void FrmImportador::CmdDetener_Click() {
+    if (running_) stopRequested_ = true;
+}
+
+void FrmImportador::leave() {
+    if (left_) return;
+    left_ = true;
+    switch (mode_) {
+    case ImportMode::Partes:
+        salida_ = {OpenerRefresh::Kind::Partes, 6, opener_.cboNumDoc.left(11), QString()};
+        break;
+    case ImportMode::Transacciones:
+        salida_ = {OpenerRefresh::Kind::Declaracion, 6, opener_.cboNumDoc.left(11), opener_.periodo};
+        break;
+    default:
+        salida_ = {};
+        break;
+    }
+}
+
+void FrmImportador::cmdCancelar_Click() {
+    if (running_) return;
+    leave();
+    done(QDialog::Rejected);
+}
+
+void FrmImportador::closeEvent(QCloseEvent* event) {
+    // The close box does what "&Salir" does; during a run it does nothing.
+    if (running_) {
+        event->ignore();
+        return;
+    }
+    leave();
+    QDialog::closeEvent(event);
+}
+
+void FrmImportador::reject() {
+    if (running_) return;
+    leave();
+    QDialog::reject();
+}
+
+}  // namespace klv

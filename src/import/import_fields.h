@@ -1,0 +1,59 @@
+#pragma once
+// What both file imports do to a field and a line: split at "|", blanks trimmed, letters
+// upper-cased as Windows-1252 does, character scans, exact amounts, and the reference lookups
+// cached for one run.
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <initializer_list>
+
+namespace klv {
+class Database;
+}
+
+namespace klv::import {
+
+// Upper case as the Windows code page knows it: a-z, the accented letters and ÿ š œ ž; ß and µ
+// (which have no upper case there) and every other character stay.
+QString upperCp1252(const QString& text);
+// True when the value is one of the texts (exact comparison: "6" is not "06").
+bool inList(const QString& value, std::initializer_list<const char*> list);
+// Leading and trailing blanks (spaces only) removed.
+QString trimBlanks(const QString& text);
+
+// The fields of a line: the texts before each "|", at most `max` of them (what follows the last
+// separator read is not a field). `emptyMarks` tells, per field, whether the field was empty
+// (its separator followed the previous one directly).
+struct SplitLine {
+    QStringList raw;        // the fields as read
+    std::vector<bool> empty;
+};
+SplitLine splitFields(const QString& line, int max);
+
+// A scan of the characters of a value with a test on their Windows-1252 codes: false at the first
+// character the test refuses. Control characters (codes below 32 and 127) are refused whatever the
+// test says.
+bool scanChars(const QString& value, const std::function<bool(int)>& accepts);
+
+// An amount as an exact number of ten-thousandths: the leading number of the text (blanks
+// skipped, an optional sign, digits, one point, digits); 0 when there is none. Digits past the
+// fourth decimal are dropped; a value too large to hold saturates.
+__int128 fixed4(const QString& text);
+
+// Reference rows one run looks up again and again, read once.
+class ReferenceCache {
+public:
+    explicit ReferenceCache(const Database& db);
+    bool pais(const QString& code) const { return paises_.contains(code.toUpper()); }          // PARAM '976'
+    bool tipoDireccion(const QString& code) const { return direcciones_.contains(code.toUpper()); }  // '876'
+    bool moneda(const QString& code) const { return monedas_.contains(code.toUpper()); }       // '883'
+    bool paraisoFiscal(const QString& code) const { return paraisos_.contains(code.toUpper()); }
+
+private:
+    QSet<QString> paises_, direcciones_, monedas_, paraisos_;
+};
+
+}  // namespace klv::import

@@ -1,0 +1,89 @@
+#pragma once
+// The transaction file RUC.TXT: 149 fields a line (132 read before 2012). Each field is checked as
+// it is read (the empty-field rules, then the field's checks), the record rules follow, then the
+// rules of the line's case while its row is built; a sound line becomes a new working transaction
+// (TMPTRANSACCION2) of its party with the next number, and one TMPTRATIPTRA row per flagged type.
+
+#include "import_core.h"
+#include "import_fields.h"
+#include "keys.h"
+
+#include <QHash>
+#include <QString>
+#include <array>
+#include <memory>
+
+namespace klv {
+struct AppContext;
+class TransactionWriter;
+}
+
+namespace klv::import {
+
+constexpr int kCamposTransaccion = 149;
+
+// The transaction type a flag field (43-87) marks: "01"-"18", "39"-"42", "19"-"38", "70"-"72".
+QString tipoDeBandera(int field);
+
+// The values of one line, index 1 to 149 (0 unused).
+using TransactionFields = std::array<QString, kCamposTransaccion + 1>;
+
+// What the checks of a line need beyond its fields.
+struct TransactionContext {
+    QString ruc;
+    QString periodo;   // the period text ("2008" and "2013" are compared with it as text)
+    QString answer1;   // accounts in foreign currency: "1" Si, "0" No, "" unanswered
+    QString answer2;   // technical study
+    bool desde2012 = true;
+};
+
+// The field checks of one line, keeping what later fields need (document type, options, method
+// code, the transaction total and the detail sum).
+class TransactionFieldChecks {
+public:
+    TransactionFieldChecks(const AppContext& ctx, const ReferenceCache& ref, TransactionContext tc,
+                           std::function<bool(const QString& tipo, const QString& numero)> partyExists);
+    // The code when field n, already taken from an empty field, must be refused; "" otherwise.
+    QString campoVacio(int n, const TransactionFields& f) const;
+    // The checks of field n (value trimmed): "" when it passes, else the last failing check's code.
+    QString valida(int n, const QString& value, const TransactionFields& f);
+
+private:
+    const AppContext& ctx_;
+    const ReferenceCache& ref_;
+    TransactionContext tc_;
+    std::function<bool(const QString&, const QString&)> partyExists_;
+    QString metodo_;
+    __int128 total_ = 0;
+    __int128 detalle_ = 0;
+};
+
+// One run of the transaction import over the working tables: field checks, record rules, case
+// rules and the writing, with the run's caches (parties, next numbers).
+class TransactionImporter {
+public:
+    TransactionImporter(AppContext& ctx, const ImportRequest& req, const ReferenceCache& ref);
+    ~TransactionImporter();
+    // Imports one line: "" when it was written, else the code that rejects it. Throws DbError
+    // when the database fails (the line then wrote nothing).
+    QString importarLinea(const QString& line);
+
+private:
+    struct PartyInfo {
+        bool exists = false, domiciled = false, haven = false;
+        long next = 0;  // next transaction number, 0 until first needed
+    };
+    PartyInfo& party(const QString& tipo, const QString& numero);
+    QString reglasRegistro(const TransactionFields& f);
+    QString escribir(const TransactionFields& f);
+
+    AppContext& ctx_;
+    TransactionContext tc_;
+    const ReferenceCache& ref_;
+    TransactionFieldChecks checks_;
+    std::unique_ptr<TransactionWriter> writer_;
+    QHash<QString, PartyInfo> parties_;
+    TransactionFields f_;
+};
+
+}  // namespace klv::import

@@ -1,0 +1,143 @@
+#include "frm_tipos_vinc.h"
+
+#include "party_register.h"
+#include "party_widgets.h"
+#include "vinculation_types.h"
+#include "wait_cursor.h"
+
+#include <QHeaderView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace klv {
+
+using party::button;
+using party::frame;
+using party::label;
+
+FrmTiposVinc::FrmTiposVinc(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
+    setObjectName(QStringLiteral("FrmTiposVinc"));
+    setWindowTitle(QStringLiteral("Tipos de Vinculación"));
+
+    auto* fra = frame(QStringLiteral("FraTipoVincul"),
+                      QStringLiteral("Seleccione Tipos de Vinculación entre el Declarante y el Informado"), this);
+    auto* cmdTit1 = button(QStringLiteral("CmdTit1"), QStringLiteral("Art.24° Reglamento de Ley del Impuesto a la Renta"), fra);
+    cmdTit1->setFocusPolicy(Qt::NoFocus);
+    LvwParteVinculada = new QTreeWidget(fra);
+    LvwParteVinculada->setObjectName(QStringLiteral("LvwParteVinculada"));
+    LvwParteVinculada->setRootIsDecorated(false);
+    LvwParteVinculada->setUniformRowHeights(true);
+    LvwParteVinculada->setHeaderLabels(
+        {QStringLiteral("Código"), QStringLiteral("Num. Art°24 - Impuesto a la Renta"), QStringLiteral("Descripción")});
+    LvwParteVinculada->header()->setStretchLastSection(false);
+    LvwParteVinculada->setColumnWidth(0, 70);
+    LvwParteVinculada->setColumnWidth(1, 240);
+    LvwParteVinculada->setColumnWidth(2, 1600);
+    auto* fl = new QVBoxLayout(fra);
+    fl->setSpacing(0);
+    fl->addWidget(cmdTit1);
+    fl->addWidget(LvwParteVinculada, 1);
+
+    auto* label1 = label(QStringLiteral("Label1"), QStringLiteral("NOTA : "), this);
+    auto* label2 = label(QStringLiteral("Label2"),
+                         QStringLiteral("Para mayor detalle de los numerales de la Base Legal del Art.24° Reglamento de "
+                                        "Ley del Impuesto a la Renta, consultar la Ayuda(F1)."),
+                         this);
+    label2->setWordWrap(true);
+    CmdAceptar = button(QStringLiteral("CmdAceptar"), QStringLiteral("&Aceptar"), this);
+    CmdSalir = button(QStringLiteral("CmdSalir"), QStringLiteral("&Salir"), this);
+    auto* note = new QHBoxLayout;
+    note->addWidget(label1, 0, Qt::AlignTop);
+    note->addWidget(label2, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(CmdAceptar);
+    buttons->addWidget(CmdSalir);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fra, 1);
+    layout->addLayout(note);
+    layout->addLayout(buttons);
+    resize(820, 420);
+
+    connect(CmdAceptar, &QPushButton::clicked, this, [this] { cmdAceptar_Click(); });
+    connect(CmdSalir, &QPushButton::clicked, this, [this] { CmdSalir_Click(); });
+    // A click on the check box toggles the tick by itself (itemChanged comes first); a click
+    // elsewhere on the item inverts it here.
+    connect(LvwParteVinculada, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) {
+        if (!toggling_) toggledByBox_ = item;
+    });
+    connect(LvwParteVinculada, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
+        if (toggledByBox_ == item) {
+            toggledByBox_ = nullptr;
+            return;
+        }
+        LvwParteVinculada_ItemClick(item);
+    });
+}
+
+bool FrmTiposVinc::Form_Load(const QStringList& ticks) {
+    party::moveTopLeft(this, parentWidget());
+    if (ctx_.help) ctx_.help->setContext(1023);
+    std::vector<TipoVinculacion> tipos;
+    {
+        WaitCursor wait;
+        tipos = udp_CargarLstTipVin(ctx_);
+    }
+    if (tipos.empty()) {
+        // The program's default title.
+        ctx_.msg(QStringLiteral("NO SE ENCONTRO TIPOS DE VINCULACION"), MsgStyle::OkOnly, QStringLiteral("QM8027"));
+        return false;
+    }
+    toggling_ = true;
+    LvwParteVinculada->clear();
+    for (const TipoVinculacion& t : tipos) {
+        auto* item = new QTreeWidgetItem(LvwParteVinculada, {t.codigo, t.numRenta, t.nombre});
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(0, ticks.contains(t.codigo.trimmed()) ? Qt::Checked : Qt::Unchecked);
+        item->setToolTip(2, t.nombre);
+    }
+    toggling_ = false;
+    return true;
+}
+
+std::optional<QStringList> FrmTiposVinc::run(AppContext& ctx, QWidget* parent, const QStringList& ticks) {
+    FrmTiposVinc form(ctx, parent);
+    try {
+        if (!form.Form_Load(ticks)) return std::nullopt;
+    } catch (const DbError& e) {
+        mostrarErrorBD(ctx, e);
+        return std::nullopt;
+    }
+    form.exec();
+    if (!form.accepted()) return std::nullopt;
+    return form.ticks();
+}
+
+QStringList FrmTiposVinc::ticks() const {
+    QStringList out;
+    for (int i = 0; i < LvwParteVinculada->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = LvwParteVinculada->topLevelItem(i);
+        const QString code = item->text(0).trimmed();
+        if (item->checkState(0) == Qt::Checked && !out.contains(code)) out << code;
+    }
+    return out;
+}
+
+void FrmTiposVinc::cmdAceptar_Click() {
+    accepted_ = true;
+    accept();
+}
+
+void FrmTiposVinc::CmdSalir_Click() {
+    accepted_ = false;
+    reject();
+}
+
+void FrmTiposVinc::LvwParteVinculada_ItemClick(QTreeWidgetItem* item) {
+    if (!item) return;
+    toggling_ = true;
+    item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    toggling_ = false;
+}
+
+}  // namespace klv

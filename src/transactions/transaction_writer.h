@@ -1,0 +1,76 @@
+#pragma once
+// Writes one working transaction (a TMPTRANSACCION2 row) and its transaction types (TMPTRATIPTRA
+// rows) from given column values. The transaction form's save calls it, and so does the
+// transaction file import, each after applying its own rules and conversions: the writer stores
+// the texts it is given unchanged.
+//
+// Rules of the writer:
+//   - Column values are texts by column name (any case). A column that is not given is not
+//     written: a new row leaves it NULL, an updated row keeps what it held. The key columns come
+//     from the TransactionKey and cnumero is always "666666" (the save of the declaration computes
+//     the real control numbers); naming either among the values is an error (std::invalid_argument),
+//     as is a column the table does not have.
+//   - Every call runs in one database transaction: the row and all its types are written, or
+//     nothing is. Called inside a transaction of the caller (an import batch) it becomes a
+//     savepoint, so a failed line rolls back alone and the batch goes on.
+//   - update() of a key that has no row writes nothing and throws DbError NoCurrentRecord (3021).
+//     insert() of a key that exists throws DbError DuplicateKey (3022); a DuplicateKey from
+//     insert() always means the transaction row, since insert() first removes the type rows left
+//     under the new key without a transaction.
+//   - Failures are DbError; nothing is reported here.
+//
+// A writer keeps its prepared statements for its lifetime: an import makes one and calls it for
+// every line.
+
+#include "database.h"
+#include "keys.h"
+
+#include <QHash>
+#include <QString>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace klv {
+
+// Column values of a transaction row, in the order they are set.
+class ColumnValues {
+public:
+    void set(const QString& column, const QString& value);
+    bool contains(const QString& column) const;
+    QString value(const QString& column) const;  // "" when not set
+    const std::vector<std::pair<QString, QString>>& items() const { return items_; }
+    bool empty() const { return items_.empty(); }
+
+private:
+    std::vector<std::pair<QString, QString>> items_;  // column names in lower case
+};
+
+// One transaction type of the list given to the writer.
+struct TypeValue {
+    QString code;                    // cod_tip_transaccion, two digits
+    bool ticked = true;              // false: the type's row is deleted (update only)
+    std::optional<QString> monto;    // monto_transaccion; nullopt keeps the stored amount of an
+                                     // existing row and gives a new row the empty text
+};
+
+class TransactionWriter {
+public:
+    explicit TransactionWriter(Database& db);
+
+    // Adds the transaction and one type row per ticked type (unticked ones are ignored).
+    void insert(const TransactionKey& key, const ColumnValues& values, const std::vector<TypeValue>& types);
+    // Updates the transaction's given columns; then per type: ticked adds the row or updates its
+    // amount, unticked deletes its row. Types not listed are left alone.
+    void update(const TransactionKey& key, const ColumnValues& values, const std::vector<TypeValue>& types);
+
+private:
+    QSqlQuery& statement(const QString& sql);
+    void checkColumns(const ColumnValues& values) const;
+    void writeType(const TransactionKey& key, const TypeValue& type, bool mayExist);
+
+    Database& db_;
+    QHash<QString, QSqlQuery> cache_;
+};
+
+}  // namespace klv

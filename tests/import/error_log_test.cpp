@@ -1,0 +1,155 @@
+// The line reader under every import file, the separator count of a whole file, the key of a line
+// and the error log's two files.
+#include "cp1252.h"
+#include "error_log.h"
+#include "import_fixture.h"
+#include "line_reader.h"
+#include "utilitarios.h"
+
+#include <QFileInfo>
+
+namespace klv::test {
+namespace {
+
+using namespace klv::import;
+
+QList<QByteArray> readLines(const QString& path) {
+    LineReader r(path);
+    EXPECT_TRUE(r.open());
+    QList<QByteArray> out;
+    QByteArray line;
+    while (r.next(line)) out << line;
+    EXPECT_EQ(r.bytesRead(), r.size());
+    return out;
+}
+
+class ErrorLogTest : public ImportTest {
+protected:
+    Utilitarios util;
+    QString logPath() { return rutaLog(ctx().gRptPath, kRuc); }
+    QString errPath() { return rutaErr(ctx().gRptPath, kRuc, true); }
+};
+
+TEST_F(ErrorLogTest, LineEndsOfEveryKindAndNoEmptyLineAfterTheLast) {
+    struct Case {
+        QByteArray bytes;
+        QList<QByteArray> lines;
+    };
+    const Case cases[] = {
+        {"a|\r\nb|\r\n", {"a|", "b|"}},
+        {"a|\nb|", {"a|", "b|"}},
+        {"a|\rb|\r", {"a|", "b|"}},
+        {"a|\r\n\r\nb|", {"a|", "", "b|"}},
+        {"a|\n\r\n", {"a|", ""}},
+        {"", {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(readLines(writeFile(QStringLiteral("l.txt"), c.bytes)), c.lines) << c.bytes.toStdString();
+}
+
+TEST_F(ErrorLogTest, LongLinesAndACrLfAcrossTheReadBuffer) {
+    // A CR as the last byte of the first 64 KiB block, its LF the first of the next.
+    QByteArray first(65535, 'x');
+    QByteArray bytes = first + "\r\n" + QByteArray(200000, 'y') + "\r\nz";
+    const auto lines = readLines(writeFile(QStringLiteral("big.txt"), bytes));
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0].size(), 65535);
+    EXPECT_EQ(lines[1].size(), 200000);
+    EXPECT_EQ(lines[2], QByteArray("z"));
+}
+
+TEST_F(ErrorLogTest, CuentaPyeWantsExactlyNSeparatorsOnEveryLine) {
+    const QByteArray l28 = QByteArray(28, '|');
+    struct Case {
+        QByteArray bytes;
+        bool ok;
+    };
+    const Case cases[] = {
+        {l28 + "\r\n" + l28 + "\r\n", true},
+        {l28 + "\n" + l28, true},
+        {l28 + "\r" + l28 + "\r", true},
+        {"", true},                                  // an empty file passes
+        {l28 + "\r\n\r\n" + l28, false},             // an empty line fails
+        {l28 + "\r\n" + QByteArray(27, '|'), false},
+        {QByteArray(29, '|'), false},
+        {"  " + l28 + "   ", true},                  // blanks count for nothing
+        // Longer than 32,767 characters: refused, never read past.
+        {QByteArray(40000 - 28, 'a') + l28, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CuentaPye(writeFile(QStringLiteral("RUC.ifm"), c.bytes), 28), c.ok) << c.bytes.left(60).toStdString();
+    EXPECT_THROW(CuentaPye(folder() + QStringLiteral("/no-existe.ifm"), 28), FileError);
+}
+
+TEST_F(ErrorLogTest, KeyFromTheFirstTwoFields) {
+    EXPECT_EQ(CadDevPer(QStringLiteral("06|20100000001|EMPRESA|01|"), util), QStringLiteral("06     20100000001  "));
+    EXPECT_EQ(CadDevPer(QStringLiteral("1| 4412 |X|"), util), QStringLiteral("1      4412  ").leftJustified(16));
+    // A field counts only when a separator follows it.
+    EXPECT_EQ(CadDevPer(QStringLiteral("6|123"), util), QStringLiteral("6      ").leftJustified(16));
+}
+
+TEST_F(ErrorLogTest, ErrorLineLayouts) {
+    ErrorLog log(db(), util, logPath(), errPath());
+    const QString key = QStringLiteral("06     20100000001  ");
+    // With line number, key filled to 23, the built-in text.
+    EXPECT_EQ(log.lineaError(key, QStringLiteral("12"), QStringLiteral("0710")),
+              QStringLiteral("12     ") + key.leftJustified(23) + S("Los montos no pueden ser de más de 14 caracteres"));
+    EXPECT_EQ(log.lineaError(key, QString(), QStringLiteral("0906")),
+              key.leftJustified(23) + S("El tipo de documento del Informado es inválido."));
+    // A key of 25 characters or more is cut to 25 (and not filled further).
+    const QString longKey = QStringLiteral("06     ") + QString(30, QLatin1Char('9')) + QStringLiteral("  ");
+    EXPECT_EQ(log.lineaError(longKey, QString(), QStringLiteral("0906")).left(26), longKey.left(25) + QStringLiteral("E"));
+}
+
+TEST_F(ErrorLogTest, BuiltInTextWinsThenTableThenDefault) {
+    db().exec(QStringLiteral("UPDATE Error SET DescError='TEXTO DE LA TABLA' WHERE coderror='0710'"));
+    db().exec(QStringLiteral("INSERT INTO Error (coderror, DescError) VALUES ('9999', 'SOLO EN LA TABLA')"));
+    ErrorLog log(db(), util, logPath(), errPath());
+    EXPECT_EQ(log.mensaje(QStringLiteral("0710")), S("Los montos no pueden ser de más de 14 caracteres"));
+    EXPECT_EQ(log.mensaje(QStringLiteral("9999")), QStringLiteral("SOLO EN LA TABLA"));
+    EXPECT_EQ(log.mensaje(QStringLiteral("1234")), QStringLiteral("Otro Error : Verifique Estructura de Tablas y datos a transferir"));
+}
+
+TEST_F(ErrorLogTest, EmptyErrorTableGivesTheTenCharacterLayout) {
+    db().exec(QStringLiteral("DELETE FROM Error"));
+    ErrorLog log(db(), util, logPath(), errPath());
+    const QString other = QStringLiteral("Otro Error : Verifique Estructura de Tablas y datos a transferir");
+    EXPECT_EQ(log.lineaError(QStringLiteral("06     20100000001  "), QStringLiteral("3"), QStringLiteral("0710")),
+              QStringLiteral("06     201") + QString(14, QLatin1Char(' ')) + other);
+    EXPECT_EQ(log.lineaError(QStringLiteral("  6  "), QString(), QStringLiteral("0906")),
+              QStringLiteral("6         ") + QString(14, QLatin1Char(' ')) + other);
+}
+
+TEST_F(ErrorLogTest, FirstLineOfARunEmptiesTheFilesLaterOnesAppendBytesKept) {
+    writeFile(QFileInfo(logPath()).fileName(), "OLD LOG\r\n", QFileInfo(logPath()).path());
+    writeFile(QFileInfo(errPath()).fileName(), "OLD ERR\r\n", QFileInfo(errPath()).path());
+    const QByteArray raw1("6|PE\xd1" "A|\xf1o|");  // ñ and Ñ in Windows-1252
+    {
+        ErrorLog log(db(), util, logPath(), errPath());
+        EXPECT_FALSE(log.iniciado());
+        ASSERT_TRUE(log.GraboLog(raw1, CadDevPer(cp1252::decode(raw1), util), QStringLiteral("1"), QStringLiteral("0653")));
+        ASSERT_TRUE(log.GraboLog("x|", QStringLiteral("x"), QStringLiteral("2"), QStringLiteral("0600")));
+        EXPECT_TRUE(log.iniciado());
+    }
+    EXPECT_EQ(readAll(logPath()), raw1 + "\r\nx|\r\n");
+    const QByteArray err = readAll(errPath());
+    EXPECT_TRUE(err.startsWith("1      6      PE\xd1" "A  "));
+    EXPECT_EQ(err.count("\r\n"), 2);
+    // The next run starts both files afresh.
+    ErrorLog again(db(), util, logPath(), errPath());
+    ASSERT_TRUE(again.GraboLog("y|", QStringLiteral("y"), QString(), QStringLiteral("0600")));
+    EXPECT_EQ(readAll(logPath()), QByteArray("y|\r\n"));
+}
+
+TEST_F(ErrorLogTest, ALogThatCannotBeWrittenStopsWithItsMessage) {
+    QDir().mkpath(logPath());  // a folder where the log should be
+    ErrorLog log(db(), util, logPath(), errPath());
+    EXPECT_FALSE(log.GraboLog("x|", QStringLiteral("x"), QString(), QStringLiteral("0600")));
+    EXPECT_TRUE(log.failure().startsWith(QStringLiteral("Error tecnico:  7"))) << log.failure().toStdString();
+    EXPECT_TRUE(log.failure().endsWith(QStringLiteral("\nIntente nuevamente por favor.")));
+    EXPECT_EQ(textoFallaLog(70, QStringLiteral("Permiso denegado"), QStringLiteral("/x/RPT1.Log")),
+              QStringLiteral("Permiso denegado\nCierre el Archivo /x/RPT1.Log\nIntente nuevamente por favor."));
+    EXPECT_EQ(errorDeArchivo(EACCES).first, 70);
+}
+
+}  // namespace
+}  // namespace klv::test

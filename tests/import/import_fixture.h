@@ -1,0 +1,52 @@
+#pragma once
+// A laid environment (host tables with the demo taxpayers and the error texts, module tables) and
+// a folder of import files for the import's tests.
+
+#include "database.h"
+#include "db_rows.h"
+#include "test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+
+namespace klv::test {
+
+inline const QString kRuc = QStringLiteral("20601234565");
+inline QString S(const char* s) { return QString::fromUtf8(s); }
+
+class ImportTest : public ::testing::Test {
+protected:
+    ImportTest() { QDir().mkpath(folder()); }
+
+    AppContext& ctx() { return env_.ctx(); }
+    Database& db() { return env_.db(); }
+    RecordingMessageService& messages() { return env_.messages(); }
+    Environment& env() { return env_; }
+
+    // The folder the import files are laid in.
+    QString folder() const { return env_.root() + QStringLiteral("/entrada"); }
+    // Writes the bytes to the named file of `dir` (the import folder by default); returns its path.
+    QString writeFile(const QString& name, const QByteArray& bytes, const QString& dir = QString()) {
+        const QString d = dir.isEmpty() ? folder() : dir;
+        QDir().mkpath(d);
+        const QString path = d + QLatin1Char('/') + name;
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+        f.write(bytes);
+        return path;
+    }
+    static QByteArray readAll(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    int count(const QString& table) { return db().scalar(QStringLiteral("SELECT count(*) FROM ") + table).toInt(); }
+
+private:
+    Environment env_;
+};
+
+}  // namespace klv::test
