@@ -10,6 +10,8 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <cstdio>
+#include <cstdlib>
 
 namespace klv::fuzz {
 
@@ -35,7 +37,10 @@ inline test::Environment& environment() {
                                   QStringLiteral("0"), QStringLiteral("0"), path, env.ctx().gRptPath};
         return import::ejecutarImportacion(env.ctx(), req, {}).counts.transferidos == 3;
     }();
-    (void)parties;
+    if (!parties) {
+        std::fputs("fuzz: the demo parties could not be imported\n", stderr);
+        std::abort();
+    }
     return env;
 }
 
