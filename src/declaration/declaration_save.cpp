@@ -102,6 +102,12 @@ void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int 
     Database& db = ctx.db();
     const DeclarationKey key = st.key(ctx);
     Transaction tx(db, true);
+    // Counted again under the write lock: another program (act8027 rebuilds the working tables)
+    // may have emptied the working copy since the checks, and an empty copy would replace the
+    // stored transactions with none.
+    if (udf_CuentaTmpTransacc(ctx) == 0)
+        throw DbError(DbErr::NoCurrentRecord,
+                      QStringLiteral("La copia de trabajo ya no tiene transacciones: otro programa la vació."));
 
     std::vector<std::pair<QString, QVariant>> cab = {
         {QStringLiteral("NROCHEQUE"), kVersionModulo},

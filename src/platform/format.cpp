@@ -146,7 +146,9 @@ double detail::valGeneral(const QString& text) {
         const QChar kind = s.size() > 1 ? s[1].toUpper() : QChar();
         int base = kind == QLatin1Char('H') ? 16 : kind == QLatin1Char('O') ? 8 : 0;
         if (base == 0) return 0;
-        qint64 v = 0;
+        // Summed as a double: digits past 64 bits make a huge number (callers reject it by its
+        // range), never a wrapped one.
+        double v = 0;
         for (int i = 2; i < s.size(); ++i) {
             const int dv = s[i].isDigit() ? s[i].digitValue()
                            : (base == 16 && s[i].toUpper() >= QLatin1Char('A') && s[i].toUpper() <= QLatin1Char('F'))
@@ -155,7 +157,7 @@ double detail::valGeneral(const QString& text) {
             if (dv < 0 || dv >= base) break;
             v = v * base + dv;
         }
-        return static_cast<double>(v);
+        return v;
     }
     int i = 0;
     QString num;

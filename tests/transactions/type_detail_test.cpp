@@ -1,6 +1,7 @@
 // The per-type detail: rows prepared in both modes, the total, the closing check, and the detail
 // form driven as a user would.
 #include "declaration_state.h"
+#include "fault_injection.h"
 #include "find_child.h"
 #include "frm_detalle_om.h"
 #include "frm_transacciones.h"
@@ -41,6 +42,23 @@ protected:
         return out;
     }
 };
+
+TEST_F(DetailTest, AFailureAtAnyDetailRowLeavesTheDetailAsItWas) {
+    TransactionState st = other({QStringLiteral("05"), QStringLiteral("07")});
+    prepareDetail(ctx(), st, 1);
+    tick(st, {QStringLiteral("05"), QStringLiteral("09"), QStringLiteral("11")});
+    const DatabasePicture before(db());
+    const int writes = failAtEveryWrite(db(), [&] {
+        try {
+            prepareDetail(ctx(), st, 1);
+            return true;
+        } catch (const DbError&) {
+            return false;
+        }
+    }, [&](const WriteFault& f) { EXPECT_TRUE(unchanged(before, db())) << f.describe(); });
+    EXPECT_GE(writes, 3);  // 07 out, 09 and 11 in
+    EXPECT_EQ(rows(1), (QStringList{QStringLiteral("05=<null>"), QStringLiteral("09=<null>"), QStringLiteral("11=<null>")}));
+}
 
 TEST_F(DetailTest, RowsPreparedForANewTransaction) {
     // A description longer than the column is cut to 70 characters.
