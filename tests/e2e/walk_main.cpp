@@ -13,6 +13,7 @@
 #include "walker.h"
 
 #include "app_context.h"
+#include "cp1252.h"
 #include "database.h"
 #include "help_service.h"
 #include "host_env.h"
@@ -71,11 +72,10 @@ Ran run(const QString& program, const QStringList& args, const QProcessEnvironme
     return r;
 }
 
-QString readText(const QString& path, const char* codec = "latin1") {
+// A file the system wrote (Windows-1252), or "" when it cannot be read.
+QString readText(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return QString();
-    const QByteArray bytes = f.readAll();
-    return qstrcmp(codec, "utf8") == 0 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+    return f.open(QIODevice::ReadOnly) ? klv::cp1252::decode(f.readAll()) : QString();
 }
 
 // The host's window id (xdotool, installed by the project's setup), or 0.
@@ -190,7 +190,8 @@ int main(int argc, char** argv) {
     };
     // After a run with rejected lines: the question, then the error report in the preview.
     auto rejected = [&](const QString& shotName) {
-        walk.answer(shotName + QStringLiteral("-confirmar"), QStringLiteral("Confirmar"), QStringLiteral("rechazados"), QStringLiteral("Sí"));
+        walk.answer(shotName + QStringLiteral("-confirmar"), QStringLiteral("Confirmar"),
+                    QStringLiteral("¡Algunos registros han sido rechazados!"), QStringLiteral("Sí"));
         walk.then(QStringLiteral("the error report's preview"), up("frmPreview"), [&, shotName] {
             walk.shot(window("frmPreview"), shotName + QStringLiteral("-reporte"));
             QAction* salir = window("frmPreview")->findChild<QAction*>(QStringLiteral("tlbPrevia_5"));
@@ -247,10 +248,12 @@ int main(int argc, char** argv) {
                   walk.shot(f, QStringLiteral("Frm_KLV_Declara-importadas"));
                   press(button("Frm_KLV_Declara", "CmdValidar"));
               });
-    walk.answer(QStringLiteral("validar"), ctx.gTitulo, QString(), QStringLiteral("Aceptar"));
+    walk.answer(QStringLiteral("validar"), ctx.gTitulo, QStringLiteral("La Declaración no presenta inconsistencias."),
+                QStringLiteral("Aceptar"));
     walk.then(QStringLiteral("validated"), [] { return messageBox() == nullptr; },
               [&] { press(button("Frm_KLV_Declara", "CmdGrabar")); });
-    walk.answer(QStringLiteral("grabar"), ctx.gTitulo, QString(), QStringLiteral("Aceptar"));
+    walk.answer(QStringLiteral("grabar"), ctx.gTitulo, QStringLiteral("Toda la información fue grabada satisfactoriamente."),
+                QStringLiteral("Aceptar"));
     walk.then(QStringLiteral("saved"), [] { return messageBox() == nullptr; }, [&] {
         walk.shot(window("Frm_KLV_Declara"), QStringLiteral("Frm_KLV_Declara-grabada"));
         press(button("Frm_KLV_Declara", "cmdCancelar"));
@@ -327,10 +330,74 @@ int main(int argc, char** argv) {
     host.terminate();
     host.waitForFinished(5000);
 
-    // Checks.
-    std::printf("boxes:\n");
-    for (const QString& t : walk.boxTexts()) std::printf("  %s\n", qPrintable(t));
-    std::printf("pages shown: %d\n", pagesShown);
+    // 7. What the walk left: rows, error files, the PDF, the summary files.
+    try {
+        const auto db = klv::Database::open(sys + QStringLiteral("KLV.db"));
+        auto count = [&](const char* sql) { return db->scalar(QString::fromLatin1(sql), {kRuc}).toInt(); };
+        const struct {
+            const char* sql;
+            int expected;
+            const char* what;
+        } rows[] = {
+            {"SELECT COUNT(*) FROM PAR_VIN WHERE doc_id_d = ? AND formulario = '8027' AND doc_id_p IN "
+             "('20100047218', '41234567', 'X1234567', 'US-998877')", 4, "the 4 good parties stored"},
+            {"SELECT COUNT(*) FROM PAR_VIN WHERE doc_id_d = ?", 4, "no bad party stored"},
+            {"SELECT COUNT(*) FROM TRANSACCION2 WHERE doc_id_d = ? AND periodo = '2015'", 5, "the 5 good transactions saved"},
+            {"SELECT COUNT(*) FROM TRATIPTRA2 WHERE doc_id_d = ? AND periodo = '2015'", 6, "their 6 transaction types saved"},
+            {"SELECT COUNT(*) FROM CAB WHERE DOC_ID_D = ? AND PERIODO = '2015' AND Estado = 0", 1, "the status row: consistent"},
+            {"SELECT COUNT(*) FROM SPOOL WHERE DOC_ID_D = ? AND CodRep = 'PTR003'", 2, "two import error reports spooled"},
+            {"SELECT COUNT(*) FROM SPOOL WHERE DOC_ID_D = ? AND CodRep = 'PTR002'", 2, "the preview and the print spooled"},
+            {"SELECT COUNT(*) FROM SPOOL WHERE DOC_ID_D = ? AND CodRep = 'PTR001'", 1, "the summary spooled"},
+        };
+        for (const auto& r : rows) {
+            const int n = count(r.sql);
+            walk.check(n == r.expected, QStringLiteral("%1 (%2 rows)").arg(QString::fromLatin1(r.what)).arg(n));
+        }
+    } catch (const klv::DbError& e) {
+        walk.check(false, QStringLiteral("the database reads: %1").arg(e.text()));
+    }
+
+    // The error files: one line per rejected line, naming its document (and, for transactions, its
+    // line number in the file).
+    const struct {
+        QString file;
+        QStringList starts;
+    } errors[] = {
+        {QStringLiteral("RPT%1.Err").arg(kRuc), {QStringLiteral("06     20100047218"), QStringLiteral("99     12345")}},
+        {QStringLiteral("RPT%1T.Err").arg(kRuc),
+         {QStringLiteral("6      06     20999999999"), QStringLiteral("7      06     20100047218"),
+          QStringLiteral("8      31     US-998877")}},
+    };
+    for (const auto& e : errors) {
+        const QStringList lines = readText(sys + e.file).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        bool each = lines.size() == e.starts.size();
+        for (int i = 0; each && i < lines.size(); ++i) each = lines[i].startsWith(e.starts[i]);
+        walk.check(each, QStringLiteral("%1 holds the %2 rejected lines (%3)").arg(e.file).arg(e.starts.size()).arg(lines.join(QLatin1Char('|'))));
+    }
+
+    // The PDF: as many pages as the page-range dialog announced, the declaration's rows and totals.
+    const Ran info = run(QStringLiteral("pdfinfo"), {pdf});
+    const int pdfPages = info.out.section(QStringLiteral("Pages:"), 1).trimmed().section(QLatin1Char('\n'), 0, 0).toInt();
+    walk.check(pdfPages == 2 && pdfPages == pagesShown,
+               QStringLiteral("the PDF has the %1 pages announced (%2)").arg(pagesShown).arg(pdfPages));
+    const QString printed = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}).out;
+    for (const QString& text : {kRuc, QStringLiteral("DISTRIBUIDORA ANDINA S.A.C."), QStringLiteral("MUÑOZ IBÁÑEZ, CARLOS"),
+                                QStringLiteral("OFFSHORE HOLDINGS LTD."), QStringLiteral("QUISPE MAMANI, ROSA"),
+                                QStringLiteral("5 Transacciones realizadas."), QStringLiteral("187,000.00"),
+                                QStringLiteral("350,000.00"), QStringLiteral("10,000.00")})
+        walk.check(printed.contains(text), QStringLiteral("the PDF reads \"%1\"").arg(text));
+
+    // The summary: its markup, the twin, the text and the host's copy; the CAB query traced.
+    const QString text = readText(sys + QStringLiteral("RPT/") + base + QStringLiteral(".txt"));
+    walk.check(QFile::exists(sys + QStringLiteral("RPT/") + base + QStringLiteral(".PRN")), QStringLiteral("the summary's markup twin"));
+    walk.check(text == readText(sys + QStringLiteral("TMP/") + base + QStringLiteral(".TXT")), QStringLiteral("the host's copy is the text"));
+    for (const QString& line : {QStringLiteral("DOCUMENTO      : RUC  ") + kRuc, QStringLiteral("NUM. TRANSACS  : 5"),
+                                QStringLiteral("MONTO DE TRANSACCIONES  : 187,000.00"),
+                                QStringLiteral("MONTO DE TRANSACCIONES  : 350,000.00"), QStringLiteral("AJUSTE POSITIVO         : 10,000.00")})
+        walk.check(text.contains(line), QStringLiteral("the summary reads \"%1\"").arg(line));
+    walk.check(readText(sys + QStringLiteral("Trace.txt")).count(QStringLiteral("SELECT * FROM CAB")) == 2,
+               QStringLiteral("the CAB query traced twice"));
+
     std::printf("%d failure(s)\n", walk.failures());
     return walk.failures() == 0 ? 0 : 1;
 }
