@@ -2,9 +2,8 @@
 #include "app_context.h"
 #include "host_window.h"
 #include "main_window_entry.h"
-#include "qm8027_forms.h"
+#include "qm8027_module.h"
 #include "startup.h"
-#include "status_panels.h"
 
 #include <QApplication>
 #include <memory>
@@ -15,16 +14,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QM8027"));
 
-    const std::unique_ptr<klv::MessageService> messages = klv::makeMessageService();
-    klv::SystemClock clock;
-    klv::StatusPanels panels;
     klv::AppContext ctx;
-    klv::DesktopHelpService help(*messages, ctx.gTitulo);
-    ctx.messages = messages.get();
-    ctx.clock = &clock;
-    ctx.help = &help;
-    ctx.panels = &panels;
-    klv::setModuleForms(ctx);
+    klv::ModuleServices module(ctx);
 
     klv::XcbHostWindowFinder finder;
     klv::Startup startup;

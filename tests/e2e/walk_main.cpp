@@ -15,15 +15,13 @@
 #include "app_context.h"
 #include "cp1252.h"
 #include "database.h"
-#include "help_service.h"
 #include "host_env.h"
 #include "host_window.h"
 #include "klv_host_window.h"
 #include "main_window_entry.h"
 #include "message_service.h"
-#include "qm8027_forms.h"
+#include "qm8027_module.h"
 #include "startup.h"
-#include "status_panels.h"
 
 #include <QAction>
 #include <QApplication>
@@ -140,16 +138,8 @@ int main(int argc, char** argv) {
     walk.shotForeign(hostId, QStringLiteral("klv-host"));
 
     // 2. The module, as QM8027 starts: the same context, launcher entries and start-up.
-    const std::unique_ptr<klv::MessageService> messages = klv::makeMessageService();
-    klv::SystemClock clock;
-    klv::StatusPanels panels;
     klv::AppContext ctx;
-    klv::DesktopHelpService help(*messages, ctx.gTitulo);
-    ctx.messages = messages.get();
-    ctx.clock = &clock;
-    ctx.help = &help;
-    ctx.panels = &panels;
-    klv::setModuleForms(ctx);
+    klv::ModuleServices module(ctx);
     klv::Startup startup;
     klv::Startup::Services services;
     services.finder = &finder;

@@ -1,4 +1,4 @@
-#include "qm8027_forms.h"
+#include "qm8027_module.h"
 
 #include "app_context.h"
 #include "frm_importador.h"
@@ -28,5 +28,16 @@ void setModuleForms(AppContext& ctx) {
         FrmImportador::run(ctx, parent, caller, decl, import::ejecutarImportacion);
     };
 }
+
+ModuleServices::ModuleServices(AppContext& ctx)
+    : messages_(makeMessageService()), help_(std::make_unique<DesktopHelpService>(*messages_, ctx.gTitulo)) {
+    ctx.messages = messages_.get();
+    ctx.clock = &clock_;
+    ctx.help = help_.get();
+    ctx.panels = &panels_;
+    setModuleForms(ctx);
+}
+
+ModuleServices::~ModuleServices() = default;
 
 }  // namespace klv
