@@ -28,7 +28,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
@@ -292,8 +291,8 @@ int main(int argc, char** argv) {
     // 6. The summary program from the host's window: the period typed, "Imprimir Resumen de Envío".
     // The host's controls are found on a twin of its window laid out here (same fonts and style).
     {
-        std::unique_ptr<klv::MessageService> quiet = std::make_unique<klv::RecordingMessageService>();
-        klv::host::HostMainWindow twin(*quiet);
+        klv::RecordingMessageService quiet;
+        klv::host::HostMainWindow twin(quiet);
         twin.setWindowTitle(QStringLiteral("twin"));
         twin.setAttribute(Qt::WA_DontShowOnScreen);
         twin.show();
@@ -310,6 +309,7 @@ int main(int argc, char** argv) {
         walk.shotForeign(hostId, QStringLiteral("klv-host-resumen"));
         run(QStringLiteral("xdotool"), at("CmdResumen"));
     }
+    // Its files are named by form, period (the year's "00"), submission code and number.
     const QString base = QStringLiteral("8027") + kPeriodo + QStringLiteral("00") + QStringLiteral("1") + QStringLiteral("0000001");
     const QString lock = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/klv-8027REP.lock");
     const bool summarised = waitFor([&] {
