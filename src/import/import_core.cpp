@@ -16,7 +16,7 @@ namespace {
 
 const QString kCaptionDialogo = QStringLiteral("Importador de Registros");
 const QString kTituloArchivo = QStringLiteral("Error en archivo de importación");
-constexpr int kLineasPorLote = 10000;
+constexpr int kLineasPorLote = 50000;
 
 struct Shape {
     int separators;

@@ -12,6 +12,7 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <unordered_map>
 
 namespace klv {
 struct AppContext;
@@ -30,11 +31,13 @@ using TransactionFields = std::array<QString, kCamposTransaccion + 1>;
 
 // What the checks of a line need beyond its fields.
 struct TransactionContext {
+    explicit TransactionContext(const ImportRequest& req);
     QString ruc;
     QString periodo;   // the period text ("2008" and "2013" are compared with it as text)
     QString answer1;   // accounts in foreign currency: "1" Si, "0" No, "" unanswered
     QString answer2;   // technical study
-    bool desde2012 = true;
+    bool desde2012;    // the layout from 2012 (149 fields)
+    bool desde2008, desde2013;  // the period compared as text with "2008" and "2013"
 };
 
 // The field checks of one line, keeping what later fields need (document type, options, method
@@ -53,6 +56,7 @@ private:
     const ReferenceCache& ref_;
     TransactionContext tc_;
     std::function<bool(const QString&, const QString&)> partyExists_;
+    QHash<QString, bool> monedas_;  // field 5's answer per value met
     QString metodo_;
     __int128 total_ = 0;
     __int128 detalle_ = 0;
@@ -70,6 +74,7 @@ public:
 
 private:
     struct PartyInfo {
+        int tipo = 0;  // the document type as a number
         bool exists = false, domiciled = false, haven = false;
         long next = 0;  // next transaction number, 0 until first needed
     };
@@ -82,7 +87,19 @@ private:
     const ReferenceCache& ref_;
     TransactionFieldChecks checks_;
     std::unique_ptr<TransactionWriter> writer_;
-    QHash<QString, PartyInfo> parties_;
+    struct PartyKey {
+        int tipo;
+        QString numero;
+        bool operator==(const PartyKey&) const = default;
+    };
+    struct PartyKeyHash {
+        size_t operator()(const PartyKey& k) const { return qHash(k.numero, static_cast<size_t>(k.tipo)); }
+    };
+    std::unordered_map<PartyKey, PartyInfo, PartyKeyHash> parties_;
+    // The party of the line: its checks, rules and row ask for it by the same two texts.
+    QString lastTipo_, lastNumero_;
+    PartyInfo* last_ = nullptr;
+    QHash<const char*, QString> columnNames_;  // the row's column names, made once
     TransactionFields f_;
 };
 

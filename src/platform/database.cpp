@@ -1,6 +1,7 @@
 #include "database.h"
 
 #include "format.h"
+#include "prepared_statement.h"
 #include "text_order.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
+#include <algorithm>
 #include <atomic>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -231,7 +233,25 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
     return db;
 }
 
+struct Database::Savepoint {
+    PreparedStatement open, release, rollbackTo;
+};
+
+Database::Savepoint& Database::savepoint(int depth) {
+    if (savepoints_.size() < static_cast<size_t>(depth)) savepoints_.resize(depth);
+    std::unique_ptr<Savepoint>& s = savepoints_[depth - 1];
+    if (!s) {
+        const QString name = QStringLiteral("klv_sp_%1").arg(depth);
+        s.reset(new Savepoint{PreparedStatement(*this, QStringLiteral("SAVEPOINT ") + name),
+                              PreparedStatement(*this, QStringLiteral("RELEASE ") + name),
+                              PreparedStatement(*this, QStringLiteral("ROLLBACK TO ") + name)});
+    }
+    return *s;
+}
+
 Database::~Database() {
+    savepoints_.clear();  // finalized before the connection closes
+    queries_.clear();
     {
         QSqlDatabase c = QSqlDatabase::database(connection_, false);
         if (c.isOpen()) c.close();
@@ -240,6 +260,13 @@ Database::~Database() {
 }
 
 QSqlDatabase Database::handle() const { return QSqlDatabase::database(connection_, false); }
+
+sqlite3* Database::sqliteHandle() const { return nativeHandle(handle()); }
+
+Database::WriteStamp Database::writeStamp() const {
+    sqlite3* h = sqliteHandle();
+    return {transactions_, h ? sqlite3_total_changes64(h) : 0};
+}
 
 QSqlQuery Database::prepare(const QString& sql) const {
     QSqlQuery q(handle());
@@ -265,14 +292,38 @@ QSqlQuery Database::exec(const QString& sql, const QVariantList& params) const {
     return q;
 }
 
+QSqlQuery& Database::cachedQuery(const QString& sql) const {
+    constexpr size_t kKept = 32;
+    auto it = std::find_if(queries_.begin(), queries_.end(), [&sql](const CachedQuery& c) { return c.sql == sql; });
+    if (it == queries_.end()) {
+        QSqlQuery q = prepare(sql);
+        if (queries_.size() >= kKept) queries_.pop_back();
+        queries_.insert(queries_.begin(), CachedQuery{sql, std::move(q)});
+    } else if (it != queries_.begin()) {
+        std::rotate(queries_.begin(), it, it + 1);
+    }
+    return queries_.front().query;
+}
+
+namespace {
+// Ends a kept statement's run however the reading ends: it stays prepared, holding no lock.
+struct Finished {
+    QSqlQuery& q;
+    ~Finished() { q.finish(); }
+};
+}  // namespace
+
 QVariant Database::scalar(const QString& sql, const QVariantList& params) const {
-    QSqlQuery q = exec(sql, params);
-    if (!q.next()) return QVariant();
-    return q.value(0);
+    QSqlQuery& q = cachedQuery(sql);
+    Finished finished{q};
+    run(q, params);
+    return q.next() ? q.value(0) : QVariant();
 }
 
 std::vector<QSqlRecord> Database::rows(const QString& sql, const QVariantList& params) const {
-    QSqlQuery q = exec(sql, params);
+    QSqlQuery& q = cachedQuery(sql);
+    Finished finished{q};
+    run(q, params);
     std::vector<QSqlRecord> out;
     while (q.next()) out.push_back(q.record());
     return out;
@@ -301,12 +352,12 @@ bool Database::columnExists(const QString& table, const QString& column) const {
     return false;
 }
 
-Transaction::Transaction(Database& db, bool immediate) : db_(db) {
-    if (db_.depth_ == 0) {
+Transaction::Transaction(Database& db, bool immediate) : db_(db), depth_(db.depth_) {
+    if (depth_ == 0) {
         db_.exec(immediate ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+        ++db_.transactions_;
     } else {
-        savepoint_ = QStringLiteral("klv_sp_%1").arg(++db_.savepointSeq_);
-        db_.exec(QStringLiteral("SAVEPOINT ") + savepoint_);
+        db_.savepoint(depth_).open.run();
     }
     ++db_.depth_;
 }
@@ -322,10 +373,10 @@ Transaction::~Transaction() {
 
 void Transaction::commit() {
     if (!open_) return;
-    if (savepoint_.isEmpty())
+    if (depth_ == 0)
         db_.exec(QStringLiteral("COMMIT"));
     else
-        db_.exec(QStringLiteral("RELEASE ") + savepoint_);
+        db_.savepoint(depth_).release.run();
     open_ = false;
     --db_.depth_;
 }
@@ -334,11 +385,12 @@ void Transaction::rollback() {
     if (!open_) return;
     open_ = false;
     --db_.depth_;
-    if (savepoint_.isEmpty()) {
+    if (depth_ == 0) {
         db_.exec(QStringLiteral("ROLLBACK"));
     } else {
-        db_.exec(QStringLiteral("ROLLBACK TO ") + savepoint_);
-        db_.exec(QStringLiteral("RELEASE ") + savepoint_);
+        Database::Savepoint& s = db_.savepoint(depth_);
+        s.rollbackTo.run();
+        s.release.run();
     }
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 class QSqlError;
+struct sqlite3;
 
 namespace klv {
 
@@ -80,6 +81,8 @@ public:
 
     const QString& path() const { return path_; }
     QSqlDatabase handle() const;
+    // The engine's handle of this connection, for statements run straight on the engine.
+    sqlite3* sqliteHandle() const;
 
     // Runs one statement with positional ('?') bound parameters; throws DbError on failure.
     // The returned query is positioned before its first row (forward only).
@@ -91,6 +94,8 @@ public:
     QVariant scalar(const QString& sql, const QVariantList& params = {}) const;
     // Every row, read at once.
     std::vector<QSqlRecord> rows(const QString& sql, const QVariantList& params = {}) const;
+    // (scalar and rows keep the statements of their last few texts prepared: a lookup made for
+    // every party of an import is prepared once.)
     // Rows changed by the last INSERT, UPDATE or DELETE.
     int changes() const;
 
@@ -100,16 +105,39 @@ public:
 
     bool inTransaction() const { return depth_ > 0; }
 
+    // What this connection has written: a count of the outermost transactions it began and
+    // SQLite's count of the rows its statements changed. Two equal stamps taken inside one write
+    // transaction mean that nothing was written in between, by this connection or another (which
+    // cannot write while the transaction holds the write lock).
+    struct WriteStamp {
+        qint64 transactions = 0;
+        qint64 rows = 0;
+        bool operator==(const WriteStamp&) const = default;
+    };
+    WriteStamp writeStamp() const;
+
     // Maps a QtSql error to the engine's numbers and a readable text.
     static DbError translate(const QSqlError& error, const QString& context = QString());
 
 private:
     friend class Transaction;
     Database() = default;
+    // The statements of the savepoint at a nesting depth (1 for the first guard inside a
+    // transaction), prepared once: an import opens one for every line.
+    struct Savepoint;
+    Savepoint& savepoint(int depth);
     QString connection_;
     QString path_;
     int depth_ = 0;
-    int savepointSeq_ = 0;
+    qint64 transactions_ = 0;
+    std::vector<std::unique_ptr<Savepoint>> savepoints_;
+    // The statements of scalar() and rows(), most recently used first.
+    QSqlQuery& cachedQuery(const QString& sql) const;
+    struct CachedQuery {
+        QString sql;
+        QSqlQuery query;
+    };
+    mutable std::vector<CachedQuery> queries_;
 };
 
 // Commit on commit(), rollback when it leaves scope otherwise. Nested guards become savepoints of
@@ -128,7 +156,7 @@ public:
 
 private:
     Database& db_;
-    QString savepoint_;  // empty for the outermost transaction
+    int depth_;  // 0 for the outermost transaction, else the depth of its savepoint
     bool open_ = true;
 };
 

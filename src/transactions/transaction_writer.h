@@ -16,7 +16,8 @@
 //   - update() of a key that has no row writes nothing and throws DbError NoCurrentRecord (3021).
 //     insert() of a key that exists throws DbError DuplicateKey (3022); a DuplicateKey from
 //     insert() always means the transaction row, since insert() first removes the type rows left
-//     under the new key without a transaction.
+//     under the new key without a transaction (it knows, and skips the delete, when its key is
+//     numbered above every type row of the party read in the same transaction).
 //   - Failures are DbError; nothing is reported here.
 //
 // A writer keeps its prepared statements for its lifetime: an import makes one and calls it for
@@ -24,10 +25,12 @@
 
 #include "database.h"
 #include "keys.h"
+#include "prepared_statement.h"
 
-#include <QHash>
 #include <QString>
+#include <memory>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -65,12 +68,35 @@ public:
     void update(const TransactionKey& key, const ColumnValues& values, const std::vector<TypeValue>& types);
 
 private:
-    QSqlQuery& statement(const QString& sql);
-    void checkColumns(const ColumnValues& values) const;
+    // A statement that writes the given columns of the transaction row, prepared for the first
+    // call that gives them (the columns checked then) and kept for later calls giving the same.
+    struct RowStatement {
+        std::vector<QString> columns;
+        PreparedStatement statement;
+    };
+    PreparedStatement& rowStatement(std::vector<RowStatement>& cache, const ColumnValues& values, bool insert);
+    PreparedStatement& statement(std::unique_ptr<PreparedStatement>& slot, const QString& sql);
     void writeType(const TransactionKey& key, const TypeValue& type, bool mayExist);
+    bool mayHaveLeftovers(const TransactionKey& key);
 
     Database& db_;
-    QHash<QString, QSqlQuery> cache_;
+    std::vector<RowStatement> inserts_, updates_;
+    std::unique_ptr<PreparedStatement> deleteTypes_, deleteType_, insertType_, updateTypeAmount_, updateType_;
+
+    // The highest transaction number among the type rows of a declaration's party, as read in the
+    // current transaction; kept while nothing but this writer wrote (stamp_, taken after its last
+    // call). A new transaction numbered above it can have no leftover type rows, so insert() need
+    // not delete them.
+    struct PartyKey {
+        DeclarationKey declaration;
+        Party party;
+        bool operator==(const PartyKey& o) const;
+    };
+    struct PartyKeyHash {
+        size_t operator()(const PartyKey& k) const;
+    };
+    std::unordered_map<PartyKey, long, PartyKeyHash> highestTypeNumber_;
+    Database::WriteStamp stamp_;
 };
 
 }  // namespace klv
