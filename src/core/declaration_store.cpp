@@ -1,27 +1,69 @@
 #include "declaration_store.h"
 
-#include <QSqlQuery>
+#include "row_cursor.h"
+
+#include <string_view>
 
 namespace klv {
 
-std::vector<StoredDeclaration> listStoredDeclarations(const Database& db) {
-    QSqlQuery q = db.exec(QStringLiteral(
+void StoredDeclarationList::read(const Database& db) {
+    bytes_.clear();
+    rows_.clear();
+    // Room for every declaration at once: no copying as the list grows.
+    const auto count = static_cast<size_t>(db.scalar(QStringLiteral("SELECT count(*) FROM IDENTIFICA2")).toLongLong());
+    rows_.reserve(count);
+    bytes_.reserve(count * 48);
+    RowCursor q(db, QStringLiteral(
         "SELECT I.TIP_DOC_D, I.DOC_ID_D, I.PERIODO, C.NOMBRE AS RAZON_SOCIAL, I.AUTCONTEXT, I.ESTTECPT, "
         "I.FORMULARIO FROM IDENTIFICA2 I, CONT C WHERE I.TIP_DOC_D=C.TIP_DOC_D AND I.DOC_ID_D=C.DOC_ID_D "
         "ORDER BY I.TIP_DOC_D, I.DOC_ID_D, I.PERIODO, I.FORMULARIO"));
-    std::vector<StoredDeclaration> out;
     while (q.next()) {
-        StoredDeclaration d;
-        d.tipDocD = q.value(0).toInt();
-        d.docIdD = q.value(1).toString();
-        d.periodo = q.value(2).toString();
-        d.razonSocial = q.value(3).toString();
-        d.autContExt = q.value(4).toString();
-        d.estTecPt = q.value(5).toString();
-        d.formulario = q.value(6).toString();
-        out.push_back(d);
+        Row r;
+        r.tipDocD = q.value(0).toInt();
+        for (int f = 0; f < 6; ++f) {
+            r.start[f] = static_cast<quint32>(bytes_.size());
+            bytes_.append(q.bytes(f + 1));
+        }
+        r.start[6] = static_cast<quint32>(bytes_.size());
+        rows_.push_back(r);
     }
-    return out;
+}
+
+QString StoredDeclarationList::text(int row, Field field) const {
+    const Row& r = rows_[static_cast<size_t>(row)];
+    const int f = static_cast<int>(field);
+    return QString::fromUtf8(bytes_.data() + r.start[f], static_cast<qsizetype>(r.start[f + 1] - r.start[f]));
+}
+
+StoredDeclaration StoredDeclarationList::at(int row) const {
+    StoredDeclaration d;
+    d.tipDocD = tipDocD(row);
+    d.docIdD = text(row, DocIdD);
+    d.periodo = text(row, Periodo);
+    d.razonSocial = text(row, RazonSocial);
+    d.autContExt = text(row, AutContExt);
+    d.estTecPt = text(row, EstTecPt);
+    d.formulario = text(row, Formulario);
+    return d;
+}
+
+int StoredDeclarationList::find(const QString& docIdD, const QString& periodo) const {
+    const QByteArray doc = docIdD.toUtf8(), per = periodo.toUtf8();
+    auto field = [this](const Row& r, int f) {
+        return std::string_view(bytes_.data() + r.start[f], r.start[f + 1] - r.start[f]);
+    };
+    int found = -1;
+    for (size_t i = 0; i < rows_.size(); ++i)
+        if (field(rows_[i], DocIdD) == std::string_view(doc.constData(), static_cast<size_t>(doc.size())) &&
+            field(rows_[i], Periodo) == std::string_view(per.constData(), static_cast<size_t>(per.size())))
+            found = static_cast<int>(i);
+    return found;
+}
+
+StoredDeclarationList listStoredDeclarations(const Database& db) {
+    StoredDeclarationList list;
+    list.read(db);
+    return list;
 }
 
 void deleteStoredDeclaration(Database& db, const QString& docIdD, const QString& periodo,

@@ -4,6 +4,7 @@
 #include "database.h"
 
 #include <QString>
+#include <string>
 #include <vector>
 
 namespace klv {
@@ -19,8 +20,34 @@ struct StoredDeclaration {
 };
 
 // Every stored declaration (IDENTIFICA2 joined with the declarant's CONT row), whatever the user
-// or form code, in key order.
-std::vector<StoredDeclaration> listStoredDeclarations(const Database& db);
+// or form code, in key order. Tens of thousands of declarations are held compactly: the texts of
+// all rows in one buffer, a row's values made when asked for (a grid asks only for the rows it
+// shows).
+class StoredDeclarationList {
+public:
+    enum Field { DocIdD, Periodo, RazonSocial, AutContExt, EstTecPt, Formulario };
+
+    int size() const { return static_cast<int>(rows_.size()); }
+    bool empty() const { return rows_.empty(); }
+    int tipDocD(int row) const { return rows_[static_cast<size_t>(row)].tipDocD; }
+    // One text of a row (NULL reads as the empty text).
+    QString text(int row, Field field) const;
+    StoredDeclaration at(int row) const;
+    // The last row of that declarant and period; -1 when there is none.
+    int find(const QString& docIdD, const QString& periodo) const;
+
+    void read(const Database& db);
+
+private:
+    struct Row {
+        qint32 tipDocD;
+        quint32 start[7];  // field i is bytes_[start[i], start[i + 1])
+    };
+    std::string bytes_;  // UTF-8
+    std::vector<Row> rows_;
+};
+
+StoredDeclarationList listStoredDeclarations(const Database& db);
 
 // Deletes a declaration of the declarant (document type 6) and period with all its rows: types,
 // transactions, header, status row and attached study. One transaction: all or nothing. The

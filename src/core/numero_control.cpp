@@ -7,7 +7,10 @@
 #include <QDate>
 #include <QDateTime>
 #include <cmath>
+#include <cstdio>
+#include <sqlite3.h>
 #include <stdexcept>
+#include <string_view>
 
 namespace klv {
 
@@ -62,46 +65,207 @@ QString dateText(const QVariant& v) {
     return fmt::formatDate(d, QStringLiteral("yyyymmdd"));
 }
 
-QString threeDigits(int last) {
-    const char digits[3] = {static_cast<char>('0' + last / 100), static_cast<char>('0' + last / 10 % 10),
-                            static_cast<char>('0' + last % 10)};
-    return QString::fromLatin1(digits, 3);
-}
-
-// The last three digits of the sum rounded to a whole number (half away from zero).
-QString checkDigits(double sum) {
+// The last three digits of the sum rounded to a whole number (half away from zero), into out[0..2].
+void checkDigits(double sum, char* out) {
+    int last;
     // Whole sums below 10^15 (nearly every row) skip the decimal formatting.
-    if (sum >= 0 && sum < 1e15 && sum == static_cast<double>(static_cast<qint64>(sum)))
-        return threeDigits(static_cast<int>(static_cast<qint64>(sum) % 1000));
-    // From sixteen digits on (a long numeric document number among the keys) the decimal form
-    // keeps only fifteen significant digits: the last three come from the value itself.
-    if (std::isfinite(sum) && std::fabs(sum) >= 1e15)
-        return threeDigits(static_cast<int>(std::fmod(std::round(std::fabs(sum)), 1000.0)));
-    return fmt::format(sum, QStringLiteral("00000000000000000000")).right(3);
+    if (sum >= 0 && sum < 1e15 && sum == static_cast<double>(static_cast<qint64>(sum))) {
+        last = static_cast<int>(static_cast<qint64>(sum) % 1000);
+    } else if (std::isfinite(sum) && std::fabs(sum) >= 1e15) {
+        // From sixteen digits on (a long numeric document number among the keys) the decimal form
+        // keeps only fifteen significant digits: the last three come from the value itself.
+        last = static_cast<int>(std::fmod(std::round(std::fabs(sum)), 1000.0));
+    } else {
+        const QString t = fmt::format(sum, QStringLiteral("00000000000000000000")).right(3);
+        for (int i = 0; i < 3; ++i) out[i] = static_cast<char>(t[i].unicode());
+        return;
+    }
+    out[0] = static_cast<char>('0' + last / 100);
+    out[1] = static_cast<char>('0' + last / 10 % 10);
+    out[2] = static_cast<char>('0' + last % 10);
 }
 
-// The value a key field adds to the numeric part: its text read as a number when the text as a
-// whole is one, else 0. Whole numbers and plain digit texts take a short way with the same result.
-double numericPart(const ControlField& f) {
-    if (isNull(f.value)) return 0;
-    const int type = f.value.typeId();
-    if (type == QMetaType::Int || type == QMetaType::LongLong || type == QMetaType::UInt || type == QMetaType::UChar ||
-        type == QMetaType::Short || type == QMetaType::UShort)
-        return static_cast<double>(f.value.toLongLong());
-    if (type == QMetaType::QString && f.type != schema::JetType::Date) {
-        const QString t = trimBlanks(f.value.toString());
-        if (!t.isEmpty() && t.size() <= 15) {
-            bool digits = true;
-            for (QChar c : t)
-                if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
-                    digits = false;
-                    break;
-                }
-            if (digits) return static_cast<double>(t.toLongLong());
-        }
-    }
+// The general value a key field adds to the numeric part: its text read as a number when the
+// text as a whole is one, else 0.
+double numericPartOf(const ControlField& f) {
     const QString t = controlText(f);
     return fmt::isNumeric(t) ? fmt::val(t) : 0;
+}
+
+qint64 weightedCodes(QStringView t) {
+    // 64-bit products and sum: a long text or a high character code cannot overflow.
+    qint64 sum = 0;
+    for (qsizetype k = 0; k < t.size(); ++k) {
+        const char16_t c = t[k].unicode();
+        sum += static_cast<qint64>(c < 0x80 ? c : cp1252::charCode(t[k])) * (k + 1);
+    }
+    return sum;
+}
+
+// ASCII text: each byte is its own Windows-1252 code.
+qint64 weightedCodes(std::string_view t) {
+    qint64 sum = 0;
+    for (size_t k = 0; k < t.size(); ++k) sum += static_cast<qint64>(static_cast<unsigned char>(t[k])) * static_cast<qint64>(k + 1);
+    return sum;
+}
+
+template <class View>
+View trimBlankView(View t) {
+    qsizetype b = 0, e = static_cast<qsizetype>(t.size());
+    while (b < e && t[b] == ' ') ++b;
+    while (e > b && t[e - 1] == ' ') --e;
+    return t.substr(b, e - b);
+}
+
+QStringView trimBlankView(QStringView t) {
+    qsizetype b = 0, e = t.size();
+    while (b < e && t[b] == QLatin1Char(' ')) ++b;
+    while (e > b && t[e - 1] == QLatin1Char(' ')) --e;
+    return t.mid(b, e - b);
+}
+
+int unit(QChar c) { return c.unicode(); }
+int unit(char c) { return static_cast<unsigned char>(c); }
+
+template <class View>
+bool allDigits(View t) {
+    for (qsizetype i = 0; i < static_cast<qsizetype>(t.size()); ++i)
+        if (unit(t[i]) < '0' || unit(t[i]) > '9') return false;
+    return true;
+}
+
+template <class View>
+qint64 digitValue(View t) {
+    qint64 v = 0;
+    for (qsizetype i = 0; i < static_cast<qsizetype>(t.size()); ++i) v = v * 10 + (unit(t[i]) - '0');
+    return v;
+}
+
+bool isNumericColumn(schema::JetType t) {
+    return t == schema::JetType::Byte || t == schema::JetType::Long || t == schema::JetType::Double;
+}
+
+// One field as the computation reads it, without copying its text: a whole number, a text (the
+// variant's UTF-16 or the engine's ASCII bytes), or any other value kept as a variant. Plain
+// values take the short ways below; everything else goes through controlText, so the C++ and the
+// SQL forms of the number share one computation and give the same result.
+struct FieldView {
+    enum Kind { Null, Integer, Utf16, Ascii, Other };
+    Kind kind = Null;
+    schema::JetType type = schema::JetType::Text;
+    qint64 integer = 0;
+    QStringView utf16;
+    std::string_view ascii;
+    QVariant other;
+
+    ControlField general() const {
+        switch (kind) {
+        case Null: return {QVariant(), type};
+        case Integer: return {QVariant(static_cast<qlonglong>(integer)), type};
+        case Utf16: return {QVariant(utf16.toString()), type};
+        case Ascii: return {QVariant(QString::fromLatin1(ascii.data(), static_cast<qsizetype>(ascii.size()))), type};
+        case Other: break;
+        }
+        return {other, type};
+    }
+
+    // What the field adds to the numeric part.
+    double numericPart() const {
+        switch (kind) {
+        case Null: return 0;
+        case Integer: return static_cast<double>(integer);
+        case Utf16:
+        case Ascii:
+            if (type != schema::JetType::Date) {
+                // Plain digit keys (document numbers, periods, form codes) read directly.
+                if (kind == Utf16) {
+                    const QStringView t = trimBlankView(utf16);
+                    if (!t.isEmpty() && t.size() <= 15 && allDigits(t)) return static_cast<double>(digitValue(t));
+                } else {
+                    const std::string_view t = trimBlankView(ascii);
+                    if (!t.empty() && t.size() <= 15 && allDigits(t)) return static_cast<double>(digitValue(t));
+                }
+            }
+            break;
+        case Other: break;
+        }
+        return numericPartOf(general());
+    }
+
+    // The position-weighted sum of the character codes of the field's text.
+    qint64 characterSum() const {
+        switch (kind) {
+        case Null: return 0;
+        case Integer:
+            // A whole number's text is its digits (numeric columns keep 15 significant digits).
+            if (!isNumericColumn(type) || (integer > -1000000000000000LL && integer < 1000000000000000LL)) {
+                char digits[24];
+                const int n = std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(integer));
+                return weightedCodes(std::string_view(digits, static_cast<size_t>(n)));
+            }
+            break;
+        case Utf16:
+        case Ascii: {
+            if (type == schema::JetType::Date) break;
+            const bool numeric = isNumericColumn(type);
+            if (kind == Utf16) {
+                const QStringView t = trimBlankView(utf16);
+                if (!numeric) return weightedCodes(t);
+                // A plain whole number without leading zeros is its own text.
+                if (t.size() <= 15 && (t.size() == 1 || (!t.isEmpty() && t[0] != QLatin1Char('0'))) && allDigits(t))
+                    return weightedCodes(t);
+            } else {
+                const std::string_view t = trimBlankView(ascii);
+                if (!numeric) return weightedCodes(t);
+                if (t.size() <= 15 && (t.size() == 1 || (!t.empty() && t[0] != '0')) && allDigits(t))
+                    return weightedCodes(t);
+            }
+            break;
+        }
+        case Other: break;
+        }
+        return weightedCodes(QStringView(controlText(general())));
+    }
+};
+
+FieldView viewOf(const ControlField& f) {
+    FieldView v;
+    v.type = f.type;
+    if (isNull(f.value)) return v;
+    switch (f.value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::UChar:
+        v.kind = FieldView::Integer;
+        v.integer = f.value.toLongLong();
+        return v;
+    case QMetaType::QString:
+        v.kind = FieldView::Utf16;
+        v.utf16 = *static_cast<const QString*>(f.value.constData());
+        return v;
+    default:
+        v.kind = FieldView::Other;
+        v.other = f.value;
+        return v;
+    }
+}
+
+// The six digits of the row: fields 0 to nKeys - 1 (nKeys already checked) are the numeric part.
+void computeDigits(const FieldView* fields, int count, int nKeys, char* out) {
+    const int keys = std::max(nKeys, 0);
+    double sum1 = 0;
+    for (int i = 0; i < keys; ++i) sum1 += fields[i].numericPart();
+    qint64 sum2 = 0;
+    for (int i = keys; i < count; ++i) sum2 += fields[i].characterSum();
+    checkDigits(sum1, out);
+    checkDigits(static_cast<double>(sum2), out + 3);
+}
+
+QString tooFewFields(int nKeys) {
+    return QStringLiteral("No se encontró el elemento en esta colección (campo %1)").arg(nKeys - 1);
 }
 
 const schema::Table& controlledTable(const QString& name) {
@@ -121,7 +285,109 @@ std::vector<ControlField> fieldsOf(const QString& table, Lookup lookup) {
     return out;
 }
 
+// The progress of the rows numbered by the SQL function on this thread (see NumeroControlProgress).
+thread_local NumeroControlProgress* t_progress = nullptr;
+
+// KLV_NUMERO_CONTROL(table, nKeys, field0, ..., fieldN): the fields in the description's order,
+// cnumero left out. The table's description is looked up once per statement.
+void sqlNumeroControl(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    auto* table = static_cast<const schema::Table*>(sqlite3_get_auxdata(ctx, 0));
+    if (!table) {
+        const auto* name = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+        try {
+            table = &controlledTable(QString::fromUtf8(name ? name : ""));
+        } catch (const std::exception& e) {
+            sqlite3_result_error(ctx, e.what(), -1);
+            return;
+        }
+        sqlite3_set_auxdata(ctx, 0, const_cast<schema::Table*>(table), nullptr);
+    }
+    const int count = argc - 2;
+    if (count != static_cast<int>(table->columns.size()) - 1) {
+        sqlite3_result_error(ctx, "KLV_NUMERO_CONTROL: the fields do not match the table", -1);
+        return;
+    }
+    const int nKeys = sqlite3_value_int(argv[1]);
+    if (nKeys > count) {
+        sqlite3_result_error(ctx, tooFewFields(nKeys).toUtf8().constData(), -1);
+        return;
+    }
+    // Kept from row to row: no allocation per row.
+    thread_local std::vector<FieldView> views;
+    if (views.size() < static_cast<size_t>(count)) views.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        sqlite3_value* v = argv[i + 2];
+        FieldView& f = views[static_cast<size_t>(i)];
+        f.type = table->columns[static_cast<size_t>(i)].type;
+        switch (sqlite3_value_type(v)) {
+        case SQLITE_NULL: f.kind = FieldView::Null; break;
+        case SQLITE_INTEGER:
+            f.kind = FieldView::Integer;
+            f.integer = sqlite3_value_int64(v);
+            break;
+        case SQLITE_FLOAT:
+            f.kind = FieldView::Other;
+            f.other = QVariant(sqlite3_value_double(v));
+            break;
+        case SQLITE_BLOB:
+            f.kind = FieldView::Other;
+            f.other = QVariant(QByteArray(static_cast<const char*>(sqlite3_value_blob(v)), sqlite3_value_bytes(v)));
+            break;
+        default: {
+            const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            const std::string_view bytes(p ? p : "", p ? static_cast<size_t>(sqlite3_value_bytes(v)) : 0);
+            bool ascii = true;
+            for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+            if (ascii) {
+                f.kind = FieldView::Ascii;
+                f.ascii = bytes;
+            } else {
+                // Other characters are read as the database driver reads them: the engine's UTF-16.
+                f.kind = FieldView::Utf16;
+                const void* w = sqlite3_value_text16(v);
+                f.utf16 = QStringView(static_cast<const QChar*>(w), sqlite3_value_bytes16(v) / 2);
+            }
+        }
+        }
+    }
+    char digits[6];
+    try {
+        computeDigits(views.data(), count, nKeys, digits);
+    } catch (const std::exception& e) {
+        sqlite3_result_error(ctx, e.what(), -1);
+        return;
+    }
+    sqlite3_result_text(ctx, digits, 6, SQLITE_TRANSIENT);
+    if (NumeroControlProgress* p = t_progress) p->rowDone();
+}
+
+void installSqlFunctions(sqlite3* handle) {
+    sqlite3_create_function(handle, "KLV_NUMERO_CONTROL", -1, SQLITE_UTF8, nullptr, sqlNumeroControl, nullptr, nullptr);
+}
+
+// Every connection the database door opens knows the SQL form of the number.
+const bool kSqlFunctionsInstalled = Database::addConnectionSetup(&installSqlFunctions);
+
 }  // namespace
+
+NumeroControlProgress::NumeroControlProgress(std::function<void(qint64)> report, qint64 step)
+    : report_(std::move(report)), step_(std::max<qint64>(step, 1)), previous_(t_progress) {
+    t_progress = this;
+}
+
+NumeroControlProgress::~NumeroControlProgress() { t_progress = previous_; }
+
+void NumeroControlProgress::rowDone() {
+    if (++rows_ % step_ == 0 && report_) report_(rows_);
+}
+
+QString numeroControlSql(const QString& table, int nKeys, const QString& alias) {
+    const schema::Table& t = controlledTable(table);
+    QString sql = QStringLiteral("KLV_NUMERO_CONTROL('%1', %2").arg(t.name).arg(nKeys);
+    const QString prefix = alias.isEmpty() ? QString() : alias + QLatin1Char('.');
+    for (size_t i = 0; i + 1 < t.columns.size(); ++i) sql += QStringLiteral(", ") + prefix + t.columns[i].name;
+    return sql + QLatin1Char(')');
+}
 
 QString controlText(const ControlField& f) {
     if (isNull(f.value)) return QString();
@@ -138,19 +404,13 @@ QString controlText(const ControlField& f) {
 
 QString udf_NumeroControl(const std::vector<ControlField>& fields, int nKeys) {
     const int count = static_cast<int>(fields.size());
-    if (nKeys > count)
-        throw DbError(kItemNotFound, QStringLiteral("No se encontró el elemento en esta colección (campo %1)").arg(nKeys - 1));
-    const int keys = std::max(nKeys, 0);
-
-    double sum1 = 0;
-    for (int i = 0; i < keys; ++i) sum1 += numericPart(fields[i]);
-    // 64-bit products and sum: a long text or a high character code cannot overflow.
-    qint64 sum2 = 0;
-    for (int i = keys; i < count; ++i) {
-        const QString t = controlText(fields[i]);
-        for (qsizetype k = 0; k < t.size(); ++k) sum2 += static_cast<qint64>(cp1252::charCode(t[k])) * (k + 1);
-    }
-    return checkDigits(sum1) + checkDigits(static_cast<double>(sum2));
+    if (nKeys > count) throw DbError(kItemNotFound, tooFewFields(nKeys));
+    std::vector<FieldView> views;
+    views.reserve(fields.size());
+    for (const ControlField& f : fields) views.push_back(viewOf(f));
+    char digits[6];
+    computeDigits(views.data(), count, nKeys, digits);
+    return QString::fromLatin1(digits, 6);
 }
 
 std::vector<ControlField> controlFields(const QString& table, const QSqlRecord& row) {

@@ -16,6 +16,7 @@
 #include <QVariant>
 #include <QVariantList>
 #include <QVariantMap>
+#include <functional>
 #include <vector>
 
 namespace klv {
@@ -47,6 +48,37 @@ std::vector<ControlField> controlFields(const QString& table, const QVariantMap&
 
 QString numeroControl(const QString& table, const QSqlRecord& row, int nKeys);
 QString numeroControl(const QString& table, const QVariantMap& row, int nKeys);
+
+// The same number computed by the engine, for copies of many rows in one statement: every
+// connection the database door opens (in a program that links this file) has the SQL function
+//   KLV_NUMERO_CONTROL(table, nKeys, field0, ..., fieldN)
+// whose fields are a row's columns in the table description's order, cnumero left out, and
+// which returns the six digits udf_NumeroControl gives for them (one computation serves both).
+// numeroControlSql writes the call for a table, naming its columns (prefixed by the alias when
+// one is given):
+//   INSERT INTO TRANSACCION2 (...) SELECT ..., KLV_NUMERO_CONTROL('TRANSACCION2', 5, W.tip_doc_d,
+//   ...) FROM TMPTRANSACCION2 W WHERE ...
+// A table without control number throws std::invalid_argument; nKeys above the number of fields
+// fails the statement.
+QString numeroControlSql(const QString& table, int nKeys, const QString& alias = QString());
+
+// While it lives, `report` is called with the number of rows the SQL function has numbered on
+// this thread (since the guard was made) every `step` rows: progress of a one-statement copy.
+class NumeroControlProgress {
+public:
+    explicit NumeroControlProgress(std::function<void(qint64 rows)> report, qint64 step = 2000);
+    ~NumeroControlProgress();
+    NumeroControlProgress(const NumeroControlProgress&) = delete;
+    NumeroControlProgress& operator=(const NumeroControlProgress&) = delete;
+    void rowDone();
+    qint64 rows() const { return rows_; }
+
+private:
+    std::function<void(qint64)> report_;
+    qint64 step_;
+    qint64 rows_ = 0;
+    NumeroControlProgress* previous_;
+};
 
 // Reads the stored row whose key columns (in the description's key order) hold keyValues and
 // computes its number; the empty text when no such row exists. Throws DbError on a database

@@ -34,4 +34,8 @@ QString udf_NumeroSpool(const AppContext& ctx, const QString& codRep, const Decl
     return numeroSpool(ctx.db(), codRep, declarante, ctx.gSysUser, ctx.clock->now());
 }
 
+void liberarSpool(Database& db, const QString& archivo) {
+    db.exec(QStringLiteral("DELETE FROM SPOOL WHERE Archivo = ?"), {textValue(archivo)});
+}
+
 }  // namespace klv

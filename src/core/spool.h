@@ -24,4 +24,8 @@ QString numeroSpool(Database& db, const QString& codRep, const Declarant& declar
 // The same for the module: user gSysUser, time ctx.clock.
 QString udf_NumeroSpool(const AppContext& ctx, const QString& codRep, const Declarant& declarante);
 
+// Removes the SPOOL row of a report file that was never written, so no row names a missing file
+// (the numbering gives the name again). Throws DbError.
+void liberarSpool(Database& db, const QString& archivo);
+
 }  // namespace klv

@@ -4,11 +4,11 @@
 #include "declaration_sql.h"
 #include "format.h"
 
+#include "row_cursor.h"
+
 #include <QRegularExpression>
-#include <QSqlQuery>
-#include <array>
 #include <cmath>
-#include <functional>
+#include <string_view>
 
 namespace klv {
 namespace {
@@ -30,7 +30,7 @@ Wide divideHalfEven(Wide num, Wide den) {
 
 // An amount text as currency (ten-thousandths). Plain decimal text is read exactly (ties beyond
 // four decimals to even); any other text by its number reading.
-Wide currencyOf(const QString& text) {
+Wide currencyOfText(const QString& text) {
     static const QRegularExpression plain(QStringLiteral("^\\s*([+-]?)(\\d*)(?:\\.(\\d*))?\\s*$"));
     const auto m = plain.match(text);
     if (m.hasMatch() && (!m.captured(2).isEmpty() || !m.captured(3).isEmpty())) {
@@ -52,6 +52,64 @@ Wide currencyOf(const QString& text) {
     return static_cast<Wide>(std::llround(fmt::roundHalfEven(decl::amount(text), 4) * kScale));
 }
 
+bool asciiSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool ascii(char c) { return static_cast<unsigned char>(c) < 0x80; }
+
+// The amount columns of a cursor's current row, read as the rules read them: numbers and the
+// tests for "0" and for empty from the engine's bytes, texts shared down each column (amounts
+// such as "0" repeat from row to row).
+class AmountRow {
+public:
+    AmountRow(const RowCursor& c, int columns) : c_(c), texts_(static_cast<size_t>(columns)) {}
+    bool empty(int col) const { return c_.isEmpty(col); }
+    // The stored text is exactly "0".
+    bool isZeroText(int col) const { return c_.bytes(col) == "0"; }
+    // The stored text (a null text for NULL).
+    QString text(int col) const { return texts_[static_cast<size_t>(col)].text(c_, col); }
+    // Number reading: empty is 0, a number its value, other text its leading number.
+    double number(int col) const {
+        const std::string_view b = c_.bytes(col);
+        if (const auto n = fmt::plainNumber(b)) return *n;
+        if (b.empty()) return 0;
+        return decl::amount(c_.text(col));
+    }
+    Wide currency(int col) const {
+        const std::string_view b = c_.bytes(col);
+        size_t i = 0, n = b.size();
+        for (char c : b)
+            if (!ascii(c)) return currencyOfText(c_.text(col));
+        while (i < n && asciiSpace(b[i])) ++i;
+        while (n > i && asciiSpace(b[n - 1])) --n;
+        bool negative = false;
+        if (i < n && (b[i] == '+' || b[i] == '-')) negative = b[i++] == '-';
+        Wide whole = 0;
+        size_t digits = 0;
+        for (; i < n && b[i] >= '0' && b[i] <= '9'; ++i, ++digits) whole = whole * 10 + (b[i] - '0');
+        Wide units = 0;
+        int decimals = 0, first = 0;
+        bool beyond = false;
+        if (i < n && b[i] == '.')
+            for (++i; i < n && b[i] >= '0' && b[i] <= '9'; ++i, ++decimals) {
+                const int d = b[i] - '0';
+                if (decimals < 4)
+                    units = units * 10 + d;
+                else if (decimals == 4)
+                    first = d;
+                else if (d != 0)
+                    beyond = true;
+            }
+        if (i != n || (digits == 0 && decimals == 0)) return currencyOfText(c_.text(col));
+        for (int k = decimals; k < 4; ++k) units *= 10;
+        Wide value = whole * kScale + units;
+        if (decimals > 4 && (first > 5 || (first == 5 && (beyond || value % 2 != 0)))) ++value;
+        return negative ? -value : value;
+    }
+
+private:
+    const RowCursor& c_;
+    mutable std::vector<RepeatedTexts> texts_;
+};
+
 // Currency formatted "#############0.00": two decimals (half away from zero), no grouping.
 QString formatCurrency(Wide units) {
     const bool negative = units < 0;
@@ -68,22 +126,108 @@ QString formatCurrency(Wide units) {
            QString::asprintf("%02d", c);
 }
 
-// The columns of a row, read by name.
-class RowReader {
-public:
-    RowReader(QSqlQuery& q, const QStringList& names) : q_(q) {
-        for (int i = 0; i < names.size(); ++i) index_.insert(names[i].toUpper(), i);
-    }
-    QVariant raw(const char* name) const { return q_.value(index_.value(QString::fromLatin1(name).toUpper())); }
-    QString text(const char* name) const { return decl::text(raw(name)); }
-    bool empty(const char* name) const { return decl::isEmpty(raw(name)); }
-    double number(const char* name) const { return decl::amount(text(name)); }
-    bool isZeroText(const char* name) const { return text(name) == QLatin1String("0"); }
-
-private:
-    QSqlQuery& q_;
-    QHash<QString, int> index_;
+// Columns the consistency rules read, in the order of the query.
+enum Col {
+    DOC_ID_P, FLAG_VAL_MET, IND_TRANSAC_FIN,
+    // '00'
+    MTO_SIN_CAP_MON_ORI, MTO_SIN_INTS_MON_ORI, MTO_SIN_INTS_MON_REG, SAL_SIN_CAP_MON_REG, MTO_SIN_TRAN_MON_ORI,
+    MTO_SIN_TRAN_MON_REG,
+    // '01'
+    MTO_CAP_MON_ORI, MTO_INTS_MON_ORI, MTO_TRAN_MON_ORI, MTO_SIN_AJU_PCNC, MTO_AJU_PCNC, MTO_SIN_AJU_PR, MTO_AJU_PR,
+    MTO_SIN_AJU_CI, MTO_AJU_CI, MTO_INTS_SIN_AJU_PCNC, MTO_INTS_AJU_PCNC, MTO_INTS_SIN_AJU_PR, MTO_INTS_AJU_PR,
+    MTO_INTS_SIN_AJU_CI, MTO_INTS_AJU_CI,
+    // '02'
+    MTO_TOT_CAP_MON_ORI, MTO_TOT_INTS_MON_ORI, MTO_TOT_INTS_MON_REG, MTO_TOT_AJU_RES_POS_REG, MTO_TOT_AJU_RES_NEG_REG,
+    MTO_TRA_MON_ORI, MTO_TRA_MON_REG, MTO_AJU_RES_POS_REG, MTO_AJU_RES_NEG_REG,
+    kColumns
 };
+
+const char* const kColumnNames[kColumns] = {
+    "DOC_ID_P", "FLAG_VAL_MET", "IND_TRANSAC_FIN",
+    "MTO_SIN_CAP_MON_ORI", "MTO_SIN_INTS_MON_ORI", "MTO_SIN_INTS_MON_REG", "SAL_SIN_CAP_MON_REG", "MTO_SIN_TRAN_MON_ORI",
+    "MTO_SIN_TRAN_MON_REG",
+    "MTO_CAP_MON_ORI", "MTO_INTS_MON_ORI", "MTO_TRAN_MON_ORI", "MTO_SIN_AJU_PCNC", "MTO_AJU_PCNC", "MTO_SIN_AJU_PR",
+    "MTO_AJU_PR", "MTO_SIN_AJU_CI", "MTO_AJU_CI", "MTO_INTS_SIN_AJU_PCNC", "MTO_INTS_AJU_PCNC", "MTO_INTS_SIN_AJU_PR",
+    "MTO_INTS_AJU_PR", "MTO_INTS_SIN_AJU_CI", "MTO_INTS_AJU_CI",
+    "MTO_TOT_CAP_MON_ORI", "MTO_TOT_INTS_MON_ORI", "MTO_TOT_INTS_MON_REG", "MTO_TOT_AJU_RES_POS_REG",
+    "MTO_TOT_AJU_RES_NEG_REG", "MTO_TRA_MON_ORI", "MTO_TRA_MON_REG", "MTO_AJU_RES_POS_REG", "MTO_AJU_RES_NEG_REG"};
+
+struct Method {
+    const char* name;
+    Col sinAju, aju, intsSinAju, intsAju;
+};
+const Method kMethods[] = {
+    {"PCNC", MTO_SIN_AJU_PCNC, MTO_AJU_PCNC, MTO_INTS_SIN_AJU_PCNC, MTO_INTS_AJU_PCNC},
+    {"PR", MTO_SIN_AJU_PR, MTO_AJU_PR, MTO_INTS_SIN_AJU_PR, MTO_INTS_AJU_PR},
+    {"CI", MTO_SIN_AJU_CI, MTO_AJU_CI, MTO_INTS_SIN_AJU_CI, MTO_INTS_AJU_CI},
+};
+
+// The shared texts end here with a point and one blank.
+QString sentence(const QString& t) { return t.endsWith(QLatin1Char('.')) ? t + QLatin1Char(' ') : t + QStringLiteral(". "); }
+
+// The message of the first consistency rule the row breaks; the null text when it passes.
+QString brokenRule(const RowCursor& c, const AmountRow& r) {
+    const std::string_view ind = c.bytes(IND_TRANSAC_FIN);
+    const bool financial = ind == "1";
+    if (!financial && ind != "0") return {};
+    const std::string_view flag = c.bytes(FLAG_VAL_MET);
+
+    if (flag == "00" && financial) {
+        if (r.number(MTO_SIN_CAP_MON_ORI) == 0) return sentence(rules::msgCapitalAboveZero());
+        if (!rules::loanFits(r.text(MTO_SIN_CAP_MON_ORI).trimmed(), r.text(MTO_SIN_INTS_MON_ORI).trimmed(),
+                             r.text(MTO_SIN_INTS_MON_REG).trimmed(), r.text(SAL_SIN_CAP_MON_REG).trimmed()))
+            return QStringLiteral("Ingreso no válido. ");
+        return {};
+    }
+    if (flag == "00") {
+        if (!rules::zeroOrBothPositive(r.number(MTO_SIN_TRAN_MON_ORI), r.number(MTO_SIN_TRAN_MON_REG)))
+            return sentence(rules::msgZeroOrAboveZero());
+        return {};
+    }
+    if (flag == "01" && financial) {
+        if (r.number(MTO_CAP_MON_ORI) == 0) return sentence(rules::msgCapitalNotValid());
+        const bool noInterest = r.number(MTO_INTS_MON_ORI) == 0;
+        for (const Method& m : kMethods) {
+            if (r.empty(m.intsSinAju) && r.empty(m.intsAju)) continue;
+            const auto fault =
+                rules::methodInterestFault(noInterest, r.number(m.intsSinAju), r.text(m.intsSinAju), r.text(m.intsAju));
+            if (fault != rules::InterestFault::None) return sentence(rules::msgMethodInterest(fault, QLatin1String(m.name)));
+        }
+        return {};
+    }
+    if (flag == "01") {
+        const bool zeroAmount = r.isZeroText(MTO_TRAN_MON_ORI);
+        for (const Method& m : kMethods) {
+            if (r.empty(m.sinAju) && r.empty(m.aju)) continue;
+            const auto fault = rules::methodAmountFault(zeroAmount, r.text(m.sinAju), r.text(m.aju));
+            if (fault != rules::MethodFault::None) return sentence(rules::msgMethodAmount(fault, QLatin1String(m.name)));
+        }
+        return {};
+    }
+    if (flag == "02" && financial) {
+        if (r.isZeroText(MTO_TOT_CAP_MON_ORI)) return sentence(rules::msgTotalCapital());
+        if (rules::interestsMismatch(r.number(MTO_TOT_INTS_MON_ORI), r.number(MTO_TOT_INTS_MON_REG)))
+            return sentence(rules::msgTotalInterests());
+        if (rules::bothAdjustments(r.number(MTO_TOT_AJU_RES_POS_REG), r.number(MTO_TOT_AJU_RES_NEG_REG)))
+            return sentence(rules::msgOnlyOneAdjustment());
+        return {};
+    }
+    if (flag == "02") {
+        if (rules::otherMethodsAmountsInconsistent(r.text(MTO_TRA_MON_ORI), r.text(MTO_TRA_MON_REG),
+                                                   r.number(MTO_TRA_MON_REG)))
+            return sentence(rules::msgAmountInconsistent());
+        if (rules::bothAdjustments(r.number(MTO_AJU_RES_POS_REG), r.number(MTO_AJU_RES_NEG_REG)))
+            return sentence(rules::msgOnlyOneAdjustment());
+        return {};
+    }
+    return {};
+}
+
+// The working transactions of the declaration, in the table's own order: the working tables hold
+// only the declaration shown, so a plain scan reads the same rows as the key index, faster.
+QString workingRowsInTableOrder(const QString& columns) {
+    return QStringLiteral("SELECT %1 FROM TMPTRANSACCION2 NOT INDEXED WHERE %2").arg(columns, decl::keyCondition());
+}
 
 }  // namespace
 
@@ -92,30 +236,29 @@ QString largeAmountQuestion(const QString& threshold) {
 }
 
 QString udf_Verificar_Montos(const AppContext& ctx, const DeclarationKey& key) {
-    const QStringList cols = {
-        QStringLiteral("FLAG_VAL_MET"),         QStringLiteral("IND_TRANSAC_FIN"),
-        QStringLiteral("MTO_SIN_TRAN_MON_REG"), QStringLiteral("MTO_SIN_INTS_MON_REG"),
-        QStringLiteral("MTO_AJU_PCNC"),         QStringLiteral("MTO_AJU_PR"),
-        QStringLiteral("MTO_AJU_CI"),           QStringLiteral("MTO_INTS_AJU_PCNC"),
-        QStringLiteral("MTO_INTS_AJU_PR"),      QStringLiteral("MTO_INTS_AJU_CI"),
-        QStringLiteral("MTO_TRA_MON_REG"),      QStringLiteral("MTO_TOT_INTS_MON_REG")};
-    QSqlQuery q = ctx.db().exec(QStringLiteral("SELECT %1 FROM TMPTRANSACCION2 WHERE %2 ORDER BY %3")
-                                    .arg(decl::columnList(cols), decl::keyCondition(), decl::transactionOrder()),
-                                decl::keyParams(key));
-    // Column positions (in cols) of the amounts taken for each method and indicator.
-    auto amountsOf = [](const QString& flag, const QString& ind) -> std::vector<int> {
-        if (flag == QLatin1String("00")) return ind == QLatin1String("0") ? std::vector<int>{2} : ind == QLatin1String("1") ? std::vector<int>{3} : std::vector<int>{};
-        if (flag == QLatin1String("01")) return ind == QLatin1String("0") ? std::vector<int>{4, 5, 6} : ind == QLatin1String("1") ? std::vector<int>{7, 8, 9} : std::vector<int>{};
-        if (flag == QLatin1String("02")) return ind == QLatin1String("0") ? std::vector<int>{10} : ind == QLatin1String("1") ? std::vector<int>{11} : std::vector<int>{};
-        return {};
-    };
+    // The sum, the largest and the count do not depend on the order of the rows.
+    RowCursor c(ctx.db(),
+                workingRowsInTableOrder(QStringLiteral(
+                    "FLAG_VAL_MET, IND_TRANSAC_FIN, MTO_SIN_TRAN_MON_REG, MTO_SIN_INTS_MON_REG, MTO_AJU_PCNC, MTO_AJU_PR,"
+                    " MTO_AJU_CI, MTO_INTS_AJU_PCNC, MTO_INTS_AJU_PR, MTO_INTS_AJU_CI, MTO_TRA_MON_REG, MTO_TOT_INTS_MON_REG")),
+                decl::keyParams(key));
+    const AmountRow r(c, 12);
     Wide sum = 0, largest = 0;
     long long count = 0;
-    while (q.next()) {
-        for (int i : amountsOf(decl::text(q.value(0)), decl::text(q.value(1)))) {
-            const QVariant v = q.value(i);
-            if (decl::isEmpty(v)) continue;
-            const Wide a = currencyOf(v.toString());
+    while (c.next()) {
+        // Positions of the amounts taken for the row's method and indicator.
+        const std::string_view flag = c.bytes(0);
+        const std::string_view ind = c.bytes(1);
+        int first = 0, last = -1;
+        if (ind == "0" || ind == "1") {
+            const bool financial = ind == "1";
+            if (flag == "00") first = last = financial ? 3 : 2;
+            if (flag == "01") first = financial ? 7 : 4, last = first + 2;
+            if (flag == "02") first = last = financial ? 11 : 10;
+        }
+        for (int i = first; i <= last; ++i) {
+            if (r.empty(i)) continue;
+            const Wide a = r.currency(i);
             if (a > largest) largest = a;
             ++count;
             sum += a;
@@ -129,128 +272,44 @@ QString udf_Verificar_Montos(const AppContext& ctx, const DeclarationKey& key) {
 }
 
 bool udf_Verificar_Metodos_Montos(const AppContext& ctx, const DeclarationKey& key) {
-    static const QStringList cols = {
-        QStringLiteral("DOC_ID_P"), QStringLiteral("FLAG_VAL_MET"), QStringLiteral("IND_TRANSAC_FIN"),
-        // '00'
-        QStringLiteral("MTO_SIN_CAP_MON_ORI"), QStringLiteral("MTO_SIN_INTS_MON_ORI"),
-        QStringLiteral("MTO_SIN_INTS_MON_REG"), QStringLiteral("SAL_SIN_CAP_MON_REG"),
-        QStringLiteral("MTO_SIN_TRAN_MON_ORI"), QStringLiteral("MTO_SIN_TRAN_MON_REG"),
-        // '01'
-        QStringLiteral("MTO_CAP_MON_ORI"), QStringLiteral("MTO_INTS_MON_ORI"), QStringLiteral("MTO_TRAN_MON_ORI"),
-        QStringLiteral("MTO_SIN_AJU_PCNC"), QStringLiteral("MTO_AJU_PCNC"), QStringLiteral("MTO_SIN_AJU_PR"),
-        QStringLiteral("MTO_AJU_PR"), QStringLiteral("MTO_SIN_AJU_CI"), QStringLiteral("MTO_AJU_CI"),
-        QStringLiteral("MTO_INTS_SIN_AJU_PCNC"), QStringLiteral("MTO_INTS_AJU_PCNC"),
-        QStringLiteral("MTO_INTS_SIN_AJU_PR"), QStringLiteral("MTO_INTS_AJU_PR"),
-        QStringLiteral("MTO_INTS_SIN_AJU_CI"), QStringLiteral("MTO_INTS_AJU_CI"),
-        // '02'
-        QStringLiteral("MTO_TOT_CAP_MON_ORI"), QStringLiteral("MTO_TOT_INTS_MON_ORI"),
-        QStringLiteral("MTO_TOT_INTS_MON_REG"), QStringLiteral("MTO_TOT_AJU_RES_POS_REG"),
-        QStringLiteral("MTO_TOT_AJU_RES_NEG_REG"), QStringLiteral("MTO_TRA_MON_ORI"),
-        QStringLiteral("MTO_TRA_MON_REG"), QStringLiteral("MTO_AJU_RES_POS_REG"),
-        QStringLiteral("MTO_AJU_RES_NEG_REG")};
-    QSqlQuery q = ctx.db().exec(QStringLiteral("SELECT %1 FROM TMPTRANSACCION2 WHERE %2 ORDER BY %3")
-                                    .arg(decl::columnList(cols), decl::keyCondition(), decl::transactionOrder()),
-                                decl::keyParams(key));
-    const RowReader r(q, cols);
-
-    struct Method {
-        const char* name;
-        const char* sinAju;
-        const char* aju;
-        const char* intsSinAju;
-        const char* intsAju;
-    };
-    static const Method methods[] = {
-        {"PCNC", "MTO_SIN_AJU_PCNC", "MTO_AJU_PCNC", "MTO_INTS_SIN_AJU_PCNC", "MTO_INTS_AJU_PCNC"},
-        {"PR", "MTO_SIN_AJU_PR", "MTO_AJU_PR", "MTO_INTS_SIN_AJU_PR", "MTO_INTS_AJU_PR"},
-        {"CI", "MTO_SIN_AJU_CI", "MTO_AJU_CI", "MTO_INTS_SIN_AJU_CI", "MTO_INTS_AJU_CI"},
-    };
-    // The shared texts end here with a point and one blank.
-    auto sentence = [](const QString& t) {
-        return t.endsWith(QLatin1Char('.')) ? t + QLatin1Char(' ') : t + QStringLiteral(". ");
-    };
-
-    // The message of the first rule the row breaks; empty when it passes.
-    auto check = [&]() -> QString {
-        const QString flag = r.text("FLAG_VAL_MET");
-        const QString ind = r.text("IND_TRANSAC_FIN");
-        const bool financial = ind == QLatin1String("1");
-        if (!financial && ind != QLatin1String("0")) return {};
-
-        if (flag == QLatin1String("00") && financial) {
-            if (r.number("MTO_SIN_CAP_MON_ORI") == 0) return sentence(rules::msgCapitalAboveZero());
-            if (!rules::loanFits(r.text("MTO_SIN_CAP_MON_ORI").trimmed(), r.text("MTO_SIN_INTS_MON_ORI").trimmed(),
-                                 r.text("MTO_SIN_INTS_MON_REG").trimmed(), r.text("SAL_SIN_CAP_MON_REG").trimmed()))
-                return QStringLiteral("Ingreso no válido. ");
-            return {};
-        }
-        if (flag == QLatin1String("00")) {
-            if (!rules::zeroOrBothPositive(r.number("MTO_SIN_TRAN_MON_ORI"), r.number("MTO_SIN_TRAN_MON_REG")))
-                return sentence(rules::msgZeroOrAboveZero());
-            return {};
-        }
-        if (flag == QLatin1String("01") && financial) {
-            if (r.number("MTO_CAP_MON_ORI") == 0) return sentence(rules::msgCapitalNotValid());
-            const bool noInterest = r.number("MTO_INTS_MON_ORI") == 0;
-            for (const Method& m : methods) {
-                if (r.empty(m.intsSinAju) && r.empty(m.intsAju)) continue;
-                const auto fault = rules::methodInterestFault(noInterest, r.number(m.intsSinAju), r.text(m.intsSinAju),
-                                                              r.text(m.intsAju));
-                if (fault != rules::InterestFault::None)
-                    return sentence(rules::msgMethodInterest(fault, QLatin1String(m.name)));
+    QStringList cols;
+    for (const char* name : kColumnNames) cols << QString::fromLatin1(name);
+    // The first transaction that breaks a rule: a pass in the table's order tells whether there is
+    // one; only then the walk in key order finds the one to report.
+    auto firstBroken = [&](const QString& sql, QString* message) {
+        RowCursor c(ctx.db(), sql, decl::keyParams(key));
+        const AmountRow r(c, kColumns);
+        while (c.next()) {
+            const QString broken = brokenRule(c, r);
+            if (!broken.isEmpty()) {
+                *message = broken + QStringLiteral("Num.Doc. Informado = ") + c.text(DOC_ID_P) + QLatin1Char(' ');
+                return true;
             }
-            return {};
         }
-        if (flag == QLatin1String("01")) {
-            const bool zeroAmount = r.isZeroText("MTO_TRAN_MON_ORI");
-            for (const Method& m : methods) {
-                if (r.empty(m.sinAju) && r.empty(m.aju)) continue;
-                const auto fault = rules::methodAmountFault(zeroAmount, r.text(m.sinAju), r.text(m.aju));
-                if (fault != rules::MethodFault::None)
-                    return sentence(rules::msgMethodAmount(fault, QLatin1String(m.name)));
-            }
-            return {};
-        }
-        if (flag == QLatin1String("02") && financial) {
-            if (r.isZeroText("MTO_TOT_CAP_MON_ORI")) return sentence(rules::msgTotalCapital());
-            if (rules::interestsMismatch(r.number("MTO_TOT_INTS_MON_ORI"), r.number("MTO_TOT_INTS_MON_REG")))
-                return sentence(rules::msgTotalInterests());
-            if (rules::bothAdjustments(r.number("MTO_TOT_AJU_RES_POS_REG"), r.number("MTO_TOT_AJU_RES_NEG_REG")))
-                return sentence(rules::msgOnlyOneAdjustment());
-            return {};
-        }
-        if (flag == QLatin1String("02")) {
-            if (rules::otherMethodsAmountsInconsistent(r.text("MTO_TRA_MON_ORI"), r.text("MTO_TRA_MON_REG"),
-                                                       r.number("MTO_TRA_MON_REG")))
-                return sentence(rules::msgAmountInconsistent());
-            if (rules::bothAdjustments(r.number("MTO_AJU_RES_POS_REG"), r.number("MTO_AJU_RES_NEG_REG")))
-                return sentence(rules::msgOnlyOneAdjustment());
-            return {};
-        }
-        return {};
+        return false;
     };
-
-    while (q.next()) {
-        const QString message = check();
-        if (!message.isEmpty()) {
-            ctx.msg(message + QStringLiteral("Num.Doc. Informado = ") + r.text("DOC_ID_P") + QLatin1Char(' '),
-                    MsgStyle::Exclamation);
-            return false;
-        }
-    }
-    return true;
+    QString message;
+    if (!firstBroken(workingRowsInTableOrder(decl::columnList(cols)), &message)) return true;
+    if (!firstBroken(QStringLiteral("SELECT %1 FROM TMPTRANSACCION2 WHERE %2 ORDER BY %3")
+                         .arg(decl::columnList(cols), decl::keyCondition(), decl::transactionOrder()),
+                     &message))
+        return true;
+    ctx.msg(message, MsgStyle::Exclamation);
+    return false;
 }
 
 bool udf_Verificar_Detalle_Montos(const AppContext& ctx, const DeclarationKey& key) {
     if (decl::periodValue(key.periodo) < 2008) return true;
+    // The type rows without amount are few (usually none): they are found by a plain scan of the
+    // working types, then their transactions by key, the first in key order.
     const QVariant party = ctx.db().scalar(
-        QStringLiteral("SELECT T.DOC_ID_P FROM TMPTRANSACCION2 T WHERE %1 AND T.FLAG_VAL_MET='02' AND T.IND_TRANSAC_FIN='0'"
-                       " AND EXISTS (SELECT 1 FROM TMPTRATIPTRA D WHERE D.TIP_DOC_D=T.TIP_DOC_D AND D.DOC_ID_D=T.DOC_ID_D"
-                       " AND D.PERIODO=T.PERIODO AND D.FORMULARIO=T.FORMULARIO AND D.TIP_DOC_P=T.TIP_DOC_P"
-                       " AND D.DOC_ID_P=T.DOC_ID_P AND D.COR_TRANSACCION=T.COR_TRANSACCION"
-                       " AND (D.MONTO_TRANSACCION IS NULL OR D.MONTO_TRANSACCION=''))"
-                       " ORDER BY %2 LIMIT 1")
-            .arg(decl::keyCondition(QStringLiteral("T")), decl::transactionOrder(QStringLiteral("T"))),
+        QStringLiteral("SELECT T.DOC_ID_P FROM TMPTRATIPTRA D NOT INDEXED CROSS JOIN TMPTRANSACCION2 T"
+                       " ON T.TIP_DOC_D=D.TIP_DOC_D AND T.DOC_ID_D=D.DOC_ID_D AND T.PERIODO=D.PERIODO"
+                       " AND T.FORMULARIO=D.FORMULARIO AND T.TIP_DOC_P=D.TIP_DOC_P AND T.DOC_ID_P=D.DOC_ID_P"
+                       " AND T.COR_TRANSACCION=D.COR_TRANSACCION"
+                       " WHERE %1 AND (D.MONTO_TRANSACCION IS NULL OR D.MONTO_TRANSACCION='')"
+                       " AND T.FLAG_VAL_MET='02' AND T.IND_TRANSAC_FIN='0' ORDER BY %2 LIMIT 1")
+            .arg(decl::keyCondition(QStringLiteral("D")), decl::transactionOrder(QStringLiteral("T"))),
         decl::keyParams(key));
     if (!party.isValid()) return true;
     ctx.msg(QStringLiteral("Existen transacciones no financieras en OTROS Métodos que no se ha ingresado el detalle del "

@@ -2,6 +2,7 @@
 
 #include "declaration_sql.h"
 #include "format.h"
+#include "row_cursor.h"
 #include "text_order.h"
 
 #include <QHash>
@@ -9,6 +10,8 @@
 #include <algorithm>
 #include <numeric>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace klv {
 namespace {
@@ -40,13 +43,13 @@ QString currencyArgument(const QString& code) {
     return code;
 }
 
-// The amount of a working row: the transaction form and the import write whole digits, read here
-// without the general number reading; anything else is read as a stored amount is.
-std::optional<double> gridAmount(const QString& text) {
-    if (!text.isEmpty() && text.size() <= 15 &&
-        std::all_of(text.begin(), text.end(), [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }))
-        return static_cast<double>(text.toLongLong());
-    return fmt::amountOrZero(text);
+// The amount of a working row: the transaction form and the import write plain numbers, read here
+// from the engine's bytes; anything else is read as a stored amount is.
+std::optional<double> gridAmount(const RowCursor& c, int col) {
+    const std::string_view b = c.bytes(col);
+    if (const auto n = fmt::plainNumber(b)) return n;
+    if (b.empty()) return 0.0;
+    return fmt::amountOrZero(c.text(col));
 }
 
 }  // namespace
@@ -114,42 +117,55 @@ void TransactionGrid::load(const AppContext& ctx, int tipDocD, const QString& ru
     }
 
     QHash<QString, quint32> partyIndex;
-    QHash<QString, quint32> currencyIndex;
+    // Currencies by the bytes of their code (a NULL code apart): a handful per declaration.
+    std::vector<std::pair<std::string, quint32>> currencyIndex;
+    std::optional<quint32> nullCurrency;
     // The rows of one party come one after the other: the last one found serves again.
     int lastTipDocP = -1;
-    QString lastDocIdP;
+    std::string lastDocIdP;
+    bool anyParty = false;
     quint32 lastParty = 0;
     const DeclarationKey key{tipDocD, ruc, periodo, ctx.gFormulario};
-    QSqlQuery q = db.exec(QString::fromLatin1(kGridQuery).arg(decl::keyConditionNoForm()), decl::keyParamsNoForm(key));
+    RowCursor q(db, QString::fromLatin1(kGridQuery).arg(decl::keyConditionNoForm()), decl::keyParamsNoForm(key));
     while (q.next()) {
         Row row;
         const int tipDocP = q.value(0).toInt();
-        const QString docIdP = decl::text(q.value(1));
-        if (tipDocP != lastTipDocP || docIdP != lastDocIdP) {
+        const std::string_view docIdBytes = q.bytes(1);
+        if (!anyParty || tipDocP != lastTipDocP || docIdBytes != lastDocIdP) {
+            const QString docIdP = q.text(1);
             const QString pk = partyKey(tipDocP, docIdP);
             auto p = partyIndex.constFind(pk);
             if (p == partyIndex.constEnd()) {
                 parties_.push_back({tipDocP, docIdP, names.value(pk), docTypes.value(QString::number(tipDocP))});
                 p = partyIndex.insert(pk, static_cast<quint32>(parties_.size() - 1));
             }
+            anyParty = true;
             lastTipDocP = tipDocP;
-            lastDocIdP = docIdP;
+            lastDocIdP.assign(q.bytes(1));
             lastParty = p.value();
         }
         row.party = lastParty;
         row.cor = q.value(2).toLongLong();
-        const QString flag = decl::text(q.value(3));
-        row.flag = static_cast<quint8>(flag == kFlags[0] ? 0 : flag == kFlags[1] ? 1 : 2);
+        const std::string_view flag = q.bytes(3);
+        row.flag = static_cast<quint8>(flag == "00" ? 0 : flag == "01" ? 1 : 2);
         // A currency without a row (or without a code) shows the empty text.
-        const QVariant code = q.value(4);
-        const QString codeKey = code.isNull() ? QStringLiteral("\x01") : code.toString();
-        auto c = currencyIndex.constFind(codeKey);
-        if (c == currencyIndex.constEnd()) {
-            monedas_ << (code.isNull() ? QString() : currencies.value(currencyArgument(codeKey)));
-            c = currencyIndex.insert(codeKey, static_cast<quint32>(monedas_.size() - 1));
+        if (q.isNull(4)) {
+            if (!nullCurrency) {
+                monedas_ << QString();
+                nullCurrency = static_cast<quint32>(monedas_.size() - 1);
+            }
+            row.moneda = *nullCurrency;
+        } else {
+            const std::string_view code = q.bytes(4);
+            auto c = std::find_if(currencyIndex.begin(), currencyIndex.end(), [&](const auto& e) { return e.first == code; });
+            if (c == currencyIndex.end()) {
+                monedas_ << currencies.value(currencyArgument(q.text(4)));
+                currencyIndex.emplace_back(std::string(q.bytes(4)), static_cast<quint32>(monedas_.size() - 1));
+                c = currencyIndex.end() - 1;
+            }
+            row.moneda = c->second;
         }
-        row.moneda = c.value();
-        const auto amount = gridAmount(decl::text(q.value(5)));
+        const auto amount = gridAmount(q, 5);
         row.totalIsNumber = amount.has_value();
         row.total = amount.value_or(0);
         rows_.push_back(row);

@@ -78,69 +78,22 @@ void updateRow(Database& db, const QString& table, const DeclarationKey& key, QV
             params);
 }
 
-// Control numbers of the many rows a save copies. The numeric part comes from the leading key
-// fields alone, which repeat from row to row, so it is computed once per distinct key; the
-// character part from the remaining fields of each row.
-class ControlNumbers {
-public:
-    ControlNumbers(const schema::Table& table, int copied, int nKeys)
-        : keys_(static_cast<size_t>(nKeys)), rest_(static_cast<size_t>(copied - nKeys)) {
-        for (int i = 0; i < copied; ++i) (i < nKeys ? keys_[static_cast<size_t>(i)] : rest_[static_cast<size_t>(i - nKeys)]).type = table.columns[i].type;
-    }
-    // values: the row's copied fields in table order.
-    QString of(const QVariantList& values) {
-        QString cacheKey;
-        for (size_t i = 0; i < keys_.size(); ++i) {
-            keys_[i].value = values[static_cast<int>(i)];
-            cacheKey += values[static_cast<int>(i)].toString() + QChar(0x1F);
-        }
-        auto it = numericPart_.constFind(cacheKey);
-        if (it == numericPart_.constEnd())
-            it = numericPart_.insert(cacheKey, udf_NumeroControl(keys_, static_cast<int>(keys_.size())).left(3));
-        for (size_t i = 0; i < rest_.size(); ++i) rest_[i].value = values[static_cast<int>(keys_.size() + i)];
-        return it.value() + udf_NumeroControl(rest_, 0).right(3);
-    }
-
-private:
-    std::vector<ControlField> keys_, rest_;
-    QHash<QString, QString> numericPart_;
-};
-
-// Replaces the stored rows of the declarant and period with the working rows, every column named
-// from the table description, each row with its control number over 5 key fields. The control
-// numbers are computed from the working rows into a temporary table first, so that the copy
-// itself is one statement.
-void copyWorkingRows(Database& db, const QString& stored, const QString& working, int copied,
-                     const QString& order, const DeclarationKey& key, const SaveProgress& progress, qint64& done) {
+// Replaces the stored rows of the declarant and period with the working rows in one statement,
+// every column named from the table description, each row with its control number over 5 key
+// fields computed by the engine. The rows go in the key's order, which the key index gives
+// without sorting.
+void copyWorkingRows(Database& db, const QString& stored, const QString& working, int copied, const QString& order,
+                     const DeclarationKey& key) {
     const schema::Table& table = schema::table(stored);
     QStringList cols;
     for (int i = 0; i < copied; ++i) cols << table.columns[i].name;
     const QString cnumero = table.columns.back().name;
-
-    db.exec(QStringLiteral("DROP TABLE IF EXISTS temp.KLV_CNUMERO"));
-    db.exec(QStringLiteral("CREATE TEMP TABLE KLV_CNUMERO (RID INTEGER PRIMARY KEY, CNUMERO TEXT)"));
-    {
-        ControlNumbers numbers(table, copied, 5);
-        QSqlQuery rows = db.exec(QStringLiteral("SELECT %1, ROWID FROM %2 WHERE %3")
-                                     .arg(decl::columnList(cols), working, decl::keyConditionNoForm()),
-                                 decl::keyParamsNoForm(key));
-        QSqlQuery note = db.prepare(QStringLiteral("INSERT INTO temp.KLV_CNUMERO (RID, CNUMERO) VALUES (?, ?)"));
-        QVariantList values;
-        values.reserve(copied);
-        while (rows.next()) {
-            values.clear();
-            for (int i = 0; i < copied; ++i) values << rows.value(i);
-            db.run(note, {rows.value(copied), numbers.of(values)});
-            if (progress && ++done % kProgressStep == 0) progress(done);
-        }
-    }
     db.exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(stored, decl::keyConditionNoForm()), decl::keyParamsNoForm(key));
-    db.exec(QStringLiteral("INSERT INTO %1 (%2, %3) SELECT %4, C.CNUMERO FROM %5 W JOIN temp.KLV_CNUMERO C ON C.RID=W.ROWID"
-                           " WHERE %6 ORDER BY %7")
-                .arg(stored, decl::columnList(cols), cnumero, decl::columnList(cols, QStringLiteral("W")), working,
+    db.exec(QStringLiteral("INSERT INTO %1 (%2, %3) SELECT %4, %5 FROM %6 W WHERE %7 ORDER BY %8")
+                .arg(stored, decl::columnList(cols), cnumero, decl::columnList(cols, QStringLiteral("W")),
+                     numeroControlSql(stored, 5, QStringLiteral("W")), working,
                      decl::keyConditionNoForm(QStringLiteral("W")), order),
             decl::keyParamsNoForm(key));
-    db.exec(QStringLiteral("DROP TABLE temp.KLV_CNUMERO"));
 }
 
 }  // namespace
@@ -149,6 +102,12 @@ void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int 
     Database& db = ctx.db();
     const DeclarationKey key = st.key(ctx);
     Transaction tx(db, true);
+    // Counted again under the write lock: another program (act8027 rebuilds the working tables)
+    // may have emptied the working copy since the checks, and an empty copy would replace the
+    // stored transactions with none.
+    if (udf_CuentaTmpTransacc(ctx) == 0)
+        throw DbError(DbErr::NoCurrentRecord,
+                      QStringLiteral("La copia de trabajo ya no tiene transacciones: otro programa la vació."));
 
     std::vector<std::pair<QString, QVariant>> cab = {
         {QStringLiteral("NROCHEQUE"), kVersionModulo},
@@ -165,13 +124,13 @@ void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int 
                {QStringLiteral("RUC"), textValue(st.rucAutor)}},
               4);
 
-    qint64 done = 0;
+    // Progress: the rows numbered so far, counted by the control number's SQL function.
+    NumeroControlProgress counter(progress, kProgressStep);
+    const QString order = QStringLiteral("W.FORMULARIO, ") + decl::transactionOrder(QStringLiteral("W"));
     copyWorkingRows(db, QStringLiteral("TRANSACCION2"), QStringLiteral("TMPTRANSACCION2"),
-                    static_cast<int>(schema::table(QStringLiteral("TRANSACCION2")).columns.size()) - 1,
-                    decl::transactionOrder(QStringLiteral("W")), key, progress, done);
+                    static_cast<int>(schema::table(QStringLiteral("TRANSACCION2")).columns.size()) - 1, order, key);
     copyWorkingRows(db, QStringLiteral("TRATIPTRA2"), QStringLiteral("TMPTRATIPTRA"), 9,
-                    decl::transactionOrder(QStringLiteral("W")) + QStringLiteral(", W.COD_TIP_TRANSACCION"), key,
-                    progress, done);
+                    order + QStringLiteral(", W.COD_TIP_TRANSACCION"), key);
     tx.commit();
 }
 

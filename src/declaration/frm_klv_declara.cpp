@@ -403,6 +403,8 @@ void Frm_KLV_Declara::Form_Load(const DeclarationKey* key) {
         udp_CargarTemps(ctx_, st_.key(ctx_));
         udp_Refresca_Grilla(6, ruc(), MkePeriodo->text());
     }
+    gridFromLoad_ = true;
+    gridStamp_ = ctx_.db().changeStamp();
     st_.loading = false;
 
     if (period() >= 2012) {
@@ -464,7 +466,12 @@ bool Frm_KLV_Declara::showModal() {
 
 void Frm_KLV_Declara::Form_Activate() {
     try {
-        udp_Refresca_Grilla(6, ruc(), MkePeriodo->text());
+        // Right after the load the grid and the totals already show this declaration's working
+        // copy: a large one is not read twice.
+        const bool fresh = gridFromLoad_ && gridTipDoc_ == 6 && gridRuc_ == ruc() &&
+                           gridPeriodo_ == MkePeriodo->text() && gridStamp_ == ctx_.db().changeStamp();
+        gridFromLoad_ = false;
+        if (!fresh) udp_Refresca_Grilla(6, ruc(), MkePeriodo->text());
     } catch (const std::exception& e) {
         reportFailure(e);
     }

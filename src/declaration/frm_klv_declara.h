@@ -117,6 +117,10 @@ private:
     // Arguments of the grid's last reload: a plain refresh runs the same query again.
     int gridTipDoc_ = 6;
     QString gridRuc_, gridPeriodo_;
+    // Set by the load's refresh: the activation that follows the show need not run it again while
+    // nothing has been written since.
+    bool gridFromLoad_ = false;
+    Database::ChangeStamp gridStamp_;
     // RUC of a declarant added to the list for the stored declaration opened (not the user's own).
     QString outsideDeclarant_;
 

@@ -5,6 +5,7 @@
 #include "schema.h"
 #include "status_panels.h"
 
+#include <QSqlQuery>
 #include <QSqlRecord>
 
 namespace klv {
@@ -12,12 +13,11 @@ namespace {
 
 const QString kFinancialTypes = QStringLiteral("('12','34')");
 
-// The stored transaction of the type row t is valued by other methods.
-QString otherMethodCondition() {
+// The type row T belongs to the stored transaction X.
+QString sameTransaction() {
     return QStringLiteral(
-        "EXISTS (SELECT 1 FROM TRANSACCION2 X WHERE X.TIP_DOC_D=T.TIP_DOC_D AND X.DOC_ID_D=T.DOC_ID_D"
-        " AND X.PERIODO=T.PERIODO AND X.FORMULARIO=T.FORMULARIO AND X.TIP_DOC_P=T.TIP_DOC_P"
-        " AND X.DOC_ID_P=T.DOC_ID_P AND X.COR_TRANSACCION=T.COR_TRANSACCION AND X.FLAG_VAL_MET='02')");
+        "T.TIP_DOC_D=X.TIP_DOC_D AND T.DOC_ID_D=X.DOC_ID_D AND T.PERIODO=X.PERIODO AND T.FORMULARIO=X.FORMULARIO"
+        " AND T.TIP_DOC_P=X.TIP_DOC_P AND T.DOC_ID_P=X.DOC_ID_P AND T.COR_TRANSACCION=X.COR_TRANSACCION");
 }
 
 }  // namespace
@@ -43,35 +43,34 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
                      decl::keyCondition(QStringLiteral("T")), decl::transactionOrder(QStringLiteral("T"))),
             params);
 
-    // Per-type detail of the transactions valued by other methods: one statement per type code,
-    // since each code carries its own description (cut to the column's width).
+    // Per-type detail of the transactions valued by other methods, each with its type's
+    // description (parameter group 395, cut to the column's width; "" when the code has none).
     db.exec(QStringLiteral("DELETE FROM TMPTRADET"));
     const QStringList detKey = typeCols.mid(0, 8);
     const QStringList detCols = detKey + QStringList{QStringLiteral("DES_TRANSACCION"), QStringLiteral("MONTO")};
-
-    QStringList codes;
+    // Each type's description as the per-type detail writes it (detailDescription), chosen in the
+    // statement by the row's type code; a code without description gets the empty text.
+    QString description = QStringLiteral("''");
+    QVariantList descriptionParams;
     {
-        QSqlQuery q = db.exec(QStringLiteral("SELECT DISTINCT T.COD_TIP_TRANSACCION FROM TRATIPTRA2 T WHERE %1"
-                                             " AND T.COD_TIP_TRANSACCION NOT IN %2 AND %3")
-                                  .arg(decl::keyCondition(QStringLiteral("T")), kFinancialTypes, otherMethodCondition()),
-                              params);
-        while (q.next()) codes << decl::text(q.value(0));
-    }
-    if (!codes.isEmpty()) {
-        QSqlQuery ins = db.prepare(
-            QStringLiteral("INSERT INTO TMPTRADET (%1) SELECT %2, ?, T.MONTO_TRANSACCION FROM TRATIPTRA2 T"
-                           " WHERE %3 AND T.COD_TIP_TRANSACCION=? AND %4 ORDER BY %5")
-                .arg(decl::columnList(detCols), decl::columnList(detKey, QStringLiteral("T")),
-                     decl::keyCondition(QStringLiteral("T")), otherMethodCondition(),
-                     decl::transactionOrder(QStringLiteral("T"))));
-        for (const QString& code : codes) {
-            const QString description = detailDescription(ctx, code);
-            QVariantList p{textValue(description)};
-            p += params;
-            p << textValue(code);
-            db.run(ins, p);
+        QSqlQuery q = db.exec(QStringLiteral("SELECT Argumento FROM PARAM WHERE Numero = '395'"));
+        QStringList whens;
+        while (q.next()) {
+            const QString code = decl::text(q.value(0));
+            whens << QStringLiteral("WHEN ? THEN ?");
+            descriptionParams << textValue(code) << textValue(detailDescription(ctx, code));
         }
+        if (!whens.isEmpty())
+            description = QStringLiteral("CASE T.COD_TIP_TRANSACCION %1 ELSE '' END").arg(whens.join(QLatin1Char(' ')));
     }
+    // Driven by the transactions valued by other methods, in key order: each finds its types by key.
+    db.exec(QStringLiteral("INSERT INTO TMPTRADET (%1) SELECT %2, %3, T.MONTO_TRANSACCION"
+                           " FROM TRANSACCION2 X CROSS JOIN TRATIPTRA2 T ON %4 WHERE %5 AND X.FLAG_VAL_MET='02'"
+                           " AND T.COD_TIP_TRANSACCION NOT IN %6 ORDER BY %7, T.COD_TIP_TRANSACCION")
+                .arg(decl::columnList(detCols), decl::columnList(detKey, QStringLiteral("T")), description,
+                     sameTransaction(), decl::keyCondition(QStringLiteral("X")), kFinancialTypes,
+                     decl::transactionOrder(QStringLiteral("X"))),
+            descriptionParams + params);
     tx.commit();
 }
 

@@ -242,6 +242,8 @@ void FrmImportador::Form_Load(const OpenDeclaration* opener) {
         if (mode_ == ImportMode::Adjunto) {
             OptTransac->hide();
             Frame3->hide();
+            // The instruction fits on one line across the dialog; wrapped it would leave its ':' alone.
+            Label1->setWordWrap(false);
         }
         break;
     case ImportMode::Ninguno:
@@ -316,8 +318,10 @@ void FrmImportador::cmdTransferir_Click() {
     if (running_) return;
     if (ctx_.gUtil && !ctx_.gUtil->udf_Habilitado()) return;
 
-    const QString listed = File1->count() > 0 ? File1->item(0)->text() : QString();
-    const bool selected = File1->count() > 0 && File1->item(0)->isSelected();
+    // The entry the user selected (a name may be listed in two cases), else the first one.
+    const QList<QListWidgetItem*> chosen = File1->selectedItems();
+    const bool selected = !chosen.isEmpty();
+    const QString listed = selected ? chosen.front()->text() : File1->count() > 0 ? File1->item(0)->text() : QString();
     if (Frame3->isHidden()) {
         import::AttachNotice notice;
         {

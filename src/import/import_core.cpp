@@ -39,6 +39,15 @@ Shape shapeOf(ImportKind kind) {
     return {};
 }
 
+// The line without its leading and trailing blanks (spaces only: a tab after the last separator
+// still fails the final-separator test).
+QByteArray blanksTrimmed(const QByteArray& line) {
+    qsizetype b = 0, e = line.size();
+    while (b < e && line[b] == ' ') ++b;
+    while (e > b && line[e - 1] == ' ') --e;
+    return line.mid(b, e - b);
+}
+
 ImportOutcome refused(ImportOutcome out, const QString& text, const QString& title) {
     out.status = ImportOutcome::Status::ArchivoRechazado;
     out.message = text;
@@ -71,7 +80,7 @@ std::optional<ImportOutcome> checkShape(const ImportRequest& req, const Progress
     while (reader.next(line)) {
         if (!separadoresExactos(line, shape.separators)) counts = false;
         if (counts && endFault == 0) {
-            const QByteArray t = line.trimmed();
+            const QByteArray t = blanksTrimmed(line);
             if (!t.isEmpty() && !t.endsWith('|'))
                 endFault = 1;
             else if (shape.last18 && !t.isEmpty() && !t.endsWith(QByteArray(18, '|')))

@@ -1,14 +1,15 @@
 #include "installer.h"
 
-#include "cp1252.h"
 #include "ini_file.h"
 #include "numero_control.h"
 #include "reference_data.h"
 #include "schema.h"
+#include "whole_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSqlQuery>
 #include <optional>
 
@@ -405,24 +406,9 @@ void Installer::loadEnvioFile() {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw DbError(kFileNotFound, QStringLiteral("No se encontró el archivo %1").arg(QDir::toNativeSeparators(path)));
-    const QString content = cp1252::decode(f.readAll());
+    const QByteArray bytes = f.readAll();
     f.close();
-    // Lines end with CR LF, LF or a lone CR.
-    QString normalized = content;
-    normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = normalized.split(QLatin1Char('\n'));
-    if (normalized.endsWith(QLatin1Char('\n'))) lines.removeLast();
-    int number = 0;
-    for (const QString& line : lines) {
-        ++number;
-        if (line.trimmed().isEmpty()) break;  // a blank line ends the map
-        EnvioRow row;
-        try {
-            row = parseEnvioLine(line);
-        } catch (const DbError& e) {
-            throw DbError(e.number(), QStringLiteral("%1 (línea %2 de %3)")
-                                          .arg(e.text(), QString::number(number), QDir::toNativeSeparators(path)));
-        }
+    readEnvioFile(bytes, path, [this](const EnvioRow& row) {
         QVariantList values = row.values();
         if (udf_ExisteEnvio(row.tablaO)) {
             values.removeFirst();
@@ -437,7 +423,7 @@ void Installer::loadEnvioFile() {
             udp_EjecutaSQL(QStringLiteral("INSERT INTO ENVIO_T VALUES (%1)").arg(placeholders(13).join(QStringLiteral(", "))),
                            values);
         }
-    }
+    });
 }
 
 void Installer::udp_CargaTipVinParaiso() {
@@ -490,8 +476,9 @@ bool writeEnvFile(const QString& sysPath, QString* error) {
     else if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         why = QStringLiteral("No se pudo crear la carpeta de %1.").arg(path);
     else {
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        // Written whole or not at all: a cut file would stand in for the whole map from then on.
+        QSaveFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || !writeAll(f, bytes) || !commitWhole(f))
             why = QStringLiteral("No se pudo escribir %1.").arg(path);
     }
     if (why.isEmpty()) return true;

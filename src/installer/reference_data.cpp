@@ -1,7 +1,10 @@
 #include "reference_data.h"
 
+#include "cp1252.h"
 #include "database.h"
 #include "format.h"
+
+#include <QDir>
 
 // Reference rows the installer loads into the host's PARAM and reportes and into the module's
 // TIP_VIN and PARAISO_FISCAL. The texts are stored character for character as listed (accents,
@@ -184,6 +187,26 @@ EnvioRow parseEnvioLine(const QString& line) {
     }
     for (int i = 0; i < 6; ++i) r.numbers[i] = numberField(fields[7 + i], 7 + i);
     return r;
+}
+
+void readEnvioFile(const QByteArray& bytes, const QString& path, const std::function<void(const EnvioRow&)>& row) {
+    QString text = cp1252::decode(bytes);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (text.endsWith(QLatin1Char('\n'))) lines.removeLast();
+    int number = 0;
+    for (const QString& line : lines) {
+        ++number;
+        if (line.trimmed().isEmpty()) break;  // a blank line ends the map
+        EnvioRow r;
+        try {
+            r = parseEnvioLine(line);
+        } catch (const DbError& e) {
+            throw DbError(e.number(), QStringLiteral("%1 (línea %2 de %3)")
+                                          .arg(e.text(), QString::number(number), QDir::toNativeSeparators(path)));
+        }
+        row(r);
+    }
 }
 
 }  // namespace klv::installer

@@ -1,12 +1,14 @@
 #pragma once
 // The reference rows the installer writes, as data: PARAM groups, the report titles, the
 // vinculation types with their legal texts and the tax-haven country codes; and the reading of
-// one line of the submission map file env8027.txt.
+// the submission map file env8027.txt.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace klv::installer {
@@ -52,5 +54,11 @@ struct EnvioRow {
 // Throws klv::DbError with the runtime's numbers: 5 when a separator is missing, 13 when a
 // numeric field is empty or not a number, 6 when one of fields 4 to 6 is outside 0 to 255.
 EnvioRow parseEnvioLine(const QString& line);
+
+// Reads the bytes of the submission map file (Windows-1252; lines end with CR LF, LF or a lone
+// CR) up to its first blank line, handing each row to `row` in file order. A bad line throws
+// what parseEnvioLine throws, its text naming the line number and `path`; the rows before it have
+// been handed on.
+void readEnvioFile(const QByteArray& bytes, const QString& path, const std::function<void(const EnvioRow&)>& row);
 
 }  // namespace klv::installer

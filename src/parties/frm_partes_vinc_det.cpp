@@ -43,6 +43,13 @@ int mayuscula(int code) {
     return upper.isEmpty() ? code : cp1252::charCode(upper.at(0));
 }
 
+// A stored text whole, even when it is longer than the box lets the user type (a party written
+// by the import may hold more): the limit only stops typing, it never cuts what is loaded.
+void setStoredText(QLineEdit* e, const QString& text) {
+    if (text.size() > e->maxLength()) e->setMaxLength(static_cast<int>(text.size()));
+    e->setText(text);
+}
+
 // Fills a combo from code without selecting anything and without running its rule.
 template <typename Fill>
 void refill(QComboBox* cbo, Fill fill) {
@@ -85,8 +92,8 @@ void FrmPartesVincDet::build() {
     hd->addSpacing(24);
     hd->addWidget(OptConDomicilioNo);
     // The rest of the option's caption, with the references of the legend below.
-    const char* tail[][2] = {{"Label8_0", "(1)"}, {"Label8_1", " o EP"}, {"Label8_2", "(2)"},
-                             {"Label8_3", " en el extranjero del declarante"}};
+    const char* tail[][2] = {{"Label8_0", "(1)"}, {"Label8_1", "o EP"}, {"Label8_2", "(2)"},
+                             {"Label8_3", "en el extranjero del declarante"}};
     for (const auto& [name, text] : tail) {
         QLabel* l = label(QString::fromLatin1(name), QString::fromLatin1(text), FraDomicilio);
         if (text[0] == '(') {
@@ -94,6 +101,8 @@ void FrmPartesVincDet::build() {
             f.setPointSizeF(f.pointSizeF() * 0.8);
             l->setFont(f);
             l->setAlignment(Qt::AlignTop);
+        } else {
+            hd->addSpacing(4);
         }
         hd->addWidget(l);
     }
@@ -173,8 +182,16 @@ void FrmPartesVincDet::build() {
     g->addWidget(TxtApellido_P, 5, 1);
     g->addWidget(Label7[4], 5, 2);
     g->addWidget(TxtApellido_M, 5, 3);
-    g->addWidget(Label7[5], 6, 0);
-    g->addWidget(TxtRazSoc, 6, 1, 1, 3);
+    // The company name takes the first names' place (one or the other is shown) and the surnames'
+    // row keeps its room while hidden, so the boxes below never move.
+    g->addWidget(Label7[5], 4, 0);
+    g->addWidget(TxtRazSoc, 4, 1, 1, 3);
+    for (QWidget* w : {static_cast<QWidget*>(Label7[3]), static_cast<QWidget*>(TxtApellido_P),
+                       static_cast<QWidget*>(Label7[4]), static_cast<QWidget*>(TxtApellido_M)}) {
+        QSizePolicy sp = w->sizePolicy();
+        sp.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(sp);
+    }
     g->addWidget(lblTipResid, 7, 0);
     g->addWidget(cboTipResid, 7, 1, 1, 3);
     g->addWidget(lblDirResid, 8, 0);
@@ -373,21 +390,21 @@ void FrmPartesVincDet::udp_CargarEdit(const QString& docIdD, const QString& docI
         for (QLineEdit* e : names) e->setEnabled(false);
         OptNatJurJ->setChecked(true);
         TxtRazSoc->setEnabled(true);
-        TxtRazSoc->setText(p->razonSocial);
+        setStoredText(TxtRazSoc, p->razonSocial);
     } else if (p->codNatJur == QLatin1String("9")) {
         for (QLineEdit* e : names) e->setEnabled(false);
         OptNatJurO->setChecked(true);
         setNatJurOEnabled(true);
         TxtRazSoc->setEnabled(true);
-        TxtRazSoc->setText(p->razonSocial);
-        TxtNatJurO->setText(p->otrNatJur);
+        setStoredText(TxtRazSoc, p->razonSocial);
+        setStoredText(TxtNatJurO, p->otrNatJur);
     } else if (p->codNatJur == QLatin1String("1")) {
         TxtRazSoc->setEnabled(false);
         OptNatJurN->setChecked(true);
         for (QLineEdit* e : names) e->setEnabled(true);
-        TxtApellido_P->setText(p->apePatParVin);
-        TxtApellido_M->setText(p->apeMatParVin);
-        TxtNombre->setText(p->nomParVin);
+        setStoredText(TxtApellido_P, p->apePatParVin);
+        setStoredText(TxtApellido_M, p->apeMatParVin);
+        setStoredText(TxtNombre, p->nomParVin);
     }
     Label7[8]->setText(docIdD);
     selectPais(p->codPar.trimmed());
@@ -402,7 +419,7 @@ void FrmPartesVincDet::udp_CargarEdit(const QString& docIdD, const QString& docI
             CboTipDoc->setCurrentIndex(i);
             break;
         }
-    TxtNumDoc->setText(p->parte.docIdP);
+    setStoredText(TxtNumDoc, p->parte.docIdP);
     for (QWidget* w : {static_cast<QWidget*>(FraNatJur), static_cast<QWidget*>(CboTipDoc),
                        static_cast<QWidget*>(TxtNumDoc), static_cast<QWidget*>(CboCodPais),
                        static_cast<QWidget*>(Fra_PreParVin)})
@@ -430,7 +447,7 @@ void FrmPartesVincDet::udp_CargarEdit(const QString& docIdD, const QString& docI
                     cboTipResid->setCurrentIndex(i);
                     break;
                 }
-        txtDirRedLegal->setText(p->desDirLegal);
+        setStoredText(txtDirRedLegal, p->desDirLegal);
     }
     // The key, the domicile, the person kind and the country stay as stored.
     for (QWidget* w : {static_cast<QWidget*>(CboTipDoc), static_cast<QWidget*>(TxtNumDoc),
@@ -615,6 +632,8 @@ void FrmPartesVincDet::CmdTipoVinc_Click() {
     setModified();
     if (st_.mode != party::kNuevo && st_.mode != party::kModificar) return;
     if (const std::optional<QStringList> ticks = FrmTiposVinc::run(ctx_, this, st_.tipos)) st_.tipos = *ticks;
+    // Back on this form, its own help again.
+    if (ctx_.help) ctx_.help->setContext(1019);
 }
 
 // --- Save and leave ------------------------------------------------------------------------------

@@ -61,8 +61,10 @@ FrmTiposVinc::FrmTiposVinc(AppContext& ctx, QWidget* parent) : QDialog(parent), 
 
     connect(CmdAceptar, &QPushButton::clicked, this, [this] { cmdAceptar_Click(); });
     connect(CmdSalir, &QPushButton::clicked, this, [this] { CmdSalir_Click(); });
-    // A click on the check box toggles the tick by itself (itemChanged comes first); a click
-    // elsewhere on the item inverts it here.
+    // A click on the check box toggles the tick by itself (itemChanged comes between the press and
+    // the click); a click elsewhere on the item inverts it here. A toggle by the keyboard (space)
+    // is no click: each press forgets it.
+    LvwParteVinculada->viewport()->installEventFilter(this);
     connect(LvwParteVinculada, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) {
         if (!toggling_) toggledByBox_ = item;
     });
@@ -73,6 +75,11 @@ FrmTiposVinc::FrmTiposVinc(AppContext& ctx, QWidget* parent) : QDialog(parent), 
         }
         LvwParteVinculada_ItemClick(item);
     });
+}
+
+bool FrmTiposVinc::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress && watched == LvwParteVinculada->viewport()) toggledByBox_ = nullptr;
+    return QDialog::eventFilter(watched, event);
 }
 
 bool FrmTiposVinc::Form_Load(const QStringList& ticks) {

@@ -35,6 +35,9 @@ public:
     QStringList ticks() const;
     bool accepted() const { return accepted_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     AppContext& ctx_;
     QTreeWidget* LvwParteVinculada = nullptr;

@@ -11,13 +11,25 @@
 #include <QUrl>
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <sqlite3.h>
+#include <string_view>
 #include <unistd.h>
 
 namespace klv {
 namespace {
 
 std::atomic<int> g_connectionSeq{0};
+
+std::vector<Database::ConnectionSetup>& connectionSetups() {
+    static std::vector<Database::ConnectionSetup> setups;
+    return setups;
+}
+
+std::string_view bytesOf(sqlite3_value* v) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return p ? std::string_view(p, static_cast<size_t>(sqlite3_value_bytes(v))) : std::string_view();
+}
 
 QString textOf(sqlite3_value* v) {
     const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
@@ -30,7 +42,13 @@ void sqlVal(sqlite3_context* ctx, int, sqlite3_value** argv) {
     case SQLITE_NULL: sqlite3_result_double(ctx, 0); return;
     case SQLITE_INTEGER:
     case SQLITE_FLOAT: sqlite3_result_double(ctx, sqlite3_value_double(argv[0])); return;
-    default: sqlite3_result_double(ctx, fmt::val(textOf(argv[0]))); return;
+    default:
+        if (const auto n = fmt::plainNumber(bytesOf(argv[0]))) {
+            sqlite3_result_double(ctx, *n);
+            return;
+        }
+        sqlite3_result_double(ctx, fmt::val(textOf(argv[0])));
+        return;
     }
 }
 
@@ -41,6 +59,11 @@ void sqlCdbl(sqlite3_context* ctx, int, sqlite3_value** argv) {
     case SQLITE_INTEGER:
     case SQLITE_FLOAT: sqlite3_result_double(ctx, sqlite3_value_double(argv[0])); return;
     default: {
+        const std::string_view bytes = bytesOf(argv[0]);
+        if (const auto plain = fmt::plainNumber(bytes)) {
+            sqlite3_result_double(ctx, *plain);
+            return;
+        }
         const auto n = fmt::amountOrZero(textOf(argv[0]));
         if (!n) {
             sqlite3_result_error(ctx, "type mismatch: not a number", -1);
@@ -68,6 +91,7 @@ void registerFunctions(sqlite3* handle) {
     sqlite3_create_function(handle, "VB_VAL", 1, flags, nullptr, sqlVal, nullptr, nullptr);
     sqlite3_create_function(handle, "VB_CDBL", 1, flags, nullptr, sqlCdbl, nullptr, nullptr);
     sqlite3_create_collation_v2(handle, kTextCollation, SQLITE_UTF8, nullptr, textCollation, nullptr);
+    for (Database::ConnectionSetup setup : connectionSetups()) setup(handle);
 }
 
 // SQLite's longest database path in bytes: its unix layer takes names of up to 512 bytes, the
@@ -263,9 +287,27 @@ QSqlDatabase Database::handle() const { return QSqlDatabase::database(connection
 
 sqlite3* Database::sqliteHandle() const { return nativeHandle(handle()); }
 
+DbError Database::engineError(sqlite3* handle, int code, const QString& sql) {
+    const QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString();
+    const int extended = handle ? sqlite3_extended_errcode(handle) : code;
+    return translate(QSqlError(QString(), text, QSqlError::StatementError, QString::number(extended)), sql);
+}
+
 Database::WriteStamp Database::writeStamp() const {
     sqlite3* h = sqliteHandle();
     return {transactions_, h ? sqlite3_total_changes64(h) : 0};
+}
+
+Database::ChangeStamp Database::changeStamp() const {
+    ChangeStamp s;
+    if (sqlite3* h = sqliteHandle()) s.own = sqlite3_total_changes64(h);
+    s.others = scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
+    return s;
+}
+
+bool Database::addConnectionSetup(ConnectionSetup setup) {
+    connectionSetups().push_back(setup);
+    return true;
 }
 
 QSqlQuery Database::prepare(const QString& sql) const {
@@ -385,6 +427,7 @@ void Transaction::rollback() {
     if (!open_) return;
     open_ = false;
     --db_.depth_;
+    ++db_.transactions_;  // what was read inside may be undone
     if (depth_ == 0) {
         db_.exec(QStringLiteral("ROLLBACK"));
     } else {

@@ -81,9 +81,6 @@ public:
 
     const QString& path() const { return path_; }
     QSqlDatabase handle() const;
-    // The engine's handle of this connection, for statements run straight on the engine.
-    sqlite3* sqliteHandle() const;
-
     // Runs one statement with positional ('?') bound parameters; throws DbError on failure.
     // The returned query is positioned before its first row (forward only).
     QSqlQuery exec(const QString& sql, const QVariantList& params = {}) const;
@@ -105,19 +102,42 @@ public:
 
     bool inTransaction() const { return depth_ > 0; }
 
-    // What this connection has written: a count of the outermost transactions it began and
-    // SQLite's count of the rows its statements changed. Two equal stamps taken inside one write
-    // transaction mean that nothing was written in between, by this connection or another (which
-    // cannot write while the transaction holds the write lock).
+    // What this connection has written, cheaply: a count of the outermost transactions it began
+    // and of the rollbacks (of a transaction or a savepoint) it made, and SQLite's count of the
+    // rows its statements changed. Two equal stamps taken inside one write transaction mean that
+    // nothing was written or undone in between, by this connection or another (which cannot write
+    // while the transaction holds the write lock).
     struct WriteStamp {
-        qint64 transactions = 0;
+        qint64 transactions = 0;  // begun and rolled back
         qint64 rows = 0;
         bool operator==(const WriteStamp&) const = default;
     };
     WriteStamp writeStamp() const;
 
+    // Changes the database has seen: rows written by this connection and commits of other
+    // connections. Two equal stamps mean that nothing was written in between.
+    struct ChangeStamp {
+        qint64 own = 0;
+        qint64 others = 0;
+        bool operator==(const ChangeStamp&) const = default;
+    };
+    ChangeStamp changeStamp() const;
+
+    // The engine's handle of this connection, for the row cursor, the prepared statements and the
+    // SQL functions of the layers above.
+    sqlite3* sqliteHandle() const;
+    // SQL functions of the layers above (the record control number of core): each setup runs on
+    // every connection opened after it was added. A library adds its setup from a static
+    // initializer of the file that defines the function, so every program that links the function
+    // has it on all its connections.
+    using ConnectionSetup = void (*)(sqlite3*);
+    static bool addConnectionSetup(ConnectionSetup setup);
+
     // Maps a QtSql error to the engine's numbers and a readable text.
     static DbError translate(const QSqlError& error, const QString& context = QString());
+    // The failure of a statement run straight on the engine, as translate() reports a failing
+    // QtSql statement: the engine's message and extended code, then the statement.
+    static DbError engineError(sqlite3* handle, int code, const QString& sql);
 
 private:
     friend class Transaction;

@@ -76,6 +76,39 @@ void roundDecimal(const Decimal& d, int decimals, bool halfEven, QString* whole,
     if (whole->isEmpty()) *whole = QStringLiteral("0");
 }
 
+// Powers of ten a double holds exactly.
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// A whole number below 10^15 and a power of ten up to 10^22 are exact doubles, so one division
+// rounds correctly: the same double as a full decimal conversion of the text.
+template <class Char>
+std::optional<double> readPlain(const Char* p, qsizetype n) {
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < n && (p[i] == Char('+') || p[i] == Char('-'))) negative = p[i++] == Char('-');
+    qint64 mantissa = 0;
+    int significant = 0, decimals = 0;
+    bool digits = false, point = false;
+    for (; i < n; ++i) {
+        const auto c = p[i];
+        if (c >= Char('0') && c <= Char('9')) {
+            digits = true;
+            if (point) ++decimals;
+            if (mantissa == 0 && c == Char('0')) continue;  // leading zeros are not significant
+            if (++significant > 15) return std::nullopt;
+            mantissa = mantissa * 10 + (c - Char('0'));
+        } else if (c == Char('.') && !point) {
+            point = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!digits || decimals > 22) return std::nullopt;
+    const double v = static_cast<double>(mantissa) / kPow10[decimals];
+    return negative ? -v : v;
+}
+
 double roundTo(double value, int decimals, bool halfEven) {
     if (!std::isfinite(value)) return value;
     QString whole, frac;
@@ -89,7 +122,21 @@ double roundTo(double value, int decimals, bool halfEven) {
 
 }  // namespace
 
+std::optional<double> plainNumber(std::string_view text) { return readPlain(text.data(), static_cast<qsizetype>(text.size())); }
+
+std::optional<double> plainNumber(QStringView text) { return readPlain(text.utf16(), text.size()); }
+
 double val(const QString& text) {
+    if (const auto n = plainNumber(QStringView(text))) return *n;
+    return detail::valGeneral(text);
+}
+
+std::optional<double> toNumber(const QString& text) {
+    if (const auto n = plainNumber(QStringView(text))) return n;
+    return detail::toNumberGeneral(text);
+}
+
+double detail::valGeneral(const QString& text) {
     QString s;
     s.reserve(text.size());
     for (QChar c : text)
@@ -99,7 +146,9 @@ double val(const QString& text) {
         const QChar kind = s.size() > 1 ? s[1].toUpper() : QChar();
         int base = kind == QLatin1Char('H') ? 16 : kind == QLatin1Char('O') ? 8 : 0;
         if (base == 0) return 0;
-        qint64 v = 0;
+        // Summed as a double: digits past 64 bits make a huge number (callers reject it by its
+        // range), never a wrapped one.
+        double v = 0;
         for (int i = 2; i < s.size(); ++i) {
             const int dv = s[i].isDigit() ? s[i].digitValue()
                            : (base == 16 && s[i].toUpper() >= QLatin1Char('A') && s[i].toUpper() <= QLatin1Char('F'))
@@ -108,7 +157,7 @@ double val(const QString& text) {
             if (dv < 0 || dv >= base) break;
             v = v * base + dv;
         }
-        return static_cast<double>(v);
+        return v;
     }
     int i = 0;
     QString num;
@@ -142,7 +191,7 @@ double val(const QString& text) {
     return num.toDouble();
 }
 
-std::optional<double> toNumber(const QString& text) {
+std::optional<double> detail::toNumberGeneral(const QString& text) {
     static const QRegularExpression re(QStringLiteral(
         "^[+-]?(\\d{1,3}(,\\d{3})+|\\d+)?(\\.\\d*)?([eE][+-]?\\d+)?$"));
     const QString t = text.trimmed();
@@ -163,6 +212,7 @@ std::optional<double> toNumber(const QString& text) {
 }
 
 std::optional<double> amountOrZero(const QString& text) {
+    if (const auto n = plainNumber(QStringView(text))) return n;
     if (text.trimmed().isEmpty()) return 0.0;
     return toNumber(text);
 }

@@ -7,9 +7,20 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringView>
 #include <optional>
+#include <string_view>
 
 namespace klv::fmt {
+
+// Fast reading of a plain number: an optional sign, ASCII digits with at most one '.', at least
+// one digit, nothing else (no blank, grouping or exponent), at most 15 significant digits and 22
+// decimals. For such a text it gives exactly what toNumber, amountOrZero and val give (they take
+// this path first); for any other text nullopt, and the caller goes on with the general reading.
+// The byte form reads UTF-8 or Windows-1252 bytes as they come from SQLite or a file, without
+// making a QString: use it in loops over many rows.
+std::optional<double> plainNumber(std::string_view text);
+std::optional<double> plainNumber(QStringView text);
 
 // Lenient numeric value: blanks, tabs and line feeds are skipped anywhere, then an optional sign,
 // digits, one '.', digits and an exponent (E or D) are read up to the first other character;
@@ -20,6 +31,13 @@ double val(const QString& text);
 // optional ',' grouping, '.' fraction, exponent). Empty or anything else gives nullopt.
 std::optional<double> toNumber(const QString& text);
 inline bool isNumeric(const QString& text) { return toNumber(text).has_value(); }
+
+namespace detail {
+// The general readings behind val and toNumber, without the fast path (tests hold the fast path
+// against them).
+double valGeneral(const QString& text);
+std::optional<double> toNumberGeneral(const QString& text);
+}  // namespace detail
 
 // Amount reading used where an empty or missing amount means zero: empty/blank text is 0,
 // otherwise toNumber, and a text that is not a number gives nullopt.

@@ -34,7 +34,9 @@ public:
         opened.push_back(helpFile);
         return true;
     }
+    void setContext(int context) override { contexts.push_back(context); }
     std::vector<QString> opened;
+    std::vector<int> contexts;  // every help context set, in order
 };
 
 }  // namespace klv

@@ -1,6 +1,7 @@
 #include "ini_file.h"
 
 #include "cp1252.h"
+#include "whole_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -165,8 +166,11 @@ bool writeString(const QString& section, const QString& key, const QString& valu
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly)) return false;
-    out.write(bytes);
-    return out.commit();
+    if (!writeAll(out, bytes)) {
+        out.cancelWriting();
+        return false;
+    }
+    return commitWhole(out);
 }
 
 }  // namespace klv::ini

@@ -1,25 +1,14 @@
 #include "prepared_statement.h"
 
-#include <QSqlError>
 #include <sqlite3.h>
 
 namespace klv {
-namespace {
-
-// The failure as the Database door reports a failing QtSql statement: the engine's message and
-// extended code, then the statement.
-DbError engineError(sqlite3* handle, int code, const QString& sql) {
-    const QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString();
-    return Database::translate(QSqlError(QString(), text, QSqlError::StatementError, QString::number(code)), sql);
-}
-
-}  // namespace
 
 PreparedStatement::PreparedStatement(const Database& db, const QString& sql) : handle_(db.sqliteHandle()), sql_(sql) {
     if (!handle_) throw DbError(DbErr::Reserved, QStringLiteral("La base de datos no está abierta"));
     const int rc = sqlite3_prepare16_v2(handle_, sql.constData(), static_cast<int>(sql.size() * 2), &stmt_, nullptr);
     if (rc != SQLITE_OK) {
-        const DbError e = engineError(handle_, sqlite3_extended_errcode(handle_), sql);
+        const DbError e = Database::engineError(handle_, sqlite3_extended_errcode(handle_), sql);
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
         throw e;
@@ -65,17 +54,17 @@ void PreparedStatement::bindText(int i, const QString& text) {
     } else {
         rc = sqlite3_bind_text16(stmt_, i + 1, chars, static_cast<int>(n * 2), SQLITE_TRANSIENT);
     }
-    if (rc != SQLITE_OK) throw engineError(handle_, rc, sql_);
+    if (rc != SQLITE_OK) throw Database::engineError(handle_, rc, sql_);
 }
 
 void PreparedStatement::bindInt(int i, qint64 value) {
     const int rc = sqlite3_bind_int64(stmt_, i + 1, value);
-    if (rc != SQLITE_OK) throw engineError(handle_, rc, sql_);
+    if (rc != SQLITE_OK) throw Database::engineError(handle_, rc, sql_);
 }
 
 void PreparedStatement::bindNull(int i) {
     const int rc = sqlite3_bind_null(stmt_, i + 1);
-    if (rc != SQLITE_OK) throw engineError(handle_, rc, sql_);
+    if (rc != SQLITE_OK) throw Database::engineError(handle_, rc, sql_);
 }
 
 int PreparedStatement::run() {
@@ -84,7 +73,7 @@ int PreparedStatement::run() {
     }
     if (rc != SQLITE_DONE) {
         const int code = sqlite3_extended_errcode(handle_);
-        const DbError e = engineError(handle_, code, sql_);
+        const DbError e = Database::engineError(handle_, code, sql_);
         sqlite3_reset(stmt_);
         throw e;
     }

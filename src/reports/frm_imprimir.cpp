@@ -49,8 +49,7 @@ FrmImprimir::FrmImprimir(AppContext& ctx, QWidget* parent) : QDialog(parent), ct
     const char* captions[] = {"&Preliminar", "&Imprimir", "&Salir"};
     for (int i = 0; i < 3; ++i) {
         auto* b = new QPushButton(QString::fromUtf8(captions[i]), this);
-        b->setObjectName(QStringLiteral("CmdImprimir_%1").arg(i));
-        b->setAutoDefault(false);
+        b->setObjectName(QStringLiteral("CmdImprimir_%1").arg(i));  // Enter presses the focused one
         connect(b, &QPushButton::clicked, this, [this, i] { CmdImprimir_Click(i); });
         buttons->addWidget(b);
     }

@@ -93,12 +93,11 @@ FrmImpxPag::FrmImpxPag(AppContext& ctx, const QString& fileName, int totalPagina
 
     auto* preliminar = new QPushButton(QStringLiteral("&Preliminar"), this);
     preliminar->setObjectName(QStringLiteral("cmdAccion_0"));
-    preliminar->setAutoDefault(false);
     auto* cancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
     cancelar->setObjectName(QStringLiteral("cmdAccion_1"));
-    cancelar->setAutoDefault(false);
     connect(preliminar, &QPushButton::clicked, this, [this] { cmdAccion_Click(0); });
     connect(cancelar, &QPushButton::clicked, this, [this] { cmdAccion_Click(1); });
+    // Enter presses the button that has the focus (the boxes keep Enter for moving on).
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(preliminar);

@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace klv {
 namespace {
@@ -163,7 +164,6 @@ bool FrmPreview::printFile() {
                  MsgStyle::OkOnly, QStringLiteral("Impresión"));
         return false;
     }
-    WaitCursor wait;
     return printReport(ctx_, this, doc, range_);
 }
 
@@ -187,6 +187,12 @@ void FrmPreview::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     updateBars();
     placeCanvas();
+}
+
+void FrmPreview::wheelEvent(QWheelEvent* event) {
+    const QPoint d = event->angleDelta();
+    QScrollBar* bar = d.y() == 0 && d.x() != 0 ? hscroll_ : vsb_[0];
+    QCoreApplication::sendEvent(bar, event);
 }
 
 void FrmPreview::updateBars() {

@@ -51,6 +51,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // The wheel over the page scrolls it (sideways for a sideways wheel), as the bars do.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void placeCanvas();

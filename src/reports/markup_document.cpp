@@ -52,6 +52,13 @@ bool MarkupDocument::landscape() const {
     return false;
 }
 
+int MarkupDocument::lastPage() const {
+    int last = 0;
+    for (const auto& e : entries)
+        if (isDrawing(e.keyword)) last = std::max(last, e.page);
+    return last + 1;
+}
+
 QColor MarkupDocument::background() const {
     QColor color = kLightCyan;
     for (const auto& e : entries)
@@ -124,7 +131,11 @@ std::vector<std::vector<int>> previewCanvases(const MarkupDocument& doc, const s
     return canvases;
 }
 
-bool printPass(const MarkupDocument& doc, const std::optional<PageRange>& range, PrintCanvas& canvas) {
+bool printPass(const MarkupDocument& doc, const std::optional<PageRange>& range, PrintCanvas& canvas,
+               const QPageRanges& pages) {
+    const auto holds = [&](int pageField) {
+        return (!range || range->holds(pageField)) && (pages.isEmpty() || pages.contains(pageField + 1));
+    };
     if (!canvas.begin(doc.landscape())) return false;
     int last = 0;          // page field of the last drawing command
     bool drawn = false;    // something is on the current sheet
@@ -132,7 +143,7 @@ bool printPass(const MarkupDocument& doc, const std::optional<PageRange>& range,
     for (const auto& e : doc.entries) {
         if (isDrawing(e.keyword)) {
             last = e.page;
-            if (range && !range->holds(e.page)) continue;
+            if (!holds(e.page)) continue;
             if (pending) {
                 if (!canvas.newSheet()) return false;
                 pending = false;
@@ -140,7 +151,7 @@ bool printPass(const MarkupDocument& doc, const std::optional<PageRange>& range,
             canvas.draw(e);
             drawn = true;
         } else if (e.keyword == Keyword::NuevaHoja) {
-            if (range && !range->holds(last)) continue;
+            if (!holds(last)) continue;
             if (drawn) pending = true;
         }
     }

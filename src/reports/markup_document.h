@@ -9,6 +9,7 @@
 #include "report_markup.h"
 
 #include <QColor>
+#include <QPageRanges>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -34,6 +35,8 @@ struct MarkupDocument {
     std::optional<ReadFailure> failure;
 
     bool ok() const { return exists && !failure; }
+    // The last page the drawing commands name, counted from 1 (1 when there is none).
+    int lastPage() const;
     // "H" in any orientation tag: the print job is landscape.
     bool landscape() const;
     // The last colour tag as a colour; light cyan (&H00FFFFC0&) without one or when unreadable.
@@ -68,9 +71,11 @@ public:
     virtual QString error() const { return {}; }
 };
 
-// One print pass: every drawing command in file order (those of the range, when one is given);
-// a page break begins a new sheet only when something is drawn after it, and is ignored when the
-// page of the last drawing command lies outside the range. False when the canvas failed.
-bool printPass(const MarkupDocument& doc, const std::optional<PageRange>& range, PrintCanvas& canvas);
+// One print pass: every drawing command in file order (those of the range, when one is given,
+// and of `pages` too, pages counted from 1, when it is not empty); a page break begins a new sheet
+// only when something is drawn after it, and is ignored when the page of the last drawing command
+// is left out. False when the canvas failed.
+bool printPass(const MarkupDocument& doc, const std::optional<PageRange>& range, PrintCanvas& canvas,
+               const QPageRanges& pages = {});
 
 }  // namespace klv::markup

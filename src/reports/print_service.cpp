@@ -3,10 +3,12 @@
 #include "app_context.h"
 #include "markup_render.h"
 #include "report_writer.h"
+#include "wait_cursor.h"
 
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <algorithm>
 
 namespace klv {
 
@@ -63,11 +65,33 @@ bool printReport(AppContext& ctx, QWidget* parent, const markup::MarkupDocument&
     } else {
         if (runningHeadless()) return fail(482, {});
         QPrintDialog dialog(&printer, parent);
+        preparePrintDialog(dialog, doc, range);
         if (dialog.exec() != QDialog::Accepted) return fail(20545, {});
     }
     PrinterCanvas canvas(printer);
-    if (!markup::printPass(doc, range, canvas)) return fail(canvas.errorNumber(), canvas.error());
-    return true;
+    bool printed = false;
+    {
+        WaitCursor wait;
+        printed = markup::printPass(doc, range, canvas, chosenPages(printer));
+    }
+    return printed || fail(canvas.errorNumber(), canvas.error());
+}
+
+void preparePrintDialog(QPrintDialog& dialog, const markup::MarkupDocument& doc,
+                        const std::optional<markup::PageRange>& range) {
+    // The page boxes count the report's pages; this pass prints those it is given (a printer's
+    // own page selection would count the sheets of a ranged job instead).
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    const int first = range ? std::clamp(range->desde, 1, doc.lastPage()) : 1;
+    const int last = range ? std::clamp(range->hasta, first, doc.lastPage()) : doc.lastPage();
+    dialog.setMinMax(first, last);
+    dialog.setFromTo(first, last);
+}
+
+QPageRanges chosenPages(const QPrinter& printer) {
+    return printer.printRange() == QPrinter::PageRange ? printer.pageRanges() : QPageRanges();
 }
 
 }  // namespace klv

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class QPrintDialog;
 class QPrinter;
 class QWidget;
 
@@ -41,8 +42,16 @@ private:
 
 // Prints the document (read whole and found sound by the caller), asking where unless
 // KLV_PRINT_PDF is set. Shows its failures with the title "Impresión" ("La Impresión ha sido
-// Cancelada." when the dialog is cancelled); true when the job was printed.
+// Cancelada." when the dialog is cancelled); true when the job was printed. The hourglass shows
+// only while the pages are drawn, never over the dialog or a message.
 bool printReport(AppContext& ctx, QWidget* parent, const markup::MarkupDocument& doc,
                  const std::optional<markup::PageRange>& range);
+
+// The print dialog's page boxes hold the report's pages (those of the range, when one is given),
+// all of them at first; no current page or selection is offered.
+void preparePrintDialog(QPrintDialog& dialog, const markup::MarkupDocument& doc,
+                        const std::optional<markup::PageRange>& range);
+// The pages chosen in the print dialog, counted as the report counts them; empty for all pages.
+QPageRanges chosenPages(const QPrinter& printer);
 
 }  // namespace klv

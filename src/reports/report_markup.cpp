@@ -2,6 +2,7 @@
 
 #include "cp1252.h"
 #include "format.h"
+#include "whole_file.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -163,7 +164,7 @@ bool MarkupWriter::commit() {
         if (file_->isOpen()) file_->cancelWriting();
         return false;
     }
-    if (!file_->commit()) {
+    if (!commitWhole(*file_)) {
         error_ = file_->errorString();
         failed_ = true;
         return false;

@@ -2,6 +2,7 @@
 
 #include "declaration_print.h"
 #include "import_error_report.h"
+#include "spool.h"
 #include "utilitarios.h"
 
 #include <QCursor>
@@ -114,10 +115,10 @@ ReportOutcome udp_ImprimirReporte(AppContext& ctx, const ReportRequest& request,
     outcome.path = ctx.gRptPath + QLatin1Char('/') + request.archivo;
     const ReportBody body = bodyOfKind(request.tipoReporte);
     if (!body) return outcome;
-    ReportCursor cursor;
     int number = 0;
     QString description;
     try {
+        ReportCursor cursor;  // back to the arrow before any message
         ReportWriter writer(outcome.path, request.tipoImportacion);
         writer.state().Ancho = 104;
         writer.state().Copias = 1;
@@ -132,6 +133,12 @@ ReportOutcome udp_ImprimirReporte(AppContext& ctx, const ReportRequest& request,
     } catch (const DbError& e) {
         number = e.number();
         description = e.text();
+    }
+    // The file was never written: its SPOOL row, taken by the requester, goes too, so no row names
+    // a missing report. Should that fail as well, the failure already shown stands.
+    try {
+        liberarSpool(ctx.db(), request.archivo);
+    } catch (const DbError&) {
     }
     const auto [text, style] = reportFailureMessage(number, description);
     if (!text.isEmpty()) ctx.msg(text, style, QStringLiteral("Impresión"));

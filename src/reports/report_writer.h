@@ -111,8 +111,8 @@ using ReportBody = std::function<void(AppContext& ctx, const ReportRequest& requ
                                       ReportWriter& writer)>;
 
 // Writes the report of the request's kind into the report folder and answers whether the whole
-// file was written. Failures are shown with the title "Impresión" and leave no file behind; a kind
-// without a body writes nothing.
+// file was written. Failures are shown with the title "Impresión" and leave no file behind, nor the
+// SPOOL row of request.archivo; a kind without a body writes nothing.
 ReportOutcome udp_ImprimirReporte(AppContext& ctx, const ReportRequest& request, const QString& ruc);
 
 // The message udp_ImprimirReporte shows for a failure, by its number: (text, style); an empty

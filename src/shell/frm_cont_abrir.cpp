@@ -5,6 +5,7 @@
 #include "mensajes.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QGroupBox>
 #include <QMouseEvent>
 #include <QScreen>
@@ -13,7 +14,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <functional>
@@ -101,34 +101,33 @@ FrmContAbrir::FrmContAbrir(AppContext& ctx, QWidget* parent) : QDialog(parent), 
 void FrmContAbrir::udp_Refresca_Grilla() {
     const DeclarationKey before = preselect_.docIdD.isEmpty() ? selectedKey() : preselect_;
     preselect_ = DeclarationKey();
+    StoredDeclarationList rows;
     try {
-        rows_ = listStoredDeclarations(ctx_.db());
+        rows = listStoredDeclarations(ctx_.db());
     } catch (const DbError& e) {
-        rows_.clear();
+        rows = StoredDeclarationList();
         ctx_.msg(e.text() + QLatin1Char('\n') + QLatin1Char(' ') + QString::number(e.number()), MsgStyle::OkOnly,
                  QStringLiteral("Error"));
     }
-    model_->setRowCount(0);
-    int keep = 0;
-    for (const auto& d : rows_) {
-        const QList<QStandardItem*> items = declarationRowItems(d);
-        if (d.docIdD == before.docIdD && d.periodo == before.periodo) keep = model_->rowCount();
-        model_->appendRow(items);
-    }
+    const int keep = std::max(rows.find(before.docIdD, before.periodo), 0);
+    model_->setRows(std::move(rows));
     grid_->resizeColumnsToContents();
-    if (!rows_.empty()) grid_->selectRow(keep);
+    if (rowCount() > 0) grid_->selectRow(keep);
 }
+
+int FrmContAbrir::rowCount() const { return model_ ? model_->rowCount() : 0; }
 
 DeclarationKey FrmContAbrir::selectedKey() const {
     DeclarationKey key;
     if (!grid_ || !grid_->selectionModel()) return key;
     const QModelIndex current = grid_->currentIndex();
     const int row = current.isValid() ? current.row() : -1;
-    if (row < 0 || row >= static_cast<int>(rows_.size())) return key;
-    key.tipDocD = rows_[row].tipDocD;
-    key.docIdD = rows_[row].docIdD;
-    key.periodo = rows_[row].periodo;
-    key.formulario = rows_[row].formulario;
+    if (row < 0 || row >= rowCount()) return key;
+    const StoredDeclaration d = model_->rows().at(row);
+    key.tipDocD = d.tipDocD;
+    key.docIdD = d.docIdD;
+    key.periodo = d.periodo;
+    key.formulario = d.formulario;
     return key;
 }
 
@@ -139,13 +138,13 @@ void FrmContAbrir::CmdOpciones_Click(int index) {
     }
     try {
         if (ctx_.gAccion == 1) {
-            if (rows_.empty()) {
+            if (rowCount() == 0) {
                 udp_Mensaje(ctx_, 1, QString::fromLatin1(kFormName));
                 return;
             }
             done(ModifyRequested);
         } else if (ctx_.gAccion == 3) {
-            if (rows_.empty()) {
+            if (rowCount() == 0) {
                 udp_Mensaje(ctx_, 2, QString::fromLatin1(kFormName));
                 return;
             }

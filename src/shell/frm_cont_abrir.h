@@ -10,10 +10,11 @@
 
 class QLabel;
 class QPushButton;
-class QStandardItemModel;
 class QTableView;
 
 namespace klv {
+
+class StoredDeclarationsModel;
 
 class FrmContAbrir : public QDialog {
     Q_OBJECT
@@ -34,14 +35,13 @@ public:
     DeclarationKey selectedKey() const;
     // Makes the row of this declaration the current one (after the list is shown again).
     void selectKey(const DeclarationKey& key);
-    int rowCount() const { return static_cast<int>(rows_.size()); }
+    int rowCount() const;
 
 private:
     AppContext& ctx_;
-    std::vector<StoredDeclaration> rows_;
     DeclarationKey preselect_;
     QTableView* grid_ = nullptr;
-    QStandardItemModel* model_ = nullptr;
+    StoredDeclarationsModel* model_ = nullptr;
     QLabel* label1_ = nullptr;
     QPushButton* action_ = nullptr;
     QPushButton* close_ = nullptr;

@@ -2,6 +2,7 @@
 #include "app_context.h"
 #include "frm_importador.h"
 #include "frm_klv_declara.h"
+#include "frm_transacciones.h"
 #include "host_window.h"
 #include "frm_imprimir.h"
 #include "main_window_entry.h"
@@ -30,6 +31,10 @@ int main(int argc, char** argv) {
     ctx.panels = &panels;
     ctx.forms.declaration = [&ctx](QWidget* parent, const QString& caller, const klv::DeclarationKey* key) {
         return klv::Frm_KLV_Declara::run(ctx, parent, caller, key);
+    };
+    ctx.forms.transaction = [&ctx](QWidget* parent, const QString& mode, const QString& caller,
+                                   const klv::OpenDeclaration& decl, const klv::TransactionKey* key) {
+        klv::FrmTransacciones::run(ctx, parent, mode, caller, decl, key);
     };
     klv::setPartyForms(ctx);
     ctx.forms.showReport = [&ctx](QWidget* parent, const QString& fileName, const QString& modo) {

@@ -29,7 +29,8 @@ struct ServiciosResumen {
 // Main: another copy running shows "La aplicación ya se encuentra en Ejecución" (information,
 // "Presentación Telemática"); then udp_LeerConfig, the command line (rebuilt from the arguments
 // and checked), the summary, the conversion of the twin into RPT/base.txt and its copy to
-// TMP/base.TXT. Returns the exit status.
+// TMP/base.TXT. A run that stops after it began writing leaves the SPOOL table and the files as
+// they were before it (the trace excepted). Returns the exit status.
 int Main(const QStringList& argumentos, const ServiciosResumen& servicios);
 
 }  // namespace klv::resumen

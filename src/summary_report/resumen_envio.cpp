@@ -41,6 +41,7 @@ std::optional<bool> pasoCabecera(ContextoResumen& ctx, const LineaResumen& l) {
 // No declaration to summarise: what an earlier run left under this base name goes, so the host
 // never takes it for this submission.
 void sinCabecera(ContextoResumen& ctx, const LineaResumen& l) {
+    ctx.sinDeclaracion = true;
     const QString base = l.baseNombre();
     QFile::remove(ctx.config.rptPath + base + QStringLiteral(".PRN"));
     QFile::remove(ctx.config.rptPath + base + QStringLiteral(".txt"));
@@ -149,6 +150,7 @@ std::optional<QString> udf_GeneraResumenEnvio(ContextoResumen& ctx, ConversorTex
 
         const QString archivo = numeroSpool(*ctx.db, QStringLiteral("PTR001"), Declarant{l.tipo(), l.documento()},
                                             ctx.config.usuario, ahora);
+        ctx.archivoSpool = archivo;
         const QString marcado = ctx.config.rptPath + archivo;
         markup::MarkupWriter salidaMarcado(marcado);
         udp_EscribeMarcado(salidaMarcado, l, datos, ahora);

@@ -32,6 +32,8 @@ struct ContextoResumen {
     const Clock* reloj = nullptr;
     ConfigResumen config;
     std::unique_ptr<Database> db;
+    QString archivoSpool;         // the markup file this run registered in SPOOL, once it has
+    bool sinDeclaracion = false;  // the run stopped because CAB has no row for the declaration
 };
 
 // The data of the summary's lines.

@@ -86,7 +86,7 @@ void AmountBox::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     if (kind_ != BoxKind::CurrencyName) {
         limit_ = displayLength(entryKind(kind_));
-        const QString t = displayText(entryKind(kind_), text());
+        const QString t = klv::displayText(entryKind(kind_), text());
         if (t != text()) setText(t);
     }
     emit left(event->reason() == Qt::TabFocusReason);

@@ -1,11 +1,14 @@
 #include "database.h"
+#include "db_rows.h"
 #include "numero_control.h"
 #include "schema.h"
 
 #include <QDate>
 #include <QFile>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace klv;
 using schema::JetType;
@@ -14,6 +17,14 @@ namespace {
 
 ControlField text(const QString& s) { return {QVariant(s), JetType::Text}; }
 ControlField null(JetType t = JetType::Text) { return {QVariant(), t}; }
+
+std::unique_ptr<Database> emptyDatabase(const QTemporaryDir& dir) {
+    const QString path = dir.path() + "/cn.db";
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.close();
+    return Database::open(path);
+}
 
 QVariantMap identifica2Example() {
     return {{"tip_doc_d", 6},          {"doc_id_d", "20000000001"}, {"periodo", "2015"}, {"formulario", "8027"},
@@ -100,11 +111,7 @@ TEST(NumeroControl, LongTextsAndHighCodesDoNotOverflow) {
 
 TEST(NumeroControl, ComputedByNameWhateverThePhysicalColumnOrder) {
     QTemporaryDir dir;
-    const QString path = dir.path() + "/cn.db";
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.close();
-    auto db = Database::open(path);
+    auto db = emptyDatabase(dir);
     db->exec(schema::createStatement(schema::table("PAR_VIN")));
     // The same table as an upgrade leaves it: the three newest columns after cnumero.
     db->exec("CREATE TABLE PV_OLD (tip_doc_d INT, doc_id_d TEXT, formulario TEXT, tip_doc_p INT, doc_id_p TEXT, "
@@ -129,4 +136,65 @@ TEST(NumeroControl, ComputedByNameWhateverThePhysicalColumnOrder) {
     // 6 + 20000000001 + 8027 + 1 = 20000008035.
     EXPECT_TRUE(n.startsWith("035"));
     EXPECT_EQ(numeroControlFila(*db, "PAR_VIN", {6, "20000000001", "8027", 1, "nobody"}, 4), QString());
+}
+
+// The SQL function gives udf_NumeroControl's number on a varied sample: NULL and empty texts,
+// blanks, ñ and accented letters, characters outside Windows-1252, dates in several forms, long
+// texts, large and negative integers, decimals, texts in numeric columns; for several key counts.
+TEST(NumeroControl, SqlFunctionGivesTheSameNumberAsTheFunction) {
+    QTemporaryDir dir;
+    auto db = emptyDatabase(dir);
+
+    std::mt19937 rng(8027);
+    auto pick = [&rng](const QVariantList& pool) { return pool[static_cast<int>(rng() % pool.size())]; };
+    const QString longText = QString::fromUtf8("Ñandú Peña ").repeated(30);
+    const QVariantList texts = {QVariant(), "", " ", "  AB C  ", QString::fromUtf8("Ñañ"), QString::fromUtf8("áéíóú Ü ü"),
+                                "20000000001", "007", "12.5", "-3", "1e5", "1,234", QString::fromUtf8("A\u00A0"),
+                                QString::fromUtf8("€ 5"), QString::fromUtf8("日本"), longText, 3, 0.1};
+    const QVariantList numbers = {QVariant(), 0, 6, 255, -5, qlonglong(1) << 40, 999999999999999LL, 1000000000000000LL,
+                                  123456789012345678LL, 12.5, -0.5, "abc", " 42 ", "007", "", "12.5"};
+    const QVariantList dates = {QVariant(), "2016-03-05", "05/03/2016", "1/2/2016", "not a date", "", "2016-13-45", 20160305};
+    struct Case {
+        const char* table;
+        std::vector<int> keys;
+    };
+    for (const Case& c : {Case{"PAR_VIN", {-1, 0, 3, 4, 5, 18}}, Case{"TRANSACCION2", {0, 5, 7, 64}}, Case{"TIP_VIN", {0, 2, 4}}}) {
+        const schema::Table& t = schema::table(c.table);
+        // The table's columns with their affinities and no constraint, so that any value fits.
+        QStringList cols;
+        for (const auto& col : t.columns)
+            cols << col.name + (col.type == JetType::Byte || col.type == JetType::Long ? " INT"
+                                : col.type == JetType::Double                        ? " REAL"
+                                                                                     : " TEXT");
+        db->exec(QString("CREATE TABLE %1 (%2)").arg(t.name, cols.join(", ")));
+        Transaction tx(*db);
+        for (int row = 0; row < 300; ++row) {
+            QVariantMap values;
+            for (const auto& col : t.columns)
+                values[col.name] = pick(col.type == JetType::Date   ? dates
+                                        : col.type == JetType::Text || col.type == JetType::Memo ? texts
+                                                                                                 : numbers);
+            test::insertRow(*db, t.name, values);
+        }
+        tx.commit();
+        for (int k : c.keys) {
+            QSqlQuery q = db->exec(QString("SELECT %1 AS CN_SQL, * FROM %2").arg(numeroControlSql(t.name, k), t.name));
+            int rows = 0;
+            while (q.next()) {
+                ++rows;
+                ASSERT_EQ(q.value(0).toString(), numeroControl(t.name, q.record(), k)) << c.table << " keys " << k << " row " << rows;
+            }
+            EXPECT_EQ(rows, 300);
+        }
+    }
+    // Too many keys fails the statement, as it fails the function.
+    EXPECT_NE(test::dbErrorNumber([&] { db->exec(QString("SELECT %1 FROM TIP_VIN").arg(numeroControlSql("TIP_VIN", 5))); }), 0);
+    // The rows numbered are counted for the progress of a long copy.
+    qint64 reported = 0;
+    NumeroControlProgress progress([&](qint64 rows) { reported = rows; }, 100);
+    QSqlQuery all = db->exec(QString("SELECT %1 FROM PAR_VIN").arg(numeroControlSql("PAR_VIN", 4)));
+    while (all.next()) {
+    }
+    EXPECT_EQ(progress.rows(), 300);
+    EXPECT_EQ(reported, 300);
 }

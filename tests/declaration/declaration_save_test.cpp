@@ -2,6 +2,8 @@
 // 0 or 9, and a failing save that leaves the stored declaration as it was.
 #include "declaration_fixture.h"
 #include "declaration_save.h"
+#include "db_rows.h"
+#include "fault_injection.h"
 #include "numero_control.h"
 #include "status_panels.h"
 
@@ -91,6 +93,7 @@ TEST_F(SaveTest, HeaderControlNumberOfAKnownRow) {
     s.answer1 = QStringLiteral("1");
     s.answer2 = QStringLiteral("0");
     s.rucAutor = QStringLiteral("20000000002");
+    work(QStringLiteral("P1"), 1, "10", "10");  // a save needs a working copy
     escribirDeclaracion(ctx(), s, 0);
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT CNUMERO FROM IDENTIFICA2")).toString(), QStringLiteral("049289"));
 }
@@ -271,6 +274,35 @@ TEST_F(SaveTest, FailureWhileWritingLeavesTheStoredDeclarationAsItWas) {
     EXPECT_EQ(count(QStringLiteral("TRATIPTRA2")), 2);
     EXPECT_EQ(cab("FEC_PRO").toString(), QStringLiteral("01/01/2020"));
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT AUTCONTEXT FROM IDENTIFICA2")).toString(), QStringLiteral("0"));
+}
+
+TEST_F(SaveTest, AFailureAtAnyRowWrittenLeavesTheDatabaseAsItWas) {
+    work(QStringLiteral("P1"), 1, "10", "10");
+    ASSERT_TRUE(grabarDeclaracion(ctx(), st).ok);
+    work(QStringLiteral("P1"), 2, "20", "20");
+    work(QStringLiteral("P1"), 3, "30", "30");
+    const DatabasePicture before(db());
+    const int writes = failAtEveryWrite(db(), [&] {
+        messages().clear();
+        DeclarationState s = st;
+        s.modified = true;
+        return grabarDeclaracion(ctx(), s).ok;
+    }, [&](const WriteFault& f) {
+        EXPECT_TRUE(unchanged(before, db())) << f.describe();
+        ASSERT_EQ(messages().calls().size(), 1u) << f.describe();
+        EXPECT_TRUE(messages().last().text.contains(QStringLiteral("falla provocada"))) << f.describe();
+    }, FaultKind::Transaction);  // the engine rolls the whole transaction back, as on a full disk
+    EXPECT_GE(writes, 10);  // CAB, IDENTIFICA2, the old rows out, three transactions with their types
+    EXPECT_EQ(count(QStringLiteral("TRANSACCION2")), 3);
+}
+
+TEST_F(SaveTest, AWorkingCopyEmptiedAfterTheChecksKeepsTheStoredDeclaration) {
+    // act8027 rebuilds the working tables empty while the form saves.
+    work(QStringLiteral("P1"), 1, "10", "10");
+    ASSERT_TRUE(grabarDeclaracion(ctx(), st).ok);
+    db().exec(QStringLiteral("DELETE FROM TMPTRANSACCION2"));
+    EXPECT_EQ(dbErrorNumber([&] { escribirDeclaracion(ctx(), st, 0); }), DbErr::NoCurrentRecord);
+    EXPECT_EQ(count(QStringLiteral("TRANSACCION2")), 1);
 }
 
 TEST_F(SaveTest, ManyRowsAreCopiedWholeWithProgress) {

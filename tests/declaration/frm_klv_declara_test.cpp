@@ -292,6 +292,21 @@ TEST_F(DeclaraFormTest, LeavingThePeriodBoxChecksDeclarantYearAndExistence) {
     EXPECT_EQ(env().panels().PanelPeriodo(), QString());
 }
 
+TEST_F(DeclaraFormTest, ActivationAfterTheLoadShowsAWorkingCopyChangedInBetween) {
+    // The activation that follows the load reads the working copy again only when it changed.
+    storeDeclaration();
+    ctx().gAccion = 1;
+    const DeclarationKey k = key(QStringLiteral("2012"));
+    form_ = std::make_unique<Frm_KLV_Declara>(ctx());
+    form_->udp_DefCaller(QStringLiteral("FrmContAbrir"));
+    form_->Form_Load(&k);
+    EXPECT_EQ(w<QLabel>("lblNumTransacciones")->text(), QStringLiteral(" 3 Registros Encontrados"));
+    workingTransaction(9, "2500", QStringLiteral("2012"));
+    form_->Form_Activate();
+    EXPECT_EQ(w<QLabel>("lblNumTransacciones")->text(), QStringLiteral(" 4 Registros Encontrados"));
+    EXPECT_EQ(total("TxtMtoTran00"), QStringLiteral("4,000.00"));
+}
+
 TEST_F(DeclaraFormTest, StoredDeclarationOpensWithItsGridTotalsAndLockedKey) {
     storeDeclaration();
     ctx().gAccion = 1;

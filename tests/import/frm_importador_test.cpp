@@ -225,6 +225,14 @@ TEST_F(FrmImportadorTest, ARunLocksTheDialogShowsCountsAndCancelStopsIt) {
     EXPECT_EQ(w<QLabel>("LblActualizados")->text(), QStringLiteral("0 Actualizados"));
     EXPECT_TRUE(w<QPushButton>("cmdTransferir")->isEnabled());
     EXPECT_FALSE(w<QPushButton>("CmdDetener")->isEnabled());
+
+    // The name listed in two cases: the entry selected is the one imported.
+    writeFile(kRuc + QStringLiteral(".txt"), "x");
+    open(QStringLiteral("Frm_KLV_Declara"), kRuc + QStringLiteral(" E"), QStringLiteral("2015"), runner);
+    ASSERT_EQ(w<QListWidget>("File1")->count(), 2);
+    w<QListWidget>("File1")->item(1)->setSelected(true);
+    w<QPushButton>("cmdTransferir")->click();
+    EXPECT_EQ(requests.back().filePath, folder() + QLatin1Char('/') + w<QListWidget>("File1")->item(1)->text());
 }
 
 TEST_F(FrmImportadorTest, RejectedLinesAskThenTheReportIsWrittenAndPreviewed) {

@@ -12,11 +12,21 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 namespace klv::test {
 
 inline const QString kRuc = QStringLiteral("20601234565");
 inline QString S(const char* s) { return QString::fromUtf8(s); }
+
+// The fields of a line with some changed: "n=value;n=value", n counted from 1.
+inline QStringList withFields(QStringList fields, const char* changes) {
+    for (const QString& c : QString::fromUtf8(changes).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const qsizetype eq = c.indexOf(QLatin1Char('='));
+        fields[c.left(eq).toInt() - 1] = c.mid(eq + 1);
+    }
+    return fields;
+}
 
 class ImportTest : public ::testing::Test {
 protected:

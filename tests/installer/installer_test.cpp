@@ -1,3 +1,4 @@
+#include "fault_injection.h"
 #include "installer_fixture.h"
 #include "other_program.h"
 
@@ -263,6 +264,18 @@ TEST_F(InstallerTest, ABadLineStopsTheRunKeepingTheRowsBeforeIt) {
     QFile::remove(env->sysPath() + installer::kEnvFile);
     EXPECT_EQ(runMain(), installer::Stopped);
     EXPECT_TRUE(messages.last().text.startsWith(QStringLiteral("Error Número : 53\n")));
+}
+
+TEST_F(InstallerTest, TheShippedMapIsLaidWholeOrNotAtAll) {
+    QFile::remove(env->sysPath() + installer::kEnvFile);
+    const QString tmp = env->sysPath() + QStringLiteral("tmp");
+    const FolderPicture before(tmp);
+    const int failed = failAtEveryFileSize([&] { return installer::writeEnvFile(env->sysPath()); },
+                                           [&](qint64 limit) { EXPECT_TRUE(unchanged(before, tmp)) << limit; }, 64);
+    EXPECT_GE(failed, 3);
+    QFile f(env->sysPath() + installer::kEnvFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), installer::shippedEnvFile());
 }
 
 // ----------------------------------------------------------------------------------------------

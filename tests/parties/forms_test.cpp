@@ -21,6 +21,7 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QTreeWidget>
 #include <functional>
@@ -281,6 +282,37 @@ TEST_F(FormsTest, ModificarLoadLocksTheKeyAndKeepsTheStoredData) {
     EXPECT_EQ(value("SELECT FLAG_PAR_FIS || NOM_PAR_VIN FROM PAR_VIN").toString(), "1JUANA");
 }
 
+// A stored text longer than its box takes from the keyboard loads whole: a Modificar save neither
+// cuts it nor writes under a cut key (which would overwrite another party).
+TEST_F(FormsTest, ModificarLoadsStoredTextsLongerThanTheirBoxes) {
+    const QString otra = "FIDEICOMISO EXTRANJE";  // 20 characters, the box takes 15
+    party("X1", {{"TIP_DOC_P", 31}, {"FLAG_CON_DOM", "02"}, {"COD_NAT_JUR", "9"}, {"OTR_NAT_JUR", otra},
+                 {"RAZON_SOCIAL", "TRUST"}, {"FLAG_PAR_VIN", "02"}, {"FLAG_PAR_FIS", "1"}, {"COD_PAR", "9019"}});
+    const QVariantMap dni{{"TIP_DOC_P", 1}, {"FLAG_CON_DOM", "01"}, {"COD_NAT_JUR", "1"}, {"FLAG_PAR_VIN", "02"},
+                          {"FLAG_PAR_FIS", "0"}, {"NOM_PAR_VIN", "ANA"}, {"APEPAT_PAR_VIN", "RIOS"},
+                          {"APEMAT_PAR_VIN", "VEGA"}};
+    party("123456789", dni);  // one digit more than a DNI takes
+    QVariantMap other = dni;
+    other["NOM_PAR_VIN"] = "OTRA";
+    party("12345678", other);
+
+    const Party x1{31, "X1"};
+    auto d = detail(party::kModificar, &x1);
+    EXPECT_EQ(child<QLineEdit>(d.get(), "TxtNatJurO")->text(), otra);
+    d->cmdAceptar_Click();
+    EXPECT_TRUE(d->saved());
+    EXPECT_EQ(value("SELECT OTR_NAT_JUR FROM PAR_VIN WHERE DOC_ID_P = 'X1'").toString(), otra);
+
+    const Party largo{1, "123456789"};
+    d = detail(party::kModificar, &largo);
+    EXPECT_EQ(child<QLineEdit>(d.get(), "TxtNumDoc")->text(), "123456789");
+    child<QLineEdit>(d.get(), "TxtNombre")->setText("ANITA");
+    d->cmdAceptar_Click();
+    EXPECT_FALSE(d->saved());
+    EXPECT_EQ(messages().last().text, S("La longitud del documento  no es válida"));
+    EXPECT_EQ(value("SELECT NOM_PAR_VIN FROM PAR_VIN WHERE DOC_ID_P = '12345678'").toString(), "OTRA");
+}
+
 TEST_F(FormsTest, NewPartyThroughAceptarIntoTheList) {
     auto r = registerForm("MDI_KLV_PT");
     choose(child<QComboBox>(r.get(), "CboNumDoc"), kRuc);
@@ -378,6 +410,19 @@ TEST_F(FormsTest, ChooserTogglesAndKeepsOrAcceptsTheTicks) {
     second->setCheckState(0, Qt::Checked);  // on the box: Qt toggles, the click adds nothing
     emit list->itemClicked(second, 0);
     EXPECT_EQ(c.ticks(), QStringList({"02", "03"}));
+
+    // Ticked by the keyboard (no click), then a click on its text: the click toggles it back.
+    c.show();
+    second->setCheckState(0, Qt::Unchecked);
+    QWidget* viewport = list->viewport();
+    const QPoint at = list->visualItemRect(second).topLeft() + QPoint(list->columnWidth(0) + 20, 5);
+    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent e(t, at, viewport->mapToGlobal(at), Qt::LeftButton,
+                      t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &e);
+    }
+    EXPECT_EQ(c.ticks(), QStringList({"02", "03"}));
+    c.hide();
 
     whenShown<FrmTiposVinc>([](FrmTiposVinc& f) {
         child<QTreeWidget>(&f, "LvwParteVinculada")->topLevelItem(0)->setCheckState(0, Qt::Checked);

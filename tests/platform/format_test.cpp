@@ -57,6 +57,9 @@ TEST(FormatNumbers, LenientValue) {
     EXPECT_DOUBLE_EQ(fmt::val(QStringLiteral("-3.5e2x")), -350);
     EXPECT_DOUBLE_EQ(fmt::val(QStringLiteral("1.2.3")), 1.2);
     EXPECT_EQ(fmt::val(QStringLiteral("&H1F")), 31);
+    EXPECT_EQ(fmt::val(QStringLiteral("&O17")), 15);
+    // Found by fuzzing the report markup: more hexadecimal digits than 64 bits hold.
+    EXPECT_GT(fmt::val(QStringLiteral("&HFFFFFFFFFFFFFFFFFFFF")), 1e24);
     EXPECT_EQ(fmt::val(QStringLiteral("06")), 6);
     EXPECT_EQ(fmt::val(QStringLiteral("1,000")), 1);
 }

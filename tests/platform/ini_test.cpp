@@ -1,4 +1,5 @@
 #include "cp1252.h"
+#include "fault_injection.h"
 #include "ini_file.h"
 
 #include <QDir>
@@ -103,4 +104,14 @@ TEST_F(IniTest, ByteOrderMarkDoesNotHideTheFirstSection) {
               QStringLiteral("/srv/klv/"));
     ASSERT_TRUE(ini::writeString(QStringLiteral("Options"), QStringLiteral("SystemDB"), QStringLiteral("x"), QStringLiteral("QM000.INI")));
     EXPECT_EQ(content(), QByteArray("\xEF\xBB\xBF[Options]\r\nSysPath=/srv/klv/\r\nSystemDB=x\r\n"));
+}
+
+TEST_F(IniTest, AWriteOnAFullDiskLeavesTheFileAsItWas) {
+    write("[Options]\r\nSysPath=/srv/klv/\r\nDBPath=/srv/klv/\r\nDBName=KLV.db\r\nSysUser=DEMO\r\n");
+    const test::FolderPicture before(dir.path());
+    const int failed = test::failAtEveryFileSize(
+        [] { return ini::writeString("Options", "SystemDB", "/srv/klv/QM000.MDW", "QM000.INI"); },
+        [&](qint64 limit) { EXPECT_TRUE(test::unchanged(before, dir.path())) << limit; }, 16);
+    EXPECT_GE(failed, 5);
+    EXPECT_EQ(ini::readString("Options", "SystemDB", "", "QM000.INI"), "/srv/klv/QM000.MDW");
 }

@@ -57,9 +57,9 @@ public:
     QStringList log;
 };
 
-QStringList printed(const MarkupDocument& doc, const std::optional<PageRange>& range) {
+QStringList printed(const MarkupDocument& doc, const std::optional<PageRange>& range, const QString& pages = {}) {
     RecordingCanvas canvas;
-    EXPECT_TRUE(printPass(doc, range, canvas));
+    EXPECT_TRUE(printPass(doc, range, canvas, QPageRanges::fromString(pages)));
     return canvas.log;
 }
 
@@ -94,6 +94,11 @@ TEST(PrintPass, SheetsPartOnlyAtBreaksFollowedByDrawing) {
     // The break after page 2 is issued but nothing follows: one sheet, no blank one.
     EXPECT_EQ(printed(three, PageRange{2, 2}), (QStringList{"begin H", "Página 2", "end"}));
     EXPECT_EQ(printed(three, PageRange{2, 3}), (QStringList{"begin H", "Página 2", "sheet", "Página 3", "end"}));
+    // Pages chosen in the print dialog (the report's pages), also within a range.
+    EXPECT_EQ(printed(three, std::nullopt, QStringLiteral("1,3")),
+              (QStringList{"begin H", "Página 1", "sheet", "Página 3", "end"}));
+    EXPECT_EQ(printed(three, PageRange{2, 3}, QStringLiteral("3")), (QStringList{"begin H", "Página 3", "end"}));
+    EXPECT_EQ(three.lastPage(), 3);
     // Landscape is for the job of an "H" file only.
     EXPECT_EQ(printed(readMarkup(pagesFile(1)), std::nullopt), (QStringList{"begin V", "Página 1", "end"}));
 }

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <gtest/gtest.h>
 
 using namespace klv;
@@ -225,13 +226,24 @@ TEST_F(ReportBodies, ImportErrorReportsOfBothKinds) {
 }
 
 TEST_F(ReportBodies, AMissingErrorFileWritesNoReport) {
+    // The box is shown with the arrow, not the hourglass of the writing.
+    struct CursorAtBox : RecordingMessageService {
+        int show(const QString& text, int style, const QString& title) override {
+            hourglass = QGuiApplication::overrideCursor() != nullptr;
+            return RecordingMessageService::show(text, style, title);
+        }
+        bool hourglass = true;
+    } box;
+    ctx().messages = &box;
     QFile::remove(importErrorFile(ctx(), 1, kRuc));
     const ImportErrorReportResult r = udp_ReporteErroresImportacion(ctx(), 1, kRuc, QString(), QStringLiteral("00000009.PRN"));
+    ctx().messages = &env_.messages();
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(QFile::exists(r.file));
-    ASSERT_FALSE(env_.messages().empty());
-    EXPECT_TRUE(env_.messages().last().text.startsWith(QStringLiteral("Error Técnico : (53) ")));
-    EXPECT_EQ(env_.messages().last().title, QStringLiteral("Impresión"));
+    ASSERT_FALSE(box.empty());
+    EXPECT_FALSE(box.hourglass);
+    EXPECT_TRUE(box.last().text.startsWith(QStringLiteral("Error Técnico : (53) ")));
+    EXPECT_EQ(box.last().title, QStringLiteral("Impresión"));
     EXPECT_EQ(importErrorFile(ctx(), 1, kRuc), ctx().gSysPath + QStringLiteral("RPT20601234565T.Err"));
     EXPECT_EQ(importErrorFile(ctx(), 0, kRuc), ctx().gSysPath + QStringLiteral("RPT20601234565.Err"));
 }

@@ -3,6 +3,7 @@
 #include "frm_impxpag.h"
 #include "frm_preview.h"
 #include "import_error_report.h"
+#include "print_service.h"
 #include "report_markup.h"
 #include "show_report.h"
 
@@ -15,6 +16,11 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QProcess>
 #include <QKeyEvent>
 #include <gtest/gtest.h>
@@ -92,6 +98,20 @@ TEST(FrmPreview, ShowsAThreePageFileAndMovesBetweenPages) {
     preview.tlbPrevia_ButtonClick(3);
     EXPECT_EQ(preview.HojaActual(), 2) << "nothing after page 3";
     preview.grab().save(shotsDir() + QStringLiteral("/preview-page3.png"));
+
+    // The wheel over the page (the window gets it from the page) scrolls it down; a page move
+    // shows the top again.
+    auto* canvas = preview.findChild<QWidget*>(QStringLiteral("picPrevia"));
+    auto* bar = preview.findChild<QScrollBar*>(QStringLiteral("vsbPic_1"));
+    ASSERT_TRUE(canvas && bar);
+    QWheelEvent wheel(QPointF(50, 50), preview.mapToGlobal(QPointF(50, 50)), {}, QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&preview, &wheel);
+    EXPECT_GT(bar->value(), 0);
+    EXPECT_EQ(canvas->y(), -bar->value());
+    preview.tlbPrevia_ButtonClick(2);
+    EXPECT_EQ(bar->value(), 0);
+    preview.tlbPrevia_ButtonClick(3);
 
     // Printed from the toolbar: the window stays on its page.
     PdfTarget pdf(QStringLiteral("preview-toolbar.pdf"));
@@ -208,6 +228,13 @@ TEST(FrmImpxPag, NoticeChecksAndPreviewOfTheRange) {
     desde->setText(QStringLiteral("1.5"));
     dialog.cmdAccion_Click(0);
     EXPECT_EQ(shown, (std::vector<std::pair<int, int>>{{2, 2}}));
+    // Enter on the focused "&Preliminar" presses it, as Enter in the boxes moves on to it.
+    auto* preliminar = dialog.findChild<QPushButton*>(QStringLiteral("cmdAccion_0"));
+    ASSERT_TRUE(preliminar);
+    preliminar->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(preliminar, &enter);
+    EXPECT_EQ(shown.size(), 2u);
     EXPECT_TRUE(dialog.isVisible()) << "the dialog stays for another range";
     dialog.cmdAccion_Click(1);
     EXPECT_FALSE(dialog.isVisible());
@@ -236,4 +263,29 @@ TEST(FrmPreview, ImportErrorReportOfAHandWrittenErrorFile) {
     preview.grab().save(shotsDir() + QStringLiteral("/error-report-page1.png"));
     preview.tlbPrevia_ButtonClick(3);
     preview.grab().save(shotsDir() + QStringLiteral("/error-report-page2.png"));
+    PdfTarget pdf(QStringLiteral("error-report.pdf"));
+    EXPECT_TRUE(preview.printFile());
+    EXPECT_EQ(pdfPages(pdf.path), 2);
+}
+
+TEST(PrintService, ThePrintDialogsPagesAreTheReportsPages) {
+    test::Environment env;
+    const auto doc = markup::readMarkupFile(env.ctx().gRptPath + QLatin1Char('/') + writeThreePages(env));
+    const struct {
+        std::optional<markup::PageRange> range;
+        int min, max;
+    } cases[] = {{std::nullopt, 1, 3}, {markup::PageRange{2, 99}, 2, 3}, {markup::PageRange{2, 2}, 2, 2}};
+    for (const auto& c : cases) {
+        QPrinter printer;
+        QPrintDialog dialog(&printer);
+        preparePrintDialog(dialog, doc, c.range);
+        EXPECT_TRUE(dialog.testOption(QAbstractPrintDialog::PrintPageRange));
+        EXPECT_FALSE(dialog.testOption(QAbstractPrintDialog::PrintCurrentPage));
+        EXPECT_EQ((std::pair{dialog.minPage(), dialog.maxPage()}), (std::pair{c.min, c.max}));
+        EXPECT_TRUE(chosenPages(printer).isEmpty()) << "all pages until the user chooses";
+    }
+    QPrinter printer;
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setFromTo(2, 3);
+    EXPECT_EQ(chosenPages(printer).toString(), QStringLiteral("2-3"));
 }

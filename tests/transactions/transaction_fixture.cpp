@@ -13,6 +13,7 @@ void TransactionTest::party(const QString& doc, bool domiciled, bool haven) {
                {QStringLiteral("TIP_DOC_P"), 6},
                {QStringLiteral("DOC_ID_P"), doc},
                {QStringLiteral("RAZON_SOCIAL"), QStringLiteral("PARTE ") + doc},
+               {QStringLiteral("COD_NAT_JUR"), QStringLiteral("2")},
                {QStringLiteral("FLAG_CON_DOM"), domiciled ? QStringLiteral("01") : QStringLiteral("02")},
                {QStringLiteral("FLAG_PAR_FIS"), haven ? QStringLiteral("1") : QStringLiteral("0")}});
 }

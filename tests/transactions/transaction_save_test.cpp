@@ -1,5 +1,6 @@
 // The save: the map of the six cases, edits that keep what they do not write, the type rows and
 // their amounts, the numbering, and failures that write nothing.
+#include "fault_injection.h"
 #include "transaction_fixture.h"
 #include "transaction_save.h"
 #include "transaction_writer.h"
@@ -209,6 +210,31 @@ TEST_F(SaveTest, AFailureWritesNothing) {
     st.corTransaccion = 3;
     EXPECT_EQ(dbErrorNumber([&] { save(st); }), DbErr::NoCurrentRecord);
     EXPECT_EQ(count(QStringLiteral("TMPTRATIPTRA")), 0);
+}
+
+TEST_F(SaveTest, AFailureAtAnyRowWrittenLeavesTheWorkingCopyAsItWas) {
+    TransactionState st = state(QStringLiteral("00"));
+    fillEverything(st);
+    tick(st, {QStringLiteral("05"), QStringLiteral("07")});
+    const auto saved = [&] {
+        try {
+            return save(st).outcome == SaveOutcome::Saved;
+        } catch (const DbError&) {
+            return false;
+        }
+    };
+    for (const char* mode : {"Nuevo", "Modificar"}) {
+        SCOPED_TRACE(mode);
+        st.mode = QString::fromLatin1(mode);
+        st.corTransaccion = 1;
+        const DatabasePicture before(db());
+        const int writes = failAtEveryWrite(db(), saved, [&](const WriteFault& f) {
+            EXPECT_TRUE(unchanged(before, db())) << f.describe();
+        });
+        EXPECT_GE(writes, 3);  // the transaction and its two types
+        tick(st, {QStringLiteral("05"), QStringLiteral("09")});
+    }
+    EXPECT_EQ(typeAmount(1, QStringLiteral("07")), QStringLiteral("<none>"));
 }
 
 TEST_F(SaveTest, TheWriterNestsInTheCallersTransaction) {

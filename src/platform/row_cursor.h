@@ -1,0 +1,69 @@
+#pragma once
+// A forward-only reader of a SELECT's rows straight from the engine, for loops over many rows
+// (checks over a whole working copy, readers of large tables): nothing is copied until a column
+// is asked for, and texts can be read as the engine's own UTF-8 bytes without making a QString.
+// Columns are read by position: resolve a name once with column() before the loop. Parameters
+// are bound as the Database door binds them (a null QString binds NULL; see textValue).
+//
+//   RowCursor c(db, "SELECT DOC_ID_P, MTO FROM T WHERE K=?", {key});
+//   const int mto = c.column("MTO");
+//   while (c.next()) total += fmt::plainNumber(c.bytes(mto)).value_or(0);
+
+#include "database.h"
+
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <string_view>
+#include <vector>
+
+struct sqlite3_stmt;
+
+namespace klv {
+
+class RowCursor {
+public:
+    // Prepares and binds; throws DbError. The Database must outlive the cursor.
+    RowCursor(const Database& db, const QString& sql, const QVariantList& params = {});
+    ~RowCursor();
+    RowCursor(const RowCursor&) = delete;
+    RowCursor& operator=(const RowCursor&) = delete;
+
+    // Moves to the next row; false after the last one. Throws DbError.
+    bool next();
+
+    int columnCount() const;
+    // Position of a result column by name (without regard to case); -1 when absent.
+    int column(const QString& name) const;
+
+    bool isNull(int col) const;
+    // The value as UTF-8 text ("" for NULL), valid until the next call on this column or row.
+    std::string_view bytes(int col) const;
+    // NULL or the empty text.
+    bool isEmpty(int col) const { return bytes(col).empty(); }
+    // The value as a QString, as QtSql reads it: a null QString for NULL.
+    QString text(int col) const;
+    qint64 integer(int col) const;
+    // The value as QtSql gives it: qint64, double, QString, QByteArray, or a null QVariant.
+    QVariant value(int col) const;
+
+private:
+    const Database& db_;
+    sqlite3_stmt* stmt_ = nullptr;
+    QString sql_;
+};
+
+// Texts that repeat down a column (a period, a code, a declarant's name) made once and shared by
+// the rows that hold them: one per column, it keeps the column's last few distinct values.
+class RepeatedTexts {
+public:
+    // The column's text (as RowCursor::text), shared with an earlier row's equal text.
+    QString text(const RowCursor& c, int col);
+
+private:
+    static constexpr size_t kKept = 16;
+    std::vector<QString> recent_;
+    size_t next_ = 0;
+};
+
+}  // namespace klv

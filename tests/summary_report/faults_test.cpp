@@ -1,0 +1,93 @@
+// 8027REP with the database or a file failing at each step that writes: the database and the
+// system folder stay exactly as before (the trace, a log, excepted), the files an earlier run left
+// under the same name included, and no file is ever half there.
+#include "conversor_texto.h"
+#include "programa_resumen.h"
+
+#include "db_rows.h"
+#include "fault_injection.h"
+#include "summary_files.h"
+#include "test_env.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace klv;
+using namespace klv::test;
+
+namespace {
+
+const QString kBase = QStringLiteral("8027200700A0000012");
+const QStringList kLinea{QStringLiteral("0620601234565    ") + kBase};
+const QStringList kNoFolder{QStringLiteral("Trace.txt"), QStringLiteral("KLV.db"), QStringLiteral("KLV.db-journal")};
+
+class SummaryFaults : public ::testing::Test {
+protected:
+    SummaryFaults() {
+        insertRow(env.db(), QStringLiteral("CAB"),
+                  {{QStringLiteral("TIP_DOC_D"), 6}, {QStringLiteral("DOC_ID_D"), QStringLiteral("20601234565")},
+                   {QStringLiteral("PERIODO"), QStringLiteral("2007")}, {QStringLiteral("FORMULARIO"), QStringLiteral("8027")}});
+        // An earlier run left its files; the twin, its text and the copy are told apart from what
+        // this run would write.
+        EXPECT_EQ(run(), resumen::Estado::Terminado);
+        for (const QString& f : {rpt(".PRN"), rpt(".txt"), tmp()}) writeBytes(f, "earlier run\r\n");
+    }
+    int run() {
+        env.messages().clear();
+        return resumen::Main(kLinea, {&env.messages(), &env.clock(), lockDir.path()});
+    }
+    QString rpt(const char* ext) { return env.sysPath() + QStringLiteral("RPT/") + kBase + QLatin1String(ext); }
+    QString tmp() { return env.sysPath() + QStringLiteral("tmp/") + kBase + QStringLiteral(".TXT"); }
+
+    Environment env;
+    QTemporaryDir lockDir;
+};
+
+TEST_F(SummaryFaults, ADatabaseFaultLeavesEverythingAsBefore) {
+    const DatabasePicture before(env.db());
+    const FolderPicture files(env.sysPath(), kNoFolder);
+    const int writes = failAtEveryWrite(env.db(), [&] { return run() == resumen::Estado::Terminado; },
+                                        [&](const WriteFault& f) {
+                                            EXPECT_TRUE(unchanged(before, env.db())) << f.describe();
+                                            EXPECT_TRUE(unchanged(files, env.sysPath(), kNoFolder)) << f.describe();
+                                            EXPECT_EQ(env.messages().calls().size(), 1u) << f.describe();
+                                        });
+    EXPECT_EQ(writes, 1);  // the SPOOL row
+    EXPECT_EQ(crLfLines(tmp()).size(), 26);
+}
+
+TEST_F(SummaryFaults, AFileThatCannotBeWrittenLeavesEverythingAsBefore) {
+    // Each file of the run in turn cannot be put in place: a folder stands where it goes.
+    for (const QString& blocked : {env.sysPath() + QStringLiteral("RPT/00000002.PRN"), rpt(".PRN"), rpt(".txt"), tmp()}) {
+        SCOPED_TRACE(blocked.toStdString());
+        QFile::remove(blocked);
+        ASSERT_TRUE(QDir().mkpath(blocked));
+        const DatabasePicture before(env.db());
+        const FolderPicture files(env.sysPath(), kNoFolder);
+        EXPECT_EQ(run(), resumen::Estado::Detenido);
+        EXPECT_EQ(env.messages().calls().size(), 1u);
+        EXPECT_TRUE(unchanged(before, env.db()));
+        EXPECT_TRUE(unchanged(files, env.sysPath(), kNoFolder));
+        ASSERT_TRUE(QDir().rmdir(blocked));
+        if (blocked.contains(kBase)) writeBytes(blocked, "earlier run\r\n");
+    }
+    EXPECT_EQ(run(), resumen::Estado::Terminado);
+    EXPECT_EQ(crLfLines(tmp()).size(), 26);
+}
+
+TEST_F(SummaryFaults, TheConverterOnAFullDiskKeepsTheEarlierText) {
+    const FolderPicture files(env.sysPath(), kNoFolder);
+    writeBytes(rpt(".PRN"), QByteArray("<!np!>\r\n").repeated(1) + QByteArray("a line of the summary\r\n").repeated(60));
+    const FolderPicture withTwin(env.sysPath(), kNoFolder);
+    resumen::ConversorTexto conversor(env.messages(), env.sysPath() + QStringLiteral("RPT/"));
+    const int failed = failAtEveryFileSize([&] { return conversor.udf_ImprimirArchivo(kBase + QStringLiteral(".PRN")); },
+                                           [&](qint64 limit) {
+                                               EXPECT_TRUE(unchanged(withTwin, env.sysPath(), kNoFolder)) << limit;
+                                           });
+    EXPECT_GE(failed, 5);
+    EXPECT_EQ(crLfLines(rpt(".txt")).size(), 61);
+    EXPECT_FALSE(unchanged(files, env.sysPath(), kNoFolder));
+}
+
+}  // namespace

@@ -1,0 +1,192 @@
+#include "fault_injection.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QSqlField>
+#include <QSqlRecord>
+#include <csignal>
+
+namespace klv::test {
+namespace {
+
+const QString kCounter = QStringLiteral("klv_fault_counter");
+
+QString cell(const QVariant& v) {
+    if (v.isNull()) return QStringLiteral("NULL");
+    switch (v.typeId()) {
+    case QMetaType::QString: return QLatin1Char('\'') + v.toString() + QLatin1Char('\'');
+    case QMetaType::QByteArray: return QStringLiteral("x'") + QString::fromLatin1(v.toByteArray().toHex()) + QLatin1Char('\'');
+    default: return v.toString();
+    }
+}
+
+QStringList userTables(const Database& db) {
+    QStringList out;
+    for (const QSqlRecord& r : db.rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT "
+                                                      "LIKE 'sqlite\\_%' ESCAPE '\\' AND name <> ? ORDER BY name"),
+                                       {kCounter}))
+        out << r.value(0).toString();
+    return out;
+}
+
+QString quoted(const QString& name) { return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"'); }
+
+// Up to `most` entries of a that b lacks.
+template <class Map>
+QStringList onlyIn(const Map& a, const Map& b, int most) {
+    QStringList out;
+    for (auto it = a.begin(); it != a.end() && out.size() < most; ++it)
+        if (!b.contains(it.key()) || b.value(it.key()) != it.value()) out << it.key();
+    return out;
+}
+
+QStringList missing(const QStringList& a, const QStringList& b, int most) {
+    QStringList out;
+    for (const QString& x : a) {
+        if (out.size() >= most) break;
+        if (a.count(x) > b.count(x) && !out.contains(x)) out << x;
+    }
+    return out;
+}
+
+}  // namespace
+
+DatabasePicture::DatabasePicture(const Database& db) {
+    for (const QString& t : userTables(db)) {
+        QStringList& rows = tables_[t];
+        QSqlQuery q = db.exec(QStringLiteral("SELECT * FROM ") + quoted(t));
+        while (q.next()) {
+            const QSqlRecord r = q.record();
+            QStringList cells;
+            for (int c = 0; c < r.count(); ++c) cells << cell(r.value(c));
+            rows << cells.join(QStringLiteral(" | "));
+        }
+        rows.sort();
+    }
+}
+
+FolderPicture::FolderPicture(const QString& root, const QStringList& except) {
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    const QDir base(root);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        QString rel = base.relativeFilePath(path);
+        if (except.contains(rel)) continue;
+        if (info.isDir() && !info.isSymLink()) {
+            entries_.insert(rel + QLatin1Char('/'), QByteArray());
+            continue;
+        }
+        QFile f(path);
+        entries_.insert(rel, f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>"));
+    }
+}
+
+::testing::AssertionResult unchanged(const DatabasePicture& before, const Database& db) {
+    const DatabasePicture now(db);
+    if (now.tables() == before.tables()) return ::testing::AssertionSuccess();
+    auto failure = ::testing::AssertionFailure();
+    QStringList names = before.tables().keys() + now.tables().keys();
+    names.removeDuplicates();
+    for (const QString& t : names) {
+        const QStringList a = before.tables().value(t), b = now.tables().value(t);
+        if (a == b) continue;
+        failure << "\n  " << t.toStdString() << ": " << a.size() << " rows before, " << b.size() << " now";
+        for (const QString& r : missing(a, b, 3)) failure << "\n    gone:  " << r.toStdString();
+        for (const QString& r : missing(b, a, 3)) failure << "\n    added: " << r.toStdString();
+    }
+    return failure;
+}
+
+::testing::AssertionResult unchanged(const FolderPicture& before, const QString& root, const QStringList& except) {
+    const FolderPicture now(root, except);
+    if (now.entries() == before.entries()) return ::testing::AssertionSuccess();
+    auto failure = ::testing::AssertionFailure();
+    for (const QString& e : onlyIn(before.entries(), now.entries(), 5))
+        failure << "\n  " << (now.entries().contains(e) ? "changed: " : "gone:    ") << e.toStdString();
+    for (const QString& e : onlyIn(now.entries(), before.entries(), 5))
+        if (!before.entries().contains(e)) failure << "\n  added:   " << e.toStdString();
+    return failure;
+}
+
+WriteFault::WriteFault(Database& db, int n, FaultKind kind) : db_(db), n_(n), kind_(kind) {
+    Transaction t(db);  // one commit for the whole arming
+    const QStringList tables = userTables(db);
+    db.exec(QStringLiteral("CREATE TABLE %1 (n INT NOT NULL, at INT NOT NULL)").arg(kCounter));
+    db.exec(QStringLiteral("INSERT INTO %1 VALUES (0, ?)").arg(kCounter), {n});
+    const QString action = kind == FaultKind::Transaction ? QStringLiteral("ROLLBACK") : QStringLiteral("ABORT");
+    int i = 0;
+    for (const QString& t : tables)
+        for (const char* op : {"INSERT", "UPDATE", "DELETE"}) {
+            const QString name = QStringLiteral("klv_fault_%1").arg(++i);
+            db.exec(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 BEGIN "
+                                   "UPDATE %4 SET n = n + 1; "
+                                   "SELECT RAISE(%5, 'falla provocada: disco lleno') FROM %4 WHERE n >= at; END")
+                        .arg(name, QLatin1String(op), quoted(t), kCounter, action));
+            triggers_ << name;
+        }
+    t.commit();
+}
+
+WriteFault::~WriteFault() {
+    try {
+        Transaction t(db_);
+        for (const QString& name : triggers_) db_.exec(QStringLiteral("DROP TRIGGER IF EXISTS ") + name);
+        db_.exec(QStringLiteral("DROP TABLE IF EXISTS ") + kCounter);
+        t.commit();
+    } catch (const DbError& e) {
+        ADD_FAILURE() << "cannot disarm the fault: " << e.what();
+    }
+}
+
+std::string WriteFault::describe() const {
+    return "with writes failing from the " + std::to_string(n_) + "th on (" +
+           (kind_ == FaultKind::Transaction ? "transaction rolled back" : "statement undone") + ")";
+}
+
+int failAtEveryWrite(Database& db, const std::function<bool()>& operation,
+                     const std::function<void(const WriteFault&)>& afterFailure, FaultKind kind) {
+    constexpr int kMost = 5000;  // more writes than any case of the suite makes
+    for (int n = 1; n <= kMost; ++n) {
+        const WriteFault fault(db, n, kind);
+        if (operation()) return n - 1;
+        afterFailure(fault);
+    }
+    ADD_FAILURE() << "the operation never completed";
+    return kMost;
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes) {
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit limit = previous_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    std::signal(SIGXFSZ, previousHandler_);
+}
+
+int failAtEveryFileSize(const std::function<bool()>& operation, const std::function<void(qint64)>& afterFailure,
+                        qint64 step) {
+    int failed = 0;
+    for (qint64 limit = 0;; limit += step) {
+        bool done = false;
+        {
+            const FileSizeLimit l(static_cast<rlim_t>(limit));
+            done = operation();
+        }
+        if (done) return failed;
+        ++failed;
+        afterFailure(limit);
+        if (limit > (qint64{64} << 20)) {
+            ADD_FAILURE() << "the operation never completed";
+            return failed;
+        }
+    }
+}
+
+}  // namespace klv::test

@@ -1,0 +1,111 @@
+#pragma once
+// Faults injected half-way through a multi-row write, and pictures of the database and of folders
+// that show a failed write left everything exactly as it was.
+//
+// Database: every row written counts; from the n-th on they fail. failAtEveryWrite runs an
+// operation once for each n until a run gets through, and checks after each failed run:
+//
+//     const DatabasePicture before(db());
+//     const int writes = failAtEveryWrite(db(), [&] { return save(); }, [&](const WriteFault& f) {
+//         EXPECT_TRUE(unchanged(before, db())) << f.describe();
+//     });
+//
+// The fault lives in the database file (triggers and a counter table), so it also strikes other
+// connections and other programs on the same file. Files: FileSizeLimit (a full disk: writes
+// past the limit fail) and failAtEveryFileSize; a folder made where a file goes cannot be
+// replaced by it (QDir().mkpath), which also works for the superuser.
+
+#include "database.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+namespace klv::test {
+
+// Every row of every table (SQLite's own and the fault counter left out), sorted, NULL told apart
+// from the empty text and numbers from texts.
+class DatabasePicture {
+public:
+    explicit DatabasePicture(const Database& db);
+    const QMap<QString, QStringList>& tables() const { return tables_; }
+
+private:
+    QMap<QString, QStringList> tables_;
+};
+
+// Every file and folder under a folder, by relative path (folders end with "/"), with the bytes of
+// each file: a writer's leftover temporary file shows too. `except`: relative paths left out (a
+// log that is appended on purpose).
+class FolderPicture {
+public:
+    explicit FolderPicture(const QString& root, const QStringList& except = {});
+    const QMap<QString, QByteArray>& entries() const { return entries_; }
+
+private:
+    QMap<QString, QByteArray> entries_;
+};
+
+// Success when the database, or the folder, holds what the picture shows; else the differences.
+::testing::AssertionResult unchanged(const DatabasePicture& before, const Database& db);
+::testing::AssertionResult unchanged(const FolderPicture& before, const QString& root, const QStringList& except = {});
+
+// How the failing write fails.
+enum class FaultKind {
+    Statement,    // the statement fails and its changes are undone (a constraint, a lock)
+    Transaction,  // the whole transaction is rolled back by the engine, as on a full disk
+};
+
+// Arms the database so that, from the n-th row written from now on (INSERT, UPDATE or DELETE of
+// any table present), writes fail, as on a disk that stays full. Disarmed (triggers and counter
+// dropped) on destruction.
+class WriteFault {
+public:
+    WriteFault(Database& db, int n, FaultKind kind = FaultKind::Statement);
+    ~WriteFault();
+    WriteFault(const WriteFault&) = delete;
+    WriteFault& operator=(const WriteFault&) = delete;
+
+    int at() const { return n_; }
+    FaultKind kind() const { return kind_; }
+    std::string describe() const;
+
+private:
+    Database& db_;
+    int n_;
+    FaultKind kind_;
+    QStringList triggers_;
+};
+
+// Runs `operation` (true when it completed) with writes failing from the n-th on, for n = 1, 2,
+// ... until a run completes (that run is kept: the operation is then done). `afterFailure` runs
+// after each failed run. Returns the number of failed runs, which is the number of rows the
+// operation writes. A statement fault shows best what a failure swallowed would leave: the rows
+// written before it stay pending, and a commit would keep them.
+int failAtEveryWrite(Database& db, const std::function<bool()>& operation,
+                     const std::function<void(const WriteFault&)>& afterFailure,
+                     FaultKind kind = FaultKind::Statement);
+
+// While it lives, no file of this process grows past `bytes` (RLIMIT_FSIZE, the superuser too;
+// SIGXFSZ ignored, so the write fails as on a full disk). Binds the database file as well.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit previous_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+// Runs `operation` (true when it completed) with files limited to 0, step, 2 step, ... bytes
+// until it completes; `afterFailure(limit)` after each failed run. Returns the failed runs.
+int failAtEveryFileSize(const std::function<bool()>& operation, const std::function<void(qint64)>& afterFailure,
+                        qint64 step = 256);
+
+}  // namespace klv::test
