@@ -287,6 +287,11 @@ QSqlDatabase Database::handle() const { return QSqlDatabase::database(connection
 
 sqlite3* Database::sqliteHandle() const { return nativeHandle(handle()); }
 
+bool Database::transactionLost() const {
+    sqlite3* h = sqliteHandle();
+    return depth_ > 0 && h && sqlite3_get_autocommit(h) != 0;
+}
+
 DbError Database::engineError(sqlite3* handle, int code, const QString& sql) {
     const QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString();
     const int extended = handle ? sqlite3_extended_errcode(handle) : code;

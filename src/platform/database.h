@@ -101,6 +101,10 @@ public:
     QStringList columns(const QString& table) const;  // in table order
 
     bool inTransaction() const { return depth_ > 0; }
+    // True when a transaction guard is open but the engine has already rolled the whole
+    // transaction back (a full disk, an I/O error, a trigger's ROLLBACK): what was written since
+    // the outermost guard began is gone, and its guards can only be left.
+    bool transactionLost() const;
 
     // What this connection has written, cheaply: a count of the outermost transactions it began
     // and of the rollbacks (of a transaction or a savepoint) it made, and SQLite's count of the

@@ -283,9 +283,9 @@ TEST_F(PartyImportTest, AFailureAtAnyRowKeepsTheLinesBeforeItWholeAndCountsThem)
                                            join(companyLine(QStringLiteral("20555555556"))) + QStringLiteral("\n") +
                                            join(companyLine(QStringLiteral("10444444440"))));
     const QStringList docs{QStringLiteral("20100047218"), QStringLiteral("20555555556"), QStringLiteral("10444444440")};
-    // A statement undone. (FaultKind::Transaction, the engine rolling the batch back as on a full
-    // disk, loses the batch's earlier lines while the counts still give them: for the import.)
-    for (const FaultKind kind : {FaultKind::Statement}) {
+    // A statement undone, or the whole batch rolled back by the engine as on a full disk (its
+    // earlier lines are then written again).
+    for (const FaultKind kind : {FaultKind::Statement, FaultKind::Transaction}) {
         for (int n = 1;; ++n) {
             ImportOutcome out;
             std::string fault;
@@ -301,6 +301,7 @@ TEST_F(PartyImportTest, AFailureAtAnyRowKeepsTheLinesBeforeItWholeAndCountsThem)
             }
             ASSERT_EQ(out.status, ImportOutcome::Status::FallaBaseDatos);
             const int kept = static_cast<int>(out.linea) - 1;
+            EXPECT_EQ(out.lineasConservadas, kept);
             EXPECT_EQ(out.counts.transferidos, kept);
             EXPECT_EQ(count(QStringLiteral("PAR_VIN")), kept);
             for (int i = 0; i < 3; ++i)
