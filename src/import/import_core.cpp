@@ -112,11 +112,12 @@ std::optional<ImportOutcome> checkShape(const ImportRequest& req, const Progress
 }
 
 // The lines of a run, checked and written in batches of one transaction each. What the counts and
-// the error log held when a batch began is kept: should the engine lose the batch's transaction
-// (a full disk or an I/O error rolls all of it back, not just the failing statement), the batch's
-// lines are read from the file and written again; should that fail too, the batch is left out
-// whole, with the counts and the log as they were before it. Either way no line the outcome counts
-// is missing from the database.
+// the error log held when a batch began is kept: should a line fail to be written, or the engine
+// lose the batch's transaction (a full disk or an I/O error rolls all of it back, not just the
+// failing statement), or the commit fail, the batch is rolled back and its lines before the
+// failure are read from the file and written again; should that fail too, the batch is left out
+// whole, with the counts and the log as they were before it. Either way each line is all or
+// nothing, and no line the outcome counts is missing from the database.
 class Batches {
 public:
     Batches(AppContext& ctx, const ImportRequest& req, ErrorLog& log, ImportCounts& counts)
@@ -149,21 +150,29 @@ public:
     // the batch is then left out whole (see first()).
     std::optional<DbError> commit(qint64 end) {
         if (!batch_) return std::nullopt;
-        std::optional<DbError> failure;
-        if (!ctx_.db().transactionLost()) {
-            try {
-                batch_->commit();
-                batch_.reset();
-                size_ = 0;
-                return std::nullopt;
-            } catch (const DbError& e) {
-                failure = e;
-            }
+        if (ctx_.db().transactionLost()) return writeAgain(end, std::nullopt);
+        try {
+            batch_->commit();
+            batch_.reset();
+            size_ = 0;
+            return std::nullopt;
+        } catch (const DbError& e) {
+            return writeAgain(end, e);
         }
+    }
+
+    // After a line failed (`cause`): the batch rolled back (the line may have left part of its
+    // rows: a line is not a savepoint of its own, which would cost every line a copy of the pages
+    // it changes) and its lines before `end` written again and committed. True when that worked;
+    // else the batch is left out whole.
+    bool undo(qint64 end, const DbError& cause) { return !writeAgain(end, cause); }
+
+private:
+    std::optional<DbError> writeAgain(qint64 end, std::optional<DbError> failure) {
         batch_.reset();  // rolls back what the engine still holds
         size_ = 0;
         try {
-            if (writeAgain(end)) return std::nullopt;
+            if (readAgain(end)) return std::nullopt;
         } catch (const DbError& e) {
             if (!failure) failure = e;
         }
@@ -177,7 +186,6 @@ public:
                                                       .arg(end - 1));
     }
 
-private:
     bool process(const QByteArray& raw, qint64 lineNo, bool logRejected) {
         const QString line = cp1252::decode(raw);
         QString code;
@@ -205,7 +213,7 @@ private:
     // The batch's lines before `end` read from the file and written again in a new transaction,
     // their rejected lines already in the log; the caches start afresh (each party's next number
     // was read inside the transaction lost). False when the file cannot be read again.
-    bool writeAgain(qint64 end) {
+    bool readAgain(qint64 end) {
         LineReader reader(req_.filePath);
         if (!reader.open()) return false;
         counts_ = startCounts_;
@@ -304,9 +312,9 @@ ImportOutcome ejecutarImportacion(AppContext& ctx, const ImportRequest& req, con
         try {
             logged = batches.line(raw, lineNo);
         } catch (const DbError& e) {
-            // The failing line wrote nothing; the lines before it stay.
-            const auto lost = batches.commit(lineNo);
-            return databaseFailure(out, lineNo, lost ? batches.first() : lineNo, lost ? *lost : e);
+            // The failing line leaves nothing; the lines before it stay.
+            const bool kept = batches.undo(lineNo, e);
+            return databaseFailure(out, lineNo, kept ? lineNo : batches.first(), e);
         }
         if (!logged) {
             --lineNo;  // the line not logged is not kept (it wrote nothing)

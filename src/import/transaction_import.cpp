@@ -330,7 +330,7 @@ TransactionImporter::TransactionImporter(AppContext& ctx, const ImportRequest& r
       tc_(req),
       ref_(ref),
       checks_(ctx, ref, tc_, [this](const QString& t, const QString& n) { return party(t, n).exists; }),
-      writer_(std::make_unique<TransactionWriter>(ctx.db())) {}
+      writer_(std::make_unique<TransactionWriter>(ctx.db(), TransactionWriter::Guard::Caller)) {}
 
 TransactionImporter::~TransactionImporter() = default;
 

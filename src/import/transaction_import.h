@@ -69,7 +69,8 @@ public:
     TransactionImporter(AppContext& ctx, const ImportRequest& req, const ReferenceCache& ref);
     ~TransactionImporter();
     // Imports one line: "" when it was written, else the code that rejects it. Throws DbError
-    // when the database fails (the line then wrote nothing).
+    // when the database fails: outside a transaction the line then wrote nothing; inside one (an
+    // import batch) it may have written part of its rows, and the caller rolls the batch back.
     QString importarLinea(const QString& line);
 
 private:

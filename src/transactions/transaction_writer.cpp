@@ -81,7 +81,7 @@ QString ColumnValues::value(const QString& column) const {
     return {};
 }
 
-TransactionWriter::TransactionWriter(Database& db) : db_(db) {}
+TransactionWriter::TransactionWriter(Database& db, Guard guard) : db_(db), guard_(guard) {}
 
 PreparedStatement& TransactionWriter::statement(std::unique_ptr<PreparedStatement>& slot, const QString& sql) {
     if (!slot) slot = std::make_unique<PreparedStatement>(db_, sql);
@@ -116,7 +116,8 @@ PreparedStatement& TransactionWriter::rowStatement(std::vector<RowStatement>& ca
 void TransactionWriter::insert(const TransactionKey& key, const ColumnValues& values,
                                const std::vector<TypeValue>& types) {
     PreparedStatement& row = rowStatement(inserts_, values, true);
-    Transaction tx(db_);
+    std::optional<Transaction> tx;
+    if (ownTransaction()) tx.emplace(db_);
     if (!(db_.writeStamp() == stamp_)) highestTypeNumber_.clear();  // another wrote since the last call
     bindKey(row, 0, key);
     int i = kKeyParams;
@@ -132,7 +133,7 @@ void TransactionWriter::insert(const TransactionKey& key, const ColumnValues& va
     }
     for (const TypeValue& t : types)
         if (t.ticked) writeType(key, t, false);
-    tx.commit();
+    if (tx) tx->commit();
     stamp_ = db_.writeStamp();
 }
 
@@ -174,7 +175,8 @@ bool TransactionWriter::mayHaveLeftovers(const TransactionKey& key) {
 void TransactionWriter::update(const TransactionKey& key, const ColumnValues& values,
                                const std::vector<TypeValue>& types) {
     PreparedStatement& row = rowStatement(updates_, values, false);
-    Transaction tx(db_);
+    std::optional<Transaction> tx;
+    if (ownTransaction()) tx.emplace(db_);
     int i = 0;
     for (const auto& item : values.items()) row.bindText(i++, item.second);
     row.bindText(i++, kWorkingCnumero);
@@ -193,7 +195,7 @@ void TransactionWriter::update(const TransactionKey& key, const ColumnValues& va
             del.run();
         }
     }
-    tx.commit();
+    if (tx) tx->commit();
     stamp_ = db_.writeStamp();
 }
 

@@ -11,8 +11,11 @@
 //     the real control numbers); naming either among the values is an error (std::invalid_argument),
 //     as is a column the table does not have.
 //   - Every call runs in one database transaction: the row and all its types are written, or
-//     nothing is. Called inside a transaction of the caller (an import batch) it becomes a
-//     savepoint, so a failed line rolls back alone and the batch goes on.
+//     nothing is. Called inside a transaction of the caller it becomes a savepoint, so a failed
+//     call rolls back alone and the caller's transaction goes on; unless the writer was made with
+//     Guard::Caller: inside a transaction of the caller a failed call may then leave part of its
+//     rows, and the caller rolls its transaction back (the file import, which then writes the
+//     batch's earlier lines again). Outside any transaction every call has its own.
 //   - update() of a key that has no row writes nothing and throws DbError NoCurrentRecord (3021).
 //     insert() of a key that exists throws DbError DuplicateKey (3022); a DuplicateKey from
 //     insert() always means the transaction row, since insert() first removes the type rows left
@@ -59,7 +62,11 @@ struct TypeValue {
 
 class TransactionWriter {
 public:
-    explicit TransactionWriter(Database& db);
+    enum class Guard {
+        PerCall,  // each call all or nothing on its own (a savepoint inside the caller's transaction)
+        Caller,   // the caller's transaction guards the calls made inside it
+    };
+    explicit TransactionWriter(Database& db, Guard guard = Guard::PerCall);
 
     // Adds the transaction and one type row per ticked type (unticked ones are ignored).
     void insert(const TransactionKey& key, const ColumnValues& values, const std::vector<TypeValue>& types);
@@ -79,7 +86,11 @@ private:
     void writeType(const TransactionKey& key, const TypeValue& type, bool mayExist);
     bool mayHaveLeftovers(const TransactionKey& key);
 
+    // Whether a call opens its own transaction (none when the caller's guards it).
+    bool ownTransaction() const { return guard_ == Guard::PerCall || !db_.inTransaction(); }
+
     Database& db_;
+    Guard guard_;
     std::vector<RowStatement> inserts_, updates_;
     std::unique_ptr<PreparedStatement> deleteTypes_, deleteType_, insertType_, updateTypeAmount_, updateType_;
 
