@@ -347,33 +347,16 @@ TEST_F(TransactionImportTest, AFailureAtAnyRowKeepsTheLinesBeforeItWholeAndCount
     const QByteArray file = cp1252::encode(join(line00()) + QStringLiteral("\n") + join(line02()) +
                                            QStringLiteral("\n") + join(line00()));
     const int typesBefore[] = {0, 1, 3, 4};  // type rows of the first lines: one, two, one
-    for (const FaultKind kind : {FaultKind::Statement, FaultKind::Transaction}) {
-        for (int n = 1;; ++n) {
-            ImportOutcome out;
-            std::string fault;
-            {
-                const WriteFault f(db(), n, kind);
-                fault = f.describe();
-                out = run(file);
-            }
-            SCOPED_TRACE(fault);
-            if (out.status == ImportOutcome::Status::Terminado) {
-                EXPECT_EQ(n, 8);  // a transaction row and its type rows a line
-                break;
-            }
-            ASSERT_EQ(out.status, ImportOutcome::Status::FallaBaseDatos);
-            const int kept = static_cast<int>(out.linea) - 1;
-            ASSERT_GE(kept, 0);
-            EXPECT_EQ(out.lineasConservadas, kept);
-            EXPECT_EQ(out.counts.transferidos, kept);
+    sweepWriteFaults(
+        [&] { return run(file); }, 7,  // a transaction row and its type rows a line
+        [&](int kept) {
             EXPECT_EQ(count(QStringLiteral("TMPTRANSACCION2")), kept);
             EXPECT_EQ(count(QStringLiteral("TMPTRATIPTRA")), typesBefore[kept]);
+        },
+        [&] {
             db().exec(QStringLiteral("DELETE FROM TMPTRANSACCION2"));
             db().exec(QStringLiteral("DELETE FROM TMPTRATIPTRA"));
-        }
-        db().exec(QStringLiteral("DELETE FROM TMPTRANSACCION2"));
-        db().exec(QStringLiteral("DELETE FROM TMPTRATIPTRA"));
-    }
+        });
 }
 
 // A batch that cannot be committed, even written again (another program keeps reading the file),
