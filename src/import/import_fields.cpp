@@ -85,8 +85,8 @@ bool scanChars(const QString& value, const std::function<bool(int)>& accepts) {
     return true;
 }
 
-__int128 fixed4(const QString& text) {
-    constexpr __int128 kMax = (static_cast<__int128>(1) << 120);
+Fixed4 fixed4(const QString& text) {
+    constexpr Fixed4 kMax = (static_cast<Fixed4>(1) << 120);
     qsizetype i = 0;
     const qsizetype n = text.size();
     auto skipBlanks = [&] {
@@ -98,7 +98,7 @@ __int128 fixed4(const QString& text) {
         negative = text[i] == QLatin1Char('-');
         ++i;
     }
-    __int128 v = 0;
+    Fixed4 v = 0;
     int decimals = -1;
     for (; i < n; ++i) {
         const QChar c = text[i];

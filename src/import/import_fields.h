@@ -45,10 +45,14 @@ private:
 // test says.
 bool scanChars(const QString& value, const std::function<bool(int)>& accepts);
 
+// An exact amount in ten-thousandths, wide enough that sums of a line's amounts cannot overflow
+// (the compiler's 128-bit integer; __extension__ keeps -Wpedantic quiet about it).
+__extension__ typedef __int128 Fixed4;
+
 // An amount as an exact number of ten-thousandths: the leading number of the text (blanks
 // skipped, an optional sign, digits, one point, digits); 0 when there is none. Digits past the
 // fourth decimal are dropped; a value too large to hold saturates.
-__int128 fixed4(const QString& text);
+Fixed4 fixed4(const QString& text);
 
 // Reference rows one run looks up again and again, read once.
 class ReferenceCache {

@@ -105,7 +105,7 @@ QString rangeCode(const Range& r, const TransactionFields& f) {
         auto both = [](const QString& a, const QString& b) {
             return !a.isEmpty() && !b.isEmpty() && fmt::isNumeric(a) && fmt::isNumeric(b);
         };
-        auto fx = [](const QString& v) { return static_cast<__int128>(std::llround(*fmt::toNumber(v) * 10000.0)); };
+        auto fx = [](const QString& v) { return static_cast<Fixed4>(std::llround(*fmt::toNumber(v) * 10000.0)); };
         if (both(inf, sup) && fx(inf) > fx(sup))
             c = code("0758");
         else if (both(med, inf) && fx(med) < fx(inf))

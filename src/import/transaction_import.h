@@ -58,8 +58,8 @@ private:
     std::function<bool(const QString&, const QString&)> partyExists_;
     QHash<QString, bool> monedas_;  // field 5's answer per value met
     QString metodo_;
-    __int128 total_ = 0;
-    __int128 detalle_ = 0;
+    Fixed4 total_ = 0;
+    Fixed4 detalle_ = 0;
 };
 
 // One run of the transaction import over the working tables: field checks, record rules, case
