@@ -30,8 +30,20 @@ int defaultAnswerOfStyle(int style) {
     return buttons[index];
 }
 
+namespace {
+
+// The window a box opens over: the active one, else the modal form on top (the one asking).
+// Without a window manager no window is active again once a box has closed, and a box without a
+// parent would open in the middle of the screen instead of over its form.
+QWidget* messageParent() {
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    return QApplication::activeModalWidget();
+}
+
+}  // namespace
+
 int QtMessageService::show(const QString& text, int style, const QString& title) {
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(messageParent());
     box.setWindowTitle(title);
     box.setText(text);
     switch (style & 0x70) {

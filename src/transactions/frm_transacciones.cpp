@@ -715,7 +715,9 @@ void FrmTransacciones::connectSignals() {
     });
     connect(CboDocIdP, &QComboBox::activated, this, [this](int) {
         CboDocIdP_Click();
-        udp_SelecPartVinc(static_cast<int>(fmt::val(CboTipDocP->currentText().left(2))), CboDocIdP->currentText());
+        if (udp_SelecPartVinc(static_cast<int>(fmt::val(CboTipDocP->currentText().left(2))), CboDocIdP->currentText()) ==
+            PartyChoice::Completing)
+            chooseInRegister();
     });
     connect(HScroll1, &QScrollBar::valueChanged, this, [this](int) {
         if (fromCode_ == 0) HScroll1_Change();
@@ -772,30 +774,45 @@ void FrmTransacciones::CmdSelec_Click() {
         ctx_.msg(QStringLiteral("En Desarrollo."), MsgStyle::Exclamation);
         return;
     }
-    hide();
-    const std::optional<Party> chosen = ctx_.forms.partySelection(parentWidget(), decl_.cboNumDoc);
-    show();
-    if (chosen) udp_SelecPartVinc(chosen->tipDocP, chosen->docIdP);
+    chooseInRegister();
 }
 
-bool FrmTransacciones::udf_VerificaPartVinc(int tipDocP, const QString& docIdP) {
+void FrmTransacciones::chooseInRegister() {
+    // A party whose detail was opened to complete it is not chosen: the register comes back so
+    // that it (or another) can be chosen once its data are complete.
+    if (!ctx_.forms.partySelection) {
+        show();
+        return;
+    }
+    for (;;) {
+        hide();
+        const std::optional<Party> chosen = ctx_.forms.partySelection(parentWidget(), decl_.cboNumDoc);
+        show();
+        if (!chosen || udp_SelecPartVinc(chosen->tipDocP, chosen->docIdP) != PartyChoice::Completing) return;
+    }
+}
+
+FrmTransacciones::PartyChoice FrmTransacciones::udf_VerificaPartVinc(int tipDocP, const QString& docIdP) {
     const QString ruc = ctx_.panels ? ctx_.panels->PanelRuc().trimmed() : decl_.cboNumDoc.left(11);
     const QString periodo = ctx_.panels ? ctx_.panels->PanelPeriodo() : decl_.periodo;
     const InformadoNoDomCheck check =
         udf_VerificaInformadoNoDom(ctx_, static_cast<int>(fmt::val(periodo)), Declarant{6, ruc}, Party{tipDocP, docIdP});
-    if (check.completo) return true;
+    if (check.completo) return PartyChoice::Chosen;
     const int answer = ctx_.msg(check.mensaje, MsgStyle::YesNo + MsgStyle::Exclamation, kCaptionTransacciones);
-    if (answer == MsgAnswer::Yes) {
-        if (ctx_.forms.partyDetail)
-            ctx_.forms.partyDetail(this, check.docIdD, Party{static_cast<int>(fmt::val(check.tipDocP)), check.docIdP});
-        else
-            ctx_.msg(QStringLiteral("En Desarrollo."), MsgStyle::Exclamation);
+    if (answer != MsgAnswer::Yes) return PartyChoice::Refused;
+    if (!ctx_.forms.partyDetail) {
+        ctx_.msg(QStringLiteral("En Desarrollo."), MsgStyle::Exclamation);
+        return PartyChoice::Refused;
     }
-    return false;
+    // Only the detail is shown while the party is completed; the register follows it and shows
+    // this form again when it closes.
+    hide();
+    ctx_.forms.partyDetail(parentWidget(), check.docIdD, Party{static_cast<int>(fmt::val(check.tipDocP)), check.docIdP});
+    return PartyChoice::Completing;
 }
 
-void FrmTransacciones::udp_SelecPartVinc(int tipDocP, const QString& docIdP) {
-    if (!udf_VerificaPartVinc(tipDocP, docIdP)) return;
+FrmTransacciones::PartyChoice FrmTransacciones::udp_SelecPartVinc(int tipDocP, const QString& docIdP) {
+    if (const PartyChoice verdict = udf_VerificaPartVinc(tipDocP, docIdP); verdict != PartyChoice::Chosen) return verdict;
     // The combos must be able to show the party: its document type and its own number.
     int typeIndex = -1;
     for (int i = 0; i < CboTipDocP->count() && typeIndex < 0; ++i)
@@ -810,7 +827,7 @@ void FrmTransacciones::udp_SelecPartVinc(int tipDocP, const QString& docIdP) {
         ctx_.msg(QStringLiteral("El informado elegido no figura en la lista de informados del declarante; no se ha "
                                 "seleccionado."),
                  MsgStyle::Exclamation);
-        return;
+        return PartyChoice::Refused;
     }
     selectItem(CboTipDocP, typeIndex);
     selectItem(CboDocIdP, CboDocIdP->findText(docIdP, Qt::MatchExactly | Qt::MatchCaseSensitive));
@@ -833,6 +850,7 @@ void FrmTransacciones::udp_SelecPartVinc(int tipDocP, const QString& docIdP) {
         OptCont_SETP->setEnabled(false);
         OptInf_SETP->setEnabled(false);
     }
+    return PartyChoice::Chosen;
 }
 
 void FrmTransacciones::udp_Bloquear() {

@@ -60,7 +60,10 @@ public:
     // Handlers, also run by the controls' signals.
     void CmdOpciones_Click(int index);
     void CmdSelec_Click();
-    void udp_SelecPartVinc(int tipDocP, const QString& docIdP);
+    // What became of a party handed to udp_SelecPartVinc: chosen, refused, or refused while its
+    // detail was opened to complete its data (the register is then shown again to choose it).
+    enum class PartyChoice { Chosen, Refused, Completing };
+    PartyChoice udp_SelecPartVinc(int tipDocP, const QString& docIdP);
     void OptSinValMet_Click();
     void OptValMetTradi_Click();
     void OptValMetOtros_Click();
@@ -136,7 +139,9 @@ private:
     void syncListFromTypes();
     void fillTypeList();
     void udp_CargarEditLvwTipTransacc(long cor);
-    bool udf_VerificaPartVinc(int tipDocP, const QString& docIdP);
+    PartyChoice udf_VerificaPartVinc(int tipDocP, const QString& docIdP);
+    // The party register in selection mode, shown again after each party detail opened from it.
+    void chooseInRegister();
     bool udp_CargarEdit();
     void Grabar_Transacc();
     void emptyAfterSave();

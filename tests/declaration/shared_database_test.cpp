@@ -154,7 +154,9 @@ TEST_F(SharedDatabase, SaveInstallerAndSummaryAtOnceLoseAndDoubleNothing) {
         expectCompletedOrOneMessage("QM8027", 0, save.err, save.status);
         expectCompletedOrOneMessage("act8027", 0, installer.err, installer.status);
         expectCompletedOrOneMessage("8027REP", 0, summary.err, summary.status);
-        if (whileWriting) EXPECT_EQ(save.status, 0) << "nothing took the lock from the save";
+        if (whileWriting) {
+            EXPECT_EQ(save.status, 0) << "nothing took the lock from the save";
+        }
 
         // The stored declaration is the old one or the new one, whole, each row once.
         const long long stored = save.status == 0 ? before + kAdded : before;

@@ -1,5 +1,9 @@
 #include "message_service.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace klv;
@@ -45,4 +49,24 @@ TEST(MessageServiceChoice, HeadlessProcessGetsTheStandardErrorService) {
     ASSERT_TRUE(klv::runningHeadless());
     const auto service = klv::makeMessageService();
     EXPECT_NE(dynamic_cast<klv::HeadlessMessageService*>(service.get()), nullptr);
+}
+
+TEST(MessageServices, BoxesOneAfterAnotherOpenOverTheirForm) {
+    // Once a box has closed no window is active (as without a window manager): the next box
+    // still belongs to the modal form that asks, not to the middle of the screen.
+    QDialog form;
+    form.setWindowModality(Qt::ApplicationModal);
+    form.show();
+    std::vector<QWidget*> parents;
+    QtMessageService service;
+    for (int i = 0; i < 2; ++i) {
+        QTimer::singleShot(0, [&parents] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            parents.push_back(box->parentWidget());
+            box->accept();
+        });
+        service.show(QStringLiteral("Texto"), MsgStyle::YesNo + MsgStyle::Question, QStringLiteral("T"));
+    }
+    EXPECT_EQ(parents, (std::vector<QWidget*>{&form, &form}));
 }

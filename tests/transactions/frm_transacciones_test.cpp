@@ -23,6 +23,8 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
+#include <deque>
+
 namespace klv::test {
 namespace {
 
@@ -34,9 +36,16 @@ protected:
         party(kDoc, true, false);
         party(kHaven, false, true);
         ctx().gAutContExt = QStringLiteral("0");
+        // Each opening of the register hands back the next pick, then none.
         ctx().forms.partySelection = [this](QWidget*, const QString& cboNumDoc) {
             selectionCaller_ = cboNumDoc;
-            return chosen_;
+            ++selections_;
+            std::optional<Party> pick;
+            if (!picks_.empty()) {
+                pick = picks_.front();
+                picks_.pop_front();
+            }
+            return pick;
         };
     }
 
@@ -62,7 +71,7 @@ protected:
     QLineEdit* box(const char* name) { return w<QLineEdit>(name); }
     bool on(const char* name) { return w<QAbstractButton>(name)->isChecked(); }
     void choose(const QString& doc) {
-        chosen_ = Party{6, doc};
+        picks_.push_back(Party{6, doc});
         form_->CmdSelec_Click();
     }
     void click(const char* name) { w<QAbstractButton>(name)->click(); }
@@ -108,7 +117,8 @@ protected:
     int top(const char* name) { return w<QWidget>(name)->y(); }
 
     std::unique_ptr<FrmTransacciones> form_;
-    std::optional<Party> chosen_;
+    std::deque<std::optional<Party>> picks_;
+    int selections_ = 0;
     QString selectionCaller_;
 };
 
@@ -275,6 +285,47 @@ TEST_F(FormTest, AnIncompleteNonDomiciledPartyIsNotChosen) {
     EXPECT_TRUE(w<QComboBox>("CboDocIdP")->currentText().isEmpty());
     EXPECT_FALSE(w<QGroupBox>("FraValMet")->isEnabled());
     EXPECT_TRUE(f.flag().isEmpty());
+}
+
+TEST_F(FormTest, TheRegisterComesBackAfterTheDetail) {
+    // The question's answer, whether the detail completes the party, the register's pick after it.
+    struct Case {
+        int answer;
+        bool completes;
+        bool pickedAgain;
+        int selections;
+        bool chosen;
+    };
+    const Case cases[] = {
+        {MsgAnswer::No, false, false, 1, false},
+        {MsgAnswer::Yes, true, true, 2, true},
+        {MsgAnswer::Yes, false, false, 2, false},  // the register left with "&Salir"
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer == MsgAnswer::No ? "No" : c.completes ? "completed" : "left");
+        db().exec(QStringLiteral("UPDATE PAR_VIN SET TIP_DIR_LEGAL=NULL, DES_DIR_LEGAL=NULL WHERE DOC_ID_P=?"), {kHaven});
+        int details = 0;
+        ctx().forms.partyDetail = [&](QWidget*, const QString&, const Party& p) {
+            ++details;
+            EXPECT_FALSE(form_->isVisible()) << "only the detail is shown";
+            if (c.completes)
+                db().exec(QStringLiteral("UPDATE PAR_VIN SET TIP_DIR_LEGAL='01', DES_DIR_LEGAL='AV. LIMA 1' WHERE "
+                                         "DOC_ID_P=?"),
+                          {p.docIdP});
+            if (c.pickedAgain) picks_.push_back(p);
+        };
+        FrmTransacciones& f = open(kModoNuevo, QStringLiteral("2016"));
+        selections_ = 0;
+        messages().clear();
+        messages().script(c.answer);
+        choose(kHaven);
+        EXPECT_EQ(messages().calls().size(), 1u);
+        EXPECT_EQ(details, c.answer == MsgAnswer::Yes ? 1 : 0);
+        EXPECT_EQ(selections_, c.selections);
+        EXPECT_TRUE(f.isVisible());
+        EXPECT_EQ(w<QComboBox>("CboDocIdP")->currentText(), c.chosen ? kHaven : QString());
+        EXPECT_EQ(w<QGroupBox>("FraValMet")->isEnabled(), c.chosen);
+    }
 }
 
 TEST_F(FormTest, TraditionalMethodsFrom2012) {
