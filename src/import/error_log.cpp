@@ -154,4 +154,17 @@ bool ErrorLog::GraboLog(const QByteArray& raw, const QString& key, const QString
     return true;
 }
 
+ErrorLog::Mark ErrorLog::mark() const {
+    return {iniciado_, log_.isOpen() ? log_.size() : 0, err_.isOpen() ? err_.size() : 0};
+}
+
+bool ErrorLog::rewind(const Mark& m) {
+    // Before the run's first line the files held an earlier run's lines, which that line replaced:
+    // going back there leaves them empty.
+    bool ok = true;
+    if (log_.isOpen()) ok = log_.resize(m.iniciado ? m.log : 0) && ok;
+    if (err_.isOpen()) ok = err_.resize(m.iniciado ? m.err : 0) && ok;
+    return ok;
+}
+
 }  // namespace klv::import

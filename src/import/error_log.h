@@ -78,6 +78,15 @@ public:
     // one; the default text when neither has the code.
     QString mensaje(const QString& code);
 
+    // Where the files of the run stand, and taking back every line recorded after that (lines of
+    // a batch the database lost). False when a file could not be cut back.
+    struct Mark {
+        bool iniciado = false;
+        qint64 log = 0, err = 0;
+    };
+    Mark mark() const;
+    bool rewind(const Mark& m);
+
     bool iniciado() const { return iniciado_; }  // a line was recorded in this run
     const QString& failure() const { return failure_; }
     const QString& logPath() const { return logPath_; }

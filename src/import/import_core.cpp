@@ -10,13 +10,15 @@
 #include "utilitarios.h"
 
 #include <QFileInfo>
+#include <memory>
+#include <optional>
 
 namespace klv::import {
 namespace {
 
 const QString kCaptionDialogo = QStringLiteral("Importador de Registros");
 const QString kTituloArchivo = QStringLiteral("Error en archivo de importación");
-constexpr int kLineasPorLote = 10000;
+constexpr int kLineasPorLote = 50000;
 
 struct Shape {
     int separators;
@@ -109,6 +111,155 @@ std::optional<ImportOutcome> checkShape(const ImportRequest& req, const Progress
     return std::nullopt;
 }
 
+// The lines of a run, checked and written in batches of one transaction each. What the counts and
+// the error log held when a batch began is kept: should a line fail to be written, or the engine
+// lose the batch's transaction (a full disk or an I/O error rolls all of it back, not just the
+// failing statement), or the commit fail, the batch is rolled back and its lines before the
+// failure are read from the file and written again; should that fail too, the batch is left out
+// whole, with the counts and the log as they were before it. Either way each line is all or
+// nothing, and no line the outcome counts is missing from the database.
+class Batches {
+public:
+    Batches(AppContext& ctx, const ImportRequest& req, ErrorLog& log, ImportCounts& counts)
+        : ctx_(ctx), req_(req), log_(log), counts_(counts), parties_(req.kind == ImportKind::Partes) {}
+
+    // The per-run caches; throws DbError.
+    void prepare() {
+        if (!ref_) ref_ = std::make_unique<ReferenceCache>(ctx_.db());
+        if (!parties_) transactions_ = std::make_unique<TransactionImporter>(ctx_, req_, *ref_);
+    }
+
+    // Reads, checks and writes line `lineNo`, opening a batch at need; a rejected line goes to the
+    // log. False when the log failed. Throws DbError (the line then left nothing).
+    bool line(const QByteArray& raw, qint64 lineNo) {
+        if (!batch_) {
+            first_ = lineNo;
+            startCounts_ = counts_;
+            startLog_ = log_.mark();
+            batch_ = std::make_unique<Transaction>(ctx_.db());
+        }
+        ++size_;
+        return process(raw, lineNo, true);
+    }
+
+    int size() const { return size_; }
+    qint64 first() const { return first_; }
+
+    // Ends the open batch, whose lines are those before `end`: committed, or written again from
+    // the file and committed when the engine lost them. Returns the failure when even that failed:
+    // the batch is then left out whole (see first()).
+    std::optional<DbError> commit(qint64 end) {
+        if (!batch_) return std::nullopt;
+        if (ctx_.db().transactionLost()) return writeAgain(end, std::nullopt);
+        try {
+            batch_->commit();
+            batch_.reset();
+            size_ = 0;
+            return std::nullopt;
+        } catch (const DbError& e) {
+            return writeAgain(end, e);
+        }
+    }
+
+    // After a line failed (`cause`): the batch rolled back (the line may have left part of its
+    // rows: a line is not a savepoint of its own, which would cost every line a copy of the pages
+    // it changes) and its lines before `end` written again and committed. True when that worked;
+    // else the batch is left out whole.
+    bool undo(qint64 end, const DbError& cause) { return !writeAgain(end, cause); }
+
+private:
+    std::optional<DbError> writeAgain(qint64 end, std::optional<DbError> failure) {
+        batch_.reset();  // rolls back what the engine still holds
+        size_ = 0;
+        try {
+            if (readAgain(end)) return std::nullopt;
+        } catch (const DbError& e) {
+            if (!failure) failure = e;
+        }
+        batch_.reset();
+        counts_ = startCounts_;
+        log_.rewind(startLog_);
+        // The engine's own text when it gave one; else the reason the lines could not be read again.
+        return failure ? *failure
+                       : DbError(DbErr::Reserved, QStringLiteral("No se pudieron leer de nuevo las líneas %1 a %2.")
+                                                      .arg(first_)
+                                                      .arg(end - 1));
+    }
+
+    bool process(const QByteArray& raw, qint64 lineNo, bool logRejected) {
+        const QString line = cp1252::decode(raw);
+        QString code;
+        if (parties_) {
+            code = leerLineaInformado(ctx_, *ref_, line, fields_);
+            if (code.isEmpty()) {
+                if (grabarLineaInformado(ctx_, req_.ruc, fields_))
+                    ++counts_.transferidos;
+                else
+                    ++counts_.actualizados;
+            }
+        } else {
+            code = transactions_->importarLinea(line);
+            if (code.isEmpty()) ++counts_.transferidos;
+        }
+        if (code.isEmpty()) return true;
+        if (logRejected) {
+            const QString key = line.contains(QLatin1Char('|')) ? CadDevPer(line, *ctx_.gUtil) : QString();
+            if (!log_.GraboLog(raw, key, parties_ ? QString() : QString::number(lineNo), code)) return false;
+        }
+        ++counts_.rechazados;
+        return true;
+    }
+
+    // The batch's lines before `end` read from the file and written again in a new transaction,
+    // their rejected lines already in the log; the caches start afresh (each party's next number
+    // was read inside the transaction lost). False when the file cannot be read again.
+    bool readAgain(qint64 end) {
+        LineReader reader(req_.filePath);
+        if (!reader.open()) return false;
+        counts_ = startCounts_;
+        transactions_.reset();
+        prepare();
+        batch_ = std::make_unique<Transaction>(ctx_.db());
+        QByteArray raw;
+        while (reader.lineNumber() + 1 < end && reader.next(raw))
+            if (reader.lineNumber() >= first_) process(raw, reader.lineNumber(), false);
+        if (reader.lineNumber() + 1 < end) return false;  // the file is shorter now
+        batch_->commit();
+        batch_.reset();
+        return true;
+    }
+
+    AppContext& ctx_;
+    const ImportRequest& req_;
+    ErrorLog& log_;
+    ImportCounts& counts_;
+    const bool parties_;
+    std::unique_ptr<ReferenceCache> ref_;
+    std::unique_ptr<TransactionImporter> transactions_;
+    PartyFields fields_;
+    std::unique_ptr<Transaction> batch_;
+    int size_ = 0;
+    qint64 first_ = 0;
+    ImportCounts startCounts_;
+    ErrorLog::Mark startLog_;
+};
+
+// The outcome of a run stopped by the database at line `failed` (0: at a commit), with the lines
+// before `firstLost` kept.
+ImportOutcome databaseFailure(ImportOutcome out, qint64 failed, qint64 firstLost, const DbError& e) {
+    out.status = ImportOutcome::Status::FallaBaseDatos;
+    out.linea = failed;
+    out.lineasConservadas = firstLost - 1;
+    out.message = failed > 0 ? QStringLiteral("Error en la línea %1 del archivo: %2").arg(failed).arg(failureText(e))
+                             : QStringLiteral("Error al guardar las líneas leídas: %1").arg(failureText(e));
+    out.message += firstLost == failed ? QStringLiteral("\nSe conservan las líneas anteriores.")
+                                       : QStringLiteral("\nSe conservan las líneas anteriores a la línea %1; de ella en "
+                                                        "adelante no se importó ninguna.")
+                                             .arg(firstLost);
+    out.style = MsgStyle::Critical;
+    return out;
+}
+
 }  // namespace
 
 ImportOutcome ejecutarImportacion(AppContext& ctx, const ImportRequest& req, const ProgressFn& progress) {
@@ -130,12 +281,9 @@ ImportOutcome ejecutarImportacion(AppContext& ctx, const ImportRequest& req, con
         db.exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
     } catch (const DbError&) {
     }
-    std::unique_ptr<ReferenceCache> ref;
-    std::unique_ptr<TransactionImporter> transactions;
-    std::unique_ptr<Transaction> batch;
+    Batches batches(ctx, req, log, out.counts);
     try {
-        ref = std::make_unique<ReferenceCache>(db);
-        if (!parties) transactions = std::make_unique<TransactionImporter>(ctx, req, *ref);
+        batches.prepare();
     } catch (const DbError& e) {
         out.status = ImportOutcome::Status::FallaBaseDatos;
         out.message = failureText(e);
@@ -146,73 +294,49 @@ ImportOutcome ejecutarImportacion(AppContext& ctx, const ImportRequest& req, con
     ImportProgress p;
     p.bytesTotal = reader.size();
     QByteArray raw;
-    PartyFields fields;
-    int inBatch = 0;
-    auto commitBatch = [&] {
-        if (batch) batch->commit();
-        batch.reset();
-        inBatch = 0;
+    qint64 lineNo = 0;
+    // The open batch committed with the lines read so far; the outcome when it was lost.
+    auto commitBatch = [&]() -> std::optional<ImportOutcome> {
+        if (const auto lost = batches.commit(lineNo + 1)) return databaseFailure(out, 0, batches.first(), *lost);
+        return std::nullopt;
     };
-    try {
-        while (reader.next(raw)) {
-            const qint64 lineNo = reader.lineNumber();
-            if (!batch) batch = std::make_unique<Transaction>(db);
-            const QString line = cp1252::decode(raw);
-            QString code;
-            if (raw.size() > kLargoMaximoLinea) {
-                // The count refused such a line; should the file have changed since, stop the same way.
-                commitBatch();
-                return refused(out, shapeOf(req.kind).countMessage, kCaptionDialogo);
-            }
-            if (parties) {
-                code = leerLineaInformado(ctx, *ref, line, fields);
-                if (code.isEmpty()) {
-                    if (grabarLineaInformado(ctx, req.ruc, fields))
-                        ++out.counts.transferidos;
-                    else
-                        ++out.counts.actualizados;
-                }
-            } else {
-                code = transactions->importarLinea(line);
-                if (code.isEmpty()) ++out.counts.transferidos;
-            }
-            if (!code.isEmpty()) {
-                const QString key = line.contains(QLatin1Char('|')) ? CadDevPer(line, *ctx.gUtil) : QString();
-                if (!log.GraboLog(raw, key, parties ? QString() : QString::number(lineNo), code)) {
-                    commitBatch();
-                    out.status = ImportOutcome::Status::FallaLog;
-                    out.message = log.failure();
-                    out.style = MsgStyle::Critical;
-                    out.title = QStringLiteral("Error");
-                    return out;
-                }
-                ++out.counts.rechazados;
-            }
-            if (++inBatch >= kLineasPorLote) commitBatch();
-            p.lineas = lineNo;
-            p.bytesLeidos = reader.bytesRead();
-            p.counts = out.counts;
-            if (progress && !progress(p)) {
-                commitBatch();
-                out.status = ImportOutcome::Status::Cancelado;
-                return out;
-            }
+    while (reader.next(raw)) {
+        lineNo = reader.lineNumber();
+        if (raw.size() > kLargoMaximoLinea) {
+            // The count refused such a line; should the file have changed since, stop the same way.
+            --lineNo;
+            if (auto failure = commitBatch()) return *failure;
+            return refused(out, shapeOf(req.kind).countMessage, kCaptionDialogo);
         }
-        commitBatch();
-    } catch (const DbError& e) {
-        // The failing line wrote nothing; the lines before it stay.
+        bool logged = true;
         try {
-            commitBatch();
-        } catch (const DbError&) {
+            logged = batches.line(raw, lineNo);
+        } catch (const DbError& e) {
+            // The failing line leaves nothing; the lines before it stay.
+            const bool kept = batches.undo(lineNo, e);
+            return databaseFailure(out, lineNo, kept ? lineNo : batches.first(), e);
         }
-        out.status = ImportOutcome::Status::FallaBaseDatos;
-        out.linea = reader.lineNumber();
-        out.message = QStringLiteral("Error en la línea %1 del archivo: %2\nSe conservan las líneas anteriores.")
-                          .arg(out.linea)
-                          .arg(failureText(e));
-        out.style = MsgStyle::Critical;
-        return out;
+        if (!logged) {
+            --lineNo;  // the line not logged is not kept (it wrote nothing)
+            if (auto failure = commitBatch()) return *failure;
+            out.status = ImportOutcome::Status::FallaLog;
+            out.message = log.failure();
+            out.style = MsgStyle::Critical;
+            out.title = QStringLiteral("Error");
+            return out;
+        }
+        if (batches.size() >= kLineasPorLote)
+            if (auto failure = commitBatch()) return *failure;
+        p.lineas = lineNo;
+        p.bytesLeidos = reader.bytesRead();
+        p.counts = out.counts;
+        if (progress && !progress(p)) {
+            if (auto failure = commitBatch()) return *failure;
+            out.status = ImportOutcome::Status::Cancelado;
+            return out;
+        }
     }
+    if (auto failure = commitBatch()) return *failure;
     if (reader.failed()) {
         return unreadable(out, req.filePath, reader.error());
     }

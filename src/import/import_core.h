@@ -63,7 +63,10 @@ struct ImportOutcome {
     QString title;
     // Label texts to show instead of the counts (the field-count refusal of the party import).
     QString lblTransferidos, lblActualizados, lblRechazados;
-    qint64 linea = 0;  // the line a database failure stopped at
+    qint64 linea = 0;  // the line a database failure stopped at (0: it struck a commit)
+    // After a database failure: the lines kept, from the first (each written, or rejected and
+    // logged); none after them left a row or a log line.
+    qint64 lineasConservadas = 0;
     QString importPath, logPath, errPath;
 };
 

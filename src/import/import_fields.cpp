@@ -5,23 +5,39 @@
 
 namespace klv::import {
 
+namespace {
+
+char16_t upperCode(char16_t u) {
+    if (u >= 'a' && u <= 'z') return u - 32;
+    if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return u - 32;
+    switch (u) {
+    case 0xFF: return 0x0178;    // ÿ -> Ÿ
+    case 0x0161: return 0x0160;  // š -> Š
+    case 0x0153: return 0x0152;  // œ -> Œ
+    case 0x017E: return 0x017D;  // ž -> Ž
+    default: return u;
+    }
+}
+
+// "0" to "9" and "00" to "99", made once.
+const QString& digitsText(QStringView v) {
+    static const std::vector<QString> texts = [] {
+        std::vector<QString> t;
+        for (int i = 0; i < 10; ++i) t.push_back(QString::number(i));
+        for (int i = 0; i < 100; ++i) t.push_back(QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
+        return t;
+    }();
+    const int first = v[0].unicode() - '0';
+    return v.size() == 1 ? texts[first] : texts[10 + first * 10 + (v[1].unicode() - '0')];
+}
+
+bool asciiDigit(QChar c) { return c.unicode() >= '0' && c.unicode() <= '9'; }
+
+}  // namespace
+
 QString upperCp1252(const QString& text) {
     QString out = text;
-    for (QChar& c : out) {
-        const char16_t u = c.unicode();
-        if (u >= 'a' && u <= 'z')
-            c = QChar(u - 32);
-        else if (u >= 0xE0 && u <= 0xFE && u != 0xF7)
-            c = QChar(u - 32);
-        else if (u == 0xFF)
-            c = QChar(0x0178);  // ÿ -> Ÿ
-        else if (u == 0x0161)
-            c = QChar(0x0160);  // š -> Š
-        else if (u == 0x0153)
-            c = QChar(0x0152);  // œ -> Œ
-        else if (u == 0x017E)
-            c = QChar(0x017D);  // ž -> Ž
-    }
+    for (QChar& c : out) c = QChar(upperCode(c.unicode()));
     return out;
 }
 
@@ -31,26 +47,34 @@ bool inList(const QString& value, std::initializer_list<const char*> list) {
     return false;
 }
 
-QString trimBlanks(const QString& text) {
-    qsizetype b = 0, e = text.size();
-    while (b < e && text[b] == QLatin1Char(' ')) ++b;
-    while (e > b && text[e - 1] == QLatin1Char(' ')) --e;
-    return text.mid(b, e - b);
-}
-
-SplitLine splitFields(const QString& line, int max) {
-    SplitLine s;
-    s.raw.reserve(max);
-    s.empty.reserve(max);
-    qsizetype start = 0;
-    while (s.raw.size() < max) {
-        const qsizetype bar = line.indexOf(QLatin1Char('|'), start);
-        if (bar < 0) break;
-        s.raw << line.mid(start, bar - start);
-        s.empty.push_back(bar == start);
-        start = bar + 1;
+bool FieldReader::next(QString& value) {
+    if (left_ <= 0) return false;
+    const QChar* chars = line_.data();
+    const qsizetype size = line_.size();
+    const qsizetype start = pos_;
+    qsizetype bar = start;
+    while (bar < size && chars[bar] != QLatin1Char('|')) ++bar;
+    if (bar == size) {
+        left_ = 0;
+        return false;
     }
-    return s;
+    pos_ = bar + 1;
+    --left_;
+    if (bar == start) return false;
+    qsizetype b = start, e = bar;
+    while (b < e && chars[b] == QLatin1Char(' ')) ++b;
+    while (e > b && chars[e - 1] == QLatin1Char(' ')) --e;
+    const QStringView v(chars + b, e - b);
+    if (v.isEmpty()) {
+        static const QString empty(QLatin1String(""));
+        value = empty;
+    } else if (v.size() <= 2 && asciiDigit(v[0]) && asciiDigit(v.back())) {
+        value = digitsText(v);
+    } else {
+        value = v.toString();
+        for (QChar& c : value) c = QChar(upperCode(c.unicode()));
+    }
+    return true;
 }
 
 bool scanChars(const QString& value, const std::function<bool(int)>& accepts) {
@@ -61,8 +85,8 @@ bool scanChars(const QString& value, const std::function<bool(int)>& accepts) {
     return true;
 }
 
-__int128 fixed4(const QString& text) {
-    constexpr __int128 kMax = (static_cast<__int128>(1) << 120);
+Fixed4 fixed4(const QString& text) {
+    constexpr Fixed4 kMax = (static_cast<Fixed4>(1) << 120);
     qsizetype i = 0;
     const qsizetype n = text.size();
     auto skipBlanks = [&] {
@@ -74,7 +98,7 @@ __int128 fixed4(const QString& text) {
         negative = text[i] == QLatin1Char('-');
         ++i;
     }
-    __int128 v = 0;
+    Fixed4 v = 0;
     int decimals = -1;
     for (; i < n; ++i) {
         const QChar c = text[i];

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <functional>
 #include <initializer_list>
 
@@ -21,27 +22,37 @@ namespace klv::import {
 QString upperCp1252(const QString& text);
 // True when the value is one of the texts (exact comparison: "6" is not "06").
 bool inList(const QString& value, std::initializer_list<const char*> list);
-// Leading and trailing blanks (spaces only) removed.
-QString trimBlanks(const QString& text);
 
-// The fields of a line: the texts before each "|", at most `max` of them (what follows the last
-// separator read is not a field). `emptyMarks` tells, per field, whether the field was empty
-// (its separator followed the previous one directly).
-struct SplitLine {
-    QStringList raw;        // the fields as read
-    std::vector<bool> empty;
+// Reads the fields of a line one after another: the text before each "|", at most `max` of them
+// (what follows the last separator read is not a field). A field the line lacks (too few
+// separators) or without a single character is empty; any other field's value has its blanks
+// (spaces only) trimmed and its letters upper-cased as upperCp1252 does. Values of one or two
+// digits are shared rather than made anew: a transaction line holds some fifty of them.
+class FieldReader {
+public:
+    FieldReader(const QString& line, int max) : line_(line), left_(max) {}
+    // The next field: false when it is empty, else true with its value.
+    bool next(QString& value);
+
+private:
+    QStringView line_;
+    qsizetype pos_ = 0;
+    int left_;
 };
-SplitLine splitFields(const QString& line, int max);
 
 // A scan of the characters of a value with a test on their Windows-1252 codes: false at the first
 // character the test refuses. Control characters (codes below 32 and 127) are refused whatever the
 // test says.
 bool scanChars(const QString& value, const std::function<bool(int)>& accepts);
 
+// An exact amount in ten-thousandths, wide enough that sums of a line's amounts cannot overflow
+// (the compiler's 128-bit integer; __extension__ keeps -Wpedantic quiet about it).
+__extension__ typedef __int128 Fixed4;
+
 // An amount as an exact number of ten-thousandths: the leading number of the text (blanks
 // skipped, an optional sign, digits, one point, digits); 0 when there is none. Digits past the
 // fourth decimal are dropped; a value too large to hold saturates.
-__int128 fixed4(const QString& text);
+Fixed4 fixed4(const QString& text);
 
 // Reference rows one run looks up again and again, read once.
 class ReferenceCache {

@@ -1,5 +1,7 @@
 #include "line_reader.h"
 
+#include <cstring>
+
 namespace klv::import {
 namespace {
 constexpr qint64 kChunk = 1 << 16;
@@ -36,8 +38,26 @@ bool LineReader::fill() {
     return n > 0;
 }
 
+namespace {
+
+// The first CR or LF in [from, end), or end.
+const char* lineEnd(const char* from, const char* end) {
+    const auto* lf = static_cast<const char*>(std::memchr(from, '\n', static_cast<size_t>(end - from)));
+    const char* limit = lf ? lf : end;
+    const auto* cr = static_cast<const char*>(std::memchr(from, '\r', static_cast<size_t>(limit - from)));
+    return cr ? cr : limit;
+}
+
+// The bytes into `line`, reusing its buffer when it has one of its own.
+void copyInto(QByteArray& line, const char* from, qsizetype n) {
+    line.resize(n);
+    if (n > 0) std::memcpy(line.data(), from, static_cast<size_t>(n));
+}
+
+}  // namespace
+
 bool LineReader::next(QByteArray& line) {
-    line.clear();
+    line.resize(0);
     if (!file_.isOpen()) return false;
     // A CR that closed the previous line at the end of a chunk may be followed by its LF.
     if (pendingCr_) {
@@ -52,10 +72,10 @@ bool LineReader::next(QByteArray& line) {
     for (;;) {
         const char* data = buffer_.constData();
         const qsizetype end = buffer_.size();
-        for (qsizetype i = scanFrom; i < end; ++i) {
+        const qsizetype i = lineEnd(data + scanFrom, data + end) - data;
+        if (i < end) {
             const char c = data[i];
-            if (c != '\n' && c != '\r') continue;
-            line = buffer_.mid(pos_, i - pos_);
+            copyInto(line, data + pos_, i - pos_);
             qsizetype after = i + 1;
             if (c == '\r') {
                 if (after < end) {
@@ -74,7 +94,7 @@ bool LineReader::next(QByteArray& line) {
     }
     // The end of the file: the rest is a last line without a line end.
     if (pos_ < buffer_.size()) {
-        line = buffer_.mid(pos_);
+        copyInto(line, buffer_.constData() + pos_, buffer_.size() - pos_);
         consumed_ += buffer_.size() - pos_;
         pos_ = buffer_.size();
         ++lines_;

@@ -168,17 +168,13 @@ QString validaLineaInformado(const PartyFields& f) {
 
 QString leerLineaInformado(const AppContext& ctx, const ReferenceCache& ref, const QString& line, PartyFields& f) {
     f.fill(QString());
-    const SplitLine s = splitFields(line, kCamposInformado);
+    FieldReader fields(line, kCamposInformado);
     for (int n = 1; n <= kCamposInformado; ++n) {
-        const int i = n - 1;
-        const bool empty = i >= s.raw.size() || s.empty[i];
         QString v;
-        if (empty) {
+        if (!fields.next(v)) {
             const QString code = codigoCampoVacioInformado(n);
             if (!code.isEmpty()) return code;
             if (n >= 12 && n <= 25) v = QStringLiteral("0");
-        } else {
-            v = trimBlanks(upperCp1252(s.raw[i]));
         }
         const QString code = validaCampoInformado(ctx, ref, n, v, f);
         if (!code.isEmpty()) return code;

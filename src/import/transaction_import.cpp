@@ -13,12 +13,19 @@
 namespace klv::import {
 namespace {
 
-bool in(const QString& v, std::initializer_list<const char*> list) { return inList(v, list); }
-bool is(const QString& v, const char* s) { return v == QLatin1String(s); }
+// Exact comparison with a text of ASCII characters, inline: a line makes hundreds of them.
+template <size_t N>
+bool is(const QString& v, const char (&s)[N]) {
+    if (v.size() != static_cast<qsizetype>(N - 1)) return false;
+    for (size_t i = 0; i + 1 < N; ++i)
+        if (v[static_cast<qsizetype>(i)].unicode() != static_cast<char16_t>(s[i])) return false;
+    return true;
+}
+template <size_t... N>
+bool in(const QString& v, const char (&... s)[N]) {
+    return (is(v, s) || ...);
+}
 QString code(const char* c) { return QString::fromLatin1(c); }
-
-// Text comparison of the period with a year ("2008" and "2013"), character by character.
-bool periodAtLeast(const QString& periodo, const char* year) { return QString::compare(periodo, QLatin1String(year)) >= 0; }
 
 // The leading number of a text (the lenient reading the rules call numeric).
 double num(const QString& v) { return fmt::val(v); }
@@ -98,7 +105,7 @@ QString rangeCode(const Range& r, const TransactionFields& f) {
         auto both = [](const QString& a, const QString& b) {
             return !a.isEmpty() && !b.isEmpty() && fmt::isNumeric(a) && fmt::isNumeric(b);
         };
-        auto fx = [](const QString& v) { return static_cast<__int128>(std::llround(*fmt::toNumber(v) * 10000.0)); };
+        auto fx = [](const QString& v) { return static_cast<Fixed4>(std::llround(*fmt::toNumber(v) * 10000.0)); };
         if (both(inf, sup) && fx(inf) > fx(sup))
             c = code("0758");
         else if (both(med, inf) && fx(med) < fx(inf))
@@ -115,13 +122,29 @@ bool complete(const TransactionFields& f, const Pair& p) { return !f[p.unadj].is
 }  // namespace
 
 QString tipoDeBandera(int field) {
-    int t = 0;
-    if (field >= 43 && field <= 60) t = field - 42;
-    else if (field >= 61 && field <= 64) t = field - 22;
-    else if (field >= 65 && field <= 84) t = field - 46;
-    else if (field >= 85 && field <= 87) t = field - 15;
-    return QStringLiteral("%1").arg(t, 2, 10, QLatin1Char('0'));
+    static const std::array<QString, 88> codes = [] {
+        std::array<QString, 88> c;
+        for (int f = 0; f < 88; ++f) {
+            int t = 0;
+            if (f >= 43 && f <= 60) t = f - 42;
+            else if (f >= 61 && f <= 64) t = f - 22;
+            else if (f >= 65 && f <= 84) t = f - 46;
+            else if (f >= 85 && f <= 87) t = f - 15;
+            c[f] = QStringLiteral("%1").arg(t, 2, 10, QLatin1Char('0'));
+        }
+        return c;
+    }();
+    return field >= 0 && field < 88 ? codes[field] : QStringLiteral("00");
 }
+
+TransactionContext::TransactionContext(const ImportRequest& req)
+    : ruc(req.ruc),
+      periodo(req.periodo),
+      answer1(req.answer1),
+      answer2(req.answer2),
+      desde2012(req.kind == ImportKind::Transacciones2012),
+      desde2008(QString::compare(req.periodo, QLatin1String("2008")) >= 0),
+      desde2013(QString::compare(req.periodo, QLatin1String("2013")) >= 0) {}
 
 // ---- Field checks ---------------------------------------------------------------------------
 
@@ -133,7 +156,7 @@ QString TransactionFieldChecks::campoVacio(int n, const TransactionFields& f) co
     const QString& f3 = f[3];
     const bool fin = financial(f);
     const bool estudioRequerido =
-        is(tc_.answer2, "1") || (!periodAtLeast(tc_.periodo, "2013") && is(tc_.answer2, "0"));
+        is(tc_.answer2, "1") || (!tc_.desde2013 && is(tc_.answer2, "0"));
     if (n <= 5) return code(n == 1 ? "0601" : n == 2 ? "0602" : n == 3 ? "0604" : n == 4 ? "0603" : "0605");
     if (n == 6) return is(f[5], "00") ? code("0606") : QString();
     if ((n == 7 || n == 8) && is(f3, "00") && !fin) return code(n == 7 ? "0608" : "0609");
@@ -154,7 +177,7 @@ QString TransactionFieldChecks::campoVacio(int n, const TransactionFields& f) co
     if (n >= 25 && n <= 30 && is(f3, "01") && fin) return pairsRule(25, "0627", "0629", "0631", "0700");
     if (n >= 31 && n <= 35 && is(f3, "02") && !fin) return QStringLiteral("%1").arg(632 + n - 31, 4, 10, QLatin1Char('0'));
     if (n >= 36 && n <= 42 && is(f3, "02") && fin) return QStringLiteral("%1").arg(637 + n - 36, 4, 10, QLatin1Char('0'));
-    if (n >= 88 && n <= 132 && periodAtLeast(tc_.periodo, "2008") && is(f[4], "0") && is(f3, "02") &&
+    if (n >= 88 && n <= 132 && tc_.desde2008 && is(f[4], "0") && is(f3, "02") &&
         is(f[n - 45], "1"))
         return code("0749");
     if (n == 133 && tc_.desde2012 && estudioRequerido) return code("0701");
@@ -171,36 +194,40 @@ QString TransactionFieldChecks::valida(int n, const QString& v, const Transactio
         total_ = 0;
         detalle_ = 0;
         metodo_.clear();
-        if (!in(v, {"1", "01", "4", "04", "6", "06", "7", "07", "31", "32"})) fail("0652");
+        if (!in(v, "1", "01", "4", "04", "6", "06", "7", "07", "31", "32")) fail("0652");
         return c;
     }
     if (n == 2) {
         const QString& t = f[1];
         if (v.isEmpty()) fail("0602");
-        if ((is(t, "1") && v.size() != 8) || (in(t, {"4", "7"}) && v.size() > 12) ||
-            (in(t, {"31", "32"}) && v.size() > 50) || (is(t, "6") && (!u.ValidaRuc(v) || v.size() != 11)))
+        if ((is(t, "1") && v.size() != 8) || (in(t, "4", "7") && v.size() > 12) ||
+            (in(t, "31", "32") && v.size() > 50) || (is(t, "6") && (!u.ValidaRuc(v) || v.size() != 11)))
             fail("0653");
-        const bool nameChars = in(t, {"1", "6"});
+        const bool nameChars = in(t, "1", "6");
         if (!scanChars(v, [&](int k) { return nameChars ? u.EsLetraNombre(k, true) : u.EsCaracterDocumento(k); }))
             fail("0653");
         if (!partyExists_(t, v)) fail("0600");
         return c;
     }
     if (n == 3) {
-        if (v.size() > 2 || !in(v, {"00", "01", "02"})) fail("0654");
+        if (v.size() > 2 || !in(v, "00", "01", "02")) fail("0654");
         return c;
     }
     if (n == 4) {
-        if (v.size() > 1 || !in(v, {"0", "1"})) fail("0655");
+        if (v.size() > 1 || !in(v, "0", "1")) fail("0655");
         return c;
     }
     if (n == 5) {
         if (v.size() > 2) {
             fail("0656");
         } else {
-            const auto number = fmt::toNumber(v);
-            const QString key = number ? fmt::format(*number, QStringLiteral("000")) : v;
-            if (!ref_.moneda(key)) fail("0656");
+            auto known = monedas_.constFind(v);
+            if (known == monedas_.constEnd()) {
+                const auto number = fmt::toNumber(v);
+                const QString key = number ? fmt::format(*number, QStringLiteral("000")) : v;
+                known = monedas_.insert(v, ref_.moneda(key));
+            }
+            if (!*known) fail("0656");
         }
         return c;
     }
@@ -238,7 +265,7 @@ QString TransactionFieldChecks::valida(int n, const QString& v, const Transactio
         }
         if (g02n && n >= 31 && n <= 35) {
             if (n == 35) {
-                if (!in(v, {"05", "04", "06"})) fail("0685");
+                if (!in(v, "05", "04", "06")) fail("0685");
                 metodo_ = v;
             } else {
                 digits(31, 681);
@@ -247,7 +274,7 @@ QString TransactionFieldChecks::valida(int n, const QString& v, const Transactio
         }
         if (g02f && n >= 36 && n <= 42) {
             if (n == 42) {
-                if (!in(v, {"05", "04", "06"})) fail("0685");
+                if (!in(v, "05", "04", "06")) fail("0685");
             } else {
                 digits(36, 686);
             }
@@ -255,11 +282,11 @@ QString TransactionFieldChecks::valida(int n, const QString& v, const Transactio
         return c;
     }
     if (n >= 43 && n <= 87) {
-        if (v.size() > 1 || !in(v, {"0", "1"})) fail("0692");
+        if (v.size() > 1 || !in(v, "0", "1")) fail("0692");
         return c;
     }
     if (n >= 88 && n <= 132) {
-        if (periodAtLeast(tc_.periodo, "2008") && is(f3, "02")) {
+        if (tc_.desde2008 && is(f3, "02")) {
             // A detail amount must fit its column, as the amounts of fields 7-42.
             if (v.size() > 14) fail("0710");
             else if (!digitScan(u, v)) fail("0749");
@@ -270,9 +297,9 @@ QString TransactionFieldChecks::valida(int n, const QString& v, const Transactio
     }
     // Fields added in 2012.
     if (n == 133) {
-        if (is(tc_.answer2, "1") || (!periodAtLeast(tc_.periodo, "2013") && is(tc_.answer2, "0"))) {
-            if (v.size() > 2 || !in(v, {"01", "02"})) fail("0701");
-        } else if (periodAtLeast(tc_.periodo, "2013") && is(tc_.answer2, "0")) {
+        if (is(tc_.answer2, "1") || (!tc_.desde2013 && is(tc_.answer2, "0"))) {
+            if (v.size() > 2 || !in(v, "01", "02")) fail("0701");
+        } else if (tc_.desde2013 && is(tc_.answer2, "0")) {
             if (!v.isEmpty()) fail("0771");
         } else if (v.size() > 2) {
             fail("0701");  // it could not be stored
@@ -282,7 +309,7 @@ QString TransactionFieldChecks::valida(int n, const QString& v, const Transactio
     if (n == 145) {
         if (is(f[4], "0") && is(f3, "02") && is(metodo_, "06")) {
             if (v.isEmpty()) fail("0769");
-            else if (v.size() > 2 || !in(v, {"00", "01", "02", "03", "04", "05"})) fail("0702");
+            else if (v.size() > 2 || !in(v, "00", "01", "02", "03", "04", "05")) fail("0702");
         } else if (v.size() > 2) {
             fail("0702");  // it could not be stored
         }
@@ -300,19 +327,25 @@ QString TransactionFieldChecks::valida(int n, const QString& v, const Transactio
 
 TransactionImporter::TransactionImporter(AppContext& ctx, const ImportRequest& req, const ReferenceCache& ref)
     : ctx_(ctx),
-      tc_{req.ruc, req.periodo, req.answer1, req.answer2, req.kind == ImportKind::Transacciones2012},
+      tc_(req),
       ref_(ref),
       checks_(ctx, ref, tc_, [this](const QString& t, const QString& n) { return party(t, n).exists; }),
-      writer_(std::make_unique<TransactionWriter>(ctx.db())) {}
+      writer_(std::make_unique<TransactionWriter>(ctx.db(), TransactionWriter::Guard::Caller)) {}
 
 TransactionImporter::~TransactionImporter() = default;
 
 TransactionImporter::PartyInfo& TransactionImporter::party(const QString& tipo, const QString& numero) {
-    const int t = static_cast<int>(fmt::val(tipo));
-    const QString key = QString::number(t) + QLatin1Char('|') + numero;
+    if (last_ && tipo == lastTipo_ && numero == lastNumero_) return *last_;
+    bool whole = false;
+    int t = tipo.toInt(&whole);  // the type's number as fmt::val reads it, without its cost
+    if (!whole) t = static_cast<int>(fmt::val(tipo));
+    const PartyKey key{t, numero};
+    lastTipo_ = tipo;
+    lastNumero_ = numero;
     auto it = parties_.find(key);
-    if (it != parties_.end()) return *it;
+    if (it != parties_.end()) return *(last_ = &it->second);
     PartyInfo info;
+    info.tipo = t;
     const Declarant d{6, tc_.ruc};
     const Party p{t, numero};
     info.exists = udf_VerPartVinc(ctx_, d, p);
@@ -320,7 +353,7 @@ TransactionImporter::PartyInfo& TransactionImporter::party(const QString& tipo, 
         info.domiciled = udf_EsDomiciliado(ctx_, d, p);
         info.haven = udf_EsParaisoFiscal(ctx_, d, p);
     }
-    return *parties_.insert(key, info);
+    return *(last_ = &parties_.emplace(key, info).first->second);
 }
 
 QString TransactionImporter::reglasRegistro(const TransactionFields& f) {
@@ -334,7 +367,7 @@ QString TransactionImporter::reglasRegistro(const TransactionFields& f) {
     };
     // R1 party and valuation option.
     if (p.domiciled) {
-        if (!periodAtLeast(tc_.periodo, "2008")) {
+        if (!tc_.desde2008) {
             if (!is(f3, "00")) c = code("0644");
         } else {
             studyRule();
@@ -354,7 +387,7 @@ QString TransactionImporter::reglasRegistro(const TransactionFields& f) {
     }
     if (flags == 0) c = code("0648");
     if (flags >= 2 && !is(f3, "02")) c = code("0649");
-    const double ind = num(f[4]);
+    const double ind = financial(f) ? 1 : 0;  // field 4 is "0" or "1"
     if (ind == 1 && (!finFlag || otherFlag)) c = code("0650");
     if (ind == 0 && finFlag) c = code("0651");
     // R4 exclusive adjustments.
@@ -378,7 +411,11 @@ QString TransactionImporter::reglasRegistro(const TransactionFields& f) {
 
 QString TransactionImporter::escribir(const TransactionFields& f) {
     ColumnValues cols;
-    auto set = [&cols](const char* column, const QString& value) { cols.set(QString::fromLatin1(column), value); };
+    auto set = [&](const char* column, const QString& value) {
+        QString& name = columnNames_[column];
+        if (name.isEmpty()) name = QString::fromLatin1(column).toLower();
+        cols.set(name, value);
+    };
     auto setIfGiven = [&](const char* column, const QString& value) {
         if (!value.isEmpty()) set(column, value);
     };
@@ -523,7 +560,7 @@ QString TransactionImporter::escribir(const TransactionFields& f) {
     }
 
     std::vector<TypeValue> types;
-    const bool detail = is(f[4], "0") && is(f3, "02") && periodAtLeast(tc_.periodo, "2008");
+    const bool detail = is(f[4], "0") && is(f3, "02") && tc_.desde2008;
     for (int i = 43; i <= 87; ++i) {
         if (!is(f[i], "1")) continue;
         TypeValue t;
@@ -534,7 +571,7 @@ QString TransactionImporter::escribir(const TransactionFields& f) {
     PartyInfo& p = party(f[1], f[2]);
     TransactionKey key;
     key.declaration = DeclarationKey{6, tc_.ruc, tc_.periodo, ctx_.gFormulario};
-    key.party = Party{static_cast<int>(fmt::val(f[1])), f[2]};
+    key.party = Party{p.tipo, f[2]};
     if (p.next == 0) p.next = udf_SgteCorTransacc(ctx_, key.declaration, key.party);
     key.corTransaccion = p.next;
     writer_->insert(key, cols, types);
@@ -545,17 +582,13 @@ QString TransactionImporter::escribir(const TransactionFields& f) {
 QString TransactionImporter::importarLinea(const QString& line) {
     const int last = tc_.desde2012 ? kCamposTransaccion : 132;
     f_.fill(QString());
-    const SplitLine s = splitFields(line, last);
+    FieldReader fields(line, last);
     for (int n = 1; n <= last; ++n) {
-        const int i = n - 1;
-        const bool empty = i >= s.raw.size() || s.empty[i];
         QString v;
-        if (empty) {
+        if (!fields.next(v)) {
             const QString c = checks_.campoVacio(n, f_);
             if (!c.isEmpty()) return c;
             if (n >= 43 && n <= 87) v = QStringLiteral("0");
-        } else {
-            v = trimBlanks(upperCp1252(s.raw[i]));
         }
         const QString c = checks_.valida(n, v, f_);
         if (!c.isEmpty()) return c;

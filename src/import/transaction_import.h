@@ -12,6 +12,7 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <unordered_map>
 
 namespace klv {
 struct AppContext;
@@ -30,11 +31,13 @@ using TransactionFields = std::array<QString, kCamposTransaccion + 1>;
 
 // What the checks of a line need beyond its fields.
 struct TransactionContext {
+    explicit TransactionContext(const ImportRequest& req);
     QString ruc;
     QString periodo;   // the period text ("2008" and "2013" are compared with it as text)
     QString answer1;   // accounts in foreign currency: "1" Si, "0" No, "" unanswered
     QString answer2;   // technical study
-    bool desde2012 = true;
+    bool desde2012;    // the layout from 2012 (149 fields)
+    bool desde2008, desde2013;  // the period compared as text with "2008" and "2013"
 };
 
 // The field checks of one line, keeping what later fields need (document type, options, method
@@ -53,9 +56,10 @@ private:
     const ReferenceCache& ref_;
     TransactionContext tc_;
     std::function<bool(const QString&, const QString&)> partyExists_;
+    QHash<QString, bool> monedas_;  // field 5's answer per value met
     QString metodo_;
-    __int128 total_ = 0;
-    __int128 detalle_ = 0;
+    Fixed4 total_ = 0;
+    Fixed4 detalle_ = 0;
 };
 
 // One run of the transaction import over the working tables: field checks, record rules, case
@@ -65,11 +69,13 @@ public:
     TransactionImporter(AppContext& ctx, const ImportRequest& req, const ReferenceCache& ref);
     ~TransactionImporter();
     // Imports one line: "" when it was written, else the code that rejects it. Throws DbError
-    // when the database fails (the line then wrote nothing).
+    // when the database fails: outside a transaction the line then wrote nothing; inside one (an
+    // import batch) it may have written part of its rows, and the caller rolls the batch back.
     QString importarLinea(const QString& line);
 
 private:
     struct PartyInfo {
+        int tipo = 0;  // the document type as a number
         bool exists = false, domiciled = false, haven = false;
         long next = 0;  // next transaction number, 0 until first needed
     };
@@ -82,7 +88,19 @@ private:
     const ReferenceCache& ref_;
     TransactionFieldChecks checks_;
     std::unique_ptr<TransactionWriter> writer_;
-    QHash<QString, PartyInfo> parties_;
+    struct PartyKey {
+        int tipo;
+        QString numero;
+        bool operator==(const PartyKey&) const = default;
+    };
+    struct PartyKeyHash {
+        size_t operator()(const PartyKey& k) const { return qHash(k.numero, static_cast<size_t>(k.tipo)); }
+    };
+    std::unordered_map<PartyKey, PartyInfo, PartyKeyHash> parties_;
+    // The party of the line: its checks, rules and row ask for it by the same two texts.
+    QString lastTipo_, lastNumero_;
+    PartyInfo* last_ = nullptr;
+    QHash<const char*, QString> columnNames_;  // the row's column names, made once
     TransactionFields f_;
 };
 

@@ -29,9 +29,9 @@ QChar fromCode(int code) {
 }
 
 QString decode(const QByteArray& bytes) {
-    QString out;
-    out.reserve(bytes.size());
-    for (char b : bytes) out.append(fromCode(static_cast<unsigned char>(b)));
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* to = out.data();
+    for (char b : bytes) *to++ = fromCode(static_cast<unsigned char>(b));
     return out;
 }
 

@@ -1,6 +1,7 @@
 #include "database.h"
 
 #include "format.h"
+#include "prepared_statement.h"
 #include "text_order.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
+#include <algorithm>
 #include <atomic>
 #include <optional>
 #include <sqlite3.h>
@@ -255,7 +257,25 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
     return db;
 }
 
+struct Database::Savepoint {
+    PreparedStatement open, release, rollbackTo;
+};
+
+Database::Savepoint& Database::savepoint(int depth) {
+    if (savepoints_.size() < static_cast<size_t>(depth)) savepoints_.resize(depth);
+    std::unique_ptr<Savepoint>& s = savepoints_[depth - 1];
+    if (!s) {
+        const QString name = QStringLiteral("klv_sp_%1").arg(depth);
+        s.reset(new Savepoint{PreparedStatement(*this, QStringLiteral("SAVEPOINT ") + name),
+                              PreparedStatement(*this, QStringLiteral("RELEASE ") + name),
+                              PreparedStatement(*this, QStringLiteral("ROLLBACK TO ") + name)});
+    }
+    return *s;
+}
+
 Database::~Database() {
+    savepoints_.clear();  // finalized before the connection closes
+    queries_.clear();
     {
         QSqlDatabase c = QSqlDatabase::database(connection_, false);
         if (c.isOpen()) c.close();
@@ -266,6 +286,22 @@ Database::~Database() {
 QSqlDatabase Database::handle() const { return QSqlDatabase::database(connection_, false); }
 
 sqlite3* Database::sqliteHandle() const { return nativeHandle(handle()); }
+
+bool Database::transactionLost() const {
+    sqlite3* h = sqliteHandle();
+    return depth_ > 0 && h && sqlite3_get_autocommit(h) != 0;
+}
+
+DbError Database::engineError(sqlite3* handle, int code, const QString& sql) {
+    const QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString();
+    const int extended = handle ? sqlite3_extended_errcode(handle) : code;
+    return translate(QSqlError(QString(), text, QSqlError::StatementError, QString::number(extended)), sql);
+}
+
+Database::WriteStamp Database::writeStamp() const {
+    sqlite3* h = sqliteHandle();
+    return {transactions_, h ? sqlite3_total_changes64(h) : 0};
+}
 
 Database::ChangeStamp Database::changeStamp() const {
     ChangeStamp s;
@@ -303,14 +339,38 @@ QSqlQuery Database::exec(const QString& sql, const QVariantList& params) const {
     return q;
 }
 
+QSqlQuery& Database::cachedQuery(const QString& sql) const {
+    constexpr size_t kKept = 32;
+    auto it = std::find_if(queries_.begin(), queries_.end(), [&sql](const CachedQuery& c) { return c.sql == sql; });
+    if (it == queries_.end()) {
+        QSqlQuery q = prepare(sql);
+        if (queries_.size() >= kKept) queries_.pop_back();
+        queries_.insert(queries_.begin(), CachedQuery{sql, std::move(q)});
+    } else if (it != queries_.begin()) {
+        std::rotate(queries_.begin(), it, it + 1);
+    }
+    return queries_.front().query;
+}
+
+namespace {
+// Ends a kept statement's run however the reading ends: it stays prepared, holding no lock.
+struct Finished {
+    QSqlQuery& q;
+    ~Finished() { q.finish(); }
+};
+}  // namespace
+
 QVariant Database::scalar(const QString& sql, const QVariantList& params) const {
-    QSqlQuery q = exec(sql, params);
-    if (!q.next()) return QVariant();
-    return q.value(0);
+    QSqlQuery& q = cachedQuery(sql);
+    Finished finished{q};
+    run(q, params);
+    return q.next() ? q.value(0) : QVariant();
 }
 
 std::vector<QSqlRecord> Database::rows(const QString& sql, const QVariantList& params) const {
-    QSqlQuery q = exec(sql, params);
+    QSqlQuery& q = cachedQuery(sql);
+    Finished finished{q};
+    run(q, params);
     std::vector<QSqlRecord> out;
     while (q.next()) out.push_back(q.record());
     return out;
@@ -339,12 +399,12 @@ bool Database::columnExists(const QString& table, const QString& column) const {
     return false;
 }
 
-Transaction::Transaction(Database& db, bool immediate) : db_(db) {
-    if (db_.depth_ == 0) {
+Transaction::Transaction(Database& db, bool immediate) : db_(db), depth_(db.depth_) {
+    if (depth_ == 0) {
         db_.exec(immediate ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+        ++db_.transactions_;
     } else {
-        savepoint_ = QStringLiteral("klv_sp_%1").arg(++db_.savepointSeq_);
-        db_.exec(QStringLiteral("SAVEPOINT ") + savepoint_);
+        db_.savepoint(depth_).open.run();
     }
     ++db_.depth_;
 }
@@ -360,10 +420,10 @@ Transaction::~Transaction() {
 
 void Transaction::commit() {
     if (!open_) return;
-    if (savepoint_.isEmpty())
+    if (depth_ == 0)
         db_.exec(QStringLiteral("COMMIT"));
     else
-        db_.exec(QStringLiteral("RELEASE ") + savepoint_);
+        db_.savepoint(depth_).release.run();
     open_ = false;
     --db_.depth_;
 }
@@ -372,11 +432,13 @@ void Transaction::rollback() {
     if (!open_) return;
     open_ = false;
     --db_.depth_;
-    if (savepoint_.isEmpty()) {
+    ++db_.transactions_;  // what was read inside may be undone
+    if (depth_ == 0) {
         db_.exec(QStringLiteral("ROLLBACK"));
     } else {
-        db_.exec(QStringLiteral("ROLLBACK TO ") + savepoint_);
-        db_.exec(QStringLiteral("RELEASE ") + savepoint_);
+        Database::Savepoint& s = db_.savepoint(depth_);
+        s.rollbackTo.run();
+        s.release.run();
     }
 }
 

@@ -81,7 +81,6 @@ public:
 
     const QString& path() const { return path_; }
     QSqlDatabase handle() const;
-
     // Runs one statement with positional ('?') bound parameters; throws DbError on failure.
     // The returned query is positioned before its first row (forward only).
     QSqlQuery exec(const QString& sql, const QVariantList& params = {}) const;
@@ -92,6 +91,8 @@ public:
     QVariant scalar(const QString& sql, const QVariantList& params = {}) const;
     // Every row, read at once.
     std::vector<QSqlRecord> rows(const QString& sql, const QVariantList& params = {}) const;
+    // (scalar and rows keep the statements of their last few texts prepared: a lookup made for
+    // every party of an import is prepared once.)
     // Rows changed by the last INSERT, UPDATE or DELETE.
     int changes() const;
 
@@ -100,6 +101,22 @@ public:
     QStringList columns(const QString& table) const;  // in table order
 
     bool inTransaction() const { return depth_ > 0; }
+    // True when a transaction guard is open but the engine has already rolled the whole
+    // transaction back (a full disk, an I/O error, a trigger's ROLLBACK): what was written since
+    // the outermost guard began is gone, and its guards can only be left.
+    bool transactionLost() const;
+
+    // What this connection has written, cheaply: a count of the outermost transactions it began
+    // and of the rollbacks (of a transaction or a savepoint) it made, and SQLite's count of the
+    // rows its statements changed. Two equal stamps taken inside one write transaction mean that
+    // nothing was written or undone in between, by this connection or another (which cannot write
+    // while the transaction holds the write lock).
+    struct WriteStamp {
+        qint64 transactions = 0;  // begun and rolled back
+        qint64 rows = 0;
+        bool operator==(const WriteStamp&) const = default;
+    };
+    WriteStamp writeStamp() const;
 
     // Changes the database has seen: rows written by this connection and commits of other
     // connections. Two equal stamps mean that nothing was written in between.
@@ -110,8 +127,8 @@ public:
     };
     ChangeStamp changeStamp() const;
 
-    // The engine's handle of this connection, for the row cursor and the SQL functions of the
-    // layers above.
+    // The engine's handle of this connection, for the row cursor, the prepared statements and the
+    // SQL functions of the layers above.
     sqlite3* sqliteHandle() const;
     // SQL functions of the layers above (the record control number of core): each setup runs on
     // every connection opened after it was added. A library adds its setup from a static
@@ -122,14 +139,29 @@ public:
 
     // Maps a QtSql error to the engine's numbers and a readable text.
     static DbError translate(const QSqlError& error, const QString& context = QString());
+    // The failure of a statement run straight on the engine, as translate() reports a failing
+    // QtSql statement: the engine's message and extended code, then the statement.
+    static DbError engineError(sqlite3* handle, int code, const QString& sql);
 
 private:
     friend class Transaction;
     Database() = default;
+    // The statements of the savepoint at a nesting depth (1 for the first guard inside a
+    // transaction), prepared once: an import opens one for every line.
+    struct Savepoint;
+    Savepoint& savepoint(int depth);
     QString connection_;
     QString path_;
     int depth_ = 0;
-    int savepointSeq_ = 0;
+    qint64 transactions_ = 0;
+    std::vector<std::unique_ptr<Savepoint>> savepoints_;
+    // The statements of scalar() and rows(), most recently used first.
+    QSqlQuery& cachedQuery(const QString& sql) const;
+    struct CachedQuery {
+        QString sql;
+        QSqlQuery query;
+    };
+    mutable std::vector<CachedQuery> queries_;
 };
 
 // Commit on commit(), rollback when it leaves scope otherwise. Nested guards become savepoints of
@@ -148,7 +180,7 @@ public:
 
 private:
     Database& db_;
-    QString savepoint_;  // empty for the outermost transaction
+    int depth_;  // 0 for the outermost transaction, else the depth of its savepoint
     bool open_ = true;
 };
 

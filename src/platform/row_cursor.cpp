@@ -2,17 +2,10 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QSqlError>
 #include <sqlite3.h>
 
 namespace klv {
 namespace {
-
-DbError engineError(sqlite3* handle, int code, const QString& sql) {
-    const QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString();
-    const int extended = handle ? sqlite3_extended_errcode(handle) : code;
-    return Database::translate(QSqlError(QString(), text, QSqlError::StatementError, QString::number(extended)), sql);
-}
 
 // Binds as QtSql's SQLite driver does: null strings and byte arrays as NULL, dates as ISO text.
 int bind(sqlite3_stmt* stmt, int i, const QVariant& v) {
@@ -54,10 +47,10 @@ RowCursor::RowCursor(const Database& db, const QString& sql, const QVariantList&
     if (!handle) throw DbError(DbErr::Reserved, QStringLiteral("La base de datos no está abierta"));
     const QByteArray utf8 = sql.toUtf8();
     int rc = sqlite3_prepare_v2(handle, utf8.constData(), static_cast<int>(utf8.size()), &stmt_, nullptr);
-    if (rc != SQLITE_OK) throw engineError(handle, rc, sql);
+    if (rc != SQLITE_OK) throw Database::engineError(handle, rc, sql);
     for (int i = 0; i < params.size() && rc == SQLITE_OK; ++i) rc = bind(stmt_, i + 1, params[i]);
     if (rc != SQLITE_OK) {
-        const DbError e = engineError(handle, rc, sql);
+        const DbError e = Database::engineError(handle, rc, sql);
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
         throw e;
@@ -78,7 +71,7 @@ bool RowCursor::next() {
         stmt_ = nullptr;
         return false;
     }
-    const DbError e = engineError(sqlite3_db_handle(stmt_), rc, sql_);
+    const DbError e = Database::engineError(sqlite3_db_handle(stmt_), rc, sql_);
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
     throw e;

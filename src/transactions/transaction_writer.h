@@ -11,12 +11,16 @@
 //     the real control numbers); naming either among the values is an error (std::invalid_argument),
 //     as is a column the table does not have.
 //   - Every call runs in one database transaction: the row and all its types are written, or
-//     nothing is. Called inside a transaction of the caller (an import batch) it becomes a
-//     savepoint, so a failed line rolls back alone and the batch goes on.
+//     nothing is. Called inside a transaction of the caller it becomes a savepoint, so a failed
+//     call rolls back alone and the caller's transaction goes on; unless the writer was made with
+//     Guard::Caller: inside a transaction of the caller a failed call may then leave part of its
+//     rows, and the caller rolls its transaction back (the file import, which then writes the
+//     batch's earlier lines again). Outside any transaction every call has its own.
 //   - update() of a key that has no row writes nothing and throws DbError NoCurrentRecord (3021).
 //     insert() of a key that exists throws DbError DuplicateKey (3022); a DuplicateKey from
 //     insert() always means the transaction row, since insert() first removes the type rows left
-//     under the new key without a transaction.
+//     under the new key without a transaction (it knows, and skips the delete, when its key is
+//     numbered above every type row of the party read in the same transaction).
 //   - Failures are DbError; nothing is reported here.
 //
 // A writer keeps its prepared statements for its lifetime: an import makes one and calls it for
@@ -24,10 +28,12 @@
 
 #include "database.h"
 #include "keys.h"
+#include "prepared_statement.h"
 
-#include <QHash>
 #include <QString>
+#include <memory>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -56,7 +62,11 @@ struct TypeValue {
 
 class TransactionWriter {
 public:
-    explicit TransactionWriter(Database& db);
+    enum class Guard {
+        PerCall,  // each call all or nothing on its own (a savepoint inside the caller's transaction)
+        Caller,   // the caller's transaction guards the calls made inside it
+    };
+    explicit TransactionWriter(Database& db, Guard guard = Guard::PerCall);
 
     // Adds the transaction and one type row per ticked type (unticked ones are ignored).
     void insert(const TransactionKey& key, const ColumnValues& values, const std::vector<TypeValue>& types);
@@ -65,12 +75,39 @@ public:
     void update(const TransactionKey& key, const ColumnValues& values, const std::vector<TypeValue>& types);
 
 private:
-    QSqlQuery& statement(const QString& sql);
-    void checkColumns(const ColumnValues& values) const;
+    // A statement that writes the given columns of the transaction row, prepared for the first
+    // call that gives them (the columns checked then) and kept for later calls giving the same.
+    struct RowStatement {
+        std::vector<QString> columns;
+        PreparedStatement statement;
+    };
+    PreparedStatement& rowStatement(std::vector<RowStatement>& cache, const ColumnValues& values, bool insert);
+    PreparedStatement& statement(std::unique_ptr<PreparedStatement>& slot, const QString& sql);
     void writeType(const TransactionKey& key, const TypeValue& type, bool mayExist);
+    bool mayHaveLeftovers(const TransactionKey& key);
+
+    // Whether a call opens its own transaction (none when the caller's guards it).
+    bool ownTransaction() const { return guard_ == Guard::PerCall || !db_.inTransaction(); }
 
     Database& db_;
-    QHash<QString, QSqlQuery> cache_;
+    Guard guard_;
+    std::vector<RowStatement> inserts_, updates_;
+    std::unique_ptr<PreparedStatement> deleteTypes_, deleteType_, insertType_, updateTypeAmount_, updateType_;
+
+    // The highest transaction number among the type rows of a declaration's party, as read in the
+    // current transaction; kept while nothing but this writer wrote (stamp_, taken after its last
+    // call). A new transaction numbered above it can have no leftover type rows, so insert() need
+    // not delete them.
+    struct PartyKey {
+        DeclarationKey declaration;
+        Party party;
+        bool operator==(const PartyKey& o) const;
+    };
+    struct PartyKeyHash {
+        size_t operator()(const PartyKey& k) const;
+    };
+    std::unordered_map<PartyKey, long, PartyKeyHash> highestTypeNumber_;
+    Database::WriteStamp stamp_;
 };
 
 }  // namespace klv

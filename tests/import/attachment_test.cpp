@@ -1,6 +1,7 @@
 // Registering the technical study in EFCONTROLNS: the row and its control number, a second
 // registration, the refusals, and what is kept as typed.
 #include "attachment.h"
+#include "fault_injection.h"
 #include "file_digest.h"
 #include "import_fixture.h"
 #include "message_service.h"
@@ -61,6 +62,21 @@ TEST_F(AttachmentTest, RegisteringAgainRewritesTheOneRow) {
     EXPECT_EQ(r.front().value("tamarc").toLongLong(), 20);
     EXPECT_EQ(r.front().value("cNumero").toString(), numeroControl(QStringLiteral("EFCONTROLNS"), r.front(), 6));
     EXPECT_NE(r.front().value("Marca").toString(), QString());
+}
+
+TEST_F(AttachmentTest, AFailedRowLeavesTheDatabaseAsBefore) {
+    for (const FaultKind kind : {FaultKind::Statement, FaultKind::Transaction}) {
+        db().exec(QStringLiteral("DELETE FROM EFCONTROLNS"));
+        for (const char* study : {"uno", "un estudio mas largo"}) {  // the row added, then rewritten
+            writeFile(kStudy, QByteArray(study));
+            const DatabasePicture before(db());
+            const int writes = failAtEveryWrite(
+                db(), [&] { return attach(folder()).saved; },
+                [&](const WriteFault& f) { EXPECT_TRUE(unchanged(before, db())) << f.describe(); }, kind);
+            EXPECT_EQ(writes, 1) << study;
+        }
+        EXPECT_EQ(rows().size(), 1u);
+    }
 }
 
 TEST_F(AttachmentTest, EnheInTheFolderIsRefusedAndNothingWritten) {

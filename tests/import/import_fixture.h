@@ -4,6 +4,8 @@
 
 #include "database.h"
 #include "db_rows.h"
+#include "fault_injection.h"
+#include "import_core.h"
 #include "test_env.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +15,7 @@
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace klv::test {
 
@@ -54,6 +57,39 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     int count(const QString& table) { return db().scalar(QStringLiteral("SELECT count(*) FROM ") + table).toInt(); }
+
+    // Runs an import with row writes failing from the n-th on, for n = 1, 2, ... and both fault
+    // kinds (a statement undone; the whole batch rolled back by the engine, as on a full disk),
+    // until a run completes, which must take `writes` rows. Each failed run must stop at a line
+    // with the lines before it kept and counted; `kept(k)` checks the tables hold the first k
+    // lines, then `clear` empties them.
+    void sweepWriteFaults(const std::function<import::ImportOutcome()>& run, int writes,
+                          const std::function<void(int)>& kept, const std::function<void()>& clear) {
+        for (const FaultKind kind : {FaultKind::Statement, FaultKind::Transaction}) {
+            for (int n = 1;; ++n) {
+                import::ImportOutcome out;
+                std::string fault;
+                {
+                    const WriteFault f(db(), n, kind);
+                    fault = f.describe();
+                    out = run();
+                }
+                SCOPED_TRACE(fault);
+                if (out.status == import::ImportOutcome::Status::Terminado) {
+                    EXPECT_EQ(n, writes + 1);
+                    break;
+                }
+                ASSERT_EQ(out.status, import::ImportOutcome::Status::FallaBaseDatos);
+                const int k = static_cast<int>(out.linea) - 1;
+                ASSERT_GE(k, 0);
+                EXPECT_EQ(out.lineasConservadas, k);
+                EXPECT_EQ(out.counts.transferidos, k);
+                kept(k);
+                clear();
+            }
+            clear();
+        }
+    }
 
 private:
     Environment env_;

@@ -1,6 +1,7 @@
 // The transaction file import: field, record and case codes, the empty-field rules around 2008,
 // 2012 and 2013, the rows and numbers written, re-import, the refusals, and random input.
 #include "cp1252.h"
+#include "fault_injection.h"
 #include "import_core.h"
 #include "import_fixture.h"
 #include "transaction_import.h"
@@ -340,6 +341,49 @@ TEST_F(TransactionImportTest, RejectedLinesAreLoggedWithTheirNumber) {
                                                    S("El Indicador de Método de Valoración no es Válido.")) +
                                         "\r\n");
     EXPECT_EQ(count(QStringLiteral("TMPTRANSACCION2")), 1);
+}
+
+TEST_F(TransactionImportTest, AFailureAtAnyRowKeepsTheLinesBeforeItWholeAndCountsThem) {
+    const QByteArray file = cp1252::encode(join(line00()) + QStringLiteral("\n") + join(line02()) +
+                                           QStringLiteral("\n") + join(line00()));
+    const int typesBefore[] = {0, 1, 3, 4};  // type rows of the first lines: one, two, one
+    sweepWriteFaults(
+        [&] { return run(file); }, 7,  // a transaction row and its type rows a line
+        [&](int kept) {
+            EXPECT_EQ(count(QStringLiteral("TMPTRANSACCION2")), kept);
+            EXPECT_EQ(count(QStringLiteral("TMPTRATIPTRA")), typesBefore[kept]);
+        },
+        [&] {
+            db().exec(QStringLiteral("DELETE FROM TMPTRANSACCION2"));
+            db().exec(QStringLiteral("DELETE FROM TMPTRATIPTRA"));
+        });
+}
+
+// A batch that cannot be committed, even written again (another program keeps reading the file),
+// is left out whole: the database, the counts and the error log as before it.
+TEST_F(TransactionImportTest, ABatchThatCannotBeSavedLeavesNothingAndSaysSo) {
+    QStringList bad = line00();
+    bad[2] = QStringLiteral("03");
+    const QByteArray file = cp1252::encode(join(line00()) + QStringLiteral("\n") + join(bad) + QStringLiteral("\n") +
+                                           join(line02()));
+    const DatabasePicture before(db());
+    auto reader = Database::open(db().path());
+    reader->exec(QStringLiteral("BEGIN"));
+    reader->scalar(QStringLiteral("SELECT count(*) FROM TMPTRANSACCION2"));
+    db().exec(QStringLiteral("PRAGMA busy_timeout=50"));
+    const ImportOutcome out = run(file);
+    reader->exec(QStringLiteral("ROLLBACK"));
+    EXPECT_EQ(out.status, ImportOutcome::Status::FallaBaseDatos);
+    EXPECT_EQ(out.linea, 0);
+    EXPECT_EQ(out.lineasConservadas, 0);
+    EXPECT_EQ(out.counts.transferidos + out.counts.rechazados, 0);
+    EXPECT_TRUE(out.message.startsWith(S("Error al guardar las líneas leídas: "))) << out.message.toStdString();
+    EXPECT_TRUE(out.message.endsWith(S("Se conservan las líneas anteriores a la línea 1; de ella en adelante no se "
+                                       "importó ninguna.")))
+        << out.message.toStdString();
+    EXPECT_TRUE(unchanged(before, db()));
+    EXPECT_EQ(readAll(out.logPath), QByteArray());
+    EXPECT_EQ(readAll(out.errPath), QByteArray());
 }
 
 TEST_F(TransactionImportTest, ShapeRefusals) {

@@ -1,0 +1,84 @@
+#include "prepared_statement.h"
+
+#include <sqlite3.h>
+
+namespace klv {
+
+PreparedStatement::PreparedStatement(const Database& db, const QString& sql) : handle_(db.sqliteHandle()), sql_(sql) {
+    if (!handle_) throw DbError(DbErr::Reserved, QStringLiteral("La base de datos no está abierta"));
+    const int rc = sqlite3_prepare16_v2(handle_, sql.constData(), static_cast<int>(sql.size() * 2), &stmt_, nullptr);
+    if (rc != SQLITE_OK) {
+        const DbError e = Database::engineError(handle_, sqlite3_extended_errcode(handle_), sql);
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        throw e;
+    }
+    bytes_.resize(static_cast<size_t>(sqlite3_bind_parameter_count(stmt_)));
+}
+
+PreparedStatement::~PreparedStatement() {
+    if (stmt_) sqlite3_finalize(stmt_);
+}
+
+PreparedStatement::PreparedStatement(PreparedStatement&& other) noexcept
+    : handle_(other.handle_), stmt_(other.stmt_), sql_(std::move(other.sql_)), bytes_(std::move(other.bytes_)) {
+    other.stmt_ = nullptr;
+}
+
+PreparedStatement& PreparedStatement::operator=(PreparedStatement&& other) noexcept {
+    if (this != &other) {
+        if (stmt_) sqlite3_finalize(stmt_);
+        handle_ = other.handle_;
+        stmt_ = other.stmt_;
+        sql_ = std::move(other.sql_);
+        bytes_ = std::move(other.bytes_);
+        other.stmt_ = nullptr;
+    }
+    return *this;
+}
+
+void PreparedStatement::bindText(int i, const QString& text) {
+    // A text of ASCII characters goes in as its bytes, kept here until rebound, so the engine
+    // neither converts nor copies it; any other text as UTF-16, which the engine converts.
+    QByteArray& bytes = bytes_.at(static_cast<size_t>(i));
+    const qsizetype n = text.size();
+    const QChar* chars = text.constData();
+    bool ascii = true;
+    for (qsizetype k = 0; k < n && ascii; ++k) ascii = chars[k].unicode() < 0x80;
+    int rc;
+    if (ascii) {
+        bytes.resize(n);
+        char* to = bytes.data();
+        for (qsizetype k = 0; k < n; ++k) to[k] = static_cast<char>(chars[k].unicode());
+        rc = sqlite3_bind_text(stmt_, i + 1, n ? to : "", static_cast<int>(n), SQLITE_STATIC);
+    } else {
+        rc = sqlite3_bind_text16(stmt_, i + 1, chars, static_cast<int>(n * 2), SQLITE_TRANSIENT);
+    }
+    if (rc != SQLITE_OK) throw Database::engineError(handle_, rc, sql_);
+}
+
+void PreparedStatement::bindInt(int i, qint64 value) {
+    const int rc = sqlite3_bind_int64(stmt_, i + 1, value);
+    if (rc != SQLITE_OK) throw Database::engineError(handle_, rc, sql_);
+}
+
+void PreparedStatement::bindNull(int i) {
+    const int rc = sqlite3_bind_null(stmt_, i + 1);
+    if (rc != SQLITE_OK) throw Database::engineError(handle_, rc, sql_);
+}
+
+int PreparedStatement::run() {
+    int rc;
+    while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+        const int code = sqlite3_extended_errcode(handle_);
+        const DbError e = Database::engineError(handle_, code, sql_);
+        sqlite3_reset(stmt_);
+        throw e;
+    }
+    sqlite3_reset(stmt_);
+    return sqlite3_changes(handle_);
+}
+
+}  // namespace klv
