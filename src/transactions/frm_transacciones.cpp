@@ -143,15 +143,17 @@ QRadioButton* makeOption(const QString& name, const QString& caption, QWidget* p
     return named<QRadioButton>(name, caption, parent);
 }
 
-// One row of an amounts frame: its caption at the left, its box at kBoxX.
-AmountBox* amountRow(QLabel*& label, const char* labelName, const char* text, const char* boxName, BoxKind kind,
-                     int top, QWidget* frame, const Utilitarios* util, int width = kBoxWidth) {
-    label = makeLabel(QLatin1String(labelName), QString::fromUtf8(text), frame);
-    at(label, kLabelX, top, kLabelWidth, kBoxHeight);
-    auto* box = new AmountBox(kind, QLatin1String(boxName), util, frame);
-    at(box, kBoxX, top, width, kBoxHeight);
-    return box;
-}
+// Lays the rows of an amounts frame: each row's caption at the left, its box at kBoxX.
+struct AmountRows {
+    const Utilitarios* util;
+    void operator()(QLabel*& label, const char* labelName, const char* text, AmountBox*& box, const char* boxName,
+                    BoxKind kind, int top, QWidget* frame, int width = kBoxWidth) const {
+        label = makeLabel(QLatin1String(labelName), QString::fromUtf8(text), frame);
+        at(label, kLabelX, top, kLabelWidth, kBoxHeight);
+        box = new AmountBox(kind, QLatin1String(boxName), util, frame);
+        at(box, kBoxX, top, width, kBoxHeight);
+    }
+};
 
 // The currency row at the top of an origin frame: "Tipo de Moneda :", the combo, "Otra Moneda"
 // and the other currency's name.
@@ -270,10 +272,7 @@ void FrmTransacciones::buildTab1(QWidget* page) {
     Frame4 = makeFrame(QStringLiteral("Frame4"), QStringLiteral("A - En Moneda de Origen"), page);
     at(Frame4, 120, 780, 9060, 1920);
     currencyRow(Frame4, Label1[14], 14, CboTipMoneda, ChkOtraMoneda, Label1[9], 9, TxtOtroTipMoneda, QString(), util);
-    auto row = [util](QLabel*& label, const char* lname, const char* text, AmountBox*& box, const char* bname,
-                      BoxKind kind, int top, QWidget* parent, int width = kBoxWidth) {
-        box = amountRow(label, lname, text, bname, kind, top, parent, util, width);
-    };
+    const AmountRows row{util};
     row(LblMtoSinTranMonOri, "LblMtoSinTranMonOri", "Monto de la Transacción :", TxtMtoSinTranMonOri,
         "TxtMtoSinTranMonOri", BoxKind::Integer, 720, Frame4);
     row(LblMtoSinCapMonOri, "LblMtoSinCapMonOri", "Monto del Capital :", TxtMtoSinCapMonOri, "TxtMtoSinCapMonOri",
@@ -309,10 +308,7 @@ void FrmTransacciones::buildTab2(QWidget* page) {
     Frame8 = makeFrame(QStringLiteral("Frame8"), QStringLiteral("A - En Moneda de Origen"), page);
     at(Frame8, 120, 780, 9060, 1980);
     currencyRow(Frame8, Label1[12], 12, CboTipMoneda1, ChkOtraMoneda1, Label1[21], 21, TxtOtroTipMoneda1, QStringLiteral("1"), util);
-    auto row = [util](QLabel*& label, const char* lname, const char* text, AmountBox*& box, const char* bname,
-                      BoxKind kind, int top, QWidget* parent, int width = kBoxWidth) {
-        box = amountRow(label, lname, text, bname, kind, top, parent, util, width);
-    };
+    const AmountRows row{util};
     row(LblMtoCapMonOri, "LblMtoCapMonOri", "Monto del Capital :", TxtMtoCapMonOri, "TxtMtoCapMonOri", BoxKind::Integer,
         660, Frame8);
     row(LblMtoIntsMonOri, "LblMtoIntsMonOri", "Monto de Intereses :", TxtMtoIntsMonOri, "TxtMtoIntsMonOri",
@@ -415,10 +411,7 @@ void FrmTransacciones::buildTab3(QWidget* page) {
     currencyRow(Frame10, Label1[22], 22, CboTipMoneda2, ChkOtraMoneda2, Label1[23], 23, TxtOtroTipMoneda2, QStringLiteral("2"), util);
     Lbl_corr = makeLabel(QStringLiteral("Lbl_corr"), QString(), Frame10);
     Lbl_corr->hide();
-    auto row = [util](QLabel*& label, const char* lname, const char* text, AmountBox*& box, const char* bname,
-                      BoxKind kind, int top, QWidget* parent, int width = kBoxWidth) {
-        box = amountRow(label, lname, text, bname, kind, top, parent, util, width);
-    };
+    const AmountRows row{util};
     row(LblMtoTraMonOri, "LblMtoTraMonOri", "Monto de las Transacciones :", TxtMtoTraMonOri, "TxtMtoTraMonOri",
         BoxKind::Integer, 720, Frame10);
     row(LblMtoTotCapMonOri, "LblMtoTotCapMonOri", "Monto Total del Capital :", TxtMtoTotCapMonOri, "TxtMtoTotCapMonOri",
