@@ -276,7 +276,8 @@ ImportOutcome ejecutarImportacion(AppContext& ctx, const ImportRequest& req, con
     if (!reader.open()) {
         return unreadable(out, req.filePath, reader.error());
     }
-    // Each line is a savepoint of its batch: its journal is kept in memory, not in a temporary file.
+    // The savepoints of the party rows' writer and the engine's sort space stay in memory, not in
+    // temporary files.
     try {
         db.exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
     } catch (const DbError&) {
