@@ -3,8 +3,10 @@
 #include "single_instance.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
 #include <cstdio>
 
 namespace klv {
@@ -110,6 +112,26 @@ bool runningHeadless() {
 void prepareProgramEnvironment() {
     if (runningHeadless() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     useRuntimeFolder();
+    static const bool once = [] {
+        qAddPreRoutine([] { installQtTranslation(); });
+        return true;
+    }();
+    Q_UNUSED(once);
+}
+
+bool installQtTranslation() {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) return false;
+    // One translator per application object, owned by it.
+    if (app->findChild<QTranslator*>(QStringLiteral("klvQtTranslation"), Qt::FindDirectChildrenOnly)) return true;
+    auto* translator = new QTranslator(app);
+    translator->setObjectName(QStringLiteral("klvQtTranslation"));
+    if (!translator->load(QStringLiteral("qtbase_es"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return false;
+    }
+    return true;
 }
 
 std::unique_ptr<MessageService> makeMessageService() {
