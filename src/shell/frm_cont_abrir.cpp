@@ -55,7 +55,7 @@ void fitWidthToColumns(QDialog* dialog, QTableView* grid) {
 FrmContAbrir::FrmContAbrir(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
     setObjectName(QString::fromLatin1(kFormName));
     WaitCursor wait;
-    if (ctx_.help) ctx_.help->setContext(1010);
+    setHelpContext(ctx_.help, this, 1010);
     move(1000 / 15, 1000 / 15);
     resize(720, 360);
 
