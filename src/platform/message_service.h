@@ -94,7 +94,7 @@ bool runningHeadless();
 // Qt for its offscreen platform so the program still runs; and points XDG_RUNTIME_DIR at a private
 // folder of the user's when it is unset, so that neither Qt nor the program warns about it.
 void prepareProgramEnvironment();
-// The earlier name of prepareProgramEnvironment (same work).
+// Another name of prepareProgramEnvironment (same work).
 inline void useOffscreenWhenHeadless() { prepareProgramEnvironment(); }
 // The message service of a program: Qt boxes with a display, standard error without one.
 std::unique_ptr<MessageService> makeMessageService();

@@ -87,6 +87,8 @@ void FrmTransacciones::showModal() {
 
 bool FrmTransacciones::Form_Load() {
     WaitCursor wait;
+    // At the top left corner of the screen, where the main window's frame is too.
+    move(0, 0);
     helpContext_ = 1021;
     if (ctx_.help) ctx_.help->setContext(helpContext_);
     {
@@ -240,8 +242,6 @@ void FrmTransacciones::connectSignals() {
     onUser(OptSinValMet, [this] { OptSinValMet_Click(); });
     onUser(OptValMetTradi, [this] { OptValMetTradi_Click(); });
     onUser(OptValMetOtros, [this] { OptValMetOtros_Click(); });
-    for (QRadioButton* o : {OptInf_SETP, OptCont_SETP, OptCont_MT, OptInf_MT, OptInf_OM, OptCont_OM})
-        onUser(o, [this] { setModified(); });
     auto onCheck = [this](QCheckBox* box, auto rule) {
         connect(box, &QAbstractButton::toggled, this, [this, rule](bool) {
             if (fromCode_ == 0) rule();
@@ -261,12 +261,10 @@ void FrmTransacciones::connectSignals() {
     onCheck(ChkOtraMoneda, [this] { ChkOtraMoneda_Click(1); });
     onCheck(ChkOtraMoneda1, [this] { ChkOtraMoneda_Click(2); });
     onCheck(ChkOtraMoneda2, [this] { ChkOtraMoneda_Click(3); });
-    for (QComboBox* c : {CboTipMoneda, CboTipMoneda1, CboTipMoneda2, CboMetodoVal, CboRangoPLI}) {
-        connect(c, &QComboBox::activated, this, [this, c](int) {
-            runComboRule(c);
-            setModified();
-        });
-    }
+    // The currency rules mark the form modified; choosing a method, an indicator (no rule) or the
+    // analysed party (no rule either) does not.
+    for (QComboBox* c : {CboTipMoneda, CboTipMoneda1, CboTipMoneda2, CboMetodoVal})
+        connect(c, &QComboBox::activated, this, [this, c](int) { runComboRule(c); });
     // Choosing another party in the combos chooses it as "&Seleccionar" does, so the options
     // always follow the party shown.
     connect(CboTipDocP, &QComboBox::activated, this, [this](int) {
