@@ -1,11 +1,15 @@
-# Keeps the layers of the build: platform -> core -> subsystem logic -> subsystem forms -> programs.
-# klv_check_layers() runs at configure time, after every target is declared. It computes, for each
-# of the project's libraries and programs, the project libraries it depends on (directly or not),
-# writes them to layers.txt in the build folder, and stops the configuration when
-#   - a logic library (klv_<folder>, not *_forms) depends on a forms library or on klv_shell;
-#   - act8027 or 8027REP depends on a forms library or on klv_shell;
-#   - klv-host depends on a forms library or on klv_shell.
-# The test `layers` reads layers.txt again and checks the include rule of platform and core.
+# Keeps the layers of the build, each using only those below it:
+#   platform -> core -> subsystem logic -> shell -> subsystem forms -> programs
+# klv_check_layers() runs at configure time, after every target is declared. It gives each of the
+# project's libraries and programs under src/ its floor (by folder and name: src/platform,
+# src/core, src/shell, src/qm8027 and every program have their own; klv_<folder>_forms is forms,
+# any other klv_<folder> logic), its dependencies on project libraries (directly or not) and its
+# sources, writes that record to layers.txt in the build folder and stops the configuration when a
+# rule of cmake/KlvLayerRules.cmake is broken: a dependency or an include that reaches a floor
+# above, or a program without forms that depends on the shell or a forms library. The test
+# `layers` checks the record again against the sources as they are then.
+
+include("${CMAKE_CURRENT_LIST_DIR}/KlvLayerRules.cmake")
 
 function(_klv_collect_targets dir out)
   get_property(targets DIRECTORY "${dir}" PROPERTY BUILDSYSTEM_TARGETS)
@@ -39,35 +43,65 @@ function(_klv_closure target out)
   set(${out} ${seen} PARENT_SCOPE)
 endfunction()
 
+# The floor of a target declared in `dir` (its folder under src/): 0 platform, 1 core, 2 logic,
+# 3 shell, 4 forms, 5 program.
+function(_klv_floor target type dir out)
+  get_filename_component(folder "${dir}" NAME)
+  if(folder STREQUAL "platform")
+    set(floor 0)
+  elseif(folder STREQUAL "core")
+    set(floor 1)
+  elseif(folder STREQUAL "shell")
+    set(floor 3)
+  elseif(folder STREQUAL "qm8027" OR type STREQUAL "EXECUTABLE")
+    set(floor 5)
+  elseif(target MATCHES "_forms$")
+    set(floor 4)
+  else()
+    set(floor 2)
+  endif()
+  set(${out} ${floor} PARENT_SCOPE)
+endfunction()
+
 function(klv_check_layers)
-  _klv_collect_targets("${PROJECT_SOURCE_DIR}/src" targets)
-  set(report "")
-  set(errors "")
+  set(src "${PROJECT_SOURCE_DIR}/src")
+  _klv_collect_targets("${src}" targets)
+  set(record "")
   foreach(t IN LISTS targets)
     get_target_property(type "${t}" TYPE)
-    if(NOT type MATCHES "LIBRARY|EXECUTABLE" OR type STREQUAL "INTERFACE_LIBRARY")
+    if(NOT type MATCHES "^(STATIC_LIBRARY|SHARED_LIBRARY|OBJECT_LIBRARY|EXECUTABLE)$")
       continue()
     endif()
-    if(NOT (t MATCHES "^klv" OR t STREQUAL "act8027" OR t STREQUAL "8027REP" OR t STREQUAL "QM8027"))
-      continue()
-    endif()
+    get_target_property(dir "${t}" SOURCE_DIR)
+    _klv_floor("${t}" "${type}" "${dir}" floor)
+    list(APPEND record "floor ${t} ${floor}")
     _klv_closure("${t}" deps)
-    string(APPEND report "${t}: ${deps}\n")
-    set(logic FALSE)
-    if(t MATCHES "^klv_" AND NOT t MATCHES "_forms$" AND NOT t STREQUAL "klv_shell")
-      set(logic TRUE)
+    foreach(d IN LISTS deps)
+      list(APPEND record "depends ${t} ${d}")
+    endforeach()
+    get_filename_component(folder "${dir}" NAME)
+    if(type STREQUAL "EXECUTABLE" AND NOT folder STREQUAL "qm8027")
+      list(APPEND record "program-without-forms ${t}")
     endif()
-    if(logic OR t STREQUAL "act8027" OR t STREQUAL "8027REP" OR t STREQUAL "klv-host")
-      foreach(d IN LISTS deps)
-        if(d MATCHES "_forms$" OR d STREQUAL "klv_shell")
-          list(APPEND errors "${t} depends on ${d}")
-        endif()
-      endforeach()
-    endif()
+    get_target_property(sources "${t}" SOURCES)
+    foreach(s IN LISTS sources)
+      if(s MATCHES "\\$<")
+        continue()
+      endif()
+      if(NOT IS_ABSOLUTE "${s}")
+        set(s "${dir}/${s}")
+      endif()
+      string(FIND "${s}" "${src}/" at)
+      if(at EQUAL 0 AND s MATCHES "\\.(h|cpp)$")
+        list(APPEND record "source ${t} ${s}")
+      endif()
+    endforeach()
   endforeach()
-  file(WRITE "${CMAKE_BINARY_DIR}/layers.txt" "${report}")
+  list(JOIN record "\n" text)
+  file(WRITE "${CMAKE_BINARY_DIR}/layers.txt" "${text}\n")
+  klv_layer_violations("${record}" "${src}" errors)
   if(errors)
     list(JOIN errors "\n  " text)
-    message(FATAL_ERROR "Layers broken (logic and programs must not depend on forms or the shell's windows):\n  ${text}")
+    message(FATAL_ERROR "Layers broken (platform -> core -> logic -> shell -> forms -> programs):\n  ${text}")
   endif()
 endfunction()

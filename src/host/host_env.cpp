@@ -1,5 +1,6 @@
 #include "host_env.h"
 
+#include "cp1252.h"
 #include "database.h"
 #include "ini_file.h"
 #include "mensajes_importacion.h"
@@ -181,6 +182,16 @@ bool initEnvironment(const QString& dir, QString* error) {
     if (dir.trimmed().isEmpty()) return fail(error, QStringLiteral("No se indicó la carpeta del entorno."));
     const QString sysPath = sysPathOf(dir);
     const QString winDir = winDirOf(dir);
+    // QM000.INI keeps SysPath in Windows-1252: a character outside it would be written as "?",
+    // and the path would name no folder.
+    QString ajenos;
+    for (const QChar c : sysPath)
+        if (!cp1252::representable(c) && !ajenos.contains(c)) ajenos += c;
+    if (!ajenos.isEmpty())
+        return fail(error, QStringLiteral("La ruta %1 tiene caracteres que QM000.INI no puede guardar (%2): los programas "
+                                          "no encontrarían la carpeta. Elija una carpeta cuyo nombre solo tenga caracteres "
+                                          "de Windows-1252.")
+                               .arg(sysPath, ajenos));
     QDir root;
     for (const QString& folder : {sysPath, sysPath + QStringLiteral("RPT"), sysPath + QStringLiteral("tmp"), winDir})
         if (!root.mkpath(folder))

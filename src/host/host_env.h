@@ -47,7 +47,8 @@ void seedHostData(Database& db, const QString& user = QString::fromLatin1(kDemoU
 //   dir/sys/QM000.INI        the same Options values (the summary program reads SysUser there)
 // Running it again keeps every existing row and every INI value but SysPath and DBPath, which
 // are set to the folder actually laid; the SysPath copy is brought in line with the other.
-// Returns false with a readable reason in *error.
+// A folder whose path has a character outside Windows-1252 (the INI's code page) is refused
+// before anything is laid. Returns false with a readable reason in *error.
 bool initEnvironment(const QString& dir, QString* error = nullptr);
 
 // Paths of a laid environment.

@@ -3,8 +3,8 @@
 #include "cp1252.h"
 #include "database.h"
 #include "mensajes_importacion.h"
-#include "line_reader.h"
 #include "utilitarios.h"
+#include "whole_file.h"
 
 #include <cerrno>
 
@@ -16,7 +16,7 @@ const QByteArray kCrLf("\r\n");
 }  // namespace
 
 bool separadoresExactos(const QByteArray& line, int n) {
-    if (line.size() > kLargoMaximoLinea) return false;
+    if (line.size() > kLargoMaximoLinea && line.indexOf('|', kLargoMaximoLinea) >= 0) return false;
     return line.count('|') == n;
 }
 
@@ -60,20 +60,16 @@ QString textoFallaLog(int numero, const QString& texto, const QString& logPath) 
 }
 
 std::pair<int, QString> errorDeArchivo(int e) {
-    switch (e) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ETXTBSY:
-        return {70, QStringLiteral("Permiso denegado")};
-    case ENOENT:
-    case ENOTDIR:
-        return {76, QStringLiteral("No se encontró la ruta de acceso")};
-    case ENOSPC:
-    case EDQUOT:
-        return {61, QStringLiteral("Disco lleno")};
+    const int n = fileErrorNumber(e);
+    switch (n) {
+    case 70:
+        return {n, QStringLiteral("Permiso denegado")};
+    case 76:
+        return {n, QStringLiteral("No se encontró la ruta de acceso")};
+    case 61:
+        return {n, QStringLiteral("Disco lleno")};
     default:
-        return {75, QStringLiteral("Error de acceso a la ruta o el archivo")};
+        return {n, QStringLiteral("Error de acceso a la ruta o el archivo")};
     }
 }
 

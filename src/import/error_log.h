@@ -4,6 +4,8 @@
 // .Log file as read and, with its key and the message of its code, to the error file that the
 // error report reads back.
 
+#include "line_reader.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QHash>
@@ -18,10 +20,6 @@ class Utilitarios;
 
 namespace klv::import {
 
-// A line longer than this cannot be checked: it fails the separator count (the whole file is
-// refused with the field-count message).
-constexpr int kLargoMaximoLinea = 32767;
-
 // The file could not be opened or read.
 class FileError : public std::runtime_error {
 public:
@@ -32,7 +30,9 @@ private:
     QString text_;
 };
 
-// True when the line holds exactly n separators '|' and is not longer than kLargoMaximoLinea.
+// True when the line holds exactly n separators '|', none of them past kLargoMaximoLinea (a
+// separator there cannot be counted: the line fails, and the whole file is refused with the
+// field-count message). Characters past that position without a separator count for nothing.
 bool separadoresExactos(const QByteArray& line, int n);
 
 // True when every line of the file holds exactly n separators (an empty file passes, an empty line

@@ -4,8 +4,18 @@
 
 namespace klv::import {
 namespace {
+
 constexpr qint64 kChunk = 1 << 16;
+
+// The first CR or LF in [from, end), or end.
+const char* lineEnd(const char* from, const char* end) {
+    const auto* lf = static_cast<const char*>(std::memchr(from, '\n', static_cast<size_t>(end - from)));
+    const char* limit = lf ? lf : end;
+    const auto* cr = static_cast<const char*>(std::memchr(from, '\r', static_cast<size_t>(limit - from)));
+    return cr ? cr : limit;
 }
+
+}  // namespace
 
 LineReader::LineReader(const QString& path) : file_(path) {}
 
@@ -18,48 +28,48 @@ bool LineReader::open() {
     return true;
 }
 
+// The next block in place of the bytes handed out (every line takes its bytes before asking for
+// more, so the buffer never holds more than one block).
 bool LineReader::fill() {
     if (eof_) return false;
-    if (pos_ > 0) {
-        buffer_.remove(0, pos_);
-        pos_ = 0;
-    }
-    const qsizetype old = buffer_.size();
-    buffer_.resize(old + kChunk);
-    const qint64 n = file_.read(buffer_.data() + old, kChunk);
-    if (n < 0) {
-        buffer_.resize(old);
-        error_ = file_.errorString();
+    buffer_.resize(kChunk);
+    pos_ = 0;
+    const qint64 n = file_.read(buffer_.data(), kChunk);
+    if (n <= 0) {
+        buffer_.resize(0);
+        if (n < 0) error_ = file_.errorString();
         eof_ = true;
         return false;
     }
-    buffer_.resize(old + n);
-    if (n == 0) eof_ = true;
-    return n > 0;
+    buffer_.resize(n);
+    return true;
 }
 
-namespace {
-
-// The first CR or LF in [from, end), or end.
-const char* lineEnd(const char* from, const char* end) {
-    const auto* lf = static_cast<const char*>(std::memchr(from, '\n', static_cast<size_t>(end - from)));
-    const char* limit = lf ? lf : end;
-    const auto* cr = static_cast<const char*>(std::memchr(from, '\r', static_cast<size_t>(limit - from)));
-    return cr ? cr : limit;
+void LineReader::take(QByteArray& line, Rest& rest, const char* from, qsizetype n) {
+    const qsizetype kept = std::min<qsizetype>(n, kLargoMaximoLinea - line.size());
+    if (kept > 0) line.append(from, kept);
+    from += kept;
+    n -= kept;
+    if (n <= 0) return;
+    rest.cut = true;
+    if (!rest.separator && std::memchr(from, '|', static_cast<size_t>(n))) rest.separator = true;
+    for (qsizetype i = n - 1; i >= 0; --i)
+        if (from[i] != ' ') {
+            rest.last = from[i];
+            break;
+        }
 }
 
-// The bytes into `line`, reusing its buffer when it has one of its own.
-void copyInto(QByteArray& line, const char* from, qsizetype n) {
-    line.resize(n);
-    if (n > 0) std::memcpy(line.data(), from, static_cast<size_t>(n));
+void LineReader::finish(QByteArray& line, const Rest& rest) {
+    if (!rest.cut) return;
+    if (rest.separator) line.append('|');
+    if (rest.last != 0 && rest.last != '|') line.append(rest.last);
 }
-
-}  // namespace
 
 bool LineReader::next(QByteArray& line) {
     line.resize(0);
     if (!file_.isOpen()) return false;
-    // A CR that closed the previous line at the end of a chunk may be followed by its LF.
+    // A CR that closed the previous line at the end of a block may be followed by its LF.
     if (pendingCr_) {
         if (pos_ >= buffer_.size()) fill();
         if (pos_ < buffer_.size() && buffer_[pos_] == '\n') {
@@ -68,16 +78,20 @@ bool LineReader::next(QByteArray& line) {
         }
         pendingCr_ = false;
     }
-    qsizetype scanFrom = pos_;
+    Rest rest;
+    bool any = false;  // a byte of this line was read
     for (;;) {
+        if (pos_ >= buffer_.size() && !fill()) break;
         const char* data = buffer_.constData();
         const qsizetype end = buffer_.size();
-        const qsizetype i = lineEnd(data + scanFrom, data + end) - data;
+        const qsizetype i = lineEnd(data + pos_, data + end) - data;
+        take(line, rest, data + pos_, i - pos_);
+        consumed_ += i - pos_;
+        any = any || i > pos_;
+        pos_ = i;
         if (i < end) {
-            const char c = data[i];
-            copyInto(line, data + pos_, i - pos_);
             qsizetype after = i + 1;
-            if (c == '\r') {
+            if (data[i] == '\r') {
                 if (after < end) {
                     if (data[after] == '\n') ++after;
                 } else {
@@ -87,20 +101,15 @@ bool LineReader::next(QByteArray& line) {
             consumed_ += after - pos_;
             pos_ = after;
             ++lines_;
+            finish(line, rest);
             return true;
         }
-        scanFrom = buffer_.size() - pos_;
-        if (!fill()) break;
     }
     // The end of the file: the rest is a last line without a line end.
-    if (pos_ < buffer_.size()) {
-        copyInto(line, buffer_.constData() + pos_, buffer_.size() - pos_);
-        consumed_ += buffer_.size() - pos_;
-        pos_ = buffer_.size();
-        ++lines_;
-        return true;
-    }
-    return false;
+    if (!any) return false;
+    ++lines_;
+    finish(line, rest);
+    return true;
 }
 
 }  // namespace klv::import

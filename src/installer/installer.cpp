@@ -106,7 +106,8 @@ bool Installer::step(F&& f) {
     } catch (const std::exception& e) {
         text = QString::fromLocal8Bit(e.what());
     }
-    // What the step wrote before the error stays, as every statement of the original stood alone.
+    // What the step wrote before the error stays: each statement stands alone, and the next run
+    // completes what is missing.
     if (t) {
         try {
             t->commit();

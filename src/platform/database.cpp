@@ -104,11 +104,17 @@ void registerFunctions(sqlite3* handle) {
 constexpr qsizetype kMaxPathBytes = 504;
 constexpr qsizetype kMaxNameBytes = 255;
 
-bool pathTooLong(const QString& absolutePath) {
-    if (absolutePath.toUtf8().size() > kMaxPathBytes) return true;
+// Why the path cannot be opened for its length, naming the limit that tripped; empty when it can.
+QString pathTooLong(const QString& absolutePath, const QString& path) {
     for (const QString& part : absolutePath.split(QLatin1Char('/')))
-        if (part.toUtf8().size() > kMaxNameBytes) return true;
-    return false;
+        if (const qsizetype n = part.toUtf8().size(); n > kMaxNameBytes)
+            return QStringLiteral("Un nombre de la ruta del archivo de la base de datos es demasiado largo (%1 bytes; el "
+                                  "máximo de un nombre es %2): %3")
+                .arg(QString::number(n), QString::number(kMaxNameBytes), path);
+    if (const qsizetype n = absolutePath.toUtf8().size(); n > kMaxPathBytes)
+        return QStringLiteral("La ruta del archivo de la base de datos es demasiado larga (%1 bytes; el máximo es %2): %3")
+            .arg(QString::number(n), QString::number(kMaxPathBytes), path);
+    return QString();
 }
 
 bool writable(const QString& path) { return ::access(QFile::encodeName(path).constData(), W_OK) == 0; }
@@ -215,12 +221,8 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
     if (path.trimmed().isEmpty())
         throw DbError(DbErr::BadPath, QStringLiteral("No se indicó el archivo de la base de datos"));
     const QFileInfo info(path);
-    if (pathTooLong(info.absoluteFilePath()))
-        throw DbError(DbErr::CannotOpen,
-                      QStringLiteral("La ruta del archivo de la base de datos es demasiado larga (%1 bytes; el máximo es "
-                                     "%2): %3")
-                          .arg(QString::number(info.absoluteFilePath().toUtf8().size()),
-                               QString::number(kMaxPathBytes), path));
+    if (const QString why = pathTooLong(info.absoluteFilePath(), path); !why.isEmpty())
+        throw DbError(DbErr::CannotOpen, why);
     if (!info.absoluteDir().exists())
         throw DbError(DbErr::BadPath, QStringLiteral("La ruta '%1' no es válida").arg(path));
     if (!info.exists() || info.isDir())

@@ -1,9 +1,9 @@
 #pragma once
-// The order of names in every list of the system: letters without case, an accented letter beside
-// its base letter ("ÁFRICA" with the A's, "ÑANDÚ" with the N's), as the shared database of the
-// original sorted its texts. Of two texts that differ only in accents the unaccented one comes
-// first; texts that differ only in case are equal (callers that need a fixed order among equal
-// names add their own tie-breaker, or sort stably).
+// The order of names in every list of the system, one order in C++ and in SQL, as the host's
+// database orders its texts: letters without case, an accented letter beside its base letter
+// ("ÁFRICA" with the A's, "ÑANDÚ" with the N's). Of two texts that differ only in accents the
+// unaccented one comes first; texts that differ only in case are equal (callers that need a fixed
+// order among equal names add their own tie-breaker, or sort stably).
 //
 // For SQL, the database door registers this order on every connection as the collation KLV_TEXT:
 //   SELECT ... ORDER BY RAZON_SOCIAL COLLATE KLV_TEXT

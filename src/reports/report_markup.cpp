@@ -151,11 +151,15 @@ void MarkupWriter::line(const QString& text) {
 
 void MarkupWriter::flush() {
     if (buffer_.isEmpty()) return;
-    if (!failed_ && file_->write(buffer_) != buffer_.size()) {
-        failed_ = true;
-        error_ = file_->errorString();
-    }
+    WriteFailure why;
+    if (!failed_ && !writeAll(*file_, buffer_, &why)) fail(why);
     buffer_.clear();
+}
+
+void MarkupWriter::fail(const WriteFailure& why) {
+    failed_ = true;
+    error_ = why.text;
+    errorNumber_ = why.number;
 }
 
 bool MarkupWriter::commit() {
@@ -164,9 +168,9 @@ bool MarkupWriter::commit() {
         if (file_->isOpen()) file_->cancelWriting();
         return false;
     }
-    if (!commitWhole(*file_)) {
-        error_ = file_->errorString();
-        failed_ = true;
+    WriteFailure why;
+    if (!commitWhole(*file_, &why)) {
+        fail(why);
         return false;
     }
     return true;

@@ -19,6 +19,8 @@
 // until it ends with "|" (dropped), "!>" (kept) or "aHoja", is trimmed and compared with exact
 // case; a line whose keyword is unknown or never ends is skipped.
 
+#include "whole_file.h"
+
 #include <QByteArray>
 #include <QSaveFile>
 #include <QString>
@@ -77,12 +79,17 @@ public:
     // as it was before.
     bool commit();
     QString errorString() const { return error_; }
+    // The error number of the failure: that of the failed write (61 a full disk, ...,
+    // klv::fileErrorNumber), 75 when the file could not be opened.
+    int errorNumber() const { return errorNumber_; }
 
 private:
     void flush();
+    void fail(const WriteFailure& why);
     std::unique_ptr<QSaveFile> file_;
     QByteArray buffer_;
     QString error_;
+    int errorNumber_ = 75;
     int lines_ = 0;
     bool failed_ = false;
 };

@@ -82,7 +82,9 @@ void ReportWriter::udp_ImpCuadro(int x1, int y1, int x2, int y2, int pagina) { o
 void ReportWriter::udp_NuevaHoja() { out_.newPage(); }
 
 void ReportWriter::commit() {
-    if (!out_.commit()) throw ReportError(75, QStringLiteral("No se pudo escribir el archivo del reporte: ") + out_.errorString());
+    if (!out_.commit())
+        throw ReportError(out_.errorNumber(),
+                          QStringLiteral("No se pudo escribir el archivo del reporte: ") + out_.errorString());
 }
 
 QString udf_AlinearDerecha(const QString& texto, int ancho) {

@@ -1,8 +1,8 @@
 #pragma once
-// A label for the long captions of the forms' questions, whose texts carry runs of blanks where the
-// original's fixed-width labels ended a line. text() keeps the caption exactly as written; the
-// label shows each run of three or more blanks as a line break (and wraps longer lines at word
-// boundaries), so the caption reads as whole sentences at any width.
+// A label for the long captions of the forms' questions, whose texts carry runs of blanks where a
+// line ends. text() keeps the caption exactly as written; the label shows each run of three or
+// more blanks as a line break (and wraps longer lines at word boundaries), so the caption reads
+// as whole sentences at any width.
 
 #include <QLabel>
 

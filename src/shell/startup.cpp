@@ -60,6 +60,7 @@ StartupResult Startup::Main(AppContext& ctx, const Services& services) {
                            ctx.gTitulo);
         return StartupResult::AlreadyRunning;
     }
+    if (!instance_->guarded()) ctx.messages->show(textoSinCarpetaPrivada(), MsgStyle::Exclamation, ctx.gTitulo);
 
     // 5. The gate: closed ends without a word.
     if (!util_->udf_Habilitado()) return StartupResult::GateClosed;

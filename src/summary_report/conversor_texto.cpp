@@ -85,11 +85,13 @@ bool ConversorTexto::aplicarEtiqueta(const QString& linea, qsizetype inicio) {
 
 bool ConversorTexto::udf_ImprimirArchivo(const QString& archivo, const QString& destino) {
     Q_UNUSED(destino);
-    fuente_ = EstadoFuente();
     const qsizetype punto = archivo.indexOf(QLatin1Char('.'));
-    const QString destinoTxt = carpeta_ + (punto < 0 ? archivo : archivo.left(punto)) + QStringLiteral(".txt");
-    const QString origen = carpeta_ + archivo;
+    return convertir(carpeta_ + archivo,
+                     carpeta_ + (punto < 0 ? archivo : archivo.left(punto)) + QStringLiteral(".txt"));
+}
 
+bool ConversorTexto::convertir(const QString& origen, const QString& destinoTxt) {
+    fuente_ = EstadoFuente();
     if (!QFileInfo(origen.trimmed()).isFile()) {
         // The text of an earlier conversion must not pass for this one.
         QFile::remove(destinoTxt);
@@ -127,7 +129,8 @@ bool ConversorTexto::udf_ImprimirArchivo(const QString& archivo, const QString& 
         return false;
     }
     if (!salida.commit()) {
-        mensajes_.show(errorTecnico(75, QStringLiteral("No se pudo escribir %1: %2").arg(destinoTxt, salida.errorString())),
+        mensajes_.show(errorTecnico(salida.errorNumber(),
+                                    QStringLiteral("No se pudo escribir %1: %2").arg(destinoTxt, salida.errorString())),
                        MsgStyle::Critical, kTituloImpresion);
         return false;
     }

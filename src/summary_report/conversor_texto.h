@@ -37,6 +37,8 @@ public:
     // False; a file that cannot be read or written shows "Error Técnico : (n) ..." (critical,
     // "Impresión") and answers False. destino is the output mode ("ARCHIVO"): files only.
     bool udf_ImprimirArchivo(const QString& archivo, const QString& destino = QStringLiteral("ARCHIVO"));
+    // The same conversion between two named files.
+    bool convertir(const QString& origen, const QString& destinoTxt);
 
     // Writes one line to the open output: first the character 15 when a new page is pending, then
     // the line, or one blank when the line holds only blanks.

@@ -9,10 +9,14 @@
 #include "spool.h"
 #include "whole_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace klv::resumen {
@@ -22,26 +26,40 @@ namespace {
 QString copiarParaHost(const QString& origen, const QString& destino) {
     QFile entrada(origen);
     if (!entrada.open(QIODevice::ReadOnly))
-        return QStringLiteral("No se pudo leer %1: %2").arg(origen, entrada.errorString());
+        return errorTecnico(75, QStringLiteral("No se pudo leer %1: %2").arg(origen, entrada.errorString()));
     QSaveFile salida(destino);
     if (!salida.open(QIODevice::WriteOnly))
-        return QStringLiteral("No se pudo escribir %1: %2").arg(destino, salida.errorString());
+        return errorTecnico(75, QStringLiteral("No se pudo escribir %1: %2").arg(destino, salida.errorString()));
+    WriteFailure falla;
     while (!entrada.atEnd()) {
         const QByteArray bloque = entrada.read(1 << 16);
         if (bloque.isEmpty() && entrada.error() != QFileDevice::NoError)
-            return QStringLiteral("No se pudo leer %1: %2").arg(origen, entrada.errorString());
-        if (salida.write(bloque) != bloque.size())
-            return QStringLiteral("No se pudo escribir %1: %2").arg(destino, salida.errorString());
+            return errorTecnico(57, QStringLiteral("No se pudo leer %1: %2").arg(origen, entrada.errorString()));
+        if (!writeAll(salida, bloque, &falla)) break;
     }
-    if (!commitWhole(salida)) return QStringLiteral("No se pudo escribir %1: %2").arg(destino, salida.errorString());
-    return QString();
+    if (falla.number == 0 && commitWhole(salida, &falla)) return QString();
+    return errorTecnico(falla.number, QStringLiteral("No se pudo escribir %1: %2").arg(destino, falla.text));
 }
 
-// What one run writes goes whole or not at all. The twin, its text and the copy an earlier run
-// left under the same base name are kept aside (a second link beside each, hidden) until the run
-// ends. A run that stops after it began writing removes the files it wrote and its SPOOL row, and
-// puts the earlier files back; a run stopped because the declaration is gone leaves their removal
-// as it is, so they never pass for this submission.
+// Forces a file's bytes, or a folder's names, to the disk.
+bool sincronizar(const QString& ruta) {
+    const int fd = ::open(QFile::encodeName(ruta).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// What one run writes goes whole or not at all, and into place in one fixed order. The twin, its
+// text and the copy for the host are written aside first, each under a hidden name beside its
+// place (".base.PRN.nuevo"); once all three are whole, each is synced to the disk and renamed into
+// place: the twin, its text, then the copy, which the host takes, last. The files an earlier run
+// left under those names are kept aside meanwhile (a second link beside each, hidden). A run that
+// stops after it began writing removes what it wrote and its SPOOL row, and puts the earlier files
+// back; a run stopped because the declaration is gone leaves their removal as it is, so they never
+// pass for this submission. A process killed leaves no such repair: a run begins by removing what
+// a killed run of the same names left aside (its files aside, second links and the temporary files
+// of its whole-file writes).
 class Corrida {
 public:
     Corrida(ContextoResumen& ctx, const QString& base)
@@ -49,14 +67,36 @@ public:
           archivos_{ctx.config.rptPath + base + QStringLiteral(".PRN"), ctx.config.rptPath + base + QStringLiteral(".txt"),
                     ctx.config.tmpPath + base + QStringLiteral(".TXT")} {
         for (const QString& a : archivos_) {
+            quitarRestos(a);
             const QString guardado = aparte(a);
-            QFile::remove(guardado);
             if (QFileInfo(a).isFile() && ::link(QFile::encodeName(a).constData(), QFile::encodeName(guardado).constData()) != 0)
                 QFile::copy(a, guardado);
         }
+        ctx.gemelo = nuevo(archivos_[0]);
     }
     Corrida(const Corrida&) = delete;
     Corrida& operator=(const Corrida&) = delete;
+
+    // Where the text and the copy are written aside.
+    QString texto() const { return nuevo(archivos_[1]); }
+    QString copia() const { return nuevo(archivos_[2]); }
+
+    // The three files into place, in order. An empty text, or the message of the failure.
+    QString publicar() {
+        for (const QString& a : archivos_) {
+            const QString n = nuevo(a);
+            errno = 0;
+            if (!sincronizar(n) || ::rename(QFile::encodeName(n).constData(), QFile::encodeName(a).constData()) != 0) {
+                const int e = errno;
+                return errorTecnico(fileErrorNumber(e), QStringLiteral("No se pudo poner en su lugar %1: %2")
+                                                            .arg(a, QString::fromLocal8Bit(std::strerror(e))));
+            }
+        }
+        // The names themselves: a crash after this finds the new files in place.
+        sincronizar(ctx_.config.rptPath);
+        sincronizar(ctx_.config.tmpPath);
+        return QString();
+    }
 
     void terminada() {
         for (const QString& a : archivos_) QFile::remove(aparte(a));
@@ -74,6 +114,7 @@ public:
             }
         }
         for (const QString& a : archivos_) {
+            QFile::remove(nuevo(a));
             const QString guardado = aparte(a);
             if (ctx_.sinDeclaracion || !QFileInfo::exists(guardado)) {
                 if (!ctx_.sinDeclaracion) QFile::remove(a);
@@ -88,9 +129,26 @@ public:
     }
 
 private:
-    static QString aparte(const QString& archivo) {
+    static QString oculto(const QString& archivo, const QString& fin) {
         const QFileInfo i(archivo);
-        return i.path() + QStringLiteral("/.") + i.fileName() + QStringLiteral(".anterior");
+        return i.path() + QStringLiteral("/.") + i.fileName() + fin;
+    }
+    static QString aparte(const QString& archivo) { return oculto(archivo, QStringLiteral(".anterior")); }
+    static QString nuevo(const QString& archivo) { return oculto(archivo, QStringLiteral(".nuevo")); }
+
+    // What a killed run left of a file: the file aside with the temporary files of its
+    // whole-file write (".base.PRN.nuevo", ".base.PRN.nuevo.Ab12Cd", "base.PRN.Ab12Cd") and the
+    // second link of the earlier file.
+    static void quitarRestos(const QString& archivo) {
+        const QFileInfo i(archivo);
+        const QString nombre = i.fileName();
+        QDir carpeta = i.dir();
+        const QStringList restos =
+            carpeta.entryList({nombre + QStringLiteral(".??????"), QLatin1Char('.') + nombre + QStringLiteral(".nuevo"),
+                               QLatin1Char('.') + nombre + QStringLiteral(".nuevo.??????"),
+                               QLatin1Char('.') + nombre + QStringLiteral(".anterior")},
+                              QDir::Files | QDir::Hidden | QDir::System | QDir::CaseSensitive);
+        for (const QString& r : restos) carpeta.remove(r);
     }
 
     ContextoResumen& ctx_;
@@ -109,6 +167,7 @@ int Main(const QStringList& argumentos, const ServiciosResumen& servicios) {
         mensajes.show(QStringLiteral("La aplicación ya se encuentra en Ejecución"), MsgStyle::Information, kTitulo);
         return Estado::OtraCopia;
     }
+    if (!instancia.guarded()) mensajes.show(textoSinCarpetaPrivada(), MsgStyle::Exclamation, kTitulo);
 
     // 2-3. The command line, the settings and the database.
     const QString texto = unirArgumentos(argumentos);
@@ -132,12 +191,11 @@ int Main(const QStringList& argumentos, const ServiciosResumen& servicios) {
     if (!base) return Estado::Detenido;
 
     // 6. The twin as text.
-    if (!conversor.udf_ImprimirArchivo(*base + QStringLiteral(".PRN"), QStringLiteral("ARCHIVO")))
-        return Estado::Detenido;
+    if (!conversor.convertir(ctx.gemelo, corrida.texto())) return Estado::Detenido;
 
-    // 7. The copy for the host.
-    const QString motivo = copiarParaHost(ctx.config.rptPath + *base + QStringLiteral(".txt"),
-                                          ctx.config.tmpPath + *base + QStringLiteral(".TXT"));
+    // 7. The copy for the host, then the three files into place.
+    QString motivo = copiarParaHost(corrida.texto(), corrida.copia());
+    if (motivo.isEmpty()) motivo = corrida.publicar();
     if (!motivo.isEmpty()) {
         mensajes.show(motivo, MsgStyle::Critical, kTitulo);
         return Estado::Detenido;

@@ -53,7 +53,8 @@ void sinCabecera(ContextoResumen& ctx, const LineaResumen& l) {
 
 bool confirmar(ContextoResumen& ctx, markup::MarkupWriter& salida, const QString& archivo) {
     if (salida.commit()) return true;
-    detener(ctx, QStringLiteral("No se pudo escribir el archivo %1:\n%2").arg(archivo, salida.errorString()));
+    detener(ctx, errorTecnico(salida.errorNumber(),
+                              QStringLiteral("No se pudo escribir el archivo %1: %2").arg(archivo, salida.errorString())));
     return false;
 }
 
@@ -163,7 +164,8 @@ std::optional<QString> udf_GeneraResumenEnvio(ContextoResumen& ctx, ConversorTex
             sinCabecera(ctx, l);
             return std::nullopt;
         }
-        const QString gemelo = ctx.config.rptPath + l.baseNombre() + QStringLiteral(".PRN");
+        const QString gemelo =
+            ctx.gemelo.isEmpty() ? ctx.config.rptPath + l.baseNombre() + QStringLiteral(".PRN") : ctx.gemelo;
         markup::MarkupWriter salidaGemelo(gemelo);  // plain lines, written whole or not at all
         conversor.udp_Salida(&salidaGemelo);
         for (const QString& linea : lineasGemelo(l, datos, ahora)) conversor.udp_ImprimeLinea(linea);

@@ -34,6 +34,7 @@ struct ContextoResumen {
     std::unique_ptr<Database> db;
     QString archivoSpool;         // the markup file this run registered in SPOOL, once it has
     bool sinDeclaracion = false;  // the run stopped because CAB has no row for the declaration
+    QString gemelo;               // where the twin is written; empty: the report folder's base.PRN
 };
 
 // The data of the summary's lines.

@@ -149,6 +149,16 @@ TEST(HostEnv, UnwritableFolderFailsWithReason) {
     EXPECT_FALSE(host::initEnvironment(QString(), &error));
 }
 
+TEST(HostEnv, AFolderNameOutsideWindows1252IsRefusedBeforeAnythingIsLaid) {
+    QTemporaryDir dir;
+    const QString odd = dir.path() + QString::fromUtf8("/año-日本");
+    QString error;
+    EXPECT_FALSE(host::initEnvironment(odd, &error));
+    EXPECT_TRUE(error.contains(QString::fromUtf8("(日本)"))) << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(odd));
+    EXPECT_TRUE(host::initEnvironment(dir.path() + QString::fromUtf8("/año"), &error)) << error.toStdString();
+}
+
 TEST(HostEnv, DocumentTypeLayoutPutsFieldsAtTheirColumns) {
     const QString f = host::documentTypeLayout(QStringLiteral("PASAPORTE"), QStringLiteral("PASAPORTE"), 12, 0, false);
     ASSERT_EQ(f.size(), 130);

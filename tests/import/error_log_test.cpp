@@ -46,15 +46,36 @@ TEST_F(ErrorLogTest, LineEndsOfEveryKindAndNoEmptyLineAfterTheLast) {
     for (const Case& c : cases) EXPECT_EQ(readLines(writeFile(QStringLiteral("l.txt"), c.bytes)), c.lines) << c.bytes.toStdString();
 }
 
-TEST_F(ErrorLogTest, LongLinesAndACrLfAcrossTheReadBuffer) {
-    // A CR as the last byte of the first 64 KiB block, its LF the first of the next.
-    QByteArray first(65535, 'x');
-    QByteArray bytes = first + "\r\n" + QByteArray(200000, 'y') + "\r\nz";
-    const auto lines = readLines(writeFile(QStringLiteral("big.txt"), bytes));
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[0].size(), 65535);
-    EXPECT_EQ(lines[1].size(), 200000);
-    EXPECT_EQ(lines[2], QByteArray("z"));
+TEST_F(ErrorLogTest, ALongLineKeepsWhatTheChecksReadAndACrLfMaySpanTwoBlocks) {
+    const QByteArray x(kLargoMaximoLinea, 'x'), bars(28, '|');
+    struct Case {
+        QByteArray bytes;
+        QList<QByteArray> lines;
+    };
+    const Case cases[] = {
+        // A CR as the last byte of the first 64 KiB block, its LF the first of the next.
+        {QByteArray(65535, 'x') + "\r\n" + QByteArray(200000, 'y') + "\r\nz",
+         {x + "x", QByteArray(kLargoMaximoLinea, 'y') + "y", "z"}},
+        {bars + QByteArray(40000, ' ') + "\r\nz", {bars + QByteArray(kLargoMaximoLinea - 28, ' '), "z"}},  // blanks past it
+        {x + QByteArray(40000, 'a') + "|  ", {x + "|"}},                          // a separator past it
+        {x + "|a|b\t  ", {x + "|\t"}},                                           // and what the line ends with
+        {bars + QByteArray(40000, 'a'), {bars + QByteArray(kLargoMaximoLinea - 28, 'a') + "a"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(readLines(writeFile(QStringLiteral("big.txt"), c.bytes)), c.lines);
+}
+
+TEST_F(ErrorLogTest, ALineOfTensOfMegabytesIsStreamedToItsEnd) {
+    const QString path = folder() + QStringLiteral("/endless.txt");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    const QByteArray block(1 << 20, 'a');
+    for (int i = 0; i < 40; ++i) f.write(block);
+    f.write("|b");
+    f.close();
+    const auto lines = readLines(path);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines[0], QByteArray(kLargoMaximoLinea, 'a') + "|b");
+    EXPECT_FALSE(CuentaPye(path, 1));
 }
 
 TEST_F(ErrorLogTest, CuentaPyeWantsExactlyNSeparatorsOnEveryLine) {
@@ -72,8 +93,10 @@ TEST_F(ErrorLogTest, CuentaPyeWantsExactlyNSeparatorsOnEveryLine) {
         {l28 + "\r\n" + QByteArray(27, '|'), false},
         {QByteArray(29, '|'), false},
         {"  " + l28 + "   ", true},                  // blanks count for nothing
-        // Longer than 32,767 characters: refused, never read past.
+        // Past character 32,767 a separator refuses the line; other characters count for nothing.
         {QByteArray(40000 - 28, 'a') + l28, false},
+        {l28 + QByteArray(40000, ' '), true},
+        {l28 + QByteArray(40000, 'a'), true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(CuentaPye(writeFile(QStringLiteral("RUC.ifm"), c.bytes), 28), c.ok) << c.bytes.left(60).toStdString();

@@ -7,6 +7,9 @@
 #include "party_import.h"
 
 #include <QSqlRecord>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace klv::test {
 namespace {
@@ -51,11 +54,12 @@ protected:
         PartyFields out;
         return leerLineaInformado(ctx(), ref, join(f), out);
     }
-    ImportOutcome run(const QByteArray& bytes) {
+    ImportOutcome run(const QByteArray& bytes) { return runFile(writeFile(kRuc + QStringLiteral(".ifm"), bytes)); }
+    ImportOutcome runFile(const QString& path) {
         ImportRequest req;
         req.kind = ImportKind::Partes;
         req.ruc = kRuc;
-        req.filePath = writeFile(kRuc + QStringLiteral(".ifm"), bytes);
+        req.filePath = path;
         req.rptPath = ctx().gRptPath;
         return ejecutarImportacion(ctx(), req, {});
     }
@@ -209,6 +213,37 @@ TEST_F(PartyImportTest, ARunWritesCountsLogsAndReimportUpdates) {
     EXPECT_EQ(row(QStringLiteral("AB12345")).value("APEPAT_PAR_VIN").toString(), QStringLiteral("PEREZ"));
     EXPECT_EQ(row(QStringLiteral("AB12345")).value("RAZON_SOCIAL").toString(), S("PEREZ MUÑOZ, ANA"));
     EXPECT_EQ(types(QStringLiteral("AB12345")), QStringList{QStringLiteral("03")});
+}
+
+// The peak resident memory (KiB) of a child process that runs `work`; -1 when the work failed.
+long childPeakKiB(const std::function<bool()>& work) {
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(work() ? 0 : 1);
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+    return usage.ru_maxrss;
+}
+
+TEST_F(PartyImportTest, AHundredMegabyteLineTakesNoMoreMemoryThanAShortFile) {
+    const QByteArray line = cp1252::encode(join(companyLine()));
+    const QByteArray blanks(1 << 20, ' ');
+    auto peak = [&](int megabytesOfBlanks) {
+        const QString path = writeFile(kRuc + QStringLiteral(".ifm"), line);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::Append));
+        for (int i = 0; i < megabytesOfBlanks; ++i) f.write(blanks);
+        f.close();
+        return childPeakKiB([&] {
+            const ImportOutcome out = runFile(path);
+            return out.status == ImportOutcome::Status::Terminado && out.counts.transferidos + out.counts.actualizados == 1;
+        });
+    };
+    const long normal = peak(0);
+    const long endless = peak(100);
+    ASSERT_GT(normal, 0);
+    ASSERT_GT(endless, 0);
+    EXPECT_LT(endless - normal, 4096) << "peak " << normal << " KiB, with the line of 100 MB " << endless << " KiB";
 }
 
 TEST_F(PartyImportTest, AnotherFormsPartyIsLeftAlone) {

@@ -182,6 +182,9 @@ TEST(DatabaseOpen, EachCauseOf3051SaysWhatItIs) {
     EXPECT_EQ(e.number(), DbErr::CannotOpen);
     EXPECT_FALSE(e.locked());
     EXPECT_TRUE(e.text().contains(QStringLiteral("demasiado larga"))) << e.text().toStdString();
+    // One name too long for a folder: that limit is named, not the whole path's.
+    e = errorOf([&] { Database::open(dir.path() + QLatin1Char('/') + QString(300, QLatin1Char('n')) + QStringLiteral("/x.db")); });
+    EXPECT_TRUE(e.text().contains(QStringLiteral("(300 bytes; el máximo de un nombre es 255)"))) << e.text().toStdString();
     // A file the user may not read.
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
                                           QFile::WriteOther | QFile::ExeOther);

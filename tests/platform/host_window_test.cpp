@@ -8,6 +8,8 @@
 #include <QThread>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 using namespace klv;
@@ -176,4 +178,33 @@ TEST(RuntimeFolder, WithoutTheVariableAPrivateFolderServesWithoutAWarning) {
     EXPECT_TRUE(info.isDir());
     EXPECT_EQ(info.permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup), 0);
     EXPECT_TRUE(lock.lockPath().startsWith(folder));
+}
+
+TEST(RuntimeFolder, NeverOneAnotherUserCanWrite) {
+    QTemporaryDir tmp, home, shared;
+    const char* names[] = {"TMPDIR", "HOME", "XDG_RUNTIME_DIR"};
+    QByteArray saved[3];
+    for (int i = 0; i < 3; ++i) saved[i] = qgetenv(names[i]);
+    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    qputenv("HOME", QFile::encodeName(home.path()));
+    // The variable names a folder others may write; the name in the temporary folder is another
+    // user's (a link, for a test run without the right to give a folder away).
+    ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 0777), 0);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(shared.path()));
+    const QByteArray taken = QFile::encodeName(tmp.path() + QStringLiteral("/klv-runtime-") + QString::number(::getuid()));
+    if (::geteuid() == 0)
+        ASSERT_TRUE(::mkdir(taken.constData(), 0777) == 0 && ::chown(taken.constData(), 65534, 65534) == 0);
+    else
+        ASSERT_EQ(::symlink(QFile::encodeName(shared.path()).constData(), taken.constData()), 0);
+    const QString own = runtimeFolder();
+    const QFileInfo info(own);
+    // Without a home to make one in: no folder, and no guard rather than a shared one.
+    qputenv("HOME", "/proc/no-home");
+    SingleInstance unguarded(QStringLiteral("QMTEST3"));
+    for (int i = 0; i < 3; ++i) saved[i].isNull() ? qunsetenv(names[i]) : qputenv(names[i], saved[i]);
+    EXPECT_EQ(own, home.path() + QStringLiteral("/.cache/klv-runtime"));
+    EXPECT_TRUE(info.isDir() && !info.isSymLink());
+    EXPECT_EQ(info.permissions() & (QFile::WriteOther | QFile::WriteGroup | QFile::ReadOther), 0);
+    EXPECT_TRUE(unguarded.acquire());
+    EXPECT_FALSE(unguarded.guarded());
 }

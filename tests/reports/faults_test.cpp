@@ -81,7 +81,7 @@ TEST_F(ReportFaults, AFullDiskNeverLeavesHalfAReport) {
         return udp_ReporteErroresImportacion(env_.ctx(), 1, kRuc, QStringLiteral("EMPRESA"), spool).ok;
     }, [&](qint64 limit) {
         EXPECT_TRUE(unchanged(files, rpt())) << "limit " << limit;
-        EXPECT_TRUE(env_.messages().last().text.startsWith(QStringLiteral("Error Técnico : (75) "))) << "limit " << limit;
+        EXPECT_TRUE(env_.messages().last().text.startsWith(QStringLiteral("Error Técnico : (61) "))) << "limit " << limit;
     }, 4096);
     EXPECT_GE(failed, 8);
     EXPECT_GT(QFileInfo(rpt() + QLatin1Char('/') + spool).size(), 30000);

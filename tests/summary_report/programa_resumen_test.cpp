@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
@@ -33,10 +34,11 @@ protected:
                          {QStringLiteral("cNumero"), QStringLiteral("123456")}});
     }
     struct Run {
-        int status;
+        int status;  // -1: killed
         QString err;
     };
-    Run run(const QStringList& args) {
+    // The program, or another that starts it (`before` + the program + `args`).
+    Run run(const QStringList& args, const QStringList& before = {}) {
         QProcess p;
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert(QStringLiteral("KLV_WINDIR"), host::winDirOf(env.root()));
@@ -44,9 +46,17 @@ protected:
         e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         p.setProcessEnvironment(e);
         p.setWorkingDirectory(runDir.path());
-        p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/8027REP"), args);
+        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/8027REP");
+        if (before.isEmpty()) {
+            p.start(program, args);
+        } else {
+            // The leak checker cannot run under a tracer.
+            e.insert(QStringLiteral("ASAN_OPTIONS"), e.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
+            p.setProcessEnvironment(e);
+            p.start(before.first(), before.mid(1) + QStringList{program} + args);
+        }
         EXPECT_TRUE(p.waitForFinished(30000));
-        return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError())};
+        return {p.exitStatus() == QProcess::CrashExit ? -1 : p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError())};
     }
     QString sys(const QString& name) const { return env.sysPath() + name; }
     int spoolRows() { return env.db().scalar(QStringLiteral("SELECT count(*) FROM SPOOL")).toInt(); }
@@ -116,4 +126,46 @@ TEST_F(ProgramaTest, EveryStopIsToldAndEndsWithStatusOne) {
         EXPECT_FALSE(QFile::exists(sys(QStringLiteral("tmp/") + kBase + QStringLiteral(".TXT"))));
         EXPECT_EQ(spoolRows(), 0);
     }
+}
+
+TEST_F(ProgramaTest, AKillLeavesTheEarlierFilesOrTheNewOnesUpToAPointAndTheNextRunClearsUp) {
+    // The run is killed at each of its links and renames in turn (strace's fault injection),
+    // over files an earlier run left.
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (strace.isEmpty()) GTEST_SKIP() << "strace is not installed (scripts/setup installs it)";
+    auto killedAt = [&](const QString& call, int n) {
+        return QStringList{strace, QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                           QStringLiteral("-e"), QStringLiteral("trace=") + call, QStringLiteral("-e"),
+                           QStringLiteral("inject=%1:signal=KILL:when=%2").arg(call).arg(n)};
+    };
+    if (run(kSplit, killedAt(QStringLiteral("rename"), 1000)).status != 0) GTEST_SKIP() << "strace cannot trace here";
+    const QStringList files{sys(QStringLiteral("RPT/") + kBase + QStringLiteral(".PRN")),
+                            sys(QStringLiteral("RPT/") + kBase + QStringLiteral(".txt")),
+                            sys(QStringLiteral("TMP/") + kBase + QStringLiteral(".TXT"))};
+    int kills = 0;
+    for (const QString& call : {QStringLiteral("link"), QStringLiteral("linkat"), QStringLiteral("rename")}) {
+        for (int n = 1;; ++n) {
+            for (const QString& f : files) test::writeBytes(f, "earlier run\r\n");
+            const Run r = run(kSplit, killedAt(call, n));
+            if (r.status != -1) {
+                EXPECT_EQ(r.status, resumen::Estado::Terminado) << r.err.toStdString();
+                break;
+            }
+            ++kills;
+            // In the order twin, text, copy: a file is new only when those before it are.
+            bool newer = true;
+            for (const QString& f : files) {
+                const bool isNew = crLfLines(f).size() == 26;
+                EXPECT_TRUE(isNew || crLfLines(f) == QStringList{QStringLiteral("earlier run")}) << f.toStdString();
+                EXPECT_TRUE(newer || !isNew) << call.toStdString() << " " << n << ": " << f.toStdString() << " is new";
+                newer = isNew;
+            }
+        }
+    }
+    EXPECT_GE(kills, 9);
+    // What the killed runs left under these names is gone after a run.
+    const QStringList ours{QLatin1Char('*') + kBase + QLatin1Char('*')};
+    EXPECT_EQ(QDir(sys(QStringLiteral("RPT"))).entryList(ours, QDir::Files | QDir::Hidden),
+              (QStringList{kBase + QStringLiteral(".PRN"), kBase + QStringLiteral(".txt")}));
+    EXPECT_EQ(QDir(sys(QStringLiteral("TMP"))).entryList(ours, QDir::Files | QDir::Hidden), QStringList{kBase + QStringLiteral(".TXT")});
 }

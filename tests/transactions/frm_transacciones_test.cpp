@@ -54,7 +54,7 @@ protected:
                            bool* loaded = nullptr) {
         env_.panels().setPanelRuc(kRuc);
         env_.panels().setPanelPeriodo(periodo);
-        form_ = std::make_unique<FrmTransacciones>(ctx());
+        form_ = std::make_unique<FrmTransacciones>(ctx(), owner_);
         form_->udp_Modo_Accion(mode);
         form_->udp_Def_Caller(QStringLiteral("Frm_KLV_Declara"), respuesta);
         const OpenDeclaration decl{kRuc + QStringLiteral("           EMPRESA DEMO"), periodo, QStringLiteral("0"), respuesta};
@@ -116,6 +116,7 @@ protected:
     }
     int top(const char* name) { return w<QWidget>(name)->y(); }
 
+    QWidget* owner_ = nullptr;  // the window the form is opened from
     std::unique_ptr<FrmTransacciones> form_;
     std::deque<std::optional<Party>> picks_;
     int selections_ = 0;
@@ -191,6 +192,49 @@ TEST_F(FormTest, OpensAStoredTransactionForModifying) {
     open(kModoModificar, QStringLiteral("2012"), QStringLiteral("1"), &gone, &loaded);
     EXPECT_FALSE(loaded);
     EXPECT_EQ(messages().last().style, MsgStyle::Exclamation);
+}
+
+TEST_F(FormTest, OpensAtTheTopLeftCorner) {
+    QWidget owner;
+    owner.setGeometry(300, 200, 800, 600);
+    owner.show();
+    owner_ = &owner;
+    open();
+    EXPECT_EQ(form_->pos(), QPoint(0, 0));
+    form_.reset();
+}
+
+// Choosing a method, an indicator or the analysed party changes nothing the exit question asks
+// about; choosing a currency does.
+TEST_F(FormTest, WhatMarksAStoredTransactionModified) {
+    insertRow(db(), QStringLiteral("TMPTRANSACCION2"),
+              {{QStringLiteral("TIP_DOC_D"), 6}, {QStringLiteral("DOC_ID_D"), kRuc}, {QStringLiteral("PERIODO"), QStringLiteral("2012")},
+               {QStringLiteral("FORMULARIO"), QStringLiteral("8027")}, {QStringLiteral("TIP_DOC_P"), 6},
+               {QStringLiteral("DOC_ID_P"), kHaven}, {QStringLiteral("COR_TRANSACCION"), 1},
+               {QStringLiteral("FLAG_VAL_MET"), QStringLiteral("02")}, {QStringLiteral("IND_TRANSAC_FIN"), QStringLiteral("0")},
+               {QStringLiteral("MET_VAL"), QStringLiteral("04")}, {QStringLiteral("COD_TIP_MONEDA"), QStringLiteral("1")}});
+    const TransactionKey key{DeclarationKey{6, kRuc, QStringLiteral("2012"), QStringLiteral("8027")}, Party{6, kHaven}, 1};
+    const struct {
+        const char* control;
+        const char* item;  // the item chosen in a combo; none for an option
+        bool marks;
+    } cases[] = {
+        {"CboMetodoVal", "05", false}, {"CboRangoPLI", "01", false}, {"OptInf_SETP", nullptr, false},
+        {"OptCont_SETP", nullptr, false}, {"OptInf_MT", nullptr, false}, {"OptCont_MT", nullptr, false},
+        {"OptInf_OM", nullptr, false}, {"OptCont_OM", nullptr, false}, {"CboTipMoneda2", "02", true},
+    };
+    for (const auto& c : cases) {
+        FrmTransacciones& f = open(kModoModificar, QStringLiteral("2012"), QStringLiteral("1"), &key);
+        ASSERT_EQ(f.flag(), kOtros);
+        if (c.item) pick(c.control, c.item);
+        else w<QRadioButton>(c.control)->setChecked(true);
+        EXPECT_EQ(f.modified(), c.marks) << c.control;
+        messages().clear();
+        messages().script(MsgAnswer::No);
+        f.CmdOpciones_Click(2);
+        EXPECT_EQ(messages().empty(), !c.marks) << c.control;
+        EXPECT_FALSE(f.isVisible()) << c.control;
+    }
 }
 
 TEST_F(FormTest, PeriodLayouts) {
