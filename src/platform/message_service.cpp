@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTranslator>
 #include <cstdio>
+#include <utility>
 
 namespace klv {
 
@@ -119,6 +120,29 @@ void prepareProgramEnvironment() {
     Q_UNUSED(once);
 }
 
+namespace {
+
+// The texts of the print dialog's settings that Qt's Spanish catalogue leaves in English.
+class PrintDialogTexts : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char*, int) const override {
+        static const std::pair<const char*, const char*> texts[] = {
+            {"Double Sided Printing", "Impresión a doble cara"},
+            {"Off", "Desactivada"},
+            {"Long side binding", "Encuadernado por el lado largo"},
+            {"Short side binding", "Encuadernado por el lado corto"},
+            {"Pages", "Páginas"}};
+        if (!context || qstrncmp(context, "QPrint", 6) != 0 || !source) return {};
+        for (const auto& [english, spanish] : texts)
+            if (qstrcmp(source, english) == 0) return QString::fromUtf8(spanish);
+        return {};
+    }
+};
+
+}  // namespace
+
 bool installQtTranslation() {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app) return false;
@@ -131,6 +155,8 @@ bool installQtTranslation() {
         delete translator;
         return false;
     }
+    // Searched before Qt's catalogue, for the few texts it lacks; gone with it.
+    QCoreApplication::installTranslator(new PrintDialogTexts(translator));
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "frm_cont_abrir.h"
 #include "declarations_grid.h"
 #include "wait_cursor.h"
+#include "window_helpers.h"
 
 #include "mensajes.h"
 
@@ -96,6 +97,7 @@ FrmContAbrir::FrmContAbrir(AppContext& ctx, QWidget* parent) : QDialog(parent), 
         setWindowTitle(QStringLiteral("Eliminar Declaraciones"));
     }
     fitWidthToColumns(this, grid_);
+    focusFirstControl(this);
 }
 
 void FrmContAbrir::udp_Refresca_Grilla() {

@@ -186,7 +186,7 @@ TEST(QtTranslation, ThePrintDialogSpeaksSpanish) {
     for (const QAbstractButton* b : dialog.findChildren<QAbstractButton*>()) texts << b->text();
     for (const QLabel* l : dialog.findChildren<QLabel*>()) texts << l->text();
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Imprimir"));
-    for (const char* spanish : {"Cancelar", "&Opciones >>", "&Nombre:"})
+    for (const char* spanish : {"Cancelar", "&Opciones >>", "&Nombre:", "Páginas", "Desactivada"})
         EXPECT_TRUE(texts.contains(QString::fromUtf8(spanish))) << spanish;
     delete QCoreApplication::instance()->findChild<QTranslator*>(QStringLiteral("klvQtTranslation"));
 }
