@@ -136,6 +136,7 @@ void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int 
                     QStringLiteral("EXISTS (SELECT 1 FROM TMPTRANSACCION2 X WHERE %1)")
                         .arg(decl::sameTransaction(QStringLiteral("X"), QStringLiteral("W"))));
     tx.commit();
+    db.ensureSameFile();
 }
 
 ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st) {
