@@ -29,15 +29,15 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
             params);
 
     // Transaction types: the key, the type and its amount; the control number stays empty. Only
-    // the types of a transaction copied above: a type row without its transaction belongs to no
-    // transaction of the declaration.
+    // the types of a transaction copied above, each transaction finding its types by key: a type
+    // row without its transaction belongs to no transaction of the declaration.
     const QStringList typeCols = schema::columnNames(QStringLiteral("TRATIPTRA2")).mid(0, 9);
     db.exec(QStringLiteral("DELETE FROM TMPTRATIPTRA"));
-    db.exec(QStringLiteral("INSERT INTO TMPTRATIPTRA (%1) SELECT %2 FROM TRATIPTRA2 T WHERE %3"
-                           " AND EXISTS (SELECT 1 FROM TRANSACCION2 X WHERE %4) ORDER BY %5, T.COD_TIP_TRANSACCION")
+    db.exec(QStringLiteral("INSERT INTO TMPTRATIPTRA (%1) SELECT %2 FROM TRANSACCION2 X CROSS JOIN TRATIPTRA2 T ON %3"
+                           " WHERE %4 ORDER BY %5, T.COD_TIP_TRANSACCION")
                 .arg(decl::columnList(typeCols), decl::columnList(typeCols, QStringLiteral("T")),
-                     decl::keyCondition(QStringLiteral("T")), decl::sameTransaction(QStringLiteral("X"), QStringLiteral("T")),
-                     decl::transactionOrder(QStringLiteral("T"))),
+                     decl::sameTransaction(QStringLiteral("T"), QStringLiteral("X")), decl::keyCondition(QStringLiteral("X")),
+                     decl::transactionOrder(QStringLiteral("X"))),
             params);
 
     // Per-type detail of the transactions valued by other methods, each with its type's
