@@ -78,21 +78,21 @@ void updateRow(Database& db, const QString& table, const DeclarationKey& key, QV
             params);
 }
 
-// Replaces the stored rows of the declarant and period with the working rows in one statement,
+// Replaces the stored rows of the declarant and period with the working rows W in one statement,
 // every column named from the table description, each row with its control number over 5 key
-// fields computed by the engine. The rows go in the key's order, which the key index gives
-// without sorting.
-void copyWorkingRows(Database& db, const QString& stored, const QString& working, int copied, const QString& order,
-                     const DeclarationKey& key) {
+// fields computed by the engine. `from` names W and what it is joined to, `keyAlias` the table
+// whose rows the declarant and period select. The rows go in the key's order, which the key
+// indexes give without sorting.
+void copyWorkingRows(Database& db, const QString& stored, const QString& from, const QString& keyAlias, int copied,
+                     const QString& order, const DeclarationKey& key) {
     const schema::Table& table = schema::table(stored);
     QStringList cols;
     for (int i = 0; i < copied; ++i) cols << table.columns[i].name;
     const QString cnumero = table.columns.back().name;
     db.exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(stored, decl::keyConditionNoForm()), decl::keyParamsNoForm(key));
-    db.exec(QStringLiteral("INSERT INTO %1 (%2, %3) SELECT %4, %5 FROM %6 W WHERE %7 ORDER BY %8")
+    db.exec(QStringLiteral("INSERT INTO %1 (%2, %3) SELECT %4, %5 FROM %6 WHERE %7 ORDER BY %8")
                 .arg(stored, decl::columnList(cols), cnumero, decl::columnList(cols, QStringLiteral("W")),
-                     numeroControlSql(stored, 5, QStringLiteral("W")), working,
-                     decl::keyConditionNoForm(QStringLiteral("W")), order),
+                     numeroControlSql(stored, 5, QStringLiteral("W")), from, decl::keyConditionNoForm(keyAlias), order),
             decl::keyParamsNoForm(key));
 }
 
@@ -126,12 +126,19 @@ void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int 
 
     // Progress: the rows numbered so far, counted by the control number's SQL function.
     NumeroControlProgress counter(progress, kProgressStep);
-    const QString order = QStringLiteral("W.FORMULARIO, ") + decl::transactionOrder(QStringLiteral("W"));
-    copyWorkingRows(db, QStringLiteral("TRANSACCION2"), QStringLiteral("TMPTRANSACCION2"),
-                    static_cast<int>(schema::table(QStringLiteral("TRANSACCION2")).columns.size()) - 1, order, key);
-    copyWorkingRows(db, QStringLiteral("TRATIPTRA2"), QStringLiteral("TMPTRATIPTRA"), 9,
-                    order + QStringLiteral(", W.COD_TIP_TRANSACCION"), key);
+    auto order = [](const QString& alias) { return alias + QStringLiteral(".FORMULARIO, ") + decl::transactionOrder(alias); };
+    copyWorkingRows(db, QStringLiteral("TRANSACCION2"), QStringLiteral("TMPTRANSACCION2 W"), QStringLiteral("W"),
+                    static_cast<int>(schema::table(QStringLiteral("TRANSACCION2")).columns.size()) - 1,
+                    order(QStringLiteral("W")), key);
+    // Only the types of a transaction saved with them, found by the transaction's key: act8027
+    // empties the working transactions but not their types, and an import afterwards numbers its
+    // transactions from 1 again.
+    copyWorkingRows(db, QStringLiteral("TRATIPTRA2"),
+                    QStringLiteral("TMPTRANSACCION2 X CROSS JOIN TMPTRATIPTRA W ON ") +
+                        decl::sameTransaction(QStringLiteral("W"), QStringLiteral("X")),
+                    QStringLiteral("X"), 9, order(QStringLiteral("X")) + QStringLiteral(", W.COD_TIP_TRANSACCION"), key);
     tx.commit();
+    db.ensureSameFile();
 }
 
 ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st) {

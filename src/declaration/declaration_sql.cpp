@@ -33,6 +33,13 @@ QString transactionOrder(const QString& alias) {
     return QStringLiteral("%1TIP_DOC_P, %1DOC_ID_P, %1COR_TRANSACCION").arg(a);
 }
 
+QString sameTransaction(const QString& a, const QString& b) {
+    QStringList out;
+    for (const char* c : {"TIP_DOC_D", "DOC_ID_D", "PERIODO", "FORMULARIO", "TIP_DOC_P", "DOC_ID_P", "COR_TRANSACCION"})
+        out << QStringLiteral("%1.%3=%2.%3").arg(a, b, QLatin1String(c));
+    return out.join(QStringLiteral(" AND "));
+}
+
 QString columnList(const QStringList& names, const QString& alias) {
     QStringList out;
     out.reserve(names.size());

@@ -20,6 +20,9 @@ QString keyConditionNoForm(const QString& alias = QString());
 QVariantList keyParamsNoForm(const DeclarationKey& key);
 // Order in which the working and stored transactions are walked: by their key.
 QString transactionOrder(const QString& alias = QString());
+// The rows of aliases `a` and `b` belong to the same transaction: their seven key columns equal
+// (the transaction tables' key, so the engine finds the transaction through its key index).
+QString sameTransaction(const QString& a, const QString& b);
 
 // Column names joined with ", ", each prefixed by the alias when one is given.
 QString columnList(const QStringList& names, const QString& alias = QString());

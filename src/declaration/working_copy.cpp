@@ -13,13 +13,6 @@ namespace {
 
 const QString kFinancialTypes = QStringLiteral("('12','34')");
 
-// The type row T belongs to the stored transaction X.
-QString sameTransaction() {
-    return QStringLiteral(
-        "T.TIP_DOC_D=X.TIP_DOC_D AND T.DOC_ID_D=X.DOC_ID_D AND T.PERIODO=X.PERIODO AND T.FORMULARIO=X.FORMULARIO"
-        " AND T.TIP_DOC_P=X.TIP_DOC_P AND T.DOC_ID_P=X.DOC_ID_P AND T.COR_TRANSACCION=X.COR_TRANSACCION");
-}
-
 }  // namespace
 
 void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
@@ -35,12 +28,16 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
                      decl::keyCondition(QStringLiteral("T")), decl::transactionOrder(QStringLiteral("T"))),
             params);
 
-    // Transaction types: the key, the type and its amount; the control number stays empty.
+    // Transaction types: the key, the type and its amount; the control number stays empty. Only
+    // the types of a transaction copied above, each transaction finding its types by key: a type
+    // row without its transaction belongs to no transaction of the declaration.
     const QStringList typeCols = schema::columnNames(QStringLiteral("TRATIPTRA2")).mid(0, 9);
     db.exec(QStringLiteral("DELETE FROM TMPTRATIPTRA"));
-    db.exec(QStringLiteral("INSERT INTO TMPTRATIPTRA (%1) SELECT %2 FROM TRATIPTRA2 T WHERE %3 ORDER BY %4, T.COD_TIP_TRANSACCION")
+    db.exec(QStringLiteral("INSERT INTO TMPTRATIPTRA (%1) SELECT %2 FROM TRANSACCION2 X CROSS JOIN TRATIPTRA2 T ON %3"
+                           " WHERE %4 ORDER BY %5, T.COD_TIP_TRANSACCION")
                 .arg(decl::columnList(typeCols), decl::columnList(typeCols, QStringLiteral("T")),
-                     decl::keyCondition(QStringLiteral("T")), decl::transactionOrder(QStringLiteral("T"))),
+                     decl::sameTransaction(QStringLiteral("T"), QStringLiteral("X")), decl::keyCondition(QStringLiteral("X")),
+                     decl::transactionOrder(QStringLiteral("X"))),
             params);
 
     // Per-type detail of the transactions valued by other methods, each with its type's
@@ -68,7 +65,7 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
                            " FROM TRANSACCION2 X CROSS JOIN TRATIPTRA2 T ON %4 WHERE %5 AND X.FLAG_VAL_MET='02'"
                            " AND T.COD_TIP_TRANSACCION NOT IN %6 ORDER BY %7, T.COD_TIP_TRANSACCION")
                 .arg(decl::columnList(detCols), decl::columnList(detKey, QStringLiteral("T")), description,
-                     sameTransaction(), decl::keyCondition(QStringLiteral("X")), kFinancialTypes,
+                     decl::sameTransaction(QStringLiteral("T"), QStringLiteral("X")), decl::keyCondition(QStringLiteral("X")), kFinancialTypes,
                      decl::transactionOrder(QStringLiteral("X"))),
             descriptionParams + params);
     tx.commit();

@@ -155,10 +155,10 @@ public:
             batch_->commit();
             batch_.reset();
             size_ = 0;
-            return std::nullopt;
         } catch (const DbError& e) {
             return writeAgain(end, e);
         }
+        return inFile();
     }
 
     // After a line failed (`cause`): the batch rolled back (the line may have left part of its
@@ -172,7 +172,7 @@ private:
         batch_.reset();  // rolls back what the engine still holds
         size_ = 0;
         try {
-            if (readAgain(end)) return std::nullopt;
+            if (readAgain(end)) return inFile();
         } catch (const DbError& e) {
             if (!failure) failure = e;
         }
@@ -184,6 +184,18 @@ private:
                        : DbError(DbErr::Reserved, QStringLiteral("No se pudieron leer de nuevo las líneas %1 a %2.")
                                                       .arg(first_)
                                                       .arg(end - 1));
+    }
+
+    // After a commit: the batch went into the file the path names, or it is left out whole.
+    std::optional<DbError> inFile() {
+        try {
+            ctx_.db().ensureSameFile();
+            return std::nullopt;
+        } catch (const DbError& e) {
+            counts_ = startCounts_;
+            log_.rewind(startLog_);
+            return e;
+        }
     }
 
     bool process(const QByteArray& raw, qint64 lineNo, bool logRejected) {

@@ -83,8 +83,8 @@ bool Installer::run(Database& db, const QString& sysPath) {
     if (!step([this] { udp_ActualizaTablas(); })) return false;
     if (!step([this] { udp_CreaTransaccion2(); })) return false;
     if (!step([this] { udp_CargaTipVinParaiso(); })) return false;
-    udf_ActualizaNumeroControl(QStringLiteral("PAR_VIN"), 4);
-    udf_ActualizaNumeroControl(QStringLiteral("TIP_VIN_PAR"), 4);
+    for (const char* table : {"PAR_VIN", "TIP_VIN_PAR"})
+        if (!udf_ActualizaNumeroControl(QString::fromLatin1(table), 4) && fileGone_) return false;
     return true;
 }
 
@@ -98,6 +98,7 @@ bool Installer::step(F&& f) {
         t.emplace(*gDB_);
         f();
         t->commit();
+        gDB_->ensureSameFile();
         return true;
     } catch (const DbError& e) {
         number = e.number();
@@ -117,8 +118,12 @@ bool Installer::step(F&& f) {
     // Every step begins by taking the write lock, so a database held by another program stops the
     // run before the step writes anything; the next run completes it.
     if (locked) text += QStringLiteral("\nCierre los programas que usan la base de datos y ejecute de nuevo la instalación.");
-    messages_.show(QStringLiteral("Error Número : %1\n%2").arg(QString::number(number), text), MsgStyle::Critical, kTituloParada);
+    stop(number, text);
     return false;
+}
+
+void Installer::stop(int number, const QString& text) {
+    messages_.show(QStringLiteral("Error Número : %1\n%2").arg(QString::number(number), text), MsgStyle::Critical, kTituloParada);
 }
 
 bool Installer::udf_ConectaBD(const QString& path) {
@@ -449,11 +454,19 @@ bool Installer::udf_ActualizaNumeroControl(const QString& table, int nKeys) {
             if (n != r.value(QStringLiteral("cnumero")).toString()) gDB_->run(update, {n, r.value(0)});
         }
         tx.commit();
+        gDB_->ensureSameFile();
         return true;
-    } catch (const std::exception&) {
-        // The transaction guard has put every number back.
+    } catch (const std::exception& e) {
         ++failures_;
-        messages_.show(kMsgRefresco, MsgStyle::Critical, kTituloRefresco);
+        const auto* db = dynamic_cast<const DbError*>(&e);
+        if (db && db->number() == DbErr::FileReplaced) {
+            // The numbers went into a file no longer there: the run stops.
+            fileGone_ = true;
+            stop(db->number(), db->text());
+        } else {
+            // The transaction guard has put every number back.
+            messages_.show(kMsgRefresco, MsgStyle::Critical, kTituloRefresco);
+        }
         return false;
     }
 }

@@ -89,7 +89,8 @@ public:
     bool udf_ExisteEnvio(const QString& tablaO) const;
 
     // --- control-number refresh: every row of the table, in one transaction. On failure the
-    // table keeps its numbers, the message is shown and false returned.
+    // table keeps its numbers, the message is shown and false returned. The run stops when the
+    // numbers went into a database file replaced or deleted meanwhile.
     bool udf_ActualizaNumeroControl(const QString& table, int nKeys);
 
     QString gSysPath;
@@ -115,12 +116,15 @@ private:
     // message and returns false.
     template <class F>
     bool step(F&& f);
+    // The message that stops the run: "Error Número : " with the number, then the text.
+    void stop(int number, const QString& text);
 
     MessageService& messages_;
     QString iniFile_;
     std::unique_ptr<Database> owned_;
     Database* gDB_ = nullptr;
     int failures_ = 0;
+    bool fileGone_ = false;  // the path no longer names the database written
 };
 
 // Writes the submission map file shipped with the installer to sysPath/tmp/env8027.txt unless

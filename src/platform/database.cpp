@@ -14,6 +14,7 @@
 #include <optional>
 #include <sqlite3.h>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace klv {
@@ -123,6 +124,16 @@ DbError readOnlyFile(const QString& path) {
     return DbError(DbErr::ReadOnly,
                    QStringLiteral("La base de datos '%1' es de solo lectura: no se pueden guardar cambios en ella").arg(path));
 }
+
+DbError fileReplaced(const QString& path) {
+    return DbError(DbErr::FileReplaced,
+                   QStringLiteral("El archivo de la base de datos '%1' fue reemplazado o borrado mientras el programa "
+                                  "trabajaba: lo grabado desde entonces no está en él")
+                       .arg(path));
+}
+
+// SQLite refuses to write once the file it opened no longer has its name.
+bool fileMoved(sqlite3* handle) { return handle && sqlite3_extended_errcode(handle) == SQLITE_READONLY_DBMOVED; }
 
 }  // namespace
 
@@ -260,6 +271,11 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
         QSqlQuery probe(c);
         if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) throw failure(probe.lastError());
         if (handle && sqlite3_db_readonly(handle, "main") == 1) throw readOnlyFile(db->path_);
+        struct stat st {};
+        if (::stat(QFile::encodeName(db->path_).constData(), &st) == 0) {
+            db->device_ = st.st_dev;
+            db->inode_ = st.st_ino;
+        }
         // Declarations of hundreds of thousands of rows: a page cache that holds their indexes.
         QSqlQuery pragma(c);
         pragma.exec(QStringLiteral("PRAGMA cache_size = -65536"));
@@ -302,7 +318,19 @@ bool Database::transactionLost() const {
     return depth_ > 0 && h && sqlite3_get_autocommit(h) != 0;
 }
 
+void Database::ensureSameFile() const {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path_).constData(), &st) != 0 || st.st_dev != device_ || st.st_ino != inode_)
+        throw fileReplaced(path_);
+}
+
+DbError Database::failure(const QSqlError& error, const QString& sql) const {
+    if (fileMoved(sqliteHandle())) return fileReplaced(path_);
+    return translate(error, sql);
+}
+
 DbError Database::engineError(sqlite3* handle, int code, const QString& sql) {
+    if (fileMoved(handle)) return fileReplaced(QString::fromUtf8(sqlite3_db_filename(handle, "main")));
     const QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString();
     const int extended = handle ? sqlite3_extended_errcode(handle) : code;
     return translate(QSqlError(QString(), text, QSqlError::StatementError, QString::number(extended)), sql);
@@ -328,23 +356,23 @@ bool Database::addConnectionSetup(ConnectionSetup setup) {
 QSqlQuery Database::prepare(const QString& sql) const {
     QSqlQuery q(handle());
     q.setForwardOnly(true);
-    if (!q.prepare(sql)) throw translate(q.lastError(), sql);
+    if (!q.prepare(sql)) throw failure(q.lastError(), sql);
     return q;
 }
 
 void Database::run(QSqlQuery& q, const QVariantList& params) const {
     for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
-    if (!q.exec()) throw translate(q.lastError(), q.lastQuery());
+    if (!q.exec()) throw failure(q.lastError(), q.lastQuery());
 }
 
 QSqlQuery Database::exec(const QString& sql, const QVariantList& params) const {
     QSqlQuery q(handle());
     q.setForwardOnly(true);
     if (params.isEmpty()) {
-        if (!q.exec(sql)) throw translate(q.lastError(), sql);
+        if (!q.exec(sql)) throw failure(q.lastError(), sql);
         return q;
     }
-    if (!q.prepare(sql)) throw translate(q.lastError(), sql);
+    if (!q.prepare(sql)) throw failure(q.lastError(), sql);
     run(q, params);
     return q;
 }

@@ -40,6 +40,7 @@ constexpr int NullInRequired = 3314;
 constexpr int UnrecognizedFormat = 3343;
 constexpr int FieldExists = 3380;    // ALTER TABLE ADD COLUMN of a column that exists
 constexpr int NoCurrentRecord = 3021;
+constexpr int FileReplaced = 3420;   // the path no longer names the open file (replaced or deleted)
 }  // namespace DbErr
 
 class DbError : public std::runtime_error {
@@ -101,6 +102,11 @@ public:
     bool columnExists(const QString& table, const QString& column) const;
     QStringList columns(const QString& table) const;  // in table order
 
+    // After each commit of a long run: throws DbError FileReplaced, naming the file, when the
+    // path no longer names the file this connection opened (another file renamed over it, or it
+    // was deleted or moved). What was committed since then went into a file nobody can open.
+    void ensureSameFile() const;
+
     bool inTransaction() const { return depth_ > 0; }
     // True when a transaction guard is open but the engine has already rolled the whole
     // transaction back (a full disk, an I/O error, a trigger's ROLLBACK): what was written since
@@ -151,8 +157,13 @@ private:
     // transaction), prepared once: an import opens one for every line.
     struct Savepoint;
     Savepoint& savepoint(int depth);
+    // A failing QtSql statement's error; a write refused because the file was moved away is
+    // reported as FileReplaced, naming the file.
+    DbError failure(const QSqlError& error, const QString& sql) const;
     QString connection_;
     QString path_;
+    // The opened file's identity, to tell whether the path still names it.
+    unsigned long long device_ = 0, inode_ = 0;
     int depth_ = 0;
     qint64 transactions_ = 0;
     std::vector<std::unique_ptr<Savepoint>> savepoints_;

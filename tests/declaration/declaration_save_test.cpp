@@ -305,6 +305,41 @@ TEST_F(SaveTest, AWorkingCopyEmptiedAfterTheChecksKeepsTheStoredDeclaration) {
     EXPECT_EQ(count(QStringLiteral("TRANSACCION2")), 1);
 }
 
+TEST_F(SaveTest, TypeRowsWithoutTheirTransactionAreNotSaved) {
+    // act8027 emptied the working transactions but not their types; an import then added
+    // transaction 1 of P1 again.
+    work(QStringLiteral("P1"), 1, "10", "10");
+    transactionType(QStringLiteral("TMPTRATIPTRA"), key(), QStringLiteral("P1"), 2, QStringLiteral("05"), QStringLiteral("20"));
+    transactionType(QStringLiteral("TMPTRATIPTRA"), key(), QStringLiteral("P2"), 1, QStringLiteral("07"), QStringLiteral("30"));
+    ASSERT_TRUE(grabarDeclaracion(ctx(), st).ok);
+    EXPECT_EQ(count(QStringLiteral("TRATIPTRA2")), 1);
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT DOC_ID_P || COR_TRANSACCION FROM TRATIPTRA2")).toString(), QStringLiteral("P11"));
+}
+
+TEST_F(SaveTest, ADatabaseFileDeletedDuringTheSaveIsReportedAndNothingCountsAsSaved) {
+    work(QStringLiteral("P1"), 1, "10", "10");
+    auto saveFails = [&] {
+        messages().clear();
+        EXPECT_FALSE(grabarDeclaracion(ctx(), st).ok);
+        ASSERT_EQ(messages().calls().size(), 1u);
+        EXPECT_EQ(messages().last().style, 16);
+        EXPECT_TRUE(messages().last().text.contains(S("fue reemplazado o borrado mientras el programa trabajaba")))
+            << messages().last().text.toStdString();
+        EXPECT_TRUE(messages().last().text.contains(db().path()));
+        EXPECT_TRUE(st.modified);
+    };
+    {
+        const FileGoneAtCommit gone(db(), FileGoneAtCommit::How::Deleted);
+        saveFails();
+        EXPECT_TRUE(gone.struck());
+    }
+    EXPECT_EQ(st.mode, kModoNuevo);
+    // Saving again (the connection still reads the deleted file, where the declaration now
+    // exists): the engine refuses to write into a file that lost its name; the same message.
+    st.mode = kModoModificar;
+    saveFails();
+}
+
 TEST_F(SaveTest, ManyRowsAreCopiedWholeWithProgress) {
     db().exec(QStringLiteral(
         "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I+1 FROM N WHERE I<3000) "

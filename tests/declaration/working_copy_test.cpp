@@ -52,6 +52,14 @@ TEST_F(WorkingCopyTest, RebuildCopiesStoredRowsAndDetailOfOtherMethodsOnly) {
     EXPECT_EQ(detail[1].value(4).toString(), QStringLiteral("400"));
 }
 
+TEST_F(WorkingCopyTest, StoredTypeRowsWithoutTheirTransactionStayOut) {
+    storeDeclarationA();
+    transactionType(QStringLiteral("TRATIPTRA2"), key(), QStringLiteral("P1"), 3, QStringLiteral("05"), QStringLiteral("9"));
+    udp_CargarTemps(ctx(), key());
+    EXPECT_EQ(count(QStringLiteral("TMPTRATIPTRA")), 4);
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT COUNT(*) FROM TMPTRATIPTRA WHERE COR_TRANSACCION=3")).toInt(), 0);
+}
+
 TEST_F(WorkingCopyTest, DetailDescriptionIsCutToTheColumnAndMissingTypeGivesEmptyText) {
     db().exec(QStringLiteral("INSERT INTO PARAM (Numero, Argumento, Funcion, Correl_param) VALUES ('395', '97', ?, 'E')"),
               {QString(100, QLatin1Char('X'))});

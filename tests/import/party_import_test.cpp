@@ -331,5 +331,19 @@ TEST_F(PartyImportTest, AFailureAtAnyRowKeepsTheLinesBeforeItWholeAndCountsThem)
         });
 }
 
+TEST_F(PartyImportTest, ADatabaseReplacedDuringTheRunKeepsAndCountsNothing) {
+    QStringList bad = companyLine(QStringLiteral("20555555556"));
+    bad[6] = QStringLiteral("03");
+    const FileGoneAtCommit gone(db(), FileGoneAtCommit::How::Replaced);
+    const ImportOutcome out = run(cp1252::encode(join(companyLine()) + QStringLiteral("\n") + join(bad)));
+    EXPECT_TRUE(gone.struck());
+    EXPECT_EQ(out.status, ImportOutcome::Status::FallaBaseDatos);
+    EXPECT_TRUE(out.message.contains(S("fue reemplazado o borrado mientras el programa trabajaba"))) << out.message.toStdString();
+    EXPECT_TRUE(out.message.contains(db().path()));
+    EXPECT_EQ(out.lineasConservadas, 0);
+    EXPECT_EQ(out.counts.transferidos + out.counts.rechazados, 0);
+    EXPECT_TRUE(readAll(out.errPath).isEmpty());
+}
+
 }  // namespace
 }  // namespace klv::test

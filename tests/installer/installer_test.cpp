@@ -444,6 +444,23 @@ TEST_F(InstallerTest, AHoldLongerThanTheTimeoutStopsTheRunOnceAndTheNextRunCompl
     for (const QString& t : kModuleTables) EXPECT_TRUE(db().tableExists(t)) << t.toStdString();
 }
 
+TEST_F(InstallerTest, ADatabaseReplacedAtAnyCommitStopsTheRunNamingTheFile) {
+    // Four steps, then the refresh of two tables: six commits.
+    for (int n = 1; n <= 6; ++n) {
+        SCOPED_TRACE(n);
+        auto conn = Database::open(env->dbFile());
+        Installer inst(messages);
+        messages.clear();
+        const FileGoneAtCommit gone(*conn, FileGoneAtCommit::How::Replaced, n);
+        EXPECT_FALSE(inst.run(*conn, env->sysPath()));
+        EXPECT_TRUE(gone.struck());
+        ASSERT_EQ(messages.calls().size(), 1u);
+        EXPECT_EQ(messages.last().title, installer::kTituloParada);
+        EXPECT_TRUE(messages.last().text.startsWith(QStringLiteral("Error Número : 3420\n"))) << messages.last().text.toStdString();
+        EXPECT_TRUE(messages.last().text.contains(conn->path()));
+    }
+}
+
 TEST_F(InstallerTest, AReadOnlyDatabaseIsReportedOnceNamingTheFile) {
     QProcess::execute(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("a+rX"), env->root()});
     QFile::setPermissions(env->dbFile(), QFile::ReadOwner | QFile::ReadOther | QFile::ReadGroup);

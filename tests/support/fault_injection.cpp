@@ -5,6 +5,9 @@
 #include <QSqlField>
 #include <QSqlRecord>
 #include <csignal>
+#include <cstdio>
+#include <sqlite3.h>
+#include <unistd.h>
 
 namespace klv::test {
 namespace {
@@ -187,6 +190,32 @@ int failAtEveryFileSize(const std::function<bool()>& operation, const std::funct
             return failed;
         }
     }
+}
+
+FileGoneAtCommit::FileGoneAtCommit(Database& db, How how, int n) : db_(db), how_(how), n_(n) {
+    if (how_ == How::Replaced) {
+        copy_ = db_.path() + QStringLiteral(".copia");
+        QFile::remove(copy_);
+        EXPECT_TRUE(QFile::copy(db_.path(), copy_));
+    }
+    sqlite3_commit_hook(db_.sqliteHandle(), &FileGoneAtCommit::onCommit, this);
+}
+
+FileGoneAtCommit::~FileGoneAtCommit() {
+    sqlite3_commit_hook(db_.sqliteHandle(), nullptr, nullptr);
+    if (!copy_.isEmpty()) QFile::remove(copy_);
+}
+
+int FileGoneAtCommit::onCommit(void* self) {
+    auto* f = static_cast<FileGoneAtCommit*>(self);
+    if (++f->commits_ == f->n_) {
+        const QByteArray path = QFile::encodeName(f->db_.path());
+        if (f->how_ == How::Deleted)
+            ::unlink(path.constData());
+        else
+            ::rename(QFile::encodeName(f->copy_).constData(), path.constData());
+    }
+    return 0;  // the commit goes on
 }
 
 }  // namespace klv::test

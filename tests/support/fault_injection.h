@@ -89,6 +89,28 @@ int failAtEveryWrite(Database& db, const std::function<bool()>& operation,
                      const std::function<void(const WriteFault&)>& afterFailure,
                      FaultKind kind = FaultKind::Statement);
 
+// While it lives, the n-th commit that writes on the connection (counted from now) first takes the
+// database file's name away: the file deleted, or a copy of it as it is now renamed over it. The
+// commit then goes into a file that nobody can open any more, as when a user replaces or deletes
+// the file while a program works in it.
+class FileGoneAtCommit {
+public:
+    enum class How { Deleted, Replaced };
+    FileGoneAtCommit(Database& db, How how, int n = 1);
+    ~FileGoneAtCommit();
+    FileGoneAtCommit(const FileGoneAtCommit&) = delete;
+    FileGoneAtCommit& operator=(const FileGoneAtCommit&) = delete;
+    bool struck() const { return commits_ >= n_; }
+
+private:
+    static int onCommit(void* self);
+    Database& db_;
+    How how_;
+    int n_;
+    int commits_ = 0;
+    QString copy_;
+};
+
 // While it lives, no file of this process grows past `bytes` (RLIMIT_FSIZE, the superuser too;
 // SIGXFSZ ignored, so the write fails as on a full disk). Binds the database file as well.
 class FileSizeLimit {
