@@ -1,5 +1,6 @@
 #include "frm_klv_declara.h"
 #include "wait_cursor.h"
+#include "window_helpers.h"
 
 #include "caption_label.h"
 
@@ -35,9 +36,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 namespace klv {
@@ -257,7 +260,6 @@ void Frm_KLV_Declara::buildIdentificationTab(QWidget* page) {
     v->addWidget(frame5);
     v->addWidget(frame2);
     v->addLayout(bottom);
-    v->addStretch(1);
     FraAdjuntar->hide();
     FraRectificatoria->hide();
 
@@ -385,7 +387,7 @@ void Frm_KLV_Declara::udp_DefCaller(const QString& caller) {
 
 void Frm_KLV_Declara::Form_Load(const DeclarationKey* key) {
     WaitCursor wait;
-    resize(std::max(kWidth, minimumSizeHint().width()), std::max(kHeight, minimumSizeHint().height()));
+    resize(std::max(kWidth, minimumSizeHint().width()), kHeight);
     FlagScope loading(st_.loading);
     st_.modified = false;
 
@@ -393,7 +395,7 @@ void Frm_KLV_Declara::Form_Load(const DeclarationKey* key) {
     udp_CargaContribuyentes(ctx_, CboNumDoc, QStringLiteral("6"));
     CboNumDoc->setCurrentIndex(-1);
     selectTab(kTabIdentificacion);
-    if (ctx_.help) ctx_.help->setContext(kHelpIdentificacion);
+    setHelpContext(ctx_.help, this, kHelpIdentificacion);
 
     if (st_.mode == kModoModificar && key) {
         udp_CargarEdit(key->tipDocD, key->docIdD, key->periodo);
@@ -415,6 +417,47 @@ void Frm_KLV_Declara::Form_Load(const DeclarationKey* key) {
         FraAdjuntar->hide();
         FraRectificatoria->hide();
     }
+    focusFirstControl(TabDeclaraciones->widget(kTabIdentificacion));
+}
+
+void Frm_KLV_Declara::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Laid out now at its width, before it is first drawn.
+    if (!fitted_) {
+        fitted_ = true;
+        fitHeight();
+    }
+}
+
+void Frm_KLV_Declara::fitHeight() {
+    // The captions take as many lines as the form's width leaves them, so the height the header
+    // needs is known only once the form is laid out: the designed height, or what the tallest
+    // header needs when the captions take more (a natural person's three rows of names, and the
+    // taller of the two year layouts: from 2012 the short question 2 with the two frames below
+    // it, before 2012 the long question alone). Nothing is left as an empty band.
+    QWidget* page = TabDeclaraciones->widget(kTabIdentificacion);
+    QLayout* header = page->layout();
+    const int pageWidth = page->width();
+    const QString caption = LblEstTecTra->text();
+    QWidget* const toggled[] = {Label10[1], TxtRazsoc,     Label10[3],    Label10[4],       Label10[5],
+                                TxtNombre_1, TxtApellido_P, TxtApellido_M, FraAdjuntar, FraRectificatoria};
+    std::vector<bool> shown;
+    for (QWidget* w : toggled) shown.push_back(w->isVisibleTo(page));
+    auto need = [&](bool from2012) {
+        LblEstTecTra->setText(from2012 ? kPreguntaEstTecCortaApertura : kPreguntaEstTecLarga);
+        for (size_t i = 0; i < 8; ++i) toggled[i]->setVisible(i >= 2);  // a natural person's names
+        FraAdjuntar->setVisible(from2012);
+        FraRectificatoria->setVisible(from2012);
+        header->invalidate();
+        return header->totalHeightForWidth(pageWidth);
+    };
+    const int content = std::max({need(true), need(false),
+                                  TabDeclaraciones->widget(kTabTransacciones)->minimumSizeHint().height()});
+    LblEstTecTra->setText(caption);
+    for (size_t i = 0; i < std::size(toggled); ++i) toggled[i]->setVisible(shown[i]);
+    const int target = std::max(kHeight, height() - page->height() + content);
+    setMinimumHeight(target);
+    resize(width(), target);
 }
 
 void Frm_KLV_Declara::udp_CargarEdit(int tipDocD, const QString& docIdD, const QString& periodo) {
@@ -480,7 +523,7 @@ void Frm_KLV_Declara::Form_Activate() {
             gatherState();
             const AttachedStudy study = readAttachedStudy(ctx_, st_.key(ctx_));
             if (study.found) {
-                TxtRuta->setText(study.rutArc);
+                showFromStart(TxtRuta, study.rutArc);
                 TxtTam->setText(study.tamarc);
             }
         } catch (const std::exception& e) {
@@ -532,7 +575,7 @@ void Frm_KLV_Declara::CboNumDoc_Click() {
                        static_cast<QWidget*>(Label10[5]), static_cast<QWidget*>(TxtNombre_1),
                        static_cast<QWidget*>(TxtApellido_P), static_cast<QWidget*>(TxtApellido_M)})
         w->setVisible(!empresa);
-    TxtRazsoc->setText(d.nombre);
+    showFromStart(TxtRazsoc, d.nombre);
     TxtNombre_1->setText(empresa ? QString() : d.nombre1);
     TxtApellido_P->setText(empresa ? QString() : d.apellidoP);
     TxtApellido_M->setText(empresa ? QString() : d.apellidoM);
@@ -614,7 +657,7 @@ void Frm_KLV_Declara::TabDeclaraciones_Click(int /*previousTab*/) {
             gatherState();
             const HeaderCheck r = udf_Validar(ctx_, st_);
             if (r.ok) {
-                if (ctx_.help) ctx_.help->setContext(kHelpTransacciones);
+                setHelpContext(ctx_.help, this, kHelpTransacciones);
             } else {
                 selectTab(kTabIdentificacion);
                 focusOn(r.focus);
@@ -625,11 +668,11 @@ void Frm_KLV_Declara::TabDeclaraciones_Click(int /*previousTab*/) {
         reportFailure(e);
     }
     if (TabDeclaraciones->currentIndex() == kTabIdentificacion) {
-        if (ctx_.help) ctx_.help->setContext(kHelpIdentificacion);
+        setHelpContext(ctx_.help, this, kHelpIdentificacion);
         // The key and the answers the transactions depend on are locked while there are any.
         lockKey(model_->totalRows() > 0);
-    } else if (ctx_.help) {
-        ctx_.help->setContext(kHelpTransacciones);
+    } else {
+        setHelpContext(ctx_.help, this, kHelpTransacciones);
     }
 }
 

@@ -81,6 +81,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 public slots:
     void reject() override;
@@ -96,6 +97,8 @@ private:
     void udp_CargarEdit(int tipDocD, const QString& docIdD, const QString& periodo);
     // Caption of question 2 and the 2012 frames, by the period.
     void applyPeriodLayout(const QString& shortCaption);
+    // The form's height from what the Identificación tab needs at the form's width (see showEvent).
+    void fitHeight();
     // The year checks of the period box and, when they pass, the status bar; false when a message
     // ended the check.
     bool checkPeriodAndPublish();
@@ -113,6 +116,7 @@ private:
     bool closedInModify_ = false;
     bool closing_ = false;
     bool inTabHandler_ = false;
+    bool fitted_ = false;
     int currentTab_ = 0;
     // Arguments of the grid's last reload: a plain refresh runs the same query again.
     int gridTipDoc_ = 6;

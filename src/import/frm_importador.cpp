@@ -8,6 +8,7 @@
 #include "spool.h"
 #include "utilitarios.h"
 #include "wait_cursor.h"
+#include "window_helpers.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -43,13 +44,6 @@ constexpr int kTop = 700 / 15;
 // The counts repaint at most this often during a run (milliseconds).
 constexpr qint64 kPaintEvery = 40;
 
-template <class T, class... Args>
-T* named(const QString& name, Args&&... args) {
-    T* w = new T(std::forward<Args>(args)...);
-    w->setObjectName(name);
-    return w;
-}
-
 QLabel* caption(const QString& name, const QString& text) {
     auto* l = named<QLabel>(name, text);
     l->setTextFormat(Qt::PlainText);
@@ -78,6 +72,7 @@ FrmImportador::FrmImportador(AppContext& ctx, import::ImportRunner runner, QWidg
     : QDialog(parent), ctx_(ctx), runner_(std::move(runner)) {
     setObjectName(QStringLiteral("FrmImportador"));
     setWindowTitle(kCaption);
+    useDesignFont(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     // Declarant and period.
@@ -95,15 +90,21 @@ FrmImportador::FrmImportador(AppContext& ctx, import::ImportRunner runner, QWidg
     MkePeriodo = named<QLineEdit>(QStringLiteral("MkePeriodo"));
     MkePeriodo->setInputMask(QStringLiteral("0000;_"));
     MkePeriodo->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
+    // The mode's option shares the period's row (the period is hidden for parties).
+    auto* options = new QHBoxLayout;
+    options->addStretch(1);
+    options->addWidget(OptTransac);
+    options->addWidget(OptParVin);
     auto* g1 = new QGridLayout(Frame1);
-    g1->addWidget(OptTransac, 0, 0, 1, 2);
-    g1->addWidget(OptParVin, 0, 2, 1, 2);
-    g1->addWidget(Label7[0], 1, 0);
-    g1->addWidget(CboNumDoc, 1, 1);
-    g1->addWidget(TxtRazon_Social, 1, 2, 1, 3);
-    g1->addWidget(Label7[1], 2, 0);
-    g1->addWidget(MkePeriodo, 2, 1, Qt::AlignLeft);
-    g1->setColumnStretch(4, 1);
+    g1->setContentsMargins(6, 4, 6, 4);
+    g1->setVerticalSpacing(4);
+    g1->addWidget(Label7[0], 0, 0);
+    g1->addWidget(CboNumDoc, 0, 1);
+    g1->addWidget(TxtRazon_Social, 0, 2);
+    g1->addWidget(Label7[1], 1, 0);
+    g1->addWidget(MkePeriodo, 1, 1, Qt::AlignLeft);
+    g1->addLayout(options, 1, 2);
+    g1->setColumnStretch(2, 1);
 
     // Folder and file.
     Frame2 = named<QGroupBox>(QStringLiteral("Frame2"), QStringLiteral("Archivo"));
@@ -116,13 +117,15 @@ FrmImportador::FrmImportador(AppContext& ctx, import::ImportRunner runner, QWidg
     // click (or Enter) opens one.
     DirDirectorio = named<QListWidget>(QStringLiteral("DirDirectorio"));
     DirDirectorio->setSelectionMode(QAbstractItemView::SingleSelection);
-    DirDirectorio->setMinimumWidth(DirDirectorio->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 14);
+    DirDirectorio->setMinimumWidth(DirDirectorio->fontMetrics().averageCharWidth() * 16);
     DirDirectorio->setMinimumHeight(DirDirectorio->fontMetrics().height() * 8);
     File1 = named<QListWidget>(QStringLiteral("File1"));
     File1->setSelectionMode(QAbstractItemView::SingleSelection);
     // Wide enough for the study's 23-character name.
-    File1->setMinimumWidth(File1->fontMetrics().horizontalAdvance(QStringLiteral("8027206012345652015.PDF")) + 24);
+    File1->setMinimumWidth(File1->fontMetrics().horizontalAdvance(QStringLiteral("8027206012345652015.PDF")) +
+                           2 * File1->frameWidth() + 8);
     auto* g2 = new QGridLayout(Frame2);
+    g2->setContentsMargins(6, 4, 6, 6);
     g2->addWidget(Label1, 0, 0, 1, 2);
     g2->addWidget(Drive1, 1, 0);
     g2->addWidget(DirDirectorio, 2, 0);
@@ -143,6 +146,7 @@ FrmImportador::FrmImportador(AppContext& ctx, import::ImportRunner runner, QWidg
     CmdDetener = pushButton(QStringLiteral("CmdDetener"), QStringLiteral("Cancelar"));
     CmdDetener->setEnabled(false);
     auto* v3 = new QVBoxLayout(Frame3);
+    v3->setContentsMargins(6, 4, 6, 4);
     v3->addWidget(lblTransferidos);
     v3->addWidget(LblActualizados);
     v3->addWidget(lblRechazados);
@@ -161,6 +165,7 @@ FrmImportador::FrmImportador(AppContext& ctx, import::ImportRunner runner, QWidg
     lower->addWidget(Frame2, 1);
     lower->addLayout(right);
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(Frame1);
     layout->addLayout(lower, 1);
 
@@ -252,12 +257,13 @@ void FrmImportador::Form_Load(const OpenDeclaration* opener) {
     // Without a declarant nothing is listed: the name would lose its RUC.
     pattern_ = import::patronArchivo(mode_, ruc(), MkePeriodo->text(), ctx_.gFormulario);
     refreshFileList();
-    if (ctx_.help && mode_ != ImportMode::Ninguno) ctx_.help->setContext(import::ayudaDeModo(mode_));
+    if (mode_ != ImportMode::Ninguno) setHelpContext(ctx_.help, this, import::ayudaDeModo(mode_));
+    focusFirstControl(this);
 }
 
 void FrmImportador::CboNumDoc_Click() {
     try {
-        TxtRazon_Social->setText(import::nombreDeclarante(ctx_, ruc()));
+        showFromStart(TxtRazon_Social, import::nombreDeclarante(ctx_, ruc()));
     } catch (const std::exception& e) {
         ctx_.msg(failureText(e), MsgStyle::Critical);
     }

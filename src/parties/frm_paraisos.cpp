@@ -50,14 +50,14 @@ FrmParaisos::FrmParaisos(AppContext& ctx, QWidget* parent) : QDialog(parent), ct
 
 bool FrmParaisos::Form_Load() {
     resize(party::px(7065), party::px(4140));
-    if (ctx_.help) ctx_.help->setContext(1007);
+    setHelpContext(ctx_.help, this, 1007);
     WaitCursor wait;
     const ReferenceList lista = listaReferencia(ctx_, kind_);
     if (!lista.conocida) return false;
     setWindowTitle(lista.caption);
     model_->setHorizontalHeaderLabels({lista.columnas.value(0), lista.columnas.value(1), QString()});
     Label2->setVisible(lista.nota);
-    if (ctx_.help) ctx_.help->setContext(lista.helpContext);
+    setHelpContext(ctx_.help, this, lista.helpContext);
     model_->setRowCount(0);
     for (const auto& [a, b] : lista.filas) model_->appendRow({new QStandardItem(a), new QStandardItem(b)});
     grdParaisos->setEnabled(!lista.filas.empty());

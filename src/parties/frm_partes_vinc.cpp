@@ -6,6 +6,7 @@
 #include "party_state.h"
 #include "party_widgets.h"
 #include "wait_cursor.h"
+#include "window_helpers.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -31,6 +32,7 @@ constexpr int kColumns = 9;
 FrmPartesVinc::FrmPartesVinc(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
     setObjectName(party::kFrmPartesVinc);
     setWindowTitle(QStringLiteral("Listado de Informados"));
+    useDesignFont(this);
 
     auto* frame1 = frame(QStringLiteral("Frame1"), QStringLiteral("Declarante"), this);
     auto* label0 = label(QStringLiteral("Label10_0"), QStringLiteral("Ruc :"), frame1);
@@ -99,7 +101,7 @@ FrmPartesVinc::FrmPartesVinc(AppContext& ctx, QWidget* parent) : QDialog(parent)
 void FrmPartesVinc::Form_Load(const QString& cboNumDoc) {
     resize(party::px(9510), party::px(6885));
     party::moveTopLeft(this, parentWidget());
-    if (ctx_.help) ctx_.help->setContext(1019);
+    setHelpContext(ctx_.help, this, 1019);
     WaitCursor wait;
     if (selectionMode()) {
         for (int i = 0; i < 3; ++i) CmdOpciones[i]->hide();
@@ -116,13 +118,15 @@ void FrmPartesVinc::Form_Load(const QString& cboNumDoc) {
         udp_CargaContribuyentes(ctx_, CboNumDoc, QStringLiteral("6"));
         CboNumDoc->setCurrentIndex(-1);
     }
+    // The declarant's combo, or in selection mode (combo locked) the list.
+    focusFirstControl(this);
 }
 
 QString FrmPartesVinc::ruc() const { return CboNumDoc->currentText().left(11); }
 
 void FrmPartesVinc::CboNumDoc_Click() {
     try {
-        TxtRazon_Social->setText(nombreDeclarante(ctx_, ruc()));
+        showFromStart(TxtRazon_Social, nombreDeclarante(ctx_, ruc()));
         udp_Refresca_Grilla(6, ruc());
     } catch (const DbError& e) {
         reportFailure(e);

@@ -4,6 +4,7 @@
 #include "cp1252.h"
 #include "format.h"
 #include "frm_tipos_vinc.h"
+#include "item_combo.h"
 #include "key_filters.h"
 #include "mensajes.h"
 #include "party_register.h"
@@ -12,6 +13,7 @@
 #include "party_widgets.h"
 #include "utilitarios.h"
 #include "wait_cursor.h"
+#include "window_helpers.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -44,10 +46,11 @@ int mayuscula(int code) {
 }
 
 // A stored text whole, even when it is longer than the box lets the user type (a party written
-// by the import may hold more): the limit only stops typing, it never cuts what is loaded.
+// by the import may hold more): the limit only stops typing, it never cuts what is loaded. Shown
+// from its start.
 void setStoredText(QLineEdit* e, const QString& text) {
     if (text.size() > e->maxLength()) e->setMaxLength(static_cast<int>(text.size()));
-    e->setText(text);
+    showFromStart(e, text);
 }
 
 // Fills a combo from code without selecting anything and without running its rule.
@@ -63,6 +66,7 @@ void refill(QComboBox* cbo, Fill fill) {
 FrmPartesVincDet::FrmPartesVincDet(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
     setObjectName(party::kFrmPartesVincDet);
     setWindowTitle(party::kCaptionDet);
+    useDesignFont(this);
     build();
     installFilters();
 }
@@ -87,6 +91,7 @@ void FrmPartesVincDet::build() {
     OptConDomicilioSi = option(QStringLiteral("OptConDomicilioSi"), QStringLiteral("Domiciliado"), FraDomicilio);
     OptConDomicilioNo = option(QStringLiteral("OptConDomicilioNo"), QStringLiteral("No Domiciliado, PTBNI  "), FraDomicilio);
     auto* hd = new QHBoxLayout(FraDomicilio);
+    hd->setContentsMargins(6, 2, 6, 2);
     hd->setSpacing(2);
     hd->addWidget(OptConDomicilioSi);
     hd->addSpacing(24);
@@ -109,10 +114,8 @@ void FrmPartesVincDet::build() {
     hd->addStretch(1);
 
     Label7[11] = label(QStringLiteral("Label7_11"), QStringLiteral("País o Territorio :"), info);
-    CboCodPais = new QComboBox(info);
-    CboCodPais->setObjectName(QStringLiteral("CboCodPais"));
-    CboCodPais->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    CboCodPais->setMinimumContentsLength(26);
+    // The combos show each item whole from its start, as wide as the longest.
+    CboCodPais = named<ItemCombo>(QStringLiteral("CboCodPais"), info);
     ChkPaisBN = new QCheckBox(QStringLiteral("País o territorio de baja o nula imposición"), info);
     ChkPaisBN->setObjectName(QStringLiteral("ChkPaisBN"));
     ChkPaisBN->setEnabled(false);
@@ -123,6 +126,7 @@ void FrmPartesVincDet::build() {
     OptNatJurO = option(QStringLiteral("OptNatJurO"), QStringLiteral("Otros.         Descripción :"), FraNatJur);
     TxtNatJurO = lineEdit(QStringLiteral("TxtNatJurO"), FraNatJur, 15);
     auto* hn = new QHBoxLayout(FraNatJur);
+    hn->setContentsMargins(6, 2, 6, 2);
     hn->addWidget(OptNatJurN);
     hn->addSpacing(12);
     hn->addWidget(OptNatJurJ);
@@ -134,10 +138,8 @@ void FrmPartesVincDet::build() {
                               "Apellido Materno:", "Razón Social :"};
     for (int i = 0; i < 6; ++i)
         Label7[i] = label(QStringLiteral("Label7_%1").arg(i), QString::fromUtf8(captions[i]), info);
-    CboTipDoc = new QComboBox(info);
-    CboTipDoc->setObjectName(QStringLiteral("CboTipDoc"));
-    CboTipDoc->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    CboTipDoc->setMinimumContentsLength(22);
+    CboTipDoc = named<ItemCombo>(QStringLiteral("CboTipDoc"), info);
+    CboTipDoc->setMinimumContentsLength(37);  // code, separator and a description of 30: any list the form fills
     TxtNumDoc = lineEdit(QStringLiteral("TxtNumDoc"), info, 15);
     TxtNombre = lineEdit(QStringLiteral("TxtNombre"), info, 50);
     TxtApellido_P = lineEdit(QStringLiteral("TxtApellido_P"), info, 50);
@@ -145,8 +147,7 @@ void FrmPartesVincDet::build() {
     TxtRazSoc = lineEdit(QStringLiteral("TxtRazSoc"), info, 120);
 
     auto* lblTipResid = label(QStringLiteral("lblTipResid"), QStringLiteral("Tipo de Dirección Legal :"), info);
-    cboTipResid = new QComboBox(info);
-    cboTipResid->setObjectName(QStringLiteral("cboTipResid"));
+    cboTipResid = named<ItemCombo>(QStringLiteral("cboTipResid"), info);
     auto* lblDirResid = label(QStringLiteral("lblDirResid"), QStringLiteral("Dirección Legal :"), info);
     txtDirRedLegal = lineEdit(QStringLiteral("txtDirRedLegal"), info, 40);
     auto* lblFecNac = label(QStringLiteral("lblFecNac"), QStringLiteral("Fecha de Nac. :"), info);
@@ -158,6 +159,7 @@ void FrmPartesVincDet::build() {
     OptParteVinSi = option(QStringLiteral("OptParteVinSi"), QStringLiteral("Si"), Fra_PreParVin);
     OptParteVinNo = option(QStringLiteral("OptParteVinNo"), QStringLiteral("No"), Fra_PreParVin);
     auto* hv = new QHBoxLayout(Fra_PreParVin);
+    hv->setContentsMargins(6, 2, 6, 2);
     hv->addWidget(OptParteVinSi);
     hv->addSpacing(24);
     hv->addWidget(OptParteVinNo);
@@ -166,26 +168,27 @@ void FrmPartesVincDet::build() {
     CmdTipoVinc->setEnabled(false);
 
     auto* g = new QGridLayout(info);
+    g->setContentsMargins(6, 4, 6, 4);
     g->setVerticalSpacing(4);
     g->addWidget(FraDomicilio, 0, 0, 1, 4);
     g->addWidget(Label7[11], 1, 0);
-    g->addWidget(CboCodPais, 1, 1);
-    g->addWidget(ChkPaisBN, 1, 2, 1, 2);
-    g->addWidget(FraNatJur, 2, 0, 1, 4);
-    g->addWidget(Label7[0], 3, 0);
-    g->addWidget(CboTipDoc, 3, 1);
-    g->addWidget(Label7[1], 3, 2);
-    g->addWidget(TxtNumDoc, 3, 3);
-    g->addWidget(Label7[2], 4, 0);
-    g->addWidget(TxtNombre, 4, 1, 1, 3);
-    g->addWidget(Label7[3], 5, 0);
-    g->addWidget(TxtApellido_P, 5, 1);
-    g->addWidget(Label7[4], 5, 2);
-    g->addWidget(TxtApellido_M, 5, 3);
+    g->addWidget(CboCodPais, 1, 1, 1, 3, Qt::AlignLeft);
+    g->addWidget(ChkPaisBN, 2, 1, 1, 3);
+    g->addWidget(FraNatJur, 3, 0, 1, 4);
+    g->addWidget(Label7[0], 4, 0);
+    g->addWidget(CboTipDoc, 4, 1);
+    g->addWidget(Label7[1], 4, 2);
+    g->addWidget(TxtNumDoc, 4, 3);
+    g->addWidget(Label7[2], 5, 0);
+    g->addWidget(TxtNombre, 5, 1, 1, 3);
+    g->addWidget(Label7[3], 6, 0);
+    g->addWidget(TxtApellido_P, 6, 1);
+    g->addWidget(Label7[4], 6, 2);
+    g->addWidget(TxtApellido_M, 6, 3);
     // The company name takes the first names' place (one or the other is shown) and the surnames'
     // row keeps its room while hidden, so the boxes below never move.
-    g->addWidget(Label7[5], 4, 0);
-    g->addWidget(TxtRazSoc, 4, 1, 1, 3);
+    g->addWidget(Label7[5], 5, 0);
+    g->addWidget(TxtRazSoc, 5, 1, 1, 3);
     for (QWidget* w : {static_cast<QWidget*>(Label7[3]), static_cast<QWidget*>(TxtApellido_P),
                        static_cast<QWidget*>(Label7[4]), static_cast<QWidget*>(TxtApellido_M)}) {
         QSizePolicy sp = w->sizePolicy();
@@ -215,6 +218,7 @@ void FrmPartesVincDet::build() {
     buttons->addWidget(CmdAceptar);
     buttons->addWidget(CmdSalir);
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(frame1);
     layout->addWidget(info, 1);
     layout->addWidget(lblmensaje);
@@ -331,9 +335,8 @@ void FrmPartesVincDet::udp_Modo_Accion(const QString& mode) {
 }
 
 void FrmPartesVincDet::Form_Load(const QString& docIdD, const QString& nombreD, const Party* parte) {
-    resize(std::max(party::px(9510), minimumSizeHint().width()), std::max(party::px(7695), minimumSizeHint().height()));
     party::moveTopLeft(this, parentWidget());
-    if (ctx_.help) ctx_.help->setContext(1019);
+    setHelpContext(ctx_.help, this, 1019);
     WaitCursor wait;
     bModificado_ = false;
     bCargando_ = true;
@@ -354,6 +357,9 @@ void FrmPartesVincDet::Form_Load(const QString& docIdD, const QString& nombreD, 
     st_.docIdD = Label7[8]->text();
     st_.nombreD = nombre;
     bCargando_ = false;
+    // The designed size, or what the filled lists need to show every item whole.
+    resize(std::max(party::px(9510), minimumSizeHint().width()), std::max(party::px(7695), minimumSizeHint().height()));
+    focusFirstControl(this);
 }
 
 void FrmPartesVincDet::udp_LimpiarControles() {
@@ -633,7 +639,7 @@ void FrmPartesVincDet::CmdTipoVinc_Click() {
     if (st_.mode != party::kNuevo && st_.mode != party::kModificar) return;
     if (const std::optional<QStringList> ticks = FrmTiposVinc::run(ctx_, this, st_.tipos)) st_.tipos = *ticks;
     // Back on this form, its own help again.
-    if (ctx_.help) ctx_.help->setContext(1019);
+    setHelpContext(ctx_.help, this, 1019);
 }
 
 // --- Save and leave ------------------------------------------------------------------------------

@@ -4,8 +4,10 @@
 #include "party_widgets.h"
 #include "vinculation_types.h"
 #include "wait_cursor.h"
+#include "window_helpers.h"
 
 #include <QHeaderView>
+#include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -18,6 +20,7 @@ using party::label;
 FrmTiposVinc::FrmTiposVinc(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
     setObjectName(QStringLiteral("FrmTiposVinc"));
     setWindowTitle(QStringLiteral("Tipos de Vinculación"));
+    useDesignFont(this);
 
     auto* fra = frame(QStringLiteral("FraTipoVincul"),
                       QStringLiteral("Seleccione Tipos de Vinculación entre el Declarante y el Informado"), this);
@@ -83,8 +86,9 @@ bool FrmTiposVinc::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool FrmTiposVinc::Form_Load(const QStringList& ticks) {
-    party::moveTopLeft(this, parentWidget());
-    if (ctx_.help) ctx_.help->setContext(1023);
+    // At the screen's top left corner, whatever window it is opened from.
+    move((parentWidget() ? parentWidget()->screen() : screen())->geometry().topLeft());
+    setHelpContext(ctx_.help, this, 1023);
     std::vector<TipoVinculacion> tipos;
     {
         WaitCursor wait;
@@ -104,6 +108,7 @@ bool FrmTiposVinc::Form_Load(const QStringList& ticks) {
         item->setToolTip(2, t.nombre);
     }
     toggling_ = false;
+    focusFirstControl(this);
     return true;
 }
 

@@ -22,6 +22,9 @@ namespace {
 
 std::atomic<int> g_connectionSeq{0};
 
+// The engine's text of a VB_CDBL failure; translate() knows it by this text.
+constexpr char kTypeMismatchError[] = "type mismatch: not a number";
+
 std::vector<Database::ConnectionSetup>& connectionSetups() {
     static std::vector<Database::ConnectionSetup> setups;
     return setups;
@@ -53,7 +56,8 @@ void sqlVal(sqlite3_context* ctx, int, sqlite3_value** argv) {
     }
 }
 
-// VB_CDBL(x): a strict number; NULL and the empty text read as 0, other non-numbers fail.
+// VB_CDBL(x): a strict number; NULL and the empty text read as 0, other non-numbers fail with
+// kTypeMismatchError (DbErr::TypeMismatch).
 void sqlCdbl(sqlite3_context* ctx, int, sqlite3_value** argv) {
     switch (sqlite3_value_type(argv[0])) {
     case SQLITE_NULL: sqlite3_result_double(ctx, 0); return;
@@ -67,7 +71,7 @@ void sqlCdbl(sqlite3_context* ctx, int, sqlite3_value** argv) {
         }
         const auto n = fmt::amountOrZero(textOf(argv[0]));
         if (!n) {
-            sqlite3_result_error(ctx, "type mismatch: not a number", -1);
+            sqlite3_result_error(ctx, kTypeMismatchError, -1);
             return;
         }
         sqlite3_result_double(ctx, *n);
@@ -210,6 +214,10 @@ DbError Database::translate(const QSqlError& error, const QString& context) {
     } else if (lower.contains(QLatin1String("no such column"))) {
         number = DbErr::UnknownColumn;
         text = QStringLiteral("No se encuentra el campo");
+    } else if (lower.contains(QLatin1String(kTypeMismatchError))) {
+        // A stored amount that is not a number: the user can do nothing with the statement's
+        // text, so the message is the catalogue's alone.
+        return DbError(DbErr::TypeMismatch, QStringLiteral("No coinciden los tipos: un importe guardado no es un número"));
     } else {
         text = QStringLiteral("Error de base de datos");
     }

@@ -23,6 +23,7 @@ namespace klv {
 // Engine error numbers the system reports or tests for.
 namespace DbErr {
 constexpr int Reserved = 3000;       // any failure without a closer number
+constexpr int TypeMismatch = 13;     // a stored text read as a number is not one (VB_CDBL)
 constexpr int TableExists = 3010;    // CREATE TABLE of a table that exists
 constexpr int DuplicateKey = 3022;   // a row with the same key exists
 constexpr int FileNotFound = 3024;   // the database file does not exist

@@ -5,8 +5,28 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
+#include <QVariant>
+#include <QWidget>
 
 namespace klv {
+namespace {
+
+constexpr char kHelpContextProperty[] = "klvHelpContext";
+
+}  // namespace
+
+void setHelpContext(HelpService* help, QWidget* form, int context) {
+    if (form) form->setProperty(kHelpContextProperty, context);
+    if (help) help->setContext(context);
+}
+
+int helpContextOf(const QWidget* w) {
+    for (; w; w = w->parentWidget()) {
+        const QVariant v = w->property(kHelpContextProperty);
+        if (v.isValid()) return v.toInt();
+    }
+    return 0;
+}
 
 bool DesktopHelpService::showContents(const QString& helpFile) {
     const QFileInfo info(helpFile);

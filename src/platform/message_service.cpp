@@ -3,9 +3,12 @@
 #include "single_instance.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
 #include <cstdio>
+#include <utility>
 
 namespace klv {
 
@@ -110,6 +113,51 @@ bool runningHeadless() {
 void prepareProgramEnvironment() {
     if (runningHeadless() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     useRuntimeFolder();
+    static const bool once = [] {
+        qAddPreRoutine([] { installQtTranslation(); });
+        return true;
+    }();
+    Q_UNUSED(once);
+}
+
+namespace {
+
+// The texts of the print dialog's settings that Qt's Spanish catalogue leaves in English.
+class PrintDialogTexts : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char*, int) const override {
+        static const std::pair<const char*, const char*> texts[] = {
+            {"Double Sided Printing", "Impresión a doble cara"},
+            {"Off", "Desactivada"},
+            {"Long side binding", "Encuadernado por el lado largo"},
+            {"Short side binding", "Encuadernado por el lado corto"},
+            {"Pages", "Páginas"}};
+        if (!context || qstrncmp(context, "QPrint", 6) != 0 || !source) return {};
+        for (const auto& [english, spanish] : texts)
+            if (qstrcmp(source, english) == 0) return QString::fromUtf8(spanish);
+        return {};
+    }
+};
+
+}  // namespace
+
+bool installQtTranslation() {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) return false;
+    // One translator per application object, owned by it.
+    if (app->findChild<QTranslator*>(QStringLiteral("klvQtTranslation"), Qt::FindDirectChildrenOnly)) return true;
+    auto* translator = new QTranslator(app);
+    translator->setObjectName(QStringLiteral("klvQtTranslation"));
+    if (!translator->load(QStringLiteral("qtbase_es"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return false;
+    }
+    // Searched before Qt's catalogue, for the few texts it lacks; gone with it.
+    QCoreApplication::installTranslator(new PrintDialogTexts(translator));
+    return true;
 }
 
 std::unique_ptr<MessageService> makeMessageService() {

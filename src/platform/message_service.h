@@ -91,9 +91,16 @@ private:
 bool runningHeadless();
 
 // What every program's main does first, before its QApplication exists: without a display, asks
-// Qt for its offscreen platform so the program still runs; and points XDG_RUNTIME_DIR at a private
-// folder of the user's when it is unset, so that neither Qt nor the program warns about it.
+// Qt for its offscreen platform so the program still runs; points XDG_RUNTIME_DIR at a private
+// folder of the user's when it is unset, so that neither Qt nor the program warns about it; and
+// has installQtTranslation() run as soon as the application object is built (at once when it
+// exists already), before any window.
 void prepareProgramEnvironment();
+// Loads Qt's own Spanish translation (qtbase_es, from Qt's translations folder) into the running
+// application, so Qt's dialogs and standard texts (the print dialog, the file dialog, a line
+// edit's menu) speak Spanish. False, and nothing else happens, without an application object or
+// when the file is missing: the program goes on with Qt's English texts.
+bool installQtTranslation();
 // Another name of prepareProgramEnvironment (same work).
 inline void useOffscreenWhenHeadless() { prepareProgramEnvironment(); }
 // The message service of a program: Qt boxes with a display, standard error without one.

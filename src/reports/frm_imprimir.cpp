@@ -8,6 +8,7 @@
 #include "spool.h"
 #include "status_panels.h"
 #include "wait_cursor.h"
+#include "window_helpers.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -63,6 +64,7 @@ FrmImprimir::FrmImprimir(AppContext& ctx, QWidget* parent) : QDialog(parent), ct
     int columns = grid_->verticalHeader()->sizeHint().width() + 2 * grid_->frameWidth() + 48;
     for (int c = 0; c < model_->columnCount(); ++c) columns += grid_->columnWidth(c);
     resize(std::max(width(), columns), height());
+    focusFirstControl(this);
 }
 
 void FrmImprimir::run(AppContext& ctx, QWidget* parent) {

@@ -98,7 +98,7 @@ FrmPreview::FrmPreview(AppContext& ctx, const QString& nomArchivo, std::optional
 QString FrmPreview::path() const { return ctx_.gRptPath + QLatin1Char('/') + nomArchivo_; }
 
 bool FrmPreview::Form_Load() {
-    if (ctx_.help) ctx_.help->setContext(1012);
+    setHelpContext(ctx_.help, this, 1012);
     {
         WaitCursor wait;
         doc_ = markup::readMarkupFile(path());

@@ -29,7 +29,8 @@ struct ImportErrorReportResult {
 // It writes the report into the report folder. On success the import shows it with
 // udp_MostrarReporte (ctx.forms.showReport) given spoolName and "Vprevia". On failure (a missing
 // error file: "Error Técnico : (53) ..." with the title "Impresión") the reason has been shown, no
-// report file exists and nothing is to be shown; the SPOOL row the import took stays.
+// report file exists and nothing is to be shown; the SPOOL row the import took is removed with it,
+// so no SPOOL row names a report that was never written.
 ImportErrorReportResult udp_ReporteErroresImportacion(AppContext& ctx, int kind, const QString& ruc,
                                                       const QString& razonSocial, const QString& spoolName);
 

@@ -1,5 +1,6 @@
 #include "combo_fillers.h"
 
+#include "item_combo.h"
 #include "param_lookups.h"
 
 #include <QAbstractItemView>
@@ -20,6 +21,10 @@ void llenar(QComboBox* cbo, const QStringList& items) {
 
 void udp_CargaTiposDoc(const AppContext& ctx, QComboBox* cbo, const QStringList& codigos, bool blank) {
     llenar(cbo, udf_ItemsTiposDoc(ctx, codigos, blank));
+    // A user reads the code and the description (characters 1 to 67); the length and the flags
+    // after them are for the program.
+    if (auto* shown = qobject_cast<ItemCombo*>(cbo))
+        shown->setShownText([](const QString& item) { return item.left(67).trimmed(); });
 }
 
 void udp_CargaParam(const AppContext& ctx, QComboBox* cbo, const QString& numero) {

@@ -1,6 +1,7 @@
 #include "frm_cont_abrir.h"
 #include "declarations_grid.h"
 #include "wait_cursor.h"
+#include "window_helpers.h"
 
 #include "mensajes.h"
 
@@ -55,7 +56,7 @@ void fitWidthToColumns(QDialog* dialog, QTableView* grid) {
 FrmContAbrir::FrmContAbrir(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
     setObjectName(QString::fromLatin1(kFormName));
     WaitCursor wait;
-    if (ctx_.help) ctx_.help->setContext(1010);
+    setHelpContext(ctx_.help, this, 1010);
     move(1000 / 15, 1000 / 15);
     resize(720, 360);
 
@@ -96,6 +97,7 @@ FrmContAbrir::FrmContAbrir(AppContext& ctx, QWidget* parent) : QDialog(parent), 
         setWindowTitle(QStringLiteral("Eliminar Declaraciones"));
     }
     fitWidthToColumns(this, grid_);
+    focusFirstControl(this);
 }
 
 void FrmContAbrir::udp_Refresca_Grilla() {

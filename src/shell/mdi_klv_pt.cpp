@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -161,6 +162,7 @@ MDI_KLV_PT::MDI_KLV_PT(AppContext& ctx, QWidget* parent) : QMainWindow(parent), 
         ctx_.panels->setPanelFormulario(ctx_.gFormulario);
     }
     ctx_.gAnioNoDom = 2016;
+    qApp->installEventFilter(this);
 }
 
 QAction* MDI_KLV_PT::addMenuAction(QMenu* menu, const char* name, const QString& caption, void (MDI_KLV_PT::*slot)()) {
@@ -244,8 +246,24 @@ void MDI_KLV_PT::mnuModificarE_Click() { enDesarrollo(); }
 void MDI_KLV_PT::mnuEliminarE_Click() { enDesarrollo(); }
 void MDI_KLV_PT::mnuImprimirE_Click() { enDesarrollo(); }
 
-void MDI_KLV_PT::Cargar_Ayuda() {
-    if (ctx_.help) ctx_.help->showContents(helpFile_);
+void MDI_KLV_PT::Cargar_Ayuda() { Cargar_Ayuda(0); }
+
+void MDI_KLV_PT::Cargar_Ayuda(int context) {
+    if (!ctx_.help) return;
+    if (context > 0) ctx_.help->showContext(helpFile_, context);
+    else ctx_.help->showContents(helpFile_);
+}
+
+bool MDI_KLV_PT::eventFilter(QObject* watched, QEvent* event) {
+    // The key reaches the focused control of the active window first: its form's context.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
+            Cargar_Ayuda(helpContextOf(static_cast<QWidget*>(watched)));
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MDI_KLV_PT::mnuContenido_Click() { Cargar_Ayuda(); }

@@ -34,12 +34,16 @@ public:
     // Toolbar dispatch on the 1-based button index (1..11).
     void Toolbar1_ButtonClick(int index);
     void Cargar_Ayuda();
+    // The help at a form's help context (F1 in any window of the module; 0 opens the contents).
+    void Cargar_Ayuda(int context);
 
     QString helpFile() const { return helpFile_; }
     QToolBar* toolbar() const { return toolbar_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // F1 pressed in any window of the program opens the help of the form it is in.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QAction* addMenuAction(QMenu* menu, const char* name, const QString& caption, void (MDI_KLV_PT::*slot)());

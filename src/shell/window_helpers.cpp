@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QWidget>
 
 namespace klv {
@@ -26,6 +27,27 @@ void udp_CentrarForm(QWidget* principal, QWidget* form) {
     } else {
         form->move(half(principal->width(), form->width()), half(principal->height(), form->height()));
     }
+}
+
+void useDesignFont(QWidget* form) { form->setFont(QFont(QStringLiteral("Liberation Sans"), 8)); }
+
+void showFromStart(QLineEdit* box, const QString& text) {
+    box->setText(text);
+    box->setCursorPosition(0);
+}
+
+void focusFirstControl(QWidget* container) {
+    if (!container) return;
+    QWidget* window = container->window();
+    QWidget* w = window;
+    do {
+        w = w->nextInFocusChain();
+        if ((w == container || container->isAncestorOf(w)) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() &&
+            w->isVisibleTo(window)) {
+            w->setFocus(Qt::OtherFocusReason);  // a box keeps its caret at the start, nothing selected
+            return;
+        }
+    } while (w != window);
 }
 
 }  // namespace klv

@@ -4,6 +4,7 @@
 #include <QString>
 #include <utility>
 
+class QLineEdit;
 class QWidget;
 
 namespace klv {
@@ -15,6 +16,20 @@ void udp_EnviaTab(const QString& texto);
 // Centres a form over the main window: its position becomes half the difference of the two sizes,
 // rounded down; a top-level form is placed over the main window's frame, a child form within its parent.
 void udp_CentrarForm(QWidget* principal, QWidget* form);
+
+// Gives the focus to the first control of the window's tab order that lies in `container` (the
+// window itself, or one page of it) and can take it: enabled, not hidden, reached by Tab. Called
+// when a form opens, so that typing and arrows act at once, whatever the opening disabled. The
+// window receives it when it becomes active.
+void focusFirstControl(QWidget* container);
+
+// Sets a form in the small sans font of 8 points its controls are designed for (the transaction
+// form's), so that the form keeps its designed size with every text whole.
+void useDesignFont(QWidget* form);
+
+// Puts a text in a box shown from its start (a box scrolls to the end of a text set in it), so a
+// long path, name or address reads from its beginning.
+void showFromStart(QLineEdit* box, const QString& text);
 
 // A new widget with its control name as objectName (tests and focus lookups find it by name).
 template <class T, class... Args>

@@ -36,6 +36,15 @@ QString valorEtiqueta(const QString& linea, qsizetype desde, const QString& cier
     return fin < 0 ? linea.mid(desde) : linea.mid(desde, fin - desde);
 }
 
+// Where the tag of a tag line starts: a tag line begins with "<!" (blanks before it aside). A
+// "<!" further on belongs to the line's text (a taxpayer's name may hold one), so that line is
+// written as it is.
+qsizetype inicioEtiqueta(const QString& linea) {
+    qsizetype i = 0;
+    while (i < linea.size() && linea.at(i) == QLatin1Char(' ')) ++i;
+    return linea.mid(i, 2) == QLatin1String("<!") ? i : -1;
+}
+
 }  // namespace
 
 QString errorTecnico(int numero, const QString& texto) {
@@ -110,7 +119,7 @@ bool ConversorTexto::convertir(const QString& origen, const QString& destinoTxt)
         if (bytes.endsWith('\n')) bytes.chop(1);
         if (bytes.endsWith('\r')) bytes.chop(1);
         const QString linea = cp1252::decode(bytes);
-        const qsizetype inicio = linea.indexOf(QLatin1String("<!"));
+        const qsizetype inicio = inicioEtiqueta(linea);
         if (inicio < 0 || !aplicarEtiqueta(linea, inicio)) udp_ImprimeLinea(linea);
     }
     salida_ = anterior;

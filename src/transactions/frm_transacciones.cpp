@@ -90,7 +90,7 @@ bool FrmTransacciones::Form_Load() {
     // At the top left corner of the screen, where the main window's frame is too.
     move(0, 0);
     helpContext_ = 1021;
-    if (ctx_.help) ctx_.help->setContext(helpContext_);
+    setHelpContext(ctx_.help, this, helpContext_);
     {
         const QSignalBlocker block(TabTransac);
         TabTransac->setCurrentIndex(0);
@@ -122,6 +122,7 @@ bool FrmTransacciones::Form_Load() {
     applyPeriodLayout();
     lblmensaje->setText(mode_ == kModoNuevo ? QStringLiteral(" NUEVO REGISTRO") : QStringLiteral(" MODIFICANDO REGISTRO"));
     loading_ = false;
+    focusFirstControl(TabTransac->widget(0));
     return loaded;
 }
 
@@ -572,7 +573,7 @@ void FrmTransacciones::showVerdictFocus(int tab, const QString& control) {
                 TabTransac->setCurrentIndex(home);
             }
             helpContext_ = kHelpTabs[home];
-            if (ctx_.help) ctx_.help->setContext(helpContext_);
+            setHelpContext(ctx_.help, this, helpContext_);
             udp_DefTipoTran(flag_, financial() ? QStringLiteral("12") : QStringLiteral("01"));
         }
     }

@@ -5,6 +5,7 @@
 
 #include "amount_box.h"
 #include "frm_transacciones_common.h"
+#include "item_combo.h"
 #include "window_helpers.h"
 
 #include <QCheckBox>
@@ -163,8 +164,9 @@ void FrmTransacciones::buildTab0(QWidget* page) {
     at(Frame3, 120, 120, 9060, 1260);
     Label1[0] = makeLabel(QStringLiteral("Label1_0"), QStringLiteral("Tipo de Documento :"), Frame3);
     at(Label1[0], 120, 300, 1680, 315);
-    // Wide enough for the longest document type, "06  -  REG. UNICO DE CONTRIBUYENTES".
-    CboTipDocP = makeCombo(QStringLiteral("CboTipDocP"), Frame3);
+    // Wide enough for the longest document type, "06  -  REG. UNICO DE CONTRIBUYENTES", shown
+    // without the length and flags that follow the description in each item.
+    CboTipDocP = named<ItemCombo>(QStringLiteral("CboTipDocP"), Frame3);
     at(CboTipDocP, 1800, 300, 4200, 315);
     Label1[1] = makeLabel(QStringLiteral("Label1_1"), QString::fromUtf8("N° :"), Frame3);
     at(Label1[1], 6120, 300, 420, 315);

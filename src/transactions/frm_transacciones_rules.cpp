@@ -298,7 +298,7 @@ void FrmTransacciones::TabTransac_Click(int) {
     const int tab = TabTransac->currentIndex();
     helpContext_ = 1021;
     helpContext_ = kHelpTabs[std::clamp(tab, 0, 3)];
-    if (ctx_.help) ctx_.help->setContext(helpContext_);
+    setHelpContext(ctx_.help, this, helpContext_);
     if (tab == 0) return;
     syncTypesFromList();
     bool any = false;
@@ -309,7 +309,7 @@ void FrmTransacciones::TabTransac_Click(int) {
             TabTransac->setCurrentIndex(0);
         }
         helpContext_ = kHelpTabs[0];
-        if (ctx_.help) ctx_.help->setContext(helpContext_);
+        setHelpContext(ctx_.help, this, helpContext_);
         ctx_.msg(msgSinTipo(), MsgStyle::Exclamation);
         return;
     }

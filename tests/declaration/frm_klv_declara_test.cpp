@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -155,6 +156,47 @@ TEST_F(DeclaraFormTest, LayoutCaptionsAndStartState) {
     EXPECT_TRUE(w<QGroupBox>("FraRectificatoria")->isHidden());
     EXPECT_EQ(help_.contexts.back(), 1018);
     EXPECT_TRUE(messages().empty());
+}
+
+// A new declaration opens on its first control (the declarant), at the designed size with the
+// header whole in either year layout and no empty band below it; the study's folder reads from its
+// start.
+TEST_F(DeclaraFormTest, OpensOnTheDeclarantWithTheWholeHeaderAndNoEmptyBand) {
+    Frm_KLV_Declara& f = open();
+    ASSERT_NE(f.focusWidget(), nullptr);
+    EXPECT_EQ(f.focusWidget()->objectName(), QStringLiteral("CboNumDoc"));
+    EXPECT_EQ(f.width(), 634);
+    EXPECT_GE(f.height(), 459);
+
+    QWidget* page = w<QTabWidget>("TabDeclaraciones")->widget(0);
+    const QString folder = QStringLiteral("/home/contador/estudios/2012/empresa demostracion/etpt/");
+    db().exec(QStringLiteral("INSERT INTO EFCONTROLNS (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, SEMANA, NOMARC, TAB_D,"
+                             " RUTARC, TAMARC) VALUES (6, ?, '2012', '8027', 0, 'X.PDF', 'PDF', ?, 2048)"),
+              {kRuc, folder});
+    // A natural person's header (three rows of names), before 2012 and from 2012 with question 2
+    // worded as a stored declaration opens.
+    bool needed = f.height() == 459;  // taller only when a layout of the header needs it all
+    for (const char* periodo : {"2011", "2012"}) {
+        chooseDeclarant(QStringLiteral("10412345679"));
+        typePeriod(QString::fromLatin1(periodo));
+        if (qstrcmp(periodo, "2012") == 0) w<QLabel>("LblEstTecTra")->setText(kPreguntaEstTecCortaApertura);
+        QApplication::processEvents();
+        int bottom = 0;
+        for (QGroupBox* frame : page->findChildren<QGroupBox*>(Qt::FindDirectChildrenOnly)) {
+            if (!frame->isVisible()) continue;
+            EXPECT_GE(frame->height(), frame->heightForWidth(frame->width())) << frame->objectName().toStdString();
+            bottom = std::max(bottom, frame->geometry().bottom());
+        }
+        EXPECT_LE(page->height() - 1 - bottom, page->layout()->contentsMargins().bottom()) << periodo;
+        needed = needed || page->layout()->totalHeightForWidth(page->width()) >= page->height();
+    }
+    EXPECT_TRUE(needed) << f.height();
+
+    answerHeader(QStringLiteral("2012"), true);
+    f.Form_Activate();
+    auto* ruta = w<QLineEdit>("TxtRuta");
+    EXPECT_EQ(ruta->text(), folder);
+    EXPECT_EQ(ruta->cursorPosition(), 0);
 }
 
 TEST_F(DeclaraFormTest, NewDeclarationIsValidatedAndSavedThenLocked) {

@@ -21,7 +21,7 @@ if [ "${E2E_INSIDE:-}" != 1 ]; then
   [ -f "$work/env/sys/KLV.db" ] || fail "the shared database was not laid"
   mkdir -m 700 "$work/run"
   E2E_INSIDE=1 KLV_WINDIR="$work/env/windir" XDG_RUNTIME_DIR="$work/run" \
-    xvfb-run -a -s "-screen 0 1280x800x24" bash "$0" "$bin" "$shot"
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$bin" "$shot"
   exit $?
 fi
 

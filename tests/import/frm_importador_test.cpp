@@ -75,6 +75,7 @@ TEST_F(FrmImportadorTest, EachModeItsControlsFileHelpAndKind) {
         help_.contexts.clear();
         FrmImportador& d = open(QString::fromLatin1(c.caller));
         EXPECT_EQ(d.windowTitle(), QStringLiteral("Importador de Registros"));
+        EXPECT_EQ(d.size(), QSize(496, 321));  // the designed client area
         EXPECT_EQ(!w<QRadioButton>("OptTransac")->isHidden(), c.transacVisible);
         EXPECT_EQ(!w<QRadioButton>("OptParVin")->isHidden(), c.parVinVisible);
         EXPECT_FALSE(w<QRadioButton>("OptTransac")->isEnabled() && w<QRadioButton>("OptParVin")->isEnabled());
@@ -86,6 +87,7 @@ TEST_F(FrmImportadorTest, EachModeItsControlsFileHelpAndKind) {
         EXPECT_EQ(w<QLineEdit>("TxtRazon_Social")->text(), QStringLiteral("EMPRESA DEMOSTRACION S.A.C."));
         ASSERT_EQ(w<QListWidget>("File1")->count(), 1);
         EXPECT_EQ(w<QListWidget>("File1")->item(0)->text(), c.listed);
+        EXPECT_GE(w<QListWidget>("File1")->viewport()->width(), w<QListWidget>("File1")->fontMetrics().horizontalAdvance(c.listed));
         EXPECT_EQ(help_.contexts, std::vector<int>{c.help});
         EXPECT_EQ(d.gTipoImportacion(), c.tipo);
     }

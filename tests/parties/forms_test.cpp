@@ -7,6 +7,7 @@
 #include "frm_partes_vinc.h"
 #include "frm_partes_vinc_det.h"
 #include "frm_tipos_vinc.h"
+#include "item_combo.h"
 #include "mensajes.h"
 
 #include <QApplication>
@@ -18,6 +19,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QStyleOptionComboBox>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QKeyEvent>
@@ -177,6 +180,61 @@ TEST_F(FormsTest, RegisterInSelectionMode) {
     db().exec("DELETE FROM PAR_VIN");
     whenShown<FrmPartesVinc>([](FrmPartesVinc& f) { f.CmdOpciones_Click(3); });
     EXPECT_FALSE(FrmPartesVinc::select(ctx(), nullptr, entry).has_value());
+}
+
+// Each window opens with the focus on the first control of its tab order that can take it.
+TEST_F(FormsTest, EachFormOpensOnItsFirstControl) {
+    party("20100000009", {{"RAZON_SOCIAL", "ALFA SAC"}, {"COD_NAT_JUR", "2"}, {"FLAG_CON_DOM", "01"}, {"FLAG_PAR_VIN", "02"}});
+    const Party p{6, "20100000009"};
+    const auto maintenance = registerForm("MDI_KLV_PT");
+    const auto selection = registerForm("FrmTransacciones", kRuc + QString(11, ' ') + "EMPRESA DEMOSTRACION S.A.C.");
+    const auto nuevo = detail(party::kNuevo);
+    const auto modificar = detail(party::kModificar, &p);
+    FrmTiposVinc chooser(ctx());
+    ASSERT_TRUE(chooser.Form_Load({}));
+    chooser.show();
+    const std::pair<QWidget*, const char*> cases[] = {{maintenance.get(), "CboNumDoc"},
+                                                      {selection.get(), "GrdVinculadas"},  // the combo is locked
+                                                      {nuevo.get(), "OptConDomicilioSi"},
+                                                      {modificar.get(), "TxtRazSoc"},  // the key is locked
+                                                      {&chooser, "LvwParteVinculada"}};
+    for (const auto& [form, first] : cases) {
+        ASSERT_NE(form->focusWidget(), nullptr) << first;
+        EXPECT_EQ(form->focusWidget()->objectName(), first);
+    }
+}
+
+// The detail keeps its designed size, every list shows its items whole from their start (a
+// document type without the codes that follow its description), a loaded address reads from its
+// start, and the vinculation chooser opens at the screen's corner.
+TEST_F(FormsTest, TheDetailKeepsItsSizeAndShowsEveryTextWholeFromItsStart) {
+    const QString address = "AVENIDA DE LOS PROCERES DE LA PATRIA 100";  // 40, longer than the box shows
+    party("X1", {{"TIP_DOC_P", 31}, {"FLAG_CON_DOM", "02"}, {"COD_NAT_JUR", "2"}, {"RAZON_SOCIAL", "TRUST"},
+                 {"FLAG_PAR_VIN", "01"}, {"FLAG_PAR_FIS", "1"}, {"COD_PAR", "9019"}, {"TIP_DIR_LEGAL", "04"},
+                 {"DES_DIR_LEGAL", address}});
+    const Party x1{31, "X1"};
+    auto d = detail(party::kModificar, &x1);
+    d->move(200, 150);
+    EXPECT_EQ(d->size(), QSize(634, 513));
+    auto* tipo = child<ItemCombo>(d.get(), "CboTipDoc");
+    EXPECT_EQ(tipo->shownText(tipo->currentText()), "31  -  DOC.IDENT. TRIBUTARIA U OTROS");
+    for (const char* name : {"CboCodPais", "CboTipDoc", "cboTipResid"}) {
+        auto* c = child<ItemCombo>(d.get(), name);
+        QStyleOptionComboBox opt;
+        opt.initFrom(c);
+        const int field = c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, c).width();
+        for (int i = 0; i < c->count(); ++i)
+            EXPECT_GE(field, c->fontMetrics().horizontalAdvance(c->shownText(c->itemText(i)))) << name << " " << i;
+    }
+    auto* dir = child<QLineEdit>(d.get(), "txtDirRedLegal");
+    EXPECT_EQ(dir->text(), address);
+    EXPECT_EQ(dir->cursorPosition(), 0);
+
+    whenShown<FrmTiposVinc>([](FrmTiposVinc& c) {
+        EXPECT_EQ(c.pos(), c.screen()->geometry().topLeft());
+        c.CmdSalir_Click();
+    });
+    d->CmdTipoVinc_Click();
 }
 
 TEST_F(FormsTest, DetailChoiceRules) {
@@ -378,6 +436,7 @@ TEST_F(FormsTest, ExitAsksAfterATypedNameAndPastingIsRefused) {
     auto d = detail(party::kModificar, &p);
     auto* name = child<QLineEdit>(d.get(), "TxtNombre");
     EXPECT_FALSE(d->modificado());
+    keyClick(name, Qt::Key_End);  // a loaded text is shown from its start
     keyClicks(name, "x");
     EXPECT_EQ(name->text(), "ANAX");
     EXPECT_TRUE(d->modificado());

@@ -106,16 +106,34 @@ TEST_F(DeleteTest, QuestionsStopTheDelete) {
     EXPECT_EQ(rowsOf("R"), 1);
 }
 
+// A failure of the re-marking deletes nothing and is shown: a CAB that cannot be written, and a
+// stored amount of the declarant that is not a number (the catalogue's text, not the statement).
 TEST_F(DeleteTest, AFailureOfTheReMarkingDeletesNothing) {
-    db().exec("CREATE TRIGGER locked BEFORE UPDATE ON CAB BEGIN SELECT RAISE(ABORT, 'cab bloqueada'); END");
-    messages().script(MsgAnswer::Yes);
-    messages().script(MsgAnswer::Yes);
-    EXPECT_FALSE(udp_EliminarInformado(ctx(), kRuc, Party{6, "P"}));
-    EXPECT_EQ(messages().last().title, "Error");
-    EXPECT_TRUE(messages().last().text.contains("cab bloqueada"));
-    EXPECT_EQ(messages().last().style, 0);
-    EXPECT_EQ(rowsOf("P"), 7);
-    EXPECT_EQ(estado("2014"), 0);
+    const struct {
+        const char* setup;
+        QString text;  // the whole text, or its start when it ends with "..."
+    } cases[] = {
+        {"CREATE TRIGGER locked BEFORE UPDATE ON CAB BEGIN SELECT RAISE(ABORT, 'cab bloqueada'); END",
+         "Restricción de la base de datos (cab bloqueada)..."},
+        {"UPDATE TRANSACCION2 SET MTO_SIN_TRAN_MON_REG = '12A' WHERE DOC_ID_P = 'Q' AND PERIODO = '2015'",
+         "No coinciden los tipos: un importe guardado no es un número\n 13"},
+    };
+    for (const auto& c : cases) {
+        db().exec(c.setup);
+        messages().clear();
+        messages().script(MsgAnswer::Yes);
+        messages().script(MsgAnswer::Yes);
+        EXPECT_FALSE(udp_EliminarInformado(ctx(), kRuc, Party{6, "P"})) << c.setup;
+        EXPECT_EQ(messages().last().title, "Error");
+        if (c.text.endsWith("..."))
+            EXPECT_TRUE(messages().last().text.startsWith(c.text.chopped(3))) << messages().last().text.toStdString();
+        else
+            EXPECT_EQ(messages().last().text, c.text);
+        EXPECT_EQ(messages().last().style, 0);
+        EXPECT_EQ(rowsOf("P"), 7);
+        EXPECT_EQ(estado("2014"), 0);
+        db().exec("DROP TRIGGER IF EXISTS locked");
+    }
 }
 
 }  // namespace

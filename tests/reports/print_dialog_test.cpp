@@ -5,17 +5,24 @@
 #include "frm_preview.h"
 
 #include "db_rows.h"
+#include "message_service.h"
 #include "status_panels.h"
 #include "test_env.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTableView>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 using namespace klv;
@@ -166,4 +173,20 @@ TEST_F(PrintDialog, AVanishedRowOrAFailedWriteStopsBothActions) {
     EXPECT_EQ(spoolRows(), 0) << "a report never written leaves no SPOOL row";
     dialog.CmdImprimir_Click(2);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+// Qt's own dialogs speak Spanish once the program environment has loaded Qt's translation.
+TEST(QtTranslation, ThePrintDialogSpeaksSpanish) {
+    if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_es.qm")))
+        GTEST_SKIP() << "Qt's Spanish translation is not installed (scripts/setup installs qt6-translations-l10n)";
+    prepareProgramEnvironment();  // the application exists: the translation is loaded at once
+    QPrinter printer;
+    QPrintDialog dialog(&printer);
+    QStringList texts{dialog.windowTitle()};
+    for (const QAbstractButton* b : dialog.findChildren<QAbstractButton*>()) texts << b->text();
+    for (const QLabel* l : dialog.findChildren<QLabel*>()) texts << l->text();
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Imprimir"));
+    for (const char* spanish : {"Cancelar", "&Opciones >>", "&Nombre:", "Páginas", "Desactivada"})
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(spanish))) << spanish;
+    delete QCoreApplication::instance()->findChild<QTranslator*>(QStringLiteral("klvQtTranslation"));
 }

@@ -6,8 +6,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -187,6 +189,39 @@ TEST_F(MainWindowTest, ToolbarAndMenusShareTheirActions) {
     action(w, "mnutipvins")->trigger();
     action(w, "mnupar")->trigger();
     EXPECT_EQ(kinds, (QStringList{"VINCULO", "PARAISO"}));
+}
+
+TEST_F(MainWindowTest, F1OpensTheHelpAtTheContextOfTheFormItIsPressedIn) {
+    MDI_KLV_PT w(ctx());
+    QDialog form(&w);
+    auto* box = new QLineEdit(&form);
+    setHelpContext(&env().help(), &form, 1019);
+    QDialog inner(&form);  // a dialog of the form's without a context of its own
+    const QString file = ctx().gSysPath + QStringLiteral("8027/8027.hlp");
+    const struct {
+        QWidget* target;
+        int topic;
+    } cases[] = {{box, 1019}, {&form, 1019}, {&inner, 1019}, {&w, 0}};
+    auto press = [](QWidget* target) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+        QApplication::sendEvent(target, &key);
+    };
+    for (const auto& c : cases) {
+        press(c.target);
+        ASSERT_FALSE(env().help().topics.empty());
+        EXPECT_EQ(env().help().topics.back(), c.topic) << c.target->metaObject()->className();
+        EXPECT_EQ(env().help().opened.back(), file);
+    }
+    EXPECT_EQ(env().help().opened.size(), 4u);
+
+    // Without the file, F1 tells the user what the menu's Contenido tells.
+    RecordingMessageService messages;
+    DesktopHelpService desktop(messages, ctx().gTitulo);
+    EXPECT_FALSE(desktop.showContext(file, 1019));
+    EXPECT_FALSE(desktop.showContents(file));
+    ASSERT_EQ(messages.calls().size(), 2u);
+    EXPECT_EQ(messages.calls()[0].text, messages.calls()[1].text);
+    EXPECT_EQ(messages.calls()[0].style, MsgStyle::Exclamation);
 }
 
 TEST_F(MainWindowTest, ClosedGateSilencesNuevaAndRegister) {

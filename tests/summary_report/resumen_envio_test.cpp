@@ -180,6 +180,19 @@ TEST_F(ResumenTest, WritesTheMarkupAndTheTwinOfADeclarationWithEveryMethod) {
     EXPECT_EQ(crLfLines(ctx.config.traza()).size(), 4);
 }
 
+TEST_F(ResumenTest, ATagInTheTaxpayersNameStaysTextInTheConvertedSummary) {
+    cab(6, kRuc, QStringLiteral("2007"));
+    const QString nombre = QStringLiteral("ACME <!np!> SAC <!bold!>");
+    env.db().exec(QStringLiteral("UPDATE CONT SET Nombre = ? WHERE Doc_id_d = ?"), {nombre, kRuc});
+    ASSERT_TRUE(generar(QStringLiteral("0620601234565    8027200700A0000012")).has_value());
+    ASSERT_TRUE(conversor.udf_ImprimirArchivo(QStringLiteral("8027200700A0000012.PRN")));
+    const QStringList texto = crLfLines(rpt(QStringLiteral("8027200700A0000012.txt")));
+    EXPECT_EQ(texto, crLfLines(rpt(QStringLiteral("8027200700A0000012.PRN"))));
+    EXPECT_EQ(texto.value(1), QStringLiteral("RAZON SOCIAL   : ") + nombre);
+    EXPECT_FALSE(conversor.nuevaHojaPendiente());
+    EXPECT_FALSE(conversor.fuente().negrita);
+}
+
 TEST_F(ResumenTest, ADeclarationWithoutTransactionsOrReferenceRows) {
     // Type 1 has a PARAM 044 row (DNI) and this document no CONT row; type 9 has neither.
     cab(1, QStringLiteral("41234567"), QStringLiteral("2007"));

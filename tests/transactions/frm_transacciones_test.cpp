@@ -5,6 +5,7 @@
 #include "declaration_state.h"
 #include "find_child.h"
 #include "frm_transacciones.h"
+#include "item_combo.h"
 #include "status_panels.h"
 #include "transaction_fixture.h"
 #include "transaction_save.h"
@@ -133,6 +134,14 @@ TEST_F(FormTest, OpensNewLocked) {
     EXPECT_FALSE(w<QGroupBox>("FraListTipTra")->isEnabled());
     EXPECT_FALSE(w<QComboBox>("CboTipMoneda")->isEnabled());
     EXPECT_TRUE(w<QComboBox>("CboTipDocP")->currentText().isEmpty());
+    // The focus on the first control of the first tab, not on the tab bar; a document type shown
+    // without the length and flags that follow its description.
+    ASSERT_NE(f.focusWidget(), nullptr);
+    EXPECT_EQ(f.focusWidget()->objectName(), QStringLiteral("CboTipDocP"));
+    auto* tipos = w<ItemCombo>("CboTipDocP");
+    const int ruc = tipos->findText(QStringLiteral("06"), Qt::MatchStartsWith);
+    ASSERT_GE(ruc, 0);
+    EXPECT_EQ(tipos->shownText(tipos->itemText(ruc)), QStringLiteral("06  -  REG. UNICO DE CONTRIBUYENTES"));
     EXPECT_EQ(w<QTreeWidget>("LvwTipTransacc")->topLevelItemCount(), 45);
     EXPECT_FALSE(f.modified());
     // Clicking the locked type list says what is missing.
