@@ -70,9 +70,11 @@ private:
         bool totalIsNumber = true;
         double total = 0;
     };
+    const Row& at(int row) const { return rows_[order_[static_cast<size_t>(row)]]; }
     std::vector<PartyInfo> parties_;
     QStringList monedas_;
-    std::vector<Row> rows_;
+    std::vector<Row> rows_;       // as read
+    std::vector<quint32> order_;  // the grid's rows: positions in rows_, in the order shown
 };
 
 // Deletes one transaction from the working copy: its per-type detail (TMPTRADET), its types
