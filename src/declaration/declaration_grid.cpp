@@ -131,9 +131,6 @@ void TransactionGrid::load(const AppContext& ctx, int tipDocD, const QString& ru
     bool partiesInRuns = true;
     std::vector<quint32> runStart;
     const DeclarationKey key{tipDocD, ruc, periodo, ctx.gFormulario};
-    // Room for every row at once (the working table holds only the declaration shown): a large
-    // grid is not copied as it grows.
-    rows_.reserve(static_cast<size_t>(db.scalar(QStringLiteral("SELECT count(*) FROM TMPTRANSACCION2")).toLongLong()));
     RowCursor q(db, QString::fromLatin1(kGridQuery).arg(decl::keyConditionNoForm()), decl::keyParamsNoForm(key));
     while (q.next()) {
         Row row;

@@ -16,10 +16,13 @@ void TransactionGridModel::reload(const AppContext& ctx, int tipDocD, const QStr
     // The view shows no rows while the new ones are read (the window may repaint meanwhile); a
     // failed read leaves it so.
     clear();
-    TransactionGrid fresh;
-    fresh.load(ctx, tipDocD, ruc, periodo);
+    try {
+        grid_.load(ctx, tipDocD, ruc, periodo);
+    } catch (...) {
+        grid_.clear();
+        throw;
+    }
     beginResetModel();
-    grid_ = std::move(fresh);
     shown_ = std::min(grid_.size(), kFetchBatch);
     endResetModel();
 }
