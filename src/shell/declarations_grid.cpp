@@ -105,25 +105,27 @@ QTableView* createDeclarationsGrid(QWidget* parent, StoredDeclarationsModel** mo
 }
 
 void fitColumnsToValues(QTableView* grid, const StoredDeclarationsModel& model) {
-    // A text's width estimated as the sum of its characters' widths (kerning aside), each
-    // character measured once.
+    // A text's width estimated as the sum of its characters' widths (kerning aside): the printable
+    // ASCII characters measured first, any other character when it first appears.
     const QFontMetrics metrics(grid->font());
-    std::array<int, 128> ascii;
-    ascii.fill(-1);
+    std::array<int, 128> ascii{};
+    for (char16_t c = 32; c < 127; ++c) ascii[c] = metrics.horizontalAdvance(QChar(c));
     QHash<char32_t, int> others;
-    auto advance = [&](char32_t c) {
-        int& known = c < 128 ? ascii[c] : others[c];
-        if (known <= 0) known = metrics.horizontalAdvance(QString::fromUcs4(&c, 1)) + 1;
-        return known - 1;
-    };
     auto width = [&](std::string_view utf8) {
         int w = 0;
         for (size_t i = 0; i < utf8.size();) {
             const auto b = static_cast<unsigned char>(utf8[i]);
-            const int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-            char32_t c = n == 1 ? b : b & (0x3F >> (n - 1));
+            if (b < 0x80) {
+                w += ascii[b];
+                ++i;
+                continue;
+            }
+            const int n = b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+            char32_t c = b & (0x3F >> (n - 1));
             for (int k = 1; k < n && i + k < utf8.size(); ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-            w += advance(c);
+            auto known = others.constFind(c);
+            if (known == others.constEnd()) known = others.insert(c, metrics.horizontalAdvance(QString::fromUcs4(&c, 1)));
+            w += known.value();
             i += static_cast<size_t>(n);
         }
         return w;
