@@ -1,24 +1,31 @@
 // The declaration's bulk work on declarations of many transactions, each measured against the
-// same work done raw with SQLite on the same data, in the same process and on the same
-// connection: the save, the rebuild of the working copy, the totals and the three amount checks,
-// opening a stored declaration in the declaration form, and the declaration chooser.
+// same work done raw with the sqlite3 library in the same process and on the same connection:
+// Grabar (the checks and the save, as the button runs them), the rebuild of the working copy, the
+// totals and amount checks, opening a stored declaration in the declaration form, the
+// transactions grid and the declaration chooser. The raw sides compute the control numbers with
+// the module's algorithm written plainly and parse every amount the checks read.
 //
 // Every iteration runs the project's operation, then its raw baseline; the reported time is the
 // operation's, and the counters give the baseline's time (raw_ms), the ratio of the two
-// (ratio = operation / baseline), and the peak resident memory of the process while each ran
-// (peak_MiB, raw_peak_MiB; Linux's high-water mark, reset before each run).
+// (ratio = operation / baseline), and how far each raised the process's resident memory above
+// what it held when it began (peak_MiB, raw_peak_MiB: Linux's high-water mark, reset once the heap
+// freed by earlier work is given back; the engine's page cache of at most 64 MB counts as it
+// fills).
 //   build: cmake -DCMAKE_BUILD_TYPE=Release -DKLV_BUILD_BENCH=ON ... && cmake --build . --target declaration_bench
-//   run:   bin/declaration_bench [--benchmark_filter=Save/100000] [--benchmark_repetitions=3]
+//   run:   bin/declaration_bench [--benchmark_filter=Grabar/100000] [--benchmark_repetitions=3]
 //          scripts/bench runs each benchmark and size in a process of its own and prints medians.
 //          KLV_BENCH_KEEP=1 leaves the data on disk (its folder is printed) to look at query plans.
 #include "amount_checks.h"
 #include "app_context.h"
 #include "database.h"
+#include "declaration_grid.h"
 #include "declaration_save.h"
 #include "frm_cont_abrir.h"
 #include "frm_klv_declara.h"
 #include "host_env.h"
 #include "installer.h"
+#include "numero_control.h"
+#include "schema.h"
 #include "status_panels.h"
 #include "totals.h"
 #include "utilitarios.h"
@@ -30,12 +37,16 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <malloc.h>
 #include <memory>
 #include <sqlite3.h>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -47,46 +58,54 @@ const char* const kPeriodo = "2015";
 
 // --- Measuring ----------------------------------------------------------------------------------
 
-// Resets the process's resident-memory high-water mark to its current size.
-void resetPeakMemory() {
-    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", f);
-        std::fclose(f);
-    }
-}
-
-// The high-water mark in MiB (0 where the system does not tell).
-double peakMemoryMiB() {
+// The process's resident memory now (VmRSS) or its high-water mark (VmHWM), in MiB; 0 where the
+// system does not tell.
+double memoryMiB(const char* field) {
     double kib = 0;
     if (FILE* f = std::fopen("/proc/self/status", "r")) {
         char line[256];
+        const size_t n = std::strlen(field);
         while (std::fgets(line, sizeof line, f))
-            if (std::strncmp(line, "VmHWM:", 6) == 0) kib = std::atof(line + 6);
+            if (std::strncmp(line, field, n) == 0) kib = std::atof(line + n);
         std::fclose(f);
     }
     return kib / 1024.0;
 }
 
-// Runs the operation and its baseline once per iteration; reports the operation's time and the
-// counters described at the top.
+// Gives the heap that earlier work freed back to the system and resets the high-water mark to what
+// the process holds now; returns that, the baseline of the next run. The engine keeps its page
+// cache (both sides run warm, as the program does).
+double freshBaseline() {
+    malloc_trim(0);
+    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+    }
+    return memoryMiB("VmRSS:");
+}
+
+// Runs the operation and its baseline once per iteration and reports the operation's time and the
+// counters described at the top. The memory is measured in one more run of each, not timed: giving
+// the freed heap back costs the next run the faults of taking it again.
 void compare(benchmark::State& state, const std::function<void()>& ours, const std::function<void()>& raw) {
-    double oursSeconds = 0, rawSeconds = 0, peak = 0, rawPeak = 0;
+    double oursSeconds = 0, rawSeconds = 0;
     for (auto _ : state) {
-        resetPeakMemory();
         const auto t0 = Clock::now();
         ours();
         const auto t1 = Clock::now();
-        peak = std::max(peak, peakMemoryMiB());
-        resetPeakMemory();
-        const auto t2 = Clock::now();
         raw();
-        const auto t3 = Clock::now();
-        rawPeak = std::max(rawPeak, peakMemoryMiB());
+        const auto t2 = Clock::now();
         const double o = std::chrono::duration<double>(t1 - t0).count();
         state.SetIterationTime(o);
         oursSeconds += o;
-        rawSeconds += std::chrono::duration<double>(t3 - t2).count();
+        rawSeconds += std::chrono::duration<double>(t2 - t1).count();
     }
+    double base = freshBaseline();
+    ours();
+    const double peak = memoryMiB("VmHWM:") - base;
+    base = freshBaseline();
+    raw();
+    const double rawPeak = memoryMiB("VmHWM:") - base;
     const double n = static_cast<double>(state.iterations());
     state.counters["raw_ms"] = rawSeconds / n * 1000.0;
     state.counters["ratio"] = rawSeconds > 0 ? oursSeconds / rawSeconds : 0;
@@ -121,29 +140,51 @@ long long rawReadAll(sqlite3* db, const char* sql) {
     return bytes;
 }
 
-// A raw prepared insert, bound by position.
-class RawInsert {
+// A raw prepared statement, bound by position.
+class RawStatement {
 public:
-    RawInsert(sqlite3* db, const char* sql) {
-        if (sqlite3_prepare_v2(db, sql, -1, &st_, nullptr) != SQLITE_OK) throw std::runtime_error(sqlite3_errmsg(db));
+    RawStatement(sqlite3* db, const std::string& sql) {
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st_, nullptr) != SQLITE_OK)
+            throw std::runtime_error(std::string(sqlite3_errmsg(db)) + " in " + sql);
     }
-    ~RawInsert() { sqlite3_finalize(st_); }
-    RawInsert& text(int i, const QByteArray& v) {
+    ~RawStatement() { sqlite3_finalize(st_); }
+    RawStatement(const RawStatement&) = delete;
+    RawStatement& operator=(const RawStatement&) = delete;
+    RawStatement& text(int i, const QByteArray& v) {
         sqlite3_bind_text(st_, i, v.constData(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
         return *this;
     }
-    RawInsert& integer(int i, qint64 v) {
+    RawStatement& bytes(int i, std::string_view v) {
+        sqlite3_bind_text(st_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    RawStatement& integer(int i, qint64 v) {
         sqlite3_bind_int64(st_, i, v);
         return *this;
     }
-    void run() {
-        if (sqlite3_step(st_) != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(sqlite3_db_handle(st_)));
-        sqlite3_reset(st_);
+    RawStatement& value(int i, sqlite3_value* v) {
+        sqlite3_bind_value(st_, i, v);
+        return *this;
     }
+    // The next row of a query; false at the end (the statement is then reset for another run).
+    bool step() {
+        const int rc = sqlite3_step(st_);
+        if (rc == SQLITE_ROW) return true;
+        sqlite3_reset(st_);
+        if (rc != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(sqlite3_db_handle(st_)));
+        return false;
+    }
+    void run() {
+        while (step()) {
+        }
+    }
+    sqlite3_stmt* get() const { return st_; }
 
 private:
     sqlite3_stmt* st_ = nullptr;
 };
+
+void rawControlNumberSql(sqlite3_context* ctx, int argc, sqlite3_value** argv);
 
 // --- The environment ---------------------------------------------------------------------------
 
@@ -186,6 +227,8 @@ struct Environment {
         if (!installer::writeEnvFile(ctx.gSysPath, &error)) throw std::runtime_error(error.toStdString());
         installer::Installer inst(messages);
         if (!inst.run(*ctx.gDB, ctx.gSysPath)) throw std::runtime_error("installer failed");
+        sqlite3_create_function(raw(), "RAW_CNUMERO", -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, rawControlNumberSql,
+                                nullptr, nullptr);
     }
     sqlite3* raw() const { return ctx.db().sqliteHandle(); }
 };
@@ -197,16 +240,16 @@ struct DeclarationData : Environment {
     explicit DeclarationData(int n) {
         sqlite3* db = raw();
         rawExec(db, "BEGIN");
-        RawInsert t(db,
+        RawStatement t(db,
                     "INSERT INTO TRANSACCION2 (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, TIP_DOC_P, DOC_ID_P, COR_TRANSACCION,"
                     " FLAG_VAL_MET, IND_TRANSAC_FIN, COD_TIP_MONEDA, MTO_SIN_TRAN_MON_ORI, MTO_SIN_TRAN_MON_REG,"
                     " MTO_TRAN_MON_ORI, MTO_SIN_AJU_PR, MTO_AJU_PR, MTO_TRA_MON_ORI, MTO_TRA_MON_REG, MTO_AJU_RES_POS_REG,"
                     " MTO_AJU_RES_NEG_REG, MET_VAL, PAR_ANALIZADA, CNUMERO)"
                     " VALUES (6, ?1, ?2, '8027', 6, ?3, ?4, ?5, '0', '01', ?6, ?6, ?6, ?6, ?7, ?6, ?7, '0', '0', 'MP', 'A', '666666')");
-        RawInsert y(db, "INSERT INTO TRATIPTRA2 (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, TIP_DOC_P, DOC_ID_P,"
+        RawStatement y(db, "INSERT INTO TRATIPTRA2 (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, TIP_DOC_P, DOC_ID_P,"
                         " COR_TRANSACCION, COD_TIP_TRANSACCION, MONTO_TRANSACCION, CNUMERO)"
                         " VALUES (6, ?1, ?2, '8027', 6, ?3, ?4, ?5, ?6, '666666')");
-        RawInsert p(db, "INSERT INTO PAR_VIN (TIP_DOC_D, DOC_ID_D, FORMULARIO, TIP_DOC_P, DOC_ID_P, COD_PAR, FLAG_PAR_FIS,"
+        RawStatement p(db, "INSERT INTO PAR_VIN (TIP_DOC_D, DOC_ID_D, FORMULARIO, TIP_DOC_P, DOC_ID_P, COD_PAR, FLAG_PAR_FIS,"
                         " COD_NAT_JUR, FLAG_PAR_VIN, FLAG_CON_DOM, RAZON_SOCIAL, CNUMERO)"
                         " VALUES (6, ?1, '8027', 6, ?2, '9589', '0', '2', '01', '01', ?3, '666666')");
         const QByteArray ruc(kRuc), periodo(kPeriodo);
@@ -250,9 +293,9 @@ struct ChooserData : Environment {
     explicit ChooserData(int n) {
         sqlite3* db = raw();
         rawExec(db, "BEGIN");
-        RawInsert c(db, "INSERT OR IGNORE INTO CONT (Tip_doc_d, Doc_id_d, Dependencia, Nombre, Usuario, TIPO_INGRESO)"
+        RawStatement c(db, "INSERT OR IGNORE INTO CONT (Tip_doc_d, Doc_id_d, Dependencia, Nombre, Usuario, TIPO_INGRESO)"
                         " VALUES (6, ?1, '0021', ?2, 'DEMO', 1)");
-        RawInsert d(db, "INSERT INTO IDENTIFICA2 (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, AUTCONTEXT, ESTTECPT, RUC, CNUMERO)"
+        RawStatement d(db, "INSERT INTO IDENTIFICA2 (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, AUTCONTEXT, ESTTECPT, RUC, CNUMERO)"
                         " VALUES (6, ?1, ?2, '8027', ?3, ?4, '', '666666')");
         for (int i = 0; i < n; ++i) {
             const QByteArray ruc = QByteArray::number(20500000000LL + i / 10);
@@ -284,16 +327,230 @@ Data& data(int n) {
 
 // --- The raw baselines ---------------------------------------------------------------------------
 
-// The declaration's rows copied back into the stored tables with plain INSERT ... SELECT.
-void rawSave(sqlite3* db) {
+const char* const kKey = "TIP_DOC_D=6 AND DOC_ID_D='20601234565' AND PERIODO='2015'";
+const char* const kFormKey = "TIP_DOC_D=6 AND DOC_ID_D='20601234565' AND PERIODO='2015' AND FORMULARIO='8027'";
+
+// The names of a table's first columns (all but cnumero by default) in its description's order,
+// joined by commas.
+std::string columnsOf(const char* table, int count = -1) {
+    const schema::Table* t = schema::findTable(QString::fromLatin1(table));
+    if (!t) t = schema::findHostTable(QString::fromLatin1(table));
+    std::string out;
+    const int n = count < 0 ? static_cast<int>(t->columns.size()) - 1 : count;
+    for (int i = 0; i < n; ++i) out += (i ? ", " : "") + t->columns[i].name.toStdString();
+    return out;
+}
+
+// One field as the control number reads it: NULL, a whole number or a text (bytes).
+struct RawField {
+    int kind = SQLITE_NULL;
+    qint64 integer = 0;
+    std::string_view text;
+};
+
+RawField rawField(sqlite3_stmt* st, int col) {
+    RawField f;
+    f.kind = sqlite3_column_type(st, col);
+    if (f.kind == SQLITE_INTEGER) f.integer = sqlite3_column_int64(st, col);
+    if (f.kind == SQLITE_TEXT) {
+        const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+        f.text = std::string_view(t, static_cast<size_t>(sqlite3_column_bytes(st, col)));
+    }
+    return f;
+}
+
+std::string_view trimBlanks(std::string_view t) {
+    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+    while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+    return t;
+}
+
+void lastThreeDigits(qint64 sum, char* out) {
+    const int last = static_cast<int>(sum % 1000);
+    out[0] = static_cast<char>('0' + last / 100);
+    out[1] = static_cast<char>('0' + last / 10 % 10);
+    out[2] = static_cast<char>('0' + last % 10);
+}
+
+// The record control number of a row, with the module's algorithm written plainly for the values
+// of the benchmark's rows (NULL, whole numbers, ASCII texts, plain amounts): the last three digits
+// of the rounded sum of the first nKeys fields read as numbers (a text that is no number adds 0),
+// then the last three of the sum of the other fields' character codes (blanks trimmed), each
+// weighted by its position.
+std::string rawControlNumber(const RawField* fields, int count, int nKeys) {
+    double keys = 0;
+    qint64 codes = 0;
+    for (int i = 0; i < count; ++i) {
+        const RawField& f = fields[i];
+        char digits[24];
+        std::string_view t;
+        if (f.kind == SQLITE_INTEGER) {
+            t = std::string_view(digits, static_cast<size_t>(std::snprintf(digits, sizeof digits, "%lld", f.integer)));
+        } else if (f.kind == SQLITE_TEXT) {
+            t = trimBlanks(f.text);
+        }
+        if (i < nKeys) {
+            if (t.empty()) continue;
+            char number[64];
+            const size_t n = std::min(t.size(), sizeof number - 1);
+            std::memcpy(number, t.data(), n);
+            number[n] = 0;
+            char* end = nullptr;
+            const double v = std::strtod(number, &end);
+            if (end == number + n) keys += v;
+        } else {
+            for (size_t k = 0; k < t.size(); ++k) codes += static_cast<unsigned char>(t[k]) * static_cast<qint64>(k + 1);
+        }
+    }
+    char out[6];
+    lastThreeDigits(std::llround(keys), out);
+    lastThreeDigits(codes, out + 3);
+    return std::string(out, 6);
+}
+
+// The declaration's row of CAB or IDENTIFICA2 with some columns set, and its control number.
+void rawHeaderRow(sqlite3* db, const char* table, int nKeys, const std::vector<std::pair<std::string, std::string>>& sets) {
+    const schema::Table* t = schema::findTable(QString::fromLatin1(table));
+    if (!t) t = schema::findHostTable(QString::fromLatin1(table));
+    const int n = static_cast<int>(t->columns.size()) - 1;
+    RawStatement select(db, "SELECT " + columnsOf(table) + " FROM " + table + " WHERE " + kFormKey);
+    if (!select.step()) {
+        RawStatement(db, std::string("INSERT INTO ") + table + " (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO) VALUES"
+                         " (6, '20601234565', '2015', '8027')").run();
+        select.step();
+    }
+    std::vector<std::string> values(static_cast<size_t>(n));
+    std::vector<RawField> fields(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        fields[i] = rawField(select.get(), i);
+        values[i] = std::string(fields[i].text);
+        for (const auto& [column, value] : sets)
+            if (t->columns[i].name.compare(QString::fromStdString(column), Qt::CaseInsensitive) == 0) {
+                values[i] = value;
+                fields[i].kind = SQLITE_TEXT;
+            }
+        fields[i].text = values[i];
+    }
+    std::string sql = std::string("UPDATE ") + table + " SET ";
+    for (const auto& [column, value] : sets) sql += column + "='" + value + "', ";
+    sql += "CNUMERO='" + rawControlNumber(fields.data(), n, nKeys) + "' WHERE " + kFormKey;
+    select.step();  // done with the row
+    RawStatement(db, sql).run();
+}
+
+// RAW_CNUMERO(nKeys, field0, ...): rawControlNumber as an SQL function, so that a copy numbers its
+// rows in one INSERT ... SELECT.
+void rawControlNumberSql(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    RawField fields[80];
+    const int count = std::min(argc - 1, 80);
+    for (int i = 0; i < count; ++i) {
+        sqlite3_value* v = argv[i + 1];
+        fields[i].kind = sqlite3_value_type(v);
+        if (fields[i].kind == SQLITE_INTEGER) fields[i].integer = sqlite3_value_int64(v);
+        if (fields[i].kind == SQLITE_TEXT)
+            fields[i].text = std::string_view(reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                                              static_cast<size_t>(sqlite3_value_bytes(v)));
+    }
+    const std::string number = rawControlNumber(fields, count, sqlite3_value_int(argv[0]));
+    sqlite3_result_text(ctx, number.data(), static_cast<int>(number.size()), SQLITE_TRANSIENT);
+}
+
+// The declaration's working rows copied into a stored table (its first `copied` columns, all but
+// cnumero when -1), each with its control number over 5 key fields.
+void rawCopy(sqlite3* db, const char* stored, const char* working, int copied, const char* order) {
+    if (copied < 0) copied = static_cast<int>(schema::table(QString::fromLatin1(stored)).columns.size()) - 1;
+    RawStatement(db, std::string("DELETE FROM ") + stored + " WHERE " + kKey).run();
+    const std::string columns = columnsOf(stored, copied);
+    RawStatement(db, std::string("INSERT INTO ") + stored + " (" + columns + ", CNUMERO) SELECT " + columns +
+                         ", RAW_CNUMERO(5, " + columns + ") FROM " + working + " WHERE " + kKey + " ORDER BY " + order)
+        .run();
+}
+
+// What Grabar writes: the status row, the header, and the transactions and their types with their
+// control numbers, in one transaction.
+void rawWrite(sqlite3* db) {
     rawExec(db, "BEGIN IMMEDIATE");
-    rawExec(db, "DELETE FROM TRANSACCION2 WHERE TIP_DOC_D=6 AND DOC_ID_D='20601234565' AND PERIODO='2015'");
-    rawExec(db, "INSERT INTO TRANSACCION2 SELECT * FROM TMPTRANSACCION2 WHERE TIP_DOC_D=6 AND DOC_ID_D='20601234565'"
-                " AND PERIODO='2015'");
-    rawExec(db, "DELETE FROM TRATIPTRA2 WHERE TIP_DOC_D=6 AND DOC_ID_D='20601234565' AND PERIODO='2015'");
-    rawExec(db, "INSERT INTO TRATIPTRA2 SELECT * FROM TMPTRATIPTRA WHERE TIP_DOC_D=6 AND DOC_ID_D='20601234565'"
-                " AND PERIODO='2015'");
+    RawStatement count(db, "SELECT count(*) FROM TMPTRANSACCION2");
+    count.step();
+    count.step();
+    rawHeaderRow(db, "CAB", 5, {{"NROCHEQUE", "1.4"}, {"FEC_PRO", "08/12/2026"}, {"ESTADO", "0"}, {"RECTIFICA", ""}});
+    rawHeaderRow(db, "IDENTIFICA2", 4, {{"AUTCONTEXT", "0"}, {"ESTTECPT", "0"}, {"FORMULARIO", "8027"}, {"RUC", ""}});
+    rawCopy(db, "TRANSACCION2", "TMPTRANSACCION2", -1, "FORMULARIO, TIP_DOC_P, DOC_ID_P, COR_TRANSACCION");
+    rawCopy(db, "TRATIPTRA2", "TMPTRATIPTRA", 9, "FORMULARIO, TIP_DOC_P, DOC_ID_P, COR_TRANSACCION, COD_TIP_TRANSACCION");
     rawExec(db, "COMMIT");
+}
+
+// The amounts of the working transactions that the totals and the amount checks use (33
+// columns), each parsed as a number: the six totals by valuation method and financial indicator,
+// and the largest amount with the sum and count of the amounts it is judged against.
+double rawAmounts(sqlite3* db) {
+    RawStatement read(db, std::string(
+        "SELECT FLAG_VAL_MET, IND_TRANSAC_FIN, MTO_SIN_CAP_MON_ORI, MTO_SIN_INTS_MON_ORI, MTO_SIN_INTS_MON_REG,"
+        " SAL_SIN_CAP_MON_REG, MTO_SIN_TRAN_MON_ORI, MTO_SIN_TRAN_MON_REG, MTO_CAP_MON_ORI, MTO_INTS_MON_ORI,"
+        " MTO_TRAN_MON_ORI, MTO_SIN_AJU_PCNC, MTO_AJU_PCNC, MTO_SIN_AJU_PR, MTO_AJU_PR, MTO_SIN_AJU_CI, MTO_AJU_CI,"
+        " MTO_INTS_SIN_AJU_PCNC, MTO_INTS_AJU_PCNC, MTO_INTS_SIN_AJU_PR, MTO_INTS_AJU_PR, MTO_INTS_SIN_AJU_CI,"
+        " MTO_INTS_AJU_CI, MTO_TOT_CAP_MON_ORI, MTO_TOT_INTS_MON_ORI, MTO_TOT_INTS_MON_REG, MTO_TOT_AJU_RES_POS_REG,"
+        " MTO_TOT_AJU_RES_NEG_REG, MTO_TRA_MON_ORI, MTO_TRA_MON_REG, MTO_AJU_RES_POS_REG, MTO_AJU_RES_NEG_REG, DOC_ID_P"
+        " FROM TMPTRANSACCION2 WHERE ") + kFormKey);
+    double totals[6] = {}, largest = 0, sum = 0, count = 0;
+    double v[31];
+    while (read.step()) {
+        sqlite3_stmt* st = read.get();
+        const char* flag = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        const char* ind = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+        for (int i = 0; i < 31; ++i) {
+            const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, i + 2));
+            v[i] = t ? std::strtod(t, nullptr) : 0;
+        }
+        if (!flag || !ind) continue;
+        const bool financial = ind[0] == '1';
+        double judged = 0;
+        if (std::strcmp(flag, "00") == 0) {
+            judged = financial ? v[2] : v[5];
+            totals[0] += judged;
+        } else if (std::strcmp(flag, "01") == 0) {
+            totals[1] += financial ? v[15] + v[17] + v[19] : v[9] + v[11] + v[13];
+            judged = financial ? v[16] + v[18] + v[20] : v[10] + v[12] + v[14];
+            totals[2] += judged;
+        } else {
+            judged = financial ? v[23] : v[27];
+            totals[3] += judged;
+            totals[4] += financial ? v[24] : v[28];
+            totals[5] += financial ? v[25] : v[29];
+        }
+        largest = std::max(largest, judged);
+        sum += judged;
+        ++count;
+    }
+    return totals[0] + totals[1] + totals[2] + totals[3] + totals[4] + totals[5] + largest + sum + count;
+}
+
+// The type rows of the transactions valued by other methods that lack their amount, by the query
+// the module runs.
+long long rawDetailCheck(sqlite3* db) {
+    return rawReadAll(db,
+        "SELECT T.DOC_ID_P FROM TMPTRATIPTRA D NOT INDEXED CROSS JOIN TMPTRANSACCION2 T"
+        " ON T.TIP_DOC_D=D.TIP_DOC_D AND T.DOC_ID_D=D.DOC_ID_D AND T.PERIODO=D.PERIODO"
+        " AND T.FORMULARIO=D.FORMULARIO AND T.TIP_DOC_P=D.TIP_DOC_P AND T.DOC_ID_P=D.DOC_ID_P"
+        " AND T.COR_TRANSACCION=D.COR_TRANSACCION WHERE D.TIP_DOC_D=6 AND D.DOC_ID_D='20601234565'"
+        " AND D.PERIODO='2015' AND D.FORMULARIO='8027' AND (D.MONTO_TRANSACCION IS NULL OR D.MONTO_TRANSACCION='')"
+        " AND T.FLAG_VAL_MET='02' AND T.IND_TRANSAC_FIN='0'"
+        " ORDER BY T.TIP_DOC_P, T.DOC_ID_P, T.COR_TRANSACCION LIMIT 1");
+}
+
+// The checks Grabar runs before it writes, done raw: the informed parties counted, the working
+// transactions counted, their amounts read once, then the detail amounts, the parties without
+// transactions and the non-domiciled parties by the same queries the module runs.
+double rawChecks(sqlite3* db) {
+    double out = rawReadAll(db, "SELECT count(*) FROM PAR_VIN WHERE TIP_DOC_D=6 AND DOC_ID_D='20601234565'");
+    out += rawReadAll(db, "SELECT count(*) FROM TMPTRANSACCION2");
+    out += rawAmounts(db);
+    out += rawDetailCheck(db);
+    out += rawReadAll(db,
+        "SELECT 1 FROM PAR_VIN P WHERE P.TIP_DOC_D=6 AND P.DOC_ID_D='20601234565' AND P.FORMULARIO='8027'"
+        " AND NOT EXISTS (SELECT 1 FROM TMPTRANSACCION2 T WHERE T.TIP_DOC_D=6 AND T.DOC_ID_D='20601234565'"
+        " AND T.PERIODO='2015' AND T.FORMULARIO='8027' AND T.TIP_DOC_P=P.TIP_DOC_P AND T.DOC_ID_P=P.DOC_ID_P) LIMIT 1");
+    return out;
 }
 
 // The three working tables emptied and filled from the stored ones with plain INSERT ... SELECT:
@@ -336,36 +593,60 @@ long long rawGridQuery(sqlite3* db) {
 
 // --- The benchmarks --------------------------------------------------------------------------------
 
-void Save(benchmark::State& state) {
+// What the declaration form passes to its long operations; the benchmarks draw nothing.
+void progress(qint64, qint64) {}
+
+// The control numbers of the declaration's stored rows, in the order of the rows.
+QVariant storedNumbers(const Database& db) {
+    return db.scalar(QStringLiteral(
+        "SELECT (SELECT group_concat(CNUMERO) FROM TRANSACCION2) || (SELECT group_concat(CNUMERO) FROM TRATIPTRA2)"
+        " || (SELECT CNUMERO FROM CAB) || (SELECT CNUMERO FROM IDENTIFICA2)"));
+}
+
+// Grabar as the button runs it: the checks, then the writes.
+void Grabar(benchmark::State& state) {
     DeclarationData& d = data<DeclarationData>(static_cast<int>(state.range(0)));
     const DeclarationState st = d.state();
-    compare(state, [&] { escribirDeclaracion(d.ctx, st, 0); }, [&] { rawSave(d.raw()); });
+    auto grabar = [&] {
+        DeclarationState s = st;
+        if (!grabarDeclaracion(d.ctx, s, progress).ok) throw std::runtime_error("the save failed");
+    };
+    // Once: both sides store the same rows with the same control numbers.
+    rawWrite(d.raw());
+    const QVariant rawNumbers = storedNumbers(d.ctx.db());
+    grabar();
+    if (storedNumbers(d.ctx.db()) != rawNumbers) throw std::runtime_error("the raw save stores other control numbers");
+    compare(state, grabar, [&] {
+        benchmark::DoNotOptimize(rawChecks(d.raw()));
+        rawWrite(d.raw());
+    });
 }
 
 void Rebuild(benchmark::State& state) {
     DeclarationData& d = data<DeclarationData>(static_cast<int>(state.range(0)));
-    compare(state, [&] { udp_CargarTemps(d.ctx, d.key()); }, [&] { rawRebuild(d.raw()); });
+    compare(state, [&] { udp_CargarTemps(d.ctx, d.key(), progress); }, [&] { rawRebuild(d.raw()); });
 }
 
+// The amounts of the working transactions as both buttons judge them: the totals, the largest
+// amount, the consistency by method and the per-type detail.
 void TotalsAndChecks(benchmark::State& state) {
     DeclarationData& d = data<DeclarationData>(static_cast<int>(state.range(0)));
     const DeclarationKey key = d.key();
     compare(
         state,
         [&] {
-            benchmark::DoNotOptimize(upd_TotalizarMtoTransacc(d.ctx, 6, key.periodo, key.docIdD, QString()));
-            benchmark::DoNotOptimize(udf_Verificar_Montos(d.ctx, key));
-            benchmark::DoNotOptimize(udf_Verificar_Metodos_Montos(d.ctx, key));
+            const AmountReview review = revisarMontos(d.ctx, key);
+            benchmark::DoNotOptimize(review.totals());
             benchmark::DoNotOptimize(udf_Verificar_Detalle_Montos(d.ctx, key));
         },
         [&] {
-            benchmark::DoNotOptimize(rawReadAll(d.raw(), "SELECT * FROM TMPTRANSACCION2 WHERE TIP_DOC_D=6"
-                                                         " AND DOC_ID_D='20601234565' AND PERIODO='2015' AND FORMULARIO='8027'"));
+            benchmark::DoNotOptimize(rawAmounts(d.raw()));
+            benchmark::DoNotOptimize(rawDetailCheck(d.raw()));
         });
 }
 
 // The declaration form opened on the stored declaration as the chooser opens it, until it is shown
-// (load, then the activation that follows the show).
+// (load, then the activation that follows the show): the rebuild, the grid and its totals.
 void OpenStored(benchmark::State& state) {
     DeclarationData& d = data<DeclarationData>(static_cast<int>(state.range(0)));
     d.ctx.gAccion = 1;
@@ -381,7 +662,23 @@ void OpenStored(benchmark::State& state) {
         [&] {
             rawRebuild(d.raw());
             benchmark::DoNotOptimize(rawGridQuery(d.raw()));
+            benchmark::DoNotOptimize(rawAmounts(d.raw()));
         });
+}
+
+// The transactions grid of the declaration (its rows read, parties and currencies named, sorted by
+// the party's name) against its bare query, every column read.
+void Grid(benchmark::State& state) {
+    DeclarationData& d = data<DeclarationData>(static_cast<int>(state.range(0)));
+    const DeclarationKey key = d.key();
+    compare(
+        state,
+        [&] {
+            TransactionGrid grid;
+            grid.load(d.ctx, 6, key.docIdD, key.periodo);
+            benchmark::DoNotOptimize(grid.size());
+        },
+        [&] { benchmark::DoNotOptimize(rawGridQuery(d.raw())); });
 }
 
 void Chooser(benchmark::State& state) {
@@ -406,10 +703,11 @@ void sizes(benchmark::internal::Benchmark* b, std::initializer_list<int> ns) {
     b->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 }
 
-BENCHMARK(Save)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000}); });
+BENCHMARK(Grabar)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000}); });
 BENCHMARK(Rebuild)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000}); });
 BENCHMARK(TotalsAndChecks)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000}); });
 BENCHMARK(OpenStored)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000}); });
+BENCHMARK(Grid)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000}); });
 BENCHMARK(Chooser)->Apply([](auto* b) { sizes(b, {10000, 50000}); });
 
 }  // namespace

@@ -19,7 +19,7 @@ void StoredDeclarationList::read(const Database& db) {
         "ORDER BY I.TIP_DOC_D, I.DOC_ID_D, I.PERIODO, I.FORMULARIO"));
     while (q.next()) {
         Row r;
-        r.tipDocD = q.value(0).toInt();
+        r.tipDocD = static_cast<qint32>(q.integer(0));
         for (int f = 0; f < 6; ++f) {
             r.start[f] = static_cast<quint32>(bytes_.size());
             bytes_.append(q.bytes(f + 1));
@@ -30,9 +30,8 @@ void StoredDeclarationList::read(const Database& db) {
 }
 
 QString StoredDeclarationList::text(int row, Field field) const {
-    const Row& r = rows_[static_cast<size_t>(row)];
-    const int f = static_cast<int>(field);
-    return QString::fromUtf8(bytes_.data() + r.start[f], static_cast<qsizetype>(r.start[f + 1] - r.start[f]));
+    const std::string_view b = bytes(row, field);
+    return QString::fromUtf8(b.data(), static_cast<qsizetype>(b.size()));
 }
 
 StoredDeclaration StoredDeclarationList::at(int row) const {
@@ -49,14 +48,11 @@ StoredDeclaration StoredDeclarationList::at(int row) const {
 
 int StoredDeclarationList::find(const QString& docIdD, const QString& periodo) const {
     const QByteArray doc = docIdD.toUtf8(), per = periodo.toUtf8();
-    auto field = [this](const Row& r, int f) {
-        return std::string_view(bytes_.data() + r.start[f], r.start[f + 1] - r.start[f]);
-    };
     int found = -1;
-    for (size_t i = 0; i < rows_.size(); ++i)
-        if (field(rows_[i], DocIdD) == std::string_view(doc.constData(), static_cast<size_t>(doc.size())) &&
-            field(rows_[i], Periodo) == std::string_view(per.constData(), static_cast<size_t>(per.size())))
-            found = static_cast<int>(i);
+    for (int i = 0; i < size(); ++i)
+        if (bytes(i, DocIdD) == std::string_view(doc.constData(), static_cast<size_t>(doc.size())) &&
+            bytes(i, Periodo) == std::string_view(per.constData(), static_cast<size_t>(per.size())))
+            found = i;
     return found;
 }
 

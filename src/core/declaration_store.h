@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace klv {
@@ -32,6 +33,11 @@ public:
     int tipDocD(int row) const { return rows_[static_cast<size_t>(row)].tipDocD; }
     // One text of a row (NULL reads as the empty text).
     QString text(int row, Field field) const;
+    // The same text as its UTF-8 bytes, without making a QString.
+    std::string_view bytes(int row, Field field) const {
+        const Row& r = rows_[static_cast<size_t>(row)];
+        return std::string_view(bytes_.data() + r.start[field], r.start[field + 1] - r.start[field]);
+    }
     StoredDeclaration at(int row) const;
     // The last row of that declarant and period; -1 when there is none.
     int find(const QString& docIdD, const QString& periodo) const;

@@ -7,7 +7,10 @@
 #include "row_cursor.h"
 
 #include <QRegularExpression>
+#include <array>
+#include <cctype>
 #include <cmath>
+#include <optional>
 #include <string_view>
 
 namespace klv {
@@ -15,6 +18,7 @@ namespace {
 
 __extension__ typedef __int128 Wide;  // sums of currency amounts beyond the 64-bit range do not overflow
 constexpr int kScale = 10000;  // currency: ten-thousandths
+constexpr int kTypeMismatch = 13;
 
 // Rounds num/den to the nearest whole number, ties to even (den > 0).
 Wide divideHalfEven(Wide num, Wide den) {
@@ -66,6 +70,20 @@ public:
     bool isZeroText(int col) const { return c_.bytes(col) == "0"; }
     // The stored text (a null text for NULL).
     QString text(int col) const { return texts_[static_cast<size_t>(col)].text(c_, col); }
+    // VB_VAL's reading (the totals of method '01'): empty is 0, a number its value, other text its
+    // leading number.
+    double valNumber(int col) const {
+        const std::string_view b = c_.bytes(col);
+        if (const auto n = fmt::plainNumber(b)) return *n;
+        return b.empty() ? 0 : fmt::val(c_.text(col));
+    }
+    // VB_CDBL's reading (the totals of methods '00' and '02'): empty is 0, a number its value;
+    // nullopt for other text.
+    std::optional<double> strictNumber(int col) const {
+        const std::string_view b = c_.bytes(col);
+        if (const auto n = fmt::plainNumber(b)) return n;
+        return b.empty() ? 0 : fmt::amountOrZero(c_.text(col));
+    }
     // Number reading: empty is 0, a number its value, other text its leading number.
     double number(int col) const {
         const std::string_view b = c_.bytes(col);
@@ -139,6 +157,7 @@ enum Col {
     // '02'
     MTO_TOT_CAP_MON_ORI, MTO_TOT_INTS_MON_ORI, MTO_TOT_INTS_MON_REG, MTO_TOT_AJU_RES_POS_REG, MTO_TOT_AJU_RES_NEG_REG,
     MTO_TRA_MON_ORI, MTO_TRA_MON_REG, MTO_AJU_RES_POS_REG, MTO_AJU_RES_NEG_REG,
+    FORMULARIO,
     kColumns
 };
 
@@ -150,7 +169,8 @@ const char* const kColumnNames[kColumns] = {
     "MTO_AJU_PR", "MTO_SIN_AJU_CI", "MTO_AJU_CI", "MTO_INTS_SIN_AJU_PCNC", "MTO_INTS_AJU_PCNC", "MTO_INTS_SIN_AJU_PR",
     "MTO_INTS_AJU_PR", "MTO_INTS_SIN_AJU_CI", "MTO_INTS_AJU_CI",
     "MTO_TOT_CAP_MON_ORI", "MTO_TOT_INTS_MON_ORI", "MTO_TOT_INTS_MON_REG", "MTO_TOT_AJU_RES_POS_REG",
-    "MTO_TOT_AJU_RES_NEG_REG", "MTO_TRA_MON_ORI", "MTO_TRA_MON_REG", "MTO_AJU_RES_POS_REG", "MTO_AJU_RES_NEG_REG"};
+    "MTO_TOT_AJU_RES_NEG_REG", "MTO_TRA_MON_ORI", "MTO_TRA_MON_REG", "MTO_AJU_RES_POS_REG", "MTO_AJU_RES_NEG_REG",
+    "FORMULARIO"};
 
 struct Method {
     const char* name;
@@ -223,79 +243,127 @@ QString brokenRule(const RowCursor& c, const AmountRow& r) {
     return {};
 }
 
-// The working transactions of the declaration, in the table's own order: the working tables hold
-// only the declaration shown, so a plain scan reads the same rows as the key index, faster.
-QString workingRowsInTableOrder(const QString& columns) {
-    return QStringLiteral("SELECT %1 FROM TMPTRANSACCION2 NOT INDEXED WHERE %2").arg(columns, decl::keyCondition());
-}
-
 }  // namespace
 
 QString largeAmountQuestion(const QString& threshold) {
     return QStringLiteral("Existen transacciones mayores a ") + threshold + QStringLiteral(". ¿Es correcto?");
 }
 
-QString udf_Verificar_Montos(const AppContext& ctx, const DeclarationKey& key) {
-    // The sum, the largest and the count do not depend on the order of the rows.
+const DeclarationTotals& AmountReview::totals() const {
+    if (totalsFailure_) throw *totalsFailure_;
+    return totals_;
+}
+
+AmountReview revisarMontos(const AppContext& ctx, const DeclarationKey& key) {
+    QStringList cols;
+    for (const char* name : kColumnNames) cols << QString::fromLatin1(name);
+    // The totals take the declarant's rows of the period of any form code, the checks those of
+    // the form's code (compared without case, as the column compares).
     RowCursor c(ctx.db(),
-                workingRowsInTableOrder(QStringLiteral(
-                    "FLAG_VAL_MET, IND_TRANSAC_FIN, MTO_SIN_TRAN_MON_REG, MTO_SIN_INTS_MON_REG, MTO_AJU_PCNC, MTO_AJU_PR,"
-                    " MTO_AJU_CI, MTO_INTS_AJU_PCNC, MTO_INTS_AJU_PR, MTO_INTS_AJU_CI, MTO_TRA_MON_REG, MTO_TOT_INTS_MON_REG")),
-                decl::keyParams(key));
-    const AmountRow r(c, 12);
+                QStringLiteral("SELECT %1 FROM TMPTRANSACCION2 NOT INDEXED WHERE %2")
+                    .arg(decl::columnList(cols), decl::keyConditionNoForm()),
+                decl::keyParamsNoForm(key));
+    const AmountRow r(c, kColumns);
+    const QByteArray form = key.formulario.toUtf8();
+    auto formOfKey = [&form](std::string_view b) {
+        if (b.size() != static_cast<size_t>(form.size())) return false;
+        for (size_t i = 0; i < b.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(b[i])) != std::tolower(static_cast<unsigned char>(form[i])))
+                return false;
+        return true;
+    };
+
+    AmountReview review;
+    std::array<std::optional<double>, 6> sums;
+    auto add = [&](int total, double amount) { sums[total] = sums[total].value_or(0) + amount; };
+    auto addStrict = [&](int total, int col) {
+        if (const auto n = r.strictNumber(col)) {
+            add(total, *n);
+        } else if (!review.totalsFailure_) {
+            review.totalsFailure_.emplace(kTypeMismatch, QStringLiteral("No coinciden los tipos: el monto \"%1\" del informado %2 "
+                                                                        "no es un número")
+                                                             .arg(c.text(col), c.text(DOC_ID_P)));
+        }
+    };
     Wide sum = 0, largest = 0;
     long long count = 0;
     while (c.next()) {
-        // Positions of the amounts taken for the row's method and indicator.
-        const std::string_view flag = c.bytes(0);
-        const std::string_view ind = c.bytes(1);
-        int first = 0, last = -1;
-        if (ind == "0" || ind == "1") {
-            const bool financial = ind == "1";
-            if (flag == "00") first = last = financial ? 3 : 2;
-            if (flag == "01") first = financial ? 7 : 4, last = first + 2;
-            if (flag == "02") first = last = financial ? 11 : 10;
+        const std::string_view flag = c.bytes(FLAG_VAL_MET);
+        const std::string_view ind = c.bytes(IND_TRANSAC_FIN);
+        if (ind != "0" && ind != "1") continue;
+        const bool financial = ind == "1";
+        // The totals, summed as the form's totals sum them; the amounts each method judges.
+        Col judged[3];
+        int judgedCount = 0;
+        if (flag == "00") {
+            judged[judgedCount++] = financial ? MTO_SIN_INTS_MON_REG : MTO_SIN_TRAN_MON_REG;
+            addStrict(0, judged[0]);
+        } else if (flag == "01") {
+            double before = 0, after = 0;
+            for (const Method& m : kMethods) {
+                before += r.valNumber(financial ? m.intsSinAju : m.sinAju);
+                after += r.valNumber(financial ? m.intsAju : m.aju);
+                judged[judgedCount++] = financial ? m.intsAju : m.aju;
+            }
+            add(1, before);
+            add(2, after);
+        } else if (flag == "02") {
+            judged[judgedCount++] = financial ? MTO_TOT_INTS_MON_REG : MTO_TRA_MON_REG;
+            addStrict(3, judged[0]);
+            addStrict(4, financial ? MTO_TOT_AJU_RES_POS_REG : MTO_AJU_RES_POS_REG);
+            addStrict(5, financial ? MTO_TOT_AJU_RES_NEG_REG : MTO_AJU_RES_NEG_REG);
         }
-        for (int i = first; i <= last; ++i) {
-            if (r.empty(i)) continue;
-            const Wide a = r.currency(i);
+        if (!formOfKey(c.bytes(FORMULARIO))) continue;
+        // The largest amount: the sum, the largest and the count do not depend on the order.
+        for (int i = 0; i < judgedCount; ++i) {
+            if (r.empty(judged[i])) continue;
+            const Wide a = r.currency(judged[i]);
             if (a > largest) largest = a;
             ++count;
             sum += a;
         }
+        if (review.rulesHold && !brokenRule(c, r).isNull()) review.rulesHold = false;
     }
+    std::array<QVariant, 6> totals;
+    for (int i = 0; i < 6; ++i)
+        if (sums[i]) totals[i] = *sums[i];
+    review.totals_ = formTotals(totals);
+
     const long long k = count - 1;
-    if (k <= 0) return QString();
-    const Wide threshold = divideHalfEven(10 * (sum - largest), k);
-    if (threshold == 0) return QString();
-    return largest > threshold ? formatCurrency(threshold) : QString();
+    if (k > 0) {
+        const Wide threshold = divideHalfEven(10 * (sum - largest), k);
+        if (threshold != 0 && largest > threshold) review.largeAmountThreshold = formatCurrency(threshold);
+    }
+    return review;
+}
+
+QString udf_Verificar_Montos(const AppContext& ctx, const DeclarationKey& key) {
+    return revisarMontos(ctx, key).largeAmountThreshold;
 }
 
 bool udf_Verificar_Metodos_Montos(const AppContext& ctx, const DeclarationKey& key) {
+    return udf_Verificar_Metodos_Montos(ctx, key, revisarMontos(ctx, key));
+}
+
+bool udf_Verificar_Metodos_Montos(const AppContext& ctx, const DeclarationKey& key, const AmountReview& review) {
+    if (review.rulesHold) return true;
+    // The first transaction in key order that breaks a rule is the one reported.
     QStringList cols;
     for (const char* name : kColumnNames) cols << QString::fromLatin1(name);
-    // The first transaction that breaks a rule: a pass in the table's order tells whether there is
-    // one; only then the walk in key order finds the one to report.
-    auto firstBroken = [&](const QString& sql, QString* message) {
-        RowCursor c(ctx.db(), sql, decl::keyParams(key));
-        const AmountRow r(c, kColumns);
-        while (c.next()) {
-            const QString broken = brokenRule(c, r);
-            if (!broken.isEmpty()) {
-                *message = broken + QStringLiteral("Num.Doc. Informado = ") + c.text(DOC_ID_P) + QLatin1Char(' ');
-                return true;
-            }
+    RowCursor c(ctx.db(),
+                QStringLiteral("SELECT %1 FROM TMPTRANSACCION2 WHERE %2 ORDER BY %3")
+                    .arg(decl::columnList(cols), decl::keyCondition(), decl::transactionOrder()),
+                decl::keyParams(key));
+    const AmountRow r(c, kColumns);
+    while (c.next()) {
+        const QString broken = brokenRule(c, r);
+        if (!broken.isEmpty()) {
+            ctx.msg(broken + QStringLiteral("Num.Doc. Informado = ") + c.text(DOC_ID_P) + QLatin1Char(' '),
+                    MsgStyle::Exclamation);
+            return false;
         }
-        return false;
-    };
-    QString message;
-    if (!firstBroken(workingRowsInTableOrder(decl::columnList(cols)), &message)) return true;
-    if (!firstBroken(QStringLiteral("SELECT %1 FROM TMPTRANSACCION2 WHERE %2 ORDER BY %3")
-                         .arg(decl::columnList(cols), decl::keyCondition(), decl::transactionOrder()),
-                     &message))
-        return true;
-    ctx.msg(message, MsgStyle::Exclamation);
-    return false;
+    }
+    return true;
 }
 
 bool udf_Verificar_Detalle_Montos(const AppContext& ctx, const DeclarationKey& key) {

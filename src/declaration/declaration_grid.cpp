@@ -85,6 +85,7 @@ void TransactionGrid::clear() {
     parties_.clear();
     monedas_.clear();
     rows_.clear();
+    order_.clear();
 }
 
 void TransactionGrid::load(const AppContext& ctx, int tipDocD, const QString& ruc, const QString& periodo) {
@@ -125,11 +126,15 @@ void TransactionGrid::load(const AppContext& ctx, int tipDocD, const QString& ru
     std::string lastDocIdP;
     bool anyParty = false;
     quint32 lastParty = 0;
+    // The key index gives each party's rows together and by number: then the order by name is
+    // the parties' runs of rows taken in the order of their names, with no sort of the rows.
+    bool partiesInRuns = true;
+    std::vector<quint32> runStart;
     const DeclarationKey key{tipDocD, ruc, periodo, ctx.gFormulario};
     RowCursor q(db, QString::fromLatin1(kGridQuery).arg(decl::keyConditionNoForm()), decl::keyParamsNoForm(key));
     while (q.next()) {
         Row row;
-        const int tipDocP = q.value(0).toInt();
+        const int tipDocP = static_cast<int>(q.integer(0));
         const std::string_view docIdBytes = q.bytes(1);
         if (!anyParty || tipDocP != lastTipDocP || docIdBytes != lastDocIdP) {
             const QString docIdP = q.text(1);
@@ -138,14 +143,18 @@ void TransactionGrid::load(const AppContext& ctx, int tipDocD, const QString& ru
             if (p == partyIndex.constEnd()) {
                 parties_.push_back({tipDocP, docIdP, names.value(pk), docTypes.value(QString::number(tipDocP))});
                 p = partyIndex.insert(pk, static_cast<quint32>(parties_.size() - 1));
+                runStart.push_back(static_cast<quint32>(rows_.size()));
+            } else if (p.value() != lastParty) {
+                partiesInRuns = false;  // the party's rows came apart
             }
             anyParty = true;
             lastTipDocP = tipDocP;
             lastDocIdP.assign(q.bytes(1));
             lastParty = p.value();
         }
+        row.cor = q.integer(2);
+        if (!rows_.empty() && rows_.back().party == lastParty && rows_.back().cor > row.cor) partiesInRuns = false;
         row.party = lastParty;
-        row.cor = q.value(2).toLongLong();
         const std::string_view flag = q.bytes(3);
         row.flag = static_cast<quint8>(flag == "00" ? 0 : flag == "01" ? 1 : 2);
         // A currency without a row (or without a code) shows the empty text.
@@ -189,16 +198,37 @@ void TransactionGrid::load(const AppContext& ctx, int tipDocD, const QString& ru
                           ? nameRank[byName[i - 1]]
                           : static_cast<quint32>(i);
     }
-    std::stable_sort(rows_.begin(), rows_.end(), [&](const Row& a, const Row& b) {
-        if (nameRank[a.party] != nameRank[b.party]) return nameRank[a.party] < nameRank[b.party];
-        if (a.cor != b.cor) return a.cor < b.cor;
-        return tieRank[a.party] < tieRank[b.party];
-    });
+    order_.reserve(rows_.size());
+    if (!partiesInRuns) {
+        order_.resize(rows_.size());
+        std::iota(order_.begin(), order_.end(), 0u);
+        std::stable_sort(order_.begin(), order_.end(), [&](quint32 x, quint32 y) {
+            const Row& a = rows_[x];
+            const Row& b = rows_[y];
+            if (nameRank[a.party] != nameRank[b.party]) return nameRank[a.party] < nameRank[b.party];
+            if (a.cor != b.cor) return a.cor < b.cor;
+            return tieRank[a.party] < tieRank[b.party];
+        });
+        return;
+    }
+    runStart.push_back(static_cast<quint32>(rows_.size()));
+    for (size_t i = 0; i < byName.size();) {
+        // Parties of one name: their rows merge by number (stable: a tie keeps the parties' order).
+        size_t j = i + 1;
+        while (j < byName.size() && nameRank[byName[j]] == nameRank[byName[i]]) ++j;
+        const auto from = static_cast<std::ptrdiff_t>(order_.size());
+        for (size_t k = i; k < j; ++k)
+            for (quint32 r = runStart[byName[k]]; r < runStart[byName[k] + 1]; ++r) order_.push_back(r);
+        if (j - i > 1)
+            std::stable_sort(order_.begin() + from, order_.end(),
+                             [this](quint32 x, quint32 y) { return rows_[x].cor < rows_[y].cor; });
+        i = j;
+    }
 }
 
 QString TransactionGrid::text(int row, GridColumn column) const {
     if (row < 0 || row >= size()) return QString();
-    const Row& r = rows_[static_cast<size_t>(row)];
+    const Row& r = at(row);
     const PartyInfo& p = parties_[r.party];
     switch (column) {
     case GridColumn::TipDoc: return p.tipDoc;
@@ -216,18 +246,18 @@ QString TransactionGrid::text(int row, GridColumn column) const {
 
 Party TransactionGrid::party(int row) const {
     if (row < 0 || row >= size()) return {};
-    const PartyInfo& p = parties_[rows_[static_cast<size_t>(row)].party];
+    const PartyInfo& p = parties_[at(row).party];
     return Party{p.tipDocP, p.docIdP};
 }
 
 long TransactionGrid::corTransaccion(int row) const {
     if (row < 0 || row >= size()) return 0;
-    return static_cast<long>(rows_[static_cast<size_t>(row)].cor);
+    return static_cast<long>(at(row).cor);
 }
 
 QString TransactionGrid::flagValMet(int row) const {
     if (row < 0 || row >= size()) return QString();
-    return kFlags[rows_[static_cast<size_t>(row)].flag];
+    return kFlags[at(row).flag];
 }
 
 void eliminarTransaccionTemporal(const AppContext& ctx, const DeclarationKey& key, const Party& party,

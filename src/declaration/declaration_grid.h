@@ -17,6 +17,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <deque>
 #include <vector>
 
 namespace klv {
@@ -44,8 +45,9 @@ public:
     void load(const AppContext& ctx, int tipDocD, const QString& ruc, const QString& periodo);
     void clear();
 
-    int size() const { return static_cast<int>(rows_.size()); }
-    bool empty() const { return rows_.empty(); }
+    // The rows listed (none while a load reads them).
+    int size() const { return static_cast<int>(order_.size()); }
+    bool empty() const { return order_.empty(); }
 
     // What the cell shows: the amount formatted "###,###,###,##0.00" (the empty text when it is
     // not a number; an empty amount reads 0), the method translated, the rest as read.
@@ -70,9 +72,11 @@ private:
         bool totalIsNumber = true;
         double total = 0;
     };
+    const Row& at(int row) const { return rows_[order_[static_cast<size_t>(row)]]; }
     std::vector<PartyInfo> parties_;
     QStringList monedas_;
-    std::vector<Row> rows_;
+    std::deque<Row> rows_;        // as read (in blocks: a large grid is not copied as it grows)
+    std::vector<quint32> order_;  // the grid's rows: positions in rows_, in the order shown
 };
 
 // Deletes one transaction from the working copy: its per-type detail (TMPTRADET), its types

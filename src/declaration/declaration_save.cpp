@@ -22,8 +22,8 @@ constexpr int kTabTransacciones = 1;
 constexpr qint64 kProgressStep = 2000;
 
 // Asks about a transaction amount far above the others; true to go on.
-bool confirmLargeAmounts(const AppContext& ctx, const DeclarationKey& key) {
-    const QString threshold = udf_Verificar_Montos(ctx, key);
+bool confirmLargeAmounts(const AppContext& ctx, const AmountReview& review) {
+    const QString& threshold = review.largeAmountThreshold;
     if (threshold.isEmpty()) return true;
     return ctx.msg(largeAmountQuestion(threshold), MsgStyle::YesNo | MsgStyle::Question | MsgStyle::DefaultButton2) ==
            MsgAnswer::Yes;
@@ -124,8 +124,13 @@ void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int 
                {QStringLiteral("RUC"), textValue(st.rucAutor)}},
               4);
 
-    // Progress: the rows numbered so far, counted by the control number's SQL function.
-    NumeroControlProgress counter(progress, kProgressStep);
+    // Progress: the rows numbered so far, counted by the control number's SQL function, of the
+    // rows of both working tables.
+    const qint64 rows = static_cast<qint64>(udf_CuentaTmpTransacc(ctx)) +
+                        db.scalar(QStringLiteral("SELECT count(*) FROM TMPTRATIPTRA")).toLongLong();
+    ProgressReport report(db, progress);
+    report.report(0, rows);
+    NumeroControlProgress counter([&](qint64 done) { report.report(done, rows); }, kProgressStep);
     auto order = [](const QString& alias) { return alias + QStringLiteral(".FORMULARIO, ") + decl::transactionOrder(alias); };
     copyWorkingRows(db, QStringLiteral("TRANSACCION2"), QStringLiteral("TMPTRANSACCION2 W"), QStringLiteral("W"),
                     static_cast<int>(schema::table(QStringLiteral("TRANSACCION2")).columns.size()) - 1,
@@ -141,23 +146,25 @@ void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int 
     db.ensureSameFile();
 }
 
-ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st) {
+ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st, const WorkProgress& progress) {
     ButtonOutcome out;
     try {
+        ProgressReport report(ctx.db(), progress);
         if (!headerAndTransactionsPresent(ctx, st, 12, out)) return out;
         const DeclarationKey key = st.key(ctx);
         if (!udf_Verificar_Trans(ctx, key)) ctx.msg(kInformadosSinTransacciones, MsgStyle::Exclamation);
-        if (!confirmLargeAmounts(ctx, key) || !udf_Validar_Datos_NoDom(ctx, key)) {
+        // The amounts are read once for the three checks that judge them.
+        const AmountReview review = revisarMontos(ctx, key);
+        if (!confirmLargeAmounts(ctx, review) || !udf_Validar_Datos_NoDom(ctx, key)) {
             out.selectTab = kTabTransacciones;
             return out;
         }
-        const DeclarationTotals totals = upd_TotalizarMtoTransacc(ctx, key.tipDocD, key.periodo, key.docIdD, QString());
-        if (!udf_Validar_det(ctx, totals)) {
+        if (!udf_Validar_det(ctx, review.totals())) {
             udp_Mensaje(ctx, 12, kFrmDeclara);
             return out;
         }
         if (!udf_Validar_det_2008(ctx, st) || !udf_Verificar_Detalle_Montos(ctx, key) ||
-            !udf_Verificar_Metodos_Montos(ctx, key))
+            !udf_Verificar_Metodos_Montos(ctx, key, review))
             return out;
         ctx.msg(QStringLiteral("La Declaración no presenta inconsistencias."), MsgStyle::Exclamation);
         out.ok = true;
@@ -171,18 +178,20 @@ ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st) {
 ButtonOutcome grabarDeclaracion(AppContext& ctx, DeclarationState& st, const SaveProgress& progress) {
     ButtonOutcome out;
     try {
+        ProgressReport report(ctx.db(), progress);
         if (!headerAndTransactionsPresent(ctx, st, 10, out)) return out;
         const DeclarationKey key = st.key(ctx);
         bool consistent = true;
-        const DeclarationTotals totals = upd_TotalizarMtoTransacc(ctx, key.tipDocD, key.periodo, key.docIdD, QString());
-        if (!anyJudgedTotalAboveZero(totals)) consistent = false;
+        // The amounts are read once for the totals, the consistency and the largest amount.
+        const AmountReview review = revisarMontos(ctx, key);
+        if (!anyJudgedTotalAboveZero(review.totals())) consistent = false;
         if (QString::compare(st.periodo, QStringLiteral("2013")) < 0 && st.answer2 != QLatin1String("0") &&
             !udf_Validar_det_2008(ctx, st))
             consistent = false;
         if (!udf_Verificar_Detalle_Montos(ctx, key)) consistent = false;
-        if (!udf_Verificar_Metodos_Montos(ctx, key)) consistent = false;
+        if (!udf_Verificar_Metodos_Montos(ctx, key, review)) consistent = false;
         if (!udf_Verificar_Trans(ctx, key)) ctx.msg(kInformadosSinTransacciones, MsgStyle::Exclamation);
-        if (!udf_Validar_Datos_NoDom(ctx, key) || !confirmLargeAmounts(ctx, key)) {
+        if (!udf_Validar_Datos_NoDom(ctx, key) || !confirmLargeAmounts(ctx, review)) {
             out.selectTab = kTabTransacciones;
             return out;
         }

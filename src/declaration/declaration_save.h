@@ -4,6 +4,7 @@
 // check fails, and writes it from its working copy into the stored tables.
 
 #include "declaration_state.h"
+#include "work_progress.h"
 
 #include <QString>
 #include <functional>
@@ -18,9 +19,9 @@ inline const QString kInformadosSinTransacciones =
 // Module version stored in CAB.nrocheque.
 inline const QString kVersionModulo = QStringLiteral("1.4");
 
-// Called now and then while the rows of a save are prepared (rows done so far), so that the form
-// can show progress and keep its window painted.
-using SaveProgress = std::function<void(qint64 rowsDone)>;
+// Progress of a save: rows written of the rows to write (the transactions and their types); 0 of 0
+// while the checks run.
+using SaveProgress = WorkProgress;
 
 // What the form does after a button: which control takes the focus, which tab is shown
 // (-1 leaves the tab alone).
@@ -35,8 +36,8 @@ struct ButtonOutcome {
 // large-amount question, non-domiciled parties, totals, the 2008 rule, the per-type detail and
 // the amount consistency, stopping at the first failure; "La Declaración no presenta
 // inconsistencias." (style 48) when all pass. Writes nothing. A database failure is reported
-// (style 16) and gives ok false.
-ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st);
+// (style 16) and gives ok false. Reports progress while it reads.
+ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st, const WorkProgress& progress = {});
 
 // Grabar: the blocking checks (header, working transactions present, non-domiciled parties, the
 // large-amount question) stop it with nothing written; the amount checks (totals, the 2008 rule up

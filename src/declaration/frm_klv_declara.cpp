@@ -1,4 +1,5 @@
 #include "frm_klv_declara.h"
+#include "progress_window.h"
 #include "wait_cursor.h"
 #include "window_helpers.h"
 
@@ -107,6 +108,25 @@ QGroupBox* frame(const QString& name, const QString& caption, QWidget* parent) {
 }
 
 }  // namespace
+
+class Frm_KLV_Declara::ProgressScope {
+public:
+    ProgressScope(Frm_KLV_Declara& form, const QString& text) : form_(form), owner_(!form.progress_) {
+        if (owner_)
+            form.progress_ = std::make_unique<ProgressWindow>(form.ctx_.db(), form.isVisible() ? &form : form.parentWidget(),
+                                                              text);
+    }
+    ~ProgressScope() {
+        if (owner_) form_.progress_.reset();
+    }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+    WorkProgress callback() const { return form_.progress_->callback(); }
+
+private:
+    Frm_KLV_Declara& form_;
+    bool owner_;
+};
 
 Frm_KLV_Declara::Frm_KLV_Declara(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
     setObjectName(kFrmDeclara);
@@ -387,6 +407,7 @@ void Frm_KLV_Declara::udp_DefCaller(const QString& caller) {
 
 void Frm_KLV_Declara::Form_Load(const DeclarationKey* key) {
     WaitCursor wait;
+    const ProgressScope progress(*this, QStringLiteral("Abriendo la declaración..."));
     resize(std::max(kWidth, minimumSizeHint().width()), kHeight);
     FlagScope loading(st_.loading);
     st_.modified = false;
@@ -398,11 +419,11 @@ void Frm_KLV_Declara::Form_Load(const DeclarationKey* key) {
     setHelpContext(ctx_.help, this, kHelpIdentificacion);
 
     if (st_.mode == kModoModificar && key) {
-        udp_CargarEdit(key->tipDocD, key->docIdD, key->periodo);
+        udp_CargarEdit(key->tipDocD, key->docIdD, key->periodo, progress.callback());
     } else {
         // A new declaration: the key on the form is still empty, so the working copy ends empty.
         gatherState();
-        udp_CargarTemps(ctx_, st_.key(ctx_));
+        udp_CargarTemps(ctx_, st_.key(ctx_), progress.callback());
         udp_Refresca_Grilla(6, ruc(), MkePeriodo->text());
     }
     gridFromLoad_ = true;
@@ -460,7 +481,8 @@ void Frm_KLV_Declara::fitHeight() {
     resize(width(), target);
 }
 
-void Frm_KLV_Declara::udp_CargarEdit(int tipDocD, const QString& docIdD, const QString& periodo) {
+void Frm_KLV_Declara::udp_CargarEdit(int tipDocD, const QString& docIdD, const QString& periodo,
+                                     const WorkProgress& progress) {
     const StoredHeader h = readStoredHeader(ctx_, tipDocD, docIdD, periodo);
     if (!h.found) throw DbError(DbErr::NoCurrentRecord, QStringLiteral("No hay ningún registro activo."));
 
@@ -488,7 +510,7 @@ void Frm_KLV_Declara::udp_CargarEdit(int tipDocD, const QString& docIdD, const Q
 
     // The working copy, the status bar, the number of parties, the mode and gAutContExt.
     gatherState();
-    klv::udp_CargarEdit(ctx_, st_, tipDocD, docIdD, periodo);
+    klv::udp_CargarEdit(ctx_, st_, tipDocD, docIdD, periodo, progress);
     udp_Refresca_Grilla(tipDocD, docIdD, periodo);
     if (ctx_.gAccion == 1) lockKey(true);
 }
@@ -536,6 +558,7 @@ void Frm_KLV_Declara::Form_Activate() {
 
 void Frm_KLV_Declara::udp_Refresca_Grilla(int tipDocD, const QString& ruc, const QString& periodo) {
     WaitCursor wait;
+    const ProgressScope progress(*this, QStringLiteral("Leyendo las transacciones..."));
     gridTipDoc_ = tipDocD;
     gridRuc_ = ruc;
     gridPeriodo_ = periodo;
@@ -840,22 +863,35 @@ void Frm_KLV_Declara::refreshAfterDelete() {
 
 // --- Buttons -------------------------------------------------------------------------------------
 
-void Frm_KLV_Declara::CmdGrabar_Click() {
-    gatherState();
-    const ButtonOutcome out = grabarDeclaracion(ctx_, st_);
+std::optional<ButtonOutcome> Frm_KLV_Declara::runButton(const QString& text,
+                                                        const std::function<ButtonOutcome(const WorkProgress&)>& button) {
+    // What arrives while the button runs (its progress lets the window repaint) does nothing.
+    if (busy_) return std::nullopt;
+    ButtonOutcome out;
+    {
+        const FlagScope busy(busy_);
+        const ProgressScope progress(*this, text);
+        gatherState();
+        out = button(progress.callback());
+    }
     focusOn(out.focus);
     if (out.selectTab >= 0) selectTab(out.selectTab);
-    if (out.ok) lockKey(true);
+    return out;
+}
+
+void Frm_KLV_Declara::CmdGrabar_Click() {
+    const auto out = runButton(QStringLiteral("Grabando la declaración..."),
+                               [this](const WorkProgress& progress) { return grabarDeclaracion(ctx_, st_, progress); });
+    if (out && out->ok) lockKey(true);
 }
 
 void Frm_KLV_Declara::CmdValidar_Click() {
-    gatherState();
-    const ButtonOutcome out = validarDeclaracion(ctx_, st_);
-    focusOn(out.focus);
-    if (out.selectTab >= 0) selectTab(out.selectTab);
+    runButton(QStringLiteral("Validando la declaración..."),
+              [this](const WorkProgress& progress) { return validarDeclaracion(ctx_, st_, progress); });
 }
 
 void Frm_KLV_Declara::cmdCancelar_Click() {
+    if (busy_) return;
     if (st_.modified && ctx_.msg(kMsgGuardarCambios, MsgStyle::YesNo | MsgStyle::Question) == MsgAnswer::Yes) {
         CmdGrabar_Click();
         return;

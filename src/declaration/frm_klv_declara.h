@@ -8,10 +8,15 @@
 // "Modificar" on a stored declaration (caller "FrmContAbrir").
 
 #include "app_context.h"
+#include "declaration_save.h"
 #include "declaration_state.h"
+#include "work_progress.h"
 
 #include <QDialog>
 #include <array>
+#include <functional>
+#include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -25,6 +30,7 @@ class QTableView;
 
 namespace klv {
 
+class ProgressWindow;
 class TransactionGridModel;
 
 class Frm_KLV_Declara : public QDialog {
@@ -94,7 +100,14 @@ private:
     QString ruc() const;
     int period() const;
     // Loads a stored declaration into the controls and the working copy. Throws DbError.
-    void udp_CargarEdit(int tipDocD, const QString& docIdD, const QString& periodo);
+    void udp_CargarEdit(int tipDocD, const QString& docIdD, const QString& periodo, const WorkProgress& progress);
+    // The progress of a long operation, shown while `scope` lives (an operation inside another
+    // shows the outer one's).
+    class ProgressScope;
+    // Runs Grabar or Validar with its progress shown, then gives the focus and the tab it asks for;
+    // nothing (and nullopt) while one of them runs.
+    std::optional<ButtonOutcome> runButton(const QString& text,
+                                           const std::function<ButtonOutcome(const WorkProgress&)>& button);
     // Caption of question 2 and the 2012 frames, by the period.
     void applyPeriodLayout(const QString& shortCaption);
     // The form's height from what the Identificación tab needs at the form's width (see showEvent).
@@ -115,6 +128,10 @@ private:
     DeclarationState st_;
     bool closedInModify_ = false;
     bool closing_ = false;
+    // Grabar or Validar runs: the window repaints meanwhile, and what arrives then (a second
+    // click, closing the form) does nothing.
+    bool busy_ = false;
+    std::unique_ptr<ProgressWindow> progress_;
     bool inTabHandler_ = false;
     bool fitted_ = false;
     int currentTab_ = 0;

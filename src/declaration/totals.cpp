@@ -21,9 +21,9 @@ DeclarationTotals upd_TotalizarMtoTransacc(AppContext& ctx, int tipDocD, const Q
     const QString table = report ? QStringLiteral("TRANSACCION2") : QStringLiteral("TMPTRANSACCION2");
     const std::array<QVariant, 6> sums = udf_SumasMetodos(ctx.db(), table, tipDocD, periodo, docIdD);
 
+    if (!report) return formTotals(sums);
     const QString formMask = QStringLiteral("###,###,###,##0.00");
-    const QString reportMask = QStringLiteral("###,###,###,###.00");
-    const QString& mask = report ? reportMask : formMask;
+    const QString mask = QStringLiteral("###,###,###,###.00");
     DeclarationTotals t;
     t.mtoTran00 = totalText(sums[0], mask);
     t.mtoSinAju01 = totalText(sums[1], mask);
@@ -31,15 +31,19 @@ DeclarationTotals upd_TotalizarMtoTransacc(AppContext& ctx, int tipDocD, const Q
     t.mtoTran02 = totalText(sums[3], mask);
     t.mtoAjuPos02 = totalText(sums[4], mask);
     t.mtoAjuNeg02 = totalText(sums[5], formMask);
-    if (report) {
-        ctx.gTotMtoTran00 = t.mtoTran00;
-        ctx.gTotMtoSinAju01 = t.mtoSinAju01;
-        ctx.gTotMtoAju01 = t.mtoAju01;
-        ctx.gTotMtoTran02 = t.mtoTran02;
-        ctx.gTotMtoAjuPos02 = t.mtoAjuPos02;
-        ctx.gTotMtoAjuNeg02 = t.mtoAjuNeg02;
-    }
+    ctx.gTotMtoTran00 = t.mtoTran00;
+    ctx.gTotMtoSinAju01 = t.mtoSinAju01;
+    ctx.gTotMtoAju01 = t.mtoAju01;
+    ctx.gTotMtoTran02 = t.mtoTran02;
+    ctx.gTotMtoAjuPos02 = t.mtoAjuPos02;
+    ctx.gTotMtoAjuNeg02 = t.mtoAjuNeg02;
     return t;
+}
+
+DeclarationTotals formTotals(const std::array<QVariant, 6>& sums) {
+    const QString mask = QStringLiteral("###,###,###,##0.00");
+    return {totalText(sums[0], mask), totalText(sums[1], mask), totalText(sums[2], mask),
+            totalText(sums[3], mask), totalText(sums[4], mask), totalText(sums[5], mask)};
 }
 
 bool anyJudgedTotalAboveZero(const DeclarationTotals& t) {

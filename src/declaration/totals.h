@@ -7,6 +7,8 @@
 #include "app_context.h"
 
 #include <QString>
+#include <QVariant>
+#include <array>
 
 namespace klv {
 
@@ -32,6 +34,9 @@ inline const QString kCallerImpRep = QStringLiteral("ImpRep");
 // number fails the query (DbError).
 DeclarationTotals upd_TotalizarMtoTransacc(AppContext& ctx, int tipDocD, const QString& periodo,
                                            const QString& docIdD, const QString& caller);
+
+// The six sums (NULL for a method without rows) as form mode shows them.
+DeclarationTotals formTotals(const std::array<QVariant, 6>& sums);
 
 // True when one of the totals that judge a declaration (amount without method, traditional
 // methods before and after adjustment, other methods' amount) reads above zero. Each text is read

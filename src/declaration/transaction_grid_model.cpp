@@ -13,15 +13,16 @@ constexpr int kFetchBatch = 1000;
 TransactionGridModel::TransactionGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void TransactionGridModel::reload(const AppContext& ctx, int tipDocD, const QString& ruc, const QString& periodo) {
-    beginResetModel();
-    shown_ = 0;
+    // The view shows no rows while the new ones are read (the window may repaint meanwhile); a
+    // failed read leaves it so.
+    clear();
     try {
         grid_.load(ctx, tipDocD, ruc, periodo);
     } catch (...) {
         grid_.clear();
-        endResetModel();
         throw;
     }
+    beginResetModel();
     shown_ = std::min(grid_.size(), kFetchBatch);
     endResetModel();
 }

@@ -113,7 +113,7 @@ void FrmContAbrir::udp_Refresca_Grilla() {
     }
     const int keep = std::max(rows.find(before.docIdD, before.periodo), 0);
     model_->setRows(std::move(rows));
-    grid_->resizeColumnsToContents();
+    fitColumnsToValues(grid_, *model_);
     if (rowCount() > 0) grid_->selectRow(keep);
 }
 

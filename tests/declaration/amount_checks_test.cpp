@@ -1,6 +1,7 @@
 // Largest-amount check, amount consistency by valuation method, per-type detail amounts.
 #include "amount_checks.h"
 #include "declaration_fixture.h"
+#include "totals.h"
 
 namespace klv::test {
 namespace {
@@ -181,6 +182,51 @@ TEST_F(AmountChecksTest, FirstFailingTransactionInKeyOrderIsTheOneReported) {
     // Rows of another declaration are not examined.
     messages().clear();
     EXPECT_TRUE(udf_Verificar_Metodos_Montos(ctx(), key(QStringLiteral("2016"))));
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(AmountChecksTest, OneReadingGivesTheFormsTotalsAndJudgesOnlyTheFormsRows) {
+    auto row = [&](const char* party, const char* flag, const char* ind, QVariantMap amounts, const char* form = "8027") {
+        DeclarationKey k = key();
+        k.formulario = S(form);
+        static int cor = 0;
+        transaction(kTmp, k, S(party), ++cor, S(flag), S(ind), amounts);
+    };
+    // Texts that are no plain number, read as each total reads them.
+    row("P1", "00", "0", {{"MTO_SIN_TRAN_MON_REG", " 12.5 "}});
+    row("P1", "00", "1", {{"MTO_SIN_INTS_MON_REG", "1,000"}});
+    row("P2", "01", "0", {{"MTO_SIN_AJU_PR", "1,000"}, {"MTO_AJU_PR", "abc"}, {"MTO_SIN_AJU_CI", "0.1"}, {"MTO_AJU_CI", ""}});
+    row("P2", "01", "1", {{"MTO_INTS_SIN_AJU_CI", "0.2"}, {"MTO_INTS_AJU_CI", "7"}});
+    row("P3", "02", "0", {{"MTO_TRA_MON_REG", "0.3"}, {"MTO_AJU_RES_POS_REG", "10"}, {"MTO_AJU_RES_NEG_REG", ""}});
+    row("P3", "02", "1", {{"MTO_TOT_INTS_MON_REG", "3"}, {"MTO_TOT_AJU_RES_NEG_REG", "4"}});
+    row("P4", "03", "0", {{"MTO_SIN_TRAN_MON_REG", "999"}});
+    // A row of another form code adds into the totals but is not judged: its amounts break a rule
+    // and stand far above the others.
+    auto otherForm = [&] {
+        row("P5", "00", "0", {{"MTO_SIN_TRAN_MON_ORI", "1"}, {"MTO_SIN_TRAN_MON_REG", "0"}}, "9999");
+        row("P5", "02", "0", {{"MTO_TRA_MON_ORI", "9"}, {"MTO_TRA_MON_REG", "900000"}}, "9999");
+    };
+    otherForm();
+    const AmountReview review = revisarMontos(ctx(), key());
+    const DeclarationTotals form = upd_TotalizarMtoTransacc(ctx(), 6, QStringLiteral("2015"), kRuc, QString());
+    const DeclarationTotals& read = review.totals();
+    EXPECT_EQ((QStringList{read.mtoTran00, read.mtoSinAju01, read.mtoAju01, read.mtoTran02, read.mtoAjuPos02, read.mtoAjuNeg02}),
+              (QStringList{form.mtoTran00, form.mtoSinAju01, form.mtoAju01, form.mtoTran02, form.mtoAjuPos02, form.mtoAjuNeg02}));
+    EXPECT_EQ(read.mtoTran02, QStringLiteral("900,003.30"));
+
+    db().exec(QStringLiteral("DELETE FROM TMPTRANSACCION2"));
+    row("P1", "00", "0", {{"MTO_SIN_TRAN_MON_ORI", "10"}, {"MTO_SIN_TRAN_MON_REG", "10"}});
+    otherForm();
+    const AmountReview judged = revisarMontos(ctx(), key());
+    EXPECT_TRUE(judged.rulesHold);
+    EXPECT_EQ(judged.largeAmountThreshold, QString());
+
+    // An amount that the totals read strictly and is no number fails the totals, not the rest.
+    row("P6", "02", "0", {{"MTO_TRA_MON_ORI", "5"}, {"MTO_TRA_MON_REG", "cinco"}});
+    EXPECT_THROW(upd_TotalizarMtoTransacc(ctx(), 6, QStringLiteral("2015"), kRuc, QString()), DbError);
+    const AmountReview failing = revisarMontos(ctx(), key());
+    EXPECT_THROW(failing.totals(), DbError);
+    EXPECT_FALSE(failing.rulesHold);
     EXPECT_TRUE(messages().empty());
 }
 

@@ -42,6 +42,19 @@ void DeclarationTest::transactionType(const QString& table, const DeclarationKey
             {QStringLiteral("CNUMERO"), QStringLiteral("666666")}});
 }
 
+void DeclarationTest::manyWorkingTransactions(int n) {
+    db().exec(QStringLiteral(
+        "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I+1 FROM N WHERE I<?) "
+        "INSERT INTO TMPTRANSACCION2 (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, TIP_DOC_P, DOC_ID_P, COR_TRANSACCION,"
+        " FLAG_VAL_MET, IND_TRANSAC_FIN, MTO_SIN_TRAN_MON_ORI, MTO_SIN_TRAN_MON_REG, CNUMERO)"
+        " SELECT 6, ?, '2015', '8027', 6, 'P1', I, '00', '0', '10', '10', '666666' FROM N"), {n, kRuc});
+    db().exec(QStringLiteral(
+        "INSERT INTO TMPTRATIPTRA (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, TIP_DOC_P, DOC_ID_P, COR_TRANSACCION,"
+        " COD_TIP_TRANSACCION, MONTO_TRANSACCION, CNUMERO)"
+        " SELECT TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, TIP_DOC_P, DOC_ID_P, COR_TRANSACCION, '05', '10', '666666'"
+        " FROM TMPTRANSACCION2"));
+}
+
 void DeclarationTest::party(const QString& docIdP, QVariantMap values, const QString& ruc) {
     if (!values.contains(QStringLiteral("RAZON_SOCIAL"))) values.insert(QStringLiteral("RAZON_SOCIAL"), QStringLiteral("PARTE ") + docIdP);
     if (!values.contains(QStringLiteral("FLAG_PAR_FIS"))) values.insert(QStringLiteral("FLAG_PAR_FIS"), QStringLiteral("0"));

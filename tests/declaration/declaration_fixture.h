@@ -42,6 +42,9 @@ protected:
                      const QString& flag, const QString& ind, QVariantMap amounts = {});
     void transactionType(const QString& table, const DeclarationKey& k, const QString& docIdP, int cor,
                          const QString& code, const QVariant& monto);
+    // n working transactions of party P1 numbered 1 to n (method '00', amount 10), each with one
+    // type row, as an import leaves them.
+    void manyWorkingTransactions(int n);
     // An informed party of the declarant (form 8027).
     void party(const QString& docIdP, QVariantMap values = {}, const QString& ruc = kRuc);
     int count(const QString& table);

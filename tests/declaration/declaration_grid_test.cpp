@@ -71,6 +71,18 @@ TEST_F(GridTest, PartyNamesFollowTheOrderOfNames) {
                                   QStringLiteral("ÑANDÚ S.A."), QStringLiteral("ZETA SRL")}));
 }
 
+TEST_F(GridTest, PartiesOfOneNameMergeByNumber) {
+    party(QStringLiteral("P3"), {{QStringLiteral("RAZON_SOCIAL"), QStringLiteral("BETA SAC")}});
+    for (const auto& [p, cor] : {std::pair{"P1", 3}, {"P1", 1}, {"P2", 2}, {"P3", 2}, {"P3", 4}, {"P1", 2}})
+        transaction(kTmp, key(), QString::fromLatin1(p), cor, QStringLiteral("00"), QStringLiteral("0"));
+    const TransactionGrid g = load();
+    QStringList rows;
+    for (int r = 0; r < g.size(); ++r) rows << g.party(r).docIdP + QLatin1Char('/') + QString::number(g.corTransaccion(r));
+    // "alfa sa" first; the two "BETA SAC" by number, a tie by the party's document.
+    EXPECT_EQ(rows, (QStringList{QStringLiteral("P2/2"), QStringLiteral("P1/1"), QStringLiteral("P1/2"),
+                                 QStringLiteral("P3/2"), QStringLiteral("P1/3"), QStringLiteral("P3/4")}));
+}
+
 TEST_F(GridTest, TotalComesFromTheAmountOfTheFlagAndIndicator) {
     struct Case {
         const char* flag;

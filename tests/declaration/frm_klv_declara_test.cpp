@@ -199,6 +199,27 @@ TEST_F(DeclaraFormTest, OpensOnTheDeclarantWithTheWholeHeaderAndNoEmptyBand) {
     EXPECT_EQ(ruta->cursorPosition(), 0);
 }
 
+TEST_F(DeclaraFormTest, GrabarOfManyRowsLetsTheEventLoopRunAndIgnoresWhatArrivesMeanwhile) {
+    Frm_KLV_Declara& f = open();
+    answerHeader();
+    manyWorkingTransactions(40000);
+    // While the save writes, a timer fires; a second click on Grabar and the close box arrive.
+    int whileWriting = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (!db().inTransaction() || whileWriting++ > 0) return;
+        w<QPushButton>("CmdGrabar")->click();
+        f.close();
+    });
+    timer.start(0);
+    w<QPushButton>("CmdGrabar")->click();
+    timer.stop();
+    EXPECT_GT(whileWriting, 0);
+    EXPECT_EQ(texts(), QStringList{S("Toda la información fue grabada satisfactoriamente.")});
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(count(QStringLiteral("TRANSACCION2")), 40000);
+}
+
 TEST_F(DeclaraFormTest, NewDeclarationIsValidatedAndSavedThenLocked) {
     // Whatever the working tables held is gone when a new declaration opens.
     workingTransaction(7, "99", QStringLiteral("2010"));

@@ -1,5 +1,6 @@
 #include "frm_cont_abrir.h"
 #include "mdi_klv_pt.h"
+#include "progress_window.h"
 #include "services_fixture.h"
 #include "status_panels.h"
 
@@ -12,8 +13,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 
@@ -310,6 +313,61 @@ TEST_F(MainWindowTest, ChooserShowsEveryColumnWholeAtItsPlace) {
         EXPECT_GE(grid->columnWidth(c), grid->horizontalHeader()->sectionSizeHint(c)) << c;  // the caption fits
         EXPECT_LE(grid->columnViewportPosition(c) + grid->columnWidth(c), grid->viewport()->width()) << c;
     }
+}
+
+TEST_F(MainWindowTest, ChooserColumnsAreAsWideAsTheirWidestValueAmongMany) {
+    // Forty declarants: the widest name on screen is not the longest one.
+    for (int i = 0; i < 40; ++i) {
+        const QString ruc = QStringLiteral("205000000%1").arg(i, 2, 10, QLatin1Char('0'));
+        insert(QStringLiteral("CONT"), {{"Tip_doc_d", 6}, {"Doc_id_d", ruc}, {"Dependencia", "0021"},
+                                        {"Nombre", i == 7 ? QString(22, QLatin1Char('W')) : QString(30, QLatin1Char('i'))},
+                                        {"Usuario", "DEMO"}, {"TIPO_INGRESO", 1}});
+        insert(QStringLiteral("IDENTIFICA2"), {{"tip_doc_d", 6}, {"doc_id_d", ruc}, {"periodo", "2015"},
+                                                {"formulario", "8027"}, {"autcontext", i % 2 ? "1" : "0"}, {"esttecpt", "0"}});
+    }
+    ctx().gAccion = 1;
+    FrmContAbrir chooser(ctx());
+    auto* grid = chooser.findChild<QTableView*>(QStringLiteral("GrdDeclaraciones"));
+    std::vector<int> widths;
+    for (int c = 0; c < grid->model()->columnCount(); ++c) widths.push_back(grid->columnWidth(c));
+    grid->resizeColumnsToContents();  // lays out every cell of a short list
+    for (int c = 0; c < grid->model()->columnCount(); ++c) EXPECT_EQ(widths[c], grid->columnWidth(c)) << c;
+}
+
+TEST_F(MainWindowTest, ProgressWindowKeepsTheEventLoopRunningAndCannotBeClosed) {
+    QWidget owner;
+    owner.setWindowTitle(QStringLiteral("8027 Precios de Transferencia"));
+    owner.show();
+    int fired = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++fired; });
+    timer.start(0);
+    const QString count = QStringLiteral("WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I+1 FROM N WHERE I<200000)"
+                                         " SELECT count(*) FROM N");
+    {
+        ProgressWindow progress(db(), &owner, QStringLiteral("Grabando la declaración..."));
+        // A long statement ticks it: the timer fires while the statement runs.
+        db().scalar(count);
+        EXPECT_GT(fired, 0);
+        // Once the work has lasted, the window shows what is done and stays until the work ends.
+        QThread::msleep(600);
+        progress.report(250, 1000);
+        QWidget* window = progress.window();
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(window->windowTitle(), owner.windowTitle());
+        EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("LblProgreso"))->text(), QStringLiteral("Grabando la declaración..."));
+        EXPECT_EQ(window->findChild<QProgressBar*>(QStringLiteral("PrgProgreso"))->value(), 250);
+        window->close();
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(window, &escape);
+        EXPECT_TRUE(window->isVisible());
+    }
+    timer.stop();
+    fired = 0;
+    timer.start(0);
+    db().scalar(count);
+    EXPECT_EQ(fired, 0);  // no window, no ticks
 }
 
 TEST_F(MainWindowTest, OpeningAFormShowsTheHourglassUntilItIsOnScreen) {

@@ -1,0 +1,83 @@
+#include "progress_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+namespace klv {
+namespace {
+
+constexpr qint64 kAppearAfterMs = 500;
+constexpr qint64 kPaintEveryMs = 100;
+constexpr int kBarSteps = 1000;
+
+}  // namespace
+
+// A window that neither Escape nor the window's close box closes.
+class ProgressDialog : public QDialog {
+public:
+    ProgressDialog(QWidget* parent, const QString& text) : QDialog(parent) {
+        setObjectName(QStringLiteral("ProgressWindow"));
+        setWindowTitle(parent ? parent->window()->windowTitle() : QString());
+        setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        setWindowModality(Qt::ApplicationModal);
+        auto* label = new QLabel(text, this);
+        label->setObjectName(QStringLiteral("LblProgreso"));
+        bar = new QProgressBar(this);
+        bar->setObjectName(QStringLiteral("PrgProgreso"));
+        bar->setMinimumWidth(320);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(label);
+        layout->addWidget(bar);
+    }
+    void reject() override {}
+    QProgressBar* bar = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
+ProgressWindow::ProgressWindow(const Database& db, QWidget* parent, const QString& text)
+    : parent_(parent), text_(text), ticks_(db, [this] { tick(); }) {
+    clock_.start();
+}
+
+ProgressWindow::~ProgressWindow() = default;
+
+void ProgressWindow::report(qint64 done, qint64 total) {
+    done_ = done;
+    total_ = total;
+    tick();
+}
+
+std::function<void(qint64, qint64)> ProgressWindow::callback() {
+    return [this](qint64 done, qint64 total) { report(done, total); };
+}
+
+QWidget* ProgressWindow::window() const { return window_.get(); }
+
+void ProgressWindow::tick() {
+    const qint64 now = clock_.elapsed();
+    if (lastPaint_ >= 0 && now - lastPaint_ < kPaintEveryMs) return;
+    lastPaint_ = now;
+    if (!window_ && now >= kAppearAfterMs) {
+        window_ = std::make_unique<ProgressDialog>(parent_, text_);
+        window_->show();
+    }
+    if (window_) {
+        if (total_ <= 0) {
+            window_->bar->setRange(0, 0);
+        } else {
+            window_->bar->setRange(0, kBarSteps);
+            window_->bar->setValue(static_cast<int>(std::min(done_, total_) * kBarSteps / total_));
+        }
+        QCoreApplication::processEvents();
+    } else {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+}  // namespace klv
