@@ -212,13 +212,16 @@ private:
 
     // The batch's lines before `end` read from the file and written again in a new transaction,
     // their rejected lines already in the log; the caches start afresh (each party's next number
-    // was read inside the transaction lost). False when the file cannot be read again.
+    // was read inside the transaction lost). No line before `end`: nothing to write, and no
+    // transaction opened (a batch whose BEGIN failed would wait for the lock a second time).
+    // False when the file cannot be read again.
     bool readAgain(qint64 end) {
-        LineReader reader(req_.filePath);
-        if (!reader.open()) return false;
         counts_ = startCounts_;
         transactions_.reset();
         prepare();
+        if (end <= first_) return true;
+        LineReader reader(req_.filePath);
+        if (!reader.open()) return false;
         batch_ = std::make_unique<Transaction>(ctx_.db());
         QByteArray raw;
         while (reader.lineNumber() + 1 < end && reader.next(raw))

@@ -287,8 +287,9 @@ QString TransactionFieldChecks::valida(int n, const QString& v, const Transactio
     }
     if (n >= 88 && n <= 132) {
         if (tc_.desde2008 && is(f3, "02")) {
-            // A detail amount must fit its column, as the amounts of fields 7-42.
-            if (v.size() > 14) fail("0710");
+            // A detail amount that is written (non-financial lines) must fit its column, as the
+            // amounts of fields 7-42.
+            if (v.size() > 14 && is(f[4], "0")) fail("0710");
             else if (!digitScan(u, v)) fail("0749");
             detalle_ += fixed4(v);
             if (n == 132 && is(f[4], "0") && detalle_ != total_) fail("0750");
@@ -565,6 +566,7 @@ QString TransactionImporter::escribir(const TransactionFields& f) {
         if (!is(f[i], "1")) continue;
         TypeValue t;
         t.code = tipoDeBandera(i);
+        t.noAmount = TypeValue::NoAmount::Null;  // a type without detail amount leaves it unset
         if (detail) t.monto = f[i + 45];
         types.push_back(t);
     }
