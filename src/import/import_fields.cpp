@@ -41,12 +41,6 @@ QString upperCp1252(const QString& text) {
     return out;
 }
 
-bool inList(const QString& value, std::initializer_list<const char*> list) {
-    for (const char* s : list)
-        if (value == QLatin1String(s)) return true;
-    return false;
-}
-
 bool FieldReader::next(QString& value) {
     if (left_ <= 0) return false;
     const QChar* chars = line_.data();

@@ -13,18 +13,6 @@
 namespace klv::import {
 namespace {
 
-// Exact comparison with a text of ASCII characters, inline: a line makes hundreds of them.
-template <size_t N>
-bool is(const QString& v, const char (&s)[N]) {
-    if (v.size() != static_cast<qsizetype>(N - 1)) return false;
-    for (size_t i = 0; i + 1 < N; ++i)
-        if (v[static_cast<qsizetype>(i)].unicode() != static_cast<char16_t>(s[i])) return false;
-    return true;
-}
-template <size_t... N>
-bool in(const QString& v, const char (&... s)[N]) {
-    return (is(v, s) || ...);
-}
 QString code(const char* c) { return QString::fromLatin1(c); }
 
 // The leading number of a text (the lenient reading the rules call numeric).

@@ -210,7 +210,8 @@ TEST_F(StoreTest, RowWriterMergesInsideTheCallersTransaction) {
     w.parte = Party{6, "P1"};
     w.formulario = "8027";
     w.anyFormulario = true;
-    w.columnas = {{"RAZON_SOCIAL", "NUEVA"}, {"FEC_NAC", QVariant()}};
+    w.columnas.set("RAZON_SOCIAL", "NUEVA");
+    w.columnas.set("FEC_NAC", QVariant());
     w.tipos = QStringList{"01", "01", "14"};
     {
         Transaction outer(db());
