@@ -41,7 +41,7 @@ QString upperCp1252(const QString& text) {
     return out;
 }
 
-bool FieldReader::next(QString& value) {
+bool FieldReader::nextValue(QString& value) {
     if (left_ <= 0) return false;
     const QChar* chars = line_.data();
     const qsizetype size = line_.size();

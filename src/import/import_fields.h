@@ -43,9 +43,19 @@ class FieldReader {
 public:
     FieldReader(const QString& line, int max) : line_(line), left_(max) {}
     // The next field: false when it is empty, else true with its value.
-    bool next(QString& value);
+    bool next(QString& value) {
+        // A separator where the field begins: the empty fields are most of a transaction line.
+        if (left_ > 0 && pos_ < line_.size() && line_[pos_] == QLatin1Char('|')) {
+            ++pos_;
+            --left_;
+            return false;
+        }
+        return nextValue(value);
+    }
 
 private:
+    bool nextValue(QString& value);
+
     QStringView line_;
     qsizetype pos_ = 0;
     int left_;

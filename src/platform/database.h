@@ -152,6 +152,7 @@ private:
     Savepoint& savepoint(int depth);
     QString connection_;
     QString path_;
+    sqlite3* native_ = nullptr;  // the engine's handle of the connection, read once
     int depth_ = 0;
     qint64 transactions_ = 0;
     std::vector<std::unique_ptr<Savepoint>> savepoints_;

@@ -57,6 +57,7 @@ bool sameColumns(const std::vector<QString>& columns, const ColumnValues& values
 }  // namespace
 
 void ColumnValues::set(const QString& column, const QString& value) {
+    if (items_.empty()) items_.reserve(16);  // a row sets a dozen columns or so
     const QString name = column.toLower();
     for (auto& item : items_) {
         if (item.first == name) {
