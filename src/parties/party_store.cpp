@@ -231,13 +231,11 @@ PartyWriteResult PartyWriter::write(const PartyRowWrite& w) {
 
 bool PartyWriter::sinTiposHuerfanos(const PartyRowWrite& w) {
     if (guard_ != Guard::Caller || !db_.inTransaction() || w.anyFormulario) return false;
-    if (!(db_.writeStamp() == stamp_)) {
-        // A transaction begun or rolled back since the last write: what another program committed
-        // meanwhile is unknown.
-        const qint64 otros = db_.changeStamp().others;
-        if (otros != otros_) huerfanos_.reset();
-        otros_ = otros;
-    }
+    const Database::WriteStamp ahora = db_.writeStamp();
+    // Rows written on this connection by another hand since the last write, or a commit of another
+    // program between two transactions: what was read may no longer hold.
+    if (huerfanos_ && !(ahora == stamp_) && (ahora.rows != stamp_.rows || db_.changeStamp().others != otros_))
+        huerfanos_.reset();
     if (huerfanos_ && huerfanos_->tipDocD == w.declarante.tipDocD && huerfanos_->docIdD == w.declarante.docIdD &&
         huerfanos_->formulario == w.formulario)
         return huerfanos_->ninguno;
@@ -255,6 +253,7 @@ bool PartyWriter::sinTiposHuerfanos(const PartyRowWrite& w) {
     const bool ninguno = !st_->orphans->next();
     st_->orphans->next();  // ends the run
     huerfanos_ = Huerfanos{w.declarante.tipDocD, w.declarante.docIdD, w.formulario, ninguno};
+    otros_ = db_.changeStamp().others;
     return ninguno;
 }
 

@@ -113,7 +113,7 @@ private:
     std::unique_ptr<Statements> st_;
     // Inside the caller's transaction: whether the declarant's type rows under the form code all
     // belong to a party row, so a party just added has none to delete. Read once, and again only
-    // after another program committed (this writer adds type rows only beside their party row).
+    // after something else wrote (this writer adds type rows only beside their party row).
     struct Huerfanos {
         int tipDocD;
         QString docIdD, formulario;

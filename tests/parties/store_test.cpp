@@ -237,5 +237,24 @@ TEST_F(StoreTest, RowWriterMergesInsideTheCallersTransaction) {
     EXPECT_EQ(count("PAR_VIN"), 2);
 }
 
+// Inside a batch of the caller, a party removed by another hand leaves its types behind: written
+// again, it gets exactly its listed types.
+TEST_F(StoreTest, RowWriterOfABatchSeesTypesLeftByAnotherHand) {
+    PartyWriter writer(db(), PartyWriter::Guard::Caller);
+    PartyRowWrite w;
+    w.declarante = Declarant{6, kRuc};
+    w.parte = Party{6, "P1"};
+    w.formulario = "8027";
+    w.columnas.set("RAZON_SOCIAL", "UNO");
+    w.tipos = QStringList{"01", "02"};
+    Transaction batch(db());
+    EXPECT_EQ(writer.write(w), PartyWriteResult::Added);
+    db().exec("DELETE FROM PAR_VIN WHERE DOC_ID_P = 'P1'");
+    w.tipos = QStringList{"02"};
+    EXPECT_EQ(writer.write(w), PartyWriteResult::Added);
+    batch.commit();
+    EXPECT_EQ(types("P1"), QStringList({"02"}));
+}
+
 }  // namespace
 }  // namespace klv::test
