@@ -152,7 +152,6 @@ private:
     Savepoint& savepoint(int depth);
     QString connection_;
     QString path_;
-    sqlite3* native_ = nullptr;  // the engine's handle of the connection, read once
     int depth_ = 0;
     qint64 transactions_ = 0;
     std::vector<std::unique_ptr<Savepoint>> savepoints_;
@@ -163,6 +162,7 @@ private:
         QSqlQuery query;
     };
     mutable std::vector<CachedQuery> queries_;
+    sqlite3* native_ = nullptr;  // the engine's handle of the connection, read once
 };
 
 // Commit on commit(), rollback when it leaves scope otherwise. Nested guards become savepoints of
