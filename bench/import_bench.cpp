@@ -1,17 +1,26 @@
-// The transaction file import on a large file: N valid lines (parties in place) imported into the
-// working tables, against the same rows inserted raw (prepared statements, one transaction), in
-// the same run and on the same connection. Each iteration runs the import, then the raw inserts;
-// the reported time is the import's, and the counters give the raw inserts' time (raw_ms), the
-// ratio of the two by the clock (ratio) and by processor time (cpu_ratio: less disturbed by other
-// programs on the machine, blind to waiting for the disk), and the peak resident memory of the
-// process while each ran (peak_MiB, raw_peak_MiB; Linux's high-water mark, reset before each run).
-// The import streams the file and keeps only counters and small caches: what grows with N is
-// SQLite's page cache (bounded by the connection), which the raw inserts then reuse. Hence two more
-// counters of the import: the highest memory SQLite held (sqlite_MiB) and the highest heap the
-// program held outside it (own_MiB, looked at every 1,000 lines).
+// The file imports on large files against the same work done raw with the sqlite3 C library, in the
+// same run: a party file (RUC.ifm) of N new parties, and a transaction file (RUC.TXT) of N valid
+// lines of 1,000 parties in place.
+//
+// The raw side does what the import must do, in plain C over the bytes: it reads the file line by
+// line, splits it at "|", trims and upper-cases the fields, parses the numbers the checks use (the
+// document type, the amounts, the birth date), computes the control numbers where the import
+// stores them (PAR_VIN, TIP_VIN_PAR; the working transactions take "666666"), and inserts the rows
+// with statements prepared once, 50,000 lines a transaction, as the import's batches. It does no
+// lookup: the import's lookups (the party's stored row, its next transaction number, the reference
+// rows) and its checks are what the ratio charges it for. After the first iteration the bench
+// compares the tables each side wrote, every column of every row, and stops when they differ.
+//
+// Both sides run on a connection opened afresh with the door's settings (an empty page cache) and
+// on a database file grown beforehand to hold the rows; the file is on the disk before anything is
+// timed. Counters: the raw side's time (raw_ms), the ratio by the clock (ratio) and by processor
+// time (cpu_ratio: less disturbed by other programs, blind to waiting for the disk), lines per
+// second of each side, and the memory each side adds to the process at its peak (peak_MiB,
+// raw_peak_MiB: Linux's high-water mark less the resident size when the side began, both taken
+// after the set-up's memory was given back).
 //   build: cmake -DCMAKE_BUILD_TYPE=Release -DKLV_BUILD_BENCH=ON ... && cmake --build . --target import_bench
-//   run:   one size per process, repeated, for instance
-//          bin/import_bench --benchmark_filter=/100000 --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+//   run:   bin/import_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+//          (--benchmark_filter=Parties, /100000$ ... for a part)
 #include "app_context.h"
 #include "database.h"
 #include "import_core.h"
@@ -24,34 +33,36 @@
 #include <QTemporaryDir>
 
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fstream>
+#include <functional>
 #include <malloc.h>
 #include <sqlite3.h>
-#include <unistd.h>
 #include <string>
+#include <string_view>
+#include <unistd.h>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
 using namespace klv;
 
 const QString kRuc = QStringLiteral("20601234565");
-constexpr int kParties = 1000;
+constexpr const char* kRucC = "20601234565";
+constexpr int kParties = 1000;      // parties of the transaction file
+constexpr int kLinesPerBatch = 50000;
 
 class NullMessages : public MessageService {
 public:
     int show(const QString&, int style, const QString&) override { return defaultAnswerOfStyle(style); }
 };
 
-// Resets the process's resident-memory high-water mark to its current size, and SQLite's.
-void resetPeakMemory() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-    sqlite3_int64 current = 0, highest = 0;
-    sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &current, &highest, 1);
-}
+// ---- Time and memory ---------------------------------------------------------------------------
 
-// A line of /proc/self/status in MiB ("VmHWM", the high-water mark, or "VmRSS"; 0 where the
-// system does not tell).
+// A line of /proc/self/status in MiB ("VmHWM", the high-water mark, or "VmRSS").
 double statusMiB(const char* key) {
     std::ifstream status("/proc/self/status");
     const std::string prefix = std::string(key) + ":";
@@ -61,17 +72,11 @@ double statusMiB(const char* key) {
     return 0;
 }
 
-// The memory SQLite holds now and its high-water mark, in MiB.
-std::pair<double, double> sqliteMiB() {
-    sqlite3_int64 current = 0, highest = 0;
-    sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &current, &highest, 0);
-    return {static_cast<double>(current) / (1024.0 * 1024.0), static_cast<double>(highest) / (1024.0 * 1024.0)};
-}
-
-// The heap the program holds now outside SQLite's share, in MiB.
-double ownHeapMiB() {
-    const struct mallinfo2 m = mallinfo2();
-    return static_cast<double>(m.uordblks + m.hblkhd) / (1024.0 * 1024.0) - sqliteMiB().first;
+// The memory given back, the high-water mark reset to the resident size; returns that size.
+double freshBaseline() {
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+    return statusMiB("VmRSS");
 }
 
 // Wall-clock and processor time at one moment, in seconds.
@@ -85,17 +90,164 @@ struct Moment {
     }
 };
 
-QString party(int i) { return QStringLiteral("P%1").arg(i, 7, 10, QLatin1Char('0')); }
+// ---- The raw side: sqlite3 and C over the bytes ----------------------------------------------------
+
+void check(sqlite3* db, int rc, const char* what) {
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
+        throw std::runtime_error(std::string(what) + ": " + sqlite3_errmsg(db));
+}
+
+void rawExec(sqlite3* db, const char* sql) { check(db, sqlite3_exec(db, sql, nullptr, nullptr, nullptr), sql); }
+
+// A text bound as NULL when it is empty.
+struct OrNull {
+    std::string_view text;
+};
+
+class RawStatement {
+public:
+    RawStatement(sqlite3* db, const char* sql) : db_(db) { check(db, sqlite3_prepare_v2(db, sql, -1, &s_, nullptr), sql); }
+    ~RawStatement() { sqlite3_finalize(s_); }
+    // Binds the values to the parameters in order and runs the statement. Texts end with a zero
+    // (the fields are split in place).
+    template <class... Values>
+    void run(const Values&... values) {
+        int i = 0;
+        (bind(++i, values), ...);
+        const int rc = sqlite3_step(s_);
+        sqlite3_reset(s_);
+        check(db_, rc, "step");
+    }
+
+private:
+    void bind(int i, std::string_view v) { sqlite3_bind_text(s_, i, v.data(), -1, SQLITE_STATIC); }
+    void bind(int i, OrNull v) {
+        if (v.text.empty())
+            sqlite3_bind_null(s_, i);
+        else
+            bind(i, v.text);
+    }
+    void bind(int i, long long v) { sqlite3_bind_int64(s_, i, v); }
+
+    sqlite3* db_;
+    sqlite3_stmt* s_ = nullptr;
+};
+
+// The fields of a line, split in place: the text before each "|", blanks trimmed, letters
+// upper-cased, each ended by a zero.
+int splitFields(char* line, size_t size, std::string_view* fields, int max) {
+    int n = 0;
+    size_t start = 0;
+    for (size_t i = 0; i < size && n < max; ++i) {
+        if (line[i] != '|') continue;
+        size_t b = start, e = i;
+        while (b < e && line[b] == ' ') ++b;
+        while (e > b && line[e - 1] == ' ') --e;
+        for (size_t k = b; k < e; ++k)
+            if (line[k] >= 'a' && line[k] <= 'z') line[k] = static_cast<char>(line[k] - 32);
+        line[e] = '\0';
+        fields[n++] = std::string_view(line + b, e - b);
+        start = i + 1;
+    }
+    return n;
+}
+
+long long digits(std::string_view t) {
+    long long v = 0;
+    for (char c : t) {
+        if (c < '0' || c > '9') return 0;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+// One value of a row as the control number reads it.
+struct Value {
+    enum Kind { Null, Int, Text, Date } kind = Null;
+    long long i = 0;
+    std::string_view t;
+    static Value of(long long v) { return {Int, v, {}}; }
+    static Value of(std::string_view v) { return {Text, 0, v}; }
+    static Value textOrNull(std::string_view v) { return v.empty() ? Value{} : of(v); }
+};
+
+// The record control number over ASCII values: the first `keys` values summed as numbers, the
+// position-weighted character codes of the others summed (a date as yyyymmdd), the last three
+// digits of each sum.
+void controlNumber(const Value* v, int count, int keys, char* out) {
+    long long numeric = 0, characters = 0;
+    for (int k = 0; k < keys; ++k) numeric += v[k].kind == Value::Int ? v[k].i : digits(v[k].t);
+    for (int k = keys; k < count; ++k) {
+        long long position = 0;
+        for (char c : v[k].t)
+            if (v[k].kind != Value::Date || c != '-') characters += static_cast<unsigned char>(c) * ++position;
+    }
+    for (long long sum : {numeric, characters}) {
+        const long long last = sum % 1000;
+        *out++ = static_cast<char>('0' + last / 100);
+        *out++ = static_cast<char>('0' + last / 10 % 10);
+        *out++ = static_cast<char>('0' + last % 10);
+    }
+}
+
+// Lines of a file, read and split; `onLine` gets the fields of each.
+template <class OnLine>
+void rawLines(sqlite3* db, const QString& path, int max, OnLine onLine) {
+    FILE* f = std::fopen(path.toLocal8Bit().constData(), "rb");
+    if (!f) throw std::runtime_error("cannot read the file");
+    char* line = nullptr;
+    size_t capacity = 0;
+    ssize_t size;
+    std::vector<std::string_view> fields(static_cast<size_t>(max));
+    long lines = 0;
+    rawExec(db, "BEGIN IMMEDIATE");
+    while ((size = getline(&line, &capacity, f)) > 0) {
+        while (size > 0 && (line[size - 1] == '\n' || line[size - 1] == '\r')) --size;
+        if (splitFields(line, static_cast<size_t>(size), fields.data(), max) != max) throw std::runtime_error("bad line");
+        onLine(fields.data());
+        if (++lines % kLinesPerBatch == 0) {
+            rawExec(db, "COMMIT");
+            rawExec(db, "BEGIN IMMEDIATE");
+        }
+    }
+    rawExec(db, "COMMIT");
+    std::free(line);
+    std::fclose(f);
+}
+
+// Every row of a table, each column's type and bytes, as one sum of row hashes (the row order
+// does not count).
+unsigned long long tableDigest(sqlite3* db, const char* table) {
+    sqlite3_stmt* s = nullptr;
+    check(db, sqlite3_prepare_v2(db, (std::string("SELECT * FROM ") + table).c_str(), -1, &s, nullptr), table);
+    unsigned long long sum = 0;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        unsigned long long h = 1469598103934665603ULL;
+        auto mix = [&h](unsigned char c) { h = (h ^ c) * 1099511628211ULL; };
+        for (int c = 0; c < sqlite3_column_count(s); ++c) {
+            mix(static_cast<unsigned char>(sqlite3_column_type(s, c)));
+            const auto* p = sqlite3_column_text(s, c);
+            for (int k = 0, n = sqlite3_column_bytes(s, c); k < n; ++k) mix(p[k]);
+            mix(0xFF);
+        }
+        sum += h;
+    }
+    sqlite3_finalize(s);
+    return sum;
+}
+
+// ---- The database and the files ---------------------------------------------------------------------
 
 struct Fixture {
     QTemporaryDir dir;
+    QString file;
     AppContext ctx;
     NullMessages messages;
     FixedClock clock{QDate(2026, 12, 8)};
     Utilitarios util;
 
-    Fixture() {
-        const QString file = dir.filePath(QStringLiteral("bench.db"));
+    explicit Fixture(bool transactionParties) {
+        file = dir.filePath(QStringLiteral("bench.db"));
         QFile f(file);
         f.open(QIODevice::WriteOnly);
         f.close();
@@ -110,128 +262,266 @@ struct Fixture {
             if (!db.tableExists(t.name)) db.exec(schema::createStatement(t));
         db.exec(QStringLiteral("CREATE TABLE Error (coderror TEXT, DescError TEXT)"));
         Transaction tx(db);
-        db.exec(QStringLiteral("INSERT INTO PARAM (Numero, Argumento, Funcion) VALUES ('883', '001', 'SOLES')"));
-        QSqlQuery p = db.prepare(QStringLiteral(
-            "INSERT INTO PAR_VIN (tip_doc_d, doc_id_d, formulario, tip_doc_p, doc_id_p, cod_par, flag_par_fis, "
-            "cod_nat_jur, flag_par_vin, flag_con_dom, razon_social, cnumero) "
-            "VALUES (6, ?, '8027', 6, ?, '9589', '0', '2', '01', '01', 'PARTE', '000000')"));
-        for (int i = 0; i < kParties; ++i) db.run(p, {kRuc, party(i)});
+        for (const char* p : {"'883', '001', 'SOLES'", "'976', '9589', 'PERU'", "'976', '9063', 'ESPAÑA'",
+                              "'876', '01', 'DOMICILIO'"})
+            db.exec(QStringLiteral("INSERT INTO PARAM (Numero, Argumento, Funcion) VALUES (%1)").arg(QString::fromUtf8(p)));
+        if (transactionParties) {
+            QSqlQuery p = db.prepare(QStringLiteral(
+                "INSERT INTO PAR_VIN (tip_doc_d, doc_id_d, formulario, tip_doc_p, doc_id_p, cod_par, flag_par_fis, "
+                "cod_nat_jur, flag_par_vin, flag_con_dom, razon_social, cnumero) "
+                "VALUES (6, ?, '8027', 6, ?, '9589', '0', '2', '01', '01', 'PARTE', '000000')"));
+            for (int i = 0; i < kParties; ++i) db.run(p, {kRuc, party(i)});
+        }
         tx.commit();
     }
 
-    // A file of n "00" lines without method, one type each, spread over the parties.
-    QString file(int n) {
-        const QString path = dir.filePath(QStringLiteral("%1.TXT").arg(n));
+    static QString party(int i) { return QStringLiteral("P%1").arg(i, 7, 10, QLatin1Char('0')); }
+
+    // A connection opened afresh, as a program that begins an import has.
+    sqlite3* reopen() {
+        ctx.gDB.reset();
+        ctx.gDB = Database::open(file);
+        return ctx.db().sqliteHandle();
+    }
+
+    void write(const QString& name, const std::function<QByteArray(int)>& line, int n) {
+        const QString path = dir.filePath(name);
         QFile f(path);
         f.open(QIODevice::WriteOnly);
-        for (int i = 0; i < n; ++i) {
-            QStringList fields(149);
-            fields[0] = QStringLiteral("06");
-            fields[1] = party(i % kParties);
-            fields[2] = QStringLiteral("00");
-            fields[3] = QStringLiteral("0");
-            fields[4] = QStringLiteral("01");
-            fields[6] = fields[7] = QString::number(1000 + i);
-            for (int k = 43; k <= 87; ++k) fields[k - 1] = QStringLiteral("0");
-            fields[42] = QStringLiteral("1");
-            f.write((fields.join(QLatin1Char('|')) + QStringLiteral("|\r\n")).toLatin1());
-        }
+        for (int i = 0; i < n; ++i) f.write(line(i));
         // On the disk before anything is timed: its write-back would otherwise fall in the import.
         f.flush();
         ::fsync(f.handle());
-        return path;
     }
 
-    void clear() {
-        ctx.db().exec(QStringLiteral("DELETE FROM TMPTRANSACCION2"));
-        ctx.db().exec(QStringLiteral("DELETE FROM TMPTRATIPTRA"));
-    }
-
-    // Imports the file; `ownHeap` takes the highest heap outside SQLite's share, looked at every
-    // 1,000 lines.
-    long importFile(const QString& path, double& ownHeap) {
+    long import(import::ImportKind kind, const QString& path) {
         import::ImportRequest req;
-        req.kind = import::ImportKind::Transacciones2012;
+        req.kind = kind;
         req.ruc = kRuc;
         req.periodo = QStringLiteral("2015");
         req.answer1 = QStringLiteral("1");
         req.answer2 = QStringLiteral("0");
         req.filePath = path;
         req.rptPath = ctx.gRptPath;
-        return import::ejecutarImportacion(ctx, req,
-                                           [&ownHeap](const import::ImportProgress& p) {
-                                               if (p.lineas % 1000 == 0) ownHeap = std::max(ownHeap, ownHeapMiB());
-                                               return true;
-                                           })
-            .counts.transferidos;
-    }
-
-    // The same rows, raw.
-    void raw(int n) {
-        Database& db = ctx.db();
-        Transaction tx(db);
-        QSqlQuery t = db.prepare(QStringLiteral(
-            "INSERT INTO TMPTRANSACCION2 (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, TIP_DOC_P, DOC_ID_P, "
-            "COR_TRANSACCION, FLAG_VAL_MET, IND_TRANSAC_FIN, COD_TIP_MONEDA, MTO_SIN_TRAN_MON_ORI, "
-            "MTO_SIN_TRAN_MON_REG, CNUMERO) VALUES (6, ?, '2015', '8027', 6, ?, ?, '00', '0', '01', ?, ?, '666666')"));
-        QSqlQuery y = db.prepare(QStringLiteral(
-            "INSERT INTO TMPTRATIPTRA (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, TIP_DOC_P, DOC_ID_P, "
-            "COR_TRANSACCION, COD_TIP_TRANSACCION, MONTO_TRANSACCION, CNUMERO) "
-            "VALUES (6, ?, '2015', '8027', 6, ?, ?, '01', '', '666666')"));
-        for (int i = 0; i < n; ++i) {
-            const QString amount = QString::number(1000 + i);
-            const int cor = i / kParties + 1;
-            db.run(t, {kRuc, party(i % kParties), cor, amount, amount});
-            db.run(y, {kRuc, party(i % kParties), cor});
+        const import::ImportOutcome out = import::ejecutarImportacion(ctx, req, {});
+        if (out.status != import::ImportOutcome::Status::Terminado) std::fprintf(stderr, "%s\n", qPrintable(out.message));
+        if (out.counts.rechazados > 0) {
+            QFile err(out.errPath);
+            err.open(QIODevice::ReadOnly);
+            std::fprintf(stderr, "rejected: %s\n", err.readLine().constData());
         }
-        tx.commit();
+        return out.counts.rechazados == 0 ? out.counts.transferidos : -1;
     }
 };
 
-Fixture& fixture() {
-    static Fixture f;
-    return f;
+// ---- Parties --------------------------------------------------------------------------------------
+
+// Line i: a domiciled company (a valid RUC, one vinculation type) or, every other line, a natural
+// person abroad with birth date and legal address (two types).
+QByteArray partyLine(const Utilitarios& util, int i) {
+    // Fields 12-25: the vinculation types ticked.
+    const auto types = [](std::initializer_list<int> ticked) {
+        QStringList flags(14, QStringLiteral("0"));
+        for (int t : ticked) flags[t - 1] = QStringLiteral("1");
+        return flags.join(QLatin1Char('|'));
+    };
+    QString line;
+    if (i % 2 == 0) {
+        const QString base = QStringLiteral("20%1").arg(i, 8, 10, QLatin1Char('0'));
+        QString ruc;
+        for (int d = 0; d <= 9; ++d)
+            if (util.ValidaRuc(base + QString::number(d))) ruc = base + QString::number(d);
+        line = QStringLiteral("06|%1||||Empresa %2 SAC|01|9589|0|2||%3||||").arg(ruc).arg(i).arg(types({1}));
+    } else {
+        line = QStringLiteral("07|PA%1|Perez|Gomez|Ana Maria||02|9063|0|1||%2|01|Calle %1|1980-05-17|").arg(i).arg(types({2, 5}));
+    }
+    return (line + QStringLiteral("\r\n")).toLatin1();
 }
 
-void BM_ImportTransactions(benchmark::State& state) {
+void rawParties(sqlite3* db, const QString& path) {
+    RawStatement party(db,
+                       "INSERT INTO PAR_VIN (tip_doc_d, doc_id_d, formulario, tip_doc_p, doc_id_p, cod_par, "
+                       "flag_par_fis, cod_nat_jur, otr_nat_jur, flag_par_vin, flag_con_dom, razon_social, nom_par_vin, "
+                       "apepat_par_vin, apemat_par_vin, tip_dir_legal, des_dir_legal, fec_nac, cnumero) "
+                       "VALUES (6, ?, '8027', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    RawStatement type(db,
+                      "INSERT INTO TIP_VIN_PAR (tip_doc_d, doc_id_d, formulario, tip_doc_p, doc_id_p, cod_tip_vin, "
+                      "cnumero) VALUES (6, ?, '8027', ?, ?, ?, ?)");
+    static const char* const kCodes[] = {"01", "02", "03", "04", "05", "06", "07", "08", "09", "10", "11", "12", "13", "14"};
+    std::string razon;
+    rawLines(db, path, 28, [&](const std::string_view* f) {
+        const long long tipo = digits(f[0]);
+        int year = 0, month = 0, day = 0;  // the birth date the checks test
+        if (!f[27].empty()) std::sscanf(std::string(f[27]).c_str(), "%d-%d-%d", &year, &month, &day);
+        if (!f[27].empty() && (month < 1 || month > 12 || day < 1 || day > 31)) throw std::runtime_error("bad date");
+        razon.assign(f[5]);
+        if (razon.empty()) razon.append(f[2]).append(" ").append(f[3]).append(", ").append(f[4]);
+        bool related = false;
+        for (int k = 11; k <= 24; ++k) related = related || f[k] == "1";
+        const std::string_view flag = related ? "01" : "02";
+        const Value row[18] = {Value::of(6), Value::of(kRucC), Value::of("8027"), Value::of(tipo), Value::of(f[1]),
+                               Value::of(f[7]), Value::of(f[8]), Value::of(f[9]), Value::textOrNull(f[10]),
+                               Value::of(flag), Value::of(f[6]), Value::of(razon), Value::textOrNull(f[4]),
+                               Value::textOrNull(f[2]), Value::textOrNull(f[3]), Value::textOrNull(f[25]),
+                               Value::textOrNull(f[26]),
+                               f[27].empty() ? Value{} : Value{Value::Date, 0, f[27]}};
+        char number[7] = {};
+        controlNumber(row, 18, 4, number);
+        party.run(kRucC, tipo, f[1], f[7], f[8], f[9], OrNull{f[10]}, flag, f[6], razon, OrNull{f[4]}, OrNull{f[2]},
+                  OrNull{f[3]}, OrNull{f[25]}, OrNull{f[26]}, OrNull{f[27]}, number);
+        for (int k = 11; k <= 24; ++k) {
+            if (f[k] != "1") continue;
+            const Value t[6] = {Value::of(6), Value::of(kRucC), Value::of("8027"), Value::of(tipo), Value::of(f[1]),
+                                Value::of(kCodes[k - 11])};
+            controlNumber(t, 6, 4, number);
+            type.run(kRucC, tipo, f[1], kCodes[k - 11], number);
+        }
+    });
+}
+
+// ---- Transactions ---------------------------------------------------------------------------------
+
+// Line i: a "00" line without method of party i mod 1,000, one type.
+QByteArray transactionLine(int i) {
+    QStringList fields(149);
+    fields[0] = QStringLiteral("06");
+    fields[1] = Fixture::party(i % kParties);
+    fields[2] = QStringLiteral("00");
+    fields[3] = QStringLiteral("0");
+    fields[4] = QStringLiteral("01");
+    fields[6] = fields[7] = QString::number(1000 + i);
+    for (int k = 43; k <= 87; ++k) fields[k - 1] = QStringLiteral("0");
+    fields[42] = QStringLiteral("1");
+    return (fields.join(QLatin1Char('|')) + QStringLiteral("|\r\n")).toLatin1();
+}
+
+// The type of flag field 43-87.
+int typeOfFlag(int field) {
+    if (field <= 60) return field - 42;
+    if (field <= 64) return field - 22;
+    if (field <= 84) return field - 46;
+    return field - 15;
+}
+
+void rawTransactions(sqlite3* db, const QString& path) {
+    RawStatement row(db,
+                     "INSERT INTO TMPTRANSACCION2 (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, TIP_DOC_P, DOC_ID_P, "
+                     "COR_TRANSACCION, FLAG_VAL_MET, IND_TRANSAC_FIN, COD_TIP_MONEDA, MTO_SIN_TRAN_MON_ORI, "
+                     "MTO_SIN_TRAN_MON_REG, CNUMERO) VALUES (6, ?, '2015', '8027', ?, ?, ?, ?, ?, ?, ?, ?, '666666')");
+    RawStatement type(db,
+                      "INSERT INTO TMPTRATIPTRA (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, TIP_DOC_P, DOC_ID_P, "
+                      "COR_TRANSACCION, COD_TIP_TRANSACCION, MONTO_TRANSACCION, CNUMERO) "
+                      "VALUES (6, ?, '2015', '8027', ?, ?, ?, ?, NULL, '666666')");
+    std::unordered_map<std::string, long> next;  // each party's next transaction number
+    rawLines(db, path, 149, [&](const std::string_view* f) {
+        const long long tipo = digits(f[0]);
+        const long long origin = digits(f[6]), registered = digits(f[7]);  // both zero or both above
+        if ((origin == 0) != (registered == 0)) throw std::runtime_error("amounts");
+        long& cor = next.try_emplace(std::string(f[1]), 1).first->second;
+        row.run(kRucC, tipo, f[1], static_cast<long long>(cor), f[2], f[3], f[4], f[6], f[7]);
+        for (int k = 43; k <= 87; ++k) {
+            if (f[k - 1] != "1") continue;
+            char code[3];
+            std::snprintf(code, sizeof code, "%02d", typeOfFlag(k));
+            type.run(kRucC, tipo, f[1], static_cast<long long>(cor), code);
+        }
+        ++cor;
+    });
+}
+
+// ---- The benchmarks -------------------------------------------------------------------------------
+
+struct Kind {
+    import::ImportKind import;
+    std::vector<const char*> tables;
+    void (*raw)(sqlite3*, const QString&);
+};
+
+// One repetition of a file kind and size. The file is written, and the database file grown to
+// hold its rows, at the first repetition of the size, untimed: else the first import alone would
+// pay for growing it and the raw side after it would reuse its free pages.
+void run(benchmark::State& state, Fixture& fx, const Kind& kind, const QString& name,
+         const std::function<QByteArray(int)>& line) {
     const int n = static_cast<int>(state.range(0));
-    Fixture& fx = fixture();
-    const QString path = fx.file(n);
-    // The database file grown once to hold the rows, untimed: else the first import alone would
-    // pay for growing it and the raw inserts after it would reuse its free pages.
-    fx.clear();
-    fx.raw(n);
-    double wall = 0, rawWall = 0, cpu = 0, rawCpu = 0, peak = 0, rawPeak = 0, sqlitePeak = 0, ownHeap = 0;
+    // The tables emptied, then a connection opened afresh: its page cache holds nothing yet.
+    auto clear = [&] {
+        for (const char* t : kind.tables) rawExec(fx.ctx.db().sqliteHandle(), (std::string("DELETE FROM ") + t).c_str());
+        fx.reopen();
+    };
+    auto digest = [&] {
+        unsigned long long d = 0;
+        for (const char* t : kind.tables) d = d * 31 + tableDigest(fx.ctx.db().sqliteHandle(), t);
+        return d;
+    };
+    const QString path = fx.dir.filePath(name);
+    static std::unordered_map<std::string, bool> ready;
+    if (!ready[path.toStdString()]) {
+        fx.write(name, line, n);
+        clear();
+        kind.raw(fx.ctx.db().sqliteHandle(), path);
+        ready[path.toStdString()] = true;
+    }
+    double wall = 0, rawWall = 0, cpu = 0, rawCpu = 0, peak = 0, rawPeak = 0;
+    bool compared = false;
     for (auto _ : state) {
-        fx.clear();
-        resetPeakMemory();
+        clear();
+        double base = freshBaseline();
         const Moment t0 = Moment::now();
-        const long added = fx.importFile(path, ownHeap);
+        const long added = fx.import(kind.import, path);
         const Moment t1 = Moment::now();
-        peak = std::max(peak, statusMiB("VmHWM"));
-        sqlitePeak = std::max(sqlitePeak, sqliteMiB().second);
-        if (added != n) state.SkipWithError("lines rejected");
-        fx.clear();
-        resetPeakMemory();
+        peak = std::max(peak, statusMiB("VmHWM") - base);
+        if (added != n) {
+            state.SkipWithError("lines rejected");
+            return;
+        }
+        const unsigned long long imported = compared ? 0 : digest();
+        clear();
+        sqlite3* db = fx.ctx.db().sqliteHandle();
+        base = freshBaseline();
         const Moment t2 = Moment::now();
-        fx.raw(n);
+        kind.raw(db, path);
         const Moment t3 = Moment::now();
-        rawPeak = std::max(rawPeak, statusMiB("VmHWM"));
+        rawPeak = std::max(rawPeak, statusMiB("VmHWM") - base);
+        if (!compared && digest() != imported) {
+            state.SkipWithError("the raw side wrote other rows than the import");
+            return;
+        }
+        compared = true;
         state.SetIterationTime(t1.wall - t0.wall);
         wall += t1.wall - t0.wall;
         cpu += t1.cpu - t0.cpu;
         rawWall += t3.wall - t2.wall;
         rawCpu += t3.cpu - t2.cpu;
     }
-    state.counters["raw_ms"] = rawWall / static_cast<double>(state.iterations()) * 1000.0;
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["raw_ms"] = rawWall / iterations * 1000.0;
     state.counters["ratio"] = rawWall > 0 ? wall / rawWall : 0;
     state.counters["cpu_ratio"] = rawCpu > 0 ? cpu / rawCpu : 0;
+    state.counters["lines_per_s"] = wall > 0 ? n * iterations / wall : 0;
+    state.counters["raw_lines_per_s"] = rawWall > 0 ? n * iterations / rawWall : 0;
     state.counters["peak_MiB"] = peak;
     state.counters["raw_peak_MiB"] = rawPeak;
-    state.counters["sqlite_MiB"] = sqlitePeak;
-    state.counters["own_MiB"] = ownHeap;
 }
-BENCHMARK(BM_ImportTransactions)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_ImportParties(benchmark::State& state) {
+    static Fixture fx(false);
+    run(state, fx, {import::ImportKind::Partes, {"PAR_VIN", "TIP_VIN_PAR"}, rawParties},
+        QStringLiteral("%1.ifm").arg(state.range(0)), [](int i) { return partyLine(fx.util, i); });
+}
+BENCHMARK(BM_ImportParties)->Arg(10000)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_ImportTransactions(benchmark::State& state) {
+    static Fixture fx(true);
+    run(state, fx, {import::ImportKind::Transacciones2012, {"TMPTRANSACCION2", "TMPTRATIPTRA"}, rawTransactions},
+        QStringLiteral("%1.TXT").arg(state.range(0)), transactionLine);
+}
+BENCHMARK(BM_ImportTransactions)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace
 

@@ -10,7 +10,10 @@
 #include <cstdio>
 #include <sqlite3.h>
 #include <stdexcept>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace klv {
 
@@ -141,6 +144,21 @@ qint64 digitValue(View t) {
     return v;
 }
 
+// The eight digits yyyymmdd of a date written yyyy-mm-dd (the stored form), as controlText gives
+// them: a valid date of the years 1000 to 9999; false for any other text.
+template <class View>
+bool isoDateDigits(View t, char* out) {
+    if (t.size() != 10 || unit(t[4]) != '-' || unit(t[7]) != '-') return false;
+    int k = 0;
+    for (int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+        const int c = unit(t[i]);
+        if (c < '0' || c > '9') return false;
+        out[k++] = static_cast<char>(c);
+    }
+    const auto number = [out](int from, size_t n) { return static_cast<int>(digitValue(std::string_view(out + from, n))); };
+    return out[0] != '0' && QDate::isValid(number(0, 4), number(4, 2), number(6, 2));
+}
+
 bool isNumericColumn(schema::JetType t) {
     return t == schema::JetType::Byte || t == schema::JetType::Long || t == schema::JetType::Double;
 }
@@ -206,7 +224,13 @@ struct FieldView {
             break;
         case Utf16:
         case Ascii: {
-            if (type == schema::JetType::Date) break;
+            if (type == schema::JetType::Date) {
+                char date[8];
+                const bool iso = kind == Utf16 ? isoDateDigits(trimBlankView(utf16), date)
+                                               : isoDateDigits(trimBlankView(ascii), date);
+                if (iso) return weightedCodes(std::string_view(date, 8));
+                break;
+            }
             const bool numeric = isNumericColumn(type);
             if (kind == Utf16) {
                 const QStringView t = trimBlankView(utf16);
@@ -293,12 +317,21 @@ thread_local NumeroControlProgress* t_progress = nullptr;
 void sqlNumeroControl(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     auto* table = static_cast<const schema::Table*>(sqlite3_get_auxdata(ctx, 0));
     if (!table) {
+        // Kept for the statement's run only: a statement run for every row of an import finds its
+        // table among the ones named before.
         const auto* name = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-        try {
-            table = &controlledTable(QString::fromUtf8(name ? name : ""));
-        } catch (const std::exception& e) {
-            sqlite3_result_error(ctx, e.what(), -1);
-            return;
+        const std::string_view given(name ? name : "");
+        thread_local std::vector<std::pair<std::string, const schema::Table*>> named;
+        for (const auto& [n, t] : named)
+            if (n == given) table = t;
+        if (!table) {
+            try {
+                table = &controlledTable(QString::fromUtf8(given.data(), static_cast<qsizetype>(given.size())));
+            } catch (const std::exception& e) {
+                sqlite3_result_error(ctx, e.what(), -1);
+                return;
+            }
+            named.emplace_back(given, table);
         }
         sqlite3_set_auxdata(ctx, 0, const_cast<schema::Table*>(table), nullptr);
     }
@@ -381,12 +414,25 @@ void NumeroControlProgress::rowDone() {
     if (++rows_ % step_ == 0 && report_) report_(rows_);
 }
 
-QString numeroControlSql(const QString& table, int nKeys, const QString& alias) {
+namespace {
+// The call with the field of each column (in the description's order, cnumero left out) written
+// by `field`.
+template <class Field>
+QString numeroControlCall(const QString& table, int nKeys, Field field) {
     const schema::Table& t = controlledTable(table);
     QString sql = QStringLiteral("KLV_NUMERO_CONTROL('%1', %2").arg(t.name).arg(nKeys);
-    const QString prefix = alias.isEmpty() ? QString() : alias + QLatin1Char('.');
-    for (size_t i = 0; i + 1 < t.columns.size(); ++i) sql += QStringLiteral(", ") + prefix + t.columns[i].name;
+    for (size_t i = 0; i + 1 < t.columns.size(); ++i) sql += QStringLiteral(", ") + field(i, t.columns[i].name);
     return sql + QLatin1Char(')');
+}
+}  // namespace
+
+QString numeroControlSql(const QString& table, int nKeys, const QString& alias) {
+    const QString prefix = alias.isEmpty() ? QString() : alias + QLatin1Char('.');
+    return numeroControlCall(table, nKeys, [&prefix](size_t, const QString& column) { return prefix + column; });
+}
+
+QString numeroControlSqlParametros(const QString& table, int nKeys) {
+    return numeroControlCall(table, nKeys, [](size_t i, const QString&) { return QStringLiteral("?%1").arg(i + 1); });
 }
 
 QString controlText(const ControlField& f) {

@@ -61,6 +61,11 @@ QString numeroControl(const QString& table, const QVariantMap& row, int nKeys);
 // A table without control number throws std::invalid_argument; nKeys above the number of fields
 // fails the statement.
 QString numeroControlSql(const QString& table, int nKeys, const QString& alias = QString());
+// The same call over the numbered parameters ?1, ?2, ... bound to the row's fields in the
+// description's order, for a statement that writes a row with its number from values bound once:
+//   INSERT INTO TIP_VIN_PAR (tip_doc_d, ..., cod_tip_vin, cnumero) VALUES (?1, ..., ?6,
+//   KLV_NUMERO_CONTROL('TIP_VIN_PAR', 4, ?1, ..., ?6))
+QString numeroControlSqlParametros(const QString& table, int nKeys);
 
 // While it lives, `report` is called with the number of rows the SQL function has numbered on
 // this thread (since the guard was made) every `step` rows: progress of a one-statement copy.

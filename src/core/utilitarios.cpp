@@ -2,7 +2,6 @@
 
 #include <QDate>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <optional>
 
 namespace klv {
@@ -24,11 +23,29 @@ bool isSpanishLetter(int c) {
     }
 }
 
+// A date written d/m/yyyy (day and month of one or two digits), blanks around it allowed.
 std::optional<QDate> readDate(const QString& text) {
-    static const QRegularExpression re(QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{4})$"));
-    const auto m = re.match(text.trimmed());
-    if (!m.hasMatch()) return std::nullopt;
-    const QDate d(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
+    const QStringView t = QStringView(text).trimmed();
+    qsizetype i = 0;
+    // The number of `min` to `max` digits from i, followed by `end` (0: the end of the text).
+    const auto part = [&](int min, int max, char end) -> int {
+        int value = 0, digits = 0;
+        while (i < t.size() && t[i] >= QLatin1Char('0') && t[i] <= QLatin1Char('9') && digits < max) {
+            value = value * 10 + (t[i].unicode() - '0');
+            ++digits;
+            ++i;
+        }
+        if (digits < min) return -1;
+        if (end == 0) return i == t.size() ? value : -1;
+        if (i >= t.size() || t[i] != QLatin1Char(end)) return -1;
+        ++i;
+        return value;
+    };
+    const int day = part(1, 2, '/');
+    const int month = day < 0 ? -1 : part(1, 2, '/');
+    const int year = month < 0 ? -1 : part(4, 4, 0);
+    if (year < 0) return std::nullopt;
+    const QDate d(year, month, day);
     if (!d.isValid()) return std::nullopt;
     return d;
 }

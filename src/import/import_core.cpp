@@ -5,6 +5,7 @@
 #include "database.h"
 #include "error_log.h"
 #include "line_reader.h"
+#include "party_store.h"
 #include "party_import.h"
 #include "transaction_import.h"
 #include "utilitarios.h"
@@ -123,10 +124,13 @@ public:
     Batches(AppContext& ctx, const ImportRequest& req, ErrorLog& log, ImportCounts& counts)
         : ctx_(ctx), req_(req), log_(log), counts_(counts), parties_(req.kind == ImportKind::Partes) {}
 
-    // The per-run caches; throws DbError.
+    // The per-run caches and writers; throws DbError.
     void prepare() {
         if (!ref_) ref_ = std::make_unique<ReferenceCache>(ctx_.db());
-        if (!parties_) transactions_ = std::make_unique<TransactionImporter>(ctx_, req_, *ref_);
+        if (parties_)
+            partyWriter_ = std::make_unique<PartyWriter>(ctx_.db(), PartyWriter::Guard::Caller);
+        else
+            transactions_ = std::make_unique<TransactionImporter>(ctx_, req_, *ref_);
     }
 
     // Reads, checks and writes line `lineNo`, opening a batch at need; a rejected line goes to the
@@ -204,7 +208,7 @@ private:
         if (parties_) {
             code = leerLineaInformado(ctx_, *ref_, line, fields_);
             if (code.isEmpty()) {
-                if (grabarLineaInformado(ctx_, req_.ruc, fields_))
+                if (grabarLineaInformado(*partyWriter_, ctx_, req_.ruc, fields_))
                     ++counts_.transferidos;
                 else
                     ++counts_.actualizados;
@@ -224,13 +228,17 @@ private:
 
     // The batch's lines before `end` read from the file and written again in a new transaction,
     // their rejected lines already in the log; the caches start afresh (each party's next number
-    // was read inside the transaction lost). False when the file cannot be read again.
+    // was read inside the transaction lost). No line before `end`: nothing to write, and no
+    // transaction opened (a batch whose BEGIN failed would wait for the lock a second time).
+    // False when the file cannot be read again.
     bool readAgain(qint64 end) {
-        LineReader reader(req_.filePath);
-        if (!reader.open()) return false;
         counts_ = startCounts_;
         transactions_.reset();
+        partyWriter_.reset();
         prepare();
+        if (end <= first_) return true;
+        LineReader reader(req_.filePath);
+        if (!reader.open()) return false;
         batch_ = std::make_unique<Transaction>(ctx_.db());
         QByteArray raw;
         while (reader.lineNumber() + 1 < end && reader.next(raw))
@@ -248,6 +256,7 @@ private:
     const bool parties_;
     std::unique_ptr<ReferenceCache> ref_;
     std::unique_ptr<TransactionImporter> transactions_;
+    std::unique_ptr<PartyWriter> partyWriter_;
     PartyFields fields_;
     std::unique_ptr<Transaction> batch_;
     int size_ = 0;
@@ -288,8 +297,7 @@ ImportOutcome ejecutarImportacion(AppContext& ctx, const ImportRequest& req, con
     if (!reader.open()) {
         return unreadable(out, req.filePath, reader.error());
     }
-    // The savepoints of the party rows' writer and the engine's sort space stay in memory, not in
-    // temporary files.
+    // The engine's statement journals and sort space stay in memory, not in temporary files.
     try {
         db.exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
     } catch (const DbError&) {

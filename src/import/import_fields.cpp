@@ -41,13 +41,7 @@ QString upperCp1252(const QString& text) {
     return out;
 }
 
-bool inList(const QString& value, std::initializer_list<const char*> list) {
-    for (const char* s : list)
-        if (value == QLatin1String(s)) return true;
-    return false;
-}
-
-bool FieldReader::next(QString& value) {
+bool FieldReader::nextValue(QString& value) {
     if (left_ <= 0) return false;
     const QChar* chars = line_.data();
     const qsizetype size = line_.size();

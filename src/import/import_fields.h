@@ -9,7 +9,6 @@
 #include <QStringList>
 #include <QStringView>
 #include <functional>
-#include <initializer_list>
 
 namespace klv {
 class Database;
@@ -20,8 +19,20 @@ namespace klv::import {
 // Upper case as the Windows code page knows it: a-z, the accented letters and ÿ š œ ž; ß and µ
 // (which have no upper case there) and every other character stay.
 QString upperCp1252(const QString& text);
-// True when the value is one of the texts (exact comparison: "6" is not "06").
-bool inList(const QString& value, std::initializer_list<const char*> list);
+// Exact comparison with a text of ASCII characters, inline: a line makes hundreds of them ("6" is
+// not "06").
+template <size_t N>
+bool is(const QString& v, const char (&s)[N]) {
+    if (v.size() != static_cast<qsizetype>(N - 1)) return false;
+    for (size_t i = 0; i + 1 < N; ++i)
+        if (v[static_cast<qsizetype>(i)].unicode() != static_cast<char16_t>(s[i])) return false;
+    return true;
+}
+// True when the value is one of the texts.
+template <size_t... N>
+bool in(const QString& v, const char (&... s)[N]) {
+    return (is(v, s) || ...);
+}
 
 // Reads the fields of a line one after another: the text before each "|", at most `max` of them
 // (what follows the last separator read is not a field). A field the line lacks (too few
@@ -32,9 +43,19 @@ class FieldReader {
 public:
     FieldReader(const QString& line, int max) : line_(line), left_(max) {}
     // The next field: false when it is empty, else true with its value.
-    bool next(QString& value);
+    bool next(QString& value) {
+        // A separator where the field begins: the empty fields are most of a transaction line.
+        if (left_ > 0 && pos_ < line_.size() && line_[pos_] == QLatin1Char('|')) {
+            ++pos_;
+            --left_;
+            return false;
+        }
+        return nextValue(value);
+    }
 
 private:
+    bool nextValue(QString& value);
+
     QStringView line_;
     qsizetype pos_ = 0;
     int left_;

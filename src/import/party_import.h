@@ -10,6 +10,7 @@
 
 namespace klv {
 struct AppContext;
+class PartyWriter;
 class Utilitarios;
 }
 
@@ -35,7 +36,8 @@ QString validaLineaInformado(const PartyFields& f);
 // Reads the line's fields and checks them: "" with `f` filled, or the code that rejects the line.
 QString leerLineaInformado(const AppContext& ctx, const ReferenceCache& ref, const QString& line, PartyFields& f);
 
-// Writes a sound line: true when the party was added, false when it was updated.
-bool grabarLineaInformado(AppContext& ctx, const QString& ruc, const PartyFields& f);
+// Writes a sound line with the run's writer: true when the party was added, false when it was
+// updated.
+bool grabarLineaInformado(PartyWriter& writer, const AppContext& ctx, const QString& ruc, const PartyFields& f);
 
 }  // namespace klv::import

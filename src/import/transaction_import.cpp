@@ -13,18 +13,6 @@
 namespace klv::import {
 namespace {
 
-// Exact comparison with a text of ASCII characters, inline: a line makes hundreds of them.
-template <size_t N>
-bool is(const QString& v, const char (&s)[N]) {
-    if (v.size() != static_cast<qsizetype>(N - 1)) return false;
-    for (size_t i = 0; i + 1 < N; ++i)
-        if (v[static_cast<qsizetype>(i)].unicode() != static_cast<char16_t>(s[i])) return false;
-    return true;
-}
-template <size_t... N>
-bool in(const QString& v, const char (&... s)[N]) {
-    return (is(v, s) || ...);
-}
 QString code(const char* c) { return QString::fromLatin1(c); }
 
 // The leading number of a text (the lenient reading the rules call numeric).
@@ -154,9 +142,15 @@ TransactionFieldChecks::TransactionFieldChecks(const AppContext& ctx, const Refe
 
 QString TransactionFieldChecks::campoVacio(int n, const TransactionFields& f) const {
     const QString& f3 = f[3];
+    // The flags and the fields of 2012 first: most empty fields of a line are there.
+    if (n >= 43) {
+        if (n >= 88 && n <= 132 && tc_.desde2008 && is(f[4], "0") && is(f3, "02") && is(f[n - 45], "1"))
+            return code("0749");
+        if (n == 133 && tc_.desde2012 && (is(tc_.answer2, "1") || (!tc_.desde2013 && is(tc_.answer2, "0"))))
+            return code("0701");
+        return QString();
+    }
     const bool fin = financial(f);
-    const bool estudioRequerido =
-        is(tc_.answer2, "1") || (!tc_.desde2013 && is(tc_.answer2, "0"));
     if (n <= 5) return code(n == 1 ? "0601" : n == 2 ? "0602" : n == 3 ? "0604" : n == 4 ? "0603" : "0605");
     if (n == 6) return is(f[5], "00") ? code("0606") : QString();
     if ((n == 7 || n == 8) && is(f3, "00") && !fin) return code(n == 7 ? "0608" : "0609");
@@ -177,11 +171,23 @@ QString TransactionFieldChecks::campoVacio(int n, const TransactionFields& f) co
     if (n >= 25 && n <= 30 && is(f3, "01") && fin) return pairsRule(25, "0627", "0629", "0631", "0700");
     if (n >= 31 && n <= 35 && is(f3, "02") && !fin) return QStringLiteral("%1").arg(632 + n - 31, 4, 10, QLatin1Char('0'));
     if (n >= 36 && n <= 42 && is(f3, "02") && fin) return QStringLiteral("%1").arg(637 + n - 36, 4, 10, QLatin1Char('0'));
-    if (n >= 88 && n <= 132 && tc_.desde2008 && is(f[4], "0") && is(f3, "02") &&
-        is(f[n - 45], "1"))
-        return code("0749");
-    if (n == 133 && tc_.desde2012 && estudioRequerido) return code("0701");
     return QString();
+}
+
+QString TransactionFieldChecks::campo(int n, QString& v, bool dado, const TransactionFields& f) {
+    // The flags first, then the detail amounts: two thirds of the fields of a line.
+    if (n >= 43 && n <= 87) {
+        static const QString kCero = QStringLiteral("0");
+        if (!dado) v = kCero;
+        return v.size() > 1 || !in(v, "0", "1") ? code("0692") : QString();
+    }
+    // The detail amounts of a line that is not "02", or of a period before 2008, have no rule.
+    if (n >= 88 && n <= 132 && !(tc_.desde2008 && is(f[3], "02"))) return QString();
+    if (!dado) {
+        QString c = campoVacio(n, f);
+        if (!c.isEmpty()) return c;
+    }
+    return valida(n, v, f);
 }
 
 QString TransactionFieldChecks::valida(int n, const QString& v, const TransactionFields& f) {
@@ -241,6 +247,7 @@ QString TransactionFieldChecks::valida(int n, const QString& v, const Transactio
     }
     if (n >= 7 && n <= 42) {
         if (n != 35 && n != 42 && v.size() > 14) fail("0710");
+        if (v.isEmpty() && n != 35 && n != 42) return c;  // passes every scan
         const bool g00n = is(f3, "00") && !fin, g00f = is(f3, "00") && fin;
         const bool g01n = is(f3, "01") && !fin, g01f = is(f3, "01") && fin;
         const bool g02n = is(f3, "02") && !fin, g02f = is(f3, "02") && fin;
@@ -281,14 +288,11 @@ QString TransactionFieldChecks::valida(int n, const QString& v, const Transactio
         }
         return c;
     }
-    if (n >= 43 && n <= 87) {
-        if (v.size() > 1 || !in(v, "0", "1")) fail("0692");
-        return c;
-    }
     if (n >= 88 && n <= 132) {
         if (tc_.desde2008 && is(f3, "02")) {
-            // A detail amount must fit its column, as the amounts of fields 7-42.
-            if (v.size() > 14) fail("0710");
+            // A detail amount that is written (non-financial lines) must fit its column, as the
+            // amounts of fields 7-42.
+            if (v.size() > 14 && is(f[4], "0")) fail("0710");
             else if (!digitScan(u, v)) fail("0749");
             detalle_ += fixed4(v);
             if (n == 132 && is(f[4], "0") && detalle_ != total_) fail("0750");
@@ -317,6 +321,7 @@ QString TransactionFieldChecks::valida(int n, const QString& v, const Transactio
     }
     static const char* kRangeCodes[] = {"0703", "0704", "0705", "0706", "0707", "0708", "0709", "0713",
                                         "0714", "0715", "0716", nullptr, "0717", "0718", "0719", "0752"};
+    if (v.isEmpty()) return c;  // passes both checks
     const char* rc = kRangeCodes[n - 134];
     if (v.size() > 16 || !udf_ValidaNumeroDecimal(v, 13)) fail(rc);
     if (!scanChars(v, [&u](int k) { return u.EsLetraNombre(k, true); })) fail(rc);
@@ -565,6 +570,7 @@ QString TransactionImporter::escribir(const TransactionFields& f) {
         if (!is(f[i], "1")) continue;
         TypeValue t;
         t.code = tipoDeBandera(i);
+        t.noAmount = TypeValue::NoAmount::Null;  // a type without detail amount leaves it unset
         if (detail) t.monto = f[i + 45];
         types.push_back(t);
     }
@@ -581,18 +587,15 @@ QString TransactionImporter::escribir(const TransactionFields& f) {
 
 QString TransactionImporter::importarLinea(const QString& line) {
     const int last = tc_.desde2012 ? kCamposTransaccion : 132;
-    f_.fill(QString());
+    // Every field up to `last` is stored before the line's rules read it, and the checks of a field
+    // read only the fields before it: what an earlier line left is never read.
     FieldReader fields(line, last);
     for (int n = 1; n <= last; ++n) {
         QString v;
-        if (!fields.next(v)) {
-            const QString c = checks_.campoVacio(n, f_);
-            if (!c.isEmpty()) return c;
-            if (n >= 43 && n <= 87) v = QStringLiteral("0");
-        }
-        const QString c = checks_.valida(n, v, f_);
+        const bool dado = fields.next(v);
+        QString c = checks_.campo(n, v, dado, f_);
         if (!c.isEmpty()) return c;
-        f_[n] = v;
+        f_[n] = std::move(v);
     }
     const QString c = reglasRegistro(f_);
     if (!c.isEmpty()) return c;

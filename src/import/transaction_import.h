@@ -46,12 +46,17 @@ class TransactionFieldChecks {
 public:
     TransactionFieldChecks(const AppContext& ctx, const ReferenceCache& ref, TransactionContext tc,
                            std::function<bool(const QString& tipo, const QString& numero)> partyExists);
+    // Field n of the line, `dado` false when the field is empty (the value is then the empty
+    // text): the empty-field rule, then the field's checks. "" when it passes (an empty flag then
+    // reads "0"), else the code that refuses it.
+    QString campo(int n, QString& value, bool dado, const TransactionFields& f);
+
+private:
     // The code when field n, already taken from an empty field, must be refused; "" otherwise.
     QString campoVacio(int n, const TransactionFields& f) const;
     // The checks of field n (value trimmed): "" when it passes, else the last failing check's code.
     QString valida(int n, const QString& value, const TransactionFields& f);
 
-private:
     const AppContext& ctx_;
     const ReferenceCache& ref_;
     TransactionContext tc_;

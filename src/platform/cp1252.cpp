@@ -31,7 +31,10 @@ QChar fromCode(int code) {
 QString decode(const QByteArray& bytes) {
     QString out(bytes.size(), Qt::Uninitialized);
     QChar* to = out.data();
-    for (char b : bytes) *to++ = fromCode(static_cast<unsigned char>(b));
+    for (char b : bytes) {
+        const auto code = static_cast<unsigned char>(b);
+        *to++ = code < 0x80 ? QChar(static_cast<char16_t>(code)) : fromCode(code);
+    }
     return out;
 }
 

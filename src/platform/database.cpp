@@ -265,6 +265,7 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
         c.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
         if (!c.open()) throw failure(c.lastError());
         sqlite3* handle = nativeHandle(c);
+        db->native_ = handle;  // the connection stays open as long as the door
         registerFunctions(handle);
         // The open is lazy: reading the catalogue proves the file is a database we may use. It is
         // the one statement that waits for a program holding the file.
@@ -302,6 +303,7 @@ Database::Savepoint& Database::savepoint(int depth) {
 Database::~Database() {
     savepoints_.clear();  // finalized before the connection closes
     queries_.clear();
+    native_ = nullptr;
     {
         QSqlDatabase c = QSqlDatabase::database(connection_, false);
         if (c.isOpen()) c.close();
@@ -311,7 +313,7 @@ Database::~Database() {
 
 QSqlDatabase Database::handle() const { return QSqlDatabase::database(connection_, false); }
 
-sqlite3* Database::sqliteHandle() const { return nativeHandle(handle()); }
+sqlite3* Database::sqliteHandle() const { return native_; }
 
 bool Database::transactionLost() const {
     sqlite3* h = sqliteHandle();

@@ -174,6 +174,7 @@ private:
         QSqlQuery query;
     };
     mutable std::vector<CachedQuery> queries_;
+    sqlite3* native_ = nullptr;  // the engine's handle of the connection, read once
 };
 
 // Commit on commit(), rollback when it leaves scope otherwise. Nested guards become savepoints of

@@ -316,7 +316,33 @@ QString formatDate(const QDate& date, const QString& mask) {
     return formatDate(QDateTime(date, QTime(0, 0)), mask);
 }
 
+namespace {
+// The number of the ASCII digits t[from, from + n); -1 when one is no digit.
+int fixedDigits(QStringView t, qsizetype from, qsizetype n) {
+    int v = 0;
+    for (qsizetype i = from; i < from + n; ++i) {
+        if (t[i] < QLatin1Char('0') || t[i] > QLatin1Char('9')) return -1;
+        v = v * 10 + (t[i].unicode() - '0');
+    }
+    return v;
+}
+}  // namespace
+
 std::optional<QDate> parseDate(const QString& text) {
+    // The two forms of ten characters (the stored one and the one shown) read directly.
+    if (const QStringView v = QStringView(text).trimmed(); v.size() == 10) {
+        int y = -1, m = -1, d = -1;
+        if (v[2] == QLatin1Char('/') && v[5] == QLatin1Char('/')) {
+            d = fixedDigits(v, 0, 2), m = fixedDigits(v, 3, 2), y = fixedDigits(v, 6, 4);
+        } else if (v[4] == QLatin1Char('-') && v[7] == QLatin1Char('-')) {
+            y = fixedDigits(v, 0, 4), m = fixedDigits(v, 5, 2), d = fixedDigits(v, 8, 2);
+        }
+        if (y >= 0 && m >= 0 && d >= 0) {
+            const QDate date(y, m, d);
+            if (!date.isValid()) return std::nullopt;
+            return date;
+        }
+    }
     const QString t = text.trimmed();
     static const QRegularExpression dmy(QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{4})(?:[ T].*)?$"));
     static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})(?:[ T].*)?$"));

@@ -39,18 +39,23 @@ PreparedStatement& PreparedStatement::operator=(PreparedStatement&& other) noexc
 
 void PreparedStatement::bindText(int i, const QString& text) {
     // A text of ASCII characters goes in as its bytes, kept here until rebound, so the engine
-    // neither converts nor copies it; any other text as UTF-16, which the engine converts.
+    // neither converts nor copies it; any other text as UTF-16, which the engine converts. The
+    // bytes end with a zero, and are bound as ending there when they hold no other: the engine then
+    // hands them to a function or a CHECK without first copying them to add one.
     QByteArray& bytes = bytes_.at(static_cast<size_t>(i));
     const qsizetype n = text.size();
     const QChar* chars = text.constData();
-    bool ascii = true;
-    for (qsizetype k = 0; k < n && ascii; ++k) ascii = chars[k].unicode() < 0x80;
+    bool ascii = true, zero = false;
+    for (qsizetype k = 0; k < n && ascii; ++k) {
+        ascii = chars[k].unicode() < 0x80;
+        zero = zero || chars[k].unicode() == 0;
+    }
     int rc;
     if (ascii) {
         bytes.resize(n);
         char* to = bytes.data();
         for (qsizetype k = 0; k < n; ++k) to[k] = static_cast<char>(chars[k].unicode());
-        rc = sqlite3_bind_text(stmt_, i + 1, n ? to : "", static_cast<int>(n), SQLITE_STATIC);
+        rc = sqlite3_bind_text(stmt_, i + 1, n ? to : "", zero ? static_cast<int>(n) : -1, SQLITE_STATIC);
     } else {
         rc = sqlite3_bind_text16(stmt_, i + 1, chars, static_cast<int>(n * 2), SQLITE_TRANSIENT);
     }

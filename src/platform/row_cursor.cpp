@@ -46,14 +46,14 @@ RowCursor::RowCursor(const Database& db, const QString& sql, const QVariantList&
     sqlite3* handle = db.sqliteHandle();
     if (!handle) throw DbError(DbErr::Reserved, QStringLiteral("La base de datos no está abierta"));
     const QByteArray utf8 = sql.toUtf8();
-    int rc = sqlite3_prepare_v2(handle, utf8.constData(), static_cast<int>(utf8.size()), &stmt_, nullptr);
+    const int rc = sqlite3_prepare_v2(handle, utf8.constData(), static_cast<int>(utf8.size()), &stmt_, nullptr);
     if (rc != SQLITE_OK) throw Database::engineError(handle, rc, sql);
-    for (int i = 0; i < params.size() && rc == SQLITE_OK; ++i) rc = bind(stmt_, i + 1, params[i]);
-    if (rc != SQLITE_OK) {
-        const DbError e = Database::engineError(handle, rc, sql);
+    try {
+        bindAll(params);
+    } catch (const DbError&) {
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
-        throw e;
+        throw;
     }
 }
 
@@ -61,19 +61,31 @@ RowCursor::~RowCursor() {
     if (stmt_) sqlite3_finalize(stmt_);
 }
 
+void RowCursor::bindAll(const QVariantList& params) {
+    int rc = SQLITE_OK;
+    for (int i = 0; i < params.size() && rc == SQLITE_OK; ++i) rc = bind(stmt_, i + 1, params[i]);
+    if (rc != SQLITE_OK) throw Database::engineError(sqlite3_db_handle(stmt_), rc, sql_);
+}
+
+void RowCursor::rerun(const QVariantList& params) {
+    if (!stmt_) return;
+    sqlite3_reset(stmt_);
+    done_ = false;
+    bindAll(params);
+}
+
 bool RowCursor::next() {
-    if (!stmt_) return false;
+    if (!stmt_ || done_) return false;
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) return true;
+    // Reset at once: the statement holds no read of the database between runs.
+    done_ = true;
     if (rc == SQLITE_DONE) {
         sqlite3_reset(stmt_);
-        sqlite3_finalize(stmt_);
-        stmt_ = nullptr;
         return false;
     }
     const DbError e = Database::engineError(sqlite3_db_handle(stmt_), rc, sql_);
-    sqlite3_finalize(stmt_);
-    stmt_ = nullptr;
+    sqlite3_reset(stmt_);
     throw e;
 }
 

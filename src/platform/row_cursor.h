@@ -31,6 +31,9 @@ public:
 
     // Moves to the next row; false after the last one. Throws DbError.
     bool next();
+    // Runs the statement again with other parameters, prepared once (a lookup made for every line
+    // of an import): rows of the earlier run not read are dropped. Throws DbError.
+    void rerun(const QVariantList& params);
 
     int columnCount() const;
     // Position of a result column by name (without regard to case); -1 when absent.
@@ -49,8 +52,11 @@ public:
 
 private:
     const Database& db_;
+    void bindAll(const QVariantList& params);
+
     sqlite3_stmt* stmt_ = nullptr;
     QString sql_;
+    bool done_ = false;  // the last run has given its last row
 };
 
 // Texts that repeat down a column (a period, a code, a declarant's name) made once and shared by

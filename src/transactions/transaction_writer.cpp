@@ -57,6 +57,7 @@ bool sameColumns(const std::vector<QString>& columns, const ColumnValues& values
 }  // namespace
 
 void ColumnValues::set(const QString& column, const QString& value) {
+    if (items_.empty()) items_.reserve(16);  // a row sets a dozen columns or so
     const QString name = column.toLower();
     for (auto& item : items_) {
         if (item.first == name) {
@@ -219,7 +220,12 @@ void TransactionWriter::writeType(const TransactionKey& key, const TypeValue& ty
     PreparedStatement& ins = statement(insertType_, kInsertType);
     bindKey(ins, 0, key);
     ins.bindText(kKeyParams, type.code);
-    ins.bindText(kKeyParams + 1, type.monto.value_or(QString()));
+    if (type.monto)
+        ins.bindText(kKeyParams + 1, *type.monto);
+    else if (type.noAmount == TypeValue::NoAmount::Null)
+        ins.bindNull(kKeyParams + 1);
+    else
+        ins.bindText(kKeyParams + 1, QString());
     ins.bindText(kKeyParams + 2, kWorkingCnumero);
     ins.run();
 }

@@ -57,7 +57,9 @@ struct TypeValue {
     QString code;                    // cod_tip_transaccion, two digits
     bool ticked = true;              // false: the type's row is deleted (update only)
     std::optional<QString> monto;    // monto_transaccion; nullopt keeps the stored amount of an
-                                     // existing row and gives a new row the empty text
+                                     // existing row and gives a new row `noAmount`
+    enum class NoAmount { Empty, Null };
+    NoAmount noAmount = NoAmount::Empty;  // a new row without monto: the empty text, or unset (NULL)
 };
 
 class TransactionWriter {

@@ -65,6 +65,8 @@ TEST(NumeroControl, AccentedLettersAndDatesCountByTheirWindows1252Codes) {
     // "Ñañ": 209x1 + 97x2 + 241x3 = 1126; "20160305": 1815; total 2941.
     const std::vector<ControlField> f = {text(QStringLiteral("Ñañ")), {QVariant("2016-03-05"), JetType::Date}};
     EXPECT_EQ(udf_NumeroControl(f, 0), QStringLiteral("000941"));
+    // A text that is no date counts as written.
+    EXPECT_EQ(udf_NumeroControl({{QVariant("2016-02-30"), JetType::Date}}, 0), udf_NumeroControl({text("2016-02-30")}, 0));
     // In the numeric part a date adds its eight digits as a number: 6 + 20160305.
     const std::vector<ControlField> k = {{QVariant(6), JetType::Byte}, {QVariant("2016-03-05"), JetType::Date}};
     EXPECT_EQ(udf_NumeroControl(k, 2), QStringLiteral("311000"));

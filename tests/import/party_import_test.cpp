@@ -260,6 +260,16 @@ TEST_F(PartyImportTest, AnotherFormsPartyIsLeftAlone) {
     EXPECT_EQ(count(QStringLiteral("TIP_VIN_PAR")), 2);
 }
 
+TEST_F(PartyImportTest, TypeRowsLeftWithoutTheirPartyAreReplaced) {
+    insertRow(db(), QStringLiteral("TIP_VIN_PAR"),
+              {{"tip_doc_d", 6}, {"doc_id_d", kRuc}, {"formulario", "8027"}, {"tip_doc_p", 6},
+               {"doc_id_p", "20555555556"}, {"cod_tip_vin", "05"}, {"cnumero", "1"}});
+    EXPECT_EQ(run(cp1252::encode(join(companyLine()) + QStringLiteral("\n") + join(companyLine(QStringLiteral("20555555556")))))
+                  .counts.transferidos,
+              2);
+    EXPECT_EQ(types(QStringLiteral("20555555556")), QStringList{QStringLiteral("01")});
+}
+
 TEST_F(PartyImportTest, WholeFileRefusalsAndEmptyOrMissingFiles) {
     ImportOutcome out = run(QByteArray(27, '|') + "\r\n");
     EXPECT_EQ(out.status, ImportOutcome::Status::ArchivoRechazado);
@@ -313,16 +323,18 @@ TEST_F(PartyImportTest, LogFailureAndDatabaseFailureStopKeepingEarlierLines) {
     EXPECT_TRUE(row(QStringLiteral("20555555556")).isEmpty());
 }
 
+// Two new parties, then the first again with another type: an update of a row written earlier in
+// the same batch, its type rows replaced.
 TEST_F(PartyImportTest, AFailureAtAnyRowKeepsTheLinesBeforeItWholeAndCountsThem) {
     const QByteArray file = cp1252::encode(join(companyLine()) + QStringLiteral("\n") +
                                            join(companyLine(QStringLiteral("20555555556"))) + QStringLiteral("\n") +
-                                           join(companyLine(QStringLiteral("10444444440"))));
-    const QStringList docs{QStringLiteral("20100047218"), QStringLiteral("20555555556"), QStringLiteral("10444444440")};
+                                           join(withFields(companyLine(), "12=0;13=1")));
+    const QStringList docs{QStringLiteral("20100047218"), QStringLiteral("20555555556")};
     sweepWriteFaults(
-        [&] { return run(file); }, 6,  // two rows a line
+        [&] { return run(file); }, 8,  // a party and its type; the row tried, updated, its type replaced
         [&](int kept) {
-            EXPECT_EQ(count(QStringLiteral("PAR_VIN")), kept);
-            for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(count(QStringLiteral("PAR_VIN")), std::min(kept, 2));
+            for (int i = 0; i < 2; ++i)
                 EXPECT_EQ(types(docs[i]), i < kept ? QStringList{QStringLiteral("01")} : QStringList()) << docs[i].toStdString();
         },
         [&] {

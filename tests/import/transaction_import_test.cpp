@@ -8,6 +8,7 @@
 
 #include <QRandomGenerator>
 #include <QSqlRecord>
+#include <sqlite3.h>
 
 namespace klv::test {
 namespace {
@@ -219,6 +220,7 @@ TEST_F(TransactionImportTest, EveryOtherCode) {
         {n02, "148=0", "0763"}, {n02, "149=-1", "0752"}, {n02, "149=A", "0752"},
         {f02, "36=0", "0742"}, {f02, "37=0", "0745"}, {f02, "38=0", "0745"}, {f02, "40=5;41=00", "0743"},
         {n02, "88=", "", "2007"}, {n02, "88=1A", "", "2007"},
+        {f02, "125=000000000000000300", ""},  // a detail amount that is not written: no length rule
     };
     for (const Case& c : cases)
         EXPECT_EQ(code(withFields(c.base, c.changes), QString::fromLatin1(c.periodo), QString::fromLatin1(c.answer2),
@@ -292,6 +294,8 @@ TEST_F(TransactionImportTest, RowsTypesAndNumbersThenReimportNumbersOn) {
     ASSERT_EQ(types.size(), 2u);
     EXPECT_EQ(types[1].value(0).toString(), QStringLiteral("02"));
     EXPECT_EQ(types[1].value(1).toString(), QStringLiteral("200"));
+    // A type without detail amount (the "00" lines) leaves the amount unset.
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT count(*) FROM TMPTRATIPTRA WHERE monto_transaccion IS NULL")).toInt(), 2);
 
     out = run(cp1252::encode(join(line00())));
     EXPECT_EQ(out.counts.transferidos, 1);
@@ -384,6 +388,27 @@ TEST_F(TransactionImportTest, ABatchThatCannotBeSavedLeavesNothingAndSaysSo) {
     EXPECT_TRUE(unchanged(before, db()));
     EXPECT_EQ(readAll(out.logPath), QByteArray());
     EXPECT_EQ(readAll(out.errPath), QByteArray());
+}
+
+// Another program holds the write lock: the import waits for it once (here: not at all, and
+// counts), stops at the first line with one message, and writes nothing.
+TEST_F(TransactionImportTest, ALockHeldByAnotherProgramIsWaitedForOnce) {
+    auto other = Database::open(db().path());
+    other->exec(QStringLiteral("BEGIN IMMEDIATE"));
+    int waits = 0;
+    sqlite3_busy_handler(
+        db().sqliteHandle(),
+        [](void* waited, int tries) {
+            if (tries == 0) ++*static_cast<int*>(waited);
+            return 0;
+        },
+        &waits);
+    const ImportOutcome out = run(cp1252::encode(join(line00()) + QStringLiteral("\n") + join(line00())));
+    other->exec(QStringLiteral("ROLLBACK"));
+    EXPECT_EQ(waits, 1);
+    EXPECT_EQ(out.status, ImportOutcome::Status::FallaBaseDatos);
+    EXPECT_EQ(out.linea, 1);
+    EXPECT_EQ(count(QStringLiteral("TMPTRANSACCION2")), 0);
 }
 
 TEST_F(TransactionImportTest, ShapeRefusals) {

@@ -210,7 +210,8 @@ TEST_F(StoreTest, RowWriterMergesInsideTheCallersTransaction) {
     w.parte = Party{6, "P1"};
     w.formulario = "8027";
     w.anyFormulario = true;
-    w.columnas = {{"RAZON_SOCIAL", "NUEVA"}, {"FEC_NAC", QVariant()}};
+    w.columnas.set("RAZON_SOCIAL", "NUEVA");
+    w.columnas.set("FEC_NAC", QVariant());
     w.tipos = QStringList{"01", "01", "14"};
     {
         Transaction outer(db());
@@ -234,6 +235,25 @@ TEST_F(StoreTest, RowWriterMergesInsideTheCallersTransaction) {
     w.mode = PartyWriteMode::Insert;
     EXPECT_EQ(dbErrorNumber([&] { escribirFilaInformado(db(), w); }), DbErr::DuplicateKey);
     EXPECT_EQ(count("PAR_VIN"), 2);
+}
+
+// Inside a batch of the caller, a party removed by another hand leaves its types behind: written
+// again, it gets exactly its listed types.
+TEST_F(StoreTest, RowWriterOfABatchSeesTypesLeftByAnotherHand) {
+    PartyWriter writer(db(), PartyWriter::Guard::Caller);
+    PartyRowWrite w;
+    w.declarante = Declarant{6, kRuc};
+    w.parte = Party{6, "P1"};
+    w.formulario = "8027";
+    w.columnas.set("RAZON_SOCIAL", "UNO");
+    w.tipos = QStringList{"01", "02"};
+    Transaction batch(db());
+    EXPECT_EQ(writer.write(w), PartyWriteResult::Added);
+    db().exec("DELETE FROM PAR_VIN WHERE DOC_ID_P = 'P1'");
+    w.tipos = QStringList{"02"};
+    EXPECT_EQ(writer.write(w), PartyWriteResult::Added);
+    batch.commit();
+    EXPECT_EQ(types("P1"), QStringList({"02"}));
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ protected:
     QString typeAmount(long cor, const QString& code) {
         const QVariant v = db().scalar(QStringLiteral("SELECT MONTO_TRANSACCION FROM TMPTRATIPTRA WHERE COR_TRANSACCION=? AND COD_TIP_TRANSACCION=?"),
                                        {static_cast<qlonglong>(cor), code});
-        return v.isValid() ? v.toString() : QStringLiteral("<none>");
+        return !v.isValid() ? QStringLiteral("<none>") : v.isNull() ? QStringLiteral("<null>") : v.toString();
     }
 };
 
