@@ -330,6 +330,19 @@ Data& data(int n) {
 const char* const kKey = "TIP_DOC_D=6 AND DOC_ID_D='20601234565' AND PERIODO='2015'";
 const char* const kFormKey = "TIP_DOC_D=6 AND DOC_ID_D='20601234565' AND PERIODO='2015' AND FORMULARIO='8027'";
 
+// The type rows of `types` whose transaction is in `transactions`, as a table to select from: a
+// type row is copied only with its transaction. The key columns are the transaction's, so an
+// order by them follows the transactions' key index and needs no sort.
+std::string typesWithTransaction(const char* transactions, const char* types) {
+    std::string on, key;
+    for (const char* c : {"TIP_DOC_D", "DOC_ID_D", "PERIODO", "FORMULARIO", "TIP_DOC_P", "DOC_ID_P", "COR_TRANSACCION"}) {
+        on += std::string(on.empty() ? "" : " AND ") + "X." + c + "=Y." + c;
+        key += std::string("X.") + c + ", ";
+    }
+    return std::string("(SELECT ") + key + "Y.COD_TIP_TRANSACCION, Y.MONTO_TRANSACCION FROM " + transactions +
+           " X CROSS JOIN " + types + " Y ON " + on + ")";
+}
+
 // The names of a table's first columns (all but cnumero by default) in its description's order,
 // joined by commas.
 std::string columnsOf(const char* table, int count = -1) {
@@ -476,7 +489,8 @@ void rawWrite(sqlite3* db) {
     rawHeaderRow(db, "CAB", 5, {{"NROCHEQUE", "1.4"}, {"FEC_PRO", "08/12/2026"}, {"ESTADO", "0"}, {"RECTIFICA", ""}});
     rawHeaderRow(db, "IDENTIFICA2", 4, {{"AUTCONTEXT", "0"}, {"ESTTECPT", "0"}, {"FORMULARIO", "8027"}, {"RUC", ""}});
     rawCopy(db, "TRANSACCION2", "TMPTRANSACCION2", -1, "FORMULARIO, TIP_DOC_P, DOC_ID_P, COR_TRANSACCION");
-    rawCopy(db, "TRATIPTRA2", "TMPTRATIPTRA", 9, "FORMULARIO, TIP_DOC_P, DOC_ID_P, COR_TRANSACCION, COD_TIP_TRANSACCION");
+    rawCopy(db, "TRATIPTRA2", typesWithTransaction("TMPTRANSACCION2", "TMPTRATIPTRA").c_str(), 9,
+            "FORMULARIO, TIP_DOC_P, DOC_ID_P, COR_TRANSACCION, COD_TIP_TRANSACCION");
     rawExec(db, "COMMIT");
 }
 
@@ -562,9 +576,11 @@ void rawRebuild(sqlite3* db) {
     rawExec(db, "INSERT INTO TMPTRANSACCION2 SELECT * FROM TRANSACCION2 WHERE TIP_DOC_D=6 AND DOC_ID_D='20601234565'"
                 " AND PERIODO='2015' AND FORMULARIO='8027'");
     rawExec(db, "DELETE FROM TMPTRATIPTRA");
-    rawExec(db, "INSERT INTO TMPTRATIPTRA SELECT TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, TIP_DOC_P, DOC_ID_P,"
-                " COR_TRANSACCION, COD_TIP_TRANSACCION, MONTO_TRANSACCION, NULL FROM TRATIPTRA2 WHERE TIP_DOC_D=6"
-                " AND DOC_ID_D='20601234565' AND PERIODO='2015' AND FORMULARIO='8027'");
+    rawExec(db, ("INSERT INTO TMPTRATIPTRA SELECT TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, TIP_DOC_P, DOC_ID_P,"
+                 " COR_TRANSACCION, COD_TIP_TRANSACCION, MONTO_TRANSACCION, NULL FROM " +
+                 typesWithTransaction("TRANSACCION2", "TRATIPTRA2") +
+                 " WHERE TIP_DOC_D=6 AND DOC_ID_D='20601234565' AND PERIODO='2015' AND FORMULARIO='8027'")
+                    .c_str());
     rawExec(db, "DELETE FROM TMPTRADET");
     rawExec(db, "INSERT INTO TMPTRADET SELECT Y.TIP_DOC_D, Y.DOC_ID_D, Y.PERIODO, Y.FORMULARIO, Y.TIP_DOC_P, Y.DOC_ID_P,"
                 " Y.COR_TRANSACCION, Y.COD_TIP_TRANSACCION, COALESCE(substr(P.FUNCION, 1, 70), ''), Y.MONTO_TRANSACCION, NULL"
