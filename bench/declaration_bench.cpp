@@ -31,6 +31,8 @@
 #include "utilitarios.h"
 #include "working_copy.h"
 
+#include "raw_sqlite.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -41,7 +43,6 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <malloc.h>
 #include <memory>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -51,38 +52,13 @@
 namespace {
 
 using namespace klv;
+using namespace klv::bench;
 using Clock = std::chrono::steady_clock;
 
 const char* const kRuc = host::kDemoRucEmpresa;
 const char* const kPeriodo = "2015";
 
 // --- Measuring ----------------------------------------------------------------------------------
-
-// The process's resident memory now (VmRSS) or its high-water mark (VmHWM), in MiB; 0 where the
-// system does not tell.
-double memoryMiB(const char* field) {
-    double kib = 0;
-    if (FILE* f = std::fopen("/proc/self/status", "r")) {
-        char line[256];
-        const size_t n = std::strlen(field);
-        while (std::fgets(line, sizeof line, f))
-            if (std::strncmp(line, field, n) == 0) kib = std::atof(line + n);
-        std::fclose(f);
-    }
-    return kib / 1024.0;
-}
-
-// Gives the heap that earlier work freed back to the system and resets the high-water mark to what
-// the process holds now; returns that, the baseline of the next run. The engine keeps its page
-// cache (both sides run warm, as the program does).
-double freshBaseline() {
-    malloc_trim(0);
-    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", f);
-        std::fclose(f);
-    }
-    return memoryMiB("VmRSS:");
-}
 
 // Runs the operation and its baseline once per iteration and reports the operation's time and the
 // counters described at the top. The memory is measured in one more run of each, not timed: giving
@@ -102,10 +78,10 @@ void compare(benchmark::State& state, const std::function<void()>& ours, const s
     }
     double base = freshBaseline();
     ours();
-    const double peak = memoryMiB("VmHWM:") - base;
+    const double peak = memoryMiB("VmHWM") - base;
     base = freshBaseline();
     raw();
-    const double rawPeak = memoryMiB("VmHWM:") - base;
+    const double rawPeak = memoryMiB("VmHWM") - base;
     const double n = static_cast<double>(state.iterations());
     state.counters["raw_ms"] = rawSeconds / n * 1000.0;
     state.counters["ratio"] = rawSeconds > 0 ? oursSeconds / rawSeconds : 0;
@@ -114,15 +90,6 @@ void compare(benchmark::State& state, const std::function<void()>& ours, const s
 }
 
 // --- Raw SQLite ------------------------------------------------------------------------------------
-
-void rawExec(sqlite3* db, const char* sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string text = error ? error : "sqlite error";
-        sqlite3_free(error);
-        throw std::runtime_error(text + " in " + sql);
-    }
-}
 
 // Steps through a query reading every column of every row as text, as a hand-written C loop
 // would; returns the bytes read so that nothing is optimised away.
@@ -139,50 +106,6 @@ long long rawReadAll(sqlite3* db, const char* sql) {
     sqlite3_finalize(st);
     return bytes;
 }
-
-// A raw prepared statement, bound by position.
-class RawStatement {
-public:
-    RawStatement(sqlite3* db, const std::string& sql) {
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st_, nullptr) != SQLITE_OK)
-            throw std::runtime_error(std::string(sqlite3_errmsg(db)) + " in " + sql);
-    }
-    ~RawStatement() { sqlite3_finalize(st_); }
-    RawStatement(const RawStatement&) = delete;
-    RawStatement& operator=(const RawStatement&) = delete;
-    RawStatement& text(int i, const QByteArray& v) {
-        sqlite3_bind_text(st_, i, v.constData(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-        return *this;
-    }
-    RawStatement& bytes(int i, std::string_view v) {
-        sqlite3_bind_text(st_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-        return *this;
-    }
-    RawStatement& integer(int i, qint64 v) {
-        sqlite3_bind_int64(st_, i, v);
-        return *this;
-    }
-    RawStatement& value(int i, sqlite3_value* v) {
-        sqlite3_bind_value(st_, i, v);
-        return *this;
-    }
-    // The next row of a query; false at the end (the statement is then reset for another run).
-    bool step() {
-        const int rc = sqlite3_step(st_);
-        if (rc == SQLITE_ROW) return true;
-        sqlite3_reset(st_);
-        if (rc != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(sqlite3_db_handle(st_)));
-        return false;
-    }
-    void run() {
-        while (step()) {
-        }
-    }
-    sqlite3_stmt* get() const { return st_; }
-
-private:
-    sqlite3_stmt* st_ = nullptr;
-};
 
 void rawControlNumberSql(sqlite3_context* ctx, int argc, sqlite3_value** argv);
 
@@ -354,13 +277,6 @@ std::string columnsOf(const char* table, int count = -1) {
     return out;
 }
 
-// One field as the control number reads it: NULL, a whole number or a text (bytes).
-struct RawField {
-    int kind = SQLITE_NULL;
-    qint64 integer = 0;
-    std::string_view text;
-};
-
 RawField rawField(sqlite3_stmt* st, int col) {
     RawField f;
     f.kind = sqlite3_column_type(st, col);
@@ -370,55 +286,6 @@ RawField rawField(sqlite3_stmt* st, int col) {
         f.text = std::string_view(t, static_cast<size_t>(sqlite3_column_bytes(st, col)));
     }
     return f;
-}
-
-std::string_view trimBlanks(std::string_view t) {
-    while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
-    while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
-    return t;
-}
-
-void lastThreeDigits(qint64 sum, char* out) {
-    const int last = static_cast<int>(sum % 1000);
-    out[0] = static_cast<char>('0' + last / 100);
-    out[1] = static_cast<char>('0' + last / 10 % 10);
-    out[2] = static_cast<char>('0' + last % 10);
-}
-
-// The record control number of a row, with the module's algorithm written plainly for the values
-// of the benchmark's rows (NULL, whole numbers, ASCII texts, plain amounts): the last three digits
-// of the rounded sum of the first nKeys fields read as numbers (a text that is no number adds 0),
-// then the last three of the sum of the other fields' character codes (blanks trimmed), each
-// weighted by its position.
-std::string rawControlNumber(const RawField* fields, int count, int nKeys) {
-    double keys = 0;
-    qint64 codes = 0;
-    for (int i = 0; i < count; ++i) {
-        const RawField& f = fields[i];
-        char digits[24];
-        std::string_view t;
-        if (f.kind == SQLITE_INTEGER) {
-            t = std::string_view(digits, static_cast<size_t>(std::snprintf(digits, sizeof digits, "%lld", f.integer)));
-        } else if (f.kind == SQLITE_TEXT) {
-            t = trimBlanks(f.text);
-        }
-        if (i < nKeys) {
-            if (t.empty()) continue;
-            char number[64];
-            const size_t n = std::min(t.size(), sizeof number - 1);
-            std::memcpy(number, t.data(), n);
-            number[n] = 0;
-            char* end = nullptr;
-            const double v = std::strtod(number, &end);
-            if (end == number + n) keys += v;
-        } else {
-            for (size_t k = 0; k < t.size(); ++k) codes += static_cast<unsigned char>(t[k]) * static_cast<qint64>(k + 1);
-        }
-    }
-    char out[6];
-    lastThreeDigits(std::llround(keys), out);
-    lastThreeDigits(codes, out + 3);
-    return std::string(out, 6);
 }
 
 // The declaration's row of CAB or IDENTIFICA2 with some columns set, and its control number.

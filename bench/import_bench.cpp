@@ -27,6 +27,8 @@
 #include "schema.h"
 #include "utilitarios.h"
 
+#include "raw_sqlite.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QFile>
@@ -36,9 +38,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <functional>
-#include <malloc.h>
 #include <sqlite3.h>
 #include <string>
 #include <string_view>
@@ -49,6 +49,7 @@
 namespace {
 
 using namespace klv;
+using namespace klv::bench;
 
 const QString kRuc = QStringLiteral("20601234565");
 constexpr const char* kRucC = "20601234565";
@@ -62,23 +63,6 @@ public:
 
 // ---- Time and memory ---------------------------------------------------------------------------
 
-// A line of /proc/self/status in MiB ("VmHWM", the high-water mark, or "VmRSS").
-double statusMiB(const char* key) {
-    std::ifstream status("/proc/self/status");
-    const std::string prefix = std::string(key) + ":";
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(prefix, 0) == 0) return std::stod(line.substr(prefix.size())) / 1024.0;
-    return 0;
-}
-
-// The memory given back, the high-water mark reset to the resident size; returns that size.
-double freshBaseline() {
-    malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-    return statusMiB("VmRSS");
-}
-
 // Wall-clock and processor time at one moment, in seconds.
 struct Moment {
     double wall, cpu;
@@ -91,47 +75,6 @@ struct Moment {
 };
 
 // ---- The raw side: sqlite3 and C over the bytes ----------------------------------------------------
-
-void check(sqlite3* db, int rc, const char* what) {
-    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
-        throw std::runtime_error(std::string(what) + ": " + sqlite3_errmsg(db));
-}
-
-void rawExec(sqlite3* db, const char* sql) { check(db, sqlite3_exec(db, sql, nullptr, nullptr, nullptr), sql); }
-
-// A text bound as NULL when it is empty.
-struct OrNull {
-    std::string_view text;
-};
-
-class RawStatement {
-public:
-    RawStatement(sqlite3* db, const char* sql) : db_(db) { check(db, sqlite3_prepare_v2(db, sql, -1, &s_, nullptr), sql); }
-    ~RawStatement() { sqlite3_finalize(s_); }
-    // Binds the values to the parameters in order and runs the statement. Texts end with a zero
-    // (the fields are split in place).
-    template <class... Values>
-    void run(const Values&... values) {
-        int i = 0;
-        (bind(++i, values), ...);
-        const int rc = sqlite3_step(s_);
-        sqlite3_reset(s_);
-        check(db_, rc, "step");
-    }
-
-private:
-    void bind(int i, std::string_view v) { sqlite3_bind_text(s_, i, v.data(), -1, SQLITE_STATIC); }
-    void bind(int i, OrNull v) {
-        if (v.text.empty())
-            sqlite3_bind_null(s_, i);
-        else
-            bind(i, v.text);
-    }
-    void bind(int i, long long v) { sqlite3_bind_int64(s_, i, v); }
-
-    sqlite3* db_;
-    sqlite3_stmt* s_ = nullptr;
-};
 
 // The fields of a line, split in place: the text before each "|", blanks trimmed, letters
 // upper-cased, each ended by a zero.
@@ -159,35 +102,6 @@ long long digits(std::string_view t) {
         v = v * 10 + (c - '0');
     }
     return v;
-}
-
-// One value of a row as the control number reads it.
-struct Value {
-    enum Kind { Null, Int, Text, Date } kind = Null;
-    long long i = 0;
-    std::string_view t;
-    static Value of(long long v) { return {Int, v, {}}; }
-    static Value of(std::string_view v) { return {Text, 0, v}; }
-    static Value textOrNull(std::string_view v) { return v.empty() ? Value{} : of(v); }
-};
-
-// The record control number over ASCII values: the first `keys` values summed as numbers, the
-// position-weighted character codes of the others summed (a date as yyyymmdd), the last three
-// digits of each sum.
-void controlNumber(const Value* v, int count, int keys, char* out) {
-    long long numeric = 0, characters = 0;
-    for (int k = 0; k < keys; ++k) numeric += v[k].kind == Value::Int ? v[k].i : digits(v[k].t);
-    for (int k = keys; k < count; ++k) {
-        long long position = 0;
-        for (char c : v[k].t)
-            if (v[k].kind != Value::Date || c != '-') characters += static_cast<unsigned char>(c) * ++position;
-    }
-    for (long long sum : {numeric, characters}) {
-        const long long last = sum % 1000;
-        *out++ = static_cast<char>('0' + last / 100);
-        *out++ = static_cast<char>('0' + last / 10 % 10);
-        *out++ = static_cast<char>('0' + last % 10);
-    }
 }
 
 // Lines of a file, read and split; `onLine` gets the fields of each.
@@ -218,10 +132,10 @@ void rawLines(sqlite3* db, const QString& path, int max, OnLine onLine) {
 // Every row of a table, each column's type and bytes, as one sum of row hashes (the row order
 // does not count).
 unsigned long long tableDigest(sqlite3* db, const char* table) {
-    sqlite3_stmt* s = nullptr;
-    check(db, sqlite3_prepare_v2(db, (std::string("SELECT * FROM ") + table).c_str(), -1, &s, nullptr), table);
+    RawStatement rows(db, std::string("SELECT * FROM ") + table);
+    sqlite3_stmt* s = rows.get();
     unsigned long long sum = 0;
-    while (sqlite3_step(s) == SQLITE_ROW) {
+    while (rows.step()) {
         unsigned long long h = 1469598103934665603ULL;
         auto mix = [&h](unsigned char c) { h = (h ^ c) * 1099511628211ULL; };
         for (int c = 0; c < sqlite3_column_count(s); ++c) {
@@ -232,7 +146,6 @@ unsigned long long tableDigest(sqlite3* db, const char* table) {
         }
         sum += h;
     }
-    sqlite3_finalize(s);
     return sum;
 }
 
@@ -359,22 +272,20 @@ void rawParties(sqlite3* db, const QString& path) {
         bool related = false;
         for (int k = 11; k <= 24; ++k) related = related || f[k] == "1";
         const std::string_view flag = related ? "01" : "02";
-        const Value row[18] = {Value::of(6), Value::of(kRucC), Value::of("8027"), Value::of(tipo), Value::of(f[1]),
-                               Value::of(f[7]), Value::of(f[8]), Value::of(f[9]), Value::textOrNull(f[10]),
-                               Value::of(flag), Value::of(f[6]), Value::of(razon), Value::textOrNull(f[4]),
-                               Value::textOrNull(f[2]), Value::textOrNull(f[3]), Value::textOrNull(f[25]),
-                               Value::textOrNull(f[26]),
-                               f[27].empty() ? Value{} : Value{Value::Date, 0, f[27]}};
-        char number[7] = {};
-        controlNumber(row, 18, 4, number);
-        party.run(kRucC, tipo, f[1], f[7], f[8], f[9], OrNull{f[10]}, flag, f[6], razon, OrNull{f[4]}, OrNull{f[2]},
-                  OrNull{f[3]}, OrNull{f[25]}, OrNull{f[26]}, OrNull{f[27]}, number);
+        const RawField row[18] = {RawField::of(6), RawField::of(kRucC), RawField::of("8027"), RawField::of(tipo),
+                                  RawField::of(f[1]), RawField::of(f[7]), RawField::of(f[8]), RawField::of(f[9]),
+                                  RawField::textOrNull(f[10]), RawField::of(flag), RawField::of(f[6]),
+                                  RawField::of(razon), RawField::textOrNull(f[4]), RawField::textOrNull(f[2]),
+                                  RawField::textOrNull(f[3]), RawField::textOrNull(f[25]), RawField::textOrNull(f[26]),
+                                  RawField::dateOrNull(f[27])};
+        party.runWith(kRucC, tipo, f[1], f[7], f[8], f[9], OrNull{f[10]}, flag, f[6], razon, OrNull{f[4]},
+                      OrNull{f[2]}, OrNull{f[3]}, OrNull{f[25]}, OrNull{f[26]}, OrNull{f[27]},
+                      rawControlNumber(row, 18, 4));
         for (int k = 11; k <= 24; ++k) {
             if (f[k] != "1") continue;
-            const Value t[6] = {Value::of(6), Value::of(kRucC), Value::of("8027"), Value::of(tipo), Value::of(f[1]),
-                                Value::of(kCodes[k - 11])};
-            controlNumber(t, 6, 4, number);
-            type.run(kRucC, tipo, f[1], kCodes[k - 11], number);
+            const RawField t[6] = {RawField::of(6), RawField::of(kRucC), RawField::of("8027"), RawField::of(tipo),
+                                   RawField::of(f[1]), RawField::of(kCodes[k - 11])};
+            type.runWith(kRucC, tipo, f[1], kCodes[k - 11], rawControlNumber(t, 6, 4));
         }
     });
 }
@@ -418,12 +329,12 @@ void rawTransactions(sqlite3* db, const QString& path) {
         const long long origin = digits(f[6]), registered = digits(f[7]);  // both zero or both above
         if ((origin == 0) != (registered == 0)) throw std::runtime_error("amounts");
         long& cor = next.try_emplace(std::string(f[1]), 1).first->second;
-        row.run(kRucC, tipo, f[1], static_cast<long long>(cor), f[2], f[3], f[4], f[6], f[7]);
+        row.runWith(kRucC, tipo, f[1], static_cast<long long>(cor), f[2], f[3], f[4], f[6], f[7]);
         for (int k = 43; k <= 87; ++k) {
             if (f[k - 1] != "1") continue;
             char code[3];
             std::snprintf(code, sizeof code, "%02d", typeOfFlag(k));
-            type.run(kRucC, tipo, f[1], static_cast<long long>(cor), code);
+            type.runWith(kRucC, tipo, f[1], static_cast<long long>(cor), code);
         }
         ++cor;
     });
@@ -469,7 +380,7 @@ void run(benchmark::State& state, Fixture& fx, const Kind& kind, const QString& 
         const Moment t0 = Moment::now();
         const long added = fx.import(kind.import, path);
         const Moment t1 = Moment::now();
-        peak = std::max(peak, statusMiB("VmHWM") - base);
+        peak = std::max(peak, memoryMiB("VmHWM") - base);
         if (added != n) {
             state.SkipWithError("lines rejected");
             return;
@@ -481,7 +392,7 @@ void run(benchmark::State& state, Fixture& fx, const Kind& kind, const QString& 
         const Moment t2 = Moment::now();
         kind.raw(db, path);
         const Moment t3 = Moment::now();
-        rawPeak = std::max(rawPeak, statusMiB("VmHWM") - base);
+        rawPeak = std::max(rawPeak, memoryMiB("VmHWM") - base);
         if (!compared && digest() != imported) {
             state.SkipWithError("the raw side wrote other rows than the import");
             return;
