@@ -98,7 +98,7 @@ void copyWorkingRows(Database& db, const QString& stored, const QString& from, c
 
 }  // namespace
 
-void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int estado, const SaveProgress& progress) {
+void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int estado, const WorkProgress& progress) {
     Database& db = ctx.db();
     const DeclarationKey key = st.key(ctx);
     Transaction tx(db, true);
@@ -175,7 +175,7 @@ ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st, co
     return out;
 }
 
-ButtonOutcome grabarDeclaracion(AppContext& ctx, DeclarationState& st, const SaveProgress& progress) {
+ButtonOutcome grabarDeclaracion(AppContext& ctx, DeclarationState& st, const WorkProgress& progress) {
     ButtonOutcome out;
     try {
         ProgressReport report(ctx.db(), progress);

@@ -19,9 +19,6 @@ inline const QString kInformadosSinTransacciones =
 // Module version stored in CAB.nrocheque.
 inline const QString kVersionModulo = QStringLiteral("1.4");
 
-// Progress of a save: rows written of the rows to write (the transactions and their types); 0 of 0
-// while the checks run.
-using SaveProgress = WorkProgress;
 
 // What the form does after a button: which control takes the focus, which tab is shown
 // (-1 leaves the tab alone).
@@ -45,8 +42,9 @@ ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st, co
 // writes the declaration (escribirDeclaracion), reports the outcome (style 48), publishes RUC, name
 // and period in the status bar, clears st.modified and turns st.mode to "Modificar"; the form then
 // locks the declarant, the period and questions 1 and 2. A failure while writing leaves every
-// stored row as it was and is reported (style 16).
-ButtonOutcome grabarDeclaracion(AppContext& ctx, DeclarationState& st, const SaveProgress& progress = {});
+// stored row as it was and is reported (style 16). Progress: rows written of the rows to write (the
+// transactions and their types); 0 of 0 while the checks run.
+ButtonOutcome grabarDeclaracion(AppContext& ctx, DeclarationState& st, const WorkProgress& progress = {});
 
 // Writes the declaration in one transaction (all or nothing): the CAB status row (version, date
 // of today "dd/mm/yyyy", state, rectification from 2012, control number over 5 keys), the
@@ -54,6 +52,6 @@ ButtonOutcome grabarDeclaracion(AppContext& ctx, DeclarationState& st, const Sav
 // the declarant's stored transactions and transaction types of the period (any form code) with
 // the working rows, each with its control number over 5 keys. Throws DbError (nothing written).
 void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int estado,
-                         const SaveProgress& progress = {});
+                         const WorkProgress& progress = {});
 
 }  // namespace klv

@@ -49,25 +49,6 @@ QString numbered(int n) {
     return marks.join(QStringLiteral(", "));
 }
 
-// A value as the door binds it: NULL, a whole number, or a text (a null QString as the empty text).
-void bindValue(PreparedStatement& s, int i, const QVariant& v) {
-    if (!v.isValid() || v.isNull()) {
-        s.bindNull(i);
-        return;
-    }
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::UChar: s.bindInt(i, v.toLongLong()); return;
-    case QMetaType::QString: s.bindText(i, *static_cast<const QString*>(v.constData())); return;
-    default: s.bindText(i, v.toString()); return;
-    }
-}
-
 }  // namespace
 
 // ---- Existence test ----------------------------------------------------------------------------
@@ -173,7 +154,7 @@ PartyWriteResult PartyWriter::write(const PartyRowWrite& w) {
         }
     };
     const auto run = [&](PreparedStatement& s, const std::vector<QVariant>& fila) {
-        for (int i = 0; i < n; ++i) bindValue(s, i, fila[static_cast<size_t>(i)]);
+        for (int i = 0; i < n; ++i) s.bindValue(i, fila[static_cast<size_t>(i)]);
         return s.run();
     };
 

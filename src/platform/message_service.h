@@ -101,8 +101,6 @@ void prepareProgramEnvironment();
 // edit's menu) speak Spanish. False, and nothing else happens, without an application object or
 // when the file is missing: the program goes on with Qt's English texts.
 bool installQtTranslation();
-// Another name of prepareProgramEnvironment (same work).
-inline void useOffscreenWhenHeadless() { prepareProgramEnvironment(); }
 // The message service of a program: Qt boxes with a display, standard error without one.
 std::unique_ptr<MessageService> makeMessageService();
 

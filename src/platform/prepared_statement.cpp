@@ -72,6 +72,24 @@ void PreparedStatement::bindNull(int i) {
     if (rc != SQLITE_OK) throw Database::engineError(handle_, rc, sql_);
 }
 
+void PreparedStatement::bindValue(int i, const QVariant& value) {
+    if (!value.isValid() || value.isNull()) {
+        bindNull(i);
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::UChar: bindInt(i, value.toLongLong()); return;
+    case QMetaType::QString: bindText(i, *static_cast<const QString*>(value.constData())); return;
+    default: bindText(i, value.toString()); return;
+    }
+}
+
 int PreparedStatement::run() {
     int rc;
     while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {

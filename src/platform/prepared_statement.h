@@ -12,6 +12,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVariant>
 #include <vector>
 
 struct sqlite3;
@@ -34,6 +35,9 @@ public:
     void bindText(int i, const QString& text);
     void bindInt(int i, qint64 value);
     void bindNull(int i);
+    // A value as the door binds it: NULL for a null value, a whole number as an integer, a text as
+    // bindText does, anything else as its text.
+    void bindValue(int i, const QVariant& value);
 
     // Runs the statement to its end and makes it ready for the next run; returns the rows it
     // changed. Throws DbError (the statement is ready again all the same).

@@ -23,8 +23,8 @@ void udp_CentrarForm(QWidget* principal, QWidget* form);
 // window receives it when it becomes active.
 void focusFirstControl(QWidget* container);
 
-// Sets a form in the small sans font of 8 points its controls are designed for (the transaction
-// form's), so that the form keeps its designed size with every text whole.
+// Sets a form in the small sans font of 8 points its controls are designed for, so that the form
+// keeps its designed size with every text whole.
 void useDesignFont(QWidget* form);
 
 // Puts a text in a box shown from its start (a box scrolls to the end of a text set in it), so a

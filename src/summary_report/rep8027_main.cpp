@@ -7,7 +7,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
-    klv::useOffscreenWhenHeadless();
+    klv::prepareProgramEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("8027REP"));
     const std::unique_ptr<klv::MessageService> mensajes = klv::makeMessageService();

@@ -37,11 +37,9 @@ const QString kNota = QString::fromUtf8("Nota : Ver instrucciones de conversión
 FrmTransacciones::FrmTransacciones(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
     setObjectName(kFrmTransacciones);
     setWindowTitle(kCaptionTransacciones);
-    // The width of the form is 9510 twips. Its controls are placed in twips for a small sans
-    // font of 8 points, as designed.
+    // The width of the form is 9510 twips. Its controls are placed in twips for the design font.
     setFixedSize(9510 / 15, 7020 / 15);
-    QFont small(QStringLiteral("Liberation Sans"), 8);
-    setFont(small);
+    useDesignFont(this);
 
     TabTransac = new QTabWidget(this);
     TabTransac->setObjectName(QStringLiteral("TabTransac"));

@@ -45,7 +45,7 @@ protected:
         qint64 ms = 0;
     };
     // What the module's save of `st` does from a program of its own.
-    Run saveElsewhere(const DeclarationState& st, const SaveProgress& progress = {}) {
+    Run saveElsewhere(const DeclarationState& st, const WorkProgress& progress = {}) {
         Run r;
         QElapsedTimer clock;
         clock.start();
