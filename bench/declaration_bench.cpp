@@ -596,7 +596,7 @@ BENCHMARK(Chooser)->Apply([](auto* b) { sizes(b, {10000, 50000}); });
 }  // namespace
 
 int main(int argc, char** argv) {
-    useOffscreenWhenHeadless();
+    prepareProgramEnvironment();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
