@@ -1,8 +1,14 @@
 #include "qt_message_service.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QSpacerItem>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -16,6 +22,20 @@ namespace {
 QWidget* messageParent() {
     if (QWidget* active = QApplication::activeWindow()) return active;
     return QApplication::activeModalWidget();
+}
+
+// The least width that shows `title` whole in the window frame: the window manager draws it in
+// its title font (often bold; the bold face of the desktop's title font is the wider guess) beside
+// the frame's icon and buttons, about seven lines of that font across. A QMessageBox sizes itself
+// to its text and allows its title far less, so a short text under a long title had the title cut.
+// Never wider than the screen the box opens on.
+int titleWidth(const QWidget& box, const QString& title) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    int width = metrics.horizontalAdvance(title) + 7 * metrics.height();
+    if (const QScreen* screen = box.screen()) width = std::min(width, screen->availableGeometry().width());
+    return width;
 }
 
 }  // namespace
@@ -57,6 +77,11 @@ int QtMessageService::show(const QString& text, int style, const QString& title)
                 box.setEscapeButton(b);
         }
     }
+    // The box's layout sets its least width: a strut across it keeps the title whole. Laid last,
+    // as setting the icon lays the box out anew.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(titleWidth(box, title), 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     box.exec();
     for (const auto& [button, answer] : made)
         if (box.clickedButton() == button) return answer;

@@ -7,7 +7,8 @@
 
 namespace klv {
 
-// A modal QMessageBox with the icon, buttons and default button of the style.
+// A modal QMessageBox with the icon, buttons and default button of the style, wide enough for its
+// whole title in the window frame.
 class QtMessageService : public MessageService {
 public:
     int show(const QString& text, int style, const QString& title) override;

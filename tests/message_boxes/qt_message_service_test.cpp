@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QTimer>
 #include <functional>
@@ -44,4 +46,30 @@ TEST(QtMessageService, BoxesOneAfterAnotherOpenOverTheirForm) {
         withOpenBox(service, QStringLiteral("Texto"), MsgStyle::YesNo + MsgStyle::Question, QStringLiteral("T"),
                     [&parents](QMessageBox& box) { parents.push_back(box.parentWidget()); });
     EXPECT_EQ(parents, (std::vector<QWidget*>{&form, &form}));
+}
+
+TEST(QtMessageService, EveryBoxIsWideEnoughForItsWholeTitle) {
+    // The title in the frame's bold title font, beside the frame's icon and three buttons (at
+    // least 100 pixels), over texts shorter than the title.
+    const struct {
+        const char* text;
+        int style;
+        const char* title;
+    } cases[] = {
+        {"La Declaración no presenta inconsistencias.", MsgStyle::Information,
+         "8027 KLV - Precios de Transferencia - 1.4"},
+        {"¿Desea salir?", MsgStyle::YesNo + MsgStyle::Question, "8027 KLV - Precios de Transferencia - 1.4"},
+        {"Listo.", MsgStyle::OkOnly, "Presentación Telemática"},
+    };
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    QtMessageService service;
+    for (const auto& c : cases) {
+        const QString title = QString::fromUtf8(c.title);
+        int width = 0;
+        withOpenBox(service, QString::fromUtf8(c.text), c.style, title,
+                    [&width](QMessageBox& box) { width = box.width(); });
+        EXPECT_GE(width, metrics.horizontalAdvance(title) + 100) << c.text;
+    }
 }
