@@ -66,7 +66,7 @@ bool runningHeadless();
 
 // What every program's main does first, before its QApplication exists: without a display, asks
 // Qt for its offscreen platform so the program still runs; points XDG_RUNTIME_DIR at a private
-// folder of the user's when it is unset, so that neither Qt nor the program warns about it; and
+// folder of the user's when it is unset, so that Qt does not warn about it (useRuntimeFolder()); and
 // has installQtTranslation() run as soon as the application object is built (at once when it
 // exists already), before any window.
 void prepareProgramEnvironment();
