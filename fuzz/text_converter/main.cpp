@@ -1,7 +1,7 @@
 // Fuzz target of 8027REP's text converter: the bytes of the report file it converts. The file is
 // converted whole, and no tag line (one beginning with a closed tag) reaches the text.
 #include "conversor_texto.h"
-#include "message_service.h"
+#include "recording_message_service.h"
 
 #include <QDir>
 #include <QFile>

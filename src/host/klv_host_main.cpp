@@ -4,6 +4,7 @@
 #include "host_env.h"
 #include "klv_host_window.h"
 #include "message_service.h"
+#include "qt_message_service.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "host_env.h"
 #include "host_launch.h"
 #include "klv_host_window.h"
-#include "message_service.h"
+#include "recording_message_service.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

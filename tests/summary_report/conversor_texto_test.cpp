@@ -1,6 +1,6 @@
 #include "conversor_texto.h"
 
-#include "message_service.h"
+#include "recording_message_service.h"
 #include "summary_files.h"
 
 #include <QDir>
