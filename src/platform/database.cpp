@@ -118,7 +118,15 @@ QString pathTooLong(const QString& absolutePath, const QString& path) {
     return QString();
 }
 
-bool writable(const QString& path) { return ::access(QFile::encodeName(path).constData(), W_OK) == 0; }
+// Whether the file or folder may be written: the system lets this program write it, and its
+// permissions let someone write it. The superuser may write anything, but a file or folder that
+// nobody may write was made read-only on purpose, so it counts as read-only for every program.
+bool writable(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+    return ::access(name.constData(), W_OK) == 0;
+}
 
 DbError readOnlyFile(const QString& path) {
     return DbError(DbErr::ReadOnly,

@@ -72,8 +72,9 @@ public:
     // empty path or a missing folder, FileNotFound for a missing file (never creates one),
     // CannotOpen for a file held by another program longer than the busy timeout (locked()), an
     // unreadable file or a path too long (each with its own text), ReadOnly for a file or folder
-    // that cannot be written (every program writes), UnrecognizedFormat for a file that is not a
-    // database. A held file is waited for once, up to busyTimeoutMs.
+    // that cannot be written (every program writes; one that nobody may write counts as such for
+    // the superuser too), UnrecognizedFormat for a file that is not a database. A held file is
+    // waited for once, up to busyTimeoutMs.
     static std::unique_ptr<Database> open(const QString& path, const QString& user = QString(),
                                           const QString& password = QString(),
                                           int busyTimeoutMs = 10000);
