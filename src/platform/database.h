@@ -145,10 +145,14 @@ public:
     using ConnectionSetup = void (*)(sqlite3*);
     static bool addConnectionSetup(ConnectionSetup setup);
 
-    // Maps a QtSql error to the engine's numbers and a readable text.
+    // Maps a QtSql error to the engine's numbers and a text for the user, in Spanish: an error of
+    // a number of the system's own (3051 a lock, 3035 a full disk, 3027 read-only, 3043 a disk
+    // error, ...) says what it is and names the table or column the engine named; only a failure
+    // without such a number (3000) adds the engine's own words. `context` (the file at the open)
+    // follows after ": ". A statement's text is never part of it.
     static DbError translate(const QSqlError& error, const QString& context = QString());
     // The failure of a statement run straight on the engine, as translate() reports a failing
-    // QtSql statement: the engine's message and extended code, then the statement.
+    // QtSql statement (from the engine's message and extended code).
     static DbError engineError(sqlite3* handle, int code, const QString& sql);
 
 private:

@@ -84,9 +84,12 @@ TEST_F(SummaryFaults, TheConverterOnAFullDiskKeepsTheEarlierText) {
     const int failed = failAtEveryFileSize([&] { return conversor.udf_ImprimirArchivo(kBase + QStringLiteral(".PRN")); },
                                            [&](qint64 limit) {
                                                EXPECT_TRUE(unchanged(withTwin, env.sysPath(), kNoFolder)) << limit;
-                                               // The cause and its number, not the cancellation that follows.
-                                               EXPECT_TRUE(env.messages().last().text.startsWith(QStringLiteral("Error Técnico : ( 61) ")))
-                                                   << env.messages().last().text.toStdString();
+                                               // The cause and its number, not the cancellation that follows;
+                                               // the number's own words, not the system's.
+                                               const QString text = env.messages().last().text;
+                                               EXPECT_TRUE(text.startsWith(QStringLiteral("Error Técnico : ( 61) ")) &&
+                                                           text.endsWith(QStringLiteral(": Disco lleno")))
+                                                   << text.toStdString();
                                            });
     EXPECT_GE(failed, 5);
     EXPECT_EQ(crLfLines(rpt(".txt")).size(), 61);
