@@ -80,14 +80,17 @@ bool Installer::run(Database& db, const QString& sysPath) {
     gDB_ = &db;
     gSysPath = sysPath;
     // A module table of a layout the installer does not know stops the run before it changes
-    // anything.
+    // anything: the tables are checked under the write lock of the first step that writes.
     QString unknown;
-    if (!step([&] { unknown = unknownLayout(); })) return false;
+    if (!step([&] {
+            unknown = unknownLayout();
+            if (unknown.isEmpty()) udp_CargaParametros();
+        }))
+        return false;
     if (!unknown.isEmpty()) {
         messages_.show(unknown, MsgStyle::Critical, kTituloParada);
         return false;
     }
-    if (!step([this] { udp_CargaParametros(); })) return false;
     if (!step([this] { udp_ActualizaTablas(); })) return false;
     if (!step([this] { udp_CreaTransaccion2(); })) return false;
     if (!step([this] { udp_CargaTipVinParaiso(); })) return false;
