@@ -6,13 +6,19 @@
 #   floor <target> <n>         0 platform, 1 core, 2 logic, 3 shell, 4 forms, 5 program
 #   depends <target> <target>  every project library the target depends on, directly or not
 #   source <target> <path>     a source or header of the target (absolute path)
-#   program-without-forms <target>
+#   widgets <target> <chain>   the target links Qt6::Widgets, through the chain of targets shown
+#   program-without-forms <target> <folder>
 #
 # Rules:
 #   - A target depends only on targets of lower floors; a logic library may also depend on other
 #     logic libraries (the import builds on the parties' and the transactions' logic), a program
 #     on the top floor's library (QM8027 on klv_qm8027).
-#   - A program without forms (act8027, 8027REP, klv-host) depends on no shell and no forms library.
+#   - Nothing below the shell's floor (platform, core, a logic library) links Qt6::Widgets, not even
+#     through another library: their test programs and every program stay free of the widgets
+#     unless they show windows.
+#   - A program without the module's forms (act8027, 8027REP, klv-host) depends on neither the
+#     shell nor another folder's forms library: it may show message boxes (klv_message_boxes,
+#     beside the shell) and a window of its own folder (klv-host's klv_host_forms).
 #   - A source includes only headers of its own target or of a target it depends on, so no library
 #     includes a folder above it and every arrow of the include graph runs downwards.
 #   - Every header under src/ belongs to one target, and no two headers share a name (an include
@@ -38,8 +44,11 @@ function(klv_layer_violations lines src out)
       list(APPEND "deps_${CMAKE_MATCH_1}" "${CMAKE_MATCH_2}")
     elseif(line MATCHES "^source ([^ ]+) (.+)$")
       list(APPEND "sources_${CMAKE_MATCH_1}" "${CMAKE_MATCH_2}")
-    elseif(line MATCHES "^program-without-forms ([^ ]+)$")
+    elseif(line MATCHES "^widgets ([^ ]+) (.+)$")
+      set("widgets_${CMAKE_MATCH_1}" "${CMAKE_MATCH_2}")
+    elseif(line MATCHES "^program-without-forms ([^ ]+) ([^ ]+)$")
       list(APPEND bare "${CMAKE_MATCH_1}")
+      set("folder_${CMAKE_MATCH_1}" "${CMAKE_MATCH_2}")
     endif()
   endforeach()
   if(NOT targets)
@@ -72,6 +81,9 @@ function(klv_layer_violations lines src out)
   foreach(t IN LISTS targets)
     set(f "${floor_${t}}")
     _klv_floor_name(${f} tname)
+    if(f LESS 3 AND DEFINED "widgets_${t}")
+      list(APPEND errors "${t} (${tname}) links Qt6::Widgets: ${widgets_${t}}")
+    endif()
     foreach(d IN LISTS "deps_${t}")
       if(NOT DEFINED "floor_${d}")
         continue()
@@ -80,8 +92,8 @@ function(klv_layer_violations lines src out)
       _klv_floor_name(${fd} dname)
       if(fd GREATER f OR (fd EQUAL f AND NOT f EQUAL 2 AND NOT f EQUAL 5))
         list(APPEND errors "${t} (${tname}) depends on ${d} (${dname})")
-      elseif(t IN_LIST bare AND fd GREATER_EQUAL 3)
-        list(APPEND errors "${t} shows no forms but depends on ${d} (${dname})")
+      elseif(t IN_LIST bare AND (d STREQUAL "klv_shell" OR (fd EQUAL 4 AND NOT d STREQUAL "klv_${folder_${t}}_forms")))
+        list(APPEND errors "${t} shows none of the module's forms but depends on ${d} (${dname})")
       endif()
     endforeach()
     foreach(file IN LISTS "sources_${t}")

@@ -2,12 +2,16 @@
 #   platform -> core -> subsystem logic -> shell -> subsystem forms -> programs
 # klv_check_layers() runs at configure time, after every target is declared. It gives each of the
 # project's libraries and programs under src/ its floor (by folder and name: src/platform,
-# src/core, src/shell, src/qm8027 and every program have their own; klv_<folder>_forms is forms,
-# any other klv_<folder> logic), its dependencies on project libraries (directly or not) and its
-# sources, writes that record to layers.txt in the build folder and stops the configuration when a
-# rule of cmake/KlvLayerRules.cmake is broken: a dependency or an include that reaches a floor
-# above, or a program without forms that depends on the shell or a forms library. The test
+# src/core, src/qm8027 and every program have their own, src/shell and src/message_boxes are the
+# shell's floor; klv_<folder>_forms is forms, any other klv_<folder> logic), its dependencies on
+# project libraries (directly or not), the way it reaches Qt6::Widgets when it does (through any
+# library, Qt's own too) and its sources, writes that record to layers.txt in the build folder and
+# stops the configuration when a rule of cmake/KlvLayerRules.cmake is broken: a dependency or an
+# include that reaches a floor above, a floor below the shell that links the widgets, or a program
+# without the module's forms that depends on the shell or on another folder's forms. The test
 # `layers` checks the record again against the sources as they are then.
+# klv_check_no_widgets() stops the configuration when one of the given targets (the test programs
+# of the logic) links Qt6::Widgets.
 
 include("${CMAKE_CURRENT_LIST_DIR}/KlvLayerRules.cmake")
 
@@ -43,6 +47,81 @@ function(_klv_closure target out)
   set(${out} ${seen} PARENT_SCOPE)
 endfunction()
 
+# The libraries and programs `t` links directly: project and imported targets alike, aliases
+# resolved, generator expressions other than $<LINK_ONLY:...> left out.
+function(_klv_link_items t out)
+  set(items "")
+  get_target_property(imported "${t}" IMPORTED)
+  if(NOT imported)
+    get_target_property(libs "${t}" LINK_LIBRARIES)
+    if(libs)
+      list(APPEND items ${libs})
+    endif()
+  endif()
+  get_target_property(libs "${t}" INTERFACE_LINK_LIBRARIES)
+  if(libs)
+    list(APPEND items ${libs})
+  endif()
+  set(result "")
+  foreach(i IN LISTS items)
+    if(i MATCHES "^\\$<LINK_ONLY:([^<>]+)>$")
+      set(i "${CMAKE_MATCH_1}")
+    endif()
+    if(i MATCHES "[$<>]" OR NOT TARGET "${i}")
+      continue()
+    endif()
+    get_target_property(aliased "${i}" ALIASED_TARGET)
+    if(aliased)
+      set(i "${aliased}")
+    endif()
+    list(APPEND result "${i}")
+  endforeach()
+  list(REMOVE_DUPLICATES result)
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# How `target` reaches Qt6::Widgets through what it links, directly or not: the chain of targets
+# from it ("klv_core -> klv_platform -> Qt6::Widgets"), or empty when it does not.
+function(_klv_widgets_path target out)
+  set(seen "${target}")
+  set(todo "${target}")
+  set(path "")
+  while(todo)
+    list(POP_FRONT todo t)
+    if(t STREQUAL "Qt6::Widgets")
+      set(path "${t}")
+      while(DEFINED "_klv_from_${t}")
+        set(t "${_klv_from_${t}}")
+        set(path "${t} -> ${path}")
+      endwhile()
+      break()
+    endif()
+    _klv_link_items("${t}" items)
+    foreach(i IN LISTS items)
+      if(NOT i IN_LIST seen)
+        list(APPEND seen "${i}")
+        list(APPEND todo "${i}")
+        set("_klv_from_${i}" "${t}")
+      endif()
+    endforeach()
+  endwhile()
+  set(${out} "${path}" PARENT_SCOPE)
+endfunction()
+
+function(klv_check_no_widgets)
+  set(errors "")
+  foreach(t IN LISTS ARGN)
+    _klv_widgets_path("${t}" path)
+    if(path)
+      list(APPEND errors "${t} links Qt6::Widgets: ${path}")
+    endif()
+  endforeach()
+  if(errors)
+    list(JOIN errors "\n  " text)
+    message(FATAL_ERROR "A program without windows links the widgets:\n  ${text}")
+  endif()
+endfunction()
+
 # The floor of a target declared in `dir` (its folder under src/): 0 platform, 1 core, 2 logic,
 # 3 shell, 4 forms, 5 program.
 function(_klv_floor target type dir out)
@@ -51,7 +130,7 @@ function(_klv_floor target type dir out)
     set(floor 0)
   elseif(folder STREQUAL "core")
     set(floor 1)
-  elseif(folder STREQUAL "shell")
+  elseif(folder STREQUAL "shell" OR folder STREQUAL "message_boxes")
     set(floor 3)
   elseif(folder STREQUAL "qm8027" OR type STREQUAL "EXECUTABLE")
     set(floor 5)
@@ -79,9 +158,13 @@ function(klv_check_layers)
     foreach(d IN LISTS deps)
       list(APPEND record "depends ${t} ${d}")
     endforeach()
+    _klv_widgets_path("${t}" path)
+    if(path)
+      list(APPEND record "widgets ${t} ${path}")
+    endif()
     get_filename_component(folder "${dir}" NAME)
     if(type STREQUAL "EXECUTABLE" AND NOT folder STREQUAL "qm8027")
-      list(APPEND record "program-without-forms ${t}")
+      list(APPEND record "program-without-forms ${t} ${folder}")
     endif()
     get_target_property(sources "${t}" SOURCES)
     foreach(s IN LISTS sources)

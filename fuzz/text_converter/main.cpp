@@ -1,7 +1,9 @@
 // Fuzz target of 8027REP's text converter: the bytes of the report file it converts. The file is
-// converted whole, and no tag line (one beginning with a closed tag) reaches the text.
+// converted whole, and no tag line (one beginning with a closed tag, blanks of any kind before it
+// aside) reaches the text.
 #include "conversor_texto.h"
-#include "message_service.h"
+#include "cp1252.h"
+#include "recording_message_service.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,10 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QFile texto(carpeta + QStringLiteral("base.txt"));
     if (!texto.open(QIODevice::ReadOnly)) __builtin_trap();
     while (!texto.atEnd()) {
-        const QByteArray linea = texto.readLine();
-        qsizetype inicio = 0;
-        while (inicio < linea.size() && linea.at(inicio) == ' ') ++inicio;
-        if (linea.mid(inicio, 2) == "<!" && linea.indexOf("!>", inicio + 1) >= 0) __builtin_trap();
+        // A tag line as the markup reader sees one: its keyword trimmed of every kind of blank.
+        const QString linea = klv::cp1252::decode(texto.readLine()).trimmed();
+        if (linea.startsWith(QLatin1String("<!")) && linea.indexOf(QLatin1String("!>"), 1) >= 0) __builtin_trap();
     }
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "help_service.h"
 #include "message_service.h"
 #include "keys.h"
+#include "module_version.h"
 
 #include <QString>
 #include <functional>
@@ -79,7 +80,7 @@ struct AppContext {
     std::unique_ptr<Database> gDB;
 
     // Configuration and globals.
-    QString gTitulo = QStringLiteral("8027 KLV - Precios de Transferencia - 1.4");
+    QString gTitulo = kTituloModulo;
     QString gSysPath;  // ends with '/'
     QString gDBFile;
     QString gRptPath;  // gSysPath + "RPT", no trailing '/'

@@ -6,6 +6,7 @@
 #include "declaration_sql.h"
 #include "format.h"
 #include "mensajes.h"
+#include "module_version.h"
 #include "numero_control.h"
 #include "schema.h"
 #include "status_panels.h"

@@ -16,9 +16,6 @@ inline const QString kGrabadoInconsistente = QStringLiteral(
     "La declaración fue grabada con inconsistencias. En estas condiciones no podra ser enviada a MERVA");
 inline const QString kInformadosSinTransacciones =
     QStringLiteral("Existen informados que no tienen transacciones registradas.");
-// Module version stored in CAB.nrocheque.
-inline const QString kVersionModulo = QStringLiteral("1.4");
-
 
 // What the form does after a button: which control takes the focus, which tab is shown
 // (-1 leaves the tab alone).

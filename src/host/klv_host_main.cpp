@@ -4,9 +4,11 @@
 #include "host_env.h"
 #include "klv_host_window.h"
 #include "message_service.h"
+#include "qt_message_service.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QPoint>
 #include <QStringList>
 #include <cstdio>
 #include <memory>
@@ -41,8 +43,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("klv-host"));
     const std::unique_ptr<klv::MessageService> messages = klv::makeMessageService();
     klv::host::HostMainWindow window(*messages);
-    // Beside the module's frame, which opens at the top left corner.
-    window.move(660, 0);
+    // Beside the module's frame, which opens at the top left corner, within a small screen too.
+    window.placeOnScreen(QPoint(660, 0));
     window.show();
     return app.exec();
 }

@@ -6,6 +6,7 @@
 #include "ini_file.h"
 #include "message_service.h"
 
+#include <QEvent>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -14,7 +15,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace klv::host {
 namespace {
@@ -30,6 +33,12 @@ QLineEdit* field(QWidget* parent, const char* name, const QString& text, int max
 }
 
 }  // namespace
+
+QPoint placeInside(const QRect& available, const QSize& frame, const QPoint& wanted) {
+    const int x = std::max(available.left(), std::min(wanted.x(), available.right() + 1 - frame.width()));
+    const int y = std::max(available.top(), std::min(wanted.y(), available.bottom() + 1 - frame.height()));
+    return {x, y};
+}
 
 HostMainWindow::HostMainWindow(MessageService& messages, QString programFolder, QWidget* parent)
     : QMainWindow(parent), messages_(messages), programFolder_(std::move(programFolder)) {
@@ -93,6 +102,26 @@ void HostMainWindow::showEnvironment() {
         }
     }
     lblEntorno_->setText(text);
+}
+
+void HostMainWindow::placeOnScreen(const QPoint& wanted) {
+    if (!isVisible()) wanted_ = wanted;
+    const QScreen* where = screen();
+    if (!where) return;
+    // move() places the frame's corner; the frame's size is known once a window manager framed it,
+    // and before the first show the window has not yet grown to what its contents need.
+    const QSize client = size().expandedTo(minimumSizeHint());
+    move(placeInside(where->availableGeometry(), client + (frameGeometry().size() - size()), wanted));
+}
+
+bool HostMainWindow::event(QEvent* event) {
+    // A window manager frames the window when it is first shown and then activates it.
+    if (event->type() == QEvent::WindowActivate && wanted_) {
+        const QPoint wanted = *wanted_;
+        wanted_.reset();
+        placeOnScreen(wanted);
+    }
+    return QMainWindow::event(event);
 }
 
 void HostMainWindow::CmdModulo_Click() {

@@ -4,7 +4,10 @@
 // 8027REP with its 35-character command line.
 
 #include <QMainWindow>
+#include <QPoint>
+#include <QRect>
 #include <QString>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -14,6 +17,11 @@ class MessageService;
 }
 
 namespace klv::host {
+
+// The top-left corner that puts a window of `frame` size (frame included) inside `available`:
+// `wanted` where it fits there, else moved left and up just as far as needed; a window larger
+// than the area starts at the area's corner.
+QPoint placeInside(const QRect& available, const QSize& frame, const QPoint& wanted);
 
 class HostMainWindow : public QMainWindow {
     Q_OBJECT
@@ -28,6 +36,13 @@ public:
     // missing.
     QString commandLineFromForm();
 
+    // Puts the window, frame included, at `wanted` or as near to it as keeps it inside the
+    // available area of its screen; once more when a window manager has framed it.
+    void placeOnScreen(const QPoint& wanted);
+
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void showEnvironment();
 
@@ -38,6 +53,7 @@ private:
     QLineEdit* txtPeriodo_ = nullptr;
     QLineEdit* txtCodEnvio_ = nullptr;
     QLineEdit* txtNroEnvio_ = nullptr;
+    std::optional<QPoint> wanted_;  // until the window is framed and placed again
 };
 
 }  // namespace klv::host

@@ -5,6 +5,7 @@
 #include "error_log.h"
 #include "file_digest.h"
 #include "message_service.h"
+#include "module_version.h"
 #include "numero_control.h"
 
 #include <QFileInfo>
@@ -69,7 +70,7 @@ void GraboControlF8027(const AppContext& ctx, const QString& path, const QString
     row.insert(QStringLiteral("Marca"), textValue(digest));
     row.insert(QStringLiteral("Indice"), 1);
     row.insert(QStringLiteral("num_tuplas"), QString::number(numTuplas));
-    row.insert(QStringLiteral("cnum"), QStringLiteral("1.4"));
+    row.insert(QStringLiteral("cnum"), kVersionModulo);
     const QString cNumero = numeroControl(QStringLiteral("EFCONTROLNS"), row, 6);
 
     const QString where = QStringLiteral(" WHERE DOC_ID_D=? AND PERIODO=? AND FORMULARIO=? AND SEMANA=0 AND TIP_DOC_D=6"

@@ -59,20 +59,6 @@ QString textoFallaLog(int numero, const QString& texto, const QString& logPath) 
            QLatin1Char('\n') + again;
 }
 
-std::pair<int, QString> errorDeArchivo(int e) {
-    const int n = fileErrorNumber(e);
-    switch (n) {
-    case 70:
-        return {n, QStringLiteral("Permiso denegado")};
-    case 76:
-        return {n, QStringLiteral("No se encontró la ruta de acceso")};
-    case 61:
-        return {n, QStringLiteral("Disco lleno")};
-    default:
-        return {n, QStringLiteral("Error de acceso a la ruta o el archivo")};
-    }
-}
-
 ErrorLog::ErrorLog(const Database& db, const Utilitarios& util, QString logPath, QString errPath)
     : db_(db), util_(util), logPath_(std::move(logPath)), errPath_(std::move(errPath)), log_(logPath_), err_(errPath_) {}
 
@@ -120,15 +106,15 @@ bool ErrorLog::write(QFile& file, const QByteArray& bytes) {
             QIODevice::WriteOnly | (iniciado_ ? QIODevice::Append : QIODevice::Truncate);
         errno = 0;
         if (!file.open(mode)) {
-            const auto [n, text] = errorDeArchivo(errno);
-            failure_ = textoFallaLog(n, text, logPath_);
+            const WriteFailure why = fileError(errno);
+            failure_ = textoFallaLog(why.number, why.text, logPath_);
             return false;
         }
     }
     errno = 0;
     if (file.write(bytes) != bytes.size() || file.write(kCrLf) != kCrLf.size() || !file.flush()) {
-        const auto [n, text] = errorDeArchivo(errno);
-        failure_ = textoFallaLog(n, text, logPath_);
+        const WriteFailure why = fileError(errno);
+        failure_ = textoFallaLog(why.number, why.text, logPath_);
         file.close();
         return false;
     }

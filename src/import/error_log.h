@@ -53,8 +53,6 @@ QString rutaErr(const QString& rptPath, const QString& ruc, bool transacciones);
 // (permission denied) the platform's text and the request to close the log; for any other number
 // "Error tecnico: " with the number.
 QString textoFallaLog(int numero, const QString& texto, const QString& logPath);
-// The error number and text of a failed file operation, from the system's error code.
-std::pair<int, QString> errorDeArchivo(int errnoValue);
 
 // One run's log. The first line recorded empties both files of an earlier run; later lines are
 // appended. The files stay open for the run and are flushed after every line, so other programs

@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFontMetrics>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -30,6 +31,7 @@
 #include <QStorageInfo>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace klv {
 namespace {
@@ -86,8 +88,10 @@ FrmImportador::FrmImportador(AppContext& ctx, import::ImportRunner runner, QWidg
     CboNumDoc = named<QComboBox>(QStringLiteral("CboNumDoc"));
     CboNumDoc->setMinimumContentsLength(11);
     CboNumDoc->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    // The declarant's name only shows the declarant chosen by the opener: disabled, it neither
+    // takes the focus nor looks as if it took typing.
     TxtRazon_Social = named<QLineEdit>(QStringLiteral("TxtRazon_Social"));
-    TxtRazon_Social->setReadOnly(true);
+    TxtRazon_Social->setEnabled(false);
     MkePeriodo = named<QLineEdit>(QStringLiteral("MkePeriodo"));
     MkePeriodo->setInputMask(QStringLiteral("0000;_"));
     MkePeriodo->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
@@ -115,16 +119,21 @@ FrmImportador::FrmImportador(AppContext& ctx, import::ImportRunner runner, QWidg
     Drive1 = named<QComboBox>(QStringLiteral("Drive1"));
     Drive1->addItems(volumeRoots());
     // The folder list: the open folder with the folders above it, then its subfolders; a double
-    // click (or Enter) opens one.
+    // click (or Enter) opens one. It takes every pixel the file list leaves, and a name longer
+    // than that wraps onto a second line, so each folder's name shows whole.
     DirDirectorio = named<QListWidget>(QStringLiteral("DirDirectorio"));
     DirDirectorio->setSelectionMode(QAbstractItemView::SingleSelection);
+    DirDirectorio->setWordWrap(true);
+    DirDirectorio->setTextElideMode(Qt::ElideNone);
+    DirDirectorio->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The names are laid out for one width: a bar that came and went would cut the widest ones.
+    DirDirectorio->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    DirDirectorio->setResizeMode(QListView::Adjust);
     DirDirectorio->setMinimumWidth(DirDirectorio->fontMetrics().averageCharWidth() * 16);
     DirDirectorio->setMinimumHeight(DirDirectorio->fontMetrics().height() * 8);
+    // The file list shows at most the mode's one name: it is as wide as that name (see Form_Load).
     File1 = named<QListWidget>(QStringLiteral("File1"));
     File1->setSelectionMode(QAbstractItemView::SingleSelection);
-    // Wide enough for the study's 23-character name.
-    File1->setMinimumWidth(File1->fontMetrics().horizontalAdvance(QStringLiteral("8027206012345652015.PDF")) +
-                           2 * File1->frameWidth() + 8);
     auto* g2 = new QGridLayout(Frame2);
     g2->setContentsMargins(6, 4, 6, 6);
     g2->addWidget(Label1, 0, 0, 1, 2);
@@ -132,7 +141,6 @@ FrmImportador::FrmImportador(AppContext& ctx, import::ImportRunner runner, QWidg
     g2->addWidget(DirDirectorio, 2, 0);
     g2->addWidget(File1, 1, 1, 2, 1);
     g2->setColumnStretch(0, 1);
-    g2->setColumnStretch(1, 1);
     g2->setRowStretch(2, 1);
 
     // Results, progress and the buttons.
@@ -248,8 +256,6 @@ void FrmImportador::Form_Load(const OpenDeclaration* opener) {
         if (mode_ == ImportMode::Adjunto) {
             OptTransac->hide();
             Frame3->hide();
-            // The instruction fits on one line across the dialog; wrapped it would leave its ':' alone.
-            Label1->setWordWrap(false);
         }
         break;
     case ImportMode::Ninguno:
@@ -257,6 +263,7 @@ void FrmImportador::Form_Load(const OpenDeclaration* opener) {
     }
     // Without a declarant nothing is listed: the name would lose its RUC.
     pattern_ = import::patronArchivo(mode_, ruc(), MkePeriodo->text(), ctx_.gFormulario);
+    fitFileList();
     refreshFileList();
     if (mode_ != ImportMode::Ninguno) setHelpContext(ctx_.help, this, import::ayudaDeModo(mode_));
     focusFirstControl(this);
@@ -314,6 +321,19 @@ void FrmImportador::fillFolderList() {
         DirDirectorio->setCurrentItem(current);
         DirDirectorio->scrollToItem(current);
     }
+}
+
+void FrmImportador::fitFileList() {
+    // The list is compared without case, so the name may be listed in either case: each character
+    // is given the room of its wider case.
+    const QFontMetrics fm = File1->fontMetrics();
+    int text = fm.averageCharWidth() * 8;
+    int name = 0;
+    for (const QChar c : pattern_)
+        name += std::max(fm.horizontalAdvance(c.toUpper()), fm.horizontalAdvance(c.toLower()));
+    text = std::max(text, name);
+    const int itemMargins = 2 * (File1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, File1) + 1);
+    File1->setFixedWidth(text + itemMargins + 2 * File1->frameWidth() + 4);
 }
 
 void FrmImportador::refreshFileList() {

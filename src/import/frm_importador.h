@@ -79,6 +79,8 @@ public slots:
 
 private:
     void refreshFileList();
+    // Sizes the file list to the one name the mode can list, leaving the rest to the folders.
+    void fitFileList();
     void fillFolderList();
     QString ruc() const;
     void setRunning(bool on);

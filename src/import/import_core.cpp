@@ -273,10 +273,14 @@ ImportOutcome databaseFailure(ImportOutcome out, qint64 failed, qint64 firstLost
     out.lineasConservadas = firstLost - 1;
     out.message = failed > 0 ? QStringLiteral("Error en la línea %1 del archivo: %2").arg(failed).arg(failureText(e))
                              : QStringLiteral("Error al guardar las líneas leídas: %1").arg(failureText(e));
-    out.message += firstLost == failed ? QStringLiteral("\nSe conservan las líneas anteriores.")
-                                       : QStringLiteral("\nSe conservan las líneas anteriores a la línea %1; de ella en "
-                                                        "adelante no se importó ninguna.")
-                                             .arg(firstLost);
+    if (firstLost <= 1)
+        out.message += QStringLiteral("\nNo se conservó ninguna línea del archivo.");
+    else if (firstLost == failed)
+        out.message += QStringLiteral("\nSe conservan las líneas anteriores.");
+    else
+        out.message += QStringLiteral("\nSe conservan las líneas anteriores a la línea %1; de ella en adelante no se "
+                                      "importó ninguna.")
+                           .arg(firstLost);
     out.style = MsgStyle::Critical;
     return out;
 }

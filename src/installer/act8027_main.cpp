@@ -5,6 +5,7 @@
 
 #include "installer.h"
 #include "message_service.h"
+#include "qt_message_service.h"
 
 #include <QApplication>
 

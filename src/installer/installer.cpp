@@ -79,7 +79,18 @@ int Installer::Main() {
 bool Installer::run(Database& db, const QString& sysPath) {
     gDB_ = &db;
     gSysPath = sysPath;
-    if (!step([this] { udp_CargaParametros(); })) return false;
+    // A module table of a layout the installer does not know stops the run before it changes
+    // anything: the tables are checked under the write lock of the first step that writes.
+    QString unknown;
+    if (!step([&] {
+            unknown = unknownLayout();
+            if (unknown.isEmpty()) udp_CargaParametros();
+        }))
+        return false;
+    if (!unknown.isEmpty()) {
+        messages_.show(unknown, MsgStyle::Critical, kTituloParada);
+        return false;
+    }
     if (!step([this] { udp_ActualizaTablas(); })) return false;
     if (!step([this] { udp_CreaTransaccion2(); })) return false;
     if (!step([this] { udp_CargaTipVinParaiso(); })) return false;
@@ -298,6 +309,120 @@ QStringList identificaColumns() {
 QStringList tratiptraColumns() { return schema::table(QStringLiteral("TRATIPTRA2")).key; }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Layouts of the module tables
+
+namespace {
+
+// How the engine stores and compares a column's values (SQLite's affinity of its declared type):
+// what decides whether "0012" stays a text and whether 10 sorts after 9.
+enum class Affinity { Integer, Text, Blob, Real, Numeric };
+
+Affinity affinityOf(const QString& declared) {
+    const QString t = declared.toUpper();
+    if (t.contains(QLatin1String("INT"))) return Affinity::Integer;
+    if (t.contains(QLatin1String("CHAR")) || t.contains(QLatin1String("CLOB")) || t.contains(QLatin1String("TEXT")))
+        return Affinity::Text;
+    if (t.isEmpty() || t.contains(QLatin1String("BLOB"))) return Affinity::Blob;
+    if (t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA")) || t.contains(QLatin1String("DOUB")))
+        return Affinity::Real;
+    return Affinity::Numeric;
+}
+
+Affinity affinityOf(schema::JetType type) {
+    switch (type) {
+    case schema::JetType::Byte:
+    case schema::JetType::Long: return Affinity::Integer;
+    case schema::JetType::Double: return Affinity::Real;
+    default: return Affinity::Text;
+    }
+}
+
+// A layout the installer knows: its columns with their types. `exact`: no other column may stand
+// beside them; `ordered`: they stand in this order (a table read by position); `optional`: columns
+// an earlier layout lacks.
+struct Layout {
+    std::vector<schema::Column> columns;
+    bool exact = true;
+    bool ordered = false;
+    QStringList optional;
+};
+
+// The layouts of a table by its name in upper case; none for a table the installer never touches.
+std::optional<Layout> knownLayout(const QString& upperName) {
+    if (upperName == QLatin1String("IDENTIFICA") || upperName == QLatin1String("TRATIPTRA")) {
+        // The previous tables are only read, by the names of the columns the migration takes.
+        const bool identifica = upperName == QLatin1String("IDENTIFICA");
+        const schema::Table& current = schema::table(identifica ? QStringLiteral("IDENTIFICA2") : QStringLiteral("TRATIPTRA2"));
+        const QStringList read = identifica ? identificaColumns() : tratiptraColumns();
+        Layout l;
+        for (const QString& c : read) l.columns.push_back(*current.column(c));
+        l.exact = false;
+        return l;
+    }
+    const schema::Table* t = schema::findTable(upperName);
+    if (!t) return std::nullopt;
+    Layout l{t->columns, true, t->previousLayout, {}};
+    // The earlier party table lacks the three newest columns (the upgrade adds them at its end).
+    if (t->name == QLatin1String("PAR_VIN"))
+        l.optional = {QStringLiteral("tip_dir_legal"), QStringLiteral("des_dir_legal"), QStringLiteral("fec_nac")};
+    return l;
+}
+
+// How the stored table differs from the layout; empty when it is of that layout.
+QString differences(const Database& db, const QString& table, const Layout& layout) {
+    QStringList names;
+    QList<Affinity> types;
+    for (const QSqlRecord& r : db.rows(QStringLiteral("SELECT name, type FROM pragma_table_info(?) ORDER BY cid"), {table})) {
+        names << r.value(0).toString();
+        types << affinityOf(r.value(1).toString());
+    }
+    // The engine compares column names without case.
+    auto position = [](const QStringList& list, const QString& name) {
+        for (qsizetype i = 0; i < list.size(); ++i)
+            if (list[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+        return qsizetype(-1);
+    };
+    QStringList known, missing, extra, retyped, expected;
+    for (const schema::Column& c : layout.columns) known << c.name;
+    for (const schema::Column& c : layout.columns) {
+        const qsizetype i = position(names, c.name);
+        if (i < 0) {
+            if (!layout.optional.contains(c.name, Qt::CaseInsensitive)) missing << c.name;
+            continue;
+        }
+        expected << c.name;
+        if (types[i] != affinityOf(c.type)) retyped << names[i];
+    }
+    if (layout.exact)
+        for (const QString& n : names)
+            if (position(known, n) < 0) extra << n;
+    QStringList parts;
+    if (!missing.isEmpty()) parts << QStringLiteral("faltan %1").arg(missing.join(QStringLiteral(", ")));
+    if (!extra.isEmpty()) parts << QStringLiteral("sobran %1").arg(extra.join(QStringLiteral(", ")));
+    if (!retyped.isEmpty()) parts << QStringLiteral("son de otro tipo %1").arg(retyped.join(QStringLiteral(", ")));
+    if (parts.isEmpty() && layout.ordered &&
+        names.join(QLatin1Char(',')).compare(expected.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
+        parts << QStringLiteral("las columnas están en otro orden");
+    return parts.join(QStringLiteral("; "));
+}
+
+}  // namespace
+
+QString Installer::unknownLayout() const {
+    for (const QSqlRecord& r : gDB_->rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"))) {
+        const QString name = r.value(0).toString();
+        const std::optional<Layout> layout = knownLayout(name.toUpper());
+        if (!layout) continue;
+        const QString why = differences(*gDB_, name, *layout);
+        if (why.isEmpty()) continue;
+        return QStringLiteral("La tabla %1 de la base de datos no tiene una estructura que esta instalación conozca (%2).\n"
+                              "No se cambió nada en la base de datos: revise esa tabla y ejecute de nuevo la instalación.")
+            .arg(name, why);
+    }
+    return QString();
+}
 
 void Installer::udp_CopiaIdentifica(const QString& source, const QString& target) {
     transferByName(source, target, identificaColumns(), {}, 4);

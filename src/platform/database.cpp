@@ -119,7 +119,15 @@ QString pathTooLong(const QString& absolutePath, const QString& path) {
     return QString();
 }
 
-bool writable(const QString& path) { return ::access(QFile::encodeName(path).constData(), W_OK) == 0; }
+// Whether the file or folder may be written: the system lets this program write it, and its
+// permissions let someone write it. The superuser may write anything, but a file or folder that
+// nobody may write was made read-only on purpose, so it counts as read-only for every program.
+bool writable(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+    return ::access(name.constData(), W_OK) == 0;
+}
 
 DbError readOnlyFile(const QString& path) {
     return DbError(DbErr::ReadOnly,
@@ -131,6 +139,12 @@ DbError fileReplaced(const QString& path) {
                    QStringLiteral("El archivo de la base de datos '%1' fue reemplazado o borrado mientras el programa "
                                   "trabajaba: lo grabado desde entonces no está en él")
                        .arg(path));
+}
+
+// What an engine message names after its last ": " ("no such table: PARAM" names PARAM).
+QString afterColon(const QString& detail) {
+    const qsizetype colon = detail.lastIndexOf(QLatin1String(": "));
+    return colon < 0 ? QString() : detail.mid(colon + 2).trimmed();
 }
 
 // SQLite refuses to write once the file it opened no longer has its name.
@@ -163,6 +177,8 @@ DbError Database::translate(const QSqlError& error, const QString& context) {
     int number = DbErr::Reserved;
     bool locked = false;
     QString text;
+    // What the engine's message names: a table or a column, or the columns of a constraint.
+    QString named;
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
         number = DbErr::CannotOpen;
         locked = true;
@@ -186,6 +202,7 @@ DbError Database::translate(const QSqlError& error, const QString& context) {
         number = DbErr::DiskError;
         text = QStringLiteral("Error de disco o de red");
     } else if (primary == SQLITE_CONSTRAINT) {
+        named = afterColon(detail);
         if (lower.contains(QLatin1String("unique")) || lower.contains(QLatin1String("primary key"))) {
             number = DbErr::DuplicateKey;
             text = QStringLiteral("Ya existe un registro con la misma clave");
@@ -195,11 +212,16 @@ DbError Database::translate(const QSqlError& error, const QString& context) {
         } else if (lower.contains(QLatin1String("check"))) {
             number = DbErr::FieldTooSmall;
             text = QStringLiteral("El campo es demasiado pequeño para el dato que se quiso guardar");
+            // The check's expression names its column in quotes: length("doc_id_d") <= 11.
+            const qsizetype open = named.indexOf(QLatin1Char('"')), close = named.indexOf(QLatin1Char('"'), open + 1);
+            named = open >= 0 && close > open ? named.mid(open + 1, close - open - 1) : QString();
         } else {
             text = QStringLiteral("Restricción de la base de datos");
         }
-    } else if (lower.contains(QLatin1String("already exists"))) {
-        if (lower.contains(QLatin1String("index"))) {
+    } else if (const qsizetype already = lower.indexOf(QLatin1String(" already exists")); already >= 0) {
+        // "table X already exists", "index X already exists"
+        named = detail.left(already).section(QLatin1Char(' '), 1).trimmed();
+        if (lower.startsWith(QLatin1String("index"))) {
             number = DbErr::PrimaryKeyExists;
             text = QStringLiteral("Ya existe la clave principal");
         } else {
@@ -209,12 +231,15 @@ DbError Database::translate(const QSqlError& error, const QString& context) {
     } else if (lower.contains(QLatin1String("duplicate column"))) {
         number = DbErr::FieldExists;
         text = QStringLiteral("El campo ya existe en la tabla");
+        named = afterColon(detail);
     } else if (lower.contains(QLatin1String("no such table"))) {
         number = DbErr::UnknownTable;
         text = QStringLiteral("No se encuentra la tabla");
+        named = afterColon(detail);
     } else if (lower.contains(QLatin1String("no such column"))) {
         number = DbErr::UnknownColumn;
         text = QStringLiteral("No se encuentra el campo");
+        named = afterColon(detail);
     } else if (lower.contains(QLatin1String(kTypeMismatchError))) {
         // A stored amount that is not a number: the user can do nothing with the statement's
         // text, so the message is the catalogue's alone.
@@ -222,8 +247,14 @@ DbError Database::translate(const QSqlError& error, const QString& context) {
     } else {
         text = QStringLiteral("Error de base de datos");
     }
+    // An error of a number of the system's own has its own words, and the names the engine gave;
+    // only a failure without such a number keeps the engine's words, its one description.
     QString full = text;
-    if (!detail.isEmpty()) full += QStringLiteral(" (") + detail + QLatin1Char(')');
+    if (number != DbErr::Reserved) {
+        if (!named.isEmpty()) full += QStringLiteral(": ") + named;
+    } else if (!detail.isEmpty()) {
+        full += QStringLiteral(" (") + detail + QLatin1Char(')');
+    }
     if (!context.isEmpty()) full += QStringLiteral(": ") + context;
     return DbError(number, full, locked);
 }
@@ -328,15 +359,17 @@ void Database::ensureSameFile() const {
 }
 
 DbError Database::failure(const QSqlError& error, const QString& sql) const {
+    Q_UNUSED(sql);  // the statement's text means nothing to the user
     if (fileMoved(sqliteHandle())) return fileReplaced(path_);
-    return translate(error, sql);
+    return translate(error);
 }
 
 DbError Database::engineError(sqlite3* handle, int code, const QString& sql) {
     if (fileMoved(handle)) return fileReplaced(QString::fromUtf8(sqlite3_db_filename(handle, "main")));
     const QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString();
     const int extended = handle ? sqlite3_extended_errcode(handle) : code;
-    return translate(QSqlError(QString(), text, QSqlError::StatementError, QString::number(extended)), sql);
+    Q_UNUSED(sql);  // the statement's text means nothing to the user
+    return translate(QSqlError(QString(), text, QSqlError::StatementError, QString::number(extended)));
 }
 
 Database::WriteStamp Database::writeStamp() const {

@@ -72,8 +72,9 @@ public:
     // empty path or a missing folder, FileNotFound for a missing file (never creates one),
     // CannotOpen for a file held by another program longer than the busy timeout (locked()), an
     // unreadable file or a path too long (each with its own text), ReadOnly for a file or folder
-    // that cannot be written (every program writes), UnrecognizedFormat for a file that is not a
-    // database. A held file is waited for once, up to busyTimeoutMs.
+    // that cannot be written (every program writes; one that nobody may write counts as such for
+    // the superuser too), UnrecognizedFormat for a file that is not a database. A held file is
+    // waited for once, up to busyTimeoutMs.
     static std::unique_ptr<Database> open(const QString& path, const QString& user = QString(),
                                           const QString& password = QString(),
                                           int busyTimeoutMs = 10000);
@@ -147,10 +148,14 @@ public:
     using ConnectionSetup = void (*)(sqlite3*);
     static bool addConnectionSetup(ConnectionSetup setup);
 
-    // Maps a QtSql error to the engine's numbers and a readable text.
+    // Maps a QtSql error to the engine's numbers and a text for the user, in Spanish: an error of
+    // a number of the system's own (3051 a lock, 3035 a full disk, 3027 read-only, 3043 a disk
+    // error, ...) says what it is and names the table or column the engine named; only a failure
+    // without such a number (3000) adds the engine's own words. `context` (the file at the open)
+    // follows after ": ". A statement's text is never part of it.
     static DbError translate(const QSqlError& error, const QString& context = QString());
     // The failure of a statement run straight on the engine, as translate() reports a failing
-    // QtSql statement: the engine's message and extended code, then the statement.
+    // QtSql statement (from the engine's message and extended code).
     static DbError engineError(sqlite3* handle, int code, const QString& sql);
 
 private:

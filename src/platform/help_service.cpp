@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QUrl>
 #include <QVariant>
-#include <QWidget>
 
 namespace klv {
 namespace {
@@ -15,13 +14,13 @@ constexpr char kHelpContextProperty[] = "klvHelpContext";
 
 }  // namespace
 
-void setHelpContext(HelpService* help, QWidget* form, int context) {
+void setHelpContext(HelpService* help, QObject* form, int context) {
     if (form) form->setProperty(kHelpContextProperty, context);
     if (help) help->setContext(context);
 }
 
-int helpContextOf(const QWidget* w) {
-    for (; w; w = w->parentWidget()) {
+int helpContextOf(const QObject* w) {
+    for (; w; w = w->parent()) {
         const QVariant v = w->property(kHelpContextProperty);
         if (v.isValid()) return v.toInt();
     }

@@ -5,7 +5,7 @@
 #include <QString>
 #include <vector>
 
-class QWidget;
+class QObject;
 
 namespace klv {
 
@@ -24,10 +24,10 @@ public:
 
 // A form's help context: kept on the form, so that F1 opens the help of the form the user is in,
 // and told to the service.
-void setHelpContext(HelpService* help, QWidget* form, int context);
-// The help context of the nearest widget from `w` up that has one set (a box or dialog opened over
-// a form takes the form's); 0 for none.
-int helpContextOf(const QWidget* w);
+void setHelpContext(HelpService* help, QObject* form, int context);
+// The help context of the nearest widget from `w` up its parents that has one set (a box or dialog
+// opened over a form takes the form's); 0 for none.
+int helpContextOf(const QObject* w);
 
 class DesktopHelpService : public HelpService {
 public:

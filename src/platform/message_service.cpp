@@ -2,10 +2,8 @@
 
 #include "single_instance.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QLibraryInfo>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTranslator>
 #include <cstdio>
 #include <utility>
@@ -33,75 +31,12 @@ int defaultAnswerOfStyle(int style) {
     return buttons[index];
 }
 
-namespace {
-
-// The window a box opens over: the active one, else the modal form on top (the one asking).
-// Without a window manager no window is active again once a box has closed, and a box without a
-// parent would open in the middle of the screen instead of over its form.
-QWidget* messageParent() {
-    if (QWidget* active = QApplication::activeWindow()) return active;
-    return QApplication::activeModalWidget();
-}
-
-}  // namespace
-
-int QtMessageService::show(const QString& text, int style, const QString& title) {
-    QMessageBox box(messageParent());
-    box.setWindowTitle(title);
-    box.setText(text);
-    switch (style & 0x70) {
-    case MsgStyle::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MsgStyle::Question: box.setIcon(QMessageBox::Question); break;
-    case MsgStyle::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgStyle::Information: box.setIcon(QMessageBox::Information); break;
-    default: box.setIcon(QMessageBox::NoIcon); break;
-    }
-    struct Label {
-        int answer;
-        const char* text;
-        QMessageBox::ButtonRole role;
-    };
-    static const Label labels[] = {
-        {MsgAnswer::Ok, "Aceptar", QMessageBox::AcceptRole},
-        {MsgAnswer::Cancel, "Cancelar", QMessageBox::RejectRole},
-        {MsgAnswer::Abort, "Anular", QMessageBox::RejectRole},
-        {MsgAnswer::Retry, "Reintentar", QMessageBox::AcceptRole},
-        {MsgAnswer::Ignore, "Omitir", QMessageBox::AcceptRole},
-        {MsgAnswer::Yes, "Sí", QMessageBox::YesRole},
-        {MsgAnswer::No, "No", QMessageBox::NoRole},
-    };
-    const int def = defaultAnswerOfStyle(style);
-    std::vector<std::pair<QAbstractButton*, int>> made;
-    for (int answer : buttonsOfStyle(style)) {
-        for (const auto& l : labels) {
-            if (l.answer != answer) continue;
-            QPushButton* b = box.addButton(QString::fromUtf8(l.text), l.role);
-            made.emplace_back(b, answer);
-            if (answer == def) box.setDefaultButton(b);
-            if (answer == MsgAnswer::Cancel || (made.size() == 1 && buttonsOfStyle(style).size() == 1))
-                box.setEscapeButton(b);
-        }
-    }
-    box.exec();
-    for (const auto& [button, answer] : made)
-        if (box.clickedButton() == button) return answer;
-    return def;
-}
-
 int HeadlessMessageService::show(const QString& text, int style, const QString& title) {
     ++count_;
     const QByteArray out = (title + QStringLiteral(": ") + text + QLatin1Char('\n')).toLocal8Bit();
     std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stderr);
     std::fflush(stderr);
     return defaultAnswerOfStyle(style);
-}
-
-int RecordingMessageService::show(const QString& text, int style, const QString& title) {
-    calls_.push_back({text, style, title});
-    if (answers_.empty()) return defaultAnswerOfStyle(style);
-    const int a = answers_.front();
-    answers_.pop_front();
-    return a;
 }
 
 bool runningHeadless() {
@@ -158,11 +93,6 @@ bool installQtTranslation() {
     // Searched before Qt's catalogue, for the few texts it lacks; gone with it.
     QCoreApplication::installTranslator(new PrintDialogTexts(translator));
     return true;
-}
-
-std::unique_ptr<MessageService> makeMessageService() {
-    if (runningHeadless()) return std::make_unique<HeadlessMessageService>();
-    return std::make_unique<QtMessageService>();
 }
 
 }  // namespace klv

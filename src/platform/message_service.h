@@ -1,11 +1,11 @@
 #pragma once
 // Every message box of the system goes through a MessageService: the text, a style code
 // (the classic box style: buttons + icon + default button, e.g. 16, 48, 64, 36, 292) and a title
-// give back the answer (the button pressed).
+// give back the answer (the button pressed). Here: the interface and the service without a display;
+// the service that shows Qt's boxes is a library of its own above (klv_message_boxes), so that
+// nothing below the windows links the widgets.
 
 #include <QString>
-#include <deque>
-#include <memory>
 #include <vector>
 
 namespace klv {
@@ -50,12 +50,6 @@ public:
     virtual int show(const QString& text, int style, const QString& title) = 0;
 };
 
-// A modal QMessageBox with the icon, buttons and default button of the style.
-class QtMessageService : public MessageService {
-public:
-    int show(const QString& text, int style, const QString& title) override;
-};
-
 // No display: title and text go to standard error and the default button answers.
 class HeadlessMessageService : public MessageService {
 public:
@@ -66,33 +60,13 @@ private:
     int count_ = 0;
 };
 
-// Test double: records every call and answers from a script (default button when empty).
-class RecordingMessageService : public MessageService {
-public:
-    struct Call {
-        QString text;
-        int style;
-        QString title;
-    };
-    int show(const QString& text, int style, const QString& title) override;
-    void script(int answer) { answers_.push_back(answer); }
-    const std::vector<Call>& calls() const { return calls_; }
-    const Call& last() const { return calls_.back(); }
-    bool empty() const { return calls_.empty(); }
-    void clear() { calls_.clear(); answers_.clear(); }
-
-private:
-    std::vector<Call> calls_;
-    std::deque<int> answers_;
-};
-
 // True when the process has no display to show windows on (no DISPLAY / WAYLAND_DISPLAY, or the
 // offscreen or minimal Qt platform is requested).
 bool runningHeadless();
 
 // What every program's main does first, before its QApplication exists: without a display, asks
 // Qt for its offscreen platform so the program still runs; points XDG_RUNTIME_DIR at a private
-// folder of the user's when it is unset, so that neither Qt nor the program warns about it; and
+// folder of the user's when it is unset, so that Qt does not warn about it (useRuntimeFolder()); and
 // has installQtTranslation() run as soon as the application object is built (at once when it
 // exists already), before any window.
 void prepareProgramEnvironment();
@@ -101,7 +75,5 @@ void prepareProgramEnvironment();
 // edit's menu) speak Spanish. False, and nothing else happens, without an application object or
 // when the file is missing: the program goes on with Qt's English texts.
 bool installQtTranslation();
-// The message service of a program: Qt boxes with a display, standard error without one.
-std::unique_ptr<MessageService> makeMessageService();
 
 }  // namespace klv

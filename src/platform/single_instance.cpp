@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QtGlobal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,17 @@ namespace {
 
 QString tempRuntimeFolder() { return QDir::tempPath() + QStringLiteral("/klv-runtime-") + QString::number(::getuid()); }
 QString homeRuntimeFolder() { return QDir::homePath() + QStringLiteral("/.cache/klv-runtime"); }
+
+QtMessageHandler handlerBefore = nullptr;
+
+// Drops Qt's warnings about the runtime folder it falls back on ("QStandardPaths: XDG_RUNTIME_DIR
+// not set, defaulting to ...", and those about that folder's owner or mode); passes on the rest.
+void withoutRuntimeFolderWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg && text.startsWith(QLatin1String("QStandardPaths: ")) &&
+        (text.contains(QLatin1String("XDG_RUNTIME_DIR")) || text.contains(QLatin1String("runtime directory"))))
+        return;
+    if (handlerBefore) handlerBefore(type, context, text);
+}
 
 // A folder of the user's own that no one else can write. `made`: a folder of ours at a fixed
 // place, made with mode 0700 when missing and never taken through a link; its mode is brought to
@@ -42,7 +54,17 @@ QString runtimeFolder() {
 void useRuntimeFolder() {
     if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return;
     const QString folder = runtimeFolder();
-    if (!folder.isEmpty()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
+    if (!folder.isEmpty()) {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
+        return;
+    }
+    // None: the program tells the user itself (it runs without the one-copy guard), so Qt, which
+    // asks for the folder as its application object starts, is kept from warning about it too.
+    static const bool quiet = [] {
+        handlerBefore = qInstallMessageHandler(withoutRuntimeFolderWarnings);
+        return true;
+    }();
+    Q_UNUSED(quiet);
 }
 
 SingleInstance::SingleInstance(const QString& name, const QString& folder) {

@@ -14,7 +14,9 @@ namespace klv {
 // which warn when the variable is unset (root shells, CI).
 QString runtimeFolder();
 // Points XDG_RUNTIME_DIR at runtimeFolder() when it is unset, so that no part of a program warns
-// about it. Called by prepareProgramEnvironment().
+// about it. When no folder can be had, keeps Qt's warnings about its own fallback folder off the
+// terminal instead (the program shows textoSinCarpetaPrivada()). Called by
+// prepareProgramEnvironment(), before the application object exists.
 void useRuntimeFolder();
 
 class SingleInstance {

@@ -23,14 +23,20 @@ int fileErrorNumber(int e) {
     }
 }
 
-WriteFailure writeFailure(const QFileDevice& file, int errnoValue) {
-    return {fileErrorNumber(errnoValue), file.errorString()};
+WriteFailure fileError(int errnoValue) {
+    const int n = fileErrorNumber(errnoValue);
+    switch (n) {
+    case 70: return {n, QStringLiteral("Permiso denegado")};
+    case 76: return {n, QStringLiteral("No se encontró la ruta de acceso")};
+    case 61: return {n, QStringLiteral("Disco lleno")};
+    default: return {n, QStringLiteral("Error de acceso a la ruta o el archivo")};
+    }
 }
 
 bool writeAll(QSaveFile& file, const QByteArray& bytes, WriteFailure* why) {
     errno = 0;
     if (file.write(bytes) == bytes.size()) return true;
-    if (why) *why = writeFailure(file, errno);
+    if (why) *why = fileError(errno);
     return false;
 }
 
@@ -38,14 +44,14 @@ bool commitWhole(QSaveFile& file, WriteFailure* why) {
     errno = 0;
     if (!file.flush()) {
         // Cancelling replaces the file's error text: the cause is taken first.
-        const WriteFailure cause = writeFailure(file, errno);
+        const WriteFailure cause = fileError(errno);
         file.cancelWriting();
         if (why) *why = cause;
         return false;
     }
     errno = 0;
     if (file.commit()) return true;
-    if (why) *why = writeFailure(file, errno);
+    if (why) *why = fileError(errno);
     return false;
 }
 

@@ -15,13 +15,15 @@ namespace klv {
 // missing folder, 75 any other access error.
 int fileErrorNumber(int errnoValue);
 
-// Why a file could not be written: that number and the system's text of the cause.
+// Why a file could not be written: that number and the text the system shows for it.
 struct WriteFailure {
     int number = 0;
     QString text;
 };
-// The failure of the last operation on `file`, whose system error code is `errnoValue`.
-WriteFailure writeFailure(const QFileDevice& file, int errnoValue);
+// The failure of a file operation whose system error code is `errnoValue`: its number and the
+// number's own text ("Disco lleno", "Permiso denegado", "No se encontró la ruta de acceso",
+// "Error de acceso a la ruta o el archivo"), never the system's words.
+WriteFailure fileError(int errnoValue);
 
 // Writes every byte; false after a short or failed write (`why` then says why).
 bool writeAll(QSaveFile& file, const QByteArray& bytes, WriteFailure* why = nullptr);

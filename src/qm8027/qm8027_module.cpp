@@ -6,6 +6,7 @@
 #include "frm_klv_declara.h"
 #include "frm_transacciones.h"
 #include "party_forms.h"
+#include "qt_message_service.h"
 #include "show_report.h"
 
 namespace klv {

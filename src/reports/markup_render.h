@@ -7,8 +7,12 @@
 // Courier New); (x, y) is the top-left corner of the first character cell, so the baseline lies
 // one ascent below y.
 
-#include "report_markup.h"
+#include "markup_document.h"
 
+#include <QPointF>
+#include <QSizeF>
+
+class QPaintDevice;
 class QPainter;
 
 namespace klv::markup {
@@ -19,5 +23,17 @@ constexpr double kScreenTwipsPerPixel = 15.0;
 constexpr int kVerticalStep = 190;
 
 void drawCommand(QPainter& painter, const ParsedLine& command, double scale);
+
+// How a report is laid on a printable area: `scale` device pixels per twip, and where the report's
+// origin goes, in device pixels from the area's corner.
+struct PageFit {
+    double scale = 1.0;
+    QPointF origin;
+};
+
+// Fits every drawing command of the document, as drawCommand draws it on `device`, inside an area
+// of `area` device pixels: at `natural` (the device's pixels per twip) when it fits, smaller, in
+// the same proportions, when it does not. The origin moves only for a drawing left of or above it.
+PageFit fitToArea(const MarkupDocument& doc, const QSizeF& area, double natural, const QPaintDevice* device);
 
 }  // namespace klv::markup

@@ -16,7 +16,8 @@ struct PrinterCanvas::Painter {
     QPainter painter;
 };
 
-PrinterCanvas::PrinterCanvas(QPrinter& printer) : printer_(printer), painter_(std::make_unique<Painter>()) {}
+PrinterCanvas::PrinterCanvas(QPrinter& printer, const markup::MarkupDocument& doc)
+    : printer_(printer), doc_(doc), painter_(std::make_unique<Painter>()) {}
 PrinterCanvas::~PrinterCanvas() {
     if (painter_->painter.isActive()) painter_->painter.end();
 }
@@ -29,7 +30,12 @@ bool PrinterCanvas::begin(bool landscape) {
         error_ = QStringLiteral("No existe una impresora seleccionada.Verifique.");
         return false;
     }
-    scale_ = printer_.resolution() / 1440.0;
+    // The painter's origin is the printable area's corner; nothing may be drawn beyond that area,
+    // which a printer cannot reach.
+    const markup::PageFit fit = markup::fitToArea(doc_, printer_.pageRect(QPrinter::DevicePixel).size(),
+                                                  printer_.resolution() / 1440.0, &printer_);
+    scale_ = fit.scale;
+    painter_->painter.translate(fit.origin);
     return true;
 }
 
@@ -68,7 +74,7 @@ bool printReport(AppContext& ctx, QWidget* parent, const markup::MarkupDocument&
         preparePrintDialog(dialog, doc, range);
         if (dialog.exec() != QDialog::Accepted) return fail(20545, {});
     }
-    PrinterCanvas canvas(printer);
+    PrinterCanvas canvas(printer, doc);
     bool printed = false;
     {
         WaitCursor wait;

@@ -2,8 +2,8 @@
 // Printing a report-markup file on paper or into a PDF. The user picks a printer (or a PDF file)
 // in QPrintDialog; the environment variable KLV_PRINT_PDF names a PDF file instead and skips the
 // dialog, for scripts and tests. Positions in twips are mapped to device units from the corner of
-// the printable area. A file whose orientation tag is "H" prints that job in landscape; every other
-// job is portrait.
+// the printable area, smaller when the report would not fit inside it. A file whose orientation
+// tag is "H" prints that job in landscape; every other job is portrait.
 
 #include "markup_document.h"
 
@@ -19,10 +19,11 @@ namespace klv {
 
 struct AppContext;
 
-// A print pass drawn on a QPrinter (begun by begin(), ended by end()).
+// A print pass of `doc` drawn on a QPrinter (begun by begin(), ended by end()). Every page is
+// laid at one scale that keeps the whole report inside the printable area the printer reports.
 class PrinterCanvas : public markup::PrintCanvas {
 public:
-    explicit PrinterCanvas(QPrinter& printer);
+    PrinterCanvas(QPrinter& printer, const markup::MarkupDocument& doc);
     ~PrinterCanvas() override;
     bool begin(bool landscape) override;
     bool newSheet() override;
@@ -33,6 +34,7 @@ public:
 
 private:
     QPrinter& printer_;
+    const markup::MarkupDocument& doc_;
     struct Painter;
     std::unique_ptr<Painter> painter_;
     double scale_ = 1.0;

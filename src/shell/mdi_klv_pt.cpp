@@ -2,6 +2,7 @@
 
 #include "window_helpers.h"
 #include "frm_cont_abrir.h"
+#include "module_version.h"
 #include "status_bar_view.h"
 #include "status_panels.h"
 #include "utilitarios.h"
@@ -57,7 +58,7 @@ QPixmap bannerImage(QSize size) {
 
 MDI_KLV_PT::MDI_KLV_PT(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
     setObjectName(QStringLiteral("MDI_KLV_PT"));
-    setWindowTitle(QStringLiteral("8027 Precios de Transferencia - v 1.4"));
+    setWindowTitle(QStringLiteral("8027 Precios de Transferencia - v ") + kVersionModulo);
 
     // Menus; every item is one action, shared with the toolbar where both do the same thing.
     QMenu* mnuDeclara = menuBar()->addMenu(QStringLiteral("&Declaraciones"));
@@ -323,7 +324,7 @@ frmAcercade::frmAcercade(QWidget* frame) : QDialog(frame) {
     version->setObjectName(QStringLiteral("txtVersion"));
     version->setReadOnly(true);
     version->setFrame(false);
-    version->setText(QStringLiteral("Versión 1.4"));
+    version->setText(QStringLiteral("Versión ") + kVersionModulo);
     auto* line = new QFrame(this);
     line->setObjectName(QStringLiteral("Line1"));
     line->setFrameShape(QFrame::HLine);

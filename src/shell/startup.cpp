@@ -2,6 +2,7 @@
 
 #include "host_window.h"
 #include "ini_file.h"
+#include "module_version.h"
 #include "single_instance.h"
 #include "utilitarios.h"
 
@@ -42,7 +43,7 @@ StartupResult Startup::Main(AppContext& ctx, const Services& services) {
     // 1-2. The utility component and the title.
     util_ = std::make_unique<Utilitarios>();
     ctx.gUtil = util_.get();
-    ctx.gTitulo = QStringLiteral("8027 KLV - Precios de Transferencia - 1.4");
+    ctx.gTitulo = kTituloModulo;
 
     // 3. The host must be running.
     XcbHostWindowFinder xcb;

@@ -36,12 +36,14 @@ QString valorEtiqueta(const QString& linea, qsizetype desde, const QString& cier
     return fin < 0 ? linea.mid(desde) : linea.mid(desde, fin - desde);
 }
 
-// Where the tag of a tag line starts: a tag line begins with "<!" (blanks before it aside). A
-// "<!" further on belongs to the line's text (a taxpayer's name may hold one), so that line is
-// written as it is.
+// Where the tag of a tag line starts: a tag line begins with "<!" once the blanks before it are
+// passed over, and a blank is whatever the markup reader trims from a keyword (a blank, a tab, a
+// carriage return left inside the line, ...): a line that reader takes for a tag line is one here
+// too, so none reaches the text. A "<!" further on belongs to the line's text (a taxpayer's name
+// may hold one), so that line is written as it is.
 qsizetype inicioEtiqueta(const QString& linea) {
     qsizetype i = 0;
-    while (i < linea.size() && linea.at(i) == QLatin1Char(' ')) ++i;
+    while (i < linea.size() && linea.at(i).isSpace()) ++i;
     return linea.mid(i, 2) == QLatin1String("<!") ? i : -1;
 }
 

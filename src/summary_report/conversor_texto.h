@@ -1,10 +1,11 @@
 #pragma once
 // The text-report converter: a plain-text report of the report folder, which may carry tag lines
-// (a line beginning with a name between "<!" and "!>" that sets the font or asks for a new page),
-// becomes a text file in the same folder. A tag line is never written, and the font state it sets
-// changes nothing in the text written; a "<!" after other text is the line's own text (a name may
-// hold one) and is written as it is. A pending new page becomes a line holding only the character
-// 15 before the next line written. Nothing is printed.
+// (a line beginning, blanks, tabs or a stray carriage return aside, with a name between "<!" and
+// "!>" that sets the font or asks for a new page), becomes a text file in the same folder. A tag
+// line is never written, and the font state it sets changes nothing in the text written; a "<!"
+// after other text is the line's own text (a name may hold one) and is written as it is. A
+// pending new page becomes a line holding only the character 15 before the next line written.
+// Nothing is printed.
 
 #include <QString>
 

@@ -15,7 +15,6 @@
 #include <QSaveFile>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -54,28 +53,51 @@ bool sincronizar(const QString& ruta) {
 // text and the copy for the host are written aside first, each under a hidden name beside its
 // place (".base.PRN.nuevo"); once all three are whole, each is synced to the disk and renamed into
 // place: the twin, its text, then the copy, which the host takes, last. The files an earlier run
-// left under those names are kept aside meanwhile (a second link beside each, hidden). A run that
-// stops after it began writing removes what it wrote and its SPOOL row, and puts the earlier files
-// back; a run stopped because the declaration is gone leaves their removal as it is, so they never
-// pass for this submission. A process killed leaves no such repair: a run begins by removing what
-// a killed run of the same names left aside (its files aside, second links and the temporary files
-// of its whole-file writes).
+// left under those names are kept aside first (a second link beside each, hidden, or a copy where
+// the link fails): when one can be neither linked nor copied, the run stops before it writes and
+// every earlier file stays as it was. A run that stops after it began writing removes what it
+// wrote and its SPOOL row, and puts the earlier files back; a run stopped because the declaration
+// is gone leaves their removal as it is, so they never pass for this submission. A process killed
+// leaves no such repair: a run begins by removing what a killed run of the same names left aside
+// (its files aside, second links and the temporary files of its whole-file writes).
 class Corrida {
 public:
     Corrida(ContextoResumen& ctx, const QString& base)
         : ctx_(ctx),
           archivos_{ctx.config.rptPath + base + QStringLiteral(".PRN"), ctx.config.rptPath + base + QStringLiteral(".txt"),
                     ctx.config.tmpPath + base + QStringLiteral(".TXT")} {
-        for (const QString& a : archivos_) {
-            quitarRestos(a);
-            const QString guardado = aparte(a);
-            if (QFileInfo(a).isFile() && ::link(QFile::encodeName(a).constData(), QFile::encodeName(guardado).constData()) != 0)
-                QFile::copy(a, guardado);
-        }
         ctx.gemelo = nuevo(archivos_[0]);
     }
     Corrida(const Corrida&) = delete;
     Corrida& operator=(const Corrida&) = delete;
+
+    // Keeps aside each earlier file of the run's names, after clearing what a killed run left. An
+    // empty text, or the message of a file that could not be kept aside: the second links made are
+    // removed again and the run must stop, having changed nothing.
+    QString apartar() {
+        for (qsizetype i = 0; i < archivos_.size(); ++i) {
+            const QString& a = archivos_[i];
+            quitarRestos(a);
+            if (!QFileInfo(a).isFile()) continue;
+            const QString guardado = aparte(a);
+            errno = 0;
+            if (::link(QFile::encodeName(a).constData(), QFile::encodeName(guardado).constData()) != 0) {
+                const WriteFailure why = fileError(errno);
+                if (!QFile::copy(a, guardado)) {
+                    for (qsizetype j = 0; j < i; ++j)
+                        if (anteriores_[j]) QFile::remove(aparte(archivos_[j]));
+                    return errorTecnico(why.number,
+                                        QStringLiteral("No se pudo guardar aparte el archivo anterior %1 (en %2): %3\n"
+                                                       "No se generó el resumen de envío; los archivos anteriores "
+                                                       "quedan como estaban.")
+                                            .arg(a, guardado, why.text));
+                }
+            }
+            anteriores_[i] = true;
+        }
+        apartados_ = true;
+        return QString();
+    }
 
     // Where the text and the copy are written aside.
     QString texto() const { return nuevo(archivos_[1]); }
@@ -87,9 +109,8 @@ public:
             const QString n = nuevo(a);
             errno = 0;
             if (!sincronizar(n) || ::rename(QFile::encodeName(n).constData(), QFile::encodeName(a).constData()) != 0) {
-                const int e = errno;
-                return errorTecnico(fileErrorNumber(e), QStringLiteral("No se pudo poner en su lugar %1: %2")
-                                                            .arg(a, QString::fromLocal8Bit(std::strerror(e))));
+                const WriteFailure why = fileError(errno);
+                return errorTecnico(why.number, QStringLiteral("No se pudo poner en su lugar %1: %2").arg(a, why.text));
             }
         }
         // The names themselves: a crash after this finds the new files in place.
@@ -104,7 +125,9 @@ public:
     }
 
     ~Corrida() {
-        if (terminada_) return;
+        // Nothing to undo: the run finished, or it stopped before it kept the earlier files aside
+        // (and wrote nothing).
+        if (terminada_ || !apartados_) return;
         if (!ctx_.archivoSpool.isEmpty()) {
             QFile::remove(ctx_.config.rptPath + ctx_.archivoSpool);
             try {
@@ -113,18 +136,19 @@ public:
                 // The stop was told already; the row then names a file that is not there.
             }
         }
-        for (const QString& a : archivos_) {
+        for (qsizetype i = 0; i < archivos_.size(); ++i) {
+            const QString& a = archivos_[i];
             QFile::remove(nuevo(a));
             const QString guardado = aparte(a);
-            if (ctx_.sinDeclaracion || !QFileInfo::exists(guardado)) {
-                if (!ctx_.sinDeclaracion) QFile::remove(a);
-                QFile::remove(guardado);
-            } else {
+            if (anteriores_[i] && !ctx_.sinDeclaracion) {
                 // A file this run never replaced is the same file as its second link: rename then
-                // does nothing, and the second link goes.
-                ::rename(QFile::encodeName(guardado).constData(), QFile::encodeName(a).constData());
-                QFile::remove(guardado);
+                // does nothing, and the second link goes. One that cannot be put back stays aside.
+                if (::rename(QFile::encodeName(guardado).constData(), QFile::encodeName(a).constData()) != 0) continue;
+            } else if (!anteriores_[i]) {
+                // No earlier file: what stands there now is this run's.
+                QFile::remove(a);
             }
+            QFile::remove(guardado);
         }
     }
 
@@ -153,6 +177,8 @@ private:
 
     ContextoResumen& ctx_;
     const QStringList archivos_;
+    bool anteriores_[3] = {false, false, false};  // an earlier file of that name is kept aside
+    bool apartados_ = false;
     bool terminada_ = false;
 };
 
@@ -184,6 +210,10 @@ int Main(const QStringList& argumentos, const ServiciosResumen& servicios) {
     }
     const LineaResumen linea = cortarLinea(texto);
     Corrida corrida(ctx, linea.baseNombre());
+    if (const QString motivo = corrida.apartar(); !motivo.isEmpty()) {
+        mensajes.show(motivo, MsgStyle::Critical, kTitulo);
+        return Estado::Detenido;
+    }
 
     // 5. The summary and its twin.
     ConversorTexto conversor(mensajes, ctx.config.rptPath);

@@ -2,6 +2,7 @@
 // No window: messages are boxes on a display, standard error without one.
 #include "clock.h"
 #include "message_service.h"
+#include "qt_message_service.h"
 #include "programa_resumen.h"
 
 #include <QApplication>

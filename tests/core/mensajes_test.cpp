@@ -1,5 +1,6 @@
 #include "app_context.h"
 #include "mensajes.h"
+#include "recording_message_service.h"
 
 #include <QSet>
 #include <gtest/gtest.h>

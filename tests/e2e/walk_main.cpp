@@ -19,8 +19,8 @@
 #include "host_window.h"
 #include "klv_host_window.h"
 #include "main_window_entry.h"
-#include "message_service.h"
 #include "qm8027_module.h"
+#include "recording_message_service.h"
 #include "startup.h"
 
 #include <QAction>

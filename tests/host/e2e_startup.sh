@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end, on a virtual X display: klv-host --init lays an environment; QM8027 without the host
 # refuses; with the "KLV" window up it shows its frame; a second QM8027 is refused and the first
-# keeps running. Usage: e2e_startup.sh BIN_DIR [SCREENSHOT.png]
+# keeps running; on a 1024x768 screen the host's window lies inside the screen.
+# Usage: e2e_startup.sh BIN_DIR [SCREENSHOT.png]
 set -u
 bin="$1"
 shot="${2:-}"
@@ -21,7 +22,10 @@ if [ "${E2E_INSIDE:-}" != 1 ]; then
   [ -f "$work/env/sys/KLV.db" ] || fail "the shared database was not laid"
   mkdir -m 700 "$work/run"
   E2E_INSIDE=1 KLV_WINDIR="$work/env/windir" XDG_RUNTIME_DIR="$work/run" \
-    xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$bin" "$shot"
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$bin" "$shot" || exit $?
+  # On a small screen the host's window stays whole on it.
+  E2E_INSIDE=1 E2E_SMALL=1 KLV_WINDIR="$work/env/windir" XDG_RUNTIME_DIR="$work/run" \
+    xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$bin"
   exit $?
 fi
 
@@ -37,6 +41,22 @@ wait_window() {
   return 1
 }
 
+# The corner and size of a window, as "X Y WIDTH HEIGHT".
+geometry() {
+  xwininfo -name "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}'
+}
+
+if [ "${E2E_SMALL:-}" = 1 ]; then
+  "$bin/klv-host" & pids+=($!)
+  wait_window "KLV" || fail "the KLV window did not appear on 1024x768"
+  read -r x y w h <<<"$(geometry KLV)"
+  [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le 1024 ] && [ $((y + h)) -le 768 ] ||
+    fail "the KLV window ($x $y ${w}x$h) leaves the 1024x768 screen"
+  echo "ok: on 1024x768 the KLV window lies inside the screen"
+  exit 0
+fi
+
 # 1. Without the host: the refusal goes to standard error (headless messages) and the module ends.
 err="$(QT_QPA_PLATFORM=offscreen timeout 30 "$bin/QM8027" 2>&1 >/dev/null)"
 rc=$?
@@ -48,7 +68,9 @@ echo "ok: QM8027 without the host refuses"
 # 2. The host's window.
 "$bin/klv-host" & pids+=($!)
 wait_window "KLV" || fail "the KLV window did not appear"
-echo "ok: klv-host shows its KLV window"
+read -r x y _ <<<"$(geometry KLV)"
+[ "$x $y" = "660 0" ] || fail "the KLV window is at $x $y, not beside the module's frame at 660 0"
+echo "ok: klv-host shows its KLV window at 660 0"
 
 # 3. The module beside it shows its frame.
 "$bin/QM8027" & module=$!; pids+=($module)

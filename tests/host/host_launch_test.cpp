@@ -1,7 +1,7 @@
 #include "host_env.h"
 #include "host_launch.h"
 #include "klv_host_window.h"
-#include "message_service.h"
+#include "recording_message_service.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -116,4 +116,21 @@ TEST_F(HostWindow, SummaryNeedsADeclarantAndAPeriod) {
     EXPECT_TRUE(w.commandLineFromForm().isEmpty());
     EXPECT_EQ(messages.last().text, QStringLiteral("Ingrese el RUC del declarante (11 dígitos)."));
     EXPECT_EQ(messages.calls().size(), 2u);
+}
+
+// The window, frame included, lies inside the screen's available area, at its place beside the
+// module's frame where the screen is wide enough.
+TEST(HostPlacement, InsideTheAvailableArea) {
+    const struct {
+        QRect available;
+        QSize frame;
+        QPoint placed;
+    } cases[] = {
+        {{0, 0, 1280, 1024}, {460, 320}, {660, 0}},
+        {{0, 0, 1024, 768}, {460, 320}, {564, 0}},
+        {{0, 30, 1024, 738}, {470, 345}, {554, 30}},  // a panel along the top
+        {{1280, 0, 1024, 768}, {460, 320}, {1280, 0}},  // a second screen to the right
+        {{0, 0, 400, 300}, {460, 320}, {0, 0}},         // larger than the screen: its corner shows
+    };
+    for (const auto& c : cases) EXPECT_EQ(host::placeInside(c.available, c.frame, {660, 0}), c.placed);
 }

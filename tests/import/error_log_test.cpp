@@ -5,6 +5,7 @@
 #include "import_fixture.h"
 #include "line_reader.h"
 #include "utilitarios.h"
+#include "whole_file.h"
 
 #include <QFileInfo>
 
@@ -171,7 +172,7 @@ TEST_F(ErrorLogTest, ALogThatCannotBeWrittenStopsWithItsMessage) {
     EXPECT_TRUE(log.failure().endsWith(QStringLiteral("\nIntente nuevamente por favor.")));
     EXPECT_EQ(textoFallaLog(70, QStringLiteral("Permiso denegado"), QStringLiteral("/x/RPT1.Log")),
               QStringLiteral("Permiso denegado\nCierre el Archivo /x/RPT1.Log\nIntente nuevamente por favor."));
-    EXPECT_EQ(errorDeArchivo(EACCES).first, 70);
+    EXPECT_EQ(fileError(EACCES).number, 70);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "frm_importador.h"
 #include "import_fixture.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -11,6 +12,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QStyle>
 
 namespace klv::test {
 namespace {
@@ -74,8 +77,12 @@ TEST_F(FrmImportadorTest, EachModeItsControlsFileHelpAndKind) {
         SCOPED_TRACE(c.caller);
         help_.contexts.clear();
         FrmImportador& d = open(QString::fromLatin1(c.caller));
+        QApplication::processEvents();  // the layout settled
         EXPECT_EQ(d.windowTitle(), QStringLiteral("Importador de Registros"));
         EXPECT_EQ(d.size(), QSize(496, 321));  // the designed client area
+        // The name only shows the opener's declarant; the focus goes to the first open control.
+        EXPECT_FALSE(w<QLineEdit>("TxtRazon_Social")->isEnabled());
+        EXPECT_EQ(d.focusWidget(), w<QComboBox>("Drive1"));
         EXPECT_EQ(!w<QRadioButton>("OptTransac")->isHidden(), c.transacVisible);
         EXPECT_EQ(!w<QRadioButton>("OptParVin")->isHidden(), c.parVinVisible);
         EXPECT_FALSE(w<QRadioButton>("OptTransac")->isEnabled() && w<QRadioButton>("OptParVin")->isEnabled());
@@ -97,6 +104,37 @@ TEST_F(FrmImportadorTest, EachModeItsControlsFileHelpAndKind) {
     EXPECT_EQ(w<QPushButton>("cmdCancelar")->text(), QStringLiteral("&Salir"));
     EXPECT_EQ(w<QLabel>("Label1_1")->text(),
               S("Seleccione la unidad y el directorio desde el que se desea importar la información :"));
+}
+
+// Every folder of the list shows its name whole: an ordinary name on one line beside its icon, one
+// too long for the list wrapped within it, never cut or scrolled sideways.
+TEST_F(FrmImportadorTest, TheFolderListShowsEachNameWhole) {
+    const QString deep = folder() + S("/Declaraciones 2015/importar");
+    const QString longName = S("carpeta con un nombre tan largo que no cabe en una línea");
+    QDir().mkpath(deep + QLatin1Char('/') + longName);
+    for (const char* caller : {"FrmPartesVinc", "Frm_KLV_Declara", "Frm_KLV_Declara2"}) {
+        SCOPED_TRACE(caller);
+        open(QString::fromLatin1(caller));
+        dlg_->setDirectory(deep);
+        QApplication::processEvents();
+        auto* dirs = w<QListWidget>("DirDirectorio");
+        const QFontMetrics fm = dirs->fontMetrics();
+        QStyle* style = dirs->style();
+        // Beside the icon, with the style's margins around icon and text.
+        const int textRoom = dirs->viewport()->width() - style->pixelMetric(QStyle::PM_ListViewIconSize, nullptr, dirs) -
+                             4 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, dirs) + 1);
+        for (int i = 0; i < dirs->count(); ++i) {
+            QListWidgetItem* item = dirs->item(i);
+            SCOPED_TRACE(item->text().toStdString());
+            const QRect shown = dirs->visualItemRect(item);
+            EXPECT_LE(shown.right(), dirs->viewport()->width());
+            if (item->text().trimmed() == longName)
+                EXPECT_GE(shown.height(), 2 * fm.lineSpacing()) << "wrapped";
+            else
+                EXPECT_LE(fm.horizontalAdvance(item->text()), textRoom);
+        }
+        EXPECT_FALSE(dirs->horizontalScrollBar()->isVisible());
+    }
 }
 
 TEST_F(FrmImportadorTest, ADeclarantOutsideTheUsersListSelectsNothingAndListsNothing) {

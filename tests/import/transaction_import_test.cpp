@@ -382,9 +382,7 @@ TEST_F(TransactionImportTest, ABatchThatCannotBeSavedLeavesNothingAndSaysSo) {
     EXPECT_EQ(out.lineasConservadas, 0);
     EXPECT_EQ(out.counts.transferidos + out.counts.rechazados, 0);
     EXPECT_TRUE(out.message.startsWith(S("Error al guardar las líneas leídas: "))) << out.message.toStdString();
-    EXPECT_TRUE(out.message.endsWith(S("Se conservan las líneas anteriores a la línea 1; de ella en adelante no se "
-                                       "importó ninguna.")))
-        << out.message.toStdString();
+    EXPECT_TRUE(out.message.endsWith(S("\nNo se conservó ninguna línea del archivo."))) << out.message.toStdString();
     EXPECT_TRUE(unchanged(before, db()));
     EXPECT_EQ(readAll(out.logPath), QByteArray());
     EXPECT_EQ(readAll(out.errPath), QByteArray());
@@ -408,6 +406,9 @@ TEST_F(TransactionImportTest, ALockHeldByAnotherProgramIsWaitedForOnce) {
     EXPECT_EQ(waits, 1);
     EXPECT_EQ(out.status, ImportOutcome::Status::FallaBaseDatos);
     EXPECT_EQ(out.linea, 1);
+    // In Spanish, without the statement, and saying that nothing was kept.
+    EXPECT_EQ(out.message, S("Error en la línea 1 del archivo: La base de datos está bloqueada por otro programa (3051)\n"
+                             "No se conservó ninguna línea del archivo."));
     EXPECT_EQ(count(QStringLiteral("TMPTRANSACCION2")), 0);
 }
 

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QSqlRecord>
+#include <functional>
 
 using namespace klv;
 using namespace klv::test;
@@ -191,6 +192,56 @@ TEST_F(InstallerTest, AnUpgradeCutShortIsCompletedByTheNextRun) {
     EXPECT_TRUE(messages.empty()) << messages.last().text.toStdString();
     for (const QString& t : kModuleTables) EXPECT_TRUE(db().tableExists(t)) << t.toStdString();
     EXPECT_EQ(count("SELECT count(*) FROM TIP_VIN"), 14);
+}
+
+TEST_F(InstallerTest, ATableOfAnUnknownLayoutStopsTheRunBeforeAnythingChanges) {
+    auto definitions = [](const schema::Table& t) {
+        QStringList defs;
+        for (const schema::Column& c : t.columns) defs << c.name + " " + schema::sqliteType(c);
+        return defs;
+    };
+    const struct {
+        const char* table;
+        std::function<void()> make;
+        const char* why;
+    } cases[] = {
+        {"PAR_VIN", [&] { db().exec("CREATE TABLE PAR_VIN(a,b)"); }, "sobran a, b"},
+        {"PAR_VIN",
+         [&] {
+             db().exec(schema::createStatement(schema::table("PAR_VIN")));
+             db().exec("ALTER TABLE PAR_VIN ADD COLUMN extra TEXT");
+         },
+         "(sobran extra)"},
+        {"TIP_VIN",
+         [&] { db().exec(schema::createStatement(schema::table("TIP_VIN")).replace("\"cod_tip_vin\" TEXT", "\"cod_tip_vin\" INT")); },
+         "(son de otro tipo cod_tip_vin)"},
+        {"TRANSACCION",  // read by position
+         [&] {
+             QStringList defs = definitions(schema::table("TRANSACCION"));
+             defs.swapItemsAt(1, 2);
+             db().exec("CREATE TABLE TRANSACCION (" + defs.join(", ") + ")");
+         },
+         "(las columnas están en otro orden)"},
+        {"IDENTIFICA",
+         [&] { db().exec("CREATE TABLE IDENTIFICA (tip_doc_d INT, doc_id_d TEXT, periodo TEXT, formulario TEXT, autcontext TEXT)"); },
+         "(faltan esttecpt)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.table);
+        c.make();
+        const QString layout = schemaSql(db());
+        const DatabasePicture before(db());
+        EXPECT_EQ(runMain(), installer::Stopped);
+        ASSERT_EQ(messages.calls().size(), 1u);
+        EXPECT_EQ(messages.last().title, installer::kTituloParada);
+        EXPECT_EQ(messages.last().style, 16);
+        EXPECT_TRUE(messages.last().text.startsWith(QStringLiteral("La tabla %1 ").arg(c.table)) &&
+                    messages.last().text.contains(QString::fromUtf8(c.why)))
+            << messages.last().text.toStdString();
+        EXPECT_EQ(schemaSql(db()), layout);
+        EXPECT_TRUE(unchanged(before, db()));
+        db().exec(QStringLiteral("DROP TABLE %1").arg(c.table));
+    }
 }
 
 TEST_F(InstallerTest, MissingOldTransactionTypesStopTheUpgradeWithTheErrorShown) {
@@ -465,12 +516,13 @@ TEST_F(InstallerTest, AReadOnlyDatabaseIsReportedOnceNamingTheFile) {
     QProcess::execute(QStringLiteral("chmod"), {QStringLiteral("-R"), QStringLiteral("a+rX"), env->root()});
     QFile::setPermissions(env->dbFile(), QFile::ReadOwner | QFile::ReadOther | QFile::ReadGroup);
     const QString file = env->dbFile();
-    EXPECT_EQ(asOrdinaryUser([&] {
-                  runWithTimeout(messages, 1000);
-                  return messages.calls().size() == 1u && messages.last().title == installer::kTituloConexion &&
-                                 messages.last().text.contains(file) && messages.last().text.endsWith(QStringLiteral("\n 3027"))
-                             ? 0
-                             : 1;
-              }),
-              0);
+    const auto refused = [&] {
+        runWithTimeout(messages, 1000);
+        return messages.calls().size() == 1u && messages.last().title == installer::kTituloConexion &&
+                       messages.last().text.contains(file) && messages.last().text.endsWith(QStringLiteral("\n 3027"))
+                   ? 0
+                   : 1;
+    };
+    EXPECT_EQ(asOrdinaryUser(refused), 0);
+    EXPECT_EQ(refused(), 0) << "the superuser too";
 }

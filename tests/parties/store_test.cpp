@@ -68,6 +68,7 @@ TEST_F(StoreTest, DomiciledCompanyWithTwoTypes) {
     // The same number again is refused as existing, however it is typed.
     st.txtNumDoc = "20100000009  ";
     EXPECT_FALSE(save(st));
+    ASSERT_FALSE(messages().empty());
     EXPECT_EQ(messages().last().text, kInformadoExiste);
     EXPECT_EQ(messages().last().style, 48);
     EXPECT_EQ(count("PAR_VIN"), 1);
@@ -149,6 +150,7 @@ TEST_F(StoreTest, DateAndAddressRefusalsWriteNothing) {
         st.cboTipResid = c.tipo;
         st.txtDirRedLegal = c.dir;
         EXPECT_FALSE(save(st));
+        ASSERT_FALSE(messages().empty());
         EXPECT_EQ(messages().last().text, c.message);
         EXPECT_EQ(messages().last().style, 48);
         EXPECT_EQ(count("PAR_VIN") + count("TIP_VIN_PAR"), 0);
@@ -165,6 +167,7 @@ TEST_F(StoreTest, AFailureInTheMiddleLeavesEveryTableAsBefore) {
     st.txtRazSoc = "OTRA";
     st.tipos = QStringList{"03"};
     EXPECT_FALSE(save(st));
+    ASSERT_FALSE(messages().empty());
     EXPECT_EQ(messages().last().title, "Error");
     EXPECT_TRUE(messages().last().text.contains("disco lleno"));
     EXPECT_EQ(row("20100000009"), before);
@@ -177,6 +180,7 @@ TEST_F(StoreTest, ChangeOfAPartyStoredUnderAnotherFormIsAFailure) {
     EXPECT_FALSE(udf_VerPartVinc(ctx(), "6", kRuc, "06", "20100000009"));
     ASSERT_TRUE(udp_CargarEdit(ctx(), kRuc, "20100000009", "6").has_value());
     EXPECT_FALSE(save(modify(company())));
+    ASSERT_FALSE(messages().empty());
     EXPECT_EQ(messages().last().title, "Error");
     EXPECT_TRUE(messages().last().text.endsWith(" 3021"));
     EXPECT_EQ(count("PAR_VIN"), 1);

@@ -3,6 +3,8 @@
 #include "frm_impxpag.h"
 #include "frm_imprimir.h"
 #include "frm_preview.h"
+#include "markup_document.h"
+#include "print_service.h"
 
 #include "db_rows.h"
 #include "message_service.h"
@@ -23,6 +25,7 @@
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTranslator>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace klv;
@@ -141,6 +144,63 @@ TEST_F(PrintDialog, PreliminarWritesTheReportAndOpensThePageRange) {
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n")))) << info.toStdString();
     EXPECT_TRUE(info.contains(QStringLiteral("842 x 595"))) << "landscape: " << info.toStdString();
     EXPECT_TRUE(run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).contains(QStringLiteral("MONEDA DE REGISTRO")));
+}
+
+// Every text of the declaration lies inside the printable area the printer reports, whatever its
+// paper and margins, in the report's own characters; where the report fits it keeps its size.
+TEST_F(PrintDialog, TheDeclarationLiesInsideThePrintableArea) {
+    FrmImprimir dialog(ctx());
+    QString file;
+    dialog.printWhole = [&](const QString& name) { return !(file = name).isEmpty(); };
+    dialog.selectRow(1);
+    dialog.CmdImprimir_Click(1);
+    const markup::MarkupDocument declaration = markup::readMarkupFile(ctx().gRptPath + QLatin1Char('/') + file);
+    ASSERT_TRUE(declaration.ok());
+    // A text left of and above the page's origin moves in too.
+    const markup::MarkupDocument offside = markup::readMarkup(
+        "<!Orientacion!>V<!/Orientacion!>\npPos|-600|-300|ANTES DEL MARGEN|True|12|0|\npPos|300|300|DENTRO|False|9|0|\n");
+    ASSERT_TRUE(offside.ok());
+    const QString ruler(150, QLatin1Char('='));
+    const struct {
+        const char* what;
+        const markup::MarkupDocument& doc;
+        QPageSize::PageSizeId paper;
+        QMarginsF margins;  // millimetres; negative: the PDF printer's own
+        bool natural;       // printed at its own size
+    } cases[] = {
+        {"a PDF as printed", declaration, QPageSize::A4, {-1, -1, -1, -1}, false},
+        {"A4, 6.35 mm", declaration, QPageSize::A4, {6.35, 6.35, 6.35, 6.35}, false},
+        {"Letter, 6.35 mm", declaration, QPageSize::Letter, {6.35, 6.35, 6.35, 6.35}, false},
+        {"A4, 25 mm left", declaration, QPageSize::A4, {25, 5, 5, 5}, false},
+        {"A3, 10 mm", declaration, QPageSize::A3, {10, 10, 10, 10}, true},
+        {"left of the origin", offside, QPageSize::A4, {6.35, 6.35, 6.35, 6.35}, true},
+    };
+    const QString pdf = QDir::temp().filePath(QStringLiteral("klv-printable-%1.pdf").arg(QCoreApplication::applicationPid()));
+    const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageSize(QPageSize(c.paper));
+        if (c.margins.left() >= 0) printer.setPageMargins(c.margins, QPageLayout::Millimeter);
+        PrinterCanvas canvas(printer, c.doc);
+        ASSERT_TRUE(markup::printPass(c.doc, std::nullopt, canvas));
+        const QRectF area = printer.pageLayout().paintRect(QPageLayout::Point);
+        const QString boxes = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        int words = 0;
+        for (auto m = word.globalMatch(boxes); m.hasNext(); ++words) {
+            const auto w = m.next();
+            const QRectF box(QPointF(w.captured(1).toDouble(), w.captured(2).toDouble()),
+                             QPointF(w.captured(3).toDouble(), w.captured(4).toDouble()));
+            EXPECT_TRUE(area.adjusted(-0.5, -0.5, 0.5, 0.5).contains(box)) << w.captured(5).toStdString();
+            if (w.captured(5) == ruler) EXPECT_EQ(std::abs(box.width() - 150 * 0.6 * 9) < 1, c.natural) << box.width();
+        }
+        EXPECT_GT(words, 3);
+        if (&c.doc == &declaration) EXPECT_TRUE(boxes.contains(ruler));
+    }
+    QFile::remove(pdf);
 }
 
 TEST_F(PrintDialog, AVanishedRowOrAFailedWriteStopsBothActions) {

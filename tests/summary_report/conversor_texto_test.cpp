@@ -1,6 +1,6 @@
 #include "conversor_texto.h"
 
-#include "message_service.h"
+#include "recording_message_service.h"
 #include "summary_files.h"
 
 #include <QDir>
@@ -42,12 +42,15 @@ TEST_F(ConversorTest, LinesPassUnchangedAndBlankLinesBecomeOneBlank) {
 
 TEST_F(ConversorTest, TagLinesSetTheFontAndWriteNothing) {
     const QStringList out = convertir(
-        QStringLiteral("a.b.PRN"),
-        {QStringLiteral("<!font!>Arial<!/font!>"), QStringLiteral("<!fontsize!>10.5<!/fontsize!> resto"),
+        QStringLiteral("t.PRN"),
+        {QStringLiteral("<!font!>Times<!/font!>"), QStringLiteral("<!fontsize!>10.5<!/fontsize!> resto"),
+         // Blanks of any kind before the tag, as the markup reader trims them: a carriage return
+         // that does not end a line, a tab.
+         QStringLiteral("\r<!font!>Arial<!/font!>"), QStringLiteral(" \t<!bold!>"),
          QStringLiteral("<!bold!>"), QStringLiteral("<!underline!>"), QStringLiteral("<!italic!>"),
          QStringLiteral("<!/italic!> texto tras la etiqueta <!np!>"), QStringLiteral("<!BOLD!>"),
          QStringLiteral("<!>"), QStringLiteral("uno")},
-        QStringLiteral("a.txt"));
+        QStringLiteral("t.txt"));
     EXPECT_EQ(out, QStringList{QStringLiteral("uno")});
     const EstadoFuente& f = conversor.fuente();
     EXPECT_EQ(f.nombre, QStringLiteral("Arial"));
@@ -62,6 +65,17 @@ TEST_F(ConversorTest, TagLinesSetTheFontAndWriteNothing) {
     EXPECT_EQ(conversor.fuente().nombre, QStringLiteral("Courier New"));
     EXPECT_FALSE(conversor.fuente().negrita);
     EXPECT_EQ(conversor.fuente().tamano, 0);
+}
+
+TEST_F(ConversorTest, TheTextIsNamedByWhatPrecedesTheFirstDot) {
+    const struct {
+        const char* entrada;
+        const char* salida;
+    } casos[] = {{"a.b.PRN", "a.txt"}, {"8027200700A0000001", "8027200700A0000001.txt"}};
+    for (const auto& c : casos)
+        EXPECT_EQ(convertir(QLatin1String(c.entrada), {QStringLiteral("uno")}, QLatin1String(c.salida)),
+                  QStringList{QStringLiteral("uno")})
+            << c.entrada;
 }
 
 TEST_F(ConversorTest, NewPagePutsCharacter15BeforeTheNextLineOnly) {

@@ -10,7 +10,9 @@
 #include "test_env.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace klv;
@@ -76,6 +78,41 @@ TEST_F(SummaryFaults, AFileThatCannotBeWrittenLeavesEverythingAsBefore) {
     EXPECT_EQ(crLfLines(tmp()).size(), 26);
 }
 
+// A message service that runs `alMostrar` as a box is shown.
+class MensajesConAccion : public RecordingMessageService {
+public:
+    std::function<void()> alMostrar;
+    int show(const QString& text, int style, const QString& title) override {
+        if (alMostrar) alMostrar();
+        return RecordingMessageService::show(text, style, title);
+    }
+};
+
+TEST_F(SummaryFaults, AnEarlierFileThatCannotBeKeptAsideStopsTheRunBeforeItWrites) {
+    // In turn, a folder stands where the second link or the copy of an earlier file would go, so
+    // neither can be made; should the run go on, the database refuses its first row. The folder
+    // goes when the stop is told: the run's undoing then finds nothing aside, as when a link and a
+    // copy failed leaving nothing, and must still keep the earlier file.
+    for (const QString& anterior : {rpt(".PRN"), rpt(".txt"), tmp()}) {
+        SCOPED_TRACE(anterior.toStdString());
+        const QFileInfo i(anterior);
+        const QString aparte = i.path() + QStringLiteral("/.") + i.fileName() + QStringLiteral(".anterior");
+        const DatabasePicture before(env.db());
+        const FolderPicture files(env.sysPath(), kNoFolder);
+        ASSERT_TRUE(QDir().mkpath(aparte));
+        MensajesConAccion mensajes;
+        mensajes.alMostrar = [&] { QDir().rmdir(aparte); };
+        {
+            const WriteFault fault(env.db(), 1);
+            EXPECT_EQ(resumen::Main(kLinea, {&mensajes, &env.clock(), lockDir.path()}), resumen::Estado::Detenido);
+        }
+        ASSERT_EQ(mensajes.calls().size(), 1u);
+        EXPECT_TRUE(mensajes.last().text.contains(i.fileName())) << mensajes.last().text.toStdString();
+        EXPECT_TRUE(unchanged(before, env.db()));
+        EXPECT_TRUE(unchanged(files, env.sysPath(), kNoFolder));
+    }
+}
+
 TEST_F(SummaryFaults, TheConverterOnAFullDiskKeepsTheEarlierText) {
     const FolderPicture files(env.sysPath(), kNoFolder);
     writeBytes(rpt(".PRN"), QByteArray("<!np!>\r\n").repeated(1) + QByteArray("a line of the summary\r\n").repeated(60));
@@ -84,9 +121,12 @@ TEST_F(SummaryFaults, TheConverterOnAFullDiskKeepsTheEarlierText) {
     const int failed = failAtEveryFileSize([&] { return conversor.udf_ImprimirArchivo(kBase + QStringLiteral(".PRN")); },
                                            [&](qint64 limit) {
                                                EXPECT_TRUE(unchanged(withTwin, env.sysPath(), kNoFolder)) << limit;
-                                               // The cause and its number, not the cancellation that follows.
-                                               EXPECT_TRUE(env.messages().last().text.startsWith(QStringLiteral("Error Técnico : ( 61) ")))
-                                                   << env.messages().last().text.toStdString();
+                                               // The cause and its number, not the cancellation that follows;
+                                               // the number's own words, not the system's.
+                                               const QString text = env.messages().last().text;
+                                               EXPECT_TRUE(text.startsWith(QStringLiteral("Error Técnico : ( 61) ")) &&
+                                                           text.endsWith(QStringLiteral(": Disco lleno")))
+                                                   << text.toStdString();
                                            });
     EXPECT_GE(failed, 5);
     EXPECT_EQ(crLfLines(rpt(".txt")).size(), 61);

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace klv;
 using klv::test::crLfLines;
@@ -44,6 +45,7 @@ protected:
         e.insert(QStringLiteral("KLV_WINDIR"), host::winDirOf(env.root()));
         e.insert(QStringLiteral("XDG_RUNTIME_DIR"), runDir.path());
         e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (ajustarEntorno) ajustarEntorno(e);
         p.setProcessEnvironment(e);
         p.setWorkingDirectory(runDir.path());
         const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/8027REP");
@@ -63,6 +65,7 @@ protected:
 
     test::Environment env;
     QTemporaryDir runDir;
+    std::function<void(QProcessEnvironment&)> ajustarEntorno;  // changes to the program's environment
 };
 
 }  // namespace
@@ -91,6 +94,22 @@ TEST_F(ProgramaTest, ASecondCopyIsToldAndEndsWithoutWriting) {
     EXPECT_EQ(r.err, QStringLiteral("Presentación Telemática: La aplicación ya se encuentra en Ejecución\n"));
     EXPECT_FALSE(QFile::exists(sys(QStringLiteral("Trace.txt"))));
     EXPECT_EQ(spoolRows(), 0);
+}
+
+TEST_F(ProgramaTest, WithoutAPrivateFolderOnlyTheProgramSaysSo) {
+    // No variable; the folder's name in the temporary folder taken (a link); no home to make one in.
+    QTemporaryDir tmp;
+    ASSERT_TRUE(QFile::link(runDir.path(), tmp.path() + QStringLiteral("/klv-runtime-") + QString::number(::getuid())));
+    ajustarEntorno = [&tmp](QProcessEnvironment& e) {
+        e.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        e.insert(QStringLiteral("TMPDIR"), tmp.path());
+        e.insert(QStringLiteral("HOME"), QStringLiteral("/proc/no-home"));
+    };
+    const Run r = run(kSplit);
+    EXPECT_EQ(r.status, resumen::Estado::Terminado) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("Presentación Telemática: No se pudo tener una carpeta privada")))
+        << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("QStandardPaths"))) << r.err.toStdString();
 }
 
 TEST_F(ProgramaTest, EveryStopIsToldAndEndsWithStatusOne) {

@@ -6,6 +6,7 @@
 // the utility component.
 
 #include "app_context.h"
+#include "recording_message_service.h"
 
 #include <QByteArray>
 #include <QString>
