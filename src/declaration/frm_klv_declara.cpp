@@ -113,8 +113,7 @@ class Frm_KLV_Declara::ProgressScope {
 public:
     ProgressScope(Frm_KLV_Declara& form, const QString& text) : form_(form), owner_(!form.progress_) {
         if (owner_)
-            form.progress_ = std::make_unique<ProgressWindow>(form.ctx_.db(), form.isVisible() ? &form : form.parentWidget(),
-                                                              text);
+            form.progress_ = std::make_unique<ProgressWindow>(form.ctx_, form.isVisible() ? &form : form.parentWidget(), text);
     }
     ~ProgressScope() {
         if (owner_) form_.progress_.reset();

@@ -23,7 +23,7 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key, const Wor
 
     // Transactions: every column, by name, control number included.
     const QStringList transCols = schema::columnNames(QStringLiteral("TRANSACCION2"));
-    db.exec(QStringLiteral("DELETE FROM TMPTRANSACCION2"));
+    db.emptyTable(QStringLiteral("TMPTRANSACCION2"));
     db.exec(QStringLiteral("INSERT INTO TMPTRANSACCION2 (%1) SELECT %2 FROM TRANSACCION2 T WHERE %3 ORDER BY %4")
                 .arg(decl::columnList(transCols), decl::columnList(transCols, QStringLiteral("T")),
                      decl::keyCondition(QStringLiteral("T")), decl::transactionOrder(QStringLiteral("T"))),
@@ -33,7 +33,7 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key, const Wor
     // the types of a transaction copied above, each transaction finding its types by key: a type
     // row without its transaction belongs to no transaction of the declaration.
     const QStringList typeCols = schema::columnNames(QStringLiteral("TRATIPTRA2")).mid(0, 9);
-    db.exec(QStringLiteral("DELETE FROM TMPTRATIPTRA"));
+    db.emptyTable(QStringLiteral("TMPTRATIPTRA"));
     db.exec(QStringLiteral("INSERT INTO TMPTRATIPTRA (%1) SELECT %2 FROM TRANSACCION2 X CROSS JOIN TRATIPTRA2 T ON %3"
                            " WHERE %4 ORDER BY %5, T.COD_TIP_TRANSACCION")
                 .arg(decl::columnList(typeCols), decl::columnList(typeCols, QStringLiteral("T")),
@@ -43,7 +43,7 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key, const Wor
 
     // Per-type detail of the transactions valued by other methods, each with its type's
     // description (parameter group 395, cut to the column's width; "" when the code has none).
-    db.exec(QStringLiteral("DELETE FROM TMPTRADET"));
+    db.emptyTable(QStringLiteral("TMPTRADET"));
     const QStringList detKey = typeCols.mid(0, 8);
     const QStringList detCols = detKey + QStringList{QStringLiteral("DES_TRANSACCION"), QStringLiteral("MONTO")};
     // Each type's description as the per-type detail writes it (detailDescription), chosen in the

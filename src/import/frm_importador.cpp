@@ -6,6 +6,7 @@
 #include "help_service.h"
 #include "import_error_report.h"
 #include "spool.h"
+#include "statement_ticks.h"
 #include "utilitarios.h"
 #include "wait_cursor.h"
 #include "window_helpers.h"
@@ -397,6 +398,8 @@ void FrmImportador::cmdTransferir_Click() {
     import::ImportOutcome out;
     {
         WaitCursor wait;
+        // The import's statements tick the dialog too: a batch's commit runs off this thread.
+        const StatementTicks ticks(ctx_.db(), [this] { paintProgress(); });
         out = runner_(ctx_, req, [this](const import::ImportProgress& p) { return onProgress(p); });
     }
     setRunning(false);
@@ -404,14 +407,18 @@ void FrmImportador::cmdTransferir_Click() {
 }
 
 bool FrmImportador::onProgress(const import::ImportProgress& p) {
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (now - lastPaint_ >= kPaintEvery) {
-        lastPaint_ = now;
-        if (!p.comprobando) showCounts(p.counts);
-        PrgAvance->setValue(p.bytesTotal > 0 ? static_cast<int>(p.bytesLeidos * 1000 / p.bytesTotal) : 0);
-        QCoreApplication::processEvents();
-    }
+    progress_ = p;
+    paintProgress();
     return !stopRequested_;
+}
+
+void FrmImportador::paintProgress() {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now - lastPaint_ < kPaintEvery) return;
+    lastPaint_ = now;
+    if (!progress_.comprobando) showCounts(progress_.counts);
+    PrgAvance->setValue(progress_.bytesTotal > 0 ? static_cast<int>(progress_.bytesLeidos * 1000 / progress_.bytesTotal) : 0);
+    QCoreApplication::processEvents();
 }
 
 void FrmImportador::showCounts(const import::ImportCounts& c) {
@@ -454,6 +461,7 @@ void FrmImportador::setRunning(bool on) {
     running_ = on;
     stopRequested_ = false;
     lastPaint_ = 0;
+    progress_ = {};
     if (on) PrgAvance->setValue(0);
     for (QWidget* w : {static_cast<QWidget*>(cmdTransferir), static_cast<QWidget*>(cmdCancelar),
                        static_cast<QWidget*>(Drive1), static_cast<QWidget*>(DirDirectorio),

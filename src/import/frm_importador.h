@@ -85,6 +85,9 @@ private:
     QString ruc() const;
     void setRunning(bool on);
     bool onProgress(const import::ImportProgress& p);
+    // The counts and the bar of the last progress reported, and the event loop run, at most every
+    // few hundredths of a second.
+    void paintProgress();
     void showOutcome(const import::ImportOutcome& out);
     void showCounts(const import::ImportCounts& c);
     // After a run with rejected lines: the question, the error report and its preview.
@@ -105,6 +108,7 @@ private:
     bool stopRequested_ = false;
     bool left_ = false;
     qint64 lastPaint_ = 0;
+    import::ImportProgress progress_;
 
     QGroupBox* Frame1 = nullptr;
     QRadioButton* OptTransac = nullptr;

@@ -2,6 +2,7 @@
 
 #include "format.h"
 #include "prepared_statement.h"
+#include "statement_ticks.h"
 #include "text_order.h"
 
 #include <QDir>
@@ -453,6 +454,11 @@ int Database::changes() const {
     return static_cast<int>(scalar(QStringLiteral("SELECT changes()")).toLongLong());
 }
 
+void Database::emptyTable(const QString& table) const {
+    PreparedStatement empty(*this, QStringLiteral("DELETE FROM ") + table);
+    StatementTicks::runStep(*this, [&empty] { empty.run(); });
+}
+
 bool Database::tableExists(const QString& table) const {
     return scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name = ? COLLATE NOCASE"),
                   {table})
@@ -493,10 +499,12 @@ Transaction::~Transaction() {
 
 void Transaction::commit() {
     if (!open_) return;
-    if (depth_ == 0)
-        db_.exec(QStringLiteral("COMMIT"));
-    else
+    if (depth_ == 0) {
+        PreparedStatement commit(db_, QStringLiteral("COMMIT"));
+        StatementTicks::runStep(db_, [&commit] { commit.run(); });
+    } else {
         db_.savepoint(depth_).release.run();
+    }
     open_ = false;
     --db_.depth_;
 }

@@ -98,6 +98,9 @@ public:
     // every party of an import is prepared once.)
     // Rows changed by the last INSERT, UPDATE or DELETE.
     int changes() const;
+    // Deletes every row of `table`. The engine empties a whole table in one step that reports no
+    // progress: while progress is shown (StatementTicks) it runs off this thread. Throws DbError.
+    void emptyTable(const QString& table) const;
 
     bool tableExists(const QString& table) const;  // case-blind, as the engine compares names
     bool columnExists(const QString& table, const QString& column) const;
@@ -186,7 +189,9 @@ private:
 // the outer transaction. The outermost guard takes the write lock when it begins (BEGIN
 // IMMEDIATE): a transaction that read first and wrote later could not wait for another writer
 // (SQLite refuses the upgrade at once), while waiting at the start honours the busy timeout.
-// immediate = false is for a guard that only reads.
+// immediate = false is for a guard that only reads. The outermost commit writes every page the
+// transaction changed in one step: while progress is shown (StatementTicks) it runs off this
+// thread.
 class Transaction {
 public:
     explicit Transaction(Database& db, bool immediate = true);

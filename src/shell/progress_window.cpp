@@ -40,12 +40,40 @@ protected:
     void closeEvent(QCloseEvent* event) override { event->ignore(); }
 };
 
-ProgressWindow::ProgressWindow(const Database& db, QWidget* parent, const QString& text)
-    : parent_(parent), text_(text), ticks_(db, [this] { tick(); }) {
+// The context's message service while a ProgressWindow lives.
+class ProgressWindow::Boxes : public MessageService {
+public:
+    explicit Boxes(ProgressWindow& window) : window_(window) {}
+    int show(const QString& text, int style, const QString& title) override {
+        return window_.showBox(text, style, title);
+    }
+
+private:
+    ProgressWindow& window_;
+};
+
+ProgressWindow::ProgressWindow(AppContext& ctx, QWidget* parent, const QString& text)
+    : ctx_(ctx),
+      messages_(ctx.messages),
+      boxes_(std::make_unique<Boxes>(*this)),
+      parent_(parent),
+      text_(text),
+      ticks_(ctx.db(), [this] { tick(); }) {
+    if (messages_) ctx_.messages = boxes_.get();
     clock_.start();
 }
 
-ProgressWindow::~ProgressWindow() = default;
+ProgressWindow::~ProgressWindow() {
+    if (ctx_.messages == boxes_.get()) ctx_.messages = messages_;
+}
+
+int ProgressWindow::showBox(const QString& text, int style, const QString& title) {
+    window_.reset();
+    const int answer = messages_->show(text, style, title);
+    clock_.restart();
+    lastPaint_ = -1;
+    return answer;
+}
 
 void ProgressWindow::report(qint64 done, qint64 total) {
     done_ = done;

@@ -5,9 +5,14 @@
 // the event loop runs, so every window of the program repaints. A small modal window with a text
 // and a bar appears once the work has lasted half a second (shorter work shows nothing); it has no
 // close button and cannot be closed: the work cannot be stopped, and no other window takes input
-// meanwhile. Until it appears the event loop runs without user input.
+// meanwhile. Until it appears the event loop runs without user input. A step the engine does in
+// one go (StatementTicks::runStep) runs off the window's thread while the window ticks.
+//
+// No box stands over the bar: while the window lives, the context's messages go through it, and
+// before each box the window closes; work that goes on after the box shows it again once it has
+// lasted another half second.
 
-#include "database.h"
+#include "app_context.h"
 #include "statement_ticks.h"
 
 #include <QElapsedTimer>
@@ -25,8 +30,9 @@ class ProgressDialog;
 class ProgressWindow {
 public:
     // `parent` is the window the progress belongs to (the form, or its opener while the form is
-    // not shown yet); `text` says what is being done.
-    ProgressWindow(const Database& db, QWidget* parent, const QString& text);
+    // not shown yet); `text` says what is being done. The context's database ticks the window and
+    // its messages pass through it until it is destroyed.
+    ProgressWindow(AppContext& ctx, QWidget* parent, const QString& text);
     ~ProgressWindow();
     ProgressWindow(const ProgressWindow&) = delete;
     ProgressWindow& operator=(const ProgressWindow&) = delete;
@@ -39,8 +45,14 @@ public:
     QWidget* window() const;
 
 private:
+    class Boxes;
     void tick();
+    // Closes the window, shows the box and starts the half second again.
+    int showBox(const QString& text, int style, const QString& title);
 
+    AppContext& ctx_;
+    MessageService* messages_;  // the context's service before this window
+    std::unique_ptr<Boxes> boxes_;
     QWidget* parent_;
     QString text_;
     QElapsedTimer clock_;

@@ -1,6 +1,7 @@
 // The declaration form driven as a user would: a new declaration through its header, Validar and
 // Grabar; the period rules; a stored declaration opened for modification; the transaction
 // commands; the tab change; leaving the form.
+#include "box_over_bar.h"
 #include "caption_label.h"
 #include "declaration_fixture.h"
 #include "declaration_grid.h"
@@ -218,6 +219,27 @@ TEST_F(DeclaraFormTest, GrabarOfManyRowsLetsTheEventLoopRunAndIgnoresWhatArrives
     EXPECT_EQ(texts(), QStringList{S("Toda la información fue grabada satisfactoriamente.")});
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(count(QStringLiteral("TRANSACCION2")), 40000);
+}
+
+TEST_F(DeclaraFormTest, NoBoxOfValidarOrGrabarStandsOverTheirProgressWindow) {
+    party(QStringLiteral("P2"));  // without transactions: a warning before the outcome
+    open();
+    answerHeader();
+    manyWorkingTransactions(3000);
+    const struct {
+        const char* button;
+        QStringList boxes;
+    } cases[] = {
+        {"CmdValidar", {kInformadosSinTransacciones, S("La Declaración no presenta inconsistencias.")}},
+        {"CmdGrabar", {kInformadosSinTransacciones, kGrabadoOk}},
+    };
+    for (const auto& c : cases) {
+        BoxOverBar watch(messages());
+        ctx().messages = &watch;
+        w<QPushButton>(c.button)->click();
+        ctx().messages = &messages();
+        EXPECT_EQ(watch.boxes, c.boxes) << c.button;
+    }
 }
 
 TEST_F(DeclaraFormTest, NewDeclarationIsValidatedAndSavedThenLocked) {

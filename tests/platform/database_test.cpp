@@ -1,6 +1,7 @@
 #include "db_rows.h"
 #include "database.h"
 #include "other_program.h"
+#include "statement_ticks.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -306,4 +307,35 @@ TEST(DatabaseTransaction, TakesTheWriteLockAtItsStartAndWaitsForAnotherWriter) {
     EXPECT_EQ(e.number(), DbErr::CannotOpen);
     EXPECT_TRUE(e.locked());
     EXPECT_FALSE(impatient->inTransaction());
+}
+
+TEST(DatabaseTransaction, CommitWhileProgressIsShownTicksUntilItEndsAndFailsAsTheDoorSays) {
+    QTemporaryDir dir;
+    const QString path = makeDatabase(dir);
+    auto db = Database::open(path, QString(), QString(), 300);
+    // Another program reading holds the commit back until the busy timeout.
+    auto reader = Database::open(path);
+    auto reading = std::make_unique<Transaction>(*reader, false);
+    reader->scalar(QStringLiteral("SELECT count(*) FROM T"));
+    int ticks = 0;
+    {
+        Transaction t(*db);
+        db->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (1, 'a')"));
+        const StatementTicks progress(*db, [&ticks] { ++ticks; });
+        const DbError e = errorOf([&] { t.commit(); });
+        EXPECT_EQ(e.number(), DbErr::CannotOpen);
+        EXPECT_TRUE(e.locked());
+        EXPECT_GT(ticks, 5);  // every 10 ms while the engine waited
+        EXPECT_TRUE(db->inTransaction());
+    }
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM T")).toInt(), 0);
+    reading.reset();
+    {
+        Transaction t(*db);
+        db->emptyTable(QStringLiteral("T"));
+        db->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (2, 'b')"));
+        const StatementTicks progress(*db, [] {});
+        t.commit();
+    }
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT k FROM T")).toInt(), 2);
 }

@@ -1,3 +1,4 @@
+#include "box_over_bar.h"
 #include "frm_cont_abrir.h"
 #include "mdi_klv_pt.h"
 #include "progress_window.h"
@@ -345,7 +346,7 @@ TEST_F(MainWindowTest, ProgressWindowKeepsTheEventLoopRunningAndCannotBeClosed) 
     const QString count = QStringLiteral("WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I+1 FROM N WHERE I<200000)"
                                          " SELECT count(*) FROM N");
     {
-        ProgressWindow progress(db(), &owner, QStringLiteral("Grabando la declaración..."));
+        ProgressWindow progress(ctx(), &owner, QStringLiteral("Grabando la declaración..."));
         // A long statement ticks it: the timer fires while the statement runs.
         db().scalar(count);
         EXPECT_GT(fired, 0);
@@ -368,6 +369,31 @@ TEST_F(MainWindowTest, ProgressWindowKeepsTheEventLoopRunningAndCannotBeClosed) 
     timer.start(0);
     db().scalar(count);
     EXPECT_EQ(fired, 0);  // no window, no ticks
+}
+
+TEST_F(MainWindowTest, ProgressWindowClosesBeforeEachBoxAndComesBackWhenTheWorkLastsAgain) {
+    QWidget owner;
+    owner.show();
+    test::BoxOverBar watch(env().messages());
+    ctx().messages = &watch;
+    {
+        ProgressWindow progress(ctx(), &owner, QStringLiteral("Grabando la declaración..."));
+        QThread::msleep(600);
+        progress.report(1, 4);
+        ASSERT_NE(progress.window(), nullptr);
+        ctx().msg(QStringLiteral("Aviso"), MsgStyle::Exclamation);
+        EXPECT_EQ(progress.window(), nullptr);
+        progress.report(2, 4);  // the work goes on: half a second again before the window
+        EXPECT_EQ(progress.window(), nullptr);
+        QThread::msleep(600);
+        progress.report(3, 4);
+        ASSERT_NE(progress.window(), nullptr);
+        EXPECT_TRUE(progress.window()->isVisible());
+    }
+    EXPECT_EQ(ctx().messages, &watch);  // the service is the form's again
+    ctx().messages = &env().messages();
+    EXPECT_EQ(watch.boxes, QStringList{QStringLiteral("Aviso")});
+    EXPECT_EQ(env().messages().last().text, QStringLiteral("Aviso"));
 }
 
 TEST_F(MainWindowTest, OpeningAFormShowsTheHourglassUntilItIsOnScreen) {

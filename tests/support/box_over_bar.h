@@ -1,0 +1,35 @@
+#pragma once
+// A message service that notes, at each box, whether a progress window stands on screen, then keeps
+// the box open longer than a progress window waits to appear (as a user reading it does) and passes
+// it on.
+
+#include "message_service.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <QThread>
+#include <QWidget>
+#include <algorithm>
+
+namespace klv::test {
+
+class BoxOverBar : public MessageService {
+public:
+    explicit BoxOverBar(MessageService& next) : next_(next) {}
+    int show(const QString& text, int style, const QString& title) override {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        const bool bar = std::any_of(windows.begin(), windows.end(), [](const QWidget* w) {
+            return w->objectName() == QLatin1String("ProgressWindow") && w->isVisible();
+        });
+        boxes << text + (bar ? QStringLiteral(" [sobre la barra]") : QString());
+        QThread::msleep(600);
+        return next_.show(text, style, title);
+    }
+    // The texts of the boxes, each marked when a progress window stood behind it.
+    QStringList boxes;
+
+private:
+    MessageService& next_;
+};
+
+}  // namespace klv::test
