@@ -152,6 +152,12 @@ FrmImportador::FrmImportador(AppContext& ctx, import::ImportRunner runner, QWidg
     PrgAvance->setRange(0, 1000);
     PrgAvance->setValue(0);
     PrgAvance->setTextVisible(false);
+    // The bar stands only while a run lasts, so that no box of the run's outcome is shown beside a
+    // bar; its room stays, so that nothing moves when it appears.
+    QSizePolicy keepRoom = PrgAvance->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    PrgAvance->setSizePolicy(keepRoom);
+    PrgAvance->hide();
     CmdDetener = pushButton(QStringLiteral("CmdDetener"), QStringLiteral("Cancelar"));
     CmdDetener->setEnabled(false);
     auto* v3 = new QVBoxLayout(Frame3);
@@ -432,7 +438,6 @@ void FrmImportador::showOutcome(const import::ImportOutcome& out) {
     if (!out.lblTransferidos.isEmpty()) lblTransferidos->setText(out.lblTransferidos);
     if (!out.lblActualizados.isEmpty()) LblActualizados->setText(out.lblActualizados);
     if (!out.lblRechazados.isEmpty()) lblRechazados->setText(out.lblRechazados);
-    PrgAvance->setValue(out.status == import::ImportOutcome::Status::Terminado ? PrgAvance->maximum() : 0);
     if (!out.message.isEmpty()) ctx_.msg(out.message, out.style, out.title.isEmpty() ? ctx_.gTitulo : out.title);
     if (out.status == import::ImportOutcome::Status::Terminado && out.counts.rechazados > 0) offerReport(out);
 }
@@ -462,7 +467,8 @@ void FrmImportador::setRunning(bool on) {
     stopRequested_ = false;
     lastPaint_ = 0;
     progress_ = {};
-    if (on) PrgAvance->setValue(0);
+    PrgAvance->setValue(0);
+    PrgAvance->setVisible(on);
     for (QWidget* w : {static_cast<QWidget*>(cmdTransferir), static_cast<QWidget*>(cmdCancelar),
                        static_cast<QWidget*>(Drive1), static_cast<QWidget*>(DirDirectorio),
                        static_cast<QWidget*>(File1)})

@@ -1,6 +1,7 @@
 // The import dialog driven as a user would: its three modes, the declarant it selects, the file
 // messages, leaving it, and a file import run by a stand-in core while the dialog stays locked.
 #include "frm_importador.h"
+#include "box_over_bar.h"
 #include "import_fixture.h"
 
 #include <QApplication>
@@ -290,7 +291,13 @@ TEST_F(FrmImportadorTest, RejectedLinesAskThenTheReportIsWrittenAndPreviewed) {
         selectFile();
         messages().clear();
         messages().script(answer);
+        BoxOverBar watch(messages());
+        ctx().messages = &watch;
         w<QPushButton>("cmdTransferir")->click();
+        ctx().messages = &messages();
+        // The dialog's bar is gone before the outcome's question.
+        ASSERT_EQ(watch.boxes.size(), 1);
+        EXPECT_FALSE(watch.boxes.front().endsWith(QStringLiteral("[sobre la barra]")));
         ASSERT_FALSE(messages().empty());
         EXPECT_EQ(messages().calls().front().title, QStringLiteral("Confirmar"));
         EXPECT_EQ(messages().calls().front().style, 292);
