@@ -1,9 +1,9 @@
 # Keeps the layers of the build, each using only those below it:
 #   platform -> core -> subsystem logic -> shell -> subsystem forms -> programs
 # klv_check_layers() runs at configure time, after every target is declared. It gives each of the
-# project's libraries and programs under src/ its floor (by folder and name: src/platform,
-# src/core, src/qm8027 and every program have their own, src/shell and src/message_boxes are the
-# shell's floor; klv_<folder>_forms is forms, any other klv_<folder> logic), its dependencies on
+# project's libraries and programs under src/ its floor (by name and folder: klv_<folder>_forms is
+# forms; src/platform, src/core, src/qm8027 and every program have their own, src/shell is the
+# shell's floor, any other klv_<folder> logic), its dependencies on
 # project libraries (directly or not), the way it reaches Qt6::Widgets when it does (through any
 # library, Qt's own too) and its sources, writes that record to layers.txt in the build folder and
 # stops the configuration when a rule of cmake/KlvLayerRules.cmake is broken: a dependency or an
@@ -126,16 +126,16 @@ endfunction()
 # 3 shell, 4 forms, 5 program.
 function(_klv_floor target type dir out)
   get_filename_component(folder "${dir}" NAME)
-  if(folder STREQUAL "platform")
+  if(target MATCHES "_forms$")
+    set(floor 4)
+  elseif(folder STREQUAL "platform")
     set(floor 0)
   elseif(folder STREQUAL "core")
     set(floor 1)
-  elseif(folder STREQUAL "shell" OR folder STREQUAL "message_boxes")
+  elseif(folder STREQUAL "shell")
     set(floor 3)
   elseif(folder STREQUAL "qm8027" OR type STREQUAL "EXECUTABLE")
     set(floor 5)
-  elseif(target MATCHES "_forms$")
-    set(floor 4)
   else()
     set(floor 2)
   endif()

@@ -2,8 +2,8 @@
 // Every message box of the system goes through a MessageService: the text, a style code
 // (the classic box style: buttons + icon + default button, e.g. 16, 48, 64, 36, 292) and a title
 // give back the answer (the button pressed). Here: the interface and the service without a display;
-// the service that shows Qt's boxes is a library of its own above (klv_message_boxes), so that
-// nothing below the windows links the widgets.
+// the service that shows Qt's boxes is the platform's forms library (klv_platform_forms,
+// qt_message_service.h), so that nothing below the windows links the widgets.
 
 #include <QString>
 #include <vector>
