@@ -358,17 +358,15 @@ void Database::ensureSameFile() const {
         throw fileReplaced(path_);
 }
 
-DbError Database::failure(const QSqlError& error, const QString& sql) const {
-    Q_UNUSED(sql);  // the statement's text means nothing to the user
+DbError Database::failure(const QSqlError& error) const {
     if (fileMoved(sqliteHandle())) return fileReplaced(path_);
     return translate(error);
 }
 
-DbError Database::engineError(sqlite3* handle, int code, const QString& sql) {
+DbError Database::engineError(sqlite3* handle, int code) {
     if (fileMoved(handle)) return fileReplaced(QString::fromUtf8(sqlite3_db_filename(handle, "main")));
     const QString text = handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString();
     const int extended = handle ? sqlite3_extended_errcode(handle) : code;
-    Q_UNUSED(sql);  // the statement's text means nothing to the user
     return translate(QSqlError(QString(), text, QSqlError::StatementError, QString::number(extended)));
 }
 
@@ -392,23 +390,23 @@ bool Database::addConnectionSetup(ConnectionSetup setup) {
 QSqlQuery Database::prepare(const QString& sql) const {
     QSqlQuery q(handle());
     q.setForwardOnly(true);
-    if (!q.prepare(sql)) throw failure(q.lastError(), sql);
+    if (!q.prepare(sql)) throw failure(q.lastError());
     return q;
 }
 
 void Database::run(QSqlQuery& q, const QVariantList& params) const {
     for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
-    if (!q.exec()) throw failure(q.lastError(), q.lastQuery());
+    if (!q.exec()) throw failure(q.lastError());
 }
 
 QSqlQuery Database::exec(const QString& sql, const QVariantList& params) const {
     QSqlQuery q(handle());
     q.setForwardOnly(true);
     if (params.isEmpty()) {
-        if (!q.exec(sql)) throw failure(q.lastError(), sql);
+        if (!q.exec(sql)) throw failure(q.lastError());
         return q;
     }
-    if (!q.prepare(sql)) throw failure(q.lastError(), sql);
+    if (!q.prepare(sql)) throw failure(q.lastError());
     run(q, params);
     return q;
 }

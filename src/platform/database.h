@@ -156,7 +156,7 @@ public:
     static DbError translate(const QSqlError& error, const QString& context = QString());
     // The failure of a statement run straight on the engine, as translate() reports a failing
     // QtSql statement (from the engine's message and extended code).
-    static DbError engineError(sqlite3* handle, int code, const QString& sql);
+    static DbError engineError(sqlite3* handle, int code);
 
 private:
     friend class Transaction;
@@ -167,7 +167,7 @@ private:
     Savepoint& savepoint(int depth);
     // A failing QtSql statement's error; a write refused because the file was moved away is
     // reported as FileReplaced, naming the file.
-    DbError failure(const QSqlError& error, const QString& sql) const;
+    DbError failure(const QSqlError& error) const;
     QString connection_;
     QString path_;
     // The opened file's identity, to tell whether the path still names it.

@@ -4,11 +4,11 @@
 
 namespace klv {
 
-PreparedStatement::PreparedStatement(const Database& db, const QString& sql) : handle_(db.sqliteHandle()), sql_(sql) {
+PreparedStatement::PreparedStatement(const Database& db, const QString& sql) : handle_(db.sqliteHandle()) {
     if (!handle_) throw DbError(DbErr::Reserved, QStringLiteral("La base de datos no está abierta"));
     const int rc = sqlite3_prepare16_v2(handle_, sql.constData(), static_cast<int>(sql.size() * 2), &stmt_, nullptr);
     if (rc != SQLITE_OK) {
-        const DbError e = Database::engineError(handle_, sqlite3_extended_errcode(handle_), sql);
+        const DbError e = Database::engineError(handle_, sqlite3_extended_errcode(handle_));
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
         throw e;
@@ -21,7 +21,7 @@ PreparedStatement::~PreparedStatement() {
 }
 
 PreparedStatement::PreparedStatement(PreparedStatement&& other) noexcept
-    : handle_(other.handle_), stmt_(other.stmt_), sql_(std::move(other.sql_)), bytes_(std::move(other.bytes_)) {
+    : handle_(other.handle_), stmt_(other.stmt_), bytes_(std::move(other.bytes_)) {
     other.stmt_ = nullptr;
 }
 
@@ -30,7 +30,6 @@ PreparedStatement& PreparedStatement::operator=(PreparedStatement&& other) noexc
         if (stmt_) sqlite3_finalize(stmt_);
         handle_ = other.handle_;
         stmt_ = other.stmt_;
-        sql_ = std::move(other.sql_);
         bytes_ = std::move(other.bytes_);
         other.stmt_ = nullptr;
     }
@@ -59,17 +58,17 @@ void PreparedStatement::bindText(int i, const QString& text) {
     } else {
         rc = sqlite3_bind_text16(stmt_, i + 1, chars, static_cast<int>(n * 2), SQLITE_TRANSIENT);
     }
-    if (rc != SQLITE_OK) throw Database::engineError(handle_, rc, sql_);
+    if (rc != SQLITE_OK) throw Database::engineError(handle_, rc);
 }
 
 void PreparedStatement::bindInt(int i, qint64 value) {
     const int rc = sqlite3_bind_int64(stmt_, i + 1, value);
-    if (rc != SQLITE_OK) throw Database::engineError(handle_, rc, sql_);
+    if (rc != SQLITE_OK) throw Database::engineError(handle_, rc);
 }
 
 void PreparedStatement::bindNull(int i) {
     const int rc = sqlite3_bind_null(stmt_, i + 1);
-    if (rc != SQLITE_OK) throw Database::engineError(handle_, rc, sql_);
+    if (rc != SQLITE_OK) throw Database::engineError(handle_, rc);
 }
 
 void PreparedStatement::bindValue(int i, const QVariant& value) {
@@ -96,7 +95,7 @@ int PreparedStatement::run() {
     }
     if (rc != SQLITE_DONE) {
         const int code = sqlite3_extended_errcode(handle_);
-        const DbError e = Database::engineError(handle_, code, sql_);
+        const DbError e = Database::engineError(handle_, code);
         sqlite3_reset(stmt_);
         throw e;
     }

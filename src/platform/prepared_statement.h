@@ -43,12 +43,9 @@ public:
     // changed. Throws DbError (the statement is ready again all the same).
     int run();
 
-    const QString& sql() const { return sql_; }
-
 private:
     sqlite3* handle_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;
-    QString sql_;
     std::vector<QByteArray> bytes_;  // the bound texts of ASCII characters, kept until rebound
 };
 

@@ -42,12 +42,12 @@ int bind(sqlite3_stmt* stmt, int i, const QVariant& v) {
 
 }  // namespace
 
-RowCursor::RowCursor(const Database& db, const QString& sql, const QVariantList& params) : db_(db), sql_(sql) {
+RowCursor::RowCursor(const Database& db, const QString& sql, const QVariantList& params) : db_(db) {
     sqlite3* handle = db.sqliteHandle();
     if (!handle) throw DbError(DbErr::Reserved, QStringLiteral("La base de datos no está abierta"));
     const QByteArray utf8 = sql.toUtf8();
     const int rc = sqlite3_prepare_v2(handle, utf8.constData(), static_cast<int>(utf8.size()), &stmt_, nullptr);
-    if (rc != SQLITE_OK) throw Database::engineError(handle, rc, sql);
+    if (rc != SQLITE_OK) throw Database::engineError(handle, rc);
     try {
         bindAll(params);
     } catch (const DbError&) {
@@ -64,7 +64,7 @@ RowCursor::~RowCursor() {
 void RowCursor::bindAll(const QVariantList& params) {
     int rc = SQLITE_OK;
     for (int i = 0; i < params.size() && rc == SQLITE_OK; ++i) rc = bind(stmt_, i + 1, params[i]);
-    if (rc != SQLITE_OK) throw Database::engineError(sqlite3_db_handle(stmt_), rc, sql_);
+    if (rc != SQLITE_OK) throw Database::engineError(sqlite3_db_handle(stmt_), rc);
 }
 
 void RowCursor::rerun(const QVariantList& params) {
@@ -84,7 +84,7 @@ bool RowCursor::next() {
         sqlite3_reset(stmt_);
         return false;
     }
-    const DbError e = Database::engineError(sqlite3_db_handle(stmt_), rc, sql_);
+    const DbError e = Database::engineError(sqlite3_db_handle(stmt_), rc);
     sqlite3_reset(stmt_);
     throw e;
 }

@@ -55,7 +55,6 @@ private:
     void bindAll(const QVariantList& params);
 
     sqlite3_stmt* stmt_ = nullptr;
-    QString sql_;
     bool done_ = false;  // the last run has given its last row
 };
 
