@@ -330,14 +330,8 @@ Affinity affinityOf(const QString& declared) {
     return Affinity::Numeric;
 }
 
-Affinity affinityOf(schema::JetType type) {
-    switch (type) {
-    case schema::JetType::Byte:
-    case schema::JetType::Long: return Affinity::Integer;
-    case schema::JetType::Double: return Affinity::Real;
-    default: return Affinity::Text;
-    }
-}
+// A column of the description, by the type its CREATE statement declares (the first word of it).
+Affinity affinityOf(const schema::Column& c) { return affinityOf(schema::sqliteType(c).section(QLatin1Char(' '), 0, 0)); }
 
 // A layout the installer knows: its columns with their types. `exact`: no other column may stand
 // beside them; `ordered`: they stand in this order (a table read by position); `optional`: columns
@@ -393,7 +387,7 @@ QString differences(const Database& db, const QString& table, const Layout& layo
             continue;
         }
         expected << c.name;
-        if (types[i] != affinityOf(c.type)) retyped << names[i];
+        if (types[i] != affinityOf(c)) retyped << names[i];
     }
     if (layout.exact)
         for (const QString& n : names)
