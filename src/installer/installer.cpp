@@ -331,7 +331,9 @@ Affinity affinityOf(const QString& declared) {
 }
 
 // A column of the description, by the type its CREATE statement declares (the first word of it).
-Affinity affinityOf(const schema::Column& c) { return affinityOf(schema::sqliteType(c).section(QLatin1Char(' '), 0, 0)); }
+Affinity affinityOf(const schema::Column& c) {
+    return affinityOf(schema::sqliteType(c).section(QLatin1Char(' '), 0, 0));
+}
 
 // A layout the installer knows: its columns with their types. `exact`: no other column may stand
 // beside them; `ordered`: they stand in this order (a table read by position); `optional`: columns
