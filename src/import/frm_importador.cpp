@@ -6,7 +6,7 @@
 #include "help_service.h"
 #include "import_error_report.h"
 #include "spool.h"
-#include "statement_ticks.h"
+#include "long_work.h"
 #include "utilitarios.h"
 #include "wait_cursor.h"
 #include "window_helpers.h"
@@ -32,6 +32,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <mutex>
 
 namespace klv {
 namespace {
@@ -44,8 +45,6 @@ constexpr int kWidth = 7440 / 15;
 constexpr int kHeight = 4815 / 15;
 constexpr int kLeft = 1000 / 15;
 constexpr int kTop = 700 / 15;
-// The counts repaint at most this often during a run (milliseconds).
-constexpr qint64 kPaintEvery = 40;
 
 QLabel* caption(const QString& name, const QString& text) {
     auto* l = named<QLabel>(name, text);
@@ -402,29 +401,42 @@ void FrmImportador::cmdTransferir_Click() {
 
     setRunning(true);
     import::ImportOutcome out;
-    {
+    try {
         WaitCursor wait;
-        // The import's statements tick the dialog too: a batch's commit runs off this thread.
-        const StatementTicks ticks(ctx_.db(), [this] { paintProgress(); });
-        out = runner_(ctx_, req, [this](const import::ImportProgress& p) { return onProgress(p); });
+        // The run goes on a worker; the dialog repaints its bar and counts from what the worker
+        // last reported, and "Cancelar" alone takes input meanwhile.
+        std::mutex lock;
+        import::ImportProgress last;
+        LongWork work(ctx_, [&] {
+            {
+                const std::lock_guard<std::mutex> held(lock);
+                progress_ = last;
+            }
+            paintProgress();
+        });
+        work.allowInput(CmdDetener);
+        // No box stands beside the bar.
+        work.aroundBoxes([this] { PrgAvance->setVisible(false); }, [this] { PrgAvance->setVisible(true); });
+        out = work.run<import::ImportOutcome>([&](AppContext& w, const WorkProgress&) {
+            return runner_(w, req, [&](const import::ImportProgress& p) {
+                const std::lock_guard<std::mutex> held(lock);
+                last = p;
+                return !stopRequested_.load();
+            });
+        });
+    } catch (const std::exception& e) {
+        // The worker's connection could not be opened: nothing was read nor written.
+        setRunning(false);
+        ctx_.msg(failureText(e), MsgStyle::Critical);
+        return;
     }
     setRunning(false);
     showOutcome(out);
 }
 
-bool FrmImportador::onProgress(const import::ImportProgress& p) {
-    progress_ = p;
-    paintProgress();
-    return !stopRequested_;
-}
-
 void FrmImportador::paintProgress() {
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (now - lastPaint_ < kPaintEvery) return;
-    lastPaint_ = now;
     if (!progress_.comprobando) showCounts(progress_.counts);
     PrgAvance->setValue(progress_.bytesTotal > 0 ? static_cast<int>(progress_.bytesLeidos * 1000 / progress_.bytesTotal) : 0);
-    QCoreApplication::processEvents();
 }
 
 void FrmImportador::showCounts(const import::ImportCounts& c) {
@@ -465,7 +477,6 @@ void FrmImportador::offerReport(const import::ImportOutcome& out) {
 void FrmImportador::setRunning(bool on) {
     running_ = on;
     stopRequested_ = false;
-    lastPaint_ = 0;
     progress_ = {};
     PrgAvance->setValue(0);
     PrgAvance->setVisible(on);

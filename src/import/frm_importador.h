@@ -11,6 +11,7 @@
 #include "import_dialog_logic.h"
 
 #include <QDialog>
+#include <atomic>
 #include <array>
 
 class QComboBox;
@@ -84,9 +85,7 @@ private:
     void fillFolderList();
     QString ruc() const;
     void setRunning(bool on);
-    bool onProgress(const import::ImportProgress& p);
-    // The counts and the bar of the last progress reported, and the event loop run, at most every
-    // few hundredths of a second.
+    // The counts and the bar of the last progress the run's worker reported.
     void paintProgress();
     void showOutcome(const import::ImportOutcome& out);
     void showCounts(const import::ImportCounts& c);
@@ -105,9 +104,8 @@ private:
     OpenDeclaration opener_;
     OpenerRefresh salida_;
     bool running_ = false;
-    bool stopRequested_ = false;
+    std::atomic<bool> stopRequested_{false};  // read by the run's worker
     bool left_ = false;
-    qint64 lastPaint_ = 0;
     import::ImportProgress progress_;
 
     QGroupBox* Frame1 = nullptr;

@@ -8,6 +8,7 @@
 #include "transaction_grid_model.h"
 #include "declaration_header.h"
 #include "frm_klv_declara.h"
+#include "long_work.h"
 #include "status_panels.h"
 
 #include <QApplication>
@@ -23,6 +24,8 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QTimer>
 
 namespace klv::test {
@@ -204,18 +207,27 @@ TEST_F(DeclaraFormTest, GrabarOfManyRowsLetsTheEventLoopRunAndIgnoresWhatArrives
     Frm_KLV_Declara& f = open();
     answerHeader();
     manyWorkingTransactions(40000);
-    // While the save writes, a timer fires; a second click on Grabar and the close box arrive.
-    int whileWriting = 0;
+    // While the save runs on its worker, a timer fires; a second click on Grabar (the mouse's
+    // and a programme's) and the close box arrive.
+    int whileWorking = 0;
     QTimer timer;
+    auto* grabar = w<QPushButton>("CmdGrabar");
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (!db().inTransaction() || whileWriting++ > 0) return;
-        w<QPushButton>("CmdGrabar")->click();
+        if (!LongWork::running() || whileWorking++ > 0) return;
+        const QPointF at(grabar->rect().center());
+        QCoreApplication::postEvent(grabar, new QMouseEvent(QEvent::MouseButtonPress, at, grabar->mapToGlobal(at),
+                                                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(grabar, new QMouseEvent(QEvent::MouseButtonRelease, at, grabar->mapToGlobal(at),
+                                                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+        grabar->click();
         f.close();
     });
     timer.start(0);
-    w<QPushButton>("CmdGrabar")->click();
+    grabar->click();
     timer.stop();
-    EXPECT_GT(whileWriting, 0);
+    // Nothing that arrived meanwhile is replayed afterwards.
+    QCoreApplication::processEvents();
+    EXPECT_GT(whileWorking, 0);
     EXPECT_EQ(texts(), QStringList{S("Toda la información fue grabada satisfactoriamente.")});
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(count(QStringLiteral("TRANSACCION2")), 40000);
@@ -705,14 +717,21 @@ TEST_F(DeclaraFormTest, RunOpensTheChoosersDeclarationAndTellsItToComeBack) {
     ctx().gAccion = 1;
     const DeclarationKey k = key(QStringLiteral("2015"));
     QString shownRows;
-    QTimer::singleShot(0, [&] {
+    // Waits for the form to be shown (its opening runs an event loop of its own first).
+    QTimer poll;
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&poll, &QTimer::timeout, [&] {
         Frm_KLV_Declara* form = nullptr;
         for (QWidget* top : QApplication::topLevelWidgets())
             if (auto* f = qobject_cast<Frm_KLV_Declara*>(top); f && f->isVisible()) form = f;
+        if (!form && waited.elapsed() < 20000) return;
+        poll.stop();
         ASSERT_NE(form, nullptr);
         shownRows = form->findChild<QLabel*>(QStringLiteral("lblNumTransacciones"))->text();
         form->findChild<QPushButton*>(QStringLiteral("cmdCancelar"))->click();
     });
+    poll.start(5);
     EXPECT_TRUE(Frm_KLV_Declara::run(ctx(), nullptr, QStringLiteral("FrmContAbrir"), &k));
     EXPECT_EQ(shownRows, QStringLiteral(" 3 Registros Encontrados"));
 
