@@ -463,10 +463,12 @@ void FrmImportador::offerReport(const import::ImportOutcome& out) {
     const QString code = !see && parties ? QStringLiteral("DE0003") : QStringLiteral("PTR003");
     const QString ruc = parties ? sRuc_.trimmed() : this->ruc();
     try {
-        WaitCursor wait;
-        const QString name = udf_NumeroSpool(ctx_, code, Declarant{6, ruc});
-        const ImportErrorReportResult r =
-            udp_ReporteErroresImportacion(ctx_, parties ? 0 : 1, ruc, TxtRazon_Social->text(), name);
+        const QString razonSocial = TxtRazon_Social->text();
+        LongWork work(ctx_, this, QStringLiteral("Escribiendo el reporte..."));
+        const auto [name, r] = work.run<std::pair<QString, ImportErrorReportResult>>([&](AppContext& w, const WorkProgress&) {
+            const QString spool = udf_NumeroSpool(w, code, Declarant{6, ruc});
+            return std::make_pair(spool, udp_ReporteErroresImportacion(w, parties ? 0 : 1, ruc, razonSocial, spool));
+        });
         if (!r.ok || !see) return;
         if (ctx_.forms.showReport) ctx_.forms.showReport(this, name, QStringLiteral("Vprevia"));
     } catch (const std::exception& e) {

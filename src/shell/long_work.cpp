@@ -168,7 +168,7 @@ void LongWork::runWork(const std::function<void(AppContext&, const WorkProgress&
     };
     if (!text_.isNull()) shared.window = std::make_unique<ProgressWindow>(parent_, text_);
 
-    Database& windowDb = ctx_.db();
+    Database* windowDb = ctx_.gDB.get();
     std::exception_ptr failure;
     QEventLoop loop;
     const bool wasRunning = g_running;
@@ -178,10 +178,10 @@ void LongWork::runWork(const std::function<void(AppContext&, const WorkProgress&
         QTimer timer;
         QObject::connect(&timer, &QTimer::timeout, &relay, [this] { tick(); });
         timer.start(kTickMs);
-        windowDb.park();
+        if (windowDb) windowDb->park();
         std::thread thread([&] {
             try {
-                worker.gDB = windowDb.openAnother();
+                if (database_ && windowDb) worker.gDB = windowDb->openAnother();
                 work(worker, progress);
             } catch (...) {
                 failure = std::current_exception();
@@ -195,7 +195,7 @@ void LongWork::runWork(const std::function<void(AppContext&, const WorkProgress&
         });
         loop.exec();
         thread.join();
-        windowDb.unpark();
+        if (windowDb) windowDb->unpark();
         timer.stop();
         shared.window.reset();
     }

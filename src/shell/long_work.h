@@ -45,6 +45,8 @@ public:
     LongWork(const LongWork&) = delete;
     LongWork& operator=(const LongWork&) = delete;
 
+    // Work that uses no database (painting pages on a printer): the worker opens no connection.
+    void withoutDatabase() { database_ = false; }
     // A widget that still takes input while the work runs (the import dialog's "Cancelar").
     void allowInput(QWidget* widget);
     // Called on the window's thread before each box the work shows (after the progress window has
@@ -75,6 +77,7 @@ private:
     std::function<void()> tick_;
     std::function<void()> beforeBox_, afterBox_;
     std::vector<QWidget*> allowed_;
+    bool database_ = true;
     struct Shared;
     std::unique_ptr<Shared> shared_;
 };

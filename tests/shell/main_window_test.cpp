@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -458,12 +459,19 @@ TEST_F(MainWindowTest, OpeningAFormShowsTheHourglassUntilItIsOnScreen) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     // Once the form waits for the user (its own event loop runs), the default pointer is back.
     QList<QCursor*> inChooser;
-    QTimer::singleShot(0, [&] {
-        QTimer::singleShot(0, [&] {
-            inChooser << QApplication::overrideCursor();
-            QApplication::activeModalWidget()->close();
-        });
+    QTimer poll;
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        const bool chooser = modal && qobject_cast<FrmContAbrir*>(modal) && modal->isVisible();
+        if (!chooser && waited.elapsed() < 20000) return;
+        poll.stop();
+        ASSERT_TRUE(chooser);
+        inChooser << QApplication::overrideCursor();
+        modal->close();
     });
+    poll.start(5);
     w.mnuModificar_Click();
     EXPECT_EQ(inChooser, QList<QCursor*>{nullptr});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
