@@ -45,6 +45,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <future>
@@ -624,6 +627,36 @@ void Chooser(benchmark::State& state) {
         });
 }
 
+// KLV_BENCH_SHOTS=folder: once the progress window has been on screen `afterMs` milliseconds, a
+// picture of the whole screen is saved there as `name`.png (for a look at the work under way).
+class ProgressShot {
+public:
+    ProgressShot(const QString& name, qint64 afterMs) : name_(name), afterMs_(afterMs) {
+        if (qEnvironmentVariableIsEmpty("KLV_BENCH_SHOTS")) return;
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            bool shown = false;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                shown = shown || (w->objectName() == QStringLiteral("ProgressWindow") && w->isVisible());
+            if (!shown) {
+                since_.invalidate();
+                return;
+            }
+            if (!since_.isValid()) since_.start();
+            if (since_.elapsed() < afterMs_) return;
+            timer_.stop();
+            QGuiApplication::primaryScreen()->grabWindow(0).save(qEnvironmentVariable("KLV_BENCH_SHOTS") + QLatin1Char('/') +
+                                                               name_ + QStringLiteral(".png"));
+        });
+        timer_.start(20);
+    }
+
+private:
+    QString name_;
+    qint64 afterMs_;
+    QTimer timer_;
+    QElapsedTimer since_;
+};
+
 // Grabar while another program holds the database's write lock for 5 s from just before the
 // click: the save waits on its worker with the progress window on screen, then completes. Gives
 // the longest gap, whether the progress window was on screen during the wait (on_screen), and the
@@ -660,6 +693,7 @@ void GrabarLocked(benchmark::State& state) {
             seen = seen && shown;
         });
         look.start(50);
+        const ProgressShot shot(QStringLiteral("grabar-bloqueada"), 1500);
         d.messages.last.clear();
         {
             EventGaps gaps;
@@ -721,12 +755,14 @@ void WriteAndPrint(benchmark::State& state, bool print) {
     const QString pdf = out.filePath(QStringLiteral("declaracion.pdf"));
     FrmImprimir dialog(d.ctx);
     dialog.showRangeDialog = [](FrmImpxPag&) {};
+    if (!qEnvironmentVariableIsEmpty("KLV_BENCH_SHOTS")) dialog.show();
     dialog.selectRow(0);
     qputenv("KLV_PRINT_PDF", pdf.toLocal8Bit());
     compare(
         state,
         [&] {
             const int before = d.ctx.db().scalar(QStringLiteral("SELECT count(*) FROM SPOOL")).toInt();
+            const ProgressShot shot(print ? QStringLiteral("imprimir") : QStringLiteral("escribir-reporte"), print ? 6000 : 500);
             dialog.CmdImprimir_Click(print ? 1 : 0);
             if (d.ctx.db().scalar(QStringLiteral("SELECT count(*) FROM SPOOL")).toInt() != before + 1)
                 throw std::runtime_error("no report was written: " + d.messages.last.toStdString());

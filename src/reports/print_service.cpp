@@ -64,8 +64,12 @@ public:
     CountedSheets(markup::PrintCanvas& canvas, const WorkProgress& progress, qint64 total)
         : canvas_(canvas), progress_(progress), total_(total) {}
     bool begin(bool landscape) override {
+        // Fitting the report to the printable area measures its texts first: work goes on, of a
+        // length not known yet.
+        progress_(0, 0);
+        const bool begun = canvas_.begin(landscape);
         progress_(0, total_);
-        return canvas_.begin(landscape);
+        return begun;
     }
     bool newSheet() override {
         progress_(++sheets_, total_);

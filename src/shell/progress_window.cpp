@@ -49,7 +49,12 @@ protected:
     void closeEvent(QCloseEvent* event) override { event->ignore(); }
 };
 
-ProgressWindow::ProgressWindow(QWidget* parent, const QString& text) : parent_(parent), text_(text) { clock_.start(); }
+ProgressWindow::ProgressWindow(QWidget* parent, const QString& text) : parent_(parent), text_(text) {
+    // A window not shown yet (a form still loading, a preview that prints) lends the window below
+    // it that is on screen its place and title.
+    while (parent_ && !parent_->isVisible()) parent_ = parent_->parentWidget();
+    clock_.start();
+}
 
 ProgressWindow::~ProgressWindow() = default;
 
