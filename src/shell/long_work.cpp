@@ -11,14 +11,16 @@
 #include <QWidget>
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <exception>
 #include <thread>
 
 namespace klv {
 namespace {
 
-// How often the window's thread reads the work's progress.
-constexpr int kTickMs = 20;
+// How often the window's thread looks at what the worker left: its progress, a box, its end.
+constexpr int kTickMs = 10;
 
 bool g_running = false;
 
@@ -51,32 +53,42 @@ bool userInput(QEvent::Type type) {
 
 }  // namespace
 
-// What the worker and the window's thread share.
+// What the worker and the window's thread share. The worker calls nothing of Qt's: it leaves its
+// progress, a box it asks for and its end here, and the window's thread finds them on its timer.
 struct LongWork::Shared {
     std::atomic<qint64> done{0};
     std::atomic<qint64> total{0};
+    std::atomic<bool> finished{false};
     std::unique_ptr<ProgressWindow> window;
-    bool inBox = false;
+    bool inBox = false;  // the window's thread shows a box
+    // A box asked for by the worker, and its answer.
+    std::mutex lock;
+    std::condition_variable answered;
+    struct Box {
+        QString text;
+        int style = 0;
+        QString title;
+        int answer = 0;
+        bool done = false;
+    };
+    Box* asked = nullptr;
 };
 
-// The window's thread's end of the worker's calls.
-class LongWork::Relay : public QObject {};
-
-// The worker's message service: each box is shown on the window's thread, which the worker waits
-// for.
+// The worker's message service: each box is shown on the window's thread, and the worker waits for
+// its answer.
 class LongWork::Boxes : public MessageService {
 public:
-    Boxes(LongWork& work, Relay& relay) : work_(work), relay_(relay) {}
+    explicit Boxes(Shared& shared) : shared_(shared) {}
     int show(const QString& text, int style, const QString& title) override {
-        int answer = 0;
-        QMetaObject::invokeMethod(
-            &relay_, [&] { answer = work_.box(text, style, title); }, Qt::BlockingQueuedConnection);
-        return answer;
+        Shared::Box box{text, style, title};
+        std::unique_lock<std::mutex> held(shared_.lock);
+        shared_.asked = &box;
+        shared_.answered.wait(held, [&box] { return box.done; });
+        return box.answer;
     }
 
 private:
-    LongWork& work_;
-    Relay& relay_;
+    Shared& shared_;
 };
 
 // Keeps user input from the windows that were open when the work began (and from windows opened
@@ -138,14 +150,35 @@ int LongWork::box(const QString& text, int style, const QString& title) {
 }
 
 void LongWork::tick() {
-    if (shared_->inBox) return;
-    if (shared_->window) shared_->window->report(shared_->done, shared_->total);
+    Shared& shared = *shared_;
+    if (shared.inBox) return;
+    Shared::Box* asked = nullptr;
+    {
+        const std::lock_guard<std::mutex> held(shared.lock);
+        asked = shared.asked;
+        shared.asked = nullptr;
+    }
+    if (asked) {
+        // The worker waits meanwhile: nothing else it shares changes.
+        const int answer = box(asked->text, asked->style, asked->title);
+        {
+            const std::lock_guard<std::mutex> held(shared.lock);
+            asked->answer = answer;
+            asked->done = true;
+        }
+        shared.answered.notify_all();
+        return;
+    }
+    if (shared.finished) {
+        if (loop_) loop_->quit();
+        return;
+    }
+    if (shared.window) shared.window->report(shared.done, shared.total);
     if (tick_) tick_();
 }
 
 void LongWork::runWork(const std::function<void(AppContext&, const WorkProgress&)>& work) {
-    Relay relay;
-    Boxes boxes(*this, relay);
+    Boxes boxes(*shared_);
     // The worker's own status panels: the texts the window's panels hold, given back at the end.
     StatusPanels panels;
     if (ctx_.panels) {
@@ -171,12 +204,14 @@ void LongWork::runWork(const std::function<void(AppContext&, const WorkProgress&
     Database* windowDb = ctx_.gDB.get();
     std::exception_ptr failure;
     QEventLoop loop;
+    loop_ = &loop;
     const bool wasRunning = g_running;
     g_running = true;
     {
         InputGate gate(allowed_);
         QTimer timer;
-        QObject::connect(&timer, &QTimer::timeout, &relay, [this] { tick(); });
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, [this] { tick(); });
         timer.start(kTickMs);
         if (windowDb) windowDb->park();
         std::thread thread([&] {
@@ -191,7 +226,7 @@ void LongWork::runWork(const std::function<void(AppContext&, const WorkProgress&
                 worker.gDB.reset();
             } catch (...) {
             }
-            QMetaObject::invokeMethod(&relay, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+            shared.finished = true;
         });
         loop.exec();
         thread.join();
@@ -200,6 +235,7 @@ void LongWork::runWork(const std::function<void(AppContext&, const WorkProgress&
         shared.window.reset();
     }
     g_running = wasRunning;
+    loop_ = nullptr;
 
     ctx_.copyGlobalsFrom(worker);
     if (ctx_.panels) {

@@ -30,6 +30,7 @@
 #include <memory>
 #include <optional>
 
+class QEventLoop;
 class QWidget;
 
 namespace klv {
@@ -65,7 +66,6 @@ public:
     static bool running();
 
 private:
-    class Relay;
     class Boxes;
     class InputGate;
     int box(const QString& text, int style, const QString& title);
@@ -80,6 +80,7 @@ private:
     bool database_ = true;
     struct Shared;
     std::unique_ptr<Shared> shared_;
+    QEventLoop* loop_ = nullptr;
 };
 
 }  // namespace klv
