@@ -91,9 +91,9 @@ private:
     Shared& shared_;
 };
 
-// Keeps user input from the windows that were open when the work began (and from windows opened
-// by them meanwhile that are not the work's boxes): a click, a key (F1 too) or the close box do
-// nothing until the work ends, and nothing is replayed afterwards.
+// Keeps user input from the windows that were open when the work began (the work's boxes and the
+// progress window come later and take it): a click, a key (F1 too) or the close box do nothing
+// until the work ends, and nothing is replayed afterwards.
 class LongWork::InputGate : public QObject {
 public:
     explicit InputGate(const std::vector<QWidget*>& allowed) : allowed_(allowed) {
