@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -26,17 +25,17 @@ QString copiarParaHost(const QString& origen, const QString& destino) {
     QFile entrada(origen);
     if (!entrada.open(QIODevice::ReadOnly))
         return errorTecnico(75, QStringLiteral("No se pudo leer %1: %2").arg(origen, entrada.errorString()));
-    QSaveFile salida(destino);
-    if (!salida.open(QIODevice::WriteOnly))
-        return errorTecnico(75, QStringLiteral("No se pudo escribir %1: %2").arg(destino, salida.errorString()));
+    WholeFile salida(destino);
     WriteFailure falla;
+    if (!salida.open(&falla))
+        return errorTecnico(75, QStringLiteral("No se pudo escribir %1: %2").arg(destino, falla.text));
     while (!entrada.atEnd()) {
         const QByteArray bloque = entrada.read(1 << 16);
         if (bloque.isEmpty() && entrada.error() != QFileDevice::NoError)
             return errorTecnico(57, QStringLiteral("No se pudo leer %1: %2").arg(origen, entrada.errorString()));
-        if (!writeAll(salida, bloque, &falla)) break;
+        if (!salida.write(bloque, &falla)) break;
     }
-    if (falla.number == 0 && commitWhole(salida, &falla)) return QString();
+    if (falla.number == 0 && salida.commit(&falla)) return QString();
     return errorTecnico(falla.number, QStringLiteral("No se pudo escribir %1: %2").arg(destino, falla.text));
 }
 

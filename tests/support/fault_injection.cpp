@@ -1,12 +1,18 @@
 #include "fault_injection.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlField>
 #include <QSqlRecord>
 #include <csignal>
 #include <cstdio>
+#include <cerrno>
+#include <cstring>
 #include <sqlite3.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace klv::test {
@@ -216,6 +222,63 @@ int FileGoneAtCommit::onCommit(void* self) {
             ::rename(QFile::encodeName(f->copy_).constData(), path.constData());
     }
     return 0;  // the commit goes on
+}
+
+}  // namespace klv::test
+
+namespace klv::test {
+
+FullDisk::FullDisk(const QString& folder, qint64 bytes, qint64 freeBytes) : folder_(folder) {
+    QDir().mkpath(folder);
+    const QByteArray where = QFile::encodeName(folder);
+    const QByteArray options = "size=" + QByteArray::number(bytes);
+    if (::mount("tmpfs", where.constData(), "tmpfs", 0, options.constData()) != 0) {
+        skip_ = QStringLiteral("cannot mount a small tmpfs to fill (needs the superuser): %1")
+                    .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return;
+    }
+    mounted_ = true;
+    struct statvfs fs {};
+    QFile filler(folder + QStringLiteral("/.filler"));
+    if (::statvfs(where.constData(), &fs) != 0 || !filler.open(QIODevice::WriteOnly)) {
+        skip_ = QStringLiteral("cannot fill the tmpfs");
+        return;
+    }
+    const qint64 keep = freeBytes / qint64(fs.f_bsize) * qint64(fs.f_bsize);
+    const qint64 fill = qint64(fs.f_bavail) * qint64(fs.f_bsize) - keep;
+    filler.write(QByteArray(fill, 'x'));
+    filler.close();
+    if (::statvfs(where.constData(), &fs) != 0 || qint64(fs.f_bavail) * qint64(fs.f_bsize) != keep)
+        skip_ = QStringLiteral("the tmpfs could not be filled to %1 bytes left").arg(keep);
+}
+
+FullDisk::~FullDisk() {
+    if (mounted_) ::umount2(QFile::encodeName(folder_).constData(), MNT_DETACH);
+}
+
+PlantedLinks::PlantedLinks(const QString& elsewhere, const QStringList& names) : names_(names) {
+    QDir().mkpath(elsewhere);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString target = elsewhere + QStringLiteral("/target") + QString::number(i);
+        QFile f(target);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write("not yours " + QByteArray::number(i)) > 0);
+        f.close();
+        QFile::remove(names[i]);
+        EXPECT_TRUE(QFile::link(target, names[i])) << names[i].toStdString();
+        targets_ << target;
+    }
+}
+
+::testing::AssertionResult PlantedLinks::untouched(bool replaced) const {
+    QStringList wrong;
+    for (qsizetype i = 0; i < names_.size(); ++i) {
+        QFile f(targets_[i]);
+        if (!f.open(QIODevice::ReadOnly) || f.readAll() != "not yours " + QByteArray::number(i))
+            wrong << QStringLiteral("the target of %1 was written").arg(names_[i]);
+        if (replaced && QFileInfo(names_[i]).isSymLink()) wrong << QStringLiteral("%1 is still a link").arg(names_[i]);
+    }
+    if (wrong.isEmpty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << wrong.join(QStringLiteral("; ")).toStdString();
 }
 
 }  // namespace klv::test
