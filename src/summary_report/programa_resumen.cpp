@@ -55,8 +55,9 @@ bool sincronizar(const QString& ruta) {
 // left under those names are kept aside first (a second link beside each, hidden, or a copy where
 // the link fails): when one can be neither linked nor copied, the run stops before it writes and
 // every earlier file stays as it was. A run that stops after it began writing removes what it
-// wrote and its SPOOL row, and puts the earlier files back; a run stopped because the declaration
-// is gone leaves their removal as it is, so they never pass for this submission. A process killed
+// wrote and its SPOOL row (the markup stays, whole or empty, when the row cannot be deleted), and
+// puts the earlier files back; a run stopped because the declaration is gone leaves their removal
+// as it is, so they never pass for this submission. A process killed
 // leaves no such repair: a run begins by removing what a killed run of the same names left aside
 // (its files aside, second links and the temporary files of its whole-file writes).
 class Corrida {
@@ -128,11 +129,22 @@ public:
         // (and wrote nothing).
         if (terminada_ || !apartados_) return;
         if (!ctx_.archivoSpool.isEmpty()) {
-            QFile::remove(ctx_.config.rptPath + ctx_.archivoSpool);
+            // The markup goes with its SPOOL row, never before it, so no row names a missing file:
+            // when the row cannot be deleted (on a full disk the database's journal needs room
+            // too), the markup stays, whole when it was written, else empty (a file of no bytes
+            // needs no room). The stop was told already.
+            const QString marcado = ctx_.config.rptPath + ctx_.archivoSpool;
+            bool liberado = true;
             try {
                 liberarSpool(*ctx_.db, ctx_.archivoSpool);
             } catch (const DbError&) {
-                // The stop was told already; the row then names a file that is not there.
+                liberado = false;
+            }
+            if (liberado) {
+                QFile::remove(marcado);
+            } else if (!QFileInfo(marcado).isFile()) {
+                WholeFile vacio(marcado);
+                if (vacio.open()) vacio.commit();
             }
         }
         for (qsizetype i = 0; i < archivos_.size(); ++i) {

@@ -228,16 +228,46 @@ int FileGoneAtCommit::onCommit(void* self) {
 
 namespace klv::test {
 
-FullDisk::FullDisk(const QString& folder, qint64 bytes, qint64 freeBytes) : folder_(folder) {
-    QDir().mkpath(folder);
+namespace {
+
+// Copies the files and folders under `from` into `to`; the bytes copied.
+qint64 copyTree(const QString& from, const QString& to) {
+    qint64 bytes = 0;
+    QDir().mkpath(to);
+    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo i = it.nextFileInfo();
+        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(i.filePath());
+        if (i.isDir()) {
+            QDir().mkpath(target);
+        } else {
+            QFile::copy(i.filePath(), target);
+            bytes += i.size();
+        }
+    }
+    return bytes;
+}
+
+}  // namespace
+
+FullDisk::FullDisk(const QString& name, qint64 freeBytes) : folder_(QDir::cleanPath(name)) {
+    const QString& folder = folder_;
+    const QString aside = folder + QStringLiteral(".aside");
+    QDir(aside).removeRecursively();
+    const qint64 held = copyTree(folder, aside);
     const QByteArray where = QFile::encodeName(folder);
-    const QByteArray options = "size=" + QByteArray::number(bytes);
+    // Room for what it holds, one block per file and the space to leave, with some to spare.
+    const QByteArray options = "size=" + QByteArray::number(held + freeBytes + (1 << 20));
     if (::mount("tmpfs", where.constData(), "tmpfs", 0, options.constData()) != 0) {
         skip_ = QStringLiteral("cannot mount a small tmpfs to fill (needs the superuser): %1")
                     .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        QDir(aside).removeRecursively();
         return;
     }
     mounted_ = true;
+    copyTree(aside, folder);
+    QDir(aside).removeRecursively();
     struct statvfs fs {};
     QFile filler(folder + QStringLiteral("/.filler"));
     if (::statvfs(where.constData(), &fs) != 0 || !filler.open(QIODevice::WriteOnly)) {
@@ -245,8 +275,7 @@ FullDisk::FullDisk(const QString& folder, qint64 bytes, qint64 freeBytes) : fold
         return;
     }
     const qint64 keep = freeBytes / qint64(fs.f_bsize) * qint64(fs.f_bsize);
-    const qint64 fill = qint64(fs.f_bavail) * qint64(fs.f_bsize) - keep;
-    filler.write(QByteArray(fill, 'x'));
+    filler.write(QByteArray(qint64(fs.f_bavail) * qint64(fs.f_bsize) - keep, 'x'));
     filler.close();
     if (::statvfs(where.constData(), &fs) != 0 || qint64(fs.f_bavail) * qint64(fs.f_bsize) != keep)
         skip_ = QStringLiteral("the tmpfs could not be filled to %1 bytes left").arg(keep);

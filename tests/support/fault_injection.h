@@ -125,12 +125,13 @@ private:
     void (*previousHandler_)(int) = nullptr;
 };
 
-// A full disk for real: a tmpfs of `bytes` mounted over `folder` (hiding what it held), filled
-// up to `freeBytes` left (rounded down to whole blocks; 0 leaves none). Needs the superuser:
-// skipReason() then says why there is no disk, and the test must skip. Unmounted on destruction.
+// A full disk for real: a small tmpfs mounted over `folder`, holding a copy of what the folder
+// held, filled up to `freeBytes` left (rounded down to whole blocks; 0 leaves none). Needs the
+// superuser: otherwise skipReason() says why there is no disk, and the test must skip. Unmounted
+// on destruction (what was written on it goes; the folder shows what it held before).
 class FullDisk {
 public:
-    FullDisk(const QString& folder, qint64 bytes, qint64 freeBytes);
+    FullDisk(const QString& folder, qint64 freeBytes);
     ~FullDisk();
     FullDisk(const FullDisk&) = delete;
     FullDisk& operator=(const FullDisk&) = delete;
