@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSqlQuery>
 #include <optional>
 
@@ -612,8 +611,8 @@ bool writeEnvFile(const QString& sysPath, QString* error) {
         why = QStringLiteral("No se pudo crear la carpeta de %1.").arg(path);
     else {
         // Written whole or not at all: a cut file would stand in for the whole map from then on.
-        QSaveFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || !writeAll(f, bytes) || !commitWhole(f))
+        WholeFile f(path);
+        if (!f.open() || !f.write(bytes) || !f.commit())
             why = QStringLiteral("No se pudo escribir %1.").arg(path);
     }
     if (why.isEmpty()) return true;

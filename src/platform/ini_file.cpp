@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace klv::ini {
@@ -164,13 +163,8 @@ bool writeString(const QString& section, const QString& key, const QString& valu
     QByteArray bytes = file.bom;
     for (const Line& l : lines) bytes += l.bytes + l.ending;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    if (!writeAll(out, bytes)) {
-        out.cancelWriting();
-        return false;
-    }
-    return commitWhole(out);
+    WholeFile out(path);
+    return out.open() && out.write(bytes) && out.commit();
 }
 
 }  // namespace klv::ini

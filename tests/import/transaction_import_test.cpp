@@ -1,6 +1,7 @@
 // The transaction file import: field, record and case codes, the empty-field rules around 2008,
 // 2012 and 2013, the rows and numbers written, re-import, the refusals, and random input.
 #include "cp1252.h"
+#include "error_log.h"
 #include "fault_injection.h"
 #include "import_core.h"
 #include "import_fixture.h"
@@ -345,6 +346,17 @@ TEST_F(TransactionImportTest, RejectedLinesAreLoggedWithTheirNumber) {
                                                    S("El Indicador de Método de Valoración no es Válido.")) +
                                         "\r\n");
     EXPECT_EQ(count(QStringLiteral("TMPTRANSACCION2")), 1);
+}
+
+TEST_F(TransactionImportTest, ALinkAtTheLogOrErrorFileIsDeletedNotFollowed) {
+    QStringList bad = line00();
+    bad[2] = QStringLiteral("03");
+    const PlantedLinks links(env().root() + QStringLiteral("/elsewhere"),
+                             {rutaLog(ctx().gRptPath, kRuc), rutaErr(ctx().gRptPath, kRuc, true)});
+    const ImportOutcome out = run(cp1252::encode(join(bad)));
+    EXPECT_EQ(out.counts.rechazados, 1);
+    EXPECT_TRUE(links.untouched());
+    EXPECT_EQ(readAll(out.logPath), cp1252::encode(join(bad)) + "\r\n");
 }
 
 TEST_F(TransactionImportTest, AFailureAtAnyRowKeepsTheLinesBeforeItWholeAndCountsThem) {
