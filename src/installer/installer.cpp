@@ -365,8 +365,10 @@ std::vector<StoredColumn> storedColumns(const Database& db, const QString& table
                                                       "FROM pragma_table_info(?) ORDER BY cid"),
                                        {table})) {
         const QVariant dflt = r.value(3);
-        const bool hasDefault = !dflt.isNull() && dflt.toString().compare(QLatin1String("NULL"), Qt::CaseInsensitive) != 0;
-        out.push_back({r.value(0).toString(), r.value(1).toString(), r.value(2).toInt() != 0 && !hasDefault, r.value(4).toInt()});
+        const bool hasDefault =
+            !dflt.isNull() && dflt.toString().compare(QLatin1String("NULL"), Qt::CaseInsensitive) != 0;
+        out.push_back({r.value(0).toString(), r.value(1).toString(), r.value(2).toInt() != 0 && !hasDefault,
+                       r.value(4).toInt()});
     }
     return out;
 }
@@ -400,7 +402,7 @@ QString unreadable(const std::vector<StoredColumn>& stored, const QStringList& r
 // table's, or another column demands a value the module's statements do not give. Other extra
 // columns and the order of the columns do not matter: every statement names its columns.
 QString unusable(const std::vector<StoredColumn>& stored, const schema::Table& t, const QStringList& addedByRun) {
-    QStringList missing, demanding, retyped, key;
+    QStringList missing, demanding, retyped;
     for (const schema::Column& c : t.columns) {
         const StoredColumn* s = findColumn(stored, c.name);
         if (!s) {
@@ -456,7 +458,8 @@ QString Installer::refusal() const {
             return QString();
         const std::vector<StoredColumn> stored = storedColumns(*gDB_, name);
         if (upper == QLatin1String("IDENTIFICA")) return unreadable(stored, identificaColumns(), false);
-        if (upper == QLatin1String("TRATIPTRA")) return previous ? unreadable(stored, tratiptraColumns(), false) : QString();
+        if (upper == QLatin1String("TRATIPTRA"))
+            return previous ? unreadable(stored, tratiptraColumns(), false) : QString();
         if (upper == QLatin1String("TRANSACCION"))
             return migratesTransactions ? unreadable(stored, transaccionColumns(), true) : QString();
         const bool completed = upper == QLatin1String("PAR_VIN") && (current || previous);

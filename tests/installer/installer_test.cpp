@@ -225,7 +225,8 @@ QString inJetWords(const schema::Table& t) {
     QStringList defs;
     for (const schema::Column& c : t.columns) {
         static const QStringList words = {"Byte", "long", "Double", "text", "Memo", "Date"};
-        defs << "[" + c.name + "] " + words[int(c.type)] + (c.type == schema::JetType::Text ? QString("(%1)").arg(c.size) : "");
+        const QString size = c.type == schema::JetType::Text ? QString("(%1)").arg(c.size) : QString();
+        defs << "[" + c.name + "] " + words[int(c.type)] + size;
     }
     defs << "CONSTRAINT PK_" + t.name + " PRIMARY KEY ([" + t.key.join("],[") + "])";
     return "CREATE TABLE " + t.name + "( " + defs.join(", ") + ")";
@@ -234,7 +235,8 @@ QString inJetWords(const schema::Table& t) {
 }  // namespace
 
 TEST_F(InstallerTest, TablesTheModuleCouldNotUseStopTheRunBeforeAnythingChangesAndOthersAreTaken) {
-    const QString oldTypes = "CREATE TABLE TMPTRATIPTRA (" + schema::table("TRATIPTRA2").key.join(", ") + ", cnumero TEXT)";
+    const QString oldTypes =
+        "CREATE TABLE TMPTRATIPTRA (" + schema::table("TRATIPTRA2").key.join(", ") + ", cnumero TEXT)";
     const struct {
         const char* what;
         std::function<void(Database&)> make;
@@ -248,7 +250,10 @@ TEST_F(InstallerTest, TablesTheModuleCouldNotUseStopTheRunBeforeAnythingChangesA
              d.exec(oldTypes);
          }, nullptr, ""},
         {"working transactions of the previous layout",
-         [](Database& d) { d.exec(schema::createStatement(schema::table("TMPTRANSACCION")).replace("TMPTRANSACCION", "TMPTRANSACCION2")); },
+         [](Database& d) {
+             const QString sql = schema::createStatement(schema::table("TMPTRANSACCION"));
+             d.exec(QString(sql).replace("TMPTRANSACCION", "TMPTRANSACCION2"));
+         },
          nullptr, ""},
         // Kept: the type words of the installer's statements store what the module writes alike.
         {"declared in the installer's own words", [](Database& d) {
@@ -270,16 +275,20 @@ TEST_F(InstallerTest, TablesTheModuleCouldNotUseStopTheRunBeforeAnythingChangesA
              d.exec(schema::createStatement(schema::table("TRANSACCION2")));
              d.exec(transaccionSwapped());
          }, nullptr, ""},
-        {"old transactions in another order, read", [](Database& d) { d.exec(transaccionSwapped()); }, "TRANSACCION", "(las columnas están en otro orden)"},
+        {"old transactions in another order, read", [](Database& d) { d.exec(transaccionSwapped()); }, "TRANSACCION",
+         "(las columnas están en otro orden)"},
         {"old header without a column read", [](Database& d) {
-             d.exec("CREATE TABLE IDENTIFICA (tip_doc_d INT, doc_id_d TEXT, periodo TEXT, formulario TEXT, autcontext TEXT)");
+             d.exec("CREATE TABLE IDENTIFICA (tip_doc_d INT, doc_id_d TEXT, periodo TEXT, formulario TEXT, "
+                    "autcontext TEXT)");
          }, "IDENTIFICA", "(faltan esttecpt)"},
-        {"unknown columns only", [](Database& d) { d.exec("CREATE TABLE PAR_VIN(a, b)"); }, "PAR_VIN", "faltan tip_doc_d, doc_id_d"},
+        {"unknown columns only", [](Database& d) { d.exec("CREATE TABLE PAR_VIN(a, b)"); }, "PAR_VIN",
+         "faltan tip_doc_d, doc_id_d"},
         {"working types kept by the current layout", [&](Database& d) {
              d.exec(schema::createStatement(schema::table("IDENTIFICA2")));
              d.exec(oldTypes);
          }, "TMPTRATIPTRA", "(faltan monto_transaccion;"},
-        {"a view", [](Database& d) { d.exec("CREATE VIEW PAR_VIN AS SELECT 1 AS tip_doc_d"); }, "PAR_VIN", "(es una vista"},
+        {"a view", [](Database& d) { d.exec("CREATE VIEW PAR_VIN AS SELECT 1 AS tip_doc_d"); }, "PAR_VIN",
+         "(es una vista"},
         {"a view of the transactions", [](Database& d) {
              d.exec(schema::createStatement(schema::table("TRANSACCION")));
              d.exec("CREATE VIEW TRANSACCION2 AS SELECT * FROM TRANSACCION");
@@ -294,7 +303,8 @@ TEST_F(InstallerTest, TablesTheModuleCouldNotUseStopTheRunBeforeAnythingChangesA
              d.exec(tableWith("TIP_VIN").replace("PRIMARY KEY", "obs TEXT NOT NULL, PRIMARY KEY"));
          }, "TIP_VIN", "(sobran obs, que exigen un valor)"},
         {"no key", [](Database& d) { d.exec(tableWith("TIP_VIN_PAR", {}, {}, "")); },
-         "TIP_VIN_PAR", "(no tiene la clave primaria (tip_doc_d, doc_id_d, formulario, tip_doc_p, doc_id_p, cod_tip_vin))"},
+         "TIP_VIN_PAR",
+         "(no tiene la clave primaria (tip_doc_d, doc_id_d, formulario, tip_doc_p, doc_id_p, cod_tip_vin))"},
         {"a key over other columns", [](Database& d) { d.exec(tableWith("PARAISO_FISCAL", {}, {}, "cod_par")); },
          "PARAISO_FISCAL", "(no tiene la clave primaria (cod_par, formulario))"},
     };
