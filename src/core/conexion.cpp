@@ -8,15 +8,12 @@
 #include <QFileInfo>
 
 namespace klv {
-namespace {
 
 QString fromCodes(std::initializer_list<int> codes) {
     QString s;
     for (const int c : codes) s += QChar(c);
     return s;
 }
-
-}  // namespace
 
 ConfigIni leerConfigIni(const QString& iniFile) {
     auto read = [&](const char* key) {
