@@ -129,23 +129,8 @@ public:
         // (and wrote nothing).
         if (terminada_ || !apartados_) return;
         if (!ctx_.archivoSpool.isEmpty()) {
-            // The markup goes with its SPOOL row, never before it, so no row names a missing file:
-            // when the row cannot be deleted (on a full disk the database's journal needs room
-            // too), the markup stays, whole when it was written, else empty (a file of no bytes
-            // needs no room). The stop was told already.
-            const QString marcado = ctx_.config.rptPath + ctx_.archivoSpool;
-            bool liberado = true;
-            try {
-                liberarSpool(*ctx_.db, ctx_.archivoSpool);
-            } catch (const DbError&) {
-                liberado = false;
-            }
-            if (liberado) {
-                QFile::remove(marcado);
-            } else if (!QFileInfo(marcado).isFile()) {
-                WholeFile vacio(marcado);
-                if (vacio.open()) vacio.commit();
-            }
+            // The markup goes with its SPOOL row, never before it (the stop was told already).
+            liberarSpoolConArchivo(*ctx_.db, ctx_.archivoSpool, ctx_.config.rptPath + ctx_.archivoSpool);
         }
         for (qsizetype i = 0; i < archivos_.size(); ++i) {
             const QString& a = archivos_[i];
