@@ -9,6 +9,7 @@
 #include "when_shown.h"
 #include "declaration_header.h"
 #include "frm_klv_declara.h"
+#include "progress_window.h"
 #include "status_panels.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -227,6 +229,9 @@ TEST_F(DeclaraFormTest, NoBoxOfValidarOrGrabarStandsOverTheirProgressWindow) {
     open();
     answerHeader();
     manyWorkingTransactions(3000);
+    // The bar appears at once, however fast this machine runs through the rows.
+    const auto delay = ProgressWindow::setAppearAfter(std::chrono::milliseconds(0));
+    const auto restore = qScopeGuard([delay] { ProgressWindow::setAppearAfter(delay); });
     const struct {
         const char* button;
         QStringList boxes;
