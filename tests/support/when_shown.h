@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
