@@ -263,6 +263,10 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
                                          const QString& password, int busyTimeoutMs) {
     if (path.trimmed().isEmpty())
         throw DbError(DbErr::BadPath, QStringLiteral("No se indicó el archivo de la base de datos"));
+    // No file name holds a NUL: such a name is a file that does not exist, told before the
+    // file system is asked (Qt's file calls complain on the terminal about it).
+    if (path.contains(QChar(0)))
+        throw DbError(DbErr::FileNotFound, QStringLiteral("No se encontró el archivo '%1'").arg(path));
     const QFileInfo info(path);
     if (const QString why = pathTooLong(info.absoluteFilePath(), path); !why.isEmpty())
         throw DbError(DbErr::CannotOpen, why);

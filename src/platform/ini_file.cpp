@@ -76,6 +76,20 @@ bool keyOfLine(const QString& line, QString* key, QString* value) {
     return true;
 }
 
+bool blank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+
+// A value that, blanks around it aside, is enclosed in one matching pair of ' or ": what lies
+// between them, blanks inside kept. Any other value as it stands.
+QString unquoted(const QString& value) {
+    qsizetype first = 0, last = value.size() - 1;
+    while (first <= last && blank(value[first])) ++first;
+    while (last >= first && blank(value[last])) --last;
+    if (last - first < 1) return value;
+    const QChar quote = value[first];
+    if ((quote != QLatin1Char('"') && quote != QLatin1Char('\'')) || value[last] != quote) return value;
+    return value.mid(first + 1, last - first - 1);
+}
+
 }  // namespace
 
 QString windowsDirectory() {
@@ -104,7 +118,7 @@ QString readString(const QString& section, const QString& key, const QString& de
         }
         if (!inSection) continue;
         QString k, v;
-        if (keyOfLine(line, &k, &v) && k.compare(key, Qt::CaseInsensitive) == 0) return v;
+        if (keyOfLine(line, &k, &v) && k.compare(key, Qt::CaseInsensitive) == 0) return unquoted(v);
     }
     return defaultValue;
 }

@@ -6,11 +6,12 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace klv {
 namespace {
 
-constexpr qint64 kAppearAfterMs = 500;
+std::chrono::milliseconds g_appearAfter{500};
 constexpr qint64 kPaintEveryMs = 100;
 constexpr int kBarSteps = 1000;
 
@@ -87,11 +88,15 @@ std::function<void(qint64, qint64)> ProgressWindow::callback() {
 
 QWidget* ProgressWindow::window() const { return window_.get(); }
 
+std::chrono::milliseconds ProgressWindow::setAppearAfter(std::chrono::milliseconds delay) {
+    return std::exchange(g_appearAfter, delay);
+}
+
 void ProgressWindow::tick() {
     const qint64 now = clock_.elapsed();
     if (lastPaint_ >= 0 && now - lastPaint_ < kPaintEveryMs) return;
     lastPaint_ = now;
-    if (!window_ && now >= kAppearAfterMs) {
+    if (!window_ && now >= g_appearAfter.count()) {
         window_ = std::make_unique<ProgressDialog>(parent_, text_);
         window_->show();
     }

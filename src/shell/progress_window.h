@@ -17,6 +17,7 @@
 
 #include <QElapsedTimer>
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -43,6 +44,10 @@ public:
     std::function<void(qint64, qint64)> callback();
     // The window, once it has appeared (nullptr before).
     QWidget* window() const;
+
+    // How long work lasts before the window appears (half a second), from now on; returns the
+    // delay it replaces. Tests that must see the window over short work set it shorter.
+    static std::chrono::milliseconds setAppearAfter(std::chrono::milliseconds delay);
 
 private:
     class Boxes;

@@ -6,8 +6,10 @@
 #include "declaration_fixture.h"
 #include "declaration_grid.h"
 #include "transaction_grid_model.h"
+#include "when_shown.h"
 #include "declaration_header.h"
 #include "frm_klv_declara.h"
+#include "progress_window.h"
 #include "status_panels.h"
 
 #include <QApplication>
@@ -21,6 +23,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -226,6 +229,9 @@ TEST_F(DeclaraFormTest, NoBoxOfValidarOrGrabarStandsOverTheirProgressWindow) {
     open();
     answerHeader();
     manyWorkingTransactions(3000);
+    // The bar appears at once, however fast this machine runs through the rows.
+    const auto delay = ProgressWindow::setAppearAfter(std::chrono::milliseconds(0));
+    const auto restore = qScopeGuard([delay] { ProgressWindow::setAppearAfter(delay); });
     const struct {
         const char* button;
         QStringList boxes;
@@ -705,13 +711,9 @@ TEST_F(DeclaraFormTest, RunOpensTheChoosersDeclarationAndTellsItToComeBack) {
     ctx().gAccion = 1;
     const DeclarationKey k = key(QStringLiteral("2015"));
     QString shownRows;
-    QTimer::singleShot(0, [&] {
-        Frm_KLV_Declara* form = nullptr;
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* f = qobject_cast<Frm_KLV_Declara*>(top); f && f->isVisible()) form = f;
-        ASSERT_NE(form, nullptr);
-        shownRows = form->findChild<QLabel*>(QStringLiteral("lblNumTransacciones"))->text();
-        form->findChild<QPushButton*>(QStringLiteral("cmdCancelar"))->click();
+    whenShown<Frm_KLV_Declara>([&](Frm_KLV_Declara& form) {
+        shownRows = form.findChild<QLabel*>(QStringLiteral("lblNumTransacciones"))->text();
+        form.findChild<QPushButton*>(QStringLiteral("cmdCancelar"))->click();
     });
     EXPECT_TRUE(Frm_KLV_Declara::run(ctx(), nullptr, QStringLiteral("FrmContAbrir"), &k));
     EXPECT_EQ(shownRows, QStringLiteral(" 3 Registros Encontrados"));

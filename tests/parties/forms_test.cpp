@@ -9,6 +9,7 @@
 #include "frm_tipos_vinc.h"
 #include "item_combo.h"
 #include "mensajes.h"
+#include "when_shown.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,7 +26,6 @@
 #include <QTableView>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QTimer>
 #include <QTreeWidget>
 #include <functional>
 
@@ -37,16 +37,6 @@ T* child(QWidget* form, const QString& name) {
     T* found = form->findChild<T*>(name);
     EXPECT_NE(found, nullptr) << name.toStdString();
     return found;
-}
-
-// Runs `act` on the first visible modal dialog of type T once the event loop runs.
-template <class T>
-void whenShown(std::function<void(T&)> act) {
-    QTimer::singleShot(0, [act] {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* f = qobject_cast<T*>(top); f && f->isVisible()) return act(*f);
-        ADD_FAILURE() << "no form shown";
-    });
 }
 
 // Typing as the keyboard does: a key press and release per character.

@@ -46,6 +46,23 @@ TEST_F(IniTest, ReadsValuesExactlyAndComparesNamesWithoutCase) {
     EXPECT_EQ(ini::readString(QStringLiteral("Other"), QStringLiteral("sysuser"), QString(), f), QStringLiteral("nobody"));
 }
 
+TEST_F(IniTest, OnePairOfQuotesAroundAValueIsDropped) {
+    const struct {
+        const char* written;
+        const char* read;
+    } cases[] = {
+        {"\"KLV.db\"", "KLV.db"}, {" 'KLV.db'\t", "KLV.db"}, {"\" ana \"", " ana "}, {"''", ""},
+        {"\"KLV.db'", "\"KLV.db'"}, {"\"", "\""}, {" \"a\" b", " \"a\" b"}, {"\"\"x\"\"", "\"x\""},
+        {"  ana  ", "  ana  "},
+    };
+    for (const auto& c : cases) {
+        write(QByteArray("[Options]\r\nDBName=") + c.written + "\r\n");
+        EXPECT_EQ(ini::readString(QStringLiteral("Options"), QStringLiteral("DBName"), QString(), QStringLiteral("QM000.INI")),
+                  QString::fromLatin1(c.read))
+            << c.written;
+    }
+}
+
 TEST_F(IniTest, MissingFileSectionOrKeyGivesDefault) {
     EXPECT_EQ(ini::readString(QStringLiteral("Options"), QStringLiteral("SysPath"), QString(), QStringLiteral("QM000.INI")), QString());
     write("[Options]\nA=1\n");

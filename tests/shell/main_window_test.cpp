@@ -4,6 +4,7 @@
 #include "progress_window.h"
 #include "services_fixture.h"
 #include "status_panels.h"
+#include "when_shown.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,16 +28,11 @@ namespace {
 
 const QString kDevelop = QStringLiteral("En Desarrollo.");
 
-// Closes the next modal dialog as soon as it shows, recording its title.
+// Closes the next dialog as soon as it shows, recording its title.
 void closeNextModal(QString* title) {
-    QTimer::singleShot(0, [title] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w) {
-            closeNextModal(title);
-            return;
-        }
-        if (title) *title = w->windowTitle();
-        w->close();
+    test::whenShown<QDialog>([title](QDialog& w) {
+        if (title) *title = w.windowTitle();
+        w.close();
     });
 }
 
@@ -413,11 +409,9 @@ TEST_F(MainWindowTest, OpeningAFormShowsTheHourglassUntilItIsOnScreen) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     // Once the form waits for the user (its own event loop runs), the default pointer is back.
     QList<QCursor*> inChooser;
-    QTimer::singleShot(0, [&] {
-        QTimer::singleShot(0, [&] {
-            inChooser << QApplication::overrideCursor();
-            QApplication::activeModalWidget()->close();
-        });
+    test::whenShown<FrmContAbrir>([&](FrmContAbrir& chooser) {
+        inChooser << QApplication::overrideCursor();
+        chooser.close();
     });
     w.mnuModificar_Click();
     EXPECT_EQ(inChooser, QList<QCursor*>{nullptr});
@@ -507,25 +501,11 @@ TEST_F(MainWindowTest, ModifyOpensDeclarationAndChooserComesBack) {
         return calls == 1;  // closed in mode Modificar the first time: the chooser shows again
     };
     int shown = 0;
-    std::function<void()> pick = [&] {
-        QTimer::singleShot(0, [&] {
-            auto* chooser = qobject_cast<FrmContAbrir*>(QApplication::activeModalWidget());
-            if (!chooser) {
-                pick();
-                return;
-            }
-            ++shown;
-            chooser->CmdOpciones_Click(0);
-        });
+    std::function<void(FrmContAbrir&)> pick = [&](FrmContAbrir& chooser) {
+        if (++shown == 1) test::whenShown<FrmContAbrir>(pick);  // the chooser that comes back
+        chooser.CmdOpciones_Click(0);
     };
-    pick();
-    std::function<void()> again = [&] {
-        QTimer::singleShot(0, [&] {
-            if (calls < 1) { again(); return; }
-            pick();
-        });
-    };
-    again();
+    test::whenShown<FrmContAbrir>(pick);
     FrmContAbrir::run(ctx(), nullptr);
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(shown, 2);
