@@ -177,7 +177,11 @@ bool writeString(const QString& section, const QString& key, const QString& valu
     QByteArray bytes = file.bom;
     for (const Line& l : lines) bytes += l.bytes + l.ending;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    WholeFile out(path);
+    // QM000.INI is the user's own settings file in the user's own folder (not a shared one): a
+    // link there is the user's choice (a settings file kept elsewhere) and is written through,
+    // the new text renamed over the file it names.
+    const QFileInfo info(path);
+    WholeFile out(info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath() : path);
     return out.open() && out.write(bytes) && out.commit();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -77,6 +78,15 @@ TEST_F(IniTest, WriteReplacesOneKeyAndKeepsEveryOtherLine) {
     // A new key goes at the end of its section, before the blank line.
     ASSERT_TRUE(ini::writeString(QStringLiteral("Options"), QStringLiteral("New"), QStringLiteral("1"), QStringLiteral("QM000.INI")));
     EXPECT_EQ(content(), QByteArray("; comment\r\n[Options]\r\nSysPath=/a/\r\nsystemdb=/a/QM000.MDW\r\nDBName=x.db\r\nNew=1\r\n\r\n[Next]\r\nK=v\r\n"));
+}
+
+TEST_F(IniTest, AWriteGoesThroughALinkToTheFileItNames) {
+    // A user's QM000.INI kept elsewhere and linked into the Windows folder stays one file.
+    write("[Options]\r\nK=old\r\n", QStringLiteral("kept.ini"));
+    ASSERT_TRUE(QFile::link(dir.path() + QStringLiteral("/kept.ini"), dir.path() + QStringLiteral("/QM000.INI")));
+    ASSERT_TRUE(ini::writeString(QStringLiteral("Options"), QStringLiteral("K"), QStringLiteral("new"), QStringLiteral("QM000.INI")));
+    EXPECT_TRUE(QFileInfo(dir.path() + QStringLiteral("/QM000.INI")).isSymLink());
+    EXPECT_EQ(content(QStringLiteral("kept.ini")), QByteArray("[Options]\r\nK=new\r\n"));
 }
 
 TEST_F(IniTest, WriteCreatesFileAndSection) {
