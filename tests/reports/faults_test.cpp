@@ -87,7 +87,9 @@ TEST_F(ReportFaults, AFullDiskNeverLeavesHalfAReport) {
             env_.db().scalar(QStringLiteral("SELECT count(*) FROM SPOOL WHERE Archivo = ?"), {spool}).toInt() == 1;
         const QFileInfo report(rpt() + QLatin1Char('/') + spool);
         EXPECT_EQ(report.isFile(), row) << "limit " << limit;
-        if (row) EXPECT_EQ(report.size(), 0) << "limit " << limit;
+        if (row) {
+            EXPECT_EQ(report.size(), 0) << "limit " << limit;
+        }
         EXPECT_TRUE(unchanged(files, rpt(), {spool})) << "limit " << limit;
         EXPECT_TRUE(env_.messages().last().text.startsWith(QStringLiteral("Error Técnico : (61) "))) << "limit " << limit;
     }, 4096);
