@@ -13,8 +13,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -23,7 +26,9 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QTranslator>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -337,18 +342,55 @@ TEST_F(PrintDialog, AVanishedRowOrAFailedWriteStopsBothActions) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
-// Qt's own dialogs speak Spanish once the program environment has loaded Qt's translation.
+// The texts a user sees in a dialog: its title, its tabs, buttons, labels, frames, lists and tips.
+QStringList shownTexts(const QWidget& dialog) {
+    QStringList texts{dialog.windowTitle()};
+    for (const QWidget* w : dialog.findChildren<QWidget*>()) {
+        texts << w->toolTip();
+        if (const auto* b = qobject_cast<const QAbstractButton*>(w)) texts << b->text();
+        if (const auto* l = qobject_cast<const QLabel*>(w)) texts << l->text();
+        if (const auto* g = qobject_cast<const QGroupBox*>(w)) texts << g->title();
+        if (const auto* t = qobject_cast<const QTabWidget*>(w))
+            for (int i = 0; i < t->count(); ++i) texts << t->tabText(i);
+        if (const auto* c = qobject_cast<const QComboBox*>(w))
+            for (int i = 0; i < c->count(); ++i) texts << c->itemText(i);
+    }
+    texts.removeAll(QString());
+    return texts;
+}
+
+// Qt's own dialogs speak Spanish once the program environment has loaded Qt's translation: the
+// print dialog and its printer properties (page, job options, advanced), with the few texts Qt's
+// Spanish catalogue lacks supplied by our own.
 TEST(QtTranslation, ThePrintDialogSpeaksSpanish) {
     if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_es.qm")))
         GTEST_SKIP() << "Qt's Spanish translation is not installed (scripts/setup installs qt6-translations-l10n)";
     prepareProgramEnvironment();  // the application exists: the translation is loaded at once
     QPrinter printer;
     QPrintDialog dialog(&printer);
-    QStringList texts{dialog.windowTitle()};
-    for (const QAbstractButton* b : dialog.findChildren<QAbstractButton*>()) texts << b->text();
-    for (const QLabel* l : dialog.findChildren<QLabel*>()) texts << l->text();
+    const QStringList texts = shownTexts(dialog);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Imprimir"));
-    for (const char* spanish : {"Cancelar", "&Opciones >>", "&Nombre:", "Páginas", "Desactivada"})
+    for (const char* spanish : {"Cancelar", "&Opciones >>", "&Nombre:", "Páginas", "Desactivada",
+                                "Indique páginas o intervalos separados por comas. Un intervalo son dos números "
+                                "separados por un guion. Por ejemplo: 3,5-7,9 imprime las páginas 3, 5, 6, 7 y 9."})
         EXPECT_TRUE(texts.contains(QString::fromUtf8(spanish))) << spanish;
+
+    // "Propiedades" opens the printer properties modally: read them once shown, then close them.
+    QStringList properties;
+    const QDeadlineTimer deadline(10000);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* shown = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (shown && shown != &dialog) properties = shownTexts(*shown);
+        if (shown && (shown != &dialog || deadline.hasExpired())) shown->reject();
+    });
+    poll.start(20);
+    dialog.show();
+    dialog.findChild<QAbstractButton*>(QStringLiteral("properties"))->click();
+    poll.stop();
+    ASSERT_FALSE(properties.isEmpty()) << "the printer properties were not shown";
+    for (const char* spanish : {"Propiedades de impresora", "Página", "Opciones de trabajo", "Avanzado",
+                                "Hay conflictos entre algunas opciones. Corríjalos, por favor."})
+        EXPECT_TRUE(properties.contains(QString::fromUtf8(spanish))) << spanish;
     delete QCoreApplication::instance()->findChild<QTranslator*>(QStringLiteral("klvQtTranslation"));
 }
