@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,6 +25,8 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QWindow>
+#include <functional>
 
 namespace klv::test {
 namespace {
@@ -195,9 +198,12 @@ TEST_F(DeclaraFormTest, OpensOnTheDeclarantWithTheWholeHeaderAndNoEmptyBand) {
 
     answerHeader(QStringLiteral("2012"), true);
     f.Form_Activate();
+    // The whole path, in the box's tooltip too, shown from its end: the file's name reads whole.
     auto* ruta = w<QLineEdit>("TxtRuta");
-    EXPECT_EQ(ruta->text(), folder);
-    EXPECT_EQ(ruta->cursorPosition(), 0);
+    EXPECT_EQ(ruta->text(), folder + QStringLiteral("X.PDF"));
+    EXPECT_EQ(ruta->toolTip(), ruta->text());
+    EXPECT_EQ(ruta->cursorPosition(), ruta->text().size());
+    EXPECT_GE(ruta->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), ruta->fontMetrics().horizontalAdvance(QStringLiteral("X.PDF")));
 }
 
 TEST_F(DeclaraFormTest, GrabarOfManyRowsLetsTheEventLoopRunAndIgnoresWhatArrivesMeanwhile) {
@@ -410,6 +416,7 @@ TEST_F(DeclaraFormTest, StoredDeclarationOpensWithItsGridTotalsAndLockedKey) {
     EXPECT_EQ(w<QLabel>("LblEstTecTra")->text(), kPreguntaEstTecCortaApertura);
     EXPECT_FALSE(w<QGroupBox>("FraRectificatoria")->isHidden());
     EXPECT_TRUE(keyLocked());
+    EXPECT_EQ(f.focusWidget(), w<QLineEdit>("TxtRUC"));  // the first box that takes typing
     EXPECT_EQ(ctx().gAutContExt, QStringLiteral("1"));
     EXPECT_EQ(env().panels().PanelRuc(), kRuc);
     EXPECT_EQ(env().panels().PanelNombre(), QStringLiteral("EMPRESA DEMOSTRACION S.A.C."));
@@ -572,7 +579,7 @@ TEST_F(DeclaraFormTest, QuestionTwoNoForgetsTheAttachedStudyOfANewDeclarationOnl
     answerHeader(QStringLiteral("2012"), true);
     attach(QStringLiteral("2012"));
     form_->Form_Activate();  // back from the attach dialog
-    EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QStringLiteral("/ESTUDIOS"));
+    EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QStringLiteral("/ESTUDIOS/X.PDF"));
     EXPECT_EQ(w<QLineEdit>("TxtTam")->text(), QStringLiteral("2048"));
     EXPECT_TRUE(w<QCheckBox>("ChkETPT")->isChecked());
 
@@ -588,7 +595,7 @@ TEST_F(DeclaraFormTest, QuestionTwoNoForgetsTheAttachedStudyOfANewDeclarationOnl
     open(QStringLiteral("FrmContAbrir"), &k);
     w<QRadioButton>("OptEstTecTra_Si")->setChecked(true);
     form_->Form_Activate();
-    EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QStringLiteral("/ESTUDIOS"));
+    EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QStringLiteral("/ESTUDIOS/X.PDF"));
     w<QRadioButton>("OptEstTecTra_No")->setChecked(true);
     EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QString());
     EXPECT_EQ(count(QStringLiteral("EFCONTROLNS")), 1);
@@ -634,8 +641,13 @@ TEST_F(DeclaraFormTest, TransactionFormReceivesTheDeclarationAndTheCurrentRow) {
     workingTransaction(1, "100");
     workingTransaction(2, "200");
     form_->Form_Activate();
+    // Where the user left it (a move by the window system, not by the program).
+    form_->windowHandle()->setPosition(QPoint(37, 41));
+    QApplication::processEvents();
+    const QPoint at = form_->pos();
 
     w<QPushButton>("CmdOpciones_0")->click();
+    EXPECT_EQ(form_->pos(), at);  // back where it was
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].mode, QStringLiteral("Nuevo"));
     EXPECT_EQ(calls[0].caller, QStringLiteral("Frm_KLV_Declara"));
@@ -705,14 +717,21 @@ TEST_F(DeclaraFormTest, RunOpensTheChoosersDeclarationAndTellsItToComeBack) {
     ctx().gAccion = 1;
     const DeclarationKey k = key(QStringLiteral("2015"));
     QString shownRows;
-    QTimer::singleShot(0, [&] {
+    // Once the form is shown (the load may run the event loop before it is).
+    const QDeadlineTimer deadline(20000);
+    std::function<void()> leave = [&] {
         Frm_KLV_Declara* form = nullptr;
         for (QWidget* top : QApplication::topLevelWidgets())
             if (auto* f = qobject_cast<Frm_KLV_Declara*>(top); f && f->isVisible()) form = f;
-        ASSERT_NE(form, nullptr);
+        if (!form) {
+            if (deadline.hasExpired()) ADD_FAILURE() << "the form was not shown";
+            else QTimer::singleShot(10, leave);
+            return;
+        }
         shownRows = form->findChild<QLabel*>(QStringLiteral("lblNumTransacciones"))->text();
         form->findChild<QPushButton*>(QStringLiteral("cmdCancelar"))->click();
-    });
+    };
+    QTimer::singleShot(0, leave);
     EXPECT_TRUE(Frm_KLV_Declara::run(ctx(), nullptr, QStringLiteral("FrmContAbrir"), &k));
     EXPECT_EQ(shownRows, QStringLiteral(" 3 Registros Encontrados"));
 
