@@ -251,13 +251,14 @@ void Frm_KLV_Declara::buildIdentificationTab(QWidget* page) {
     ChkETPT->setFocusPolicy(Qt::NoFocus);
     auto* ga = new QGridLayout(FraAdjuntar);
     ga->setContentsMargins(6, 2, 6, 2);
-    ga->addWidget(label2, 0, 0, 1, 4);
-    ga->addWidget(TxtRuta, 1, 0);
-    ga->addWidget(CmdAdjuntar, 1, 1);
-    ga->addWidget(label3, 1, 2);
-    ga->addWidget(TxtTam, 1, 3);
-    ga->addWidget(ChkETPT, 1, 4);
-    ga->setColumnStretch(0, 1);
+    // The study's path has the frame's whole width, so its file's name reads whole.
+    ga->addWidget(label2, 0, 0, 1, 5);
+    ga->addWidget(TxtRuta, 1, 0, 1, 5);
+    ga->addWidget(CmdAdjuntar, 2, 0);
+    ga->addWidget(label3, 2, 2);
+    ga->addWidget(TxtTam, 2, 3);
+    ga->addWidget(ChkETPT, 2, 4);
+    ga->setColumnStretch(1, 1);
 
     FraRectificatoria = frame(QStringLiteral("FraRectificatoria"), QStringLiteral("Rectificatoria"), page);
     auto* lblRect = label(QStringLiteral("lblRectificatoria"), kPreguntaRectificatoria, FraRectificatoria);

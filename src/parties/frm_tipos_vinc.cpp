@@ -52,10 +52,11 @@ FrmTiposVinc::FrmTiposVinc(AppContext& ctx, QWidget* parent) : QDialog(parent), 
         {QStringLiteral("Código"), QStringLiteral("Num. Art°24 - Impuesto a la Renta"), QStringLiteral("Descripción")});
     // The description takes the rest of the list's width and wraps there, each row as tall as its
     // description, so every description shows whole.
-    // The bar stays, so the width the rows are measured for does not change with it.
     LvwParteVinculada->setWordWrap(true);
+    LvwParteVinculada->setAlternatingRowColors(true);  // where one description ends and the next begins
     LvwParteVinculada->setItemDelegate(new WrappedCells(LvwParteVinculada));
     LvwParteVinculada->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The bar stays, so the width the rows are measured for does not change with it.
     LvwParteVinculada->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     LvwParteVinculada->header()->setStretchLastSection(true);
     LvwParteVinculada->setColumnWidth(0, 70);
