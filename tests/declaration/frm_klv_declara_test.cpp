@@ -27,6 +27,8 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QWindow>
+#include <functional>
 
 namespace klv::test {
 namespace {
@@ -174,9 +176,10 @@ TEST_F(DeclaraFormTest, OpensOnTheDeclarantWithTheWholeHeaderAndNoEmptyBand) {
 
     QWidget* page = w<QTabWidget>("TabDeclaraciones")->widget(0);
     const QString folder = QStringLiteral("/home/contador/estudios/2012/empresa demostracion/etpt/");
+    const QString name = QStringLiteral("8027206012345652012.PDF");
     db().exec(QStringLiteral("INSERT INTO EFCONTROLNS (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, SEMANA, NOMARC, TAB_D,"
-                             " RUTARC, TAMARC) VALUES (6, ?, '2012', '8027', 0, 'X.PDF', 'PDF', ?, 2048)"),
-              {kRuc, folder});
+                             " RUTARC, TAMARC) VALUES (6, ?, '2012', '8027', 0, ?, 'PDF', ?, 2048)"),
+              {kRuc, name, folder});
     // A natural person's header (three rows of names), before 2012 and from 2012 with question 2
     // worded as a stored declaration opens.
     bool needed = f.height() == 459;  // taller only when a layout of the header needs it all
@@ -198,9 +201,12 @@ TEST_F(DeclaraFormTest, OpensOnTheDeclarantWithTheWholeHeaderAndNoEmptyBand) {
 
     answerHeader(QStringLiteral("2012"), true);
     f.Form_Activate();
+    // The whole path, in the box's tooltip too, shown from its end: the file's name reads whole.
     auto* ruta = w<QLineEdit>("TxtRuta");
-    EXPECT_EQ(ruta->text(), folder);
-    EXPECT_EQ(ruta->cursorPosition(), 0);
+    EXPECT_EQ(ruta->text(), folder + name);
+    EXPECT_EQ(ruta->toolTip(), ruta->text());
+    EXPECT_EQ(ruta->cursorPosition(), ruta->text().size());
+    EXPECT_GT(ruta->contentsRect().width(), ruta->fontMetrics().horizontalAdvance(name) + 8);
 }
 
 TEST_F(DeclaraFormTest, GrabarOfManyRowsLetsTheEventLoopRunAndIgnoresWhatArrivesMeanwhile) {
@@ -416,6 +422,7 @@ TEST_F(DeclaraFormTest, StoredDeclarationOpensWithItsGridTotalsAndLockedKey) {
     EXPECT_EQ(w<QLabel>("LblEstTecTra")->text(), kPreguntaEstTecCortaApertura);
     EXPECT_FALSE(w<QGroupBox>("FraRectificatoria")->isHidden());
     EXPECT_TRUE(keyLocked());
+    EXPECT_EQ(f.focusWidget(), w<QLineEdit>("TxtRUC"));  // the first box that takes typing
     EXPECT_EQ(ctx().gAutContExt, QStringLiteral("1"));
     EXPECT_EQ(env().panels().PanelRuc(), kRuc);
     EXPECT_EQ(env().panels().PanelNombre(), QStringLiteral("EMPRESA DEMOSTRACION S.A.C."));
@@ -578,7 +585,7 @@ TEST_F(DeclaraFormTest, QuestionTwoNoForgetsTheAttachedStudyOfANewDeclarationOnl
     answerHeader(QStringLiteral("2012"), true);
     attach(QStringLiteral("2012"));
     form_->Form_Activate();  // back from the attach dialog
-    EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QStringLiteral("/ESTUDIOS"));
+    EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QStringLiteral("/ESTUDIOS/X.PDF"));
     EXPECT_EQ(w<QLineEdit>("TxtTam")->text(), QStringLiteral("2048"));
     EXPECT_TRUE(w<QCheckBox>("ChkETPT")->isChecked());
 
@@ -594,7 +601,7 @@ TEST_F(DeclaraFormTest, QuestionTwoNoForgetsTheAttachedStudyOfANewDeclarationOnl
     open(QStringLiteral("FrmContAbrir"), &k);
     w<QRadioButton>("OptEstTecTra_Si")->setChecked(true);
     form_->Form_Activate();
-    EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QStringLiteral("/ESTUDIOS"));
+    EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QStringLiteral("/ESTUDIOS/X.PDF"));
     w<QRadioButton>("OptEstTecTra_No")->setChecked(true);
     EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QString());
     EXPECT_EQ(count(QStringLiteral("EFCONTROLNS")), 1);
@@ -640,8 +647,13 @@ TEST_F(DeclaraFormTest, TransactionFormReceivesTheDeclarationAndTheCurrentRow) {
     workingTransaction(1, "100");
     workingTransaction(2, "200");
     form_->Form_Activate();
+    // Where the user left it (a move by the window system, not by the program).
+    form_->windowHandle()->setPosition(QPoint(37, 41));
+    QApplication::processEvents();
+    const QPoint at = form_->pos();
 
     w<QPushButton>("CmdOpciones_0")->click();
+    EXPECT_EQ(form_->pos(), at);  // back where it was
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].mode, QStringLiteral("Nuevo"));
     EXPECT_EQ(calls[0].caller, QStringLiteral("Frm_KLV_Declara"));

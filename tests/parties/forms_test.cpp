@@ -26,6 +26,7 @@
 #include <QTableView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QTreeWidget>
 #include <functional>
 
@@ -471,6 +472,21 @@ TEST_F(FormsTest, ChooserTogglesAndKeepsOrAcceptsTheTicks) {
         QApplication::sendEvent(viewport, &e);
     }
     EXPECT_EQ(c.ticks(), QStringList({"02", "03"}));
+
+    // Each description shows whole within the list, wrapped onto as many lines as it needs.
+    QApplication::processEvents();
+    const QFontMetrics fm = list->fontMetrics();
+    bool wrapped = false;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QRect shown = list->visualRect(list->model()->index(i, 2));
+        const QString text = list->topLevelItem(i)->text(2);
+        EXPECT_LE(shown.right(), list->viewport()->width()) << i;
+        const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+        const QRect needed = fm.boundingRect(QRect(0, 0, shown.width() - 2 * margin, 10000), Qt::TextWordWrap, text);
+        EXPECT_GE(shown.height(), needed.height()) << text.toStdString();
+        wrapped = wrapped || needed.height() > fm.height();
+    }
+    EXPECT_TRUE(wrapped);
     c.hide();
 
     whenShown<FrmTiposVinc>([](FrmTiposVinc& f) {
