@@ -639,7 +639,7 @@ BENCHMARK(Validar)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000, 1000000
 BENCHMARK(Rebuild)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000}); });
 BENCHMARK(TotalsAndChecks)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000}); });
 BENCHMARK(OpenStored)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000, 1000000}); });
-BENCHMARK(Grid)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000}); });
+BENCHMARK(Grid)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000, 1000000}); });
 BENCHMARK(Chooser)->Apply([](auto* b) { sizes(b, {10000, 50000}); });
 
 }  // namespace
