@@ -313,11 +313,15 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
             db->device_ = st.st_dev;
             db->inode_ = st.st_ino;
         }
-        // Declarations of hundreds of thousands of rows: a page cache that holds their indexes.
-        QSqlQuery pragma(c);
-        pragma.exec(QStringLiteral("PRAGMA cache_size = -65536"));
     }
+    db->setPageCache(PageCache::Working);
     return db;
+}
+
+void Database::setPageCache(PageCache size) const {
+    QSqlQuery pragma(handle());
+    pragma.exec(size == PageCache::Working ? QStringLiteral("PRAGMA cache_size = -65536")
+                                           : QStringLiteral("PRAGMA cache_size = -2048"));
 }
 
 struct Database::Savepoint {
