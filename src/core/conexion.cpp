@@ -8,15 +8,12 @@
 #include <QFileInfo>
 
 namespace klv {
-namespace {
 
 QString fromCodes(std::initializer_list<int> codes) {
     QString s;
     for (const int c : codes) s += QChar(c);
     return s;
 }
-
-}  // namespace
 
 ConfigIni leerConfigIni(const QString& iniFile) {
     auto read = [&](const char* key) {
@@ -37,7 +34,8 @@ QString entrarSysPath(const QString& sysPath, const QString& iniFile) {
         return QStringLiteral("No se ha indicado la carpeta del sistema (SysPath) en %1.\nVerifique la "
                               "instalación del Integrador del KLV.")
             .arg(ini::resolve(iniFile));
-    if (!QFileInfo(sysPath).isDir() || !QDir::setCurrent(sysPath))
+    // A name holding a NUL names no folder (and is kept from Qt's file calls, which complain).
+    if (sysPath.contains(QChar(0)) || !QFileInfo(sysPath).isDir() || !QDir::setCurrent(sysPath))
         return QStringLiteral("No existe la carpeta del sistema (SysPath): %1\nVerifique la instalación "
                               "del Integrador del KLV.")
             .arg(sysPath);

@@ -4,6 +4,7 @@
 // "Error de Conección" box.
 
 #include <QString>
+#include <initializer_list>
 #include <memory>
 
 namespace klv {
@@ -24,6 +25,9 @@ ConfigIni leerConfigIni(const QString& iniFile = QStringLiteral("QM000.INI"));
 // Makes the (trimmed) SysPath the current directory. Returns the empty text, or the message for
 // the user when SysPath is empty or names no folder (iniFile is named in the first case).
 QString entrarSysPath(const QString& sysPath, const QString& iniFile);
+
+// A text built from its characters' codes: how the programs keep their workgroup credentials.
+QString fromCodes(std::initializer_list<int> codes);
 
 // The workgroup's default user name and password (8 characters each), built from character codes.
 QString usuarioGrupoTrabajo();

@@ -54,8 +54,7 @@ Table previousTransactions(const char* name) {
     std::vector<Column> cols = transactionHead(true);
     cols.push_back(cnumero());
     return {QLatin1String(name), cols,
-            names({"tip_doc_d", "doc_id_d", "periodo", "formulario", "tip_doc_p", "doc_id_p", "cor_transaccion"}),
-            true};
+            names({"tip_doc_d", "doc_id_d", "periodo", "formulario", "tip_doc_p", "doc_id_p", "cor_transaccion"})};
 }
 
 Table currentTransactions(const char* name) {

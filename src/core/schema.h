@@ -27,7 +27,6 @@ struct Table {
     QString name;
     std::vector<Column> columns;  // in order; the last one of a module table is cnumero
     QStringList key;              // primary key columns, in order
-    bool previousLayout = false;  // TRANSACCION / TMPTRANSACCION of the earlier layout
 
     QStringList columnNames() const;
     const Column* column(const QString& name) const;  // case-blind; nullptr when absent

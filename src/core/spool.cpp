@@ -3,6 +3,10 @@
 #include "app_context.h"
 #include "database.h"
 #include "format.h"
+#include "whole_file.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 namespace klv {
 
@@ -36,6 +40,19 @@ QString udf_NumeroSpool(const AppContext& ctx, const QString& codRep, const Decl
 
 void liberarSpool(Database& db, const QString& archivo) {
     db.exec(QStringLiteral("DELETE FROM SPOOL WHERE Archivo = ?"), {textValue(archivo)});
+}
+
+void liberarSpoolConArchivo(Database& db, const QString& archivo, const QString& ruta) {
+    try {
+        liberarSpool(db, archivo);
+    } catch (const DbError&) {
+        if (!QFileInfo(ruta).isFile()) {
+            WholeFile vacio(ruta);
+            if (vacio.open()) vacio.commit();
+        }
+        return;
+    }
+    QFile::remove(ruta);
 }
 
 }  // namespace klv

@@ -28,4 +28,10 @@ QString udf_NumeroSpool(const AppContext& ctx, const QString& codRep, const Decl
 // (the numbering gives the name again). Throws DbError.
 void liberarSpool(Database& db, const QString& archivo);
 
+// A stopped run gives back the SPOOL row of its report file `archivo` (at `ruta`): the row goes
+// first and the file, if any, after it. When the row cannot be deleted (on a full disk the
+// database's journal needs room too), the file stays with it, whole when it was written, else
+// empty (a file of no bytes needs no room), so no row ever names a file that is not there.
+void liberarSpoolConArchivo(Database& db, const QString& archivo, const QString& ruta);
+
 }  // namespace klv

@@ -80,17 +80,26 @@ bool udf_Validar_det_2008(const AppContext& ctx, const DeclarationState& st) {
     if (st.periodValue() < 2008) return true;
     const DeclarationKey key = st.key(ctx);
     // Transactions without technical study (as the grid lists them: financial or not).
-    QString sql = QStringLiteral("SELECT 1 FROM TMPTRANSACCION2 T WHERE %1 AND T.FLAG_VAL_MET='00'"
-                                 " AND T.IND_TRANSAC_FIN IN ('0','1')")
-                      .arg(decl::keyCondition(QStringLiteral("T")));
+    const QString withoutStudy = QStringLiteral("SELECT 1 FROM TMPTRANSACCION2 T WHERE %1 AND T.FLAG_VAL_MET='00'"
+                                                " AND T.IND_TRANSAC_FIN IN ('0','1')")
+                                     .arg(decl::keyCondition(QStringLiteral("T")));
+    QVariant found;
     if (st.answer2 == QLatin1String("0")) {
-        // Question 2 answered No: only parties in a tax haven make them inconsistent.
-        sql += QStringLiteral(
-            " AND EXISTS (SELECT 1 FROM PAR_VIN P WHERE P.TIP_DOC_D=6 AND P.DOC_ID_D=T.DOC_ID_D"
-            " AND P.TIP_DOC_P=T.TIP_DOC_P AND P.DOC_ID_P=T.DOC_ID_P AND P.FORMULARIO=T.FORMULARIO"
-            " AND P.FLAG_PAR_FIS IS NOT NULL AND P.FLAG_PAR_FIS<>'0')");
+        // Question 2 answered No: only parties in a tax haven make them inconsistent. The few
+        // tax-haven parties are found first, then whether one has such a transaction (through the
+        // working table's key), rather than a party looked up for every working transaction.
+        QVariantList p{textValue(key.docIdD), textValue(key.formulario)};
+        p += decl::keyParams(key);
+        found = ctx.db().scalar(
+            QStringLiteral("SELECT 1 FROM PAR_VIN P WHERE P.TIP_DOC_D=6 AND P.DOC_ID_D=? AND P.FORMULARIO=?"
+                           " AND P.FLAG_PAR_FIS IS NOT NULL AND P.FLAG_PAR_FIS<>'0'"
+                           " AND EXISTS (%1 AND T.TIP_DOC_P=P.TIP_DOC_P AND T.DOC_ID_P=P.DOC_ID_P) LIMIT 1")
+                .arg(withoutStudy),
+            p);
+    } else {
+        found = ctx.db().scalar(withoutStudy + QStringLiteral(" LIMIT 1"), decl::keyParams(key));
     }
-    if (!ctx.db().scalar(sql + QStringLiteral(" LIMIT 1"), decl::keyParams(key)).isValid()) return true;
+    if (!found.isValid()) return true;
     udp_Mensaje(ctx, 13, kFrmDeclara);
     return false;
 }

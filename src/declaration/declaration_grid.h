@@ -13,11 +13,11 @@
 // currencies once each) and the model hands them to the view in batches.
 
 #include "app_context.h"
+#include "block_vector.h"
 #include "keys.h"
 
 #include <QString>
 #include <QStringList>
-#include <deque>
 #include <vector>
 
 namespace klv {
@@ -75,7 +75,7 @@ private:
     const Row& at(int row) const { return rows_[order_[static_cast<size_t>(row)]]; }
     std::vector<PartyInfo> parties_;
     QStringList monedas_;
-    std::deque<Row> rows_;        // as read (in blocks: a large grid is not copied as it grows)
+    BlockVector<Row> rows_;       // as read (in blocks: a large grid is not copied as it grows)
     std::vector<quint32> order_;  // the grid's rows: positions in rows_, in the order shown
 };
 

@@ -32,12 +32,13 @@ DeclarantNames readDeclarant(const AppContext& ctx, const QString& ruc, bool own
 AttachedStudy readAttachedStudy(const AppContext& ctx, const DeclarationKey& key) {
     AttachedStudy s;
     const auto rows = ctx.db().rows(
-        QStringLiteral("SELECT RutArc, tamarc FROM EFCONTROLNS WHERE %1 AND TAB_D='PDF' LIMIT 1").arg(decl::keyCondition()),
+        QStringLiteral("SELECT RutArc, tamarc, nomarc FROM EFCONTROLNS WHERE %1 AND TAB_D='PDF' LIMIT 1").arg(decl::keyCondition()),
         decl::keyParams(key));
     if (rows.empty()) return s;
     s.found = true;
     s.rutArc = decl::text(rows.front().value(0));
     s.tamarc = decl::text(rows.front().value(1));
+    s.nomarc = decl::text(rows.front().value(2));
     return s;
 }
 

@@ -56,7 +56,8 @@ DeclarantNames readDeclarant(const AppContext& ctx, const QString& ruc, bool own
 // The technical study recorded for a declaration (EFCONTROLNS, submission week 0, TAB_D 'PDF').
 struct AttachedStudy {
     bool found = false;
-    QString rutArc;  // folder of the file
+    QString rutArc;  // folder of the file, ending with its separator
+    QString nomarc;  // name of the file
     QString tamarc;  // its size in bytes
 };
 AttachedStudy readAttachedStudy(const AppContext& ctx, const DeclarationKey& key);

@@ -34,7 +34,7 @@ struct DeclarationState {
     QString answer2;         // question 2, technical study: "1", "0", ""
     QString rectifica;       // rectification (from 2012): "1", "0", ""
     QString rucAutor;        // question 3: RUC of the study's author (TxtRUC)
-    QString rutaEstudio;     // question 4: folder of the attached study (TxtRuta)
+    QString rutaEstudio;     // question 4: path of the attached study (TxtRuta)
 
     QString ruc() const { return cboNumDoc.left(11); }
     // The period as a number: the value of the trimmed text, 0 when empty.

@@ -25,6 +25,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QEventLoop>
 #include <QFocusEvent>
 #include <QFrame>
@@ -84,7 +85,7 @@ QLabel* caption(const QString& name, const QString& text, QWidget* parent) {
 QLineEdit* lineEdit(const QString& name, QWidget* parent, bool readOnly) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(name);
-    e->setReadOnly(readOnly);
+    lockBox(e, readOnly);
     return e;
 }
 
@@ -263,13 +264,14 @@ void Frm_KLV_Declara::buildIdentificationTab(QWidget* page) {
     ChkETPT->setFocusPolicy(Qt::NoFocus);
     auto* ga = new QGridLayout(FraAdjuntar);
     ga->setContentsMargins(6, 2, 6, 2);
-    ga->addWidget(label2, 0, 0, 1, 4);
-    ga->addWidget(TxtRuta, 1, 0);
-    ga->addWidget(CmdAdjuntar, 1, 1);
-    ga->addWidget(label3, 1, 2);
-    ga->addWidget(TxtTam, 1, 3);
-    ga->addWidget(ChkETPT, 1, 4);
-    ga->setColumnStretch(0, 1);
+    // The study's path has the frame's whole width, so its file's name reads whole.
+    ga->addWidget(label2, 0, 0, 1, 5);
+    ga->addWidget(TxtRuta, 1, 0, 1, 5);
+    ga->addWidget(CmdAdjuntar, 2, 0);
+    ga->addWidget(label3, 2, 2);
+    ga->addWidget(TxtTam, 2, 3);
+    ga->addWidget(ChkETPT, 2, 4);
+    ga->setColumnStretch(1, 1);
 
     FraRectificatoria = frame(QStringLiteral("FraRectificatoria"), QStringLiteral("Rectificatoria"), page);
     auto* lblRect = label(QStringLiteral("lblRectificatoria"), kPreguntaRectificatoria, FraRectificatoria);
@@ -565,7 +567,7 @@ void Frm_KLV_Declara::Form_Activate() {
             gatherState();
             const AttachedStudy study = readAttachedStudy(ctx_, st_.key(ctx_));
             if (study.found) {
-                showFromStart(TxtRuta, study.rutArc);
+                TxtRuta->setText(QDir(study.rutArc).filePath(study.nomarc));  // shown from its end: the name
                 TxtTam->setText(study.tamarc);
             }
         } catch (const std::exception& e) {
@@ -787,6 +789,7 @@ void Frm_KLV_Declara::CmdAdjuntar_Click() {
 }
 
 void Frm_KLV_Declara::TxtRuta_Change() {
+    TxtRuta->setToolTip(TxtRuta->text());  // the whole path, however narrow the box
     if (period() < 2012) return;
     ChkETPT->setChecked(!TxtRuta->text().trimmed().isEmpty() && OptEstTecTra_Si->isChecked());
 }
@@ -847,10 +850,7 @@ void Frm_KLV_Declara::CmdOpciones_Click(int index) {
             return;
         }
         const OpenDeclaration decl = openDeclaration();
-        hide();
-        ctx_.forms.importDialog(parentWidget(), kFrmDeclara, &decl);
-        show();
-        Form_Activate();
+        hiddenWhile([&] { ctx_.forms.importDialog(parentWidget(), kFrmDeclara, &decl); });
         break;
     }
     default:
@@ -871,8 +871,16 @@ void Frm_KLV_Declara::openTransactionForm(const QString& mode) {
         key.party = model_->grid().party(row);
         key.corTransaccion = model_->grid().corTransaccion(row);
     }
+    hiddenWhile([&] {
+        ctx_.forms.transaction(parentWidget(), mode, kFrmDeclara, decl, mode == kModoModificar ? &key : nullptr);
+    });
+}
+
+void Frm_KLV_Declara::hiddenWhile(const std::function<void()>& openForm) {
+    const QPoint at = pos();
     hide();
-    ctx_.forms.transaction(parentWidget(), mode, kFrmDeclara, decl, mode == kModoModificar ? &key : nullptr);
+    openForm();
+    move(at);
     show();
     Form_Activate();
 }

@@ -127,6 +127,9 @@ private:
     void reportFailure(const std::exception& e);
     void refreshAfterDelete();
     void openTransactionForm(const QString& mode);
+    // Hides the form while `openForm` runs the form it opens, then shows it again where it was
+    // (a dialog shown again is otherwise placed anew over its parent) and activates it.
+    void hiddenWhile(const std::function<void()>& openForm);
 
     AppContext& ctx_;
     DeclarationState st_;

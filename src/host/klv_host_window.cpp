@@ -75,8 +75,9 @@ HostMainWindow::HostMainWindow(MessageService& messages, QString programFolder, 
     layout->addWidget(box);
     layout->addStretch();
     setCentralWidget(central);
-    resize(460, 320);
     showEnvironment();
+    // As tall as its contents need at its width, the environment's lines wrapped.
+    resize(460, std::max(central->heightForWidth(460), minimumSizeHint().height()));
 }
 
 void HostMainWindow::showEnvironment() {

@@ -101,12 +101,10 @@ QString ErrorLog::lineaError(const QString& key, const QString& lineText, const 
 
 bool ErrorLog::write(QFile& file, const QByteArray& bytes) {
     if (!file.isOpen()) {
-        // The first line of a run replaces what an earlier run left.
-        const QIODevice::OpenMode mode =
-            QIODevice::WriteOnly | (iniciado_ ? QIODevice::Append : QIODevice::Truncate);
-        errno = 0;
-        if (!file.open(mode)) {
-            const WriteFailure why = fileError(errno);
+        // The first line of a run deletes what an earlier run left (a link at the name included,
+        // never the file it points to) and begins the file again; a link is never followed.
+        WriteFailure why;
+        if (!openAppending(file, !iniciado_, &why)) {
             failure_ = textoFallaLog(why.number, why.text, logPath_);
             return false;
         }

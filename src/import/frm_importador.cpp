@@ -118,16 +118,15 @@ FrmImportador::FrmImportador(AppContext& ctx, import::ImportRunner runner, QWidg
     Drive1 = named<QComboBox>(QStringLiteral("Drive1"));
     Drive1->addItems(volumeRoots());
     // The folder list: the open folder with the folders above it, then its subfolders; a double
-    // click (or Enter) opens one. It takes every pixel the file list leaves, and a name longer
-    // than that wraps onto a second line, so each folder's name shows whole.
+    // click (or Enter) opens one. It takes every pixel the file list leaves; each name stays on
+    // one line under the indent of its depth, and a name longer than the list scrolls sideways.
     DirDirectorio = named<QListWidget>(QStringLiteral("DirDirectorio"));
     DirDirectorio->setSelectionMode(QAbstractItemView::SingleSelection);
-    DirDirectorio->setWordWrap(true);
+    DirDirectorio->setWordWrap(false);
     DirDirectorio->setTextElideMode(Qt::ElideNone);
-    DirDirectorio->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // The names are laid out for one width: a bar that came and went would cut the widest ones.
+    DirDirectorio->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    DirDirectorio->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     DirDirectorio->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    DirDirectorio->setResizeMode(QListView::Adjust);
     DirDirectorio->setMinimumWidth(DirDirectorio->fontMetrics().averageCharWidth() * 16);
     DirDirectorio->setMinimumHeight(DirDirectorio->fontMetrics().height() * 8);
     // The file list shows at most the mode's one name: it is as wide as that name (see Form_Load).

@@ -1,5 +1,6 @@
 #include "installer.h"
 
+#include "conexion.h"
 #include "ini_file.h"
 #include "numero_control.h"
 #include "reference_data.h"
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSqlQuery>
 #include <optional>
 
@@ -29,11 +29,6 @@ QString quoteIdent(const QString& name) {
 
 // The workgroup's default credentials, built from character codes at run time (SQLite ignores
 // them; they travel with the connection as the family's programs expect).
-QString fromCodes(std::initializer_list<int> codes) {
-    QString s;
-    for (int c : codes) s += QChar(c);
-    return s;
-}
 QString workgroupUser() { return fromCodes({75, 76, 86, 85, 83, 85, 65, 82}); }
 QString workgroupPassword() { return fromCodes({75, 76, 86, 56, 48, 50, 55, 80}); }
 
@@ -48,6 +43,21 @@ QStringList placeholders(qsizetype n) {
     QStringList out;
     for (qsizetype i = 0; i < n; ++i) out << QStringLiteral("?");
     return out;
+}
+
+QStringList identificaColumns() {
+    return schema::columnNames(QStringLiteral("IDENTIFICA2")).mid(0, 6);  // tip_doc_d .. esttecpt
+}
+QStringList tratiptraColumns() { return schema::table(QStringLiteral("TRATIPTRA2")).key; }
+// The previous transactions' columns before their cnumero, which the migration reads by position.
+QStringList transaccionColumns() {
+    QStringList columns = schema::columnNames(QStringLiteral("TRANSACCION"));
+    columns.removeLast();
+    return columns;
+}
+// The columns the upgrade appends to a party table of the previous layout, in this order.
+QStringList addedParVinColumns() {
+    return {QStringLiteral("tip_dir_legal"), QStringLiteral("des_dir_legal"), QStringLiteral("fec_nac")};
 }
 
 }  // namespace
@@ -83,7 +93,7 @@ bool Installer::run(Database& db, const QString& sysPath) {
     // anything: the tables are checked under the write lock of the first step that writes.
     QString unknown;
     if (!step([&] {
-            unknown = unknownLayout();
+            unknown = refusal();
             if (unknown.isEmpty()) udp_CargaParametros();
         }))
         return false;
@@ -120,7 +130,9 @@ bool Installer::step(F&& f) {
     }
     // What the step wrote before the error stays: each statement stands alone, and the next run
     // completes what is missing.
-    if (t) {
+    // A step that waited out the busy timeout for another program's lock does not wait for it
+    // again: it is rolled back (the guard does it) and the run stops.
+    if (t && !locked) {
         try {
             t->commit();
         } catch (...) {
@@ -200,8 +212,8 @@ void Installer::udp_CreaTablas() {
 
 void Installer::addMissingParVinColumns() {
     const schema::Table& parVin = schema::table(QStringLiteral("PAR_VIN"));
-    for (const char* name : {"tip_dir_legal", "des_dir_legal", "fec_nac"}) {
-        const schema::Column& c = *parVin.column(QString::fromLatin1(name));
+    for (const QString& name : addedParVinColumns()) {
+        const schema::Column& c = *parVin.column(name);
         if (!udf_ExisteCampo(QStringLiteral("PAR_VIN"), c.name))
             udp_EjecutaSQL(QStringLiteral("ALTER TABLE PAR_VIN ADD COLUMN %1 %2").arg(quoteIdent(c.name), schema::sqliteType(c)));
     }
@@ -301,22 +313,12 @@ void Installer::transferByName(const QString& source, const QString& target, con
              [&](const QSqlRecord& r, int i) { return fieldOf(r, columns[i], source); }, mergeKey, nKeys);
 }
 
-namespace {
-
-QStringList identificaColumns() {
-    return schema::columnNames(QStringLiteral("IDENTIFICA2")).mid(0, 6);  // tip_doc_d .. esttecpt
-}
-QStringList tratiptraColumns() { return schema::table(QStringLiteral("TRATIPTRA2")).key; }
-
-}  // namespace
-
 // ---------------------------------------------------------------------------------------------
-// Layouts of the module tables
+// Tables the run finds in place
 
 namespace {
 
-// How the engine stores and compares a column's values (SQLite's affinity of its declared type):
-// what decides whether "0012" stays a text and whether 10 sorts after 9.
+// How the engine stores a column's values: SQLite's affinity of its declared type word.
 enum class Affinity { Integer, Text, Blob, Real, Numeric };
 
 Affinity affinityOf(const QString& declared) {
@@ -330,92 +332,144 @@ Affinity affinityOf(const QString& declared) {
     return Affinity::Numeric;
 }
 
-// A column of the description, by the type its CREATE statement declares (the first word of it).
-Affinity affinityOf(const schema::Column& c) {
-    return affinityOf(schema::sqliteType(c).section(QLatin1Char(' '), 0, 0));
+// Whether a column of that affinity stores what the module writes into a column of that type as
+// the installer's own tables do. Whole numbers stay whole numbers under numeric affinity too (so
+// Byte and Long are fine); codes, document numbers and amounts are texts that can look like
+// numbers, which numeric affinity would turn into numbers ("00123" into 123), so they need text
+// affinity; long texts and yyyy-mm-dd dates never look like numbers and stay texts under numeric
+// affinity (Memo, Date). A column without a type (blob affinity) keeps whatever is bound, so a
+// number bound to it would no longer equal the same text.
+bool storesAlike(schema::JetType type, Affinity a) {
+    switch (type) {
+    case schema::JetType::Byte:
+    case schema::JetType::Long: return a == Affinity::Integer || a == Affinity::Numeric;
+    case schema::JetType::Double: return a == Affinity::Real || a == Affinity::Numeric || a == Affinity::Integer;
+    case schema::JetType::Text: return a == Affinity::Text;
+    case schema::JetType::Memo:
+    case schema::JetType::Date: return a == Affinity::Text || a == Affinity::Numeric;
+    }
+    return false;
 }
 
-// A layout the installer knows: its columns with their types. `exact`: no other column may stand
-// beside them; `ordered`: they stand in this order (a table read by position); `optional`: columns
-// an earlier layout lacks.
-struct Layout {
-    std::vector<schema::Column> columns;
-    bool exact = true;
-    bool ordered = false;
-    QStringList optional;
+// One column of a stored table as the engine describes it.
+struct StoredColumn {
+    QString name, type;
+    bool needsValue = false;  // NOT NULL without a default
+    int keyPosition = 0;      // 1.. within the primary key, 0 outside it
 };
 
-// The layouts of a table by its name in upper case; none for a table the installer never touches.
-std::optional<Layout> knownLayout(const QString& upperName) {
-    if (upperName == QLatin1String("IDENTIFICA") || upperName == QLatin1String("TRATIPTRA")) {
-        // The previous tables are only read, by the names of the columns the migration takes.
-        const bool identifica = upperName == QLatin1String("IDENTIFICA");
-        const schema::Table& current = schema::table(identifica ? QStringLiteral("IDENTIFICA2") : QStringLiteral("TRATIPTRA2"));
-        const QStringList read = identifica ? identificaColumns() : tratiptraColumns();
-        Layout l;
-        for (const QString& c : read) l.columns.push_back(*current.column(c));
-        l.exact = false;
-        return l;
+std::vector<StoredColumn> storedColumns(const Database& db, const QString& table) {
+    std::vector<StoredColumn> out;
+    for (const QSqlRecord& r : db.rows(QStringLiteral("SELECT name, type, \"notnull\", dflt_value, pk "
+                                                      "FROM pragma_table_info(?) ORDER BY cid"),
+                                       {table})) {
+        const QVariant dflt = r.value(3);
+        const bool hasDefault =
+            !dflt.isNull() && dflt.toString().compare(QLatin1String("NULL"), Qt::CaseInsensitive) != 0;
+        out.push_back({r.value(0).toString(), r.value(1).toString(), r.value(2).toInt() != 0 && !hasDefault,
+                       r.value(4).toInt()});
     }
-    const schema::Table* t = schema::findTable(upperName);
-    if (!t) return std::nullopt;
-    Layout l{t->columns, true, t->previousLayout, {}};
-    // The earlier party table lacks the three newest columns (the upgrade adds them at its end).
-    if (t->name == QLatin1String("PAR_VIN"))
-        l.optional = {QStringLiteral("tip_dir_legal"), QStringLiteral("des_dir_legal"), QStringLiteral("fec_nac")};
-    return l;
+    return out;
 }
 
-// How the stored table differs from the layout; empty when it is of that layout.
-QString differences(const Database& db, const QString& table, const Layout& layout) {
-    QStringList names;
-    QList<Affinity> types;
-    for (const QSqlRecord& r : db.rows(QStringLiteral("SELECT name, type FROM pragma_table_info(?) ORDER BY cid"), {table})) {
-        names << r.value(0).toString();
-        types << affinityOf(r.value(1).toString());
-    }
-    // The engine compares column names without case.
-    auto position = [](const QStringList& list, const QString& name) {
-        for (qsizetype i = 0; i < list.size(); ++i)
-            if (list[i].compare(name, Qt::CaseInsensitive) == 0) return i;
-        return qsizetype(-1);
-    };
-    QStringList known, missing, extra, retyped, expected;
-    for (const schema::Column& c : layout.columns) known << c.name;
-    for (const schema::Column& c : layout.columns) {
-        const qsizetype i = position(names, c.name);
-        if (i < 0) {
-            if (!layout.optional.contains(c.name, Qt::CaseInsensitive)) missing << c.name;
-            continue;
+// The engine compares column names without case.
+const StoredColumn* findColumn(const std::vector<StoredColumn>& stored, const QString& name) {
+    for (const StoredColumn& c : stored)
+        if (c.name.compare(name, Qt::CaseInsensitive) == 0) return &c;
+    return nullptr;
+}
+
+QString listed(const QStringList& names) { return names.join(QStringLiteral(", ")); }
+
+// Why the migration could not read a previous table: a column it reads is missing, or (byPosition)
+// the columns it reads are not the table's first ones in this order. Types do not matter: the
+// rows go into tables the installer declares itself.
+QString unreadable(const std::vector<StoredColumn>& stored, const QStringList& read, bool byPosition) {
+    QStringList missing;
+    for (const QString& c : read)
+        if (!findColumn(stored, c)) missing << c;
+    if (!missing.isEmpty()) return QStringLiteral("faltan %1").arg(listed(missing));
+    if (byPosition)
+        for (qsizetype i = 0; i < read.size(); ++i)
+            if (stored[size_t(i)].name.compare(read[i], Qt::CaseInsensitive) != 0)
+                return QStringLiteral("las columnas están en otro orden");
+    return QString();
+}
+
+// Why the module could not use a table the run keeps: a column it reads or writes is missing
+// (but those the run adds), a column stores what it writes otherwise, the primary key is not the
+// table's, or another column demands a value the module's statements do not give. Other extra
+// columns and the order of the columns do not matter: every statement names its columns.
+QString unusable(const std::vector<StoredColumn>& stored, const schema::Table& t, const QStringList& addedByRun) {
+    QStringList missing, demanding, retyped;
+    for (const schema::Column& c : t.columns) {
+        const StoredColumn* s = findColumn(stored, c.name);
+        if (!s) {
+            if (!addedByRun.contains(c.name, Qt::CaseInsensitive)) missing << c.name;
+        } else if (!storesAlike(c.type, affinityOf(s->type))) {
+            retyped << s->name + QLatin1Char(' ') + (s->type.isEmpty() ? QStringLiteral("sin tipo") : s->type);
         }
-        expected << c.name;
-        if (types[i] != affinityOf(c)) retyped << names[i];
     }
-    if (layout.exact)
-        for (const QString& n : names)
-            if (position(known, n) < 0) extra << n;
+    for (const StoredColumn& s : stored)
+        if (!t.column(s.name) && s.needsValue) demanding << s.name;
+    std::vector<const StoredColumn*> keyColumns;
+    for (const StoredColumn& s : stored)
+        if (s.keyPosition > 0) keyColumns.push_back(&s);
+    const bool sameKey = qsizetype(keyColumns.size()) == t.key.size() &&
+                         std::all_of(keyColumns.begin(), keyColumns.end(),
+                                     [&](const StoredColumn* s) { return t.isKey(s->name); });
     QStringList parts;
-    if (!missing.isEmpty()) parts << QStringLiteral("faltan %1").arg(missing.join(QStringLiteral(", ")));
-    if (!extra.isEmpty()) parts << QStringLiteral("sobran %1").arg(extra.join(QStringLiteral(", ")));
-    if (!retyped.isEmpty()) parts << QStringLiteral("son de otro tipo %1").arg(retyped.join(QStringLiteral(", ")));
-    if (parts.isEmpty() && layout.ordered &&
-        names.join(QLatin1Char(',')).compare(expected.join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
-        parts << QStringLiteral("las columnas están en otro orden");
+    if (!missing.isEmpty()) parts << QStringLiteral("faltan %1").arg(listed(missing));
+    if (!demanding.isEmpty()) parts << QStringLiteral("sobran %1, que exigen un valor").arg(listed(demanding));
+    if (!retyped.isEmpty()) parts << QStringLiteral("son de otro tipo %1").arg(listed(retyped));
+    if (!sameKey) parts << QStringLiteral("no tiene la clave primaria (%1)").arg(listed(t.key));
     return parts.join(QStringLiteral("; "));
 }
 
 }  // namespace
 
-QString Installer::unknownLayout() const {
-    for (const QSqlRecord& r : gDB_->rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"))) {
-        const QString name = r.value(0).toString();
-        const std::optional<Layout> layout = knownLayout(name.toUpper());
-        if (!layout) continue;
-        const QString why = differences(*gDB_, name, *layout);
-        if (why.isEmpty()) continue;
+QString Installer::refusal() const {
+    // Tables, views and indexes share their names; the engine compares them without case.
+    QStringList names, types, tables;
+    for (const QSqlRecord& r : gDB_->rows(QStringLiteral("SELECT name, type FROM sqlite_master "
+                                                         "WHERE type IN ('table', 'view', 'index') ORDER BY name"))) {
+        names << r.value(0).toString();
+        types << r.value(1).toString();
+        if (types.last() == QLatin1String("table")) tables << names.last().toUpper();
+    }
+    // The run's case, as udp_ActualizaTablas and udp_CreaTransaccion2 decide it.
+    const bool current = tables.contains(QLatin1String("IDENTIFICA2"));
+    const bool previous = tables.contains(QLatin1String("IDENTIFICA"));
+    const bool upgradeFromPrevious = previous && !current;
+    const bool migratesTransactions = !tables.contains(QLatin1String("TRANSACCION2"));
+
+    // Why the run could not go on with the table of that name, as it stands.
+    auto why = [&](const QString& name, const QString& type) -> QString {
+        const QString upper = name.toUpper();
+        const schema::Table* t = schema::findTable(upper);
+        const bool readOnly = upper == QLatin1String("IDENTIFICA") || upper == QLatin1String("TRATIPTRA");
+        if (!t && !readOnly) return QString();
+        if (type == QLatin1String("view")) return QStringLiteral("es una vista, no una tabla");
+        if (type != QLatin1String("table")) return QStringLiteral("es un índice, no una tabla");
+        // Dropped and created anew by this run, or never read (the module does not use it).
+        if (upper == QLatin1String("TMPTRANSACCION2") || upper == QLatin1String("TMPTRANSACCION") ||
+            (upper == QLatin1String("TMPTRATIPTRA") && upgradeFromPrevious))
+            return QString();
+        const std::vector<StoredColumn> stored = storedColumns(*gDB_, name);
+        if (upper == QLatin1String("IDENTIFICA")) return unreadable(stored, identificaColumns(), false);
+        if (upper == QLatin1String("TRATIPTRA"))
+            return previous ? unreadable(stored, tratiptraColumns(), false) : QString();
+        if (upper == QLatin1String("TRANSACCION"))
+            return migratesTransactions ? unreadable(stored, transaccionColumns(), true) : QString();
+        const bool completed = upper == QLatin1String("PAR_VIN") && (current || previous);
+        return unusable(stored, *t, completed ? addedParVinColumns() : QStringList());
+    };
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString reason = why(names[i], types[i]);
+        if (reason.isEmpty()) continue;
         return QStringLiteral("La tabla %1 de la base de datos no tiene una estructura que esta instalación conozca (%2).\n"
                               "No se cambió nada en la base de datos: revise esa tabla y ejecute de nuevo la instalación.")
-            .arg(name, why);
+            .arg(names[i], reason);
     }
     return QString();
 }
@@ -437,13 +491,12 @@ void Installer::udp_MigraTratiptra(const QString& source, const QString& target)
 }
 
 void Installer::udp_MigraTransaccion(const QString& source, const QString& target) {
-    // The previous layout is the current one's first columns in the same order: every source
-    // column but its last (cnumero) goes to the target column of the same position.
-    const QStringList targetColumns = schema::columnNames(target);
-    const qsizetype count = std::min(gDB_->columns(source).size() - 1, targetColumns.size() - 1);
-    const QStringList columns = targetColumns.mid(0, std::max<qsizetype>(count, 0));
-    if (columns.isEmpty())
+    // The previous layout is the current one's first columns in the same order: each source
+    // column before its cnumero goes to the target column of the same position (the layout
+    // check has made sure they stand there).
+    if (gDB_->columns(source).isEmpty())
         throw DbError(DbErr::UnknownTable, QStringLiteral("No se encuentra la tabla %1").arg(source));
+    const QStringList columns = schema::columnNames(target).mid(0, transaccionColumns().size());
     transfer(source, target, columns, [](const QSqlRecord& r, int i) { return r.value(i); },
              schema::table(target).key, 7);
 }
@@ -612,8 +665,8 @@ bool writeEnvFile(const QString& sysPath, QString* error) {
         why = QStringLiteral("No se pudo crear la carpeta de %1.").arg(path);
     else {
         // Written whole or not at all: a cut file would stand in for the whole map from then on.
-        QSaveFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || !writeAll(f, bytes) || !commitWhole(f))
+        WholeFile f(path);
+        if (!f.open() || !f.write(bytes) || !f.commit())
             why = QStringLiteral("No se pudo escribir %1.").arg(path);
     }
     if (why.isEmpty()) return true;

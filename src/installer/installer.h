@@ -3,8 +3,8 @@
 // reference data. It decides everything from what the database holds (no stored version), so it
 // can run again on the same database. Every statement runs with bound values.
 //
-// A module table of a layout it does not know (neither the current one nor the earlier one it
-// upgrades) stops the run before anything is changed, with a message naming the table.
+// A module table the run or the module could not use as it stands stops the run before anything
+// is changed, with a message naming the table and how it differs.
 //
 // Error policy: a failing data-definition or reference statement (udp_EjecutaSQL) shows its
 // message and the run goes on; an error anywhere else (a migration row, an existence test, the
@@ -112,12 +112,13 @@ private:
                   const QStringList& mergeKey, int nKeys);
     void transferByName(const QString& source, const QString& target, const QStringList& columns,
                         const QStringList& mergeKey, int nKeys);
-    // The message that names the first module table (or previous table the migration reads) of a
-    // layout the installer does not know, with how it differs; empty when every one present is of
-    // a known layout (the current one, or the earlier one it upgrades). Tables of the current and
-    // the earlier layout are told by their column names and the kind of each column's type (whole
-    // numbers, texts); the earlier transaction tables, read by position, by their order too.
-    QString unknownLayout() const;
+    // The message that names the first table the run could not go on with as it stands, and
+    // how it differs; empty when there is none. A table the run drops and creates anew is taken
+    // whatever its layout; a previous table the migration reads needs the columns it reads (in
+    // their order where it reads by position); a table the run keeps for the module needs every
+    // column the module uses, stored alike, its primary key, and no other column that demands a
+    // value. A view or an index in a module table's name is refused.
+    QString refusal() const;
     void addMissingParVinColumns();
     void deleteEnvio(const QString& tablaO);
     void loadEnvioFile();

@@ -8,6 +8,7 @@
 
 #include <QHeaderView>
 #include <QScreen>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -16,6 +17,24 @@ namespace klv {
 using party::button;
 using party::frame;
 using party::label;
+
+namespace {
+
+// Measures each cell wrapped within its column, so a row is as tall as its longest text needs.
+class WrappedCells : public QStyledItemDelegate {
+public:
+    explicit WrappedCells(QTreeView* view) : QStyledItemDelegate(view), view_(view) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem within(option);
+        within.rect = QRect(0, 0, view_->header()->sectionSize(index.column()), 1);
+        return QStyledItemDelegate::sizeHint(within, index);
+    }
+
+private:
+    QTreeView* view_;
+};
+
+}  // namespace
 
 FrmTiposVinc::FrmTiposVinc(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
     setObjectName(QStringLiteral("FrmTiposVinc"));
@@ -29,13 +48,21 @@ FrmTiposVinc::FrmTiposVinc(AppContext& ctx, QWidget* parent) : QDialog(parent), 
     LvwParteVinculada = new QTreeWidget(fra);
     LvwParteVinculada->setObjectName(QStringLiteral("LvwParteVinculada"));
     LvwParteVinculada->setRootIsDecorated(false);
-    LvwParteVinculada->setUniformRowHeights(true);
     LvwParteVinculada->setHeaderLabels(
         {QStringLiteral("Código"), QStringLiteral("Num. Art°24 - Impuesto a la Renta"), QStringLiteral("Descripción")});
-    LvwParteVinculada->header()->setStretchLastSection(false);
+    // The description takes the rest of the list's width and wraps there, each row as tall as its
+    // description, so every description shows whole.
+    LvwParteVinculada->setWordWrap(true);
+    LvwParteVinculada->setAlternatingRowColors(true);  // where one description ends and the next begins
+    LvwParteVinculada->setItemDelegate(new WrappedCells(LvwParteVinculada));
+    LvwParteVinculada->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The bar stays, so the width the rows are measured for does not change with it.
+    LvwParteVinculada->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    LvwParteVinculada->header()->setStretchLastSection(true);
     LvwParteVinculada->setColumnWidth(0, 70);
     LvwParteVinculada->setColumnWidth(1, 240);
-    LvwParteVinculada->setColumnWidth(2, 1600);
+    connect(LvwParteVinculada->header(), &QHeaderView::sectionResized, LvwParteVinculada,
+            [this] { LvwParteVinculada->doItemsLayout(); });
     auto* fl = new QVBoxLayout(fra);
     fl->setSpacing(0);
     fl->addWidget(cmdTit1);

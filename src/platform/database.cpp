@@ -265,6 +265,10 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
                                          const QString& password, int busyTimeoutMs) {
     if (path.trimmed().isEmpty())
         throw DbError(DbErr::BadPath, QStringLiteral("No se indicó el archivo de la base de datos"));
+    // No file name holds a NUL: such a name is a file that does not exist, told before the
+    // file system is asked (Qt's file calls complain on the terminal about it).
+    if (path.contains(QChar(0)))
+        throw DbError(DbErr::FileNotFound, QStringLiteral("No se encontró el archivo '%1'").arg(path));
     const QFileInfo info(path);
     if (const QString why = pathTooLong(info.absoluteFilePath(), path); !why.isEmpty())
         throw DbError(DbErr::CannotOpen, why);
@@ -315,10 +319,8 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
             db->device_ = st.st_dev;
             db->inode_ = st.st_ino;
         }
-        // Declarations of hundreds of thousands of rows: a page cache that holds their indexes.
-        QSqlQuery pragma(c);
-        pragma.exec(QStringLiteral("PRAGMA cache_size = -65536"));
     }
+    db->setPageCache(PageCache::Working);
     return db;
 }
 
@@ -326,6 +328,7 @@ std::unique_ptr<Database> Database::openAnother() const {
     ensureSameFile();
     std::unique_ptr<Database> other = open(path_, user_, password_, busyTimeoutMs_);
     if (other->device_ != device_ || other->inode_ != inode_) throw fileReplaced(path_);
+    if (pageCache_ != PageCache::Working) other->setPageCache(pageCache_);
     return other;
 }
 
@@ -333,6 +336,13 @@ void Database::wrongThread() {
     std::fputs("klv: una conexión a la base de datos se usó desde otro hilo que el que la abrió\n", stderr);
     std::fflush(stderr);
     std::abort();
+}
+
+void Database::setPageCache(PageCache size) const {
+    pageCache_ = size;
+    QSqlQuery pragma(handle());
+    pragma.exec(size == PageCache::Working ? QStringLiteral("PRAGMA cache_size = -65536")
+                                           : QStringLiteral("PRAGMA cache_size = -2048"));
 }
 
 struct Database::Savepoint {

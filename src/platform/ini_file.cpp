@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace klv::ini {
@@ -77,6 +76,20 @@ bool keyOfLine(const QString& line, QString* key, QString* value) {
     return true;
 }
 
+bool blank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+
+// A value that, blanks around it aside, is enclosed in one matching pair of ' or ": what lies
+// between them, blanks inside kept. Any other value as it stands.
+QString unquoted(const QString& value) {
+    qsizetype first = 0, last = value.size() - 1;
+    while (first <= last && blank(value[first])) ++first;
+    while (last >= first && blank(value[last])) --last;
+    if (last - first < 1) return value;
+    const QChar quote = value[first];
+    if ((quote != QLatin1Char('"') && quote != QLatin1Char('\'')) || value[last] != quote) return value;
+    return value.mid(first + 1, last - first - 1);
+}
+
 }  // namespace
 
 QString windowsDirectory() {
@@ -105,7 +118,7 @@ QString readString(const QString& section, const QString& key, const QString& de
         }
         if (!inSection) continue;
         QString k, v;
-        if (keyOfLine(line, &k, &v) && k.compare(key, Qt::CaseInsensitive) == 0) return v;
+        if (keyOfLine(line, &k, &v) && k.compare(key, Qt::CaseInsensitive) == 0) return unquoted(v);
     }
     return defaultValue;
 }
@@ -164,13 +177,12 @@ bool writeString(const QString& section, const QString& key, const QString& valu
     QByteArray bytes = file.bom;
     for (const Line& l : lines) bytes += l.bytes + l.ending;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    if (!writeAll(out, bytes)) {
-        out.cancelWriting();
-        return false;
-    }
-    return commitWhole(out);
+    // QM000.INI is the user's own settings file in the user's own folder (not a shared one): a
+    // link there is the user's choice (a settings file kept elsewhere) and is written through,
+    // the new text renamed over the file it names.
+    const QFileInfo info(path);
+    WholeFile out(info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath() : path);
+    return out.open() && out.write(bytes) && out.commit();
 }
 
 }  // namespace klv::ini

@@ -15,7 +15,9 @@ QString windowsDirectory();
 QString resolve(const QString& fileName);
 
 // The value after the first '=' of the key's line, exactly as written (blanks kept), the line
-// ending removed; the default when the file, the section or the key is missing.
+// ending removed; the default when the file, the section or the key is missing. A value enclosed,
+// blanks around it aside, in one matching pair of ' or " loses the pair and the blanks outside it
+// (DBName = "KLV.db" reads KLV.db); the blanks inside the pair are kept.
 QString readString(const QString& section, const QString& key, const QString& defaultValue,
                    const QString& fileName);
 

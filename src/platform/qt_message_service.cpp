@@ -93,4 +93,40 @@ std::unique_ptr<MessageService> makeMessageService() {
     return std::make_unique<QtMessageService>();
 }
 
+// Qt's boxes, the GUI application started before the first.
+class WindowlessProgram::Boxes : public QtMessageService {
+public:
+    explicit Boxes(WindowlessProgram& program) : program_(program) {}
+    int show(const QString& text, int style, const QString& title) override {
+        if (!program_.guiStarted()) program_.startGui();
+        return QtMessageService::show(text, style, title);
+    }
+
+private:
+    WindowlessProgram& program_;
+};
+
+WindowlessProgram::WindowlessProgram(int& argc, char** argv, const QString& name)
+    : argc_(argc), argv_(argv), name_(name), app_(std::make_unique<QCoreApplication>(argc, argv)) {
+    QCoreApplication::setApplicationName(name_);
+    if (runningHeadless())
+        messages_ = std::make_unique<HeadlessMessageService>();
+    else
+        messages_ = std::make_unique<Boxes>(*this);
+}
+
+WindowlessProgram::~WindowlessProgram() = default;
+
+QStringList WindowlessProgram::arguments() const { return QCoreApplication::arguments().mid(1); }
+
+bool WindowlessProgram::guiStarted() const { return qobject_cast<QApplication*>(app_.get()) != nullptr; }
+
+void WindowlessProgram::startGui() {
+    // One application object at a time: the core one ends before the GUI one begins. Nothing of
+    // the run hangs on it (no event loop runs, no object is its child but its translator).
+    app_.reset();
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+    QCoreApplication::setApplicationName(name_);
+}
+
 }  // namespace klv

@@ -1,8 +1,26 @@
 #include "whole_file.h"
 
+#include <QFile>
+#include <QRandomGenerator>
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace klv {
+namespace {
+
+WriteFailure systemFailure(int e) { return {75, qt_error_string(e)}; }
+
+// A name for the new file beside `path`: "name." and six letters or digits.
+QByteArray besideName(const QByteArray& path) {
+    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray name = path + '.';
+    for (int i = 0; i < 6; ++i) name += kChars[QRandomGenerator::global()->bounded(int(sizeof kChars) - 1)];
+    return name;
+}
+
+}  // namespace
 
 int fileErrorNumber(int e) {
     switch (e) {
@@ -33,26 +51,101 @@ WriteFailure fileError(int errnoValue) {
     }
 }
 
-bool writeAll(QSaveFile& file, const QByteArray& bytes, WriteFailure* why) {
-    errno = 0;
-    if (file.write(bytes) == bytes.size()) return true;
-    if (why) *why = fileError(errno);
-    return false;
-}
+WholeFile::WholeFile(QString path) : path_(std::move(path)) {}
 
-bool commitWhole(QSaveFile& file, WriteFailure* why) {
-    errno = 0;
-    if (!file.flush()) {
-        // Cancelling replaces the file's error text: the cause is taken first.
-        const WriteFailure cause = fileError(errno);
-        file.cancelWriting();
-        if (why) *why = cause;
+WholeFile::~WholeFile() { cancel(); }
+
+bool WholeFile::open(WriteFailure* why) {
+    cancel();
+    failure_ = {};
+    const QByteArray name = QFile::encodeName(path_);
+    // The permissions of the file the new one replaces (a link there is not followed).
+    struct stat st {};
+    const bool replaces = ::lstat(name.constData(), &st) == 0 && S_ISREG(st.st_mode);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp_ = besideName(name);
+        fd_ = ::open(temp_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, replaces ? 0600 : 0666);
+        if (fd_ >= 0) break;
+        if (errno != EEXIST) break;
+    }
+    if (fd_ < 0) {
+        const int e = errno;
+        temp_.clear();
+        if (why) *why = systemFailure(e);
         return false;
     }
-    errno = 0;
-    if (file.commit()) return true;
-    if (why) *why = fileError(errno);
-    return false;
+    if (replaces) ::fchmod(fd_, st.st_mode & 07777);
+    return true;
+}
+
+bool WholeFile::write(const QByteArray& bytes, WriteFailure* why) {
+    const char* at = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        if (fd_ < 0) {
+            if (why) *why = fileError(EBADF);
+            return false;
+        }
+        const ssize_t n = ::write(fd_, at, size_t(left));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            failure_ = fileError(n < 0 ? errno : ENOSPC);
+            if (why) *why = failure_;
+            return false;
+        }
+        at += n;
+        left -= n;
+    }
+    return true;
+}
+
+bool WholeFile::commit(WriteFailure* why) {
+    if (fd_ < 0) {
+        if (why) *why = fileError(EBADF);
+        return false;
+    }
+    if (failure_.number != 0) {
+        if (why) *why = failure_;
+        cancel();
+        return false;
+    }
+    int e = 0;
+    if (::fsync(fd_) != 0) e = errno;
+    if (::close(fd_) != 0 && e == 0) e = errno;
+    fd_ = -1;
+    if (e == 0 && ::rename(temp_.constData(), QFile::encodeName(path_).constData()) != 0) e = errno;
+    if (e != 0) {
+        // The cause is taken before the new file goes.
+        if (why) *why = fileError(e);
+        cancel();
+        return false;
+    }
+    temp_.clear();
+    return true;
+}
+
+void WholeFile::cancel() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temp_.isEmpty()) ::unlink(temp_.constData());
+    temp_.clear();
+}
+
+bool openAppending(QFile& file, bool fresh, WriteFailure* why) {
+    const QByteArray name = QFile::encodeName(file.fileName());
+    if (fresh) ::unlink(name.constData());
+    const int fd = ::open(name.constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (fresh ? O_TRUNC : 0), 0666);
+    if (fd < 0) {
+        if (why) *why = fileError(errno);
+        return false;
+    }
+    if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Append, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        if (why) *why = fileError(EBADF);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace klv

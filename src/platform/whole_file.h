@@ -1,18 +1,28 @@
 #pragma once
-// Files written whole or not at all through QSaveFile (a temporary file renamed over the target).
-// QSaveFile::commit() does not notice when the flush of its own write buffer fails (a full disk, a
-// file-size limit): it renames the cut file into place and answers true. These close that gap and
-// keep the cause of a failed write, with the error number the system reports for it.
+// How the system writes its files in folders that others may write too (SysPath, RPT, TMP): a
+// name there may be a symbolic link that someone planted to make a program overwrite another
+// file, so no write ever goes through a link.
+//
+// WholeFile writes a file whole or not at all: the bytes go to a new file beside the name
+// ("name.Ab12Cd", created exclusively), which is synced to the disk and renamed over the name
+// with rename(2) on commit. rename replaces a link standing at the name, never the file it points
+// to. A write or a flush that fails (a full disk, a file-size limit) is seen, the new file is
+// removed and the name stays as it was; the cause is kept with the error number the system
+// reports for it.
+//
+// openAppending opens a file for appending (a log, a trace) and refuses a link at the name
+// (O_NOFOLLOW): the open fails with the file's own error.
 
 #include <QByteArray>
-#include <QSaveFile>
 #include <QString>
+
+class QFile;
 
 namespace klv {
 
 // The error number the system reports for a failed file operation, from the system's error code
 // (errno): 61 a full disk (or a file grown past the size it may have), 70 permission denied, 76 a
-// missing folder, 75 any other access error.
+// missing folder, 75 any other access error (a link refused among them).
 int fileErrorNumber(int errnoValue);
 
 // Why a file could not be written: that number and the text the system shows for it.
@@ -25,12 +35,38 @@ struct WriteFailure {
 // "Error de acceso a la ruta o el archivo"), never the system's words.
 WriteFailure fileError(int errnoValue);
 
-// Writes every byte; false after a short or failed write (`why` then says why).
-bool writeAll(QSaveFile& file, const QByteArray& bytes, WriteFailure* why = nullptr);
+class WholeFile {
+public:
+    explicit WholeFile(QString path);
+    ~WholeFile();  // without commit() the new file is removed and the name is untouched
+    WholeFile(const WholeFile&) = delete;
+    WholeFile& operator=(const WholeFile&) = delete;
 
-// Flushes, then commits. When a byte could not be written, the writing is cancelled, the target
-// stays as it was, and the answer is false; `why` then holds the cause of the failed write, never
-// the cancellation that follows it.
-bool commitWhole(QSaveFile& file, WriteFailure* why = nullptr);
+    // Creates the new file beside the name (with the permissions of a file standing at the name,
+    // else those of a new file). False when it cannot be created: `why` then holds 75 and the
+    // system's own description of the cause.
+    bool open(WriteFailure* why = nullptr);
+    bool isOpen() const { return fd_ >= 0; }
+    // Writes every byte; false after a short or failed write (`why` then says why).
+    bool write(const QByteArray& bytes, WriteFailure* why = nullptr);
+    // Syncs the new file and renames it over the name. False when a byte could not be written (in
+    // this or an earlier write) or the rename failed: the new file is removed, the name stays as
+    // it was, and `why` holds the cause of the failure, never that of the removal that follows.
+    bool commit(WriteFailure* why = nullptr);
+    // Removes the new file; the name stays as it was.
+    void cancel();
+
+private:
+    QString path_;
+    QByteArray temp_;
+    int fd_ = -1;
+    WriteFailure failure_;  // of a write that failed
+};
+
+// Opens `file` (its name) for writing at its end, creating it when missing, and refuses a link at
+// the name. `fresh`: what stands at the name is deleted first (a link there goes; the file it
+// points to stays untouched), so the file begins empty. False with `why` set when the file cannot
+// be opened.
+bool openAppending(QFile& file, bool fresh, WriteFailure* why = nullptr);
 
 }  // namespace klv

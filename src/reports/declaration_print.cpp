@@ -6,6 +6,8 @@
 
 #include <QHash>
 #include <QSqlQuery>
+#include <algorithm>
+#include <cmath>
 
 namespace klv {
 namespace {
@@ -33,6 +35,35 @@ constexpr const char* kListQuery =
     " WHERE T.TIP_DOC_D=? AND T.PERIODO=? AND T.DOC_ID_D=?"
     " AND T.FLAG_VAL_MET IN ('00','01','02') AND T.IND_TRANSAC_FIN IN ('0','1')"
     " ORDER BY P.RAZON_SOCIAL COLLATE KLV_TEXT, T.COR_TRANSACCION, T.TIP_DOC_P, T.DOC_ID_P";
+
+// The report is set in a fixed-pitch font with Courier New's metrics: every character is 0.6 of the
+// size wide (12 twips a point) and the baseline lies 0.8325 of the size (16.65 twips a point) below
+// the top of the character cell.
+constexpr int kCharTwipsPerPoint = 12;
+constexpr double kAscentTwipsPerPoint = 16.65;
+constexpr int kGap = 40;  // kept clear before the next column or a box's line
+
+// Where a text is set, and how large, so that it lies whole in the span [left, right) of its column
+// or box.
+struct Placement {
+    int x;
+    int dy;  // moves a smaller text down onto the baseline of its row
+    int size;
+};
+
+// A text that fits keeps its position and size. One that does not, but would fit between the
+// box's left line and `right`, ends at `right`. Any other is set smaller, from its position (or the
+// box's line, when that lies left of it), on the same baseline. Nothing is cut or wrapped.
+Placement placeInside(const QString& s, int x, int size, int left, int right) {
+    const int limit = right - kGap;
+    const int chars = static_cast<int>(s.size());
+    const int width = chars * kCharTwipsPerPoint * size;
+    if (x + width <= limit) return {x, 0, size};
+    const int start = std::min(x, left + kGap);
+    if (limit - width >= start) return {limit - width, 0, size};
+    const int smaller = std::max(1, (limit - start) / (chars * kCharTwipsPerPoint));
+    return {start, static_cast<int>(std::lround((size - smaller) * kAscentTwipsPerPoint)), smaller};
+}
 
 QString text(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
 
@@ -73,30 +104,42 @@ private:
     void put(int x, const QString& s, bool bold, int size) {
         w_.udp_ImpPos(x, st_.PosYDecl, s, bold ? -1 : 0, size, st_.PagDecl);
     }
+    // A text inside the span [left, right) of its box or column (placeInside).
+    void putInside(int left, int right, int x, int y, const QString& s, bool bold, int size, int page) {
+        const Placement at = placeInside(s, x, size, left, right);
+        w_.udp_ImpPos(at.x, y + at.dy, s, bold ? -1 : 0, at.size, page);
+    }
+    // A text of the current row in the column from x to `right`.
+    void putColumn(int x, int right, const QString& s, int size) {
+        putInside(x, right, x, st_.PosYDecl, s, false, size, st_.PagDecl);
+    }
     void down(int dy) { st_.PosYDecl += dy; }
 
     void udp_CabDeclaracion() {
         const int p = st_.PagDecl;
-        w_.udp_ImpPos(380, 350, QStringLiteral("MERVA"), -1, 16, p);
-        w_.udp_ImpPos(360, 750, QStringLiteral("DECLARACION"), 0, 8, p);
-        w_.udp_ImpPos(600, 1330, ctx_.gFormulario, -1, 12, p);
+        auto boxed = [&](int left, int right, int x, int y, const QString& s, bool bold, int size) {
+            putInside(left, right, x, y, s, bold, size, p);
+        };
+        boxed(150, 1700, 380, 350, QStringLiteral("MERVA"), true, 16);
+        boxed(150, 1700, 360, 750, QStringLiteral("DECLARACION"), false, 8);
+        boxed(150, 1700, 600, 1330, ctx_.gFormulario, true, 12);
         w_.udp_ImpCuadro(150, 300, 1700, 1640, p);
-        w_.udp_ImpPos(4000, 420, QStringLiteral("KLV PRECIOS DE TRANSFERENCIA"), -1, 9, p);
-        w_.udp_ImpPos(2650, 650, QStringLiteral(" "), 0, 7, p);
+        boxed(1700, 8500, 4000, 420, QStringLiteral("KLV PRECIOS DE TRANSFERENCIA"), true, 9);
+        boxed(1700, 8500, 2650, 650, QStringLiteral(" "), false, 7);
         w_.udp_ImpCuadro(1700, 300, 8500, 1100, p);
-        w_.udp_ImpPos(1750, 1170, tipoDocumento_, 0, 8, p);
-        w_.udp_ImpPos(3500, 1170, r_.docIdD, -1, 8, p);
+        boxed(1700, 3400, 1750, 1170, tipoDocumento_, false, 8);
+        boxed(3400, 8500, 3500, 1170, r_.docIdD, true, 8);
         w_.udp_ImpCuadro(1700, 1100, 3400, 1370, p);
         w_.udp_ImpCuadro(3400, 1100, 8500, 1370, p);
-        w_.udp_ImpPos(1750, 1450, QStringLiteral("RAZON SOCIAL"), 0, 8, p);
-        w_.udp_ImpPos(3500, 1450, r_.razonSocial.left(32), -1, 8, p);
+        boxed(1700, 3400, 1750, 1450, QStringLiteral("RAZON SOCIAL"), false, 8);
+        boxed(3400, 6860, 3500, 1450, r_.razonSocial.left(32), true, 8);
         w_.udp_ImpCuadro(1700, 1370, 3400, 1640, p);
         w_.udp_ImpCuadro(3400, 1370, 8500, 1640, p);
         w_.udp_ImpCuadro(6860, 1370, 7700, 1640, p);
-        w_.udp_ImpPos(6910, 1450, QStringLiteral("PERIODO"), 0, 8, p);
-        w_.udp_ImpPos(7740, 1450, r_.periodo, -1, 8, p);
-        w_.udp_ImpPos(9080, 400, QStringLiteral("Copia para el"), 0, 8, p);
-        w_.udp_ImpPos(8750, 700, QStringLiteral("Declarante (Pag. %1)").arg(p + 1), 0, 9, p);
+        boxed(6860, 7700, 6910, 1450, QStringLiteral("PERIODO"), false, 8);
+        boxed(7700, 8500, 7740, 1450, r_.periodo, true, 8);
+        boxed(8500, 11000, 9080, 400, QStringLiteral("Copia para el"), false, 8);
+        boxed(8500, 11000, 8750, 700, QStringLiteral("Declarante (Pag. %1)").arg(p + 1), false, 9);
         w_.udp_ImpCuadro(8500, 300, 11000, 1100, p);
         w_.udp_ImpCuadro(8500, 1100, 11000, 1640, p);
     }
@@ -178,13 +221,17 @@ private:
             const QVariant otra = q.value(6);
             const QString amountText = text(q.value(7));
             const auto amount = fmt::amountOrZero(amountText);
-            put(300, QString::number(n), false, 8);
-            put(700, docTypes.value(QString::number(q.value(2).toInt())).trimmed().left(11), false, 8);
-            put(2000, text(q.value(3)).trimmed().left(30), false, 8);
-            put(3900, text(q.value(1)).left(40), false, 8);
-            put(8300, methodText(text(q.value(4))), false, 8);
-            put(11550, moneda, false, 8);
-            put(11550, otra.isNull() ? QString() : moneda + QLatin1Char(' ') + otra.toString(), false, 8);
+            putColumn(300, 700, QString::number(n), 8);
+            putColumn(700, 2000, docTypes.value(QString::number(q.value(2).toInt())).trimmed().left(11), 8);
+            putColumn(2000, 3900, text(q.value(3)).trimmed().left(30), 8);
+            putColumn(3900, 8300, text(q.value(1)).left(40), 8);
+            putColumn(8300, 11550, methodText(text(q.value(4))), 8);
+            // The currency with the other currency's name is written over the currency alone: both
+            // where and as large as the longer one fits.
+            const QString monedaOtra = otra.isNull() ? QString() : moneda + QLatin1Char(' ') + otra.toString();
+            const Placement m = placeInside(otra.isNull() ? moneda : monedaOtra, 11550, 8, 11550, 13850);
+            w_.udp_ImpPos(m.x, st_.PosYDecl + m.dy, moneda, 0, m.size, st_.PagDecl);
+            w_.udp_ImpPos(m.x, st_.PosYDecl + m.dy, monedaOtra, 0, m.size, st_.PagDecl);
             put(13850,
                 udf_AlinearDerecha(amount ? fmt::format(*amount, QStringLiteral("###,###,###,##0.00")) : amountText, 18),
                 false, 8);

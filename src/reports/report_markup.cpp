@@ -112,16 +112,12 @@ QString dataText(const QString& text) {
     return out;
 }
 
-MarkupWriter::MarkupWriter(const QString& path) : file_(std::make_unique<QSaveFile>(path)) {
-    if (!file_->open(QIODevice::WriteOnly)) {
-        failed_ = true;
-        error_ = file_->errorString();
-    }
+MarkupWriter::MarkupWriter(const QString& path) : file_(std::make_unique<WholeFile>(path)) {
+    WriteFailure why;
+    if (!file_->open(&why)) fail(why);
 }
 
-MarkupWriter::~MarkupWriter() {
-    if (file_ && file_->isOpen()) file_->cancelWriting();
-}
+MarkupWriter::~MarkupWriter() = default;
 
 void MarkupWriter::header(const QString& orientation, const QString& color) {
     tag(Tag::Font, kFontCourierNew);
@@ -152,7 +148,7 @@ void MarkupWriter::line(const QString& text) {
 void MarkupWriter::flush() {
     if (buffer_.isEmpty()) return;
     WriteFailure why;
-    if (!failed_ && !writeAll(*file_, buffer_, &why)) fail(why);
+    if (!failed_ && !file_->write(buffer_, &why)) fail(why);
     buffer_.clear();
 }
 
@@ -165,11 +161,11 @@ void MarkupWriter::fail(const WriteFailure& why) {
 bool MarkupWriter::commit() {
     flush();
     if (failed_) {
-        if (file_->isOpen()) file_->cancelWriting();
+        file_->cancel();
         return false;
     }
     WriteFailure why;
-    if (!commitWhole(*file_, &why)) {
+    if (!file_->commit(&why)) {
         fail(why);
         return false;
     }

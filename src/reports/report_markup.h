@@ -22,7 +22,6 @@
 #include "whole_file.h"
 
 #include <QByteArray>
-#include <QSaveFile>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -86,7 +85,7 @@ public:
 private:
     void flush();
     void fail(const WriteFailure& why);
-    std::unique_ptr<QSaveFile> file_;
+    std::unique_ptr<WholeFile> file_;
     QByteArray buffer_;
     QString error_;
     int errorNumber_ = 75;

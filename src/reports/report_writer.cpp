@@ -139,12 +139,10 @@ ReportOutcome udp_ImprimirReporte(AppContext& ctx, const ReportRequest& request,
         number = e.number();
         description = e.text();
     }
-    // The file was never written: its SPOOL row, taken by the requester, goes too, so no row names
-    // a missing report. Should that fail as well, the failure already shown stands.
-    try {
-        liberarSpool(ctx.db(), request.archivo);
-    } catch (const DbError&) {
-    }
+    // The file was never written: its SPOOL row, taken by the requester, goes too, or, should that
+    // fail as well, an empty file stays with it, so no row names a missing report. The failure
+    // shown stands either way.
+    liberarSpoolConArchivo(ctx.db(), request.archivo, outcome.path);
     const auto [text, style] = reportFailureMessage(number, description);
     if (!text.isEmpty()) ctx.msg(text, style, QStringLiteral("Impresión"));
     return outcome;

@@ -322,7 +322,7 @@ frmAcercade::frmAcercade(QWidget* frame) : QDialog(frame) {
     product->setObjectName(QStringLiteral("lblProducto"));
     auto* version = new QLineEdit(this);
     version->setObjectName(QStringLiteral("txtVersion"));
-    version->setReadOnly(true);
+    lockBox(version, true);
     version->setFrame(false);
     version->setText(QStringLiteral("Versión ") + kVersionModulo);
     auto* line = new QFrame(this);

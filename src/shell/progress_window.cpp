@@ -8,12 +8,12 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <atomic>
+#include <utility>
 
 namespace klv {
 namespace {
 
-std::atomic<qint64> g_appearAfterMs{500};
+std::chrono::milliseconds g_appearAfter{500};
 constexpr int kBarSteps = 1000;
 // Room in a title bar beside its text: the window's icon and the system's buttons.
 constexpr int kTitleBarRoom = 160;
@@ -58,10 +58,6 @@ ProgressWindow::ProgressWindow(QWidget* parent, const QString& text) : parent_(p
 
 ProgressWindow::~ProgressWindow() = default;
 
-void ProgressWindow::setAppearAfterMs(qint64 ms) { g_appearAfterMs = ms; }
-
-qint64 ProgressWindow::appearAfterMs() { return g_appearAfterMs; }
-
 int ProgressWindow::showBox(MessageService& messages, const QString& text, int style, const QString& title) {
     window_.reset();
     const int answer = messages.show(text, style, title);
@@ -72,7 +68,7 @@ int ProgressWindow::showBox(MessageService& messages, const QString& text, int s
 void ProgressWindow::report(qint64 done, qint64 total) {
     done_ = done;
     total_ = total;
-    if (!window_ && clock_.elapsed() >= g_appearAfterMs) {
+    if (!window_ && clock_.elapsed() >= g_appearAfter.count()) {
         window_ = std::make_unique<ProgressDialog>(parent_, text_);
         window_->show();
     }
@@ -86,5 +82,9 @@ void ProgressWindow::report(qint64 done, qint64 total) {
 }
 
 QWidget* ProgressWindow::window() const { return window_.get(); }
+
+std::chrono::milliseconds ProgressWindow::setAppearAfter(std::chrono::milliseconds delay) {
+    return std::exchange(g_appearAfter, delay);
+}
 
 }  // namespace klv

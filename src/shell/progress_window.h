@@ -13,6 +13,7 @@
 
 #include <QElapsedTimer>
 #include <QString>
+#include <chrono>
 #include <memory>
 
 class QWidget;
@@ -38,9 +39,9 @@ public:
     // The window, once it has appeared (nullptr before).
     QWidget* window() const;
 
-    // How long work lasts before the window appears (500 ms; tests shorten or lengthen it).
-    static void setAppearAfterMs(qint64 ms);
-    static qint64 appearAfterMs();
+    // How long work lasts before the window appears (half a second), from now on; returns the
+    // delay it replaces. Tests that must see the window over short work set it shorter.
+    static std::chrono::milliseconds setAppearAfter(std::chrono::milliseconds delay);
 
 private:
     QWidget* parent_;

@@ -36,14 +36,20 @@ void showFromStart(QLineEdit* box, const QString& text) {
     box->setCursorPosition(0);
 }
 
+void lockBox(QLineEdit* box, bool locked) {
+    box->setReadOnly(locked);
+    box->setFocusPolicy(locked ? Qt::ClickFocus : Qt::StrongFocus);
+}
+
 void focusFirstControl(QWidget* container) {
     if (!container) return;
     QWidget* window = container->window();
     QWidget* w = window;
     do {
         w = w->nextInFocusChain();
+        const auto* box = qobject_cast<const QLineEdit*>(w);
         if ((w == container || container->isAncestorOf(w)) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() &&
-            w->isVisibleTo(window)) {
+            w->isVisibleTo(window) && !(box && box->isReadOnly())) {
             w->setFocus(Qt::OtherFocusReason);  // a box keeps its caret at the start, nothing selected
             return;
         }

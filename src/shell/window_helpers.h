@@ -18,10 +18,15 @@ void udp_EnviaTab(const QString& texto);
 void udp_CentrarForm(QWidget* principal, QWidget* form);
 
 // Gives the focus to the first control of the window's tab order that lies in `container` (the
-// window itself, or one page of it) and can take it: enabled, not hidden, reached by Tab. Called
+// window itself, or one page of it) and can take it: enabled, not hidden, reached by Tab and, for
+// a text box, taking typing (a read-only box is passed over). Called
 // when a form opens, so that typing and arrows act at once, whatever the opening disabled. The
 // window receives it when it becomes active.
 void focusFirstControl(QWidget* container);
+
+// Locks or unlocks a text box. A locked box takes no typing; its text can still be selected and
+// copied with the mouse, but Tab passes over it, as the first focus of a form does.
+void lockBox(QLineEdit* box, bool locked);
 
 // Sets a form in the small sans font of 8 points its controls are designed for, so that the form
 // keeps its designed size with every text whole.

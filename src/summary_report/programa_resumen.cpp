@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -26,17 +25,17 @@ QString copiarParaHost(const QString& origen, const QString& destino) {
     QFile entrada(origen);
     if (!entrada.open(QIODevice::ReadOnly))
         return errorTecnico(75, QStringLiteral("No se pudo leer %1: %2").arg(origen, entrada.errorString()));
-    QSaveFile salida(destino);
-    if (!salida.open(QIODevice::WriteOnly))
-        return errorTecnico(75, QStringLiteral("No se pudo escribir %1: %2").arg(destino, salida.errorString()));
+    WholeFile salida(destino);
     WriteFailure falla;
+    if (!salida.open(&falla))
+        return errorTecnico(75, QStringLiteral("No se pudo escribir %1: %2").arg(destino, falla.text));
     while (!entrada.atEnd()) {
         const QByteArray bloque = entrada.read(1 << 16);
         if (bloque.isEmpty() && entrada.error() != QFileDevice::NoError)
             return errorTecnico(57, QStringLiteral("No se pudo leer %1: %2").arg(origen, entrada.errorString()));
-        if (!writeAll(salida, bloque, &falla)) break;
+        if (!salida.write(bloque, &falla)) break;
     }
-    if (falla.number == 0 && commitWhole(salida, &falla)) return QString();
+    if (falla.number == 0 && salida.commit(&falla)) return QString();
     return errorTecnico(falla.number, QStringLiteral("No se pudo escribir %1: %2").arg(destino, falla.text));
 }
 
@@ -56,8 +55,9 @@ bool sincronizar(const QString& ruta) {
 // left under those names are kept aside first (a second link beside each, hidden, or a copy where
 // the link fails): when one can be neither linked nor copied, the run stops before it writes and
 // every earlier file stays as it was. A run that stops after it began writing removes what it
-// wrote and its SPOOL row, and puts the earlier files back; a run stopped because the declaration
-// is gone leaves their removal as it is, so they never pass for this submission. A process killed
+// wrote and its SPOOL row (the markup stays, whole or empty, when the row cannot be deleted), and
+// puts the earlier files back; a run stopped because the declaration is gone leaves their removal
+// as it is, so they never pass for this submission. A process killed
 // leaves no such repair: a run begins by removing what a killed run of the same names left aside
 // (its files aside, second links and the temporary files of its whole-file writes).
 class Corrida {
@@ -129,12 +129,8 @@ public:
         // (and wrote nothing).
         if (terminada_ || !apartados_) return;
         if (!ctx_.archivoSpool.isEmpty()) {
-            QFile::remove(ctx_.config.rptPath + ctx_.archivoSpool);
-            try {
-                liberarSpool(*ctx_.db, ctx_.archivoSpool);
-            } catch (const DbError&) {
-                // The stop was told already; the row then names a file that is not there.
-            }
+            // The markup goes with its SPOOL row, never before it (the stop was told already).
+            liberarSpoolConArchivo(*ctx_.db, ctx_.archivoSpool, ctx_.config.rptPath + ctx_.archivoSpool);
         }
         for (qsizetype i = 0; i < archivos_.size(); ++i) {
             const QString& a = archivos_[i];

@@ -31,7 +31,8 @@ struct ServiciosResumen {
 // and checked), the summary, the conversion of the twin into RPT/base.txt and its copy to
 // TMP/base.TXT. A run that cannot keep aside an earlier file of its names (by a second link or a
 // copy) stops before it writes anything; a run that stops after it began writing leaves the SPOOL
-// table and the files as they were before it (the trace excepted). A run killed leaves the earlier
+// table and the files as they were before it (the trace excepted), but for a SPOOL row the
+// database cannot delete (a full disk): that row keeps its markup file, whole or empty. A run killed leaves the earlier
 // twin, text and copy, or the new ones up to the point it was killed while putting them in place
 // (twin, text, copy, in that order); the next run of the same names clears what it left aside.
 // Returns the exit status.

@@ -32,6 +32,8 @@ bool udp_LeerConfig(ConfigResumen& config, std::unique_ptr<Database>& db, Messag
     config.dbFile = ini.dbPath.trimmed() + ini.dbName.trimmed();
     db = abrirBaseCompartida(config.dbFile, mensajes);
     if (!db) return false;
+    // One pass over the declaration's transactions: the engine's small cache serves.
+    db->setPageCache(Database::PageCache::OnePass);
     config.rptPath = config.sysPath + QStringLiteral("RPT/");
     config.tmpPath = config.sysPath + QStringLiteral("TMP/");
     if (!carpetaPresente(config.rptPath, QStringLiteral("de reportes"), mensajes) ||

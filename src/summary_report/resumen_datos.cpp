@@ -4,6 +4,7 @@
 #include "database.h"
 #include "declaration_queries.h"
 #include "format.h"
+#include "whole_file.h"
 
 #include <QFile>
 
@@ -37,8 +38,9 @@ QString udf_TipoDocCorto(const Database& db, int tipo) {
 }
 
 bool udp_Traza(const QString& archivoTraza, const QString& texto) {
+    // Appended to, never through a link planted at its name.
     QFile f(archivoTraza);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+    if (!openAppending(f, false)) return false;
     const QByteArray linea = cp1252::encode(texto) + "\r\n";
     return f.write(linea) == linea.size() && f.flush();
 }

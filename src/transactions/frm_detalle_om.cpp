@@ -67,7 +67,7 @@ FrmDetalle_OM::FrmDetalle_OM(AppContext& ctx, const TransactionKey& key, std::fu
 
     auto* total = named<QLabel>(QStringLiteral("LblTotal"), QStringLiteral("Total:"), this);
     TxtTotalMonto = named<QLineEdit>(QStringLiteral("TxtTotalMonto"), this);
-    TxtTotalMonto->setReadOnly(true);
+    lockBox(TxtTotalMonto, true);
     TxtTotalMonto->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     TxtTotalMonto->setFixedWidth(130);
     CmdSalir = named<QPushButton>(QStringLiteral("CmdSalir"), QStringLiteral("&Salir"), this);

@@ -174,7 +174,7 @@ void FrmTransacciones::buildTab0(QWidget* page) {
     at(Label1[2], 120, 780, 2940, 315);
     TxtRazSoc = new QLineEdit(Frame3);
     TxtRazSoc->setObjectName(QStringLiteral("TxtRazSoc"));
-    TxtRazSoc->setReadOnly(true);
+    lockBox(TxtRazSoc, true);
     at(TxtRazSoc, 3060, 780, 4440, 315);
     CmdSelec = new QPushButton(QStringLiteral("&Seleccionar"), Frame3);
     CmdSelec->setObjectName(QStringLiteral("CmdSelec"));
@@ -293,7 +293,7 @@ void FrmTransacciones::buildTab2(QWidget* page) {
         at(*label, x, 1320, 1620, 240);
         *box = new AmountBox(BoxKind::Decimal, QLatin1String(bname), util, Frame8);
         at(*box, x, 1560, 1560, kBoxHeight);
-        (*box)->setReadOnly(true);
+        lockBox(*box, true);
     }
 
     Frame9 = makeFrame(QStringLiteral("Frame9"), QStringLiteral("B - En Moneda de Registro"), page);

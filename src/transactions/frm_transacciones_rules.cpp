@@ -15,6 +15,7 @@
 #include "transaction_types.h"
 #include "transaction_validation.h"
 #include "type_detail.h"
+#include "window_helpers.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -117,7 +118,7 @@ void FrmTransacciones::ChkRangoInterCuartil_Click() {
     const bool on = ChkRangoInterCuartil->isChecked();
     for (AmountBox* b : {TxtMtoLimInfPCNC, TxtMtoLimSupPCNC, TxtMtoMedPCNC}) {
         // Locked, not disabled: the colour does not change.
-        b->setReadOnly(!on);
+        lockBox(b, !on);
         if (!on) b->clear();
     }
     {

@@ -209,6 +209,25 @@ TEST_F(Rule2008Test, PartyInTaxHavenIsRefusedEvenWithAnswerNo) {
     EXPECT_EQ(messages().last().text, kMessage13);
 }
 
+// The tax-haven parties are looked at one by one: none of these rows without study counts, however
+// many havens there are, until the last haven has one in the period.
+TEST_F(Rule2008Test, OnlyAHavensOwnRowWithoutStudyInThePeriodCounts) {
+    const QVariantMap haven{{QStringLiteral("FLAG_PAR_FIS"), QStringLiteral("1")}};
+    for (const char* p : {"A", "B", "C", "D", "E"}) party(S(p), haven);
+    db().exec(QStringLiteral("UPDATE PAR_VIN SET FORMULARIO='9999' WHERE DOC_ID_P='E'"));
+    const auto k = key(QStringLiteral("2009"));
+    transaction(kTmp, k, QStringLiteral("A"), 1, QStringLiteral("01"), QStringLiteral("0"));
+    transaction(kTmp, key(QStringLiteral("2010")), QStringLiteral("B"), 1, QStringLiteral("00"), QStringLiteral("0"));
+    transaction(kTmp, k, QStringLiteral("C"), 1, QStringLiteral("00"), QStringLiteral("9"));
+    transaction(kTmp, k, QStringLiteral("E"), 1, QStringLiteral("00"), QStringLiteral("0"));
+    transaction(kTmp, k, QStringLiteral("D"), 1, QStringLiteral("02"), QStringLiteral("1"));
+    EXPECT_TRUE(check(QStringLiteral("2009"), QStringLiteral("0")));
+    EXPECT_TRUE(messages().empty());
+    transaction(kTmp, k, QStringLiteral("D"), 2, QStringLiteral("00"), QStringLiteral("1"));
+    EXPECT_FALSE(check(QStringLiteral("2009"), QStringLiteral("0")));
+    EXPECT_EQ(messages().last().text, kMessage13);
+}
+
 TEST_F(DeclarationTest, EveryPartyNeedsAWorkingTransaction) {
     EXPECT_TRUE(udf_Verificar_Trans(ctx(), key()));  // no parties
     party(QStringLiteral("P1"));

@@ -6,9 +6,11 @@
 #include "declaration_fixture.h"
 #include "declaration_grid.h"
 #include "transaction_grid_model.h"
+#include "when_shown.h"
 #include "declaration_header.h"
 #include "frm_klv_declara.h"
 #include "long_work.h"
+#include "progress_window.h"
 #include "status_panels.h"
 
 #include <QApplication>
@@ -22,6 +24,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTableView>
 #include <QElapsedTimer>
@@ -33,6 +36,8 @@
 #include <unistd.h>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QWindow>
+#include <functional>
 
 namespace klv::test {
 namespace {
@@ -180,9 +185,10 @@ TEST_F(DeclaraFormTest, OpensOnTheDeclarantWithTheWholeHeaderAndNoEmptyBand) {
 
     QWidget* page = w<QTabWidget>("TabDeclaraciones")->widget(0);
     const QString folder = QStringLiteral("/home/contador/estudios/2012/empresa demostracion/etpt/");
+    const QString name = QStringLiteral("8027206012345652012.PDF");
     db().exec(QStringLiteral("INSERT INTO EFCONTROLNS (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, SEMANA, NOMARC, TAB_D,"
-                             " RUTARC, TAMARC) VALUES (6, ?, '2012', '8027', 0, 'X.PDF', 'PDF', ?, 2048)"),
-              {kRuc, folder});
+                             " RUTARC, TAMARC) VALUES (6, ?, '2012', '8027', 0, ?, 'PDF', ?, 2048)"),
+              {kRuc, name, folder});
     // A natural person's header (three rows of names), before 2012 and from 2012 with question 2
     // worded as a stored declaration opens.
     bool needed = f.height() == 459;  // taller only when a layout of the header needs it all
@@ -204,9 +210,12 @@ TEST_F(DeclaraFormTest, OpensOnTheDeclarantWithTheWholeHeaderAndNoEmptyBand) {
 
     answerHeader(QStringLiteral("2012"), true);
     f.Form_Activate();
+    // The whole path, in the box's tooltip too, shown from its end: the file's name reads whole.
     auto* ruta = w<QLineEdit>("TxtRuta");
-    EXPECT_EQ(ruta->text(), folder);
-    EXPECT_EQ(ruta->cursorPosition(), 0);
+    EXPECT_EQ(ruta->text(), folder + name);
+    EXPECT_EQ(ruta->toolTip(), ruta->text());
+    EXPECT_EQ(ruta->cursorPosition(), ruta->text().size());
+    EXPECT_GT(ruta->contentsRect().width(), ruta->fontMetrics().horizontalAdvance(name) + 8);
 }
 
 TEST_F(DeclaraFormTest, GrabarOfManyRowsLetsTheEventLoopRunAndIgnoresWhatArrivesMeanwhile) {
@@ -340,6 +349,9 @@ TEST_F(DeclaraFormTest, NoBoxOfValidarOrGrabarStandsOverTheirProgressWindow) {
     open();
     answerHeader();
     manyWorkingTransactions(3000);
+    // The bar appears at once, however fast this machine runs through the rows.
+    const auto delay = ProgressWindow::setAppearAfter(std::chrono::milliseconds(0));
+    const auto restore = qScopeGuard([delay] { ProgressWindow::setAppearAfter(delay); });
     const struct {
         const char* button;
         QStringList boxes;
@@ -524,6 +536,7 @@ TEST_F(DeclaraFormTest, StoredDeclarationOpensWithItsGridTotalsAndLockedKey) {
     EXPECT_EQ(w<QLabel>("LblEstTecTra")->text(), kPreguntaEstTecCortaApertura);
     EXPECT_FALSE(w<QGroupBox>("FraRectificatoria")->isHidden());
     EXPECT_TRUE(keyLocked());
+    EXPECT_EQ(f.focusWidget(), w<QLineEdit>("TxtRUC"));  // the first box that takes typing
     EXPECT_EQ(ctx().gAutContExt, QStringLiteral("1"));
     EXPECT_EQ(env().panels().PanelRuc(), kRuc);
     EXPECT_EQ(env().panels().PanelNombre(), QStringLiteral("EMPRESA DEMOSTRACION S.A.C."));
@@ -686,7 +699,7 @@ TEST_F(DeclaraFormTest, QuestionTwoNoForgetsTheAttachedStudyOfANewDeclarationOnl
     answerHeader(QStringLiteral("2012"), true);
     attach(QStringLiteral("2012"));
     form_->Form_Activate();  // back from the attach dialog
-    EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QStringLiteral("/ESTUDIOS"));
+    EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QStringLiteral("/ESTUDIOS/X.PDF"));
     EXPECT_EQ(w<QLineEdit>("TxtTam")->text(), QStringLiteral("2048"));
     EXPECT_TRUE(w<QCheckBox>("ChkETPT")->isChecked());
 
@@ -702,7 +715,7 @@ TEST_F(DeclaraFormTest, QuestionTwoNoForgetsTheAttachedStudyOfANewDeclarationOnl
     open(QStringLiteral("FrmContAbrir"), &k);
     w<QRadioButton>("OptEstTecTra_Si")->setChecked(true);
     form_->Form_Activate();
-    EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QStringLiteral("/ESTUDIOS"));
+    EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QStringLiteral("/ESTUDIOS/X.PDF"));
     w<QRadioButton>("OptEstTecTra_No")->setChecked(true);
     EXPECT_EQ(w<QLineEdit>("TxtRuta")->text(), QString());
     EXPECT_EQ(count(QStringLiteral("EFCONTROLNS")), 1);
@@ -748,8 +761,13 @@ TEST_F(DeclaraFormTest, TransactionFormReceivesTheDeclarationAndTheCurrentRow) {
     workingTransaction(1, "100");
     workingTransaction(2, "200");
     form_->Form_Activate();
+    // Where the user left it (a move by the window system, not by the program).
+    form_->windowHandle()->setPosition(QPoint(37, 41));
+    QApplication::processEvents();
+    const QPoint at = form_->pos();
 
     w<QPushButton>("CmdOpciones_0")->click();
+    EXPECT_EQ(form_->pos(), at);  // back where it was
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].mode, QStringLiteral("Nuevo"));
     EXPECT_EQ(calls[0].caller, QStringLiteral("Frm_KLV_Declara"));
@@ -819,21 +837,10 @@ TEST_F(DeclaraFormTest, RunOpensTheChoosersDeclarationAndTellsItToComeBack) {
     ctx().gAccion = 1;
     const DeclarationKey k = key(QStringLiteral("2015"));
     QString shownRows;
-    // Waits for the form to be shown (its opening runs an event loop of its own first).
-    QTimer poll;
-    QElapsedTimer waited;
-    waited.start();
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        Frm_KLV_Declara* form = nullptr;
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* f = qobject_cast<Frm_KLV_Declara*>(top); f && f->isVisible()) form = f;
-        if (!form && waited.elapsed() < 20000) return;
-        poll.stop();
-        ASSERT_NE(form, nullptr);
-        shownRows = form->findChild<QLabel*>(QStringLiteral("lblNumTransacciones"))->text();
-        form->findChild<QPushButton*>(QStringLiteral("cmdCancelar"))->click();
+    whenShown<Frm_KLV_Declara>([&](Frm_KLV_Declara& form) {
+        shownRows = form.findChild<QLabel*>(QStringLiteral("lblNumTransacciones"))->text();
+        form.findChild<QPushButton*>(QStringLiteral("cmdCancelar"))->click();
     });
-    poll.start(5);
     EXPECT_TRUE(Frm_KLV_Declara::run(ctx(), nullptr, QStringLiteral("FrmContAbrir"), &k));
     EXPECT_EQ(shownRows, QStringLiteral(" 3 Registros Encontrados"));
 

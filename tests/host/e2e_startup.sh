@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end, on a virtual X display: klv-host --init lays an environment; QM8027 without the host
 # refuses; with the "KLV" window up it shows its frame; a second QM8027 is refused and the first
-# keeps running; on a 1024x768 screen the host's window lies inside the screen.
+# keeps running; 8027REP shows a box on the display; on a 1024x768 screen the host's window lies
+# inside the screen.
 # Usage: e2e_startup.sh BIN_DIR [SCREENSHOT.png]
 set -u
 bin="$1"
@@ -85,6 +86,19 @@ grep -qF "La Aplicación ya se encuentra en ejecución." <<<"$err" || fail "no s
 kill -0 "$module" 2>/dev/null || fail "the first QM8027 has gone"
 window_up "8027 Precios de Transferencia - v 1.4" || fail "the first QM8027 lost its frame"
 echo "ok: a second QM8027 is refused, the first keeps running"
+
+# 5. 8027REP runs without Qt's GUI until it has a box to show: asked for a declaration that is not
+# stored, it opens the database, then shows its box on the display; Enter answers it.
+"$bin/8027REP" "0620601234565    8027199900A0000001" & rep=$!; pids+=($rep)
+wait_window "Presentación Telemática" || fail "8027REP showed no box for a missing declaration"
+xdotool search --name "Presentación Telemática" windowactivate --sync key Return 2>/dev/null ||
+  xdotool search --name "Presentación Telemática" key Return
+for _ in $(seq 1 100); do kill -0 "$rep" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$rep" 2>/dev/null && fail "8027REP did not end once its box was answered"
+wait "$rep"
+rc=$?
+[ $rc -eq 1 ] || fail "8027REP ended with $rc after its box"
+echo "ok: 8027REP shows its box on the display and ends once it is answered"
 
 if [ -n "$shot" ] && command -v import >/dev/null 2>&1; then
   import -window root "$shot" && echo "screenshot: $shot"

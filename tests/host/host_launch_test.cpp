@@ -3,8 +3,10 @@
 #include "klv_host_window.h"
 #include "recording_message_service.h"
 
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -105,6 +107,17 @@ TEST_F(HostWindow, SummaryProgramReceivesTheLineAsOneArgument) {
     w.CmdResumen_Click();
     EXPECT_EQ(messages.calls().size(), 1u);
     EXPECT_EQ(waitForFile(out), QByteArray("0620601234565    802720150010000007\n"));
+}
+
+TEST_F(HostWindow, FitsItsContentsWithNoEmptyBandBelow) {
+    host::HostMainWindow w(messages, bin.path());
+    w.show();
+    QApplication::processEvents();
+    const QWidget* central = w.centralWidget();
+    int bottom = 0;
+    for (const QWidget* c : central->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        bottom = std::max(bottom, c->geometry().bottom());
+    EXPECT_LE(central->height() - 1 - bottom, central->layout()->contentsMargins().bottom());
 }
 
 TEST_F(HostWindow, SummaryNeedsADeclarantAndAPeriod) {

@@ -1,6 +1,7 @@
 // The party file import: field and line codes, what a sound line writes, the whole-file refusals,
 // a run's counts, re-import, the log failure and a database failure in the middle of a line.
 #include "cp1252.h"
+#include "error_log.h"
 #include "fault_injection.h"
 #include "import_core.h"
 #include "import_fixture.h"
@@ -213,6 +214,17 @@ TEST_F(PartyImportTest, ARunWritesCountsLogsAndReimportUpdates) {
     EXPECT_EQ(row(QStringLiteral("AB12345")).value("APEPAT_PAR_VIN").toString(), QStringLiteral("PEREZ"));
     EXPECT_EQ(row(QStringLiteral("AB12345")).value("RAZON_SOCIAL").toString(), S("PEREZ MUÑOZ, ANA"));
     EXPECT_EQ(types(QStringLiteral("AB12345")), QStringList{QStringLiteral("03")});
+}
+
+TEST_F(PartyImportTest, ALinkAtTheLogOrErrorFileIsDeletedNotFollowed) {
+    QStringList bad = companyLine(QStringLiteral("20555555556"));
+    bad[6] = QStringLiteral("03");
+    const PlantedLinks links(env().root() + QStringLiteral("/elsewhere"),
+                             {rutaLog(ctx().gRptPath, kRuc), rutaErr(ctx().gRptPath, kRuc, false)});
+    const ImportOutcome out = run(cp1252::encode(join(bad)));
+    EXPECT_EQ(out.counts.rechazados, 1);
+    EXPECT_TRUE(links.untouched());
+    EXPECT_EQ(readAll(out.logPath), cp1252::encode(join(bad)) + "\r\n");
 }
 
 // The peak resident memory (KiB) of a child process that runs `work`; -1 when the work failed.

@@ -1,6 +1,7 @@
 // The transaction file import: field, record and case codes, the empty-field rules around 2008,
 // 2012 and 2013, the rows and numbers written, re-import, the refusals, and random input.
 #include "cp1252.h"
+#include "error_log.h"
 #include "fault_injection.h"
 #include "import_core.h"
 #include "import_fixture.h"
@@ -183,6 +184,7 @@ TEST_F(TransactionImportTest, EveryOtherCode) {
         {n00, "5=00;6=AAAAAAAAAAAAAAAA", "0711"}, {n00, "5=00;6=AAAAAAAAAAAAAAA", ""}, {n00, "5=00;6=A\x01", "0711"},
         {n00, "8=1.0", "0658"}, {f00, "9=1A", "0659"}, {f00, "10=1A", "0660"}, {f00, "11=1,5", "0661"},
         {f00, "11=.5", "0661"}, {f00, "11=.", "0661"}, {f00, "11=1.2.3", "0661"}, {f00, "12=A", "0662"},
+        {f00, "11=123456789012", "0661"}, {f00, "11=12345678901", ""},  // the rate's column holds 14 characters
         {f00, "13=A", "0663"}, {n01, "14=A", "0664"}, {n01, "15=A", "0665"}, {n01, "16=A", "0666"},
         {n01, "17=A;18=1", "0667"}, {n01, "17=1;18=A", "0668"}, {n01, "19=A;20=1", "0669"}, {n01, "19=1;20=A", "0670"},
         {f01, "21=A", "0671"}, {f01, "22=A", "0672"}, {f01, "23=.5", "0673"}, {f01, "24=A", "0674"},
@@ -345,6 +347,17 @@ TEST_F(TransactionImportTest, RejectedLinesAreLoggedWithTheirNumber) {
                                                    S("El Indicador de Método de Valoración no es Válido.")) +
                                         "\r\n");
     EXPECT_EQ(count(QStringLiteral("TMPTRANSACCION2")), 1);
+}
+
+TEST_F(TransactionImportTest, ALinkAtTheLogOrErrorFileIsDeletedNotFollowed) {
+    QStringList bad = line00();
+    bad[2] = QStringLiteral("03");
+    const PlantedLinks links(env().root() + QStringLiteral("/elsewhere"),
+                             {rutaLog(ctx().gRptPath, kRuc), rutaErr(ctx().gRptPath, kRuc, true)});
+    const ImportOutcome out = run(cp1252::encode(join(bad)));
+    EXPECT_EQ(out.counts.rechazados, 1);
+    EXPECT_TRUE(links.untouched());
+    EXPECT_EQ(readAll(out.logPath), cp1252::encode(join(bad)) + "\r\n");
 }
 
 TEST_F(TransactionImportTest, AFailureAtAnyRowKeepsTheLinesBeforeItWholeAndCountsThem) {

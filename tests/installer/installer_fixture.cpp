@@ -64,6 +64,7 @@ void InstallerTest::buildPreviousLayout(bool withParVinDirLegal) {
     for (int i = 0; i < 15; ++i) defs << pv.columns[i].name + " " + schema::sqliteType(pv.columns[i]);
     defs << "cnumero TEXT";
     if (withParVinDirLegal) defs << "tip_dir_legal TEXT";
+    defs << "PRIMARY KEY (" + pv.key.join(", ") + ")";
     d.exec("CREATE TABLE PAR_VIN (" + defs.join(", ") + ")");
     QVariantList pvRow = {6, "20000000001", "8027", 6, "20100000001", "9019", "1", "2", "", "01", "02",
                           "Peña Hermanos S.A.", "", "", "", "000000"};

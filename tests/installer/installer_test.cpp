@@ -8,6 +8,7 @@
 #include "reference_data.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSqlRecord>
@@ -108,6 +109,7 @@ TEST_F(InstallerTest, SecondRunCreatesNothingEmptiesOnlyTheWorkingTransactionsAn
 
 TEST_F(InstallerTest, PreviousLayoutIsUpgradedAndItsRowsCarriedOver) {
     buildPreviousLayout();
+    db().exec("ALTER TABLE TRANSACCION ADD COLUMN obs TEXT DEFAULT 'x'");  // after cnumero: not read
     EXPECT_EQ(runMain(), installer::Clean);
     EXPECT_TRUE(messages.empty()) << messages.last().text.toStdString();
     for (const QString& t : kModuleTables) EXPECT_TRUE(db().tableExists(t)) << t.toStdString();
@@ -194,45 +196,141 @@ TEST_F(InstallerTest, AnUpgradeCutShortIsCompletedByTheNextRun) {
     EXPECT_EQ(count("SELECT count(*) FROM TIP_VIN"), 14);
 }
 
-TEST_F(InstallerTest, ATableOfAnUnknownLayoutStopsTheRunBeforeAnythingChanges) {
-    auto definitions = [](const schema::Table& t) {
-        QStringList defs;
-        for (const schema::Column& c : t.columns) defs << c.name + " " + schema::sqliteType(c);
-        return defs;
-    };
+namespace {
+
+// A module table's CREATE statement with one column declared otherwise (dropped when def is
+// empty); key: its primary key constraint, "" for none.
+QString tableWith(const QString& name, const QString& column = {}, const QString& def = {}, const char* key = nullptr) {
+    const schema::Table& t = schema::table(name);
+    QStringList defs;
+    for (const schema::Column& c : t.columns) {
+        if (c.name != column) defs << c.name + " " + schema::sqliteType(c);
+        else if (!def.isEmpty()) defs << c.name + " " + def;
+    }
+    const QString k = key ? QString::fromLatin1(key) : t.key.join(", ");
+    if (!k.isEmpty()) defs << "PRIMARY KEY (" + k + ")";
+    return "CREATE TABLE " + name + " (" + defs.join(", ") + ")";
+}
+
+// The previous transactions with their second and third columns swapped.
+QString transaccionSwapped() {
+    QStringList defs;
+    for (const schema::Column& c : schema::table("TRANSACCION").columns) defs << c.name + " " + schema::sqliteType(c);
+    defs.swapItemsAt(1, 2);
+    return "CREATE TABLE TRANSACCION (" + defs.join(", ") + ")";
+}
+
+// The same table declared with the type words the installer's statements are written in.
+QString inJetWords(const schema::Table& t) {
+    QStringList defs;
+    for (const schema::Column& c : t.columns) {
+        static const QStringList words = {"Byte", "long", "Double", "text", "Memo", "Date"};
+        const QString size = c.type == schema::JetType::Text ? QString("(%1)").arg(c.size) : QString();
+        defs << "[" + c.name + "] " + words[int(c.type)] + size;
+    }
+    defs << "CONSTRAINT PK_" + t.name + " PRIMARY KEY ([" + t.key.join("],[") + "])";
+    return "CREATE TABLE " + t.name + "( " + defs.join(", ") + ")";
+}
+
+}  // namespace
+
+TEST_F(InstallerTest, TablesTheModuleCouldNotUseStopTheRunBeforeAnythingChangesAndOthersAreTaken) {
+    const QString oldTypes =
+        "CREATE TABLE TMPTRATIPTRA (" + schema::table("TRATIPTRA2").key.join(", ") + ", cnumero TEXT)";
     const struct {
-        const char* table;
-        std::function<void()> make;
+        const char* what;
+        std::function<void(Database&)> make;
+        const char* table;  // the table refused, nullptr when the run takes the database
         const char* why;
     } cases[] = {
-        {"PAR_VIN", [&] { db().exec("CREATE TABLE PAR_VIN(a,b)"); }, "sobran a, b"},
-        {"PAR_VIN",
-         [&] {
-             db().exec(schema::createStatement(schema::table("PAR_VIN")));
-             db().exec("ALTER TABLE PAR_VIN ADD COLUMN extra TEXT");
+        // Dropped and created anew by the run: any layout.
+        {"previous layout with older working types", [&](Database& d) {
+             buildPreviousLayout();
+             d.exec("DROP TABLE TMPTRATIPTRA");
+             d.exec(oldTypes);
+         }, nullptr, ""},
+        {"working transactions of the previous layout",
+         [](Database& d) {
+             const QString sql = schema::createStatement(schema::table("TMPTRANSACCION"));
+             d.exec(QString(sql).replace("TMPTRANSACCION", "TMPTRANSACCION2"));
          },
-         "(sobran extra)"},
-        {"TIP_VIN",
-         [&] { db().exec(schema::createStatement(schema::table("TIP_VIN")).replace("\"cod_tip_vin\" TEXT", "\"cod_tip_vin\" INT")); },
-         "(son de otro tipo cod_tip_vin)"},
-        {"TRANSACCION",  // read by position
-         [&] {
-             QStringList defs = definitions(schema::table("TRANSACCION"));
-             defs.swapItemsAt(1, 2);
-             db().exec("CREATE TABLE TRANSACCION (" + defs.join(", ") + ")");
-         },
+         nullptr, ""},
+        // Kept: the type words of the installer's statements store what the module writes alike.
+        {"declared in the installer's own words", [](Database& d) {
+             for (const schema::Table& t : schema::moduleTables()) d.exec(inJetWords(t));
+         }, nullptr, ""},
+        {"extra columns that need no value", [](Database& d) {
+             d.exec(tableWith("TIP_VIN"));
+             d.exec("ALTER TABLE TIP_VIN ADD COLUMN obs TEXT");
+             d.exec("ALTER TABLE TIP_VIN ADD COLUMN n INT NOT NULL DEFAULT 0");
+         }, nullptr, ""},
+        // Read: only the columns the migration takes, and their order where it reads by position.
+        {"previous tables of any types", [&](Database& d) {
+             buildPreviousLayout();
+             d.exec("DROP TABLE TRATIPTRA");
+             d.exec("CREATE TABLE TRATIPTRA (tip_doc_d, doc_id_d, periodo, formulario, tip_doc_p, doc_id_p, "
+                    "cor_transaccion, cod_tip_transaccion, obs)");
+         }, nullptr, ""},
+        {"old transactions in another order, not read", [](Database& d) {
+             d.exec(schema::createStatement(schema::table("TRANSACCION2")));
+             d.exec(transaccionSwapped());
+         }, nullptr, ""},
+        {"old transactions in another order, read", [](Database& d) { d.exec(transaccionSwapped()); }, "TRANSACCION",
          "(las columnas están en otro orden)"},
-        {"IDENTIFICA",
-         [&] { db().exec("CREATE TABLE IDENTIFICA (tip_doc_d INT, doc_id_d TEXT, periodo TEXT, formulario TEXT, autcontext TEXT)"); },
-         "(faltan esttecpt)"},
+        {"old header without a column read", [](Database& d) {
+             d.exec("CREATE TABLE IDENTIFICA (tip_doc_d INT, doc_id_d TEXT, periodo TEXT, formulario TEXT, "
+                    "autcontext TEXT)");
+         }, "IDENTIFICA", "(faltan esttecpt)"},
+        {"unknown columns only", [](Database& d) { d.exec("CREATE TABLE PAR_VIN(a, b)"); }, "PAR_VIN",
+         "faltan tip_doc_d, doc_id_d"},
+        {"working types kept by the current layout", [&](Database& d) {
+             d.exec(schema::createStatement(schema::table("IDENTIFICA2")));
+             d.exec(oldTypes);
+         }, "TMPTRATIPTRA", "(faltan monto_transaccion;"},
+        {"a view", [](Database& d) { d.exec("CREATE VIEW PAR_VIN AS SELECT 1 AS tip_doc_d"); }, "PAR_VIN",
+         "(es una vista"},
+        {"a view of the transactions", [](Database& d) {
+             d.exec(schema::createStatement(schema::table("TRANSACCION")));
+             d.exec("CREATE VIEW TRANSACCION2 AS SELECT * FROM TRANSACCION");
+         }, "TRANSACCION2", "(es una vista"},
+        {"a code stored as a number", [](Database& d) { d.exec(tableWith("TIP_VIN", "cod_tip_vin", "INT")); },
+         "TIP_VIN", "(son de otro tipo cod_tip_vin INT)"},
+        {"a document number stored as a number", [](Database& d) { d.exec(tableWith("PAR_VIN", "doc_id_p", "Memo")); },
+         "PAR_VIN", "(son de otro tipo doc_id_p Memo)"},
+        {"a number stored as a text", [](Database& d) { d.exec(tableWith("TRATIPTRA2", "cor_transaccion", "TEXT")); },
+         "TRATIPTRA2", "(son de otro tipo cor_transaccion TEXT)"},
+        {"an extra column that needs a value", [](Database& d) {
+             d.exec(tableWith("TIP_VIN").replace("PRIMARY KEY", "obs TEXT NOT NULL, PRIMARY KEY"));
+         }, "TIP_VIN", "(sobran obs, que exigen un valor)"},
+        {"no key", [](Database& d) { d.exec(tableWith("TIP_VIN_PAR", {}, {}, "")); },
+         "TIP_VIN_PAR",
+         "(no tiene la clave primaria (tip_doc_d, doc_id_d, formulario, tip_doc_p, doc_id_p, cod_tip_vin))"},
+        {"a key over other columns", [](Database& d) { d.exec(tableWith("PARAISO_FISCAL", {}, {}, "cod_par")); },
+         "PARAISO_FISCAL", "(no tiene la clave primaria (cod_par, formulario))"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.table);
-        c.make();
+        SCOPED_TRACE(c.what);
+        env.reset();
+        SetUp();
+        c.make(db());
         const QString layout = schemaSql(db());
         const DatabasePicture before(db());
+        if (!c.table) {
+            if (runMain() != installer::Clean || !messages.empty()) {
+                ADD_FAILURE() << "not taken: " << messages.last().text.toStdString();
+                continue;
+            }
+            QStringList missing;
+            for (const schema::Table& t : schema::moduleTables())
+                for (const QString& n : t.columnNames())
+                    if (!db().columns(t.name).contains(n, Qt::CaseInsensitive)) missing << t.name + "." + n;
+            EXPECT_TRUE(missing.isEmpty()) << missing.join(", ").toStdString();
+            EXPECT_EQ(count("SELECT count(*) FROM TIP_VIN"), 14);
+            continue;
+        }
         EXPECT_EQ(runMain(), installer::Stopped);
-        ASSERT_EQ(messages.calls().size(), 1u);
+        EXPECT_EQ(messages.calls().size(), 1u);
+        if (messages.empty()) continue;
         EXPECT_EQ(messages.last().title, installer::kTituloParada);
         EXPECT_EQ(messages.last().style, 16);
         EXPECT_TRUE(messages.last().text.startsWith(QStringLiteral("La tabla %1 ").arg(c.table)) &&
@@ -240,7 +338,6 @@ TEST_F(InstallerTest, ATableOfAnUnknownLayoutStopsTheRunBeforeAnythingChanges) {
             << messages.last().text.toStdString();
         EXPECT_EQ(schemaSql(db()), layout);
         EXPECT_TRUE(unchanged(before, db()));
-        db().exec(QStringLiteral("DROP TABLE %1").arg(c.table));
     }
 }
 
@@ -481,18 +578,29 @@ TEST_F(InstallerTest, AnotherProgramWritingForAFewSecondsIsWaitedFor) {
     for (const QString& t : kModuleTables) EXPECT_TRUE(db().tableExists(t)) << t.toStdString();
 }
 
-TEST_F(InstallerTest, AHoldLongerThanTheTimeoutStopsTheRunOnceAndTheNextRunCompletes) {
-    {
-        WriteLockHolder other(env->dbFile(), 2000);
-        ASSERT_TRUE(other.held());
-        EXPECT_EQ(runWithTimeout(messages, 300), installer::Stopped);
+TEST_F(InstallerTest, AHoldLongerThanTheTimeoutIsWaitedForOnceStopsTheRunAndTheNextRunCompletes) {
+    // A read lock lets the step write but not commit; a write lock keeps it from beginning.
+    for (const auto lock : {LockHolder::Lock::Write, LockHolder::Lock::Read}) {
+        SCOPED_TRACE(int(lock));
+        env.reset();
+        SetUp();
+        qint64 waited = 0;
+        {
+            LockHolder other(env->dbFile(), 1500, lock);
+            ASSERT_TRUE(other.held());
+            QElapsedTimer clock;
+            clock.start();
+            EXPECT_EQ(runWithTimeout(messages, 500), installer::Stopped);
+            waited = clock.elapsed();
+        }
+        EXPECT_LT(waited, 950) << "one busy timeout of 500 ms";
+        ASSERT_EQ(messages.calls().size(), 1u);
+        EXPECT_EQ(messages.last().title, installer::kTituloParada);
+        EXPECT_TRUE(messages.last().text.startsWith(QStringLiteral("Error Número : 3051\n"))) << messages.last().text.toStdString();
+        for (const QString& t : kModuleTables) EXPECT_FALSE(db().tableExists(t)) << t.toStdString();
+        EXPECT_EQ(runMain(), installer::Clean);
+        for (const QString& t : kModuleTables) EXPECT_TRUE(db().tableExists(t)) << t.toStdString();
     }
-    ASSERT_EQ(messages.calls().size(), 1u);
-    EXPECT_EQ(messages.last().title, installer::kTituloParada);
-    EXPECT_TRUE(messages.last().text.startsWith(QStringLiteral("Error Número : 3051\n"))) << messages.last().text.toStdString();
-    for (const QString& t : kModuleTables) EXPECT_FALSE(db().tableExists(t)) << t.toStdString();
-    EXPECT_EQ(runMain(), installer::Clean);
-    for (const QString& t : kModuleTables) EXPECT_TRUE(db().tableExists(t)) << t.toStdString();
 }
 
 TEST_F(InstallerTest, ADatabaseReplacedAtAnyCommitStopsTheRunNamingTheFile) {

@@ -9,6 +9,7 @@
 #include "frm_tipos_vinc.h"
 #include "item_combo.h"
 #include "mensajes.h"
+#include "when_shown.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,7 +26,7 @@
 #include <QTableView>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QTimer>
+#include <QStyle>
 #include <QTreeWidget>
 #include <functional>
 
@@ -37,16 +38,6 @@ T* child(QWidget* form, const QString& name) {
     T* found = form->findChild<T*>(name);
     EXPECT_NE(found, nullptr) << name.toStdString();
     return found;
-}
-
-// Runs `act` on the first visible modal dialog of type T once the event loop runs.
-template <class T>
-void whenShown(std::function<void(T&)> act) {
-    QTimer::singleShot(0, [act] {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* f = qobject_cast<T*>(top); f && f->isVisible()) return act(*f);
-        ADD_FAILURE() << "no form shown";
-    });
 }
 
 // Typing as the keyboard does: a key press and release per character.
@@ -481,6 +472,21 @@ TEST_F(FormsTest, ChooserTogglesAndKeepsOrAcceptsTheTicks) {
         QApplication::sendEvent(viewport, &e);
     }
     EXPECT_EQ(c.ticks(), QStringList({"02", "03"}));
+
+    // Each description shows whole within the list, wrapped onto as many lines as it needs.
+    QApplication::processEvents();
+    const QFontMetrics fm = list->fontMetrics();
+    bool wrapped = false;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QRect shown = list->visualRect(list->model()->index(i, 2));
+        const QString text = list->topLevelItem(i)->text(2);
+        EXPECT_LE(shown.right(), list->viewport()->width()) << i;
+        const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+        const QRect needed = fm.boundingRect(QRect(0, 0, shown.width() - 2 * margin, 10000), Qt::TextWordWrap, text);
+        EXPECT_GE(shown.height(), needed.height()) << text.toStdString();
+        wrapped = wrapped || needed.height() > fm.height();
+    }
+    EXPECT_TRUE(wrapped);
     c.hide();
 
     whenShown<FrmTiposVinc>([](FrmTiposVinc& f) {

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -46,6 +47,23 @@ TEST_F(IniTest, ReadsValuesExactlyAndComparesNamesWithoutCase) {
     EXPECT_EQ(ini::readString(QStringLiteral("Other"), QStringLiteral("sysuser"), QString(), f), QStringLiteral("nobody"));
 }
 
+TEST_F(IniTest, OnePairOfQuotesAroundAValueIsDropped) {
+    const struct {
+        const char* written;
+        const char* read;
+    } cases[] = {
+        {"\"KLV.db\"", "KLV.db"}, {" 'KLV.db'\t", "KLV.db"}, {"\" ana \"", " ana "}, {"''", ""},
+        {"\"KLV.db'", "\"KLV.db'"}, {"\"", "\""}, {" \"a\" b", " \"a\" b"}, {"\"\"x\"\"", "\"x\""},
+        {"  ana  ", "  ana  "},
+    };
+    for (const auto& c : cases) {
+        write(QByteArray("[Options]\r\nDBName=") + c.written + "\r\n");
+        EXPECT_EQ(ini::readString(QStringLiteral("Options"), QStringLiteral("DBName"), QString(), QStringLiteral("QM000.INI")),
+                  QString::fromLatin1(c.read))
+            << c.written;
+    }
+}
+
 TEST_F(IniTest, MissingFileSectionOrKeyGivesDefault) {
     EXPECT_EQ(ini::readString(QStringLiteral("Options"), QStringLiteral("SysPath"), QString(), QStringLiteral("QM000.INI")), QString());
     write("[Options]\nA=1\n");
@@ -60,6 +78,15 @@ TEST_F(IniTest, WriteReplacesOneKeyAndKeepsEveryOtherLine) {
     // A new key goes at the end of its section, before the blank line.
     ASSERT_TRUE(ini::writeString(QStringLiteral("Options"), QStringLiteral("New"), QStringLiteral("1"), QStringLiteral("QM000.INI")));
     EXPECT_EQ(content(), QByteArray("; comment\r\n[Options]\r\nSysPath=/a/\r\nsystemdb=/a/QM000.MDW\r\nDBName=x.db\r\nNew=1\r\n\r\n[Next]\r\nK=v\r\n"));
+}
+
+TEST_F(IniTest, AWriteGoesThroughALinkToTheFileItNames) {
+    // A user's QM000.INI kept elsewhere and linked into the Windows folder stays one file.
+    write("[Options]\r\nK=old\r\n", QStringLiteral("kept.ini"));
+    ASSERT_TRUE(QFile::link(dir.path() + QStringLiteral("/kept.ini"), dir.path() + QStringLiteral("/QM000.INI")));
+    ASSERT_TRUE(ini::writeString(QStringLiteral("Options"), QStringLiteral("K"), QStringLiteral("new"), QStringLiteral("QM000.INI")));
+    EXPECT_TRUE(QFileInfo(dir.path() + QStringLiteral("/QM000.INI")).isSymLink());
+    EXPECT_EQ(content(QStringLiteral("kept.ini")), QByteArray("[Options]\r\nK=new\r\n"));
 }
 
 TEST_F(IniTest, WriteCreatesFileAndSection) {

@@ -1,11 +1,11 @@
 #include "qt_message_service.h"
+#include "when_shown.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QMessageBox>
-#include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -16,11 +16,9 @@ namespace {
 // Shows a box through the service and hands it, open, to `look` before pressing its default button.
 void withOpenBox(QtMessageService& service, const QString& text, int style, const QString& title,
                  const std::function<void(QMessageBox&)>& look) {
-    QTimer::singleShot(0, [&look] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        look(*box);
-        box->accept();
+    test::whenShown<QMessageBox>([&look](QMessageBox& box) {
+        look(box);
+        box.accept();
     });
     service.show(text, style, title);
 }

@@ -1,5 +1,6 @@
 // A report and its SPOOL row with the database or the report folder failing half-way: the SPOOL
-// table and the report folder are left exactly as before, and no report file is ever half there.
+// table and the report folder are left as before (or, where not even the row's removal can be
+// written, with the row and an empty report under its name), and no report is ever half there.
 #include "import_error_report.h"
 #include "report_writer.h"
 #include "spool.h"
@@ -80,11 +81,35 @@ TEST_F(ReportFaults, AFullDiskNeverLeavesHalfAReport) {
         env_.messages().clear();
         return udp_ReporteErroresImportacion(env_.ctx(), 1, kRuc, QStringLiteral("EMPRESA"), spool).ok;
     }, [&](qint64 limit) {
-        EXPECT_TRUE(unchanged(files, rpt())) << "limit " << limit;
+        // The row goes with the report, or (when the disk has no room for its removal either) it
+        // stays with an empty file under its name: never a row naming a missing report.
+        const bool row =
+            env_.db().scalar(QStringLiteral("SELECT count(*) FROM SPOOL WHERE Archivo = ?"), {spool}).toInt() == 1;
+        const QFileInfo report(rpt() + QLatin1Char('/') + spool);
+        EXPECT_EQ(report.isFile(), row) << "limit " << limit;
+        if (row) {
+            EXPECT_EQ(report.size(), 0) << "limit " << limit;
+        }
+        EXPECT_TRUE(unchanged(files, rpt(), {spool})) << "limit " << limit;
         EXPECT_TRUE(env_.messages().last().text.startsWith(QStringLiteral("Error Técnico : (61) "))) << "limit " << limit;
     }, 4096);
     EXPECT_GE(failed, 8);
     EXPECT_GT(QFileInfo(rpt() + QLatin1Char('/') + spool).size(), 30000);
+}
+
+TEST_F(ReportFaults, ARowThatCannotBeGivenBackKeepsAnEmptyReportBesideIt) {
+    // Neither the report nor the removal of its SPOOL row can be written: the row stays, and so
+    // does a file of no bytes under its name, so the row never names a missing report.
+    const QString spool = udf_NumeroSpool(env_.ctx(), QStringLiteral("PTR003"), Declarant{6, kRuc});
+    {
+        const WriteFault fault(env_.db(), 1);
+        const FileSizeLimit full(0);
+        EXPECT_FALSE(udp_ReporteErroresImportacion(env_.ctx(), 1, kRuc, QStringLiteral("EMPRESA"), spool).ok);
+    }
+    EXPECT_EQ(env_.db().scalar(QStringLiteral("SELECT count(*) FROM SPOOL WHERE Archivo = ?"), {spool}).toInt(), 1);
+    const QFileInfo file(rpt() + QLatin1Char('/') + spool);
+    EXPECT_TRUE(file.isFile());
+    EXPECT_EQ(file.size(), 0);
 }
 
 }  // namespace

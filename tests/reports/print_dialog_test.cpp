@@ -13,8 +13,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -23,7 +26,9 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QTranslator>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -40,6 +45,45 @@ QString run(const QString& program, const QStringList& args) {
     p.start(program, args);
     p.waitForFinished(20000);
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+struct PdfWord {
+    QRectF box;  // points
+    QString text;
+};
+
+// The words of each page of a PDF, with their boxes, as pdftotext finds them.
+std::vector<std::vector<PdfWord>> pdfWords(const QString& pdf) {
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    std::vector<std::vector<PdfWord>> pages;
+    const QStringList sheets = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")})
+                                   .split(QStringLiteral("<page "));
+    for (qsizetype i = 1; i < sheets.size(); ++i) {
+        auto& words = pages.emplace_back();
+        for (auto m = word.globalMatch(sheets[i]); m.hasNext();) {
+            const auto w = m.next();
+            words.push_back({QRectF(QPointF(w.captured(1).toDouble(), w.captured(2).toDouble()),
+                                    QPointF(w.captured(3).toDouble(), w.captured(4).toDouble())),
+                             w.captured(5)});
+        }
+    }
+    return pages;
+}
+
+// Prints the report (those pages, when given) into a PDF on that paper with those margins in
+// millimetres (the PDF printer's own when negative); the printable area in points, empty when the
+// print failed.
+QRectF printToPdf(const markup::MarkupDocument& doc, const QString& pdf, QPageSize::PageSizeId paper,
+                  const QMarginsF& margins, const QPageRanges& pages = {}) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setPageSize(QPageSize(paper));
+    if (margins.left() >= 0) printer.setPageMargins(margins, QPageLayout::Millimeter);
+    PrinterCanvas canvas(printer, doc);
+    if (!markup::printPass(doc, std::nullopt, canvas, pages)) return {};
+    return printer.pageLayout().paintRect(QPageLayout::Point);
 }
 
 class PrintDialog : public ::testing::Test {
@@ -176,31 +220,87 @@ TEST_F(PrintDialog, TheDeclarationLiesInsideThePrintableArea) {
         {"left of the origin", offside, QPageSize::A4, {6.35, 6.35, 6.35, 6.35}, true},
     };
     const QString pdf = QDir::temp().filePath(QStringLiteral("klv-printable-%1.pdf").arg(QCoreApplication::applicationPid()));
-    const QRegularExpression word(QStringLiteral(
-        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf);
-        printer.setPageSize(QPageSize(c.paper));
-        if (c.margins.left() >= 0) printer.setPageMargins(c.margins, QPageLayout::Millimeter);
-        PrinterCanvas canvas(printer, c.doc);
-        ASSERT_TRUE(markup::printPass(c.doc, std::nullopt, canvas));
-        const QRectF area = printer.pageLayout().paintRect(QPageLayout::Point);
-        const QString boxes = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        const QRectF area = printToPdf(c.doc, pdf, c.paper, c.margins);
+        ASSERT_FALSE(area.isEmpty());
         int words = 0;
-        for (auto m = word.globalMatch(boxes); m.hasNext(); ++words) {
-            const auto w = m.next();
-            const QRectF box(QPointF(w.captured(1).toDouble(), w.captured(2).toDouble()),
-                             QPointF(w.captured(3).toDouble(), w.captured(4).toDouble()));
-            EXPECT_TRUE(area.adjusted(-0.5, -0.5, 0.5, 0.5).contains(box)) << w.captured(5).toStdString();
-            if (w.captured(5) == ruler) EXPECT_EQ(std::abs(box.width() - 150 * 0.6 * 9) < 1, c.natural) << box.width();
+        bool ruled = false;
+        for (const auto& page : pdfWords(pdf)) {
+            for (const PdfWord& w : page) {
+                ++words;
+                EXPECT_TRUE(area.adjusted(-0.5, -0.5, 0.5, 0.5).contains(w.box)) << w.text.toStdString();
+                if (w.text == ruler) {
+                    ruled = true;
+                    EXPECT_EQ(std::abs(w.box.width() - 150 * 0.6 * 9) < 1, c.natural) << w.box.width();
+                }
+            }
         }
         EXPECT_GT(words, 3);
-        if (&c.doc == &declaration) EXPECT_TRUE(boxes.contains(ruler));
+        if (&c.doc == &declaration) {
+            EXPECT_TRUE(ruled);
+        }
     }
     QFile::remove(pdf);
+}
+
+// No two texts of the declaration overlap and none crosses a line of its box: with row numbers of
+// five and six digits, page numbers past 100, a document of 30 characters, a currency with the
+// other currency's name and an amount of 18 characters. Printed at its own size on A3, where a
+// report position x lies at 10 mm + x / 20 pt.
+TEST_F(PrintDialog, NoTextOfTheDeclarationOverlapsAnotherOrCrossesItsBox) {
+    const QString doc30 = QStringLiteral("PASAPORTE-0123456789-ABCDEFGHI");
+    test::insertRow(db(), QStringLiteral("PAR_VIN"),
+                    {{"tip_doc_d", 6}, {"doc_id_d", kEmpresa}, {"formulario", "8027"}, {"tip_doc_p", 7},
+                     {"doc_id_p", doc30}, {"razon_social", QStringLiteral("COMPAÑIA INTERNACIONAL DE COMERCIO EXTERIOR S.A.")},
+                     {"cnumero", "000000"}});
+    db().exec(QStringLiteral(
+                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+                  "INSERT INTO TRANSACCION2 (tip_doc_d, doc_id_d, periodo, formulario, tip_doc_p, doc_id_p, "
+                  "cor_transaccion, flag_val_met, ind_transac_fin, cod_tip_moneda, nom_otro_tip_mon, "
+                  "mto_sin_tran_mon_ori, mto_sin_tran_mon_reg, cnumero) "
+                  "SELECT 6, ?, '2016', '8027', 7, ?, i, '00', '0', '2', 'FRANCO SUIZO XX', '999999999999.9', '1000', '000000' FROM n"),
+              {kEmpresa, doc30});
+    FrmImprimir dialog(ctx());
+    QString file;
+    dialog.printWhole = [&](const QString& name) { return !(file = name).isEmpty(); };
+    dialog.selectRow(1);
+    dialog.CmdImprimir_Click(1);
+    const markup::MarkupDocument doc = markup::readMarkupFile(ctx().gRptPath + QLatin1Char('/') + file);
+    ASSERT_TRUE(doc.ok());
+    // Pages 1, 304 (rows 9,983 to 10,015) and 3,031 (rows 99,974 to 100,006).
+    QPageRanges pages;
+    for (int page : {1, 304, 3031}) pages.addPage(page);
+    const QString pdf = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots/declaration-100000.pdf");
+    QDir().mkpath(QFileInfo(pdf).path());
+    const QRectF area = printToPdf(doc, pdf, QPageSize::A3, {10, 10, 10, 10}, pages);
+    ASSERT_FALSE(area.isEmpty());
+    const QPointF origin = area.topLeft();
+    std::vector<QRectF> boxes;
+    for (const auto& e : doc.entries)
+        if (e.keyword == markup::Keyword::Cuadro && e.page == 0)
+            boxes.push_back(QRectF(origin + QPointF(e.x, e.y) / 20, origin + QPointF(e.x2, e.y2) / 20));
+
+    const auto sheets = pdfWords(pdf);
+    ASSERT_EQ(sheets.size(), 3u);
+    QStringList seen;
+    for (const auto& words : sheets) {
+        for (size_t i = 0; i < words.size(); ++i) {
+            const auto& [box, word] = words[i];
+            seen << word;
+            // Edges that only touch are not an overlap.
+            const QRectF inner = box.adjusted(0.2, 0.2, -0.2, -0.2);
+            for (const QRectF& b : boxes)
+                EXPECT_TRUE(!inner.intersects(b) || b.contains(inner)) << word.toStdString() << " crosses a box";
+            // A text written over the same text, and an underline, are meant to lie on another.
+            for (size_t j = i + 1; j < words.size(); ++j)
+                if (inner.intersects(words[j].box) && word != words[j].text && !word.startsWith(QLatin1Char('_')) &&
+                    !words[j].text.startsWith(QLatin1Char('_')))
+                    ADD_FAILURE() << word.toStdString() << " overlaps " << words[j].text.toStdString();
+        }
+    }
+    for (const char* word : {"10000", "100000", "PASAPORTE-0123456789-ABCDEFGHI", "XX", "999,999,999,999.90", "304)", "3031)"})
+        EXPECT_TRUE(seen.contains(QString::fromLatin1(word))) << word;
 }
 
 TEST_F(PrintDialog, AVanishedRowOrAFailedWriteStopsBothActions) {
@@ -235,18 +335,55 @@ TEST_F(PrintDialog, AVanishedRowOrAFailedWriteStopsBothActions) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
-// Qt's own dialogs speak Spanish once the program environment has loaded Qt's translation.
+// The texts a user sees in a dialog: its title, its tabs, buttons, labels, frames, lists and tips.
+QStringList shownTexts(const QWidget& dialog) {
+    QStringList texts{dialog.windowTitle()};
+    for (const QWidget* w : dialog.findChildren<QWidget*>()) {
+        texts << w->toolTip();
+        if (const auto* b = qobject_cast<const QAbstractButton*>(w)) texts << b->text();
+        if (const auto* l = qobject_cast<const QLabel*>(w)) texts << l->text();
+        if (const auto* g = qobject_cast<const QGroupBox*>(w)) texts << g->title();
+        if (const auto* t = qobject_cast<const QTabWidget*>(w))
+            for (int i = 0; i < t->count(); ++i) texts << t->tabText(i);
+        if (const auto* c = qobject_cast<const QComboBox*>(w))
+            for (int i = 0; i < c->count(); ++i) texts << c->itemText(i);
+    }
+    texts.removeAll(QString());
+    return texts;
+}
+
+// Qt's own dialogs speak Spanish once the program environment has loaded Qt's translation: the
+// print dialog and its printer properties (page, job options, advanced), with the few texts Qt's
+// Spanish catalogue lacks supplied by our own.
 TEST(QtTranslation, ThePrintDialogSpeaksSpanish) {
     if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_es.qm")))
         GTEST_SKIP() << "Qt's Spanish translation is not installed (scripts/setup installs qt6-translations-l10n)";
     prepareProgramEnvironment();  // the application exists: the translation is loaded at once
     QPrinter printer;
     QPrintDialog dialog(&printer);
-    QStringList texts{dialog.windowTitle()};
-    for (const QAbstractButton* b : dialog.findChildren<QAbstractButton*>()) texts << b->text();
-    for (const QLabel* l : dialog.findChildren<QLabel*>()) texts << l->text();
+    const QStringList texts = shownTexts(dialog);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Imprimir"));
-    for (const char* spanish : {"Cancelar", "&Opciones >>", "&Nombre:", "Páginas", "Desactivada"})
+    for (const char* spanish : {"Cancelar", "&Opciones >>", "&Nombre:", "Páginas", "Desactivada",
+                                "Indique páginas o intervalos separados por comas. Un intervalo son dos números "
+                                "separados por un guion. Por ejemplo: 3,5-7,9 imprime las páginas 3, 5, 6, 7 y 9."})
         EXPECT_TRUE(texts.contains(QString::fromUtf8(spanish))) << spanish;
+
+    // "Propiedades" opens the printer properties modally: read them once shown, then close them.
+    QStringList properties;
+    const QDeadlineTimer deadline(10000);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* shown = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (shown && shown != &dialog) properties = shownTexts(*shown);
+        if (shown && (shown != &dialog || deadline.hasExpired())) shown->reject();
+    });
+    poll.start(20);
+    dialog.show();
+    dialog.findChild<QAbstractButton*>(QStringLiteral("properties"))->click();
+    poll.stop();
+    ASSERT_FALSE(properties.isEmpty()) << "the printer properties were not shown";
+    for (const char* spanish : {"Propiedades de impresora", "Página", "Opciones de trabajo", "Avanzado",
+                                "Hay conflictos entre algunas opciones. Corríjalos, por favor."})
+        EXPECT_TRUE(properties.contains(QString::fromUtf8(spanish))) << spanish;
     delete QCoreApplication::instance()->findChild<QTranslator*>(QStringLiteral("klvQtTranslation"));
 }

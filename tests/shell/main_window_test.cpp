@@ -4,6 +4,7 @@
 #include "long_work.h"
 #include "services_fixture.h"
 #include "status_panels.h"
+#include "when_shown.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,16 +32,11 @@ namespace {
 
 const QString kDevelop = QStringLiteral("En Desarrollo.");
 
-// Closes the next modal dialog as soon as it shows, recording its title.
+// Closes the next dialog as soon as it shows, recording its title.
 void closeNextModal(QString* title) {
-    QTimer::singleShot(0, [title] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w) {
-            closeNextModal(title);
-            return;
-        }
-        if (title) *title = w->windowTitle();
-        w->close();
+    test::whenShown<QDialog>([title](QDialog& w) {
+        if (title) *title = w.windowTitle();
+        w.close();
     });
 }
 
@@ -459,19 +455,10 @@ TEST_F(MainWindowTest, OpeningAFormShowsTheHourglassUntilItIsOnScreen) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     // Once the form waits for the user (its own event loop runs), the default pointer is back.
     QList<QCursor*> inChooser;
-    QTimer poll;
-    QElapsedTimer waited;
-    waited.start();
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        const bool chooser = modal && qobject_cast<FrmContAbrir*>(modal) && modal->isVisible();
-        if (!chooser && waited.elapsed() < 20000) return;
-        poll.stop();
-        ASSERT_TRUE(chooser);
+    test::whenShown<FrmContAbrir>([&](FrmContAbrir& chooser) {
         inChooser << QApplication::overrideCursor();
-        modal->close();
+        chooser.close();
     });
-    poll.start(5);
     w.mnuModificar_Click();
     EXPECT_EQ(inChooser, QList<QCursor*>{nullptr});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -560,25 +547,11 @@ TEST_F(MainWindowTest, ModifyOpensDeclarationAndChooserComesBack) {
         return calls == 1;  // closed in mode Modificar the first time: the chooser shows again
     };
     int shown = 0;
-    std::function<void()> pick = [&] {
-        QTimer::singleShot(0, [&] {
-            auto* chooser = qobject_cast<FrmContAbrir*>(QApplication::activeModalWidget());
-            if (!chooser) {
-                pick();
-                return;
-            }
-            ++shown;
-            chooser->CmdOpciones_Click(0);
-        });
+    std::function<void(FrmContAbrir&)> pick = [&](FrmContAbrir& chooser) {
+        if (++shown == 1) test::whenShown<FrmContAbrir>(pick);  // the chooser that comes back
+        chooser.CmdOpciones_Click(0);
     };
-    pick();
-    std::function<void()> again = [&] {
-        QTimer::singleShot(0, [&] {
-            if (calls < 1) { again(); return; }
-            pick();
-        });
-    };
-    again();
+    test::whenShown<FrmContAbrir>(pick);
     FrmContAbrir::run(ctx(), nullptr);
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(shown, 2);

@@ -149,6 +149,34 @@ TEST_F(StartupTest, DbPathIsJoinedToDbNameUnchanged) {
     EXPECT_FALSE(QFile::exists(ctx.gDBFile));
 }
 
+TEST_F(StartupTest, ANulByteInAPathStopsStartUpBeforeQtsFileCalls) {
+    static QStringList said;  // what Qt prints on the terminal
+    const QString nul = QStringLiteral("KLV.db") + QChar(0) + QStringLiteral("x");
+    const struct {
+        const char* key;
+        QString value;
+        StartupResult result;
+        const char* endsWith;
+    } cases[] = {
+        {"DBName", nul, StartupResult::DatabaseFailed, "\n 3024"},
+        {"SysPath", env.sysPath() + nul + QLatin1Char('/'), StartupResult::NoSysPath, "Integrador del KLV."},
+    };
+    for (const auto& c : cases) {
+        const QString kept = ini::readString(QStringLiteral("Options"), QString::fromLatin1(c.key), QString(), env.iniFile());
+        setKey(c.key, c.value);
+        messages.clear();
+        said.clear();
+        const QtMessageHandler before =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) { said << m; });
+        EXPECT_EQ(Startup().Main(ctx, services), c.result) << c.key;
+        qInstallMessageHandler(before);
+        EXPECT_EQ(said, QStringList()) << c.key;
+        ASSERT_EQ(messages.calls().size(), 1u) << c.key;
+        EXPECT_TRUE(messages.last().text.endsWith(QString::fromUtf8(c.endsWith))) << c.key;
+        setKey(c.key, kept);
+    }
+}
+
 TEST_F(StartupTest, MissingIniGivesEmptyValuesAndAClearStop) {
     QFile::remove(env.iniFile());
     ctx.gSysUser = QStringLiteral("x");

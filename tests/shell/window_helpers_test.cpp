@@ -2,6 +2,7 @@
 #include "window_helpers.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
@@ -29,6 +30,40 @@ TEST(EnviaTabTest, MovesTheFocusToTheNextControl) {
     EXPECT_EQ(QApplication::focusWidget(), a);  // queued, not sent at once
     QApplication::processEvents();
     EXPECT_EQ(QApplication::focusWidget(), b);
+}
+
+TEST(LockBoxTest, FirstFocusAndTabPassOverBoxesThatTakeNoTyping) {
+    QWidget w;
+    auto* lay = new QVBoxLayout(&w);
+    auto* nombre = new QLineEdit(&w);
+    auto* sinMarcar = new QLineEdit(&w);  // read-only but not locked: still passed over at first
+    auto* periodo = new QLineEdit(&w);
+    auto* ruc = new QLineEdit(&w);
+    for (QLineEdit* e : {nombre, sinMarcar, periodo, ruc}) lay->addWidget(e);
+    lockBox(nombre, true);
+    sinMarcar->setReadOnly(true);
+    w.show();
+    w.activateWindow();
+    QApplication::processEvents();
+    focusFirstControl(&w);
+    QApplication::processEvents();
+    if (!QApplication::focusWidget()) GTEST_SKIP() << "no focus on this platform";
+    EXPECT_EQ(QApplication::focusWidget(), periodo);
+
+    auto press = [](Qt::Key key) {
+        QKeyEvent e(QEvent::KeyPress, key, key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &e);
+    };
+    lockBox(sinMarcar, true);
+    press(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), ruc);
+    press(Qt::Key_Backtab);
+    press(Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), ruc);  // round past both locked boxes
+    lockBox(nombre, false);
+    EXPECT_FALSE(nombre->isReadOnly());
+    press(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), nombre);
 }
 
 TEST(CentrarFormTest, HalfTheDifferenceRoundedDown) {

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
@@ -76,6 +77,51 @@ TEST_F(SummaryFaults, AFileThatCannotBeWrittenLeavesEverythingAsBefore) {
     }
     EXPECT_EQ(run(), resumen::Estado::Terminado);
     EXPECT_EQ(crLfLines(tmp()).size(), 26);
+}
+
+TEST_F(SummaryFaults, OnAFullDiskNoSpoolRowNamesAMissingFile) {
+    // The system folder, database and trace included, on a full disk with one more block of room
+    // at each run, until a run gets through. A stopped run deletes its SPOOL row with its markup;
+    // where the delete fails too (its journal needs room), the markup stays, empty or whole.
+    // The trace, which grows by a line at each pass over CAB, is laid so that the run's first line
+    // fills its last block: the second takes a block of its own, between the SPOOL row and the
+    // twin, and the files of the run then want more room than the row took.
+    const QString trace = env.sysPath() + QStringLiteral("Trace.txt");
+    const qint64 line = QFileInfo(trace).size() / 2;
+    writeBytes(trace, QByteArray(4096 - line - 2, '-') + "\r\n");
+    int rowsKept = 0;
+    for (int blocks = 0;; ++blocks) {
+        SCOPED_TRACE(blocks);
+        ASSERT_LT(blocks, 64) << "the run never completed";
+        const FullDisk disk(env.sysPath(), blocks * 4096);
+        if (!disk.skipReason().isEmpty()) GTEST_SKIP() << disk.skipReason().toStdString();
+        const int status = run();
+        const auto db = Database::open(env.dbFile());
+        for (const QSqlRecord& r : db->rows(QStringLiteral("SELECT Archivo FROM SPOOL"))) {
+            const QString markup = env.sysPath() + QStringLiteral("RPT/") + r.value(0).toString();
+            EXPECT_TRUE(QFileInfo(markup).isFile()) << markup.toStdString();
+            const qsizetype lines = crLfLines(markup).size();
+            EXPECT_TRUE(lines == 0 || lines == 29) << markup.toStdString() << " " << lines;
+            if (status != resumen::Estado::Terminado && r.value(0).toString() == QStringLiteral("00000002.PRN"))
+                ++rowsKept;
+        }
+        if (status == resumen::Estado::Terminado) break;
+    }
+    EXPECT_GE(rowsKept, 1);  // some stop could not delete its row
+
+    // The markup never written (RPT full) and its row not deleted (the database refuses it as on
+    // a full disk): the row keeps an empty markup.
+    const QString markup = env.sysPath() + QStringLiteral("RPT/00000002.PRN");
+    const FullDisk rpt(env.sysPath() + QStringLiteral("RPT"), 0);
+    if (!rpt.skipReason().isEmpty()) GTEST_SKIP() << rpt.skipReason().toStdString();
+    {
+        const WriteFault fault(env.db(), 2, FaultKind::Transaction);
+        EXPECT_EQ(run(), resumen::Estado::Detenido);
+    }
+    EXPECT_TRUE(env.messages().last().text.endsWith(QStringLiteral(": Disco lleno"))) << env.messages().last().text.toStdString();
+    EXPECT_EQ(env.db().scalar(QStringLiteral("SELECT count(*) FROM SPOOL WHERE Archivo = '00000002.PRN'")).toInt(), 1);
+    EXPECT_TRUE(QFileInfo(markup).isFile());
+    EXPECT_EQ(QFileInfo(markup).size(), 0);
 }
 
 // A message service that runs `alMostrar` as a box is shown.

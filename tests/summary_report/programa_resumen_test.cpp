@@ -2,6 +2,7 @@
 #include "programa_resumen.h"
 
 #include "db_rows.h"
+#include "fault_injection.h"
 #include "host_env.h"
 #include "ini_file.h"
 #include "single_instance.h"
@@ -83,6 +84,25 @@ TEST_F(ProgramaTest, HeadlessRunLeavesTheTextForTheHost) {
               (QStringList{QStringLiteral("00000001.PRN"), kBase + QStringLiteral(".PRN"), kBase + QStringLiteral(".txt")}));
     EXPECT_EQ(crLfLines(sys(QStringLiteral("RPT/00000001.PRN"))).size(), 29);
     EXPECT_EQ(crLfLines(sys(QStringLiteral("Trace.txt"))).size(), 2);
+    EXPECT_EQ(spoolRows(), 1);
+}
+
+TEST_F(ProgramaTest, ALinkAtANameItWritesIsNeverFollowed) {
+    // At the next markup name, the twin, its text and the copy: each replaced by the new file.
+    const test::PlantedLinks files(env.root() + QStringLiteral("/elsewhere"),
+                                   {sys(QStringLiteral("RPT/00000001.PRN")), sys(QStringLiteral("RPT/") + kBase + ".PRN"),
+                                    sys(QStringLiteral("RPT/") + kBase + ".txt"), sys(QStringLiteral("TMP/") + kBase + ".TXT")});
+    Run r = run(kSplit);
+    EXPECT_EQ(r.status, resumen::Estado::Terminado) << r.err.toStdString();
+    EXPECT_TRUE(files.untouched());
+    EXPECT_EQ(crLfLines(sys(QStringLiteral("TMP/") + kBase + ".TXT")).size(), 26);
+
+    // At the trace, which is appended to: the run stops, naming it, before it registers anything.
+    const test::PlantedLinks trace(env.root() + QStringLiteral("/elsewhere2"), {sys(QStringLiteral("Trace.txt"))});
+    r = run(kSplit);
+    EXPECT_EQ(r.status, resumen::Estado::Detenido);
+    EXPECT_TRUE(r.err.contains(sys(QStringLiteral("Trace.txt")))) << r.err.toStdString();
+    EXPECT_TRUE(trace.untouched(false));
     EXPECT_EQ(spoolRows(), 1);
 }
 

@@ -1,12 +1,18 @@
 #include "fault_injection.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlField>
 #include <QSqlRecord>
 #include <csignal>
 #include <cstdio>
+#include <cerrno>
+#include <cstring>
 #include <sqlite3.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace klv::test {
@@ -216,6 +222,92 @@ int FileGoneAtCommit::onCommit(void* self) {
             ::rename(QFile::encodeName(f->copy_).constData(), path.constData());
     }
     return 0;  // the commit goes on
+}
+
+}  // namespace klv::test
+
+namespace klv::test {
+
+namespace {
+
+// Copies the files and folders under `from` into `to`; the bytes copied.
+qint64 copyTree(const QString& from, const QString& to) {
+    qint64 bytes = 0;
+    QDir().mkpath(to);
+    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo i = it.nextFileInfo();
+        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(i.filePath());
+        if (i.isDir()) {
+            QDir().mkpath(target);
+        } else {
+            QFile::copy(i.filePath(), target);
+            bytes += i.size();
+        }
+    }
+    return bytes;
+}
+
+}  // namespace
+
+FullDisk::FullDisk(const QString& name, qint64 freeBytes) : folder_(QDir::cleanPath(name)) {
+    const QString& folder = folder_;
+    const QString aside = folder + QStringLiteral(".aside");
+    QDir(aside).removeRecursively();
+    const qint64 held = copyTree(folder, aside);
+    const QByteArray where = QFile::encodeName(folder);
+    // Room for what it holds, one block per file and the space to leave, with some to spare.
+    const QByteArray options = "size=" + QByteArray::number(held + freeBytes + (1 << 20));
+    if (::mount("tmpfs", where.constData(), "tmpfs", 0, options.constData()) != 0) {
+        skip_ = QStringLiteral("cannot mount a small tmpfs to fill (needs the superuser): %1")
+                    .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        QDir(aside).removeRecursively();
+        return;
+    }
+    mounted_ = true;
+    copyTree(aside, folder);
+    QDir(aside).removeRecursively();
+    struct statvfs fs {};
+    QFile filler(folder + QStringLiteral("/.filler"));
+    if (::statvfs(where.constData(), &fs) != 0 || !filler.open(QIODevice::WriteOnly)) {
+        skip_ = QStringLiteral("cannot fill the tmpfs");
+        return;
+    }
+    const qint64 keep = freeBytes / qint64(fs.f_bsize) * qint64(fs.f_bsize);
+    filler.write(QByteArray(qint64(fs.f_bavail) * qint64(fs.f_bsize) - keep, 'x'));
+    filler.close();
+    if (::statvfs(where.constData(), &fs) != 0 || qint64(fs.f_bavail) * qint64(fs.f_bsize) != keep)
+        skip_ = QStringLiteral("the tmpfs could not be filled to %1 bytes left").arg(keep);
+}
+
+FullDisk::~FullDisk() {
+    if (mounted_) ::umount2(QFile::encodeName(folder_).constData(), MNT_DETACH);
+}
+
+PlantedLinks::PlantedLinks(const QString& elsewhere, const QStringList& names) : names_(names) {
+    QDir().mkpath(elsewhere);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString target = elsewhere + QStringLiteral("/target") + QString::number(i);
+        QFile f(target);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write("not yours " + QByteArray::number(i)) > 0);
+        f.close();
+        QFile::remove(names[i]);
+        EXPECT_TRUE(QFile::link(target, names[i])) << names[i].toStdString();
+        targets_ << target;
+    }
+}
+
+::testing::AssertionResult PlantedLinks::untouched(bool replaced) const {
+    QStringList wrong;
+    for (qsizetype i = 0; i < names_.size(); ++i) {
+        QFile f(targets_[i]);
+        if (!f.open(QIODevice::ReadOnly) || f.readAll() != "not yours " + QByteArray::number(i))
+            wrong << QStringLiteral("the target of %1 was written").arg(names_[i]);
+        if (replaced && QFileInfo(names_[i]).isSymLink()) wrong << QStringLiteral("%1 is still a link").arg(names_[i]);
+    }
+    if (wrong.isEmpty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << wrong.join(QStringLiteral("; ")).toStdString();
 }
 
 }  // namespace klv::test

@@ -125,6 +125,36 @@ private:
     void (*previousHandler_)(int) = nullptr;
 };
 
+// A full disk for real: a small tmpfs mounted over `folder`, holding a copy of what the folder
+// held, filled up to `freeBytes` left (rounded down to whole blocks; 0 leaves none). Needs the
+// superuser: otherwise skipReason() says why there is no disk, and the test must skip. Unmounted
+// on destruction (what was written on it goes; the folder shows what it held before).
+class FullDisk {
+public:
+    FullDisk(const QString& folder, qint64 freeBytes);
+    ~FullDisk();
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+    const QString& skipReason() const { return skip_; }
+
+private:
+    QString folder_;
+    QString skip_;
+    bool mounted_ = false;
+};
+
+// Symbolic links planted at `names`, each pointing to a file of its own under `elsewhere` with
+// bytes of its own. untouched(): every target still holds its bytes, and (with replaced) every
+// name that holds something is no longer a link.
+class PlantedLinks {
+public:
+    PlantedLinks(const QString& elsewhere, const QStringList& names);
+    ::testing::AssertionResult untouched(bool replaced = true) const;
+
+private:
+    QStringList names_, targets_;
+};
+
 // Runs `operation` (true when it completed) with files limited to 0, step, 2 step, ... bytes
 // until it completes; `afterFailure(limit)` after each failed run. Returns the failed runs.
 int failAtEveryFileSize(const std::function<bool()>& operation, const std::function<void(qint64)>& afterFailure,

@@ -9,6 +9,7 @@
 #include "transaction_fixture.h"
 #include "transaction_save.h"
 #include "type_detail.h"
+#include "when_shown.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -18,7 +19,6 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTabWidget>
-#include <QTimer>
 #include <QTreeWidget>
 
 namespace klv::test {
@@ -172,16 +172,14 @@ protected:
     // While the detail form is open: type `amounts` into its rows, then "&Salir" (twice when the
     // first refuses).
     void onDetail(const QStringList& amounts, std::vector<QString>* totals = nullptr) {
-        QTimer::singleShot(0, [this, amounts, totals] {
-            auto* detail = qobject_cast<FrmDetalle_OM*>(QApplication::activeModalWidget());
-            ASSERT_NE(detail, nullptr);
-            auto* model = qobject_cast<QStandardItemModel*>(findNamed<QTableView>(detail, "grdDetalle_OM")->model());
+        whenShown<FrmDetalle_OM>([amounts, totals](FrmDetalle_OM& detail) {
+            auto* model = qobject_cast<QStandardItemModel*>(findNamed<QTableView>(&detail, "grdDetalle_OM")->model());
             for (int r = 0; r < amounts.size() && r < model->rowCount(); ++r) model->item(r, 2)->setText(amounts[r]);
-            if (totals) totals->push_back(findNamed<QLineEdit>(detail, "TxtTotalMonto")->text());
-            detail->CmdSalir_Click();
-            if (detail->isVisible()) {
+            if (totals) totals->push_back(findNamed<QLineEdit>(&detail, "TxtTotalMonto")->text());
+            detail.CmdSalir_Click();
+            if (detail.isVisible()) {
                 model->item(amounts.size(), 2)->setText(QStringLiteral("5"));
-                detail->CmdSalir_Click();
+                detail.CmdSalir_Click();
             }
         });
     }
