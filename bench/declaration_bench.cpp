@@ -637,7 +637,8 @@ void Chooser(benchmark::State& state) {
                 d.raw(), "SELECT I.TIP_DOC_D, I.DOC_ID_D, I.PERIODO, C.NOMBRE AS RAZON_SOCIAL, I.AUTCONTEXT, I.ESTTECPT,"
                          " I.FORMULARIO FROM IDENTIFICA2 I, CONT C WHERE I.TIP_DOC_D=C.TIP_DOC_D AND I.DOC_ID_D=C.DOC_ID_D"
                          " ORDER BY I.TIP_DOC_D, I.DOC_ID_D, I.PERIODO, I.FORMULARIO"));
-        });
+        },
+        InWindow::Yes);
 }
 
 // KLV_BENCH_SHOTS=folder: once the progress window has been on screen `afterMs` milliseconds, a

@@ -418,6 +418,8 @@ Database::ChangeStamp Database::changeStamp() const {
     return s;
 }
 
+qint64 Database::othersCommits() const { return scalar(QStringLiteral("PRAGMA data_version")).toLongLong(); }
+
 qint64 Database::fileChanges() const {
     checkThread();
     // The file's change counter: four bytes, most significant first, at offset 24 of the header.

@@ -168,6 +168,9 @@ public:
     ChangeStamp changeStamp() const;
     // The file's change counter (ChangeStamp::others).
     qint64 fileChanges() const;
+    // Commits of other connections this one has seen (the engine's data_version): unlike the
+    // file's change counter, this connection's own commits do not move it.
+    qint64 othersCommits() const;
 
     // The engine's handle of this connection, for the row cursor, the prepared statements and the
     // SQL functions of the layers above.
