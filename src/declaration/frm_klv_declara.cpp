@@ -830,8 +830,14 @@ void Frm_KLV_Declara::CmdOpciones_Click(int index) {
         const int row = std::max(0, GrdTransacciones->currentIndex().row());
         const DeclarationKey key{6, ruc().trimmed(), MkePeriodo->text().trimmed(), ctx_.gFormulario};
         try {
-            WaitCursor wait;
-            eliminarTransaccionTemporal(ctx_, key, model_->grid().party(row), model_->grid().corTransaccion(row));
+            // On a worker: another program's lock is waited for there, with the windows painted.
+            const Party party = model_->grid().party(row);
+            const long cor = model_->grid().corTransaccion(row);
+            LongWork work(ctx_, this, QStringLiteral("Eliminando la transacción..."));
+            work.run<bool>([&](AppContext& w, const WorkProgress&) {
+                eliminarTransaccionTemporal(w, key, party, cor);
+                return true;
+            });
         } catch (const std::exception& e) {
             reportFailure(e);
             return;
