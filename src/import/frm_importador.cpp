@@ -355,9 +355,17 @@ void FrmImportador::cmdTransferir_Click() {
     const QString listed = selected ? chosen.front()->text() : File1->count() > 0 ? File1->item(0)->text() : QString();
     if (Frame3->isHidden()) {
         import::AttachNotice notice;
-        {
+        try {
+            // The study's digest (a file of any size) and its row are made on a worker.
             WaitCursor wait;
-            notice = import::adjuntarEstudio(ctx_, sDirectorio_, listed, selected, ruc(), MkePeriodo->text());
+            const QString folder = sDirectorio_, r = ruc(), periodo = MkePeriodo->text();
+            LongWork work(ctx_, this, QStringLiteral("Adjuntando el estudio..."));
+            notice = work.run<import::AttachNotice>([&](AppContext& w, const WorkProgress&) {
+                return import::adjuntarEstudio(w, folder, listed, selected, r, periodo);
+            });
+        } catch (const std::exception& e) {
+            ctx_.msg(failureText(e), MsgStyle::Critical);
+            return;
         }
         ctx_.msg(notice.text, notice.style, notice.dialogTitle ? kCaption : ctx_.gTitulo);
         return;
