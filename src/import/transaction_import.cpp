@@ -6,13 +6,12 @@
 #include "declaration_queries.h"
 #include "field_checks.h"
 #include "format.h"
-#include "party_store.h"
+#include "row_cursor.h"
 #include "transaction_writer.h"
 #include "utilitarios.h"
 #include "cp1252.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace klv::import {
 namespace {
@@ -240,14 +239,7 @@ QString TransactionFieldChecks::campoVacio(int n, const TransactionFields& f) co
     return QString();
 }
 
-QString TransactionFieldChecks::campo(int n, Campo& v, bool dado, const TransactionFields& f) {
-    // The flags first, then the detail amounts: two thirds of the fields of a line.
-    if (n >= PRIMERA_BANDERA && n <= ULTIMA_BANDERA) {
-        if (!dado) v = "0";
-        return v.size() > 1 || !in(v, "0", "1") ? code("0692") : QString();
-    }
-    // The detail amounts of a line that is not "02", or of a period before 2008, have no rule.
-    if (n >= PRIMER_DETALLE && n <= ULTIMO_DETALLE && !(tc_.desde2008 && f[FLAG_VAL_MET] == "02")) return QString();
+QString TransactionFieldChecks::otroCampo(int n, Campo v, bool dado, const TransactionFields& f) {
     if (!dado) {
         QString c = campoVacio(n, f);
         if (!c.isEmpty()) return c;
@@ -423,12 +415,22 @@ TransactionImporter::PartyInfo& TransactionImporter::party(Campo tipo, Campo num
     if (it != parties_.end()) return *(last_ = &it->second);
     PartyInfo info;
     info.tipo = t;
-    const Declarant d{6, tc_.ruc};
-    const Party p{t, texto(numero)};
-    info.exists = udf_VerPartVinc(ctx_, d, p);
+    // The party's row read once: whether it exists (udf_VerPartVinc), is domiciled
+    // (udf_EsDomiciliado: FLAG_CON_DOM "01") and sits in a tax haven (udf_EsParaisoFiscal:
+    // FLAG_PAR_FIS "1"), in one statement prepared once a run.
+    const QVariantList params{6, textValue(tc_.ruc), t, textValue(texto(numero)), textValue(ctx_.gFormulario)};
+    if (!partyRow_)
+        partyRow_ = std::make_unique<RowCursor>(
+            ctx_.db(),
+            QStringLiteral("SELECT FLAG_CON_DOM, FLAG_PAR_FIS FROM PAR_VIN WHERE TIP_DOC_D = ? AND DOC_ID_D = ? AND "
+                           "TIP_DOC_P = ? AND DOC_ID_P = ? AND FORMULARIO = ? LIMIT 1"),
+            params);
+    else
+        partyRow_->rerun(params);
+    info.exists = partyRow_->next();
     if (info.exists) {
-        info.domiciled = udf_EsDomiciliado(ctx_, d, p);
-        info.haven = udf_EsParaisoFiscal(ctx_, d, p);
+        info.domiciled = partyRow_->bytes(0) == "01";
+        info.haven = partyRow_->bytes(1) == "1";
     }
     return *(last_ = &parties_.emplace(std::move(key), info).first->second);
 }
@@ -662,11 +664,12 @@ QString TransactionImporter::importarLinea(std::string_view raw) {
         Campo v;
         bool dado = false;
         if (!ended) {
-            const auto* bar = static_cast<const char*>(std::memchr(chars + pos, '|', size - pos));
-            if (!bar) {
+            size_t bar = pos;  // fields are short: a plain scan beats a call
+            while (bar < size && chars[bar] != '|') ++bar;
+            if (bar == size) {
                 ended = true;
             } else {
-                size_t b = pos, e = static_cast<size_t>(bar - chars);
+                size_t b = pos, e = bar;
                 pos = e + 1;
                 dado = e > b;
                 while (b < e && chars[b] == ' ') ++b;

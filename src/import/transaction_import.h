@@ -18,6 +18,7 @@
 
 namespace klv {
 struct AppContext;
+class RowCursor;
 class TransactionWriter;
 }
 
@@ -93,9 +94,22 @@ public:
     // Field n of the line, `dado` false when the field is empty (the value is then the empty
     // text): the empty-field rule, then the field's checks. "" when it passes (an empty flag then
     // reads "0"), else the code that refuses it.
-    QString campo(int n, Campo& value, bool dado, const TransactionFields& f);
+    // Inline for the flags and the detail amounts: two thirds of the fields of a line.
+    QString campo(int n, Campo& value, bool dado, const TransactionFields& f) {
+        if (n >= campo::PRIMERA_BANDERA && n <= campo::ULTIMA_BANDERA) {
+            if (!dado) value = "0";
+            return value == "0" || value == "1" ? QString() : QStringLiteral("0692");
+        }
+        // The detail amounts of a line that is not "02", or of a period before 2008, have no rule.
+        if (n >= campo::PRIMER_DETALLE && n <= campo::ULTIMO_DETALLE &&
+            !(tc_.desde2008 && f[campo::FLAG_VAL_MET] == "02"))
+            return QString();
+        return otroCampo(n, value, dado, f);
+    }
 
 private:
+    // campo() of the other fields.
+    QString otroCampo(int n, Campo value, bool dado, const TransactionFields& f);
     // The code when field n, already taken from an empty field, must be refused; "" otherwise.
     QString campoVacio(int n, const TransactionFields& f) const;
     // The checks of field n (value trimmed): "" when it passes, else the last failing check's code.
@@ -140,6 +154,7 @@ private:
     const ReferenceCache& ref_;
     TransactionFieldChecks checks_;
     std::unique_ptr<TransactionWriter> writer_;
+    std::unique_ptr<RowCursor> partyRow_;  // the party's row, read once a run
     struct PartyKey {
         int tipo;
         std::string numero;

@@ -3,6 +3,7 @@
 #include "schema.h"
 
 #include <QHashFunctions>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -58,7 +59,11 @@ bool sameColumns(const std::vector<QString>& columns, const ColumnValues& values
 
 void ColumnValues::set(const QString& column, const QString& value) {
     if (items_.empty()) items_.reserve(16);  // a row sets a dozen columns or so
-    const QString name = column.toLower();
+    // A name of ASCII characters without capitals (the import's) is taken as it is: toLower would
+    // copy it for every value of every line.
+    const bool lower = std::all_of(column.begin(), column.end(),
+                                   [](QChar c) { return c.unicode() < 0x80 && !(c >= u'A' && c <= u'Z'); });
+    const QString name = lower ? column : column.toLower();
     for (auto& item : items_) {
         if (item.first == name) {
             item.second = value;
