@@ -3,7 +3,6 @@
 #include "amount_rules.h"
 #include "app_context.h"
 #include "database.h"
-#include "declaration_queries.h"
 #include "field_checks.h"
 #include "format.h"
 #include "row_cursor.h"
@@ -39,7 +38,10 @@ QString texto(Campo v) {
     if (v.size() <= 2 && isAsciiDigit(v.front()) && isAsciiDigit(v.back()))
         return v.size() == 1 ? digits[static_cast<size_t>(v[0] - '0')]
                              : digits[static_cast<size_t>(10 + (v[0] - '0') * 10 + (v[1] - '0'))];
-    return cp1252::decode(QByteArray(v.data(), static_cast<qsizetype>(v.size())));
+    QString out(static_cast<qsizetype>(v.size()), Qt::Uninitialized);
+    QChar* to = out.data();
+    for (const char b : v) *to++ = cp1252::fromCode(static_cast<unsigned char>(b));
+    return out;
 }
 
 // The leading number of a value (the lenient reading the rules call numeric).
@@ -240,6 +242,8 @@ QString TransactionFieldChecks::campoVacio(int n, const TransactionFields& f) co
 }
 
 QString TransactionFieldChecks::otroCampo(int n, Campo v, bool dado, const TransactionFields& f) {
+    // An empty range field passes every rule (field 145 has its own).
+    if (v.empty() && n >= MTO_LIM_INF_PCNC && n != IND_RENTABILIDAD_MMNT) return QString();
     if (!dado) {
         QString c = campoVacio(n, f);
         if (!c.isEmpty()) return c;
@@ -415,10 +419,11 @@ TransactionImporter::PartyInfo& TransactionImporter::party(Campo tipo, Campo num
     if (it != parties_.end()) return *(last_ = &it->second);
     PartyInfo info;
     info.tipo = t;
+    info.numero = texto(numero);
     // The party's row read once: whether it exists (udf_VerPartVinc), is domiciled
     // (udf_EsDomiciliado: FLAG_CON_DOM "01") and sits in a tax haven (udf_EsParaisoFiscal:
     // FLAG_PAR_FIS "1"), in one statement prepared once a run.
-    const QVariantList params{6, textValue(tc_.ruc), t, textValue(texto(numero)), textValue(ctx_.gFormulario)};
+    const QVariantList params{6, textValue(tc_.ruc), t, textValue(info.numero), textValue(ctx_.gFormulario)};
     if (!partyRow_)
         partyRow_ = std::make_unique<RowCursor>(
             ctx_.db(),
@@ -641,8 +646,23 @@ QString TransactionImporter::reglasCasoYEscribir(const TransactionFields& f) {
     PartyInfo& p = party(f[TIP_DOC_P], f[DOC_ID_P]);
     TransactionKey key;
     key.declaration = DeclarationKey{6, tc_.ruc, tc_.periodo, ctx_.gFormulario};
-    key.party = Party{p.tipo, texto(f[DOC_ID_P])};
-    if (p.next == 0) p.next = udf_SgteCorTransacc(ctx_, key.declaration, key.party);
+    key.party = Party{p.tipo, p.numero};
+    if (p.next == 0) {
+        // The party's next number (udf_SgteCorTransacc), read once a run by a statement prepared once.
+        const QVariantList params{key.declaration.tipDocD, textValue(key.declaration.docIdD),
+                                  textValue(key.declaration.periodo), p.tipo, textValue(p.numero),
+                                  textValue(key.declaration.formulario)};
+        if (!nextNumber_)
+            nextNumber_ = std::make_unique<RowCursor>(
+                ctx_.db(),
+                QStringLiteral("SELECT max(COR_TRANSACCION) FROM TMPTRANSACCION2 WHERE TIP_DOC_D = ? AND DOC_ID_D = ? "
+                               "AND PERIODO = ? AND TIP_DOC_P = ? AND DOC_ID_P = ? AND FORMULARIO = ?"),
+                params);
+        else
+            nextNumber_->rerun(params);
+        const QVariant highest = nextNumber_->next() ? nextNumber_->value(0) : QVariant();
+        p.next = highest.isNull() ? 1 : static_cast<long>(highest.toLongLong()) + 1;
+    }
     key.corTransaccion = p.next;
     writer_->insert(key, cols, types);
     ++p.next;

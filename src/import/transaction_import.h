@@ -140,6 +140,7 @@ public:
 private:
     struct PartyInfo {
         int tipo = 0;  // the document type as a number
+        QString numero;  // the document number
         bool exists = false, domiciled = false, haven = false;
         long next = 0;  // next transaction number, 0 until first needed
     };
@@ -154,7 +155,7 @@ private:
     const ReferenceCache& ref_;
     TransactionFieldChecks checks_;
     std::unique_ptr<TransactionWriter> writer_;
-    std::unique_ptr<RowCursor> partyRow_;  // the party's row, read once a run
+    std::unique_ptr<RowCursor> partyRow_, nextNumber_;  // a party's row and next number, read once a run
     struct PartyKey {
         int tipo;
         std::string numero;
