@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QElapsedTimer>
 #include <QTimer>
 
 namespace klv::test {
@@ -705,14 +706,21 @@ TEST_F(DeclaraFormTest, RunOpensTheChoosersDeclarationAndTellsItToComeBack) {
     ctx().gAccion = 1;
     const DeclarationKey k = key(QStringLiteral("2015"));
     QString shownRows;
-    QTimer::singleShot(0, [&] {
+    // Polled until the form is shown (its loading may let the event loop run first), for 10 s.
+    QTimer poll;
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(&poll, &QTimer::timeout, [&] {
         Frm_KLV_Declara* form = nullptr;
         for (QWidget* top : QApplication::topLevelWidgets())
             if (auto* f = qobject_cast<Frm_KLV_Declara*>(top); f && f->isVisible()) form = f;
+        if (!form && waited.elapsed() < 10000) return;
+        poll.stop();
         ASSERT_NE(form, nullptr);
         shownRows = form->findChild<QLabel*>(QStringLiteral("lblNumTransacciones"))->text();
         form->findChild<QPushButton*>(QStringLiteral("cmdCancelar"))->click();
     });
+    poll.start(10);
     EXPECT_TRUE(Frm_KLV_Declara::run(ctx(), nullptr, QStringLiteral("FrmContAbrir"), &k));
     EXPECT_EQ(shownRows, QStringLiteral(" 3 Registros Encontrados"));
 
