@@ -401,7 +401,8 @@ TransactionImporter::TransactionImporter(AppContext& ctx, const ImportRequest& r
       tc_(req),
       ref_(ref),
       checks_(ctx, ref, tc_, [this](Campo t, Campo n) { return party(t, n).exists; }),
-      writer_(std::make_unique<TransactionWriter>(ctx.db(), TransactionWriter::Guard::Caller)) {}
+      writer_(std::make_unique<TransactionWriter>(ctx.db(), TransactionWriter::Guard::Caller)),
+      declaration_{6, tc_.ruc, tc_.periodo, ctx.gFormulario} {}
 
 TransactionImporter::~TransactionImporter() = default;
 
@@ -436,6 +437,7 @@ TransactionImporter::PartyInfo& TransactionImporter::party(Campo tipo, Campo num
     if (info.exists) {
         info.domiciled = partyRow_->bytes(0) == "01";
         info.haven = partyRow_->bytes(1) == "1";
+        partyRow_->next();  // the run ended: no read of the database held until the next
     }
     return *(last_ = &parties_.emplace(std::move(key), info).first->second);
 }
@@ -645,7 +647,7 @@ QString TransactionImporter::reglasCasoYEscribir(const TransactionFields& f) {
     }
     PartyInfo& p = party(f[TIP_DOC_P], f[DOC_ID_P]);
     TransactionKey key;
-    key.declaration = DeclarationKey{6, tc_.ruc, tc_.periodo, ctx_.gFormulario};
+    key.declaration = declaration_;
     key.party = Party{p.tipo, p.numero};
     if (p.next == 0) {
         // The party's next number (udf_SgteCorTransacc), read once a run by a statement prepared once.
@@ -661,6 +663,7 @@ QString TransactionImporter::reglasCasoYEscribir(const TransactionFields& f) {
         else
             nextNumber_->rerun(params);
         const QVariant highest = nextNumber_->next() ? nextNumber_->value(0) : QVariant();
+        nextNumber_->next();  // the run ended: no read of the database held until the next
         p.next = highest.isNull() ? 1 : static_cast<long>(highest.toLongLong()) + 1;
     }
     key.corTransaccion = p.next;

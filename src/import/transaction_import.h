@@ -156,6 +156,7 @@ private:
     TransactionFieldChecks checks_;
     std::unique_ptr<TransactionWriter> writer_;
     std::unique_ptr<RowCursor> partyRow_, nextNumber_;  // a party's row and next number, read once a run
+    DeclarationKey declaration_;  // the declaration the lines go to
     struct PartyKey {
         int tipo;
         std::string numero;

@@ -1,5 +1,6 @@
 #include "transaction_writer.h"
 
+#include "row_cursor.h"
 #include "schema.h"
 
 #include <QHashFunctions>
@@ -89,6 +90,8 @@ QString ColumnValues::value(const QString& column) const {
 
 TransactionWriter::TransactionWriter(Database& db, Guard guard) : db_(db), guard_(guard) {}
 
+TransactionWriter::~TransactionWriter() = default;
+
 PreparedStatement& TransactionWriter::statement(std::unique_ptr<PreparedStatement>& slot, const QString& sql) {
     if (!slot) slot = std::make_unique<PreparedStatement>(db_, sql);
     return *slot;
@@ -160,11 +163,20 @@ bool TransactionWriter::mayHaveLeftovers(const TransactionKey& key) {
     const PartyKey party{key.declaration, key.party};
     auto it = highestTypeNumber_.find(party);
     if (it == highestTypeNumber_.end()) {
-        const QVariant highest = db_.scalar(
-            QStringLiteral("SELECT max(COR_TRANSACCION) FROM TMPTRATIPTRA WHERE TIP_DOC_D=? AND DOC_ID_D=? AND PERIODO=?"
-                           " AND FORMULARIO=? AND TIP_DOC_P=? AND DOC_ID_P=?"),
-            {key.declaration.tipDocD, textValue(key.declaration.docIdD), textValue(key.declaration.periodo),
-             textValue(key.declaration.formulario), key.party.tipDocP, textValue(key.party.docIdP)});
+        // Prepared once for the writer's life: an import reads it once a party.
+        const QVariantList params{key.declaration.tipDocD, textValue(key.declaration.docIdD),
+                                  textValue(key.declaration.periodo), textValue(key.declaration.formulario),
+                                  key.party.tipDocP, textValue(key.party.docIdP)};
+        if (!highestType_)
+            highestType_ = std::make_unique<RowCursor>(
+                db_,
+                QStringLiteral("SELECT max(COR_TRANSACCION) FROM TMPTRATIPTRA WHERE TIP_DOC_D=? AND DOC_ID_D=? AND "
+                               "PERIODO=? AND FORMULARIO=? AND TIP_DOC_P=? AND DOC_ID_P=?"),
+                params);
+        else
+            highestType_->rerun(params);
+        const QVariant highest = highestType_->next() ? highestType_->value(0) : QVariant();
+        highestType_->next();  // the run ended: no read of the database held until the next
         long known = 0;  // no type row
         if (!highest.isNull()) {
             // A number that is not an integer (text sorts above every number) tells nothing.
