@@ -425,20 +425,13 @@ TransactionImporter::PartyInfo& TransactionImporter::party(Campo tipo, Campo num
     // (udf_EsDomiciliado: FLAG_CON_DOM "01") and sits in a tax haven (udf_EsParaisoFiscal:
     // FLAG_PAR_FIS "1"), in one statement prepared once a run.
     const QVariantList params{6, textValue(tc_.ruc), t, textValue(info.numero), textValue(ctx_.gFormulario)};
-    if (!partyRow_)
-        partyRow_ = std::make_unique<RowCursor>(
-            ctx_.db(),
-            QStringLiteral("SELECT FLAG_CON_DOM, FLAG_PAR_FIS FROM PAR_VIN WHERE TIP_DOC_D = ? AND DOC_ID_D = ? AND "
-                           "TIP_DOC_P = ? AND DOC_ID_P = ? AND FORMULARIO = ? LIMIT 1"),
-            params);
-    else
-        partyRow_->rerun(params);
-    info.exists = partyRow_->next();
-    if (info.exists) {
-        info.domiciled = partyRow_->bytes(0) == "01";
-        info.haven = partyRow_->bytes(1) == "1";
-        partyRow_->next();  // the run ended: no read of the database held until the next
-    }
+    info.exists = lookupRow(partyRow_, ctx_.db(),
+                            QStringLiteral("SELECT FLAG_CON_DOM, FLAG_PAR_FIS FROM PAR_VIN WHERE TIP_DOC_D = ? AND "
+                                           "DOC_ID_D = ? AND TIP_DOC_P = ? AND DOC_ID_P = ? AND FORMULARIO = ? LIMIT 1"),
+                            params, [&info](const RowCursor& c) {
+                                info.domiciled = c.bytes(0) == "01";
+                                info.haven = c.bytes(1) == "1";
+                            });
     return *(last_ = &parties_.emplace(std::move(key), info).first->second);
 }
 
@@ -654,16 +647,11 @@ QString TransactionImporter::reglasCasoYEscribir(const TransactionFields& f) {
         const QVariantList params{key.declaration.tipDocD, textValue(key.declaration.docIdD),
                                   textValue(key.declaration.periodo), p.tipo, textValue(p.numero),
                                   textValue(key.declaration.formulario)};
-        if (!nextNumber_)
-            nextNumber_ = std::make_unique<RowCursor>(
-                ctx_.db(),
-                QStringLiteral("SELECT max(COR_TRANSACCION) FROM TMPTRANSACCION2 WHERE TIP_DOC_D = ? AND DOC_ID_D = ? "
-                               "AND PERIODO = ? AND TIP_DOC_P = ? AND DOC_ID_P = ? AND FORMULARIO = ?"),
-                params);
-        else
-            nextNumber_->rerun(params);
-        const QVariant highest = nextNumber_->next() ? nextNumber_->value(0) : QVariant();
-        nextNumber_->next();  // the run ended: no read of the database held until the next
+        QVariant highest;
+        lookupRow(nextNumber_, ctx_.db(),
+                  QStringLiteral("SELECT max(COR_TRANSACCION) FROM TMPTRANSACCION2 WHERE TIP_DOC_D = ? AND DOC_ID_D = ? "
+                                 "AND PERIODO = ? AND TIP_DOC_P = ? AND DOC_ID_P = ? AND FORMULARIO = ?"),
+                  params, [&highest](const RowCursor& c) { highest = c.value(0); });
         p.next = highest.isNull() ? 1 : static_cast<long>(highest.toLongLong()) + 1;
     }
     key.corTransaccion = p.next;

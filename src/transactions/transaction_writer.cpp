@@ -167,16 +167,11 @@ bool TransactionWriter::mayHaveLeftovers(const TransactionKey& key) {
         const QVariantList params{key.declaration.tipDocD, textValue(key.declaration.docIdD),
                                   textValue(key.declaration.periodo), textValue(key.declaration.formulario),
                                   key.party.tipDocP, textValue(key.party.docIdP)};
-        if (!highestType_)
-            highestType_ = std::make_unique<RowCursor>(
-                db_,
-                QStringLiteral("SELECT max(COR_TRANSACCION) FROM TMPTRATIPTRA WHERE TIP_DOC_D=? AND DOC_ID_D=? AND "
-                               "PERIODO=? AND FORMULARIO=? AND TIP_DOC_P=? AND DOC_ID_P=?"),
-                params);
-        else
-            highestType_->rerun(params);
-        const QVariant highest = highestType_->next() ? highestType_->value(0) : QVariant();
-        highestType_->next();  // the run ended: no read of the database held until the next
+        QVariant highest;
+        lookupRow(highestType_, db_,
+                  QStringLiteral("SELECT max(COR_TRANSACCION) FROM TMPTRATIPTRA WHERE TIP_DOC_D=? AND DOC_ID_D=? AND "
+                                 "PERIODO=? AND FORMULARIO=? AND TIP_DOC_P=? AND DOC_ID_P=?"),
+                  params, [&highest](const RowCursor& c) { highest = c.value(0); });
         long known = 0;  // no type row
         if (!highest.isNull()) {
             // A number that is not an integer (text sorts above every number) tells nothing.
