@@ -22,19 +22,17 @@ char16_t upperCode(char16_t u) {
     }
 }
 
-// "0" to "9" and "00" to "99", made once.
-const QString& digitsText(QStringView v) {
+}  // namespace
+
+const QString& digitsText(int value, int width) {
     static const std::vector<QString> texts = [] {
         std::vector<QString> t;
         for (int i = 0; i < 10; ++i) t.push_back(QString::number(i));
         for (int i = 0; i < 100; ++i) t.push_back(QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
         return t;
     }();
-    const int first = v[0].unicode() - '0';
-    return v.size() == 1 ? texts[first] : texts[10 + first * 10 + (v[1].unicode() - '0')];
+    return texts[static_cast<size_t>(width == 1 ? value : 10 + value)];
 }
-
-}  // namespace
 
 char upperByte(char b) {
     // cp1252 upper-cases byte for byte: a-z and à-þ (but ÷) move down 32; ÿ š œ ž have their own.
@@ -75,7 +73,8 @@ bool FieldReader::nextValue(QString& value) {
         static const QString empty(QLatin1String(""));
         value = empty;
     } else if (v.size() <= 2 && isAsciiDigit(v[0].unicode()) && isAsciiDigit(v.back().unicode())) {
-        value = digitsText(v);
+        const int first = v[0].unicode() - '0';
+        value = v.size() == 1 ? digitsText(first, 1) : digitsText(first * 10 + (v[1].unicode() - '0'), 2);
     } else {
         value = v.toString();
         for (QChar& c : value) c = QChar(upperCode(c.unicode()));

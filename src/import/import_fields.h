@@ -76,6 +76,10 @@ bool scanBytes(std::string_view value, Accepts accepts) {
     return true;
 }
 
+// The texts "0" to "9" (width 1) and "00" to "99" (width 2), made once and shared: most values of
+// a line are such.
+const QString& digitsText(int value, int width);
+
 // A Windows-1252 byte upper-cased as upperCp1252 upper-cases its character.
 char upperByte(char b);
 

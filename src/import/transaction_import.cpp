@@ -2,13 +2,13 @@
 
 #include "amount_rules.h"
 #include "app_context.h"
+#include "cp1252.h"
 #include "database.h"
 #include "field_checks.h"
 #include "format.h"
 #include "row_cursor.h"
 #include "transaction_writer.h"
 #include "utilitarios.h"
-#include "cp1252.h"
 
 #include <algorithm>
 
@@ -25,19 +25,12 @@ bool in(Campo v, const S&... s) {
     return ((v == s) || ...);
 }
 
-// The text of a value, for what stores it or reads it as a text: the one- and two-digit values
-// (most of a line's) share texts made once.
+// The text of a value, for what stores it or reads it as a text (values of one or two digits
+// share theirs).
 QString texto(Campo v) {
-    static const std::vector<QString> digits = [] {
-        std::vector<QString> t;
-        for (int i = 0; i < 10; ++i) t.push_back(QString::number(i));
-        for (int i = 0; i < 100; ++i) t.push_back(QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
-        return t;
-    }();
     if (v.empty()) return QString();
     if (v.size() <= 2 && isAsciiDigit(v.front()) && isAsciiDigit(v.back()))
-        return v.size() == 1 ? digits[static_cast<size_t>(v[0] - '0')]
-                             : digits[static_cast<size_t>(10 + (v[0] - '0') * 10 + (v[1] - '0'))];
+        return v.size() == 1 ? digitsText(v[0] - '0', 1) : digitsText((v[0] - '0') * 10 + (v[1] - '0'), 2);
     QString out(static_cast<qsizetype>(v.size()), Qt::Uninitialized);
     QChar* to = out.data();
     for (const char b : v) *to++ = cp1252::fromCode(static_cast<unsigned char>(b));
