@@ -658,7 +658,9 @@ QString TransactionImporter::importarLinea(std::string_view raw) {
     // The fields are read in place: the text before each "|" (at most `last` of them), its blanks
     // trimmed and its letters upper-cased. A field the line lacks, or without a single character,
     // is empty. Every field up to `last` is stored before the line's rules read it, and the checks
-    // of a field read only the fields before it: what an earlier line left is never read.
+    // of a field read only the fields before it; the previous line's values, which view bytes this
+    // line replaces, are emptied first, so that no check can read them.
+    f_.fill(Campo());
     line_.assign(raw);
     char* chars = line_.data();
     const size_t size = line_.size();
