@@ -464,7 +464,9 @@ void FrmImportador::offerReport(const import::ImportOutcome& out) {
 void FrmImportador::setRunning(bool on) {
     running_ = on;
     stopRequested_ = false;
-    lastPaint_ = 0;
+    // The first repaint comes as the later ones, once the run has lasted kPaintEvery: a short run
+    // shows its outcome without first laying out the dialog with its bar.
+    lastPaint_ = QDateTime::currentMSecsSinceEpoch();
     progress_ = {};
     PrgAvance->setValue(0);
     PrgAvance->setVisible(on);

@@ -65,7 +65,6 @@ public:
 
     import::ImportMode mode() const { return mode_; }
     const QString& sDirectorio() const { return sDirectorio_; }
-    const QString& sRuc() const { return sRuc_; }
     QString pattern() const { return pattern_; }
     bool running() const { return running_; }
     const OpenerRefresh& salida() const { return salida_; }
