@@ -100,9 +100,14 @@ public:
     // copied: they must stay as they are until the run ends.
     template <class... Values>
     void runWith(const Values&... values) {
+        with(values...).run();
+    }
+    // Binds the values to the parameters in order, for a query then read with step().
+    template <class... Values>
+    RawStatement& with(const Values&... values) {
         int i = 0;
         (bind(++i, values), ...);
-        run();
+        return *this;
     }
     sqlite3_stmt* get() const { return st_; }
 

@@ -9,7 +9,6 @@ namespace {
 
 constexpr int kBackspace = 8;
 
-bool isAsciiDigit(int c) { return c >= '0' && c <= '9'; }
 bool isAsciiLetter(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // Letters of Spanish names beyond A-Z in Windows-1252: Á É Í Ó Ú Ü Ñ and their small forms.

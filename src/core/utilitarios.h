@@ -12,6 +12,9 @@
 
 namespace klv {
 
+// An ASCII digit 0-9 (a character code, or a QChar's unicode()).
+constexpr bool isAsciiDigit(int c) { return c >= '0' && c <= '9'; }
+
 class Utilitarios {
 public:
     // The gate: True unless the environment variable KLV_GATE is "0" (read on every call).

@@ -40,6 +40,8 @@ namespace {
 using import::ImportMode;
 
 const QString kCaption = QStringLiteral("Importador de Registros");
+// The bar and the counts show once a run has lasted this long (milliseconds).
+constexpr qint64 kPaintEvery = 40;
 // Client area 7440 x 4815 twips, 1000 twips from the left and 700 from the top of the screen.
 constexpr int kWidth = 7440 / 15;
 constexpr int kHeight = 4815 / 15;
@@ -442,6 +444,8 @@ void FrmImportador::cmdTransferir_Click() {
 }
 
 void FrmImportador::paintProgress() {
+    if (runClock_.elapsed() < kPaintEvery) return;
+    PrgAvance->setVisible(true);
     if (!progress_.comprobando) showCounts(progress_.counts);
     PrgAvance->setValue(progress_.bytesTotal > 0 ? static_cast<int>(progress_.bytesLeidos * 1000 / progress_.bytesTotal) : 0);
 }
@@ -486,9 +490,12 @@ void FrmImportador::offerReport(const import::ImportOutcome& out) {
 void FrmImportador::setRunning(bool on) {
     running_ = on;
     stopRequested_ = false;
+    // The bar and the counts come once the run has lasted kPaintEvery: a short run shows its outcome
+    // without first laying out the dialog with its bar.
+    runClock_.start();
     progress_ = {};
     PrgAvance->setValue(0);
-    PrgAvance->setVisible(on);
+    PrgAvance->setVisible(false);
     for (QWidget* w : {static_cast<QWidget*>(cmdTransferir), static_cast<QWidget*>(cmdCancelar),
                        static_cast<QWidget*>(Drive1), static_cast<QWidget*>(DirDirectorio),
                        static_cast<QWidget*>(File1)})

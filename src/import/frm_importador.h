@@ -11,6 +11,7 @@
 #include "import_dialog_logic.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <atomic>
 #include <array>
 
@@ -66,7 +67,6 @@ public:
 
     import::ImportMode mode() const { return mode_; }
     const QString& sDirectorio() const { return sDirectorio_; }
-    const QString& sRuc() const { return sRuc_; }
     QString pattern() const { return pattern_; }
     bool running() const { return running_; }
     const OpenerRefresh& salida() const { return salida_; }
@@ -87,6 +87,7 @@ private:
     void setRunning(bool on);
     // The counts and the bar of the last progress the run's worker reported.
     void paintProgress();
+    QElapsedTimer runClock_;  // since the run began
     void showOutcome(const import::ImportOutcome& out);
     void showCounts(const import::ImportCounts& c);
     // After a run with rejected lines: the question, the error report and its preview.

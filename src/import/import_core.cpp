@@ -203,10 +203,9 @@ private:
     }
 
     bool process(const QByteArray& raw, qint64 lineNo, bool logRejected) {
-        const QString line = cp1252::decode(raw);
         QString code;
         if (parties_) {
-            code = leerLineaInformado(ctx_, *ref_, line, fields_);
+            code = leerLineaInformado(ctx_, *ref_, cp1252::decode(raw), fields_);
             if (code.isEmpty()) {
                 if (grabarLineaInformado(*partyWriter_, ctx_, req_.ruc, fields_))
                     ++counts_.transferidos;
@@ -214,12 +213,13 @@ private:
                     ++counts_.actualizados;
             }
         } else {
-            code = transactions_->importarLinea(line);
+            // The transaction import reads the bytes and decodes only what it stores.
+            code = transactions_->importarLinea(std::string_view(raw.constData(), static_cast<size_t>(raw.size())));
             if (code.isEmpty()) ++counts_.transferidos;
         }
         if (code.isEmpty()) return true;
         if (logRejected) {
-            const QString key = line.contains(QLatin1Char('|')) ? CadDevPer(line, *ctx_.gUtil) : QString();
+            const QString key = raw.contains('|') ? CadDevPer(cp1252::decode(raw), *ctx_.gUtil) : QString();
             if (!log_.GraboLog(raw, key, parties_ ? QString() : QString::number(lineNo), code)) return false;
         }
         ++counts_.rechazados;

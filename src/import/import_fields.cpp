@@ -2,6 +2,9 @@
 
 #include "cp1252.h"
 #include "database.h"
+#include "utilitarios.h"
+
+#include <array>
 
 namespace klv::import {
 
@@ -19,21 +22,28 @@ char16_t upperCode(char16_t u) {
     }
 }
 
-// "0" to "9" and "00" to "99", made once.
-const QString& digitsText(QStringView v) {
+}  // namespace
+
+const QString& digitsText(int value, int width) {
     static const std::vector<QString> texts = [] {
         std::vector<QString> t;
         for (int i = 0; i < 10; ++i) t.push_back(QString::number(i));
         for (int i = 0; i < 100; ++i) t.push_back(QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
         return t;
     }();
-    const int first = v[0].unicode() - '0';
-    return v.size() == 1 ? texts[first] : texts[10 + first * 10 + (v[1].unicode() - '0')];
+    return texts[static_cast<size_t>(width == 1 ? value : 10 + value)];
 }
 
-bool asciiDigit(QChar c) { return c.unicode() >= '0' && c.unicode() <= '9'; }
-
-}  // namespace
+char upperByte(char b) {
+    // cp1252 upper-cases byte for byte: a-z and à-þ (but ÷) move down 32; ÿ š œ ž have their own.
+    static const std::array<char, 256> table = [] {
+        std::array<char, 256> t{};
+        for (int i = 0; i < 256; ++i)
+            t[i] = static_cast<char>(cp1252::charCode(QChar(upperCode(cp1252::fromCode(i).unicode()))));
+        return t;
+    }();
+    return table[static_cast<unsigned char>(b)];
+}
 
 QString upperCp1252(const QString& text) {
     QString out = text;
@@ -62,8 +72,9 @@ bool FieldReader::nextValue(QString& value) {
     if (v.isEmpty()) {
         static const QString empty(QLatin1String(""));
         value = empty;
-    } else if (v.size() <= 2 && asciiDigit(v[0]) && asciiDigit(v.back())) {
-        value = digitsText(v);
+    } else if (v.size() <= 2 && isAsciiDigit(v[0].unicode()) && isAsciiDigit(v.back().unicode())) {
+        const int first = v[0].unicode() - '0';
+        value = v.size() == 1 ? digitsText(first, 1) : digitsText(first * 10 + (v[1].unicode() - '0'), 2);
     } else {
         value = v.toString();
         for (QChar& c : value) c = QChar(upperCode(c.unicode()));
@@ -79,30 +90,30 @@ bool scanChars(const QString& value, const std::function<bool(int)>& accepts) {
     return true;
 }
 
-Fixed4 fixed4(const QString& text) {
+Fixed4 fixed4(std::string_view text) {
     constexpr Fixed4 kMax = (static_cast<Fixed4>(1) << 120);
-    qsizetype i = 0;
-    const qsizetype n = text.size();
+    size_t i = 0;
+    const size_t n = text.size();
     auto skipBlanks = [&] {
-        while (i < n && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t'))) ++i;
+        while (i < n && (text[i] == ' ' || text[i] == '\t')) ++i;
     };
     skipBlanks();
     bool negative = false;
-    if (i < n && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
-        negative = text[i] == QLatin1Char('-');
+    if (i < n && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
         ++i;
     }
     Fixed4 v = 0;
     int decimals = -1;
     for (; i < n; ++i) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('.') && decimals < 0) {
+        const char c = text[i];
+        if (c == '.' && decimals < 0) {
             decimals = 0;
             continue;
         }
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) break;
+        if (!isAsciiDigit(c)) break;
         if (decimals >= 4) continue;
-        if (v < kMax) v = v * 10 + (c.unicode() - '0');
+        if (v < kMax) v = v * 10 + (c - '0');
         if (decimals >= 0) ++decimals;
     }
     for (int d = std::max(decimals, 0); d < 4; ++d)

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <functional>
+#include <string_view>
 
 namespace klv {
 class Database;
@@ -65,6 +66,22 @@ private:
 // character the test refuses. Control characters (codes below 32 and 127) are refused whatever the
 // test says.
 bool scanChars(const QString& value, const std::function<bool(int)>& accepts);
+// The same scan over Windows-1252 bytes (each byte is its character's code).
+template <class Accepts>
+bool scanBytes(std::string_view value, Accepts accepts) {
+    for (const char b : value) {
+        const int code = static_cast<unsigned char>(b);
+        if (code < 32 || code == 127 || !accepts(code)) return false;
+    }
+    return true;
+}
+
+// The texts "0" to "9" (width 1) and "00" to "99" (width 2), made once and shared: most values of
+// a line are such.
+const QString& digitsText(int value, int width);
+
+// A Windows-1252 byte upper-cased as upperCp1252 upper-cases its character.
+char upperByte(char b);
 
 // An exact amount in ten-thousandths, wide enough that sums of a line's amounts cannot overflow
 // (the compiler's 128-bit integer; __extension__ keeps -Wpedantic quiet about it).
@@ -73,7 +90,7 @@ __extension__ typedef __int128 Fixed4;
 // An amount as an exact number of ten-thousandths: the leading number of the text (blanks
 // skipped, an optional sign, digits, one point, digits); 0 when there is none. Digits past the
 // fourth decimal are dropped; a value too large to hold saturates.
-Fixed4 fixed4(const QString& text);
+Fixed4 fixed4(std::string_view text);
 
 // Reference rows one run looks up again and again, read once.
 class ReferenceCache {

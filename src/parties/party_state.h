@@ -64,12 +64,9 @@ struct PartyState {
     // The document-type code (first two characters of the entry) and its numeric value.
     QString tipoCodigo() const { return cboTipDoc.left(2); }
     int tipoNumero() const;
-    // The country code: the first four characters of the entry, trimmed.
-    QString paisCodigo() const { return cboCodPais.left(4).trimmed(); }
 
     // Ticks a code (once) or unticks it.
     void marcarTipo(const QString& codigo, bool marcado);
-    bool tipoMarcado(const QString& codigo) const { return tipos.contains(codigo); }
     // udf_nTiposVinc: the number of ticked types.
     int udf_nTiposVinc() const { return static_cast<int>(tipos.size()); }
 };

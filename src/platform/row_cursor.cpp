@@ -156,4 +156,16 @@ QVariant RowCursor::value(int col) const {
     }
 }
 
+bool lookupRow(std::unique_ptr<RowCursor>& slot, const Database& db, const QString& sql, const QVariantList& params,
+               const std::function<void(const RowCursor&)>& read) {
+    if (!slot)
+        slot = std::make_unique<RowCursor>(db, sql, params);
+    else
+        slot->rerun(params);
+    if (!slot->next()) return false;
+    read(*slot);
+    slot->next();  // ends the run (a lookup reads its first row only)
+    return true;
+}
+
 }  // namespace klv

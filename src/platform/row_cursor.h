@@ -14,6 +14,8 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -70,5 +72,12 @@ private:
     std::vector<QString> recent_;
     size_t next_ = 0;
 };
+
+// A lookup made again and again (once a party of an import): the statement is prepared in `slot`
+// at the first call and run again with the parameters at later ones; `read` gets its first row,
+// when there is one, and the run then ends, so that no read of the database is held between
+// lookups. False when there is no row. Throws DbError.
+bool lookupRow(std::unique_ptr<RowCursor>& slot, const Database& db, const QString& sql, const QVariantList& params,
+               const std::function<void(const RowCursor&)>& read);
 
 }  // namespace klv

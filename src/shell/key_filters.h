@@ -31,8 +31,6 @@ public:
     // plain or rich text edit). The filter object is owned by the widget.
     static KeyCodeFilter* install(QWidget* widget, Filter filter, bool blockPaste = true);
 
-    bool blocksPaste() const { return blockPaste_; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

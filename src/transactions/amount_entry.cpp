@@ -6,8 +6,6 @@
 namespace klv {
 namespace {
 
-bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
-
 // Adds one unit to a string of digits ("199" -> "200", "99" -> "100").
 QString incremented(QString digits) {
     int i = digits.size() - 1;
@@ -74,7 +72,7 @@ std::optional<BoxNumber> readBoxNumber(const QString& text) {
     int i = 0;
     bool digits = false;
     for (; i < t.size() && t[i] != QLatin1Char('.'); ++i) {
-        if (isAsciiDigit(t[i])) {
+        if (isAsciiDigit(t[i].unicode())) {
             n.whole += t[i];
             digits = true;
         } else if (t[i] != QLatin1Char(',') || !digits) {
@@ -83,7 +81,7 @@ std::optional<BoxNumber> readBoxNumber(const QString& text) {
     }
     if (i < t.size()) {
         for (++i; i < t.size(); ++i) {
-            if (!isAsciiDigit(t[i])) return std::nullopt;
+            if (!isAsciiDigit(t[i].unicode())) return std::nullopt;
             n.frac += t[i];
             digits = true;
         }

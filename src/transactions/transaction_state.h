@@ -84,7 +84,6 @@ struct TransactionState {
 
     bool from2008() const { return periodFrom2008(periodo); }
     bool from2012() const { return periodFrom2012(periodo); }
-    bool from2013() const { return periodFrom2013(periodo); }
     QString registrationCode() const { return registrationCurrency(autContExt); }
 
     // The informado: the document type is the number of the first two characters of CboTipDocP.

@@ -1,8 +1,10 @@
 #include "transaction_writer.h"
 
+#include "row_cursor.h"
 #include "schema.h"
 
 #include <QHashFunctions>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -58,7 +60,11 @@ bool sameColumns(const std::vector<QString>& columns, const ColumnValues& values
 
 void ColumnValues::set(const QString& column, const QString& value) {
     if (items_.empty()) items_.reserve(16);  // a row sets a dozen columns or so
-    const QString name = column.toLower();
+    // A name of ASCII characters without capitals (the import's) is taken as it is: toLower would
+    // copy it for every value of every line.
+    const bool lower = std::all_of(column.begin(), column.end(),
+                                   [](QChar c) { return c.unicode() < 0x80 && !(c >= u'A' && c <= u'Z'); });
+    const QString name = lower ? column : column.toLower();
     for (auto& item : items_) {
         if (item.first == name) {
             item.second = value;
@@ -83,6 +89,8 @@ QString ColumnValues::value(const QString& column) const {
 }
 
 TransactionWriter::TransactionWriter(Database& db, Guard guard) : db_(db), guard_(guard) {}
+
+TransactionWriter::~TransactionWriter() = default;
 
 PreparedStatement& TransactionWriter::statement(std::unique_ptr<PreparedStatement>& slot, const QString& sql) {
     if (!slot) slot = std::make_unique<PreparedStatement>(db_, sql);
@@ -155,11 +163,15 @@ bool TransactionWriter::mayHaveLeftovers(const TransactionKey& key) {
     const PartyKey party{key.declaration, key.party};
     auto it = highestTypeNumber_.find(party);
     if (it == highestTypeNumber_.end()) {
-        const QVariant highest = db_.scalar(
-            QStringLiteral("SELECT max(COR_TRANSACCION) FROM TMPTRATIPTRA WHERE TIP_DOC_D=? AND DOC_ID_D=? AND PERIODO=?"
-                           " AND FORMULARIO=? AND TIP_DOC_P=? AND DOC_ID_P=?"),
-            {key.declaration.tipDocD, textValue(key.declaration.docIdD), textValue(key.declaration.periodo),
-             textValue(key.declaration.formulario), key.party.tipDocP, textValue(key.party.docIdP)});
+        // Prepared once for the writer's life: an import reads it once a party.
+        const QVariantList params{key.declaration.tipDocD, textValue(key.declaration.docIdD),
+                                  textValue(key.declaration.periodo), textValue(key.declaration.formulario),
+                                  key.party.tipDocP, textValue(key.party.docIdP)};
+        QVariant highest;
+        lookupRow(highestType_, db_,
+                  QStringLiteral("SELECT max(COR_TRANSACCION) FROM TMPTRATIPTRA WHERE TIP_DOC_D=? AND DOC_ID_D=? AND "
+                                 "PERIODO=? AND FORMULARIO=? AND TIP_DOC_P=? AND DOC_ID_P=?"),
+                  params, [&highest](const RowCursor& c) { highest = c.value(0); });
         long known = 0;  // no type row
         if (!highest.isNull()) {
             // A number that is not an integer (text sorts above every number) tells nothing.

@@ -39,6 +39,8 @@
 
 namespace klv {
 
+class RowCursor;
+
 // Column values of a transaction row, in the order they are set.
 class ColumnValues {
 public:
@@ -69,6 +71,7 @@ public:
         Caller,   // the caller's transaction guards the calls made inside it
     };
     explicit TransactionWriter(Database& db, Guard guard = Guard::PerCall);
+    ~TransactionWriter();
 
     // Adds the transaction and one type row per ticked type (unticked ones are ignored).
     void insert(const TransactionKey& key, const ColumnValues& values, const std::vector<TypeValue>& types);
@@ -109,6 +112,7 @@ private:
         size_t operator()(const PartyKey& k) const;
     };
     std::unordered_map<PartyKey, long, PartyKeyHash> highestTypeNumber_;
+    std::unique_ptr<RowCursor> highestType_;  // the query that reads it
     Database::WriteStamp stamp_;
 };
 

@@ -86,7 +86,7 @@ protected:
                  const QString& answer2 = QStringLiteral("0"), const QString& answer1 = QStringLiteral("0")) {
         ReferenceCache ref(db());
         TransactionImporter imp(ctx(), request(periodo, answer2, answer1), ref);
-        return imp.importarLinea(join(f));
+        return imp.importarLinea(cp1252::encode(join(f)).toStdString());
     }
     ImportOutcome run(const QByteArray& bytes, const QString& periodo = QStringLiteral("2015")) {
         ImportRequest req = request(periodo);
@@ -320,6 +320,8 @@ TEST_F(TransactionImportTest, TheColumnsOfEachCase) {
          {{"TAS_EFE_ANU", "5.5"}, {"MTO_INTS_AJU_PCNC", "55"}, {"MTO_INTS_SIN_AJU_PR", ""}, {"MTO_TRAN_MON_ORI", nullptr}}},
         {"1=07;2=AB123;3=02;4=1;5=02;7=;8=;36=1000;37=50;38=50;39=1000;40=0;41=0;42=05;43=0;54=1",
          {{"MET_VAL_INTS", "05"}, {"par_analizada", ""}, {"MET_VAL", nullptr}, {"valor_pli_mmnt", nullptr}}},
+        // Letters upper-cased as the code page does: ß and µ have no upper case there.
+        {"5=00;6= dólar ñ ßµ ", {{"NOM_OTRO_TIP_MON", "DÓLAR Ñ ßµ"}, {"COD_TIP_MONEDA", "00"}}},
     };
     for (const Case& c : cases) {
         db().exec(QStringLiteral("DELETE FROM TMPTRANSACCION2"));

@@ -6,6 +6,7 @@
 #include "transaction_writer.h"
 
 #include <QSqlRecord>
+#include <sqlite3.h>
 
 namespace klv::test {
 namespace {
@@ -258,6 +259,21 @@ TEST_F(SaveTest, TheWriterNestsInTheCallersTransaction) {
         v.set(QLatin1String(bad), QStringLiteral("1"));
         EXPECT_THROW(writer.update(k1, v, {}), std::invalid_argument) << bad;
     }
+}
+
+// A call outside a transaction ends holding no read of the database (the highest type number it
+// reads once a party included): another program can write at once.
+TEST_F(SaveTest, TheWriterHoldsNoReadBetweenCalls) {
+    TransactionWriter writer(db());
+    const TransactionKey k{DeclarationKey{6, kRuc, QStringLiteral("2012"), QStringLiteral("8027")}, Party{6, kDoc}, 1};
+    ColumnValues values;
+    values.set(QStringLiteral("FLAG_VAL_MET"), QStringLiteral("00"));
+    writer.insert(k, values, {{QStringLiteral("05"), true, QStringLiteral("10")}});
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(ctx().gDBFile.toUtf8().constData(), &other), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; CREATE TABLE OTHER_PROGRAM (x INT); COMMIT", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
 }
 
 }  // namespace
