@@ -23,6 +23,10 @@
 #include "declaration_grid.h"
 #include "declaration_save.h"
 #include "frm_cont_abrir.h"
+#include "frm_imprimir.h"
+#include "frm_impxpag.h"
+#include "long_work.h"
+#include "party_register.h"
 #include "frm_klv_declara.h"
 #include "host_env.h"
 #include "installer.h"
@@ -42,6 +46,13 @@
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <future>
+#include <thread>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -626,8 +637,163 @@ void Chooser(benchmark::State& state) {
                 d.raw(), "SELECT I.TIP_DOC_D, I.DOC_ID_D, I.PERIODO, C.NOMBRE AS RAZON_SOCIAL, I.AUTCONTEXT, I.ESTTECPT,"
                          " I.FORMULARIO FROM IDENTIFICA2 I, CONT C WHERE I.TIP_DOC_D=C.TIP_DOC_D AND I.DOC_ID_D=C.DOC_ID_D"
                          " ORDER BY I.TIP_DOC_D, I.DOC_ID_D, I.PERIODO, I.FORMULARIO"));
-        });
+        },
+        InWindow::Yes);
 }
+
+// KLV_BENCH_SHOTS=folder: once the progress window has been on screen `afterMs` milliseconds, a
+// picture of the whole screen is saved there as `name`.png (for a look at the work under way).
+class ProgressShot {
+public:
+    ProgressShot(const QString& name, qint64 afterMs) : name_(name), afterMs_(afterMs) {
+        if (qEnvironmentVariableIsEmpty("KLV_BENCH_SHOTS")) return;
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            bool shown = false;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                shown = shown || (w->objectName() == QStringLiteral("ProgressWindow") && w->isVisible());
+            if (!shown) {
+                since_.invalidate();
+                return;
+            }
+            if (!since_.isValid()) since_.start();
+            if (since_.elapsed() < afterMs_) return;
+            timer_.stop();
+            QGuiApplication::primaryScreen()->grabWindow(0).save(qEnvironmentVariable("KLV_BENCH_SHOTS") + QLatin1Char('/') +
+                                                               name_ + QStringLiteral(".png"));
+        });
+        timer_.start(20);
+    }
+
+private:
+    QString name_;
+    qint64 afterMs_;
+    QTimer timer_;
+    QElapsedTimer since_;
+};
+
+// Grabar while another program holds the database's write lock for 5 s from just before the
+// click: the save waits on its worker with the progress window on screen, then completes. Gives
+// the longest gap, whether the progress window was on screen during the wait (on_screen), and the
+// time (the wait included).
+void GrabarLocked(benchmark::State& state) {
+    DeclarationData& d = data<DeclarationData>(static_cast<int>(state.range(0)));
+    const auto form = shownForm(d);
+    double gap = 0;
+    bool onScreen = true;
+    for (auto _ : state) {
+        std::promise<void> held;
+        std::thread other([&held, path = d.ctx.gDBFile.toStdString()] {
+            sqlite3* c = nullptr;
+            sqlite3_open(path.c_str(), &c);
+            rawExec(c, "BEGIN IMMEDIATE");
+            rawExec(c, "CREATE TABLE IF NOT EXISTS OTRO_PROGRAMA (x INT)");
+            rawExec(c, "INSERT INTO OTRO_PROGRAMA VALUES (1)");
+            held.set_value();
+            std::this_thread::sleep_for(std::chrono::seconds(5));
+            rawExec(c, "COMMIT");
+            sqlite3_close(c);
+        });
+        held.get_future().wait();
+        const auto t0 = Clock::now();
+        // The progress window, looked for every 50 ms from 1 s to 4.5 s into the wait.
+        bool seen = true;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            const double at = std::chrono::duration<double>(Clock::now() - t0).count();
+            if (at < 1.0 || at > 4.5) return;
+            bool shown = false;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                shown = shown || (w->objectName() == QStringLiteral("ProgressWindow") && w->isVisible());
+            seen = seen && shown;
+        });
+        look.start(50);
+        const ProgressShot shot(QStringLiteral("grabar-bloqueada"), 1500);
+        d.messages.last.clear();
+        {
+            EventGaps gaps;
+            form->CmdGrabar_Click();
+            gap = std::max(gap, gaps.longestMs());
+        }
+        look.stop();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - t0).count());
+        other.join();
+        onScreen = onScreen && seen;
+        if (d.messages.last != kGrabadoOk && d.messages.last != kGrabadoInconsistente)
+            throw std::runtime_error("the save failed: " + d.messages.last.toStdString());
+    }
+    state.counters["gap_ms"] = gap;
+    state.counters["on_screen"] = onScreen ? 1 : 0;
+}
+
+// Deleting a party of the declaration (its hundred transactions with it, every period's state
+// checked again) as the party register does it, on the runner; against the same deletes and the
+// declarant's count and totals by method, raw. Each side deletes a party of its own.
+void DeleteParty(benchmark::State& state) {
+    DeclarationData& d = data<DeclarationData>(static_cast<int>(state.range(0)));
+    long long next = 20100000000LL;
+    const QString ruc = QString::fromLatin1(kRuc);
+    compare(
+        state,
+        [&] {
+            const Party party{6, QString::number(next++)};
+            LongWork work(d.ctx, nullptr, QStringLiteral("Eliminando el informado..."));
+            if (!work.run<bool>([&](AppContext& w, const WorkProgress&) { return udp_EliminarInformado(w, ruc, party); }))
+                throw std::runtime_error("the party was not deleted: " + d.messages.last.toStdString());
+        },
+        [&] {
+            const std::string party = std::to_string(next++);
+            sqlite3* db = d.raw();
+            rawExec(db, "BEGIN IMMEDIATE");
+            for (const char* t : {"TRANSACCION2", "TIP_VIN_PAR", "PAR_VIN", "TRATIPTRA2"})
+                rawExec(db, (std::string("DELETE FROM ") + t +
+                             " WHERE TIP_DOC_D=6 AND DOC_ID_D='20601234565' AND TIP_DOC_P=6 AND DOC_ID_P='" + party + "'")
+                                .c_str());
+            benchmark::DoNotOptimize(rawReadAll(db, "SELECT count(*) FROM TRANSACCION2 WHERE TIP_DOC_D=6 AND "
+                                                    "DOC_ID_D='20601234565' AND PERIODO='2015' AND FORMULARIO='8027'"));
+            benchmark::DoNotOptimize(rawReadAll(
+                db, "SELECT FLAG_VAL_MET, sum(VB_VAL(MTO_SIN_TRAN_MON_REG)), sum(VB_VAL(MTO_AJU_PR)),"
+                    " sum(VB_VAL(MTO_TRA_MON_REG)) FROM TRANSACCION2 WHERE TIP_DOC_D=6 AND DOC_ID_D='20601234565'"
+                    " AND PERIODO='2015' AND FORMULARIO='8027' GROUP BY FLAG_VAL_MET"));
+            rawExec(db, "COMMIT");
+        },
+        InWindow::Yes);
+}
+
+// Writing the declaration's print (Preliminar: the report file written, its range dialog not
+// shown) and printing it into a PDF (Imprimir: the file written again, then every page painted),
+// as the print dialog does; against the report's rows read raw (the declaration's transactions,
+// every column).
+void WriteAndPrint(benchmark::State& state, bool print) {
+    DeclarationData& d = data<DeclarationData>(static_cast<int>(state.range(0)));
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("declaracion.pdf"));
+    FrmImprimir dialog(d.ctx);
+    dialog.showRangeDialog = [](FrmImpxPag&) {};
+    if (!qEnvironmentVariableIsEmpty("KLV_BENCH_SHOTS")) dialog.show();
+    dialog.selectRow(0);
+    qputenv("KLV_PRINT_PDF", pdf.toLocal8Bit());
+    compare(
+        state,
+        [&] {
+            const int before = d.ctx.db().scalar(QStringLiteral("SELECT count(*) FROM SPOOL")).toInt();
+            const ProgressShot shot(print ? QStringLiteral("imprimir") : QStringLiteral("escribir-reporte"), print ? 6000 : 500);
+            dialog.CmdImprimir_Click(print ? 1 : 0);
+            if (d.ctx.db().scalar(QStringLiteral("SELECT count(*) FROM SPOOL")).toInt() != before + 1)
+                throw std::runtime_error("no report was written: " + d.messages.last.toStdString());
+            if (print && !QFile::exists(pdf)) throw std::runtime_error("nothing was printed");
+        },
+        [&] {
+            benchmark::DoNotOptimize(rawReadAll(d.raw(), "SELECT * FROM TRANSACCION2 WHERE TIP_DOC_D=6 AND "
+                                                         "DOC_ID_D='20601234565' AND PERIODO='2015' ORDER BY TIP_DOC_P,"
+                                                         " DOC_ID_P, COR_TRANSACCION"));
+            benchmark::DoNotOptimize(rawReadAll(d.raw(), "SELECT * FROM TRATIPTRA2 WHERE TIP_DOC_D=6 AND "
+                                                         "DOC_ID_D='20601234565' AND PERIODO='2015'"));
+        },
+        InWindow::Yes);
+    qunsetenv("KLV_PRINT_PDF");
+}
+void WriteReport(benchmark::State& state) { WriteAndPrint(state, false); }
+void Print(benchmark::State& state) { WriteAndPrint(state, true); }
 
 void sizes(benchmark::internal::Benchmark* b, std::initializer_list<int> ns) {
     for (int n : ns) b->Arg(n);
@@ -641,6 +807,10 @@ BENCHMARK(TotalsAndChecks)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000}
 BENCHMARK(OpenStored)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000, 1000000}); });
 BENCHMARK(Grid)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000, 1000000}); });
 BENCHMARK(Chooser)->Apply([](auto* b) { sizes(b, {10000, 50000}); });
+BENCHMARK(GrabarLocked)->Apply([](auto* b) { sizes(b, {100000}); b->Iterations(1); });
+BENCHMARK(DeleteParty)->Apply([](auto* b) { sizes(b, {100000, 400000, 1000000}); });
+BENCHMARK(WriteReport)->Apply([](auto* b) { sizes(b, {100000, 400000, 1000000}); });
+BENCHMARK(Print)->Apply([](auto* b) { sizes(b, {100000, 400000}); });
 
 }  // namespace
 

@@ -96,6 +96,31 @@ struct AppContext {
     QString gTotMtoTran00, gTotMtoSinAju01, gTotMtoAju01, gTotMtoTran02, gTotMtoAjuPos02, gTotMtoAjuNeg02;
 
     Database& db() const { return *gDB; }
+    // The configuration and the globals (not the services nor the database), as a long work's
+    // context takes them from the window's and gives them back.
+    void copyGlobalsFrom(const AppContext& o) {
+        gTitulo = o.gTitulo;
+        gSysPath = o.gSysPath;
+        gDBFile = o.gDBFile;
+        gRptPath = o.gRptPath;
+        gSysUser = o.gSysUser;
+        gFormulario = o.gFormulario;
+        gAccion = o.gAccion;
+        gAutContExt = o.gAutContExt;
+        gNumParVin = o.gNumParVin;
+        gAnioNoDom = o.gAnioNoDom;
+        gTipoReporte = o.gTipoReporte;
+        gRepDestino = o.gRepDestino;
+        gRepArchivo = o.gRepArchivo;
+        gRepDocIdD = o.gRepDocIdD;
+        gRepRazonSocial = o.gRepRazonSocial;
+        gTotMtoTran00 = o.gTotMtoTran00;
+        gTotMtoSinAju01 = o.gTotMtoSinAju01;
+        gTotMtoAju01 = o.gTotMtoAju01;
+        gTotMtoTran02 = o.gTotMtoTran02;
+        gTotMtoAjuPos02 = o.gTotMtoAjuPos02;
+        gTotMtoAjuNeg02 = o.gTotMtoAjuNeg02;
+    }
     // A message box with the application title.
     int msg(const QString& text, int style) const { return messages->show(text, style, gTitulo); }
     int msg(const QString& text, int style, const QString& title) const { return messages->show(text, style, title); }

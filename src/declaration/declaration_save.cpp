@@ -129,7 +129,7 @@ void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int 
     // rows of both working tables.
     const qint64 rows = static_cast<qint64>(udf_CuentaTmpTransacc(ctx)) +
                         db.scalar(QStringLiteral("SELECT count(*) FROM TMPTRATIPTRA")).toLongLong();
-    ProgressReport report(db, progress);
+    ProgressReport report(progress);
     report.report(0, rows);
     NumeroControlProgress counter([&](qint64 done) { report.report(done, rows); }, kProgressStep);
     auto order = [](const QString& alias) { return alias + QStringLiteral(".FORMULARIO, ") + decl::transactionOrder(alias); };
@@ -150,7 +150,6 @@ void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int 
 ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st, const WorkProgress& progress) {
     ButtonOutcome out;
     try {
-        ProgressReport report(ctx.db(), progress);
         if (!headerAndTransactionsPresent(ctx, st, 12, out)) return out;
         const DeclarationKey key = st.key(ctx);
         if (!udf_Verificar_Trans(ctx, key)) ctx.msg(kInformadosSinTransacciones, MsgStyle::Exclamation);
@@ -170,7 +169,7 @@ ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st, co
         ctx.msg(QStringLiteral("La Declaración no presenta inconsistencias."), MsgStyle::Exclamation);
         out.ok = true;
     } catch (const std::exception& e) {
-        ctx.msg(QStringLiteral("No se pudo validar la declaración.\r\n") + failureText(e), MsgStyle::Critical);
+        ctx.msg(kValidarFallo + failureText(e), MsgStyle::Critical);
         out = ButtonOutcome{};
     }
     return out;
@@ -179,7 +178,6 @@ ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st, co
 ButtonOutcome grabarDeclaracion(AppContext& ctx, DeclarationState& st, const WorkProgress& progress) {
     ButtonOutcome out;
     try {
-        ProgressReport report(ctx.db(), progress);
         if (!headerAndTransactionsPresent(ctx, st, 10, out)) return out;
         const DeclarationKey key = st.key(ctx);
         bool consistent = true;
@@ -210,9 +208,7 @@ ButtonOutcome grabarDeclaracion(AppContext& ctx, DeclarationState& st, const Wor
         out.ok = true;
         out.estado = estado;
     } catch (const std::exception& e) {
-        ctx.msg(QStringLiteral("No se pudo grabar la declaración; la información guardada no fue modificada.\r\n") +
-                    failureText(e),
-                MsgStyle::Critical);
+        ctx.msg(kGrabarFallo + failureText(e), MsgStyle::Critical);
         out = ButtonOutcome{};
     }
     return out;

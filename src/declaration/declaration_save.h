@@ -16,6 +16,10 @@ inline const QString kGrabadoInconsistente = QStringLiteral(
     "La declaración fue grabada con inconsistencias. En estas condiciones no podra ser enviada a MERVA");
 inline const QString kInformadosSinTransacciones =
     QStringLiteral("Existen informados que no tienen transacciones registradas.");
+// The first line of the message of a button that failed (the cause follows).
+inline const QString kGrabarFallo =
+    QStringLiteral("No se pudo grabar la declaración; la información guardada no fue modificada.\r\n");
+inline const QString kValidarFallo = QStringLiteral("No se pudo validar la declaración.\r\n");
 
 // What the form does after a button: which control takes the focus, which tab is shown
 // (-1 leaves the tab alone).
@@ -34,7 +38,8 @@ struct ButtonOutcome {
 ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st, const WorkProgress& progress = {});
 
 // Grabar: the blocking checks (header, working transactions present, non-domiciled parties, the
-// large-amount question) stop it with nothing written; the amount checks (totals, the 2008 rule up
+// large-amount question) stop it with nothing written; every question is asked before the save's
+// transaction begins, so no lock is held while a box waits; the amount checks (totals, the 2008 rule up
 // to 2012 unless question 2 is No, per-type detail, consistency) only turn the state to 9. Then
 // writes the declaration (escribirDeclaracion), reports the outcome (style 48), publishes RUC, name
 // and period in the status bar, clears st.modified and turns st.mode to "Modificar"; the form then

@@ -1,5 +1,5 @@
 #include "frm_klv_declara.h"
-#include "progress_window.h"
+#include "long_work.h"
 #include "wait_cursor.h"
 #include "window_helpers.h"
 
@@ -110,23 +110,36 @@ QGroupBox* frame(const QString& name, const QString& caption, QWidget* parent) {
 
 }  // namespace
 
-class Frm_KLV_Declara::ProgressScope {
-public:
-    ProgressScope(Frm_KLV_Declara& form, const QString& text) : form_(form), owner_(!form.progress_) {
-        if (owner_)
-            form.progress_ = std::make_unique<ProgressWindow>(form.ctx_, form.isVisible() ? &form : form.parentWidget(), text);
-    }
-    ~ProgressScope() {
-        if (owner_) form_.progress_.reset();
-    }
-    ProgressScope(const ProgressScope&) = delete;
-    ProgressScope& operator=(const ProgressScope&) = delete;
-    WorkProgress callback() const { return form_.progress_->callback(); }
-
-private:
-    Frm_KLV_Declara& form_;
-    bool owner_;
+// What a worker reads for the grid: its rows and the six totals (or why they could not be
+// summed), with the file's change counter read just before, so that the grid is known to show what
+// was written up to then.
+struct Frm_KLV_Declara::GridRead {
+    int tipDocD = 6;
+    QString ruc, periodo;
+    TransactionGrid grid;
+    DeclarationTotals totals;
+    std::exception_ptr totalsFailure;
+    qint64 fileChanges = 0;
 };
+
+Frm_KLV_Declara::GridRead Frm_KLV_Declara::readGrid(AppContext& w, int tipDocD, const QString& ruc,
+                                                    const QString& periodo) {
+    GridRead g;
+    g.tipDocD = tipDocD;
+    g.ruc = ruc;
+    g.periodo = periodo;
+    g.fileChanges = w.db().fileChanges();
+    g.grid.load(w, tipDocD, ruc, periodo);
+    try {
+        g.totals = upd_TotalizarMtoTransacc(w, tipDocD, periodo, ruc, QString());
+    } catch (const DbError&) {
+        // Totals that cannot be summed are not shown; the grid and its count still are.
+        g.totalsFailure = std::current_exception();
+    }
+    return g;
+}
+
+QWidget* Frm_KLV_Declara::progressParent() { return isVisible() ? this : parentWidget(); }
 
 Frm_KLV_Declara::Frm_KLV_Declara(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
     setObjectName(kFrmDeclara);
@@ -408,7 +421,6 @@ void Frm_KLV_Declara::udp_DefCaller(const QString& caller) {
 
 void Frm_KLV_Declara::Form_Load(const DeclarationKey* key) {
     WaitCursor wait;
-    const ProgressScope progress(*this, QStringLiteral("Abriendo la declaración..."));
     resize(std::max(kWidth, minimumSizeHint().width()), kHeight);
     FlagScope loading(st_.loading);
     st_.modified = false;
@@ -420,15 +432,19 @@ void Frm_KLV_Declara::Form_Load(const DeclarationKey* key) {
     setHelpContext(ctx_.help, this, kHelpIdentificacion);
 
     if (st_.mode == kModoModificar && key) {
-        udp_CargarEdit(key->tipDocD, key->docIdD, key->periodo, progress.callback());
+        udp_CargarEdit(key->tipDocD, key->docIdD, key->periodo);
     } else {
         // A new declaration: the key on the form is still empty, so the working copy ends empty.
         gatherState();
-        udp_CargarTemps(ctx_, st_.key(ctx_), progress.callback());
-        udp_Refresca_Grilla(6, ruc(), MkePeriodo->text());
+        const DeclarationKey empty = st_.key(ctx_);
+        const QString r = ruc(), periodo = MkePeriodo->text();
+        LongWork work(ctx_, progressParent(), QStringLiteral("Abriendo la declaración..."));
+        applyGrid(work.run<GridRead>([&](AppContext& w, const WorkProgress& progress) {
+            udp_CargarTemps(w, empty, progress);
+            return readGrid(w, 6, r, periodo);
+        }));
     }
     gridFromLoad_ = true;
-    gridStamp_ = ctx_.db().changeStamp();
     st_.loading = false;
 
     if (period() >= 2012) {
@@ -482,8 +498,7 @@ void Frm_KLV_Declara::fitHeight() {
     resize(width(), target);
 }
 
-void Frm_KLV_Declara::udp_CargarEdit(int tipDocD, const QString& docIdD, const QString& periodo,
-                                     const WorkProgress& progress) {
+void Frm_KLV_Declara::udp_CargarEdit(int tipDocD, const QString& docIdD, const QString& periodo) {
     const StoredHeader h = readStoredHeader(ctx_, tipDocD, docIdD, periodo);
     if (!h.found) throw DbError(DbErr::NoCurrentRecord, QStringLiteral("No hay ningún registro activo."));
 
@@ -511,8 +526,14 @@ void Frm_KLV_Declara::udp_CargarEdit(int tipDocD, const QString& docIdD, const Q
 
     // The working copy, the status bar, the number of parties, the mode and gAutContExt.
     gatherState();
-    klv::udp_CargarEdit(ctx_, st_, tipDocD, docIdD, periodo, progress);
-    udp_Refresca_Grilla(tipDocD, docIdD, periodo);
+    DeclarationState st = st_;
+    LongWork work(ctx_, progressParent(), QStringLiteral("Abriendo la declaración..."));
+    GridRead g = work.run<GridRead>([&](AppContext& w, const WorkProgress& progress) {
+        klv::udp_CargarEdit(w, st, tipDocD, docIdD, periodo, progress);
+        return readGrid(w, tipDocD, docIdD, periodo);
+    });
+    st_ = st;
+    applyGrid(std::move(g));
     if (ctx_.gAccion == 1) lockKey(true);
 }
 
@@ -559,27 +580,33 @@ void Frm_KLV_Declara::Form_Activate() {
 
 void Frm_KLV_Declara::udp_Refresca_Grilla(int tipDocD, const QString& ruc, const QString& periodo) {
     WaitCursor wait;
-    const ProgressScope progress(*this, QStringLiteral("Leyendo las transacciones..."));
-    gridTipDoc_ = tipDocD;
-    gridRuc_ = ruc;
-    gridPeriodo_ = periodo;
-    model_->reload(ctx_, tipDocD, ruc, periodo);
+    // The view shows no rows while the new ones are read; a failed read leaves it so.
+    model_->clear();
+    LongWork work(ctx_, progressParent(), QStringLiteral("Leyendo las transacciones..."));
+    applyGrid(work.run<GridRead>(
+        [&](AppContext& w, const WorkProgress&) { return readGrid(w, tipDocD, ruc, periodo); }));
+}
+
+void Frm_KLV_Declara::applyGrid(GridRead g) {
+    gridTipDoc_ = g.tipDocD;
+    gridRuc_ = g.ruc;
+    gridPeriodo_ = g.periodo;
+    gridStamp_ = Database::ChangeStamp{ctx_.db().changeStamp().own, g.fileChanges};
+    model_->replace(std::move(g.grid));
     if (model_->rowCount() > 0) GrdTransacciones->setCurrentIndex(model_->index(0, 0));
 
     QLineEdit* boxes[] = {TxtMtoTran00, TxtMtoSinAju01, TxtMtoAju01, TxtMtoTran02, TxtMtoAjuPos02, TxtMtoAjuNeg02};
-    std::exception_ptr totalsFailure;
-    try {
-        const DeclarationTotals t = upd_TotalizarMtoTransacc(ctx_, tipDocD, periodo, ruc, QString());
-        const QString texts[] = {t.mtoTran00, t.mtoSinAju01, t.mtoAju01, t.mtoTran02, t.mtoAjuPos02, t.mtoAjuNeg02};
-        for (int i = 0; i < 6; ++i) boxes[i]->setText(texts[i]);
-    } catch (const DbError&) {
-        // Totals that cannot be summed are not shown; the grid and its count still are.
-        for (QLineEdit* b : boxes) b->clear();
-        totalsFailure = std::current_exception();
+    const DeclarationTotals& t = g.totals;
+    const QString texts[] = {t.mtoTran00, t.mtoSinAju01, t.mtoAju01, t.mtoTran02, t.mtoAjuPos02, t.mtoAjuNeg02};
+    for (int i = 0; i < 6; ++i) {
+        if (g.totalsFailure)
+            boxes[i]->clear();
+        else
+            boxes[i]->setText(texts[i]);
     }
     Label10[15]->setText(totalsCaption(OptAutoMonExt_Si->isChecked(), OptAutoMonExt_No->isChecked()));
     lblNumTransacciones->setText(countLabel(model_->totalRows()));
-    if (totalsFailure) std::rethrow_exception(totalsFailure);
+    if (g.totalsFailure) std::rethrow_exception(g.totalsFailure);
 }
 
 // --- Identification tab ------------------------------------------------------------------------
@@ -803,8 +830,14 @@ void Frm_KLV_Declara::CmdOpciones_Click(int index) {
         const int row = std::max(0, GrdTransacciones->currentIndex().row());
         const DeclarationKey key{6, ruc().trimmed(), MkePeriodo->text().trimmed(), ctx_.gFormulario};
         try {
-            WaitCursor wait;
-            eliminarTransaccionTemporal(ctx_, key, model_->grid().party(row), model_->grid().corTransaccion(row));
+            // On a worker: another program's lock is waited for there, with the windows painted.
+            const Party party = model_->grid().party(row);
+            const long cor = model_->grid().corTransaccion(row);
+            LongWork work(ctx_, this, QStringLiteral("Eliminando la transacción..."));
+            work.run<bool>([&](AppContext& w, const WorkProgress&) {
+                eliminarTransaccionTemporal(w, key, party, cor);
+                return true;
+            });
         } catch (const std::exception& e) {
             reportFailure(e);
             return;
@@ -870,16 +903,22 @@ void Frm_KLV_Declara::refreshAfterDelete() {
 
 // --- Buttons -------------------------------------------------------------------------------------
 
-std::optional<ButtonOutcome> Frm_KLV_Declara::runButton(const QString& text,
-                                                        const std::function<ButtonOutcome(const WorkProgress&)>& button) {
-    // What arrives while the button runs (its progress lets the window repaint) does nothing.
-    if (busy_) return std::nullopt;
+std::optional<ButtonOutcome> Frm_KLV_Declara::runButton(const QString& text, const QString& failure,
+                                                        const std::function<ButtonOutcome(AppContext&, DeclarationState&,
+                                                                                          const WorkProgress&)>& button) {
+    // A click while a long work runs starts nothing.
+    if (LongWork::running()) return std::nullopt;
+    gatherState();
+    DeclarationState st = st_;
     ButtonOutcome out;
-    {
-        const FlagScope busy(busy_);
-        const ProgressScope progress(*this, text);
-        gatherState();
-        out = button(progress.callback());
+    try {
+        LongWork work(ctx_, this, text);
+        out = work.run<ButtonOutcome>([&](AppContext& w, const WorkProgress& progress) { return button(w, st, progress); });
+        st_ = st;
+    } catch (const std::exception& e) {
+        // The worker's connection could not be opened.
+        ctx_.msg(failure + failureText(e), MsgStyle::Critical);
+        out = ButtonOutcome{};
     }
     focusOn(out.focus);
     if (out.selectTab >= 0) selectTab(out.selectTab);
@@ -887,18 +926,22 @@ std::optional<ButtonOutcome> Frm_KLV_Declara::runButton(const QString& text,
 }
 
 void Frm_KLV_Declara::CmdGrabar_Click() {
-    const auto out = runButton(QStringLiteral("Grabando la declaración..."),
-                               [this](const WorkProgress& progress) { return grabarDeclaracion(ctx_, st_, progress); });
+    const auto out = runButton(QStringLiteral("Grabando la declaración..."), kGrabarFallo,
+                               [](AppContext& w, DeclarationState& st, const WorkProgress& progress) {
+                                   return grabarDeclaracion(w, st, progress);
+                               });
     if (out && out->ok) lockKey(true);
 }
 
 void Frm_KLV_Declara::CmdValidar_Click() {
-    runButton(QStringLiteral("Validando la declaración..."),
-              [this](const WorkProgress& progress) { return validarDeclaracion(ctx_, st_, progress); });
+    runButton(QStringLiteral("Validando la declaración..."), kValidarFallo,
+              [](AppContext& w, DeclarationState& st, const WorkProgress& progress) {
+                  return validarDeclaracion(w, st, progress);
+              });
 }
 
 void Frm_KLV_Declara::cmdCancelar_Click() {
-    if (busy_) return;
+    if (LongWork::running()) return;
     if (st_.modified && ctx_.msg(kMsgGuardarCambios, MsgStyle::YesNo | MsgStyle::Question) == MsgAnswer::Yes) {
         CmdGrabar_Click();
         return;

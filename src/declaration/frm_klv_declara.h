@@ -30,7 +30,6 @@ class QTableView;
 
 namespace klv {
 
-class ProgressWindow;
 class TransactionGridModel;
 
 class Frm_KLV_Declara : public QDialog {
@@ -100,14 +99,19 @@ private:
     QString ruc() const;
     int period() const;
     // Loads a stored declaration into the controls and the working copy. Throws DbError.
-    void udp_CargarEdit(int tipDocD, const QString& docIdD, const QString& periodo, const WorkProgress& progress);
-    // The progress of a long operation, shown while `scope` lives (an operation inside another
-    // shows the outer one's).
-    class ProgressScope;
-    // Runs Grabar or Validar with its progress shown, then gives the focus and the tab it asks for;
-    // nothing (and nullopt) while one of them runs.
-    std::optional<ButtonOutcome> runButton(const QString& text,
-                                           const std::function<ButtonOutcome(const WorkProgress&)>& button);
+    void udp_CargarEdit(int tipDocD, const QString& docIdD, const QString& periodo);
+    // The grid's rows and totals as a worker reads them, and putting them in place.
+    struct GridRead;
+    static GridRead readGrid(AppContext& w, int tipDocD, const QString& ruc, const QString& periodo);
+    void applyGrid(GridRead g);
+    // The window a progress window belongs to: the form once shown, else its opener.
+    QWidget* progressParent();
+    // Runs Grabar or Validar on a worker with its progress shown (on the form's state, taken back
+    // when it ends), then gives the focus and the tab it asks for; nothing (and nullopt) while a
+    // long work runs. `failure` opens the message when the worker cannot even begin.
+    std::optional<ButtonOutcome> runButton(
+        const QString& text, const QString& failure,
+        const std::function<ButtonOutcome(AppContext&, DeclarationState&, const WorkProgress&)>& button);
     // Caption of question 2 and the 2012 frames, by the period.
     void applyPeriodLayout(const QString& shortCaption);
     // The form's height from what the Identificación tab needs at the form's width (see showEvent).
@@ -131,10 +135,6 @@ private:
     DeclarationState st_;
     bool closedInModify_ = false;
     bool closing_ = false;
-    // Grabar or Validar runs: the window repaints meanwhile, and what arrives then (a second
-    // click, closing the form) does nothing.
-    bool busy_ = false;
-    std::unique_ptr<ProgressWindow> progress_;
     bool inTabHandler_ = false;
     bool fitted_ = false;
     int currentTab_ = 0;

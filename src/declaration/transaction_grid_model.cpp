@@ -16,13 +16,14 @@ void TransactionGridModel::reload(const AppContext& ctx, int tipDocD, const QStr
     // The view shows no rows while the new ones are read (the window may repaint meanwhile); a
     // failed read leaves it so.
     clear();
-    try {
-        grid_.load(ctx, tipDocD, ruc, periodo);
-    } catch (...) {
-        grid_.clear();
-        throw;
-    }
+    TransactionGrid grid;
+    grid.load(ctx, tipDocD, ruc, periodo);
+    replace(std::move(grid));
+}
+
+void TransactionGridModel::replace(TransactionGrid grid) {
     beginResetModel();
+    grid_ = std::move(grid);
     shown_ = std::min(grid_.size(), kFetchBatch);
     endResetModel();
 }

@@ -17,6 +17,8 @@ public:
     // Reloads the rows (see TransactionGrid::load). On a DbError the grid is left empty and the
     // error is thrown on.
     void reload(const AppContext& ctx, int tipDocD, const QString& ruc, const QString& periodo);
+    // Shows the rows read apart (by a worker).
+    void replace(TransactionGrid grid);
     // A grid without rows.
     void clear();
     const TransactionGrid& grid() const { return grid_; }

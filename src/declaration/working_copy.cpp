@@ -18,7 +18,6 @@ const QString kFinancialTypes = QStringLiteral("('12','34')");
 void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key, const WorkProgress& progress) {
     Database& db = ctx.db();
     const QVariantList params = decl::keyParams(key);
-    ProgressReport report(db, progress);
     Transaction tx(db, true);
 
     // Transactions: every column, by name, control number included.

@@ -6,7 +6,7 @@
 #include "help_service.h"
 #include "import_error_report.h"
 #include "spool.h"
-#include "statement_ticks.h"
+#include "long_work.h"
 #include "utilitarios.h"
 #include "wait_cursor.h"
 #include "window_helpers.h"
@@ -32,6 +32,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <mutex>
 
 namespace klv {
 namespace {
@@ -39,13 +40,13 @@ namespace {
 using import::ImportMode;
 
 const QString kCaption = QStringLiteral("Importador de Registros");
+// The bar and the counts show once a run has lasted this long (milliseconds).
+constexpr qint64 kPaintEvery = 40;
 // Client area 7440 x 4815 twips, 1000 twips from the left and 700 from the top of the screen.
 constexpr int kWidth = 7440 / 15;
 constexpr int kHeight = 4815 / 15;
 constexpr int kLeft = 1000 / 15;
 constexpr int kTop = 700 / 15;
-// The counts repaint at most this often during a run (milliseconds).
-constexpr qint64 kPaintEvery = 40;
 
 QLabel* caption(const QString& name, const QString& text) {
     auto* l = named<QLabel>(name, text);
@@ -356,9 +357,17 @@ void FrmImportador::cmdTransferir_Click() {
     const QString listed = selected ? chosen.front()->text() : File1->count() > 0 ? File1->item(0)->text() : QString();
     if (Frame3->isHidden()) {
         import::AttachNotice notice;
-        {
+        try {
+            // The study's digest (a file of any size) and its row are made on a worker.
             WaitCursor wait;
-            notice = import::adjuntarEstudio(ctx_, sDirectorio_, listed, selected, ruc(), MkePeriodo->text());
+            const QString folder = sDirectorio_, r = ruc(), periodo = MkePeriodo->text();
+            LongWork work(ctx_, this, QStringLiteral("Adjuntando el estudio..."));
+            notice = work.run<import::AttachNotice>([&](AppContext& w, const WorkProgress&) {
+                return import::adjuntarEstudio(w, folder, listed, selected, r, periodo);
+            });
+        } catch (const std::exception& e) {
+            ctx_.msg(failureText(e), MsgStyle::Critical);
+            return;
         }
         ctx_.msg(notice.text, notice.style, notice.dialogTitle ? kCaption : ctx_.gTitulo);
         return;
@@ -401,29 +410,44 @@ void FrmImportador::cmdTransferir_Click() {
 
     setRunning(true);
     import::ImportOutcome out;
-    {
+    try {
         WaitCursor wait;
-        // The import's statements tick the dialog too: a batch's commit runs off this thread.
-        const StatementTicks ticks(ctx_.db(), [this] { paintProgress(); });
-        out = runner_(ctx_, req, [this](const import::ImportProgress& p) { return onProgress(p); });
+        // The run goes on a worker; the dialog repaints its bar and counts from what the worker
+        // last reported, and "Cancelar" alone takes input meanwhile.
+        std::mutex lock;
+        import::ImportProgress last;
+        LongWork work(ctx_, [&] {
+            {
+                const std::lock_guard<std::mutex> held(lock);
+                progress_ = last;
+            }
+            paintProgress();
+        });
+        work.allowInput(CmdDetener);
+        // No box stands beside the bar.
+        work.aroundBoxes([this] { PrgAvance->setVisible(false); }, [this] { PrgAvance->setVisible(true); });
+        out = work.run<import::ImportOutcome>([&](AppContext& w, const WorkProgress&) {
+            return runner_(w, req, [&](const import::ImportProgress& p) {
+                const std::lock_guard<std::mutex> held(lock);
+                last = p;
+                return !stopRequested_.load();
+            });
+        });
+    } catch (const std::exception& e) {
+        // The worker's connection could not be opened: nothing was read nor written.
+        setRunning(false);
+        ctx_.msg(failureText(e), MsgStyle::Critical);
+        return;
     }
     setRunning(false);
     showOutcome(out);
 }
 
-bool FrmImportador::onProgress(const import::ImportProgress& p) {
-    progress_ = p;
-    paintProgress();
-    return !stopRequested_;
-}
-
 void FrmImportador::paintProgress() {
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (now - lastPaint_ < kPaintEvery) return;
-    lastPaint_ = now;
+    if (runClock_.elapsed() < kPaintEvery) return;
+    PrgAvance->setVisible(true);
     if (!progress_.comprobando) showCounts(progress_.counts);
     PrgAvance->setValue(progress_.bytesTotal > 0 ? static_cast<int>(progress_.bytesLeidos * 1000 / progress_.bytesTotal) : 0);
-    QCoreApplication::processEvents();
 }
 
 void FrmImportador::showCounts(const import::ImportCounts& c) {
@@ -450,10 +474,12 @@ void FrmImportador::offerReport(const import::ImportOutcome& out) {
     const QString code = !see && parties ? QStringLiteral("DE0003") : QStringLiteral("PTR003");
     const QString ruc = parties ? sRuc_.trimmed() : this->ruc();
     try {
-        WaitCursor wait;
-        const QString name = udf_NumeroSpool(ctx_, code, Declarant{6, ruc});
-        const ImportErrorReportResult r =
-            udp_ReporteErroresImportacion(ctx_, parties ? 0 : 1, ruc, TxtRazon_Social->text(), name);
+        const QString razonSocial = TxtRazon_Social->text();
+        LongWork work(ctx_, this, QStringLiteral("Escribiendo el reporte..."));
+        const auto [name, r] = work.run<std::pair<QString, ImportErrorReportResult>>([&](AppContext& w, const WorkProgress&) {
+            const QString spool = udf_NumeroSpool(w, code, Declarant{6, ruc});
+            return std::make_pair(spool, udp_ReporteErroresImportacion(w, parties ? 0 : 1, ruc, razonSocial, spool));
+        });
         if (!r.ok || !see) return;
         if (ctx_.forms.showReport) ctx_.forms.showReport(this, name, QStringLiteral("Vprevia"));
     } catch (const std::exception& e) {
@@ -464,12 +490,12 @@ void FrmImportador::offerReport(const import::ImportOutcome& out) {
 void FrmImportador::setRunning(bool on) {
     running_ = on;
     stopRequested_ = false;
-    // The first repaint comes as the later ones, once the run has lasted kPaintEvery: a short run
-    // shows its outcome without first laying out the dialog with its bar.
-    lastPaint_ = QDateTime::currentMSecsSinceEpoch();
+    // The bar and the counts come once the run has lasted kPaintEvery: a short run shows its outcome
+    // without first laying out the dialog with its bar.
+    runClock_.start();
     progress_ = {};
     PrgAvance->setValue(0);
-    PrgAvance->setVisible(on);
+    PrgAvance->setVisible(false);
     for (QWidget* w : {static_cast<QWidget*>(cmdTransferir), static_cast<QWidget*>(cmdCancelar),
                        static_cast<QWidget*>(Drive1), static_cast<QWidget*>(DirDirectorio),
                        static_cast<QWidget*>(File1)})

@@ -11,6 +11,8 @@
 #include "import_dialog_logic.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <atomic>
 #include <array>
 
 class QComboBox;
@@ -83,10 +85,9 @@ private:
     void fillFolderList();
     QString ruc() const;
     void setRunning(bool on);
-    bool onProgress(const import::ImportProgress& p);
-    // The counts and the bar of the last progress reported, and the event loop run, at most every
-    // few hundredths of a second.
+    // The counts and the bar of the last progress the run's worker reported.
     void paintProgress();
+    QElapsedTimer runClock_;  // since the run began
     void showOutcome(const import::ImportOutcome& out);
     void showCounts(const import::ImportCounts& c);
     // After a run with rejected lines: the question, the error report and its preview.
@@ -104,9 +105,8 @@ private:
     OpenDeclaration opener_;
     OpenerRefresh salida_;
     bool running_ = false;
-    bool stopRequested_ = false;
+    std::atomic<bool> stopRequested_{false};  // read by the run's worker
     bool left_ = false;
-    qint64 lastPaint_ = 0;
     import::ImportProgress progress_;
 
     QGroupBox* Frame1 = nullptr;

@@ -1,4 +1,5 @@
 #include "frm_partes_vinc.h"
+#include "long_work.h"
 
 #include "combo_fillers.h"
 #include "frm_partes_vinc_det.h"
@@ -197,7 +198,15 @@ void FrmPartesVinc::CmdOpciones_Click(int index) {
             udp_Mensaje(ctx_, 3, party::kFrmPartesVinc);
             return;
         }
-        if (udp_EliminarInformado(ctx_, ruc, *p)) {
+        bool deleted = false;
+        try {
+            // The questions are asked, and the party deleted, by a worker.
+            LongWork work(ctx_, this, QStringLiteral("Eliminando el informado..."));
+            deleted = work.run<bool>([&](AppContext& w, const WorkProgress&) { return udp_EliminarInformado(w, ruc, *p); });
+        } catch (const DbError& e) {
+            mostrarErrorBD(ctx_, e);
+        }
+        if (deleted) {
             try {
                 udp_Refresca_Grilla(6, ruc);
             } catch (const DbError& e) {

@@ -1,4 +1,5 @@
 #include "frm_partes_vinc_det.h"
+#include "long_work.h"
 
 #include "combo_fillers.h"
 #include "cp1252.h"
@@ -680,7 +681,16 @@ void FrmPartesVincDet::focusOn(party::Focus focus) {
 
 void FrmPartesVincDet::cmdAceptar_Click() {
     st_ = gatherState();
-    const PartySaveOutcome outcome = grabarInformado(ctx_, st_);
+    // On a worker: another program's lock is waited for there, with the windows painted.
+    PartySaveOutcome outcome;
+    try {
+        LongWork work(ctx_, this, QStringLiteral("Grabando el informado..."));
+        const PartyState st = st_;
+        outcome = work.run<PartySaveOutcome>([&st](AppContext& w, const WorkProgress&) { return grabarInformado(w, st); });
+    } catch (const DbError& e) {
+        mostrarErrorBD(ctx_, e);
+        return;
+    }
     if (!outcome.saved) {
         focusOn(outcome.focus);
         return;

@@ -215,7 +215,7 @@ bool PartyWriter::sinTiposHuerfanos(const PartyRowWrite& w) {
     const Database::WriteStamp ahora = db_.writeStamp();
     // Rows written on this connection by another hand since the last write, or a commit of another
     // program between two transactions: what was read may no longer hold.
-    if (huerfanos_ && !(ahora == stamp_) && (ahora.rows != stamp_.rows || db_.changeStamp().others != otros_))
+    if (huerfanos_ && !(ahora == stamp_) && (ahora.rows != stamp_.rows || db_.othersCommits() != otros_))
         huerfanos_.reset();
     if (huerfanos_ && huerfanos_->tipDocD == w.declarante.tipDocD && huerfanos_->docIdD == w.declarante.docIdD &&
         huerfanos_->formulario == w.formulario)
@@ -234,7 +234,7 @@ bool PartyWriter::sinTiposHuerfanos(const PartyRowWrite& w) {
     const bool ninguno = !st_->orphans->next();
     st_->orphans->next();  // ends the run
     huerfanos_ = Huerfanos{w.declarante.tipDocD, w.declarante.docIdD, w.formulario, ninguno};
-    otros_ = db_.changeStamp().others;
+    otros_ = db_.othersCommits();
     return ninguno;
 }
 

@@ -2,7 +2,6 @@
 
 #include "format.h"
 #include "prepared_statement.h"
-#include "statement_ticks.h"
 #include "text_order.h"
 
 #include <QDir>
@@ -12,6 +11,9 @@
 #include <QUrl>
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
 #include <optional>
 #include <sqlite3.h>
 #include <string_view>
@@ -287,6 +289,10 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
     std::unique_ptr<Database> db(new Database);
     db->connection_ = QStringLiteral("klv-%1").arg(++g_connectionSeq);
     db->path_ = info.absoluteFilePath();
+    db->user_ = user;
+    db->password_ = password;
+    db->busyTimeoutMs_ = busyTimeoutMs;
+    db->owner_ = std::this_thread::get_id();
     auto failure = [&](const QSqlError& error) {
         const DbError e = translate(error, db->path_);
         return DbError(e.number() == DbErr::Reserved ? DbErr::CannotOpen : e.number(), e.text(), e.locked());
@@ -318,7 +324,22 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
     return db;
 }
 
+std::unique_ptr<Database> Database::openAnother() const {
+    ensureSameFile();
+    std::unique_ptr<Database> other = open(path_, user_, password_, busyTimeoutMs_);
+    if (other->device_ != device_ || other->inode_ != inode_) throw fileReplaced(path_);
+    if (pageCache_ != PageCache::Working) other->setPageCache(pageCache_);
+    return other;
+}
+
+void Database::wrongThread() {
+    std::fputs("klv: una conexión a la base de datos se usó desde otro hilo que el que la abrió\n", stderr);
+    std::fflush(stderr);
+    std::abort();
+}
+
 void Database::setPageCache(PageCache size) const {
+    pageCache_ = size;
     QSqlQuery pragma(handle());
     pragma.exec(size == PageCache::Working ? QStringLiteral("PRAGMA cache_size = -65536")
                                            : QStringLiteral("PRAGMA cache_size = -2048"));
@@ -341,6 +362,7 @@ Database::Savepoint& Database::savepoint(int depth) {
 }
 
 Database::~Database() {
+    checkThread();
     savepoints_.clear();  // finalized before the connection closes
     queries_.clear();
     native_ = nullptr;
@@ -351,9 +373,15 @@ Database::~Database() {
     QSqlDatabase::removeDatabase(connection_);
 }
 
-QSqlDatabase Database::handle() const { return QSqlDatabase::database(connection_, false); }
+QSqlDatabase Database::handle() const {
+    checkThread();
+    return QSqlDatabase::database(connection_, false);
+}
 
-sqlite3* Database::sqliteHandle() const { return native_; }
+sqlite3* Database::sqliteHandle() const {
+    checkThread();
+    return native_;
+}
 
 bool Database::transactionLost() const {
     sqlite3* h = sqliteHandle();
@@ -386,8 +414,23 @@ Database::WriteStamp Database::writeStamp() const {
 Database::ChangeStamp Database::changeStamp() const {
     ChangeStamp s;
     if (sqlite3* h = sqliteHandle()) s.own = sqlite3_total_changes64(h);
-    s.others = scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
+    s.others = fileChanges();
     return s;
+}
+
+qint64 Database::othersCommits() const { return scalar(QStringLiteral("PRAGMA data_version")).toLongLong(); }
+
+qint64 Database::fileChanges() const {
+    checkThread();
+    // The file's change counter: four bytes, most significant first, at offset 24 of the header.
+    // Every commit in the rollback journal's modes moves it.
+    unsigned char b[4] = {};
+    const int fd = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    const ssize_t n = ::pread(fd, b, sizeof b, 24);
+    ::close(fd);
+    if (n != sizeof b) return -1;
+    return (qint64{b[0]} << 24) | (qint64{b[1]} << 16) | (qint64{b[2]} << 8) | qint64{b[3]};
 }
 
 bool Database::addConnectionSetup(ConnectionSetup setup) {
@@ -403,6 +446,7 @@ QSqlQuery Database::prepare(const QString& sql) const {
 }
 
 void Database::run(QSqlQuery& q, const QVariantList& params) const {
+    checkThread();
     for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
     if (!q.exec()) throw failure(q.lastError());
 }
@@ -461,8 +505,7 @@ int Database::changes() const {
 }
 
 void Database::emptyTable(const QString& table) const {
-    PreparedStatement empty(*this, QStringLiteral("DELETE FROM ") + table);
-    StatementTicks::runStep(*this, [&empty] { empty.run(); });
+    PreparedStatement(*this, QStringLiteral("DELETE FROM ") + table).run();
 }
 
 bool Database::tableExists(const QString& table) const {
@@ -485,6 +528,7 @@ bool Database::columnExists(const QString& table, const QString& column) const {
 }
 
 Transaction::Transaction(Database& db, bool immediate) : db_(db), depth_(db.depth_) {
+    db.checkThread();
     if (depth_ == 0) {
         db_.exec(immediate ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
         ++db_.transactions_;
@@ -504,10 +548,10 @@ Transaction::~Transaction() {
 }
 
 void Transaction::commit() {
+    db_.checkThread();
     if (!open_) return;
     if (depth_ == 0) {
-        PreparedStatement commit(db_, QStringLiteral("COMMIT"));
-        StatementTicks::runStep(db_, [&commit] { commit.run(); });
+        PreparedStatement(db_, QStringLiteral("COMMIT")).run();
     } else {
         db_.savepoint(depth_).release.run();
     }
@@ -516,6 +560,7 @@ void Transaction::commit() {
 }
 
 void Transaction::rollback() {
+    db_.checkThread();
     if (!open_) return;
     open_ = false;
     --db_.depth_;

@@ -13,6 +13,7 @@
 #include <QVariantList>
 #include <memory>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 class QSqlError;
@@ -82,6 +83,24 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
+    // A connection of its own to the same file, opened on the calling thread (a worker's) with the
+    // same user, busy timeout, pragmas and SQL functions. Throws DbError as open() does, and
+    // FileReplaced, naming the file, when the path no longer names the file this connection
+    // opened. Callable from any thread: it reads only what open() kept.
+    std::unique_ptr<Database> openAnother() const;
+
+    // One connection, one thread: a connection (and its statements, transactions and cursors)
+    // belongs to the thread that opened it. Used from any other thread, every call writes what
+    // happened to standard error and aborts the program, in every build.
+    void checkThread() const {
+        if (std::this_thread::get_id() != owner_) wrongThread();
+    }
+    // While a worker works with a connection of its own, the window's connection stays still:
+    // parked, it belongs to no thread (every use aborts) until the thread that parked it takes it
+    // back.
+    void park() { owner_ = std::thread::id(); }
+    void unpark() { owner_ = std::this_thread::get_id(); }
+
     const QString& path() const { return path_; }
     QSqlDatabase handle() const;
     // Runs one statement with positional ('?') bound parameters; throws DbError on failure.
@@ -98,8 +117,7 @@ public:
     // every party of an import is prepared once.)
     // Rows changed by the last INSERT, UPDATE or DELETE.
     int changes() const;
-    // Deletes every row of `table`. The engine empties a whole table in one step that reports no
-    // progress: while progress is shown (StatementTicks) it runs off this thread. Throws DbError.
+    // Deletes every row of `table`. Throws DbError.
     void emptyTable(const QString& table) const;
 
     bool tableExists(const QString& table) const;  // case-blind, as the engine compares names
@@ -137,14 +155,22 @@ public:
     };
     WriteStamp writeStamp() const;
 
-    // Changes the database has seen: rows written by this connection and commits of other
-    // connections. Two equal stamps mean that nothing was written in between.
+    // Changes the database has seen: rows written by this connection and commits of any connection
+    // (the file's change counter, which every commit moves, read from the file itself without a
+    // statement). Two equal stamps mean that nothing was written in between. Stamps of two
+    // connections to the same file agree in `others`: a worker's stamp, with the window
+    // connection's `own`, is what the window's connection would read once the worker has ended.
     struct ChangeStamp {
         qint64 own = 0;
         qint64 others = 0;
         bool operator==(const ChangeStamp&) const = default;
     };
     ChangeStamp changeStamp() const;
+    // The file's change counter (ChangeStamp::others).
+    qint64 fileChanges() const;
+    // Commits of other connections this one has seen (the engine's data_version): unlike the
+    // file's change counter, this connection's own commits do not move it.
+    qint64 othersCommits() const;
 
     // The engine's handle of this connection, for the row cursor, the prepared statements and the
     // SQL functions of the layers above.
@@ -169,6 +195,7 @@ public:
 private:
     friend class Transaction;
     Database() = default;
+    [[noreturn]] static void wrongThread();
     // The statements of the savepoint at a nesting depth (1 for the first guard inside a
     // transaction), prepared once: an import opens one for every line.
     struct Savepoint;
@@ -178,6 +205,10 @@ private:
     DbError failure(const QSqlError& error) const;
     QString connection_;
     QString path_;
+    QString user_, password_;
+    int busyTimeoutMs_ = 10000;
+    mutable PageCache pageCache_ = PageCache::Working;
+    std::thread::id owner_;
     // The opened file's identity, to tell whether the path still names it.
     unsigned long long device_ = 0, inode_ = 0;
     int depth_ = 0;
@@ -197,9 +228,7 @@ private:
 // the outer transaction. The outermost guard takes the write lock when it begins (BEGIN
 // IMMEDIATE): a transaction that read first and wrote later could not wait for another writer
 // (SQLite refuses the upgrade at once), while waiting at the start honours the busy timeout.
-// immediate = false is for a guard that only reads. The outermost commit writes every page the
-// transaction changed in one step: while progress is shown (StatementTicks) it runs off this
-// thread.
+// immediate = false is for a guard that only reads.
 class Transaction {
 public:
     explicit Transaction(Database& db, bool immediate = true);

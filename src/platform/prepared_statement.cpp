@@ -4,7 +4,7 @@
 
 namespace klv {
 
-PreparedStatement::PreparedStatement(const Database& db, const QString& sql) : handle_(db.sqliteHandle()) {
+PreparedStatement::PreparedStatement(const Database& db, const QString& sql) : db_(&db), handle_(db.sqliteHandle()) {
     if (!handle_) throw DbError(DbErr::Reserved, QStringLiteral("La base de datos no está abierta"));
     const int rc = sqlite3_prepare16_v2(handle_, sql.constData(), static_cast<int>(sql.size() * 2), &stmt_, nullptr);
     if (rc != SQLITE_OK) {
@@ -21,13 +21,14 @@ PreparedStatement::~PreparedStatement() {
 }
 
 PreparedStatement::PreparedStatement(PreparedStatement&& other) noexcept
-    : handle_(other.handle_), stmt_(other.stmt_), bytes_(std::move(other.bytes_)) {
+    : db_(other.db_), handle_(other.handle_), stmt_(other.stmt_), bytes_(std::move(other.bytes_)) {
     other.stmt_ = nullptr;
 }
 
 PreparedStatement& PreparedStatement::operator=(PreparedStatement&& other) noexcept {
     if (this != &other) {
         if (stmt_) sqlite3_finalize(stmt_);
+        db_ = other.db_;
         handle_ = other.handle_;
         stmt_ = other.stmt_;
         bytes_ = std::move(other.bytes_);
@@ -90,6 +91,7 @@ void PreparedStatement::bindValue(int i, const QVariant& value) {
 }
 
 int PreparedStatement::run() {
+    db_->checkThread();
     int rc;
     while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
     }

@@ -44,6 +44,7 @@ public:
     int run();
 
 private:
+    const Database* db_ = nullptr;
     sqlite3* handle_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;
     std::vector<QByteArray> bytes_;  // the bound texts of ASCII characters, kept until rebound

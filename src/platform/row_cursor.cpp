@@ -68,6 +68,7 @@ void RowCursor::bindAll(const QVariantList& params) {
 }
 
 void RowCursor::rerun(const QVariantList& params) {
+    db_.checkThread();
     if (!stmt_) return;
     sqlite3_reset(stmt_);
     done_ = false;
@@ -75,6 +76,7 @@ void RowCursor::rerun(const QVariantList& params) {
 }
 
 bool RowCursor::next() {
+    db_.checkThread();
     if (!stmt_ || done_) return false;
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) return true;

@@ -1,4 +1,5 @@
 #include "frm_imprimir.h"
+#include "long_work.h"
 
 #include "declaration_print.h"
 #include "declarations_grid.h"
@@ -162,7 +163,15 @@ QString FrmImprimir::writeReport(bool preview, int* pages) {
         showDbError(ctx_, e);
         return {};
     }
-    const ReportOutcome outcome = udp_ImprimirReporte(ctx_, request, QString());
+    ReportOutcome outcome;
+    try {
+        LongWork work(ctx_, this, QStringLiteral("Escribiendo el reporte..."));
+        outcome = work.run<ReportOutcome>(
+            [&request](AppContext& w, const WorkProgress&) { return udp_ImprimirReporte(w, request, QString()); });
+    } catch (const DbError& e) {
+        showDbError(ctx_, e);
+        return {};
+    }
     if (!outcome.ok) return {};
     *pages = outcome.pages;
     return request.archivo;

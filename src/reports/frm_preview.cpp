@@ -1,4 +1,5 @@
 #include "frm_preview.h"
+#include "long_work.h"
 
 #include "markup_render.h"
 #include "print_service.h"
@@ -101,8 +102,19 @@ bool FrmPreview::Form_Load() {
     setHelpContext(ctx_.help, this, 1012);
     {
         WaitCursor wait;
-        doc_ = markup::readMarkupFile(path());
-        canvases_ = markup::previewCanvases(doc_, range_);
+        // A report of thousands of pages is read on a worker.
+        LongWork work(ctx_, isVisible() ? this : parentWidget(), QStringLiteral("Leyendo el reporte..."));
+        work.withoutDatabase();
+        const QString file = path();
+        const std::optional<markup::PageRange> range = range_;
+        auto read = work.run<std::pair<markup::MarkupDocument, std::vector<std::vector<int>>>>(
+            [&](AppContext&, const WorkProgress&) {
+                markup::MarkupDocument doc = markup::readMarkupFile(file);
+                auto canvases = markup::previewCanvases(doc, range);
+                return std::make_pair(std::move(doc), std::move(canvases));
+            });
+        doc_ = std::move(read.first);
+        canvases_ = std::move(read.second);
         background_ = doc_.background();
     }
     pMostrar(0);
@@ -149,7 +161,10 @@ bool FrmPreview::printFile() {
     markup::MarkupDocument doc;
     {
         WaitCursor wait;
-        doc = markup::readMarkupFile(path());
+        LongWork work(ctx_, isVisible() ? this : parentWidget(), QStringLiteral("Leyendo el reporte..."));
+        work.withoutDatabase();
+        const QString file = path();
+        doc = work.run<markup::MarkupDocument>([&](AppContext&, const WorkProgress&) { return markup::readMarkupFile(file); });
     }
     if (!doc.exists) {
         ctx_.msg(QStringLiteral("Archivo Físico del Reporte no Existe"), MsgStyle::Critical,

@@ -1,4 +1,5 @@
 #include "print_service.h"
+#include "long_work.h"
 
 #include "app_context.h"
 #include "markup_render.h"
@@ -55,6 +56,38 @@ bool PrinterCanvas::end() {
     return false;
 }
 
+namespace {
+
+// A canvas that tells the sheets begun as progress, and draws on another.
+class CountedSheets : public markup::PrintCanvas {
+public:
+    CountedSheets(markup::PrintCanvas& canvas, const WorkProgress& progress, qint64 total)
+        : canvas_(canvas), progress_(progress), total_(total) {}
+    bool begin(bool landscape) override {
+        // Fitting the report to the printable area measures its texts first: work goes on, of a
+        // length not known yet.
+        progress_(0, 0);
+        const bool begun = canvas_.begin(landscape);
+        progress_(0, total_);
+        return begun;
+    }
+    bool newSheet() override {
+        progress_(++sheets_, total_);
+        return canvas_.newSheet();
+    }
+    void draw(const markup::ParsedLine& command) override { canvas_.draw(command); }
+    bool end() override { return canvas_.end(); }
+    QString error() const override { return canvas_.error(); }
+
+private:
+    markup::PrintCanvas& canvas_;
+    const WorkProgress& progress_;
+    qint64 total_;
+    qint64 sheets_ = 0;
+};
+
+}  // namespace
+
 bool printReport(AppContext& ctx, QWidget* parent, const markup::MarkupDocument& doc,
                  const std::optional<markup::PageRange>& range) {
     const QString title = QStringLiteral("Impresión");
@@ -77,8 +110,17 @@ bool printReport(AppContext& ctx, QWidget* parent, const markup::MarkupDocument&
     PrinterCanvas canvas(printer, doc);
     bool printed = false;
     {
+        // The pages are painted on a worker (a printer may be painted from any one thread at a
+        // time); the window's thread shows how many are done.
         WaitCursor wait;
-        printed = markup::printPass(doc, range, canvas, chosenPages(printer));
+        const QPageRanges pages = chosenPages(printer);
+        const qint64 total = range ? range->hasta - range->desde + 1 : doc.lastPage();
+        LongWork work(ctx, parent, QStringLiteral("Imprimiendo..."));
+        work.withoutDatabase();
+        printed = work.run<bool>([&](AppContext&, const WorkProgress& progress) {
+            CountedSheets counted(canvas, progress, total);
+            return markup::printPass(doc, range, counted, pages);
+        });
     }
     return printed || fail(canvas.errorNumber(), canvas.error());
 }

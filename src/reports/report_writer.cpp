@@ -7,6 +7,7 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QThread>
 
 namespace klv {
 namespace {
@@ -15,13 +16,15 @@ constexpr int kLineStep = 175;
 constexpr int kLineX = 10;
 constexpr int kLineSize = 8;
 
-// The hourglass while a report is written (only when the program has a GUI application).
+// The hourglass while a report is written (only when the program has a GUI application and the
+// report is written on its thread; a worker's caller shows the progress window instead).
 struct ReportCursor {
+    const bool shown = qGuiApp && QThread::currentThread() == qGuiApp->thread();
     ReportCursor() {
-        if (qGuiApp) QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        if (shown) QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     }
     ~ReportCursor() {
-        if (qGuiApp) QGuiApplication::restoreOverrideCursor();
+        if (shown) QGuiApplication::restoreOverrideCursor();
     }
 };
 

@@ -1,4 +1,5 @@
 #include "frm_cont_abrir.h"
+#include "long_work.h"
 #include "declarations_grid.h"
 #include "wait_cursor.h"
 #include "window_helpers.h"
@@ -105,7 +106,9 @@ void FrmContAbrir::udp_Refresca_Grilla() {
     preselect_ = DeclarationKey();
     StoredDeclarationList rows;
     try {
-        rows = listStoredDeclarations(ctx_.db());
+        LongWork work(ctx_, isVisible() ? this : parentWidget(), QStringLiteral("Leyendo las declaraciones..."));
+        rows = work.run<StoredDeclarationList>(
+            [](AppContext& w, const WorkProgress&) { return listStoredDeclarations(w.db()); });
     } catch (const DbError& e) {
         rows = StoredDeclarationList();
         ctx_.msg(e.text() + QLatin1Char('\n') + QLatin1Char(' ') + QString::number(e.number()), MsgStyle::OkOnly,
@@ -154,7 +157,11 @@ void FrmContAbrir::CmdOpciones_Click(int index) {
             const DeclarationKey key = selectedKey();
             {
                 WaitCursor wait;
-                deleteStoredDeclaration(ctx_.db(), key.docIdD, key.periodo, ctx_.gFormulario);
+                LongWork work(ctx_, this, QStringLiteral("Eliminando la declaración..."));
+                work.run<bool>([&key](AppContext& w, const WorkProgress&) {
+                    deleteStoredDeclaration(w.db(), key.docIdD, key.periodo, w.gFormulario);
+                    return true;
+                });
             }
             udp_Refresca_Grilla();
         }

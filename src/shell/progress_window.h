@@ -1,27 +1,21 @@
 #pragma once
-// The progress of a long operation that runs on the window's thread (a save, the opening of a
-// large declaration, Validar). While a ProgressWindow lives, the database's statements tick it and
-// the logic tells it what is done through callback(); every tenth of a second the bar moves and
-// the event loop runs, so every window of the program repaints. A small modal window with a text
-// and a bar appears once the work has lasted half a second (shorter work shows nothing); it has no
-// close button and cannot be closed: the work cannot be stopped, and no other window takes input
-// meanwhile. Until it appears the event loop runs without user input. A step the engine does in
-// one go (StatementTicks::runStep) runs off the window's thread while the window ticks.
+// The progress window of a long operation (see long_work.h, which runs the operation on a worker
+// and this window on the window's thread): a small modal window with a text and a bar that
+// appears once the work has lasted half a second (shorter work shows nothing). It has no close
+// button and cannot be closed: the work cannot be stopped. It is wide enough for its whole title,
+// the title of the window it belongs to.
 //
-// No box stands over the bar: while the window lives, the context's messages go through it, and
-// before each box the window closes; work that goes on after the box shows it again once it has
-// lasted another half second.
+// No box stands over the bar: every box shown while the work runs goes through showBox(), which
+// closes the window first; work that goes on after the box shows it again once it has lasted
+// another half second.
 
-#include "app_context.h"
-#include "statement_ticks.h"
+#include "message_service.h"
 
 #include <QElapsedTimer>
 #include <QString>
 #include <chrono>
-#include <functional>
 #include <memory>
 
-class QProgressBar;
 class QWidget;
 
 namespace klv {
@@ -31,17 +25,17 @@ class ProgressDialog;
 class ProgressWindow {
 public:
     // `parent` is the window the progress belongs to (the form, or its opener while the form is
-    // not shown yet); `text` says what is being done. The context's database ticks the window and
-    // its messages pass through it until it is destroyed.
-    ProgressWindow(AppContext& ctx, QWidget* parent, const QString& text);
+    // not shown yet); `text` says what is being done. The half second counts from here.
+    ProgressWindow(QWidget* parent, const QString& text);
     ~ProgressWindow();
     ProgressWindow(const ProgressWindow&) = delete;
     ProgressWindow& operator=(const ProgressWindow&) = delete;
 
-    // done of total (total 0: not known; the bar shows that work goes on).
+    // done of total (total 0: not known; the bar shows that work goes on). Shows the window once
+    // the half second has passed.
     void report(qint64 done, qint64 total);
-    // report() as a plain callback for the logic.
-    std::function<void(qint64, qint64)> callback();
+    // Closes the window, shows the box through `messages` and starts the half second again.
+    int showBox(MessageService& messages, const QString& text, int style, const QString& title);
     // The window, once it has appeared (nullptr before).
     QWidget* window() const;
 
@@ -50,22 +44,12 @@ public:
     static std::chrono::milliseconds setAppearAfter(std::chrono::milliseconds delay);
 
 private:
-    class Boxes;
-    void tick();
-    // Closes the window, shows the box and starts the half second again.
-    int showBox(const QString& text, int style, const QString& title);
-
-    AppContext& ctx_;
-    MessageService* messages_;  // the context's service before this window
-    std::unique_ptr<Boxes> boxes_;
     QWidget* parent_;
     QString text_;
     QElapsedTimer clock_;
-    qint64 lastPaint_ = -1;
     qint64 done_ = 0;
     qint64 total_ = 0;
     std::unique_ptr<ProgressDialog> window_;
-    StatementTicks ticks_;
 };
 
 }  // namespace klv

@@ -4,6 +4,7 @@
 // boxes' rules and the window's keys. Its construction is in frm_transacciones_build.cpp, the
 // rules of its choice controls, tabs and type list in frm_transacciones_rules.cpp.
 #include "frm_transacciones.h"
+#include "long_work.h"
 
 #include "amount_box.h"
 #include "combo_fillers.h"
@@ -584,8 +585,9 @@ void FrmTransacciones::Grabar_Transacc() {
     const TransactionState st = gatherState();
     SaveResult r;
     try {
-        WaitCursor wait;
-        r = klv::Grabar_Transacc(ctx_, st);
+        // On a worker: another program's lock is waited for there, with the windows painted.
+        LongWork work(ctx_, this, QStringLiteral("Grabando la transacción..."));
+        r = work.run<SaveResult>([&st](AppContext& w, const WorkProgress&) { return klv::Grabar_Transacc(w, st); });
     } catch (const DbError& e) {
         ctx_.msg(QStringLiteral("No se pudo grabar la transacción; no se grabó nada.\r\n") + e.text() +
                      QStringLiteral(" (") + QString::number(e.number()) + QLatin1Char(')'),

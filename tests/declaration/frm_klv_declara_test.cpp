@@ -9,6 +9,7 @@
 #include "when_shown.h"
 #include "declaration_header.h"
 #include "frm_klv_declara.h"
+#include "long_work.h"
 #include "progress_window.h"
 #include "status_panels.h"
 
@@ -26,6 +27,14 @@
 #include <QScopeGuard>
 #include <QTabWidget>
 #include <QTableView>
+#include <QElapsedTimer>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <sqlite3.h>
+#include <thread>
+#include <unistd.h>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QWindow>
 #include <functional>
@@ -213,21 +222,126 @@ TEST_F(DeclaraFormTest, GrabarOfManyRowsLetsTheEventLoopRunAndIgnoresWhatArrives
     Frm_KLV_Declara& f = open();
     answerHeader();
     manyWorkingTransactions(40000);
-    // While the save writes, a timer fires; a second click on Grabar and the close box arrive.
-    int whileWriting = 0;
+    // While the save runs on its worker, a timer fires; a second click on Grabar (the mouse's
+    // and a programme's) and the close box arrive.
+    int whileWorking = 0;
     QTimer timer;
+    auto* grabar = w<QPushButton>("CmdGrabar");
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (!db().inTransaction() || whileWriting++ > 0) return;
-        w<QPushButton>("CmdGrabar")->click();
+        if (!LongWork::running() || whileWorking++ > 0) return;
+        const QPointF at(grabar->rect().center());
+        QCoreApplication::postEvent(grabar, new QMouseEvent(QEvent::MouseButtonPress, at, grabar->mapToGlobal(at),
+                                                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(grabar, new QMouseEvent(QEvent::MouseButtonRelease, at, grabar->mapToGlobal(at),
+                                                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+        grabar->click();
         f.close();
     });
     timer.start(0);
-    w<QPushButton>("CmdGrabar")->click();
+    grabar->click();
     timer.stop();
-    EXPECT_GT(whileWriting, 0);
+    // Nothing that arrived meanwhile is replayed afterwards.
+    QCoreApplication::processEvents();
+    EXPECT_GT(whileWorking, 0);
     EXPECT_EQ(texts(), QStringList{S("Toda la información fue grabada satisfactoriamente.")});
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(count(QStringLiteral("TRANSACCION2")), 40000);
+}
+
+// Another program writes the database while the large-amount question waits for its answer.
+class WritesAtTheQuestion : public MessageService {
+public:
+    WritesAtTheQuestion(MessageService& next, QString path) : next_(next), path_(std::move(path)) {}
+    int show(const QString& text, int style, const QString& title) override {
+        if (text.startsWith(S("Existen transacciones mayores"))) {
+            auto other = Database::open(path_, QString(), QString(), 200);
+            try {
+                Transaction t(*other);
+                other->exec(QStringLiteral("CREATE TABLE IF NOT EXISTS OTRO_PROGRAMA (x INT)"));
+                other->exec(QStringLiteral("INSERT INTO OTRO_PROGRAMA VALUES (1)"));
+                t.commit();
+                wrote = true;
+            } catch (const DbError&) {
+            }
+        }
+        return next_.show(text, style, title);
+    }
+    bool wrote = false;
+
+private:
+    MessageService& next_;
+    QString path_;
+};
+
+TEST_F(DeclaraFormTest, GrabarHoldsNoLockWhileItsQuestionWaitsNorIsHeldByTheWindowsLastRead) {
+    open();
+    answerHeader();
+    party(QStringLiteral("P2"));
+    workingTransaction(1, "100");
+    workingTransaction(2, "100");
+    transaction(kTmp, key(), QStringLiteral("P2"), 1, QStringLiteral("00"), QStringLiteral("0"),
+                {{QStringLiteral("MTO_SIN_TRAN_MON_ORI"), QStringLiteral("5000")},
+                 {QStringLiteral("MTO_SIN_TRAN_MON_REG"), QStringLiteral("5000")}});
+    transactionType(QStringLiteral("TMPTRATIPTRA"), key(), QStringLiteral("P2"), 1, QStringLiteral("05"), QStringLiteral("5000"));
+    WritesAtTheQuestion other(messages(), env().dbFile());
+    ctx().messages = &other;
+    messages().script(MsgAnswer::Yes);
+    // The window's connection reads just before the click: the worker's commit is not held back
+    // by it (it would wait the whole busy timeout, then fail).
+    EXPECT_EQ(db().rows(QStringLiteral("SELECT * FROM TMPTRANSACCION2")).size(), 3u);
+    QElapsedTimer took;
+    took.start();
+    w<QPushButton>("CmdGrabar")->click();
+    ctx().messages = &messages();
+    EXPECT_LT(took.elapsed(), 5000);
+    EXPECT_TRUE(other.wrote);
+    EXPECT_EQ(texts(), (QStringList{S("Existen transacciones mayores a 1000.00. ¿Es correcto?"), kGrabadoOk}));
+    EXPECT_EQ(count(QStringLiteral("TRANSACCION2")), 3);
+}
+
+// Kills the process at the commit of a connection opened after it is set (the worker's), when
+// armed.
+std::atomic<bool> g_killAtCommit{false};
+int killAtCommit(void*) {
+    if (g_killAtCommit) ::kill(::getpid(), SIGKILL);
+    return 0;
+}
+void armableCommitKill(sqlite3* handle) { sqlite3_commit_hook(handle, &killAtCommit, nullptr); }
+
+TEST_F(DeclaraFormTest, AKillDuringTheWorkersSaveLeavesTheOldOrTheNewSet) {
+    GTEST_FLAG_SET(death_test_style, "fast");
+    static const bool added = Database::addConnectionSetup(&armableCommitKill);
+    ASSERT_TRUE(added);
+    open();
+    answerHeader();
+    manyWorkingTransactions(20000);
+    auto grabar = [&] { w<QPushButton>("CmdGrabar")->click(); };
+    // At the commit itself (-1), then at moments spread over the copies and the commit.
+    int kills = 0;
+    for (int ms : {-1, 30, 100, 200, 300, 400, 600}) {
+        EXPECT_EXIT(
+            {
+                if (ms < 0) g_killAtCommit = true;
+                else
+                    std::thread([ms] {
+                        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+                        ::kill(::getpid(), SIGKILL);
+                    }).detach();
+                grabar();
+                std::this_thread::sleep_for(std::chrono::seconds(30));
+            },
+            ::testing::KilledBySignal(SIGKILL), "");
+        ++kills;
+        // The next reader rolls back what the killed save left half-way.
+        auto after = Database::open(env().dbFile());
+        EXPECT_EQ(after->scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+        const int stored = after->scalar(QStringLiteral("SELECT count(*) FROM TRANSACCION2")).toInt();
+        const int types = after->scalar(QStringLiteral("SELECT count(*) FROM TRATIPTRA2")).toInt();
+        const int cab = after->scalar(QStringLiteral("SELECT count(*) FROM CAB")).toInt();
+        EXPECT_TRUE((stored == 0 && types == 0 && cab == 0) || (stored == 20000 && types == 20000 && cab == 1))
+            << ms << " ms: " << stored << " " << types << " " << cab;
+    }
+    EXPECT_EQ(kills, 7);
 }
 
 TEST_F(DeclaraFormTest, NoBoxOfValidarOrGrabarStandsOverTheirProgressWindow) {

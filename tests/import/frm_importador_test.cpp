@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -15,6 +17,9 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStyle>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace klv::test {
 namespace {
@@ -211,20 +216,18 @@ TEST_F(FrmImportadorTest, ARunLocksTheDialogShowsCountsAndCancelStopsIt) {
     std::vector<ImportRequest> requests;
     bool lockedWhileRunning = false;
     bool closeRefused = false;
+    // The run goes on a worker: at its third line it waits for the dialog to be looked at and for a
+    // click of the mouse on "Cancelar" (which alone takes input meanwhile) to stop it.
+    std::atomic<bool> atThirdLine{false};
     auto runner = [&](AppContext&, const ImportRequest& req, const import::ProgressFn& progress) {
         requests.push_back(req);
         ImportOutcome out;
         for (long i = 1; i <= 1000; ++i) {
             out.counts.transferidos = i;
-            if (i == 3) {
-                lockedWhileRunning = !w<QPushButton>("cmdTransferir")->isEnabled() &&
-                                     !w<QPushButton>("cmdCancelar")->isEnabled() &&
-                                     !w<QListWidget>("File1")->isEnabled() &&
-                                     !w<QListWidget>("DirDirectorio")->isEnabled() &&
-                                     w<QPushButton>("CmdDetener")->isEnabled();
-                closeRefused = !dlg_->close();
-                w<QPushButton>("CmdDetener")->click();
-            }
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            atThirdLine = i == 3;
+            while (i == 3 && progress({i, i, 1000, false, out.counts}) && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
             if (!progress({i, i, 1000, false, out.counts})) {
                 out.status = ImportOutcome::Status::Cancelado;
                 return out;
@@ -232,6 +235,21 @@ TEST_F(FrmImportadorTest, ARunLocksTheDialogShowsCountsAndCancelStopsIt) {
         }
         return out;
     };
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (!atThirdLine.exchange(false)) return;
+        lockedWhileRunning = !w<QPushButton>("cmdTransferir")->isEnabled() && !w<QPushButton>("cmdCancelar")->isEnabled() &&
+                             !w<QListWidget>("File1")->isEnabled() && !w<QListWidget>("DirDirectorio")->isEnabled() &&
+                             w<QPushButton>("CmdDetener")->isEnabled();
+        closeRefused = !dlg_->close();
+        auto* stop = w<QPushButton>("CmdDetener");
+        const QPointF at(stop->rect().center());
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(stop, new QMouseEvent(type, at, stop->mapToGlobal(at), Qt::LeftButton,
+                                                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                              Qt::NoModifier));
+    });
+    look.start(5);
     struct Case {
         const char* periodo;
         ImportKind kind;

@@ -1,7 +1,8 @@
 #include "db_rows.h"
 #include "database.h"
 #include "other_program.h"
-#include "statement_ticks.h"
+#include "prepared_statement.h"
+#include "row_cursor.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <functional>
+#include <thread>
 
 using namespace klv;
 
@@ -309,7 +312,7 @@ TEST(DatabaseTransaction, TakesTheWriteLockAtItsStartAndWaitsForAnotherWriter) {
     EXPECT_FALSE(impatient->inTransaction());
 }
 
-TEST(DatabaseTransaction, CommitWhileProgressIsShownTicksUntilItEndsAndFailsAsTheDoorSays) {
+TEST(DatabaseTransaction, CommitBehindAReaderFailsAsTheDoorSaysAndLeavesTheTransactionToUndo) {
     QTemporaryDir dir;
     const QString path = makeDatabase(dir);
     auto db = Database::open(path, QString(), QString(), 300);
@@ -317,15 +320,12 @@ TEST(DatabaseTransaction, CommitWhileProgressIsShownTicksUntilItEndsAndFailsAsTh
     auto reader = Database::open(path);
     auto reading = std::make_unique<Transaction>(*reader, false);
     reader->scalar(QStringLiteral("SELECT count(*) FROM T"));
-    int ticks = 0;
     {
         Transaction t(*db);
         db->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (1, 'a')"));
-        const StatementTicks progress(*db, [&ticks] { ++ticks; });
         const DbError e = errorOf([&] { t.commit(); });
         EXPECT_EQ(e.number(), DbErr::CannotOpen);
         EXPECT_TRUE(e.locked());
-        EXPECT_GT(ticks, 5);  // every 10 ms while the engine waited
         EXPECT_TRUE(db->inTransaction());
     }
     EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM T")).toInt(), 0);
@@ -334,8 +334,52 @@ TEST(DatabaseTransaction, CommitWhileProgressIsShownTicksUntilItEndsAndFailsAsTh
         Transaction t(*db);
         db->emptyTable(QStringLiteral("T"));
         db->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (2, 'b')"));
-        const StatementTicks progress(*db, [] {});
         t.commit();
     }
     EXPECT_EQ(db->scalar(QStringLiteral("SELECT k FROM T")).toInt(), 2);
+}
+
+TEST(DatabaseThreads, AnotherConnectionOnAWorkerSharesTheFileAndItsChangeCounter) {
+    QTemporaryDir dir;
+    const QString path = makeDatabase(dir);
+    auto db = Database::open(path, QString(), QString(), 300);
+    const Database::ChangeStamp before = db->changeStamp();
+    qint64 workerEnd = 0;
+    std::thread([&] {
+        auto worker = db->openAnother();
+        worker->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (1, 'a')"));
+        // VB_VAL is registered on every connection.
+        EXPECT_EQ(worker->scalar(QStringLiteral("SELECT VB_VAL('12abc')")).toDouble(), 12.0);
+        workerEnd = worker->fileChanges();
+    }).join();
+    // The worker's commit is seen as the file's, with the stamp the worker ended on.
+    const Database::ChangeStamp after = db->changeStamp();
+    EXPECT_NE(after, before);
+    EXPECT_EQ(after, (Database::ChangeStamp{before.own, workerEnd}));
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM T")).toInt(), 1);
+    // A file renamed over the path is not the window connection's file.
+    const QString other = dir.filePath(QStringLiteral("otra.db"));
+    ASSERT_TRUE(QFile::copy(path, other));
+    ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()), 0);
+    std::thread([&] { EXPECT_EQ(errorOf([&] { db->openAnother(); }).number(), DbErr::FileReplaced); }).join();
+}
+
+// Every door to a connection, used from a thread that did not open it, stops the program.
+TEST(DatabaseThreadsDeathTest, AConnectionUsedFromAnotherThreadStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    QTemporaryDir dir;
+    const QString path = makeDatabase(dir);
+    auto db = Database::open(path);
+    PreparedStatement insert(*db, QStringLiteral("INSERT INTO T (k, t) VALUES (3, 'c')"));
+    RowCursor rows(*db, QStringLiteral("SELECT k FROM T"));
+    const std::function<void()> uses[] = {
+        [&] { db->scalar(QStringLiteral("SELECT 1")); },
+        [&] { db->exec(QStringLiteral("SELECT 1")); },
+        [&] { insert.run(); },
+        [&] { rows.next(); },
+        [&] { Transaction t(*db); },
+        [&] { db->changeStamp(); },
+    };
+    for (const auto& use : uses)
+        EXPECT_DEATH(std::thread(use).join(), "otro hilo");
 }

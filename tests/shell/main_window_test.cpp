@@ -1,13 +1,14 @@
 #include "box_over_bar.h"
 #include "frm_cont_abrir.h"
 #include "mdi_klv_pt.h"
-#include "progress_window.h"
+#include "long_work.h"
 #include "services_fixture.h"
 #include "status_panels.h"
 #include "when_shown.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -21,6 +22,9 @@
 #include <QThread>
 #include <QTimer>
 #include <QToolBar>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 using namespace klv;
 
@@ -331,65 +335,107 @@ TEST_F(MainWindowTest, ChooserColumnsAreAsWideAsTheirWidestValueAmongMany) {
     for (int c = 0; c < grid->model()->columnCount(); ++c) EXPECT_EQ(widths[c], grid->columnWidth(c)) << c;
 }
 
-TEST_F(MainWindowTest, ProgressWindowKeepsTheEventLoopRunningAndCannotBeClosed) {
+// Waits on the worker until `seen` is set by the window's thread (a deadline keeps a failing test
+// from hanging).
+void waitFor(const std::atomic<bool>& seen) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!seen && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+TEST_F(MainWindowTest, LongWorkRunsOnAWorkerUnderAProgressWindowThatCannotBeClosed) {
     QWidget owner;
-    owner.setWindowTitle(QStringLiteral("8027 Precios de Transferencia"));
+    owner.setWindowTitle(QStringLiteral("8027 Precios de Transferencia - v 1.4"));
     owner.show();
     int fired = 0;
+    std::atomic<bool> looked{false};
+    QString title, text;
+    int value = -1, width = 0;
+    bool stayed = false;
     QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] { ++fired; });
-    timer.start(0);
-    const QString count = QStringLiteral("WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I+1 FROM N WHERE I<200000)"
-                                         " SELECT count(*) FROM N");
-    {
-        ProgressWindow progress(ctx(), &owner, QStringLiteral("Grabando la declaración..."));
-        // A long statement ticks it: the timer fires while the statement runs.
-        db().scalar(count);
-        EXPECT_GT(fired, 0);
-        // Once the work has lasted, the window shows what is done and stays until the work ends.
-        QThread::msleep(600);
-        progress.report(250, 1000);
-        QWidget* window = progress.window();
-        ASSERT_NE(window, nullptr);
-        EXPECT_TRUE(window->isVisible());
-        EXPECT_EQ(window->windowTitle(), owner.windowTitle());
-        EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("LblProgreso"))->text(), QStringLiteral("Grabando la declaración..."));
-        EXPECT_EQ(window->findChild<QProgressBar*>(QStringLiteral("PrgProgreso"))->value(), 250);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        ++fired;
+        QWidget* window = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == QStringLiteral("ProgressWindow") && top->isVisible()) window = top;
+        if (!window || looked) return;
+        title = window->windowTitle();
+        text = window->findChild<QLabel*>(QStringLiteral("LblProgreso"))->text();
+        value = window->findChild<QProgressBar*>(QStringLiteral("PrgProgreso"))->value();
+        width = window->width();
         window->close();
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(window, &escape);
-        EXPECT_TRUE(window->isVisible());
-    }
-    timer.stop();
-    fired = 0;
+        stayed = window->isVisible();
+        looked = true;
+    });
     timer.start(0);
-    db().scalar(count);
-    EXPECT_EQ(fired, 0);  // no window, no ticks
+    LongWork work(ctx(), &owner, QStringLiteral("Grabando la declaración..."));
+    const std::thread::id windowThread = std::this_thread::get_id();
+    const int n = work.run<int>([&](AppContext& w, const WorkProgress& progress) {
+        EXPECT_NE(std::this_thread::get_id(), windowThread);
+        EXPECT_NE(&w.db(), &db());
+        const int rows = w.db()
+                             .scalar(QStringLiteral("WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I+1 FROM N "
+                                                    "WHERE I<200000) SELECT count(*) FROM N"))
+                             .toInt();
+        progress(250, 1000);
+        waitFor(looked);
+        return rows;
+    });
+    timer.stop();
+    EXPECT_EQ(n, 200000);
+    EXPECT_GT(fired, 10);
+    EXPECT_TRUE(looked);
+    EXPECT_EQ(title, owner.windowTitle());
+    // The whole title shows.
+    EXPECT_GT(width, QFontMetrics(QApplication::font()).horizontalAdvance(owner.windowTitle()) + 60);
+    EXPECT_EQ(text, QStringLiteral("Grabando la declaración..."));
+    EXPECT_EQ(value, 250);
+    EXPECT_TRUE(stayed);
+    // The window's connection is its own again.
+    EXPECT_EQ(db().scalar(QStringLiteral("SELECT 1")).toInt(), 1);
 }
 
-TEST_F(MainWindowTest, ProgressWindowClosesBeforeEachBoxAndComesBackWhenTheWorkLastsAgain) {
-    QWidget owner;
-    owner.show();
+TEST_F(MainWindowTest, NoBoxStandsOverTheBarAndF1WaitsForTheWorkToEnd) {
+    MDI_KLV_PT main(ctx());
+    main.show();
     test::BoxOverBar watch(env().messages());
     ctx().messages = &watch;
-    {
-        ProgressWindow progress(ctx(), &owner, QStringLiteral("Grabando la declaración..."));
-        QThread::msleep(600);
-        progress.report(1, 4);
-        ASSERT_NE(progress.window(), nullptr);
-        ctx().msg(QStringLiteral("Aviso"), MsgStyle::Exclamation);
-        EXPECT_EQ(progress.window(), nullptr);
-        progress.report(2, 4);  // the work goes on: half a second again before the window
-        EXPECT_EQ(progress.window(), nullptr);
-        QThread::msleep(600);
-        progress.report(3, 4);
-        ASSERT_NE(progress.window(), nullptr);
-        EXPECT_TRUE(progress.window()->isVisible());
-    }
-    EXPECT_EQ(ctx().messages, &watch);  // the service is the form's again
+    std::atomic<bool> shown{false};
+    bool f1Sent = false;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == QStringLiteral("ProgressWindow") && top->isVisible()) shown = true;
+        if (shown && !f1Sent) {
+            // F1 on the main window while the bar is up: no help box over it.
+            f1Sent = true;
+            QCoreApplication::postEvent(&main, new QKeyEvent(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier));
+        }
+    });
+    timer.start(5);
+    LongWork work(ctx(), &main, QStringLiteral("Grabando la declaración..."));
+    work.run<int>([&](AppContext& w, const WorkProgress& progress) {
+        progress(1, 4);
+        waitFor(shown);
+        const int answer = w.msg(QStringLiteral("Aviso"), MsgStyle::YesNo);
+        shown = false;
+        progress(3, 4);  // the work goes on: the window comes back once it has lasted again
+        waitFor(shown);
+        return answer;
+    });
+    timer.stop();
     ctx().messages = &env().messages();
+    EXPECT_TRUE(shown);
     EXPECT_EQ(watch.boxes, QStringList{QStringLiteral("Aviso")});
     EXPECT_EQ(env().messages().last().text, QStringLiteral("Aviso"));
+    EXPECT_TRUE(f1Sent);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(env().help().opened.empty());
+    // After the work, F1 opens the help as ever.
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(&main, &f1);
+    EXPECT_EQ(env().help().opened.size(), 1u);
 }
 
 TEST_F(MainWindowTest, OpeningAFormShowsTheHourglassUntilItIsOnScreen) {
