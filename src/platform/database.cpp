@@ -363,6 +363,7 @@ Database::Savepoint& Database::savepoint(int depth) {
 
 Database::~Database() {
     checkThread();
+    companion_.reset();
     savepoints_.clear();  // finalized before the connection closes
     queries_.clear();
     native_ = nullptr;
@@ -386,6 +387,14 @@ sqlite3* Database::sqliteHandle() const {
 bool Database::transactionLost() const {
     sqlite3* h = sqliteHandle();
     return depth_ > 0 && h && sqlite3_get_autocommit(h) != 0;
+}
+
+bool Database::settle() const {
+    checkThread();
+    sqlite3* db = sqliteHandle();
+    for (sqlite3_stmt* s = sqlite3_next_stmt(db, nullptr); s; s = sqlite3_next_stmt(db, s))
+        if (sqlite3_stmt_busy(s)) sqlite3_reset(s);
+    return depth_ == 0 && sqlite3_get_autocommit(db) != 0;
 }
 
 void Database::ensureSameFile() const {

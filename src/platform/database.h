@@ -101,6 +101,16 @@ public:
     void park() { owner_ = std::thread::id(); }
     void unpark() { owner_ = std::this_thread::get_id(); }
 
+    // Something kept with this connection and destroyed with it, before the connection closes (the
+    // long-work runner keeps there its worker thread and that worker's connection). Used on the
+    // thread that owns this connection only.
+    std::shared_ptr<void>& companion() { return companion_; }
+
+    // Leaves the connection holding nothing between two uses: every statement still reading is
+    // reset (its read of the file ends). False when a transaction is open: the connection must
+    // then be closed to give it up.
+    bool settle() const;
+
     const QString& path() const { return path_; }
     QSqlDatabase handle() const;
     // Runs one statement with positional ('?') bound parameters; throws DbError on failure.
@@ -209,6 +219,7 @@ private:
     int busyTimeoutMs_ = 10000;
     mutable PageCache pageCache_ = PageCache::Working;
     std::thread::id owner_;
+    std::shared_ptr<void> companion_;
     // The opened file's identity, to tell whether the path still names it.
     unsigned long long device_ = 0, inode_ = 0;
     int depth_ = 0;

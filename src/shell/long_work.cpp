@@ -4,6 +4,7 @@
 #include "status_panels.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
 #include <QPointer>
@@ -15,6 +16,7 @@
 #include <mutex>
 #include <exception>
 #include <thread>
+#include <unistd.h>
 
 namespace klv {
 namespace {
@@ -51,10 +53,98 @@ bool userInput(QEvent::Type type) {
     }
 }
 
+// The worker thread of a window connection, kept with it from its first long work: the thread and
+// its connection to the same file stay, so that a work after the first one neither opens a
+// connection nor starts from a cold page cache. The connection is only ever used on this thread,
+// and closed there; between two works it holds no statement reading and no transaction.
+class KeptWorker {
+public:
+    KeptWorker() : thread_(std::make_unique<std::thread>([this] { serve(); })) {
+        if (all().empty()) qAddPostRoutine(stopAll);  // before QCoreApplication goes
+        all().push_back(this);
+    }
+    ~KeptWorker() { stop(); }
+    KeptWorker(const KeptWorker&) = delete;
+    KeptWorker& operator=(const KeptWorker&) = delete;
+
+    // Busy with a work, or inherited by a forked child (a death test), where its thread is not.
+    bool busy() const { return busy_ || forked(); }
+    // Runs `job` on the thread; wait() waits for it to have returned.
+    void start(std::function<void()> job) {
+        busy_ = true;
+        const std::lock_guard<std::mutex> held(lock_);
+        job_ = std::move(job);
+        wake_.notify_all();
+    }
+    void wait() {
+        std::unique_lock<std::mutex> held(lock_);
+        wake_.wait(held, [this] { return !job_; });
+        busy_ = false;
+    }
+    // Stops the thread (closing its connection there). Called on the window's thread.
+    void stop() {
+        {
+            const std::lock_guard<std::mutex> held(lock_);
+            stopping_ = true;
+            wake_.notify_all();
+        }
+        if (forked()) {
+            // Neither the thread nor its connection's owner exists in this process: left alone.
+            (void)thread_.release();
+            (void)connection.release();
+        } else if (thread_ && thread_->joinable()) {
+            thread_->join();
+        }
+        std::erase(all(), this);
+    }
+
+    std::unique_ptr<Database> connection;  // the worker thread's only
+
+private:
+    bool forked() const { return ::getpid() != pid_; }
+    static std::vector<KeptWorker*>& all() {
+        static std::vector<KeptWorker*> workers;
+        return workers;
+    }
+    static void stopAll() {
+        const std::vector<KeptWorker*> workers = all();
+        for (KeptWorker* w : workers) w->stop();
+    }
+    void serve() {
+        std::unique_lock<std::mutex> held(lock_);
+        for (;;) {
+            wake_.wait(held, [this] { return job_ || stopping_; });
+            if (job_) {
+                held.unlock();
+                job_();
+                held.lock();
+                job_ = nullptr;
+                wake_.notify_all();
+                continue;
+            }
+            break;
+        }
+        held.unlock();
+        try {
+            connection.reset();
+        } catch (...) {
+        }
+    }
+
+    std::mutex lock_;
+    std::condition_variable wake_;
+    std::function<void()> job_;
+    bool stopping_ = false;
+    bool busy_ = false;  // the window's thread's
+    const pid_t pid_ = ::getpid();
+    std::unique_ptr<std::thread> thread_;  // last: started once the rest is there
+};
+
 }  // namespace
 
-// What the worker and the window's thread share. The worker calls nothing of Qt's: it leaves its
-// progress, a box it asks for and its end here, and the window's thread finds them on its timer.
+// What the worker and the window's thread share. The worker calls nothing of Qt's (but the post
+// that wakes the window's thread at its end): it leaves its progress, a box it asks for and its end
+// here, and the window's thread finds them on its timer.
 struct LongWork::Shared {
     std::atomic<qint64> done{0};
     std::atomic<qint64> total{0};
@@ -213,23 +303,63 @@ void LongWork::runWork(const std::function<void(AppContext&, const WorkProgress&
         timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer, &QTimer::timeout, [this] { tick(); });
         timer.start(kTickMs);
+        // The window connection's kept worker, unless a work of its own runs on it (a work run from
+        // inside another's box): that one gets a thread and a connection for itself.
+        KeptWorker* kept = nullptr;
+        if (database_ && windowDb) {
+            std::shared_ptr<void>& companion = windowDb->companion();
+            if (!companion) companion = std::make_shared<KeptWorker>();
+            kept = static_cast<KeptWorker*>(companion.get());
+            if (kept->busy()) kept = nullptr;
+        }
         if (windowDb) windowDb->park();
-        std::thread thread([&] {
+        const auto job = [&] {
             try {
-                if (database_ && windowDb) worker.gDB = windowDb->openAnother();
+                if (kept) {
+                    // Still the file the window's connection opened (as openAnother checks).
+                    if (kept->connection) {
+                        try {
+                            kept->connection->ensureSameFile();
+                        } catch (...) {
+                            kept->connection.reset();
+                            throw;
+                        }
+                    }
+                    if (!kept->connection) kept->connection = windowDb->openAnother();
+                    worker.gDB = std::move(kept->connection);
+                } else if (database_ && windowDb) {
+                    worker.gDB = windowDb->openAnother();
+                }
                 work(worker, progress);
             } catch (...) {
                 failure = std::current_exception();
             }
-            // Closed on the thread that opened it.
+            // Kept when the work ended well and left nothing open (another program may write
+            // before the next work); otherwise closed on the thread that opened it.
+            try {
+                if (kept && !failure && worker.gDB && worker.gDB->path() == windowDb->path() && worker.gDB->settle())
+                    kept->connection = std::move(worker.gDB);
+            } catch (...) {
+            }
             try {
                 worker.gDB.reset();
             } catch (...) {
             }
             shared.finished = true;
-        });
+            // Wakes the window's thread now rather than at its next tick (a post is safe from any
+            // thread; the loop outlives the job, which the window's thread waits for).
+            QCoreApplication::postEvent(&loop, new QEvent(QEvent::Quit));
+        };
+        std::thread thread;
+        if (kept)
+            kept->start(job);
+        else
+            thread = std::thread(job);
         loop.exec();
-        thread.join();
+        if (kept)
+            kept->wait();
+        else
+            thread.join();
         if (windowDb) windowDb->unpark();
         timer.stop();
         shared.window.reset();

@@ -8,8 +8,10 @@
 //       return grabarDeclaracion(w, st, p);
 //   });
 //
-// run() starts a worker thread, opens there a connection to the window connection's file (the
-// same file, busy timeout, pragmas and SQL functions), gives the work an AppContext of its own
+// run() hands the work to the window connection's worker thread, kept from the first work with a
+// connection of its own to the window connection's file (the same file, busy timeout, pragmas and
+// SQL functions; opened there, reused while the path names the same file, closed there when the
+// window's Database or the application object goes), gives the work an AppContext of its own
 // (that connection; the globals copied; every box shown on the window's thread, through the
 // progress window, and its answer handed back; status panels of its own, copied back at the end;
 // no forms and no help) and meanwhile runs the window's thread's modal loop: the progress window

@@ -398,6 +398,27 @@ TEST_F(MainWindowTest, LongWorkRunsOnAWorkerUnderAProgressWindowThatCannotBeClos
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT 1")).toInt(), 1);
 }
 
+// The second work finds the first one's thread and connection (a TEMP table lives on its connection
+// only), which held nothing between them: the window's connection wrote meanwhile.
+TEST_F(MainWindowTest, LongWorkKeepsItsWorkerAndConnectionAcrossWorks) {
+    std::thread::id first, second;
+    LongWork(ctx(), nullptr, QString()).runWork([&](AppContext& w, const WorkProgress&) {
+        first = std::this_thread::get_id();
+        w.db().exec(QStringLiteral("CREATE TEMP TABLE KEPT(X)"));
+        w.db().exec(QStringLiteral("CREATE TABLE IF NOT EXISTS BETWEEN_WORKS(X)"));
+    });
+    db().exec(QStringLiteral("INSERT INTO BETWEEN_WORKS VALUES (7)"));
+    int kept = -1, written = -1;
+    LongWork(ctx(), nullptr, QString()).runWork([&](AppContext& w, const WorkProgress&) {
+        second = std::this_thread::get_id();
+        kept = w.db().scalar(QStringLiteral("SELECT count(*) FROM temp.sqlite_master WHERE name = 'KEPT'")).toInt();
+        written = w.db().scalar(QStringLiteral("SELECT X FROM BETWEEN_WORKS")).toInt();
+    });
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(kept, 1);
+    EXPECT_EQ(written, 7);
+}
+
 TEST_F(MainWindowTest, NoBoxStandsOverTheBarAndF1WaitsForTheWorkToEnd) {
     MDI_KLV_PT main(ctx());
     main.show();
