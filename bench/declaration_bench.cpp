@@ -810,7 +810,7 @@ BENCHMARK(Chooser)->Apply([](auto* b) { sizes(b, {10000, 50000}); });
 BENCHMARK(GrabarLocked)->Apply([](auto* b) { sizes(b, {100000}); b->Iterations(1); });
 BENCHMARK(DeleteParty)->Apply([](auto* b) { sizes(b, {100000, 400000, 1000000}); });
 BENCHMARK(WriteReport)->Apply([](auto* b) { sizes(b, {100000, 400000, 1000000}); });
-BENCHMARK(Print)->Apply([](auto* b) { sizes(b, {100000, 400000}); });
+BENCHMARK(Print)->Apply([](auto* b) { sizes(b, {100000, 400000, 1000000}); });
 
 }  // namespace
 
