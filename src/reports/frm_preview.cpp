@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QGridLayout>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyle>
 #include <QToolBar>
@@ -96,6 +97,12 @@ FrmPreview::FrmPreview(AppContext& ctx, const QString& nomArchivo, std::optional
     placeCanvas();
 }
 
+// The pages read are let go on a worker: freeing a report of thousands of pages holds no window.
+FrmPreview::~FrmPreview() {
+    LongWork::release(std::move(doc_));
+    LongWork::release(std::move(canvases_));
+}
+
 QString FrmPreview::path() const { return ctx_.gRptPath + QLatin1Char('/') + nomArchivo_; }
 
 bool FrmPreview::Form_Load() {
@@ -157,8 +164,9 @@ void FrmPreview::tlbPrevia_ButtonClick(int button) {
 }
 
 bool FrmPreview::printFile() {
-    // Each pass reads the file again.
+    // Each pass reads the file again, and lets it go on a worker.
     markup::MarkupDocument doc;
+    const auto letGo = qScopeGuard([&doc] { LongWork::release(std::move(doc)); });
     {
         WaitCursor wait;
         LongWork work(ctx_, isVisible() ? this : parentWidget(), QStringLiteral("Leyendo el reporte..."));

@@ -29,6 +29,7 @@ public:
 
     FrmPreview(AppContext& ctx, const QString& nomArchivo, std::optional<markup::PageRange> range,
                QWidget* parent = nullptr);
+    ~FrmPreview() override;
 
     // The preview pass and the first page. False when the file is missing or a line of it is
     // malformed (the message was shown; the pages read before the bad line are shown).

@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QPointer>
+#include <QThreadPool>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
@@ -224,6 +225,10 @@ void LongWork::aroundBoxes(std::function<void()> beforeBox, std::function<void()
 }
 
 bool LongWork::running() { return g_running; }
+
+void LongWork::releaseHeld(std::shared_ptr<void> held) {
+    QThreadPool::globalInstance()->start([held = std::move(held)]() mutable { held.reset(); });
+}
 
 int LongWork::box(const QString& text, int style, const QString& title) {
     shared_->inBox = true;

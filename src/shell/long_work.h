@@ -67,7 +67,16 @@ public:
     // True while a long work runs on this program's window thread.
     static bool running();
 
+    // Frees `value` on a pool thread. A report read whole holds millions of strings, and freeing
+    // them takes the window's thread a fifth of a second; the application waits for the pool
+    // before it ends, so nothing is left unfreed.
+    template <class T>
+    static void release(T&& value) {
+        releaseHeld(std::make_shared<std::decay_t<T>>(std::forward<T>(value)));
+    }
+
 private:
+    static void releaseHeld(std::shared_ptr<void> held);
     class Boxes;
     class InputGate;
     int box(const QString& text, int style, const QString& title);

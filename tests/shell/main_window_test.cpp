@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 #include <QToolBar>
 #include <atomic>
@@ -417,6 +418,27 @@ TEST_F(MainWindowTest, LongWorkKeepsItsWorkerAndConnectionAcrossWorks) {
     EXPECT_EQ(second, first);
     EXPECT_EQ(kept, 1);
     EXPECT_EQ(written, 7);
+}
+
+// A large value let go is freed once, and not on the window's thread.
+TEST_F(MainWindowTest, ReleasedValueIsFreedOnAnotherThread) {
+    struct Watched {
+        std::atomic<int>* freed;
+        std::thread::id* where;
+        ~Watched() {
+            if (!freed) return;  // moved from
+            ++*freed;
+            *where = std::this_thread::get_id();
+        }
+        Watched(std::atomic<int>* f, std::thread::id* w) : freed(f), where(w) {}
+        Watched(Watched&& o) noexcept : freed(std::exchange(o.freed, nullptr)), where(o.where) {}
+    };
+    std::atomic<int> freed = 0;
+    std::thread::id where;
+    LongWork::release(Watched(&freed, &where));
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(30000));
+    EXPECT_EQ(freed, 1);
+    EXPECT_NE(where, std::this_thread::get_id());
 }
 
 TEST_F(MainWindowTest, NoBoxStandsOverTheBarAndF1WaitsForTheWorkToEnd) {
