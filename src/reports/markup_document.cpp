@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QSet>
 
 namespace klv::markup {
 namespace {
@@ -14,8 +15,27 @@ const QColor kLightCyan(0xC0, 0xFF, 0xFF);
 
 bool isDrawing(Keyword k) { return k == Keyword::Pos || k == Keyword::Cuadro || k == Keyword::PosVerti; }
 
+// Texts repeat from row to row (a method, a currency, a party's name): a text equal to one read
+// lately shares its characters, so a report of thousands of pages holds each of them about once.
+class RecentTexts {
+public:
+    void share(QString& text) {
+        if (text.isEmpty()) return;
+        if (const auto it = recent_.constFind(text); it != recent_.cend()) {
+            text = *it;
+            return;
+        }
+        if (recent_.size() >= kKept) recent_.clear();
+        recent_.insert(text);
+    }
+
+private:
+    static constexpr qsizetype kKept = 4096;
+    QSet<QString> recent_;
+};
+
 // Adds one line to the document; false when it is malformed (the failure is recorded).
-bool addLine(MarkupDocument& doc, QByteArray bytes, int lineNo) {
+bool addLine(MarkupDocument& doc, RecentTexts& texts, QByteArray bytes, int lineNo) {
     if (bytes.endsWith('\n')) bytes.chop(1);
     if (bytes.endsWith('\r')) bytes.chop(1);
     LineError error;
@@ -29,6 +49,7 @@ bool addLine(MarkupDocument& doc, QByteArray bytes, int lineNo) {
         doc.failure = ReadFailure{lineNo, 340, QStringLiteral("la página %1 no existe").arg(parsed->page)};
         return false;
     }
+    texts.share(parsed->text);
     doc.entries.push_back(std::move(*parsed));
     return true;
 }
@@ -48,14 +69,14 @@ QColor systemColor(int index) {
 
 bool MarkupDocument::landscape() const {
     for (const auto& e : entries)
-        if (e.keyword == Keyword::Orientacion && e.value == kLandscape) return true;
+        if (e.keyword == Keyword::Orientacion && e.text == kLandscape) return true;
     return false;
 }
 
 int MarkupDocument::lastPage() const {
     int last = 0;
     for (const auto& e : entries)
-        if (isDrawing(e.keyword)) last = std::max(last, e.page);
+        if (isDrawing(e.keyword)) last = std::max<int>(last, e.page);
     return last + 1;
 }
 
@@ -63,7 +84,7 @@ QColor MarkupDocument::background() const {
     QColor color = kLightCyan;
     for (const auto& e : entries)
         if (e.keyword == Keyword::Color)
-            if (auto c = colorFromTag(e.value)) color = *c;
+            if (auto c = colorFromTag(e.text)) color = *c;
     return color;
 }
 
@@ -72,9 +93,10 @@ MarkupDocument readMarkupFile(const QString& path) {
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return doc;
     doc.exists = true;
+    RecentTexts texts;
     int lineNo = 0;
     while (!file.atEnd()) {
-        if (!addLine(doc, file.readLine(), ++lineNo)) break;
+        if (!addLine(doc, texts, file.readLine(), ++lineNo)) break;
     }
     return doc;
 }
@@ -82,12 +104,13 @@ MarkupDocument readMarkupFile(const QString& path) {
 MarkupDocument readMarkup(const QByteArray& bytes) {
     MarkupDocument doc;
     doc.exists = true;
+    RecentTexts texts;
     qsizetype start = 0;
     int lineNo = 0;
     while (start < bytes.size()) {
         qsizetype end = bytes.indexOf('\n', start);
         if (end < 0) end = bytes.size() - 1;
-        if (!addLine(doc, bytes.mid(start, end - start + 1), ++lineNo)) break;
+        if (!addLine(doc, texts, bytes.mid(start, end - start + 1), ++lineNo)) break;
         start = end + 1;
     }
     return doc;

@@ -35,7 +35,7 @@ void drawTextAt(QPainter& painter, double x, double y, const QString& text) {
 QRectF drawnBounds(const MarkupDocument& doc, double scale, const QPaintDevice* device) {
     std::map<std::pair<int, bool>, QFontMetricsF> fonts;
     auto metrics = [&](const ParsedLine& c) -> const QFontMetricsF& {
-        const auto key = std::pair{c.size, c.bold};
+        const auto key = std::pair<int, bool>{c.size, c.bold};
         auto it = fonts.find(key);
         if (it == fonts.end()) it = fonts.emplace(key, QFontMetricsF(reportFont(c.size, c.bold, scale), device)).first;
         return it->second;

@@ -55,7 +55,7 @@ public:
         cursor_ = bar + 1;
         return true;
     }
-    bool number(int* out) {
+    bool number(qint16* out) {
         QString f;
         if (!next(&f)) return false;
         const auto n = number16(f);
@@ -63,7 +63,7 @@ public:
             *error_ = {6, QStringLiteral("desbordamiento: el número \"%1\" no cabe en 16 bits").arg(f.left(40))};
             return false;
         }
-        *out = *n;
+        *out = static_cast<qint16>(*n);
         return true;
     }
     bool boolean(bool* out) {
@@ -210,8 +210,8 @@ std::optional<ParsedLine> parseMarkupLine(const QString& line, LineError* error)
             return std::nullopt;
         }
         p.keyword = t.kind;
-        p.value = line.mid(cursor, close - cursor);
-        if (t.kind == Keyword::Color || t.kind == Keyword::Orientacion) p.value = p.value.trimmed();
+        p.text = line.mid(cursor, close - cursor);
+        if (t.kind == Keyword::Color || t.kind == Keyword::Orientacion) p.text = p.text.trimmed();
         return p;
     }
 

@@ -95,17 +95,18 @@ private:
 
 // ---- Reading -------------------------------------------------------------------------------
 
-enum class Keyword { Font, NHojas, Color, Orientacion, Pos, Cuadro, PosVerti, NuevaHoja };
+enum class Keyword : quint8 { Font, NHojas, Color, Orientacion, Pos, Cuadro, PosVerti, NuevaHoja };
 
+// One line read. A report of thousands of pages holds millions of them, so the numbers (16 bits
+// in the file) are held in 16 bits.
 struct ParsedLine {
     Keyword keyword = Keyword::Pos;
-    QString value;             // header tags: the value (Orientacion and Color trimmed)
-    int x = 0, y = 0;          // pPos, pPosVerti; pCuadro: x1, y1
-    int x2 = 0, y2 = 0;        // pCuadro
-    QString text;              // pPos, pPosVerti
     bool bold = false;
-    int size = 0;              // pPos: 8 when the field reads 0; pPosVerti unchanged
-    int page = 0;
+    qint16 x = 0, y = 0;    // pPos, pPosVerti; pCuadro: x1, y1
+    qint16 x2 = 0, y2 = 0;  // pCuadro
+    qint16 size = 0;        // pPos: 8 when the field reads 0; pPosVerti unchanged
+    qint16 page = 0;
+    QString text;           // pPos, pPosVerti; header tags: the value (Orientacion and Color trimmed)
 };
 
 // Why a line cannot be read, with the run-time error number it stands for.

@@ -76,6 +76,10 @@ TEST(PreviewPages, PagesByPageFieldAndByRange) {
     EXPECT_EQ(canvasTexts(readMarkup(pagesFile(3, kPortrait, true)), std::nullopt).size(), 3u)
         << "the announced page count is not used";
     EXPECT_EQ(canvasTexts(readMarkup(pagesFile(5)), PageRange{1, 1}), (L{{"Página 1"}}));
+    // Equal texts read are held once.
+    const MarkupDocument twice = readMarkup(pagesFile(1) + pagesFile(1));
+    ASSERT_EQ(twice.entries.size(), 12u);
+    EXPECT_TRUE(twice.entries[5].text.isSharedWith(twice.entries[11].text));
 }
 
 TEST(PreviewPages, BackgroundColourOfTheColourTag) {

@@ -91,7 +91,7 @@ TEST(MarkupWriter, WrittenLinesReadBackUnchanged) {
     EXPECT_EQ((std::vector<int>{b.x, b.y, b.x2, b.y2, b.page}), (std::vector<int>{100, 200, 5000, 900, 0}));
     const ParsedLine c = parsed(tagLine(Tag::Color, kColorWindow));
     EXPECT_EQ(c.keyword, Keyword::Color);
-    EXPECT_EQ(c.value, kColorWindow);
+    EXPECT_EQ(c.text, kColorWindow);
     EXPECT_EQ(parsed(newPageLine()).keyword, Keyword::NuevaHoja);
 }
 
@@ -125,8 +125,8 @@ TEST(MarkupReader, ReadsLinesByTheKeywordRule) {
     EXPECT_EQ(parsed(QStringLiteral("pPos|3.5|2.5|x|False|8|0|")).x, 4) << "halves go to the even neighbour";
     EXPECT_EQ(parsed(QStringLiteral("pPos|3.5|2.5|x|False|8|0|")).y, 2);
     EXPECT_EQ(parsed(QStringLiteral("pPos|x|0|x|False|8|0|")).x, 0);
-    EXPECT_EQ(parsed(QStringLiteral("<!Orientacion!> H <!/Orientacion!>")).value, QStringLiteral("H"));
-    EXPECT_EQ(parsed(QStringLiteral("<!font!> Courier <!/font!>")).value, QStringLiteral(" Courier "));
+    EXPECT_EQ(parsed(QStringLiteral("<!Orientacion!> H <!/Orientacion!>")).text, QStringLiteral("H"));
+    EXPECT_EQ(parsed(QStringLiteral("<!font!> Courier <!/font!>")).text, QStringLiteral(" Courier "));
     EXPECT_EQ(parsed(QStringLiteral("pPos|1|2|a|False|8|0|extra")).text, QStringLiteral("a"));
 
     // Skipped: an unknown keyword, the wrong case, a line nothing ends, an empty line.
