@@ -748,12 +748,13 @@ void DeleteParty(benchmark::State& state) {
                 rawExec(db, (std::string("DELETE FROM ") + t +
                              " WHERE TIP_DOC_D=6 AND DOC_ID_D='20601234565' AND TIP_DOC_P=6 AND DOC_ID_P='" + party + "'")
                                 .c_str());
-            benchmark::DoNotOptimize(rawReadAll(db, "SELECT count(*) FROM TRANSACCION2 WHERE TIP_DOC_D=6 AND "
-                                                    "DOC_ID_D='20601234565' AND PERIODO='2015' AND FORMULARIO='8027'"));
+            benchmark::DoNotOptimize(
+                rawReadAll(db, (std::string("SELECT count(*) FROM TRANSACCION2 WHERE ") + kFormKey).c_str()));
             benchmark::DoNotOptimize(rawReadAll(
-                db, "SELECT FLAG_VAL_MET, sum(VB_VAL(MTO_SIN_TRAN_MON_REG)), sum(VB_VAL(MTO_AJU_PR)),"
-                    " sum(VB_VAL(MTO_TRA_MON_REG)) FROM TRANSACCION2 WHERE TIP_DOC_D=6 AND DOC_ID_D='20601234565'"
-                    " AND PERIODO='2015' AND FORMULARIO='8027' GROUP BY FLAG_VAL_MET"));
+                db, (std::string("SELECT FLAG_VAL_MET, sum(VB_VAL(MTO_SIN_TRAN_MON_REG)), sum(VB_VAL(MTO_AJU_PR)),"
+                                 " sum(VB_VAL(MTO_TRA_MON_REG)) FROM TRANSACCION2 WHERE ") +
+                     kFormKey + " GROUP BY FLAG_VAL_MET")
+                        .c_str()));
             rawExec(db, "COMMIT");
         },
         InWindow::Yes);
@@ -783,11 +784,10 @@ void WriteAndPrint(benchmark::State& state, bool print) {
             if (print && !QFile::exists(pdf)) throw std::runtime_error("nothing was printed");
         },
         [&] {
-            benchmark::DoNotOptimize(rawReadAll(d.raw(), "SELECT * FROM TRANSACCION2 WHERE TIP_DOC_D=6 AND "
-                                                         "DOC_ID_D='20601234565' AND PERIODO='2015' ORDER BY TIP_DOC_P,"
-                                                         " DOC_ID_P, COR_TRANSACCION"));
-            benchmark::DoNotOptimize(rawReadAll(d.raw(), "SELECT * FROM TRATIPTRA2 WHERE TIP_DOC_D=6 AND "
-                                                         "DOC_ID_D='20601234565' AND PERIODO='2015'"));
+            const std::string rows = std::string("SELECT * FROM TRANSACCION2 WHERE ") + kKey +
+                                     " ORDER BY TIP_DOC_P, DOC_ID_P, COR_TRANSACCION";
+            if (rawReadAll(d.raw(), rows.c_str()) == 0) throw std::runtime_error("the raw side read no row");
+            benchmark::DoNotOptimize(rawReadAll(d.raw(), (std::string("SELECT * FROM TRATIPTRA2 WHERE ") + kKey).c_str()));
         },
         InWindow::Yes);
     qunsetenv("KLV_PRINT_PDF");
