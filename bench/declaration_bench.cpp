@@ -53,6 +53,7 @@
 #include <QWidget>
 #include <future>
 #include <thread>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -641,6 +642,13 @@ void Chooser(benchmark::State& state) {
         InWindow::Yes);
 }
 
+bool progressWindowShown() {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [](QWidget* w) {
+        return w->objectName() == QStringLiteral("ProgressWindow") && w->isVisible();
+    });
+}
+
 // KLV_BENCH_SHOTS=folder: once the progress window has been on screen `afterMs` milliseconds, a
 // picture of the whole screen is saved there as `name`.png (for a look at the work under way).
 class ProgressShot {
@@ -648,10 +656,7 @@ public:
     ProgressShot(const QString& name, qint64 afterMs) : name_(name), afterMs_(afterMs) {
         if (qEnvironmentVariableIsEmpty("KLV_BENCH_SHOTS")) return;
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            bool shown = false;
-            for (QWidget* w : QApplication::topLevelWidgets())
-                shown = shown || (w->objectName() == QStringLiteral("ProgressWindow") && w->isVisible());
-            if (!shown) {
+            if (!progressWindowShown()) {
                 since_.invalidate();
                 return;
             }
@@ -701,10 +706,7 @@ void GrabarLocked(benchmark::State& state) {
         QObject::connect(&look, &QTimer::timeout, [&] {
             const double at = std::chrono::duration<double>(Clock::now() - t0).count();
             if (at < 1.0 || at > 4.5) return;
-            bool shown = false;
-            for (QWidget* w : QApplication::topLevelWidgets())
-                shown = shown || (w->objectName() == QStringLiteral("ProgressWindow") && w->isVisible());
-            seen = seen && shown;
+            seen = seen && progressWindowShown();
         });
         look.start(50);
         const ProgressShot shot(QStringLiteral("grabar-bloqueada"), 1500);
