@@ -14,6 +14,7 @@
 #include <memory>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 #include <vector>
 
 class QSqlError;
@@ -96,10 +97,10 @@ public:
         if (std::this_thread::get_id() != owner_) wrongThread();
     }
     // While a worker works with a connection of its own, the window's connection stays still:
-    // parked, it belongs to no thread (every use aborts) until the thread that parked it takes it
-    // back.
-    void park() { owner_ = std::thread::id(); }
-    void unpark() { owner_ = std::this_thread::get_id(); }
+    // parked, it belongs to no thread (every use aborts) until unpark() gives it back to the owner
+    // park() returned (still none when a work run inside another's parked it again).
+    std::thread::id park() { return std::exchange(owner_, std::thread::id()); }
+    void unpark(std::thread::id owner) { owner_ = owner; }
 
     // Something kept with this connection and destroyed with it, before the connection closes (the
     // long-work runner keeps there its worker thread and that worker's connection). Used on the

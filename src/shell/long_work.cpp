@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QThreadPool>
 #include <QTimer>
 #include <QWidget>
@@ -68,8 +69,9 @@ public:
     KeptWorker(const KeptWorker&) = delete;
     KeptWorker& operator=(const KeptWorker&) = delete;
 
-    // Busy with a work, or inherited by a forked child (a death test), where its thread is not.
-    bool busy() const { return busy_ || forked(); }
+    // Busy with a work, stopped (the application object has gone while its connection lives on),
+    // or inherited by a forked child (a death test), where its thread is not.
+    bool busy() const { return busy_ || stopping_ || forked(); }
     // Runs `job` on the thread; wait() waits for it to have returned.
     void start(std::function<void()> job) {
         busy_ = true;
@@ -303,6 +305,12 @@ void LongWork::runWork(const std::function<void(AppContext&, const WorkProgress&
     const bool wasRunning = g_running;
     g_running = true;
     {
+        // Put back however this ends (no thread to be had throws).
+        const auto restore = qScopeGuard([&] {
+            shared.window.reset();
+            g_running = wasRunning;
+            loop_ = nullptr;
+        });
         InputGate gate(allowed_);
         QTimer timer;
         timer.setTimerType(Qt::PreciseTimer);
@@ -317,7 +325,10 @@ void LongWork::runWork(const std::function<void(AppContext&, const WorkProgress&
             kept = static_cast<KeptWorker*>(companion.get());
             if (kept->busy()) kept = nullptr;
         }
-        if (windowDb) windowDb->park();
+        const std::thread::id owner = windowDb ? windowDb->park() : std::thread::id();
+        const auto unpark = qScopeGuard([&] {
+            if (windowDb) windowDb->unpark(owner);
+        });
         const auto job = [&] {
             try {
                 if (kept) {
@@ -365,12 +376,7 @@ void LongWork::runWork(const std::function<void(AppContext&, const WorkProgress&
             kept->wait();
         else
             thread.join();
-        if (windowDb) windowDb->unpark();
-        timer.stop();
-        shared.window.reset();
     }
-    g_running = wasRunning;
-    loop_ = nullptr;
 
     ctx_.copyGlobalsFrom(worker);
     if (ctx_.panels) {
