@@ -157,17 +157,15 @@ QString FrmImprimir::writeReport(bool preview, int* pages) {
     request.estTecPT = answers->estTecPT;
     request.rucEstudio = answers->rucEstudio;
     if (!preview) setKind();
-    try {
-        request.archivo = udf_NumeroSpool(ctx_, QStringLiteral("PTR002"), Declarant{6, request.docIdD});
-    } catch (const DbError& e) {
-        showDbError(ctx_, e);
-        return {};
-    }
     ReportOutcome outcome;
     try {
+        // The report's number is taken on the worker too: its SPOOL row is written only where the
+        // report is, and the writing removes it again when it fails.
         LongWork work(ctx_, this, QStringLiteral("Escribiendo el reporte..."));
-        outcome = work.run<ReportOutcome>(
-            [&request](AppContext& w, const WorkProgress&) { return udp_ImprimirReporte(w, request, QString()); });
+        outcome = work.run<ReportOutcome>([&request](AppContext& w, const WorkProgress&) {
+            request.archivo = udf_NumeroSpool(w, QStringLiteral("PTR002"), Declarant{6, request.docIdD});
+            return udp_ImprimirReporte(w, request, QString());
+        });
     } catch (const DbError& e) {
         showDbError(ctx_, e);
         return {};
