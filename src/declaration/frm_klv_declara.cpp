@@ -139,8 +139,6 @@ Frm_KLV_Declara::GridRead Frm_KLV_Declara::readGrid(AppContext& w, int tipDocD, 
     return g;
 }
 
-QWidget* Frm_KLV_Declara::progressParent() { return isVisible() ? this : parentWidget(); }
-
 Frm_KLV_Declara::Frm_KLV_Declara(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
     setObjectName(kFrmDeclara);
     setWindowTitle(kCaptionDeclara);
@@ -438,7 +436,7 @@ void Frm_KLV_Declara::Form_Load(const DeclarationKey* key) {
         gatherState();
         const DeclarationKey empty = st_.key(ctx_);
         const QString r = ruc(), periodo = MkePeriodo->text();
-        LongWork work(ctx_, progressParent(), QStringLiteral("Abriendo la declaración..."));
+        LongWork work(ctx_, this, QStringLiteral("Abriendo la declaración..."));
         applyGrid(work.run<GridRead>([&](AppContext& w, const WorkProgress& progress) {
             udp_CargarTemps(w, empty, progress);
             return readGrid(w, 6, r, periodo);
@@ -527,7 +525,7 @@ void Frm_KLV_Declara::udp_CargarEdit(int tipDocD, const QString& docIdD, const Q
     // The working copy, the status bar, the number of parties, the mode and gAutContExt.
     gatherState();
     DeclarationState st = st_;
-    LongWork work(ctx_, progressParent(), QStringLiteral("Abriendo la declaración..."));
+    LongWork work(ctx_, this, QStringLiteral("Abriendo la declaración..."));
     GridRead g = work.run<GridRead>([&](AppContext& w, const WorkProgress& progress) {
         klv::udp_CargarEdit(w, st, tipDocD, docIdD, periodo, progress);
         return readGrid(w, tipDocD, docIdD, periodo);
@@ -582,7 +580,7 @@ void Frm_KLV_Declara::udp_Refresca_Grilla(int tipDocD, const QString& ruc, const
     WaitCursor wait;
     // The view shows no rows while the new ones are read; a failed read leaves it so.
     model_->clear();
-    LongWork work(ctx_, progressParent(), QStringLiteral("Leyendo las transacciones..."));
+    LongWork work(ctx_, this, QStringLiteral("Leyendo las transacciones..."));
     applyGrid(work.run<GridRead>(
         [&](AppContext& w, const WorkProgress&) { return readGrid(w, tipDocD, ruc, periodo); }));
 }
@@ -834,10 +832,7 @@ void Frm_KLV_Declara::CmdOpciones_Click(int index) {
             const Party party = model_->grid().party(row);
             const long cor = model_->grid().corTransaccion(row);
             LongWork work(ctx_, this, QStringLiteral("Eliminando la transacción..."));
-            work.run<bool>([&](AppContext& w, const WorkProgress&) {
-                eliminarTransaccionTemporal(w, key, party, cor);
-                return true;
-            });
+            work.runWork([&](AppContext& w, const WorkProgress&) { eliminarTransaccionTemporal(w, key, party, cor); });
         } catch (const std::exception& e) {
             reportFailure(e);
             return;

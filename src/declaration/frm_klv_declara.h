@@ -104,8 +104,6 @@ private:
     struct GridRead;
     static GridRead readGrid(AppContext& w, int tipDocD, const QString& ruc, const QString& periodo);
     void applyGrid(GridRead g);
-    // The window a progress window belongs to: the form once shown, else its opener.
-    QWidget* progressParent();
     // Runs Grabar or Validar on a worker with its progress shown (on the form's state, taken back
     // when it ends), then gives the focus and the tab it asks for; nothing (and nullopt) while a
     // long work runs. `failure` opens the message when the worker cannot even begin.

@@ -13,8 +13,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFontMetrics>
 #include <QFileInfo>

@@ -31,10 +31,7 @@ QString texto(Campo v) {
     if (v.empty()) return QString();
     if (v.size() <= 2 && isAsciiDigit(v.front()) && isAsciiDigit(v.back()))
         return v.size() == 1 ? digitsText(v[0] - '0', 1) : digitsText((v[0] - '0') * 10 + (v[1] - '0'), 2);
-    QString out(static_cast<qsizetype>(v.size()), Qt::Uninitialized);
-    QChar* to = out.data();
-    for (const char b : v) *to++ = cp1252::fromCode(static_cast<unsigned char>(b));
-    return out;
+    return cp1252::decode(QByteArray::fromRawData(v.data(), static_cast<qsizetype>(v.size())));
 }
 
 // The leading number of a value (the lenient reading the rules call numeric).
@@ -380,7 +377,6 @@ QString TransactionFieldChecks::valida(int n, Campo v, const TransactionFields& 
     // The ranges: fields 134-149 but 145.
     static const char* kRangeCodes[] = {"0703", "0704", "0705", "0706", "0707", "0708", "0709", "0713",
                                         "0714", "0715", "0716", nullptr, "0717", "0718", "0719", "0752"};
-    if (v.empty()) return c;  // passes both checks
     const char* rc = kRangeCodes[n - MTO_LIM_INF_PCNC];
     if (v.size() > 16 || !udf_ValidaNumeroDecimal(texto(v), 13)) fail(rc);
     if (!scanBytes(v, [&u](int k) { return u.EsLetraNombre(k, true); })) fail(rc);

@@ -97,11 +97,8 @@ FrmPreview::FrmPreview(AppContext& ctx, const QString& nomArchivo, std::optional
     placeCanvas();
 }
 
-// The pages read are let go on a worker: freeing a report of thousands of pages holds no window.
-FrmPreview::~FrmPreview() {
-    LongWork::release(std::move(doc_));
-    LongWork::release(std::move(canvases_));
-}
+// The report read is let go on a worker: freeing one of thousands of pages holds no window.
+FrmPreview::~FrmPreview() { LongWork::release(std::move(doc_)); }
 
 QString FrmPreview::path() const { return ctx_.gRptPath + QLatin1Char('/') + nomArchivo_; }
 
@@ -110,7 +107,7 @@ bool FrmPreview::Form_Load() {
     {
         WaitCursor wait;
         // A report of thousands of pages is read on a worker.
-        LongWork work(ctx_, isVisible() ? this : parentWidget(), QStringLiteral("Leyendo el reporte..."));
+        LongWork work(ctx_, this, QStringLiteral("Leyendo el reporte..."));
         work.withoutDatabase();
         const QString file = path();
         const std::optional<markup::PageRange> range = range_;
@@ -169,7 +166,7 @@ bool FrmPreview::printFile() {
     const auto letGo = qScopeGuard([&doc] { LongWork::release(std::move(doc)); });
     {
         WaitCursor wait;
-        LongWork work(ctx_, isVisible() ? this : parentWidget(), QStringLiteral("Leyendo el reporte..."));
+        LongWork work(ctx_, this, QStringLiteral("Leyendo el reporte..."));
         work.withoutDatabase();
         const QString file = path();
         doc = work.run<markup::MarkupDocument>([&](AppContext&, const WorkProgress&) { return markup::readMarkupFile(file); });

@@ -106,7 +106,7 @@ void FrmContAbrir::udp_Refresca_Grilla() {
     preselect_ = DeclarationKey();
     StoredDeclarationList rows;
     try {
-        LongWork work(ctx_, isVisible() ? this : parentWidget(), QStringLiteral("Leyendo las declaraciones..."));
+        LongWork work(ctx_, this, QStringLiteral("Leyendo las declaraciones..."));
         rows = work.run<StoredDeclarationList>(
             [](AppContext& w, const WorkProgress&) { return listStoredDeclarations(w.db()); });
     } catch (const DbError& e) {
@@ -158,9 +158,8 @@ void FrmContAbrir::CmdOpciones_Click(int index) {
             {
                 WaitCursor wait;
                 LongWork work(ctx_, this, QStringLiteral("Eliminando la declaración..."));
-                work.run<bool>([&key](AppContext& w, const WorkProgress&) {
+                work.runWork([&key](AppContext& w, const WorkProgress&) {
                     deleteStoredDeclaration(w.db(), key.docIdD, key.periodo, w.gFormulario);
-                    return true;
                 });
             }
             udp_Refresca_Grilla();

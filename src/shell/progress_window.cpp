@@ -81,8 +81,6 @@ void ProgressWindow::report(qint64 done, qint64 total) {
     }
 }
 
-QWidget* ProgressWindow::window() const { return window_.get(); }
-
 std::chrono::milliseconds ProgressWindow::setAppearAfter(std::chrono::milliseconds delay) {
     return std::exchange(g_appearAfter, delay);
 }

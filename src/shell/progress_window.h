@@ -36,8 +36,6 @@ public:
     void report(qint64 done, qint64 total);
     // Closes the window, shows the box through `messages` and starts the half second again.
     int showBox(MessageService& messages, const QString& text, int style, const QString& title);
-    // The window, once it has appeared (nullptr before).
-    QWidget* window() const;
 
     // How long work lasts before the window appears (half a second), from now on; returns the
     // delay it replaces. Tests that must see the window over short work set it shorter.
