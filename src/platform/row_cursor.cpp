@@ -75,6 +75,12 @@ void RowCursor::rerun(const QVariantList& params) {
     bindAll(params);
 }
 
+void RowCursor::finish() {
+    db_.checkThread();
+    if (stmt_) sqlite3_reset(stmt_);
+    done_ = true;
+}
+
 bool RowCursor::next() {
     db_.checkThread();
     if (!stmt_ || done_) return false;
@@ -164,7 +170,7 @@ bool lookupRow(std::unique_ptr<RowCursor>& slot, const Database& db, const QStri
         slot->rerun(params);
     if (!slot->next()) return false;
     read(*slot);
-    slot->next();  // ends the run (a lookup reads its first row only)
+    slot->finish();  // a lookup reads its first row only
     return true;
 }
 

@@ -36,6 +36,8 @@ public:
     // Runs the statement again with other parameters, prepared once (a lookup made for every line
     // of an import): rows of the earlier run not read are dropped. Throws DbError.
     void rerun(const QVariantList& params);
+    // Ends the run, the rows not read dropped: the statement holds no read of the database.
+    void finish();
 
     int columnCount() const;
     // Position of a result column by name (without regard to case); -1 when absent.

@@ -73,6 +73,22 @@ TEST(DatabaseOpen, LockedDatabaseMapsTo3051) {
     }
 }
 
+// A lookup that finds several rows reads the first and holds no read afterwards: another
+// connection commits at once.
+TEST(DatabaseStatements, ALookupHoldsNoReadAfterItsFirstRow) {
+    QTemporaryDir dir;
+    const QString path = makeDatabase(dir);
+    auto db = Database::open(path);
+    db->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (1, 'a'), (2, 'b')"));
+    std::unique_ptr<RowCursor> slot;
+    int first = 0;
+    EXPECT_TRUE(lookupRow(slot, *db, QStringLiteral("SELECT k FROM T ORDER BY k"), {},
+                          [&](const RowCursor& r) { first = static_cast<int>(r.integer(0)); }));
+    EXPECT_EQ(first, 1);
+    auto other = Database::open(path, QString(), QString(), 50);
+    EXPECT_NO_THROW(other->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (3, 'c')")));
+}
+
 TEST(DatabaseStatements, BoundParametersKeepApostrophesNullAndEmptyApart) {
     QTemporaryDir dir;
     auto db = Database::open(makeDatabase(dir));
