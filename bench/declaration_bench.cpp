@@ -504,9 +504,6 @@ long long rawGridQuery(sqlite3* db) {
 
 // --- The benchmarks --------------------------------------------------------------------------------
 
-// What the declaration form passes to its long operations; the benchmarks draw nothing.
-void progress(qint64, qint64) {}
-
 // The control numbers of the declaration's stored rows, in the order of the rows.
 QVariant storedNumbers(const Database& db) {
     return db.scalar(QStringLiteral(
@@ -566,7 +563,7 @@ void Validar(benchmark::State& state) {
 
 void Rebuild(benchmark::State& state) {
     DeclarationData& d = data<DeclarationData>(static_cast<int>(state.range(0)));
-    compare(state, [&] { udp_CargarTemps(d.ctx, d.key(), progress); }, [&] { rawRebuild(d.raw()); });
+    compare(state, [&] { udp_CargarTemps(d.ctx, d.key()); }, [&] { rawRebuild(d.raw()); });
 }
 
 // The amounts of the working transactions as both buttons judge them: the totals, the largest

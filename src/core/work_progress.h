@@ -13,16 +13,4 @@ namespace klv {
 // is not).
 using WorkProgress = std::function<void(qint64 done, qint64 total)>;
 
-// Reports an operation's progress whenever it is told more. Without a callback it does nothing.
-class ProgressReport {
-public:
-    explicit ProgressReport(const WorkProgress& progress) : progress_(progress) {}
-    void report(qint64 done, qint64 total) {
-        if (progress_) progress_(done, total);
-    }
-
-private:
-    const WorkProgress& progress_;
-};
-
 }  // namespace klv

@@ -129,9 +129,11 @@ void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int 
     // rows of both working tables.
     const qint64 rows = static_cast<qint64>(udf_CuentaTmpTransacc(ctx)) +
                         db.scalar(QStringLiteral("SELECT count(*) FROM TMPTRATIPTRA")).toLongLong();
-    ProgressReport report(progress);
-    report.report(0, rows);
-    NumeroControlProgress counter([&](qint64 done) { report.report(done, rows); }, kProgressStep);
+    auto report = [&](qint64 done) {
+        if (progress) progress(done, rows);
+    };
+    report(0);
+    NumeroControlProgress counter(report, kProgressStep);
     auto order = [](const QString& alias) { return alias + QStringLiteral(".FORMULARIO, ") + decl::transactionOrder(alias); };
     copyWorkingRows(db, QStringLiteral("TRANSACCION2"), QStringLiteral("TMPTRANSACCION2 W"), QStringLiteral("W"),
                     static_cast<int>(schema::table(QStringLiteral("TRANSACCION2")).columns.size()) - 1,
@@ -147,7 +149,7 @@ void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int 
     db.ensureSameFile();
 }
 
-ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st, const WorkProgress& progress) {
+ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st) {
     ButtonOutcome out;
     try {
         if (!headerAndTransactionsPresent(ctx, st, 12, out)) return out;

@@ -437,8 +437,8 @@ void Frm_KLV_Declara::Form_Load(const DeclarationKey* key) {
         const DeclarationKey empty = st_.key(ctx_);
         const QString r = ruc(), periodo = MkePeriodo->text();
         LongWork work(ctx_, this, QStringLiteral("Abriendo la declaración..."));
-        applyGrid(work.run<GridRead>([&](AppContext& w, const WorkProgress& progress) {
-            udp_CargarTemps(w, empty, progress);
+        applyGrid(work.run<GridRead>([&](AppContext& w, const WorkProgress&) {
+            udp_CargarTemps(w, empty);
             return readGrid(w, 6, r, periodo);
         }));
     }
@@ -526,8 +526,8 @@ void Frm_KLV_Declara::udp_CargarEdit(int tipDocD, const QString& docIdD, const Q
     gatherState();
     DeclarationState st = st_;
     LongWork work(ctx_, this, QStringLiteral("Abriendo la declaración..."));
-    GridRead g = work.run<GridRead>([&](AppContext& w, const WorkProgress& progress) {
-        klv::udp_CargarEdit(w, st, tipDocD, docIdD, periodo, progress);
+    GridRead g = work.run<GridRead>([&](AppContext& w, const WorkProgress&) {
+        klv::udp_CargarEdit(w, st, tipDocD, docIdD, periodo);
         return readGrid(w, tipDocD, docIdD, periodo);
     });
     st_ = st;
@@ -930,9 +930,7 @@ void Frm_KLV_Declara::CmdGrabar_Click() {
 
 void Frm_KLV_Declara::CmdValidar_Click() {
     runButton(QStringLiteral("Validando la declaración..."), kValidarFallo,
-              [](AppContext& w, DeclarationState& st, const WorkProgress& progress) {
-                  return validarDeclaracion(w, st, progress);
-              });
+              [](AppContext& w, DeclarationState& st, const WorkProgress&) { return validarDeclaracion(w, st); });
 }
 
 void Frm_KLV_Declara::cmdCancelar_Click() {

@@ -15,7 +15,7 @@ const QString kFinancialTypes = QStringLiteral("('12','34')");
 
 }  // namespace
 
-void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key, const WorkProgress& progress) {
+void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
     Database& db = ctx.db();
     const QVariantList params = decl::keyParams(key);
     Transaction tx(db, true);
@@ -152,7 +152,7 @@ StoredHeader readStoredHeader(const AppContext& ctx, int tipDocD, const QString&
 }
 
 StoredHeader udp_CargarEdit(AppContext& ctx, DeclarationState& st, int tipDocD, const QString& docIdD,
-                            const QString& periodo, const WorkProgress& progress) {
+                            const QString& periodo) {
     StoredHeader h = readStoredHeader(ctx, tipDocD, docIdD, periodo);
     if (!h.found) return h;
     st.periodo = h.periodo;
@@ -161,7 +161,7 @@ StoredHeader udp_CargarEdit(AppContext& ctx, DeclarationState& st, int tipDocD, 
     st.rucAutor = h.rucAutor;
     if (decl::periodValue(h.periodo) >= 2012) st.rectifica = h.rectifica;
 
-    udp_CargarTemps(ctx, DeclarationKey{tipDocD, h.docIdD, h.periodo, ctx.gFormulario}, progress);
+    udp_CargarTemps(ctx, DeclarationKey{tipDocD, h.docIdD, h.periodo, ctx.gFormulario});
 
     if (ctx.panels) {
         ctx.panels->setPanelRuc(st.cboNumDoc.isEmpty() ? h.docIdD : st.ruc());

@@ -17,9 +17,8 @@ namespace klv {
 //   TMPTRATIPTRA    <- the key, type and amount of TRATIPTRA2 (no control number)
 //   TMPTRADET       <- one detail row per non-financial type of a transaction valued by other
 //                      methods, with the type's description and amount (no control number)
-// A key with no stored rows (a new declaration) leaves the three tables empty. Reports progress
-// while it copies. Throws DbError.
-void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key, const WorkProgress& progress = {});
+// A key with no stored rows (a new declaration) leaves the three tables empty. Throws DbError.
+void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key);
 
 // Description of a transaction type in a TMPTRADET row: its PARAM '395' text, cut to the width of
 // des_transaccion (70). The rebuild and the transaction form's per-type detail both write it.
@@ -61,7 +60,7 @@ StoredHeader readStoredHeader(const AppContext& ctx, int tipDocD, const QString&
 // the declaration asked for, also when its declarant is not in the combo. Returns the header read;
 // when the declaration is not stored (found false) nothing is changed. Throws DbError.
 StoredHeader udp_CargarEdit(AppContext& ctx, DeclarationState& st, int tipDocD,
-                            const QString& docIdD, const QString& periodo, const WorkProgress& progress = {});
+                            const QString& docIdD, const QString& periodo);
 
 // True when IDENTIFICA2 holds a declaration of the declarant and period (any form code).
 bool udf_Form_Existe(const AppContext& ctx, int tipDocD, const QString& docIdD, const QString& periodo);
