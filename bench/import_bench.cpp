@@ -193,7 +193,7 @@ struct Fixture {
                               "'876', '01', 'DOMICILIO'"})
             db.exec(QStringLiteral("INSERT INTO PARAM (Numero, Argumento, Funcion) VALUES (%1)").arg(QString::fromUtf8(p)));
         if (transactionParties) {
-            QSqlQuery p = db.prepare(QStringLiteral(
+            Query p = db.prepare(QStringLiteral(
                 "INSERT INTO PAR_VIN (tip_doc_d, doc_id_d, formulario, tip_doc_p, doc_id_p, cod_par, flag_par_fis, "
                 "cod_nat_jur, flag_par_vin, flag_con_dom, razon_social, cnumero) "
                 "VALUES (6, ?, '8027', 6, ?, '9589', '0', '2', '01', '01', 'PARTE', '000000')"));

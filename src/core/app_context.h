@@ -67,19 +67,10 @@ struct FormLauncher {
     std::function<void(QWidget* parent, const QString& caller, const OpenDeclaration* decl)> importDialog;
 };
 
-struct AppContext {
-    // Services every form uses.
-    MessageService* messages = nullptr;
-    const Clock* clock = nullptr;
-    HelpService* help = nullptr;
-    Utilitarios* gUtil = nullptr;
-    StatusPanels* panels = nullptr;  // the status bar BarradeEstadoKLV1 of the main window
-    FormLauncher forms;
-
-    // The open shared database.
-    std::unique_ptr<Database> gDB;
-
-    // Configuration and globals.
+// The configuration and the globals of the module (not its services nor its database): what a
+// long work's context takes from the window's when it begins and gives back when it ends, all of
+// it, so that a global added here travels with the rest.
+struct Globals {
     QString gTitulo = kTituloModulo;
     QString gSysPath;  // ends with '/'
     QString gDBFile;
@@ -95,35 +86,42 @@ struct AppContext {
     QString gTipoReporte, gRepDestino, gRepArchivo, gRepDocIdD, gRepRazonSocial;
     QString gTotMtoTran00, gTotMtoSinAju01, gTotMtoAju01, gTotMtoTran02, gTotMtoAjuPos02, gTotMtoAjuNeg02;
 
-    Database& db() const { return *gDB; }
-    // The configuration and the globals (not the services nor the database), as a long work's
-    // context takes them from the window's and gives them back.
-    void copyGlobalsFrom(const AppContext& o) {
-        gTitulo = o.gTitulo;
-        gSysPath = o.gSysPath;
-        gDBFile = o.gDBFile;
-        gRptPath = o.gRptPath;
-        gSysUser = o.gSysUser;
-        gFormulario = o.gFormulario;
-        gAccion = o.gAccion;
-        gAutContExt = o.gAutContExt;
-        gNumParVin = o.gNumParVin;
-        gAnioNoDom = o.gAnioNoDom;
-        gTipoReporte = o.gTipoReporte;
-        gRepDestino = o.gRepDestino;
-        gRepArchivo = o.gRepArchivo;
-        gRepDocIdD = o.gRepDocIdD;
-        gRepRazonSocial = o.gRepRazonSocial;
-        gTotMtoTran00 = o.gTotMtoTran00;
-        gTotMtoSinAju01 = o.gTotMtoSinAju01;
-        gTotMtoAju01 = o.gTotMtoAju01;
-        gTotMtoTran02 = o.gTotMtoTran02;
-        gTotMtoAjuPos02 = o.gTotMtoAjuPos02;
-        gTotMtoAjuNeg02 = o.gTotMtoAjuNeg02;
+    Globals& globals() { return *this; }
+    const Globals& globals() const { return *this; }
+};
+
+// The owner of QM8027's database connection and of the thread that alone uses it (see
+// long_work.h): the window's context holds it instead of a connection.
+class Engine;
+
+struct AppContext : Globals {
+    // Services every form uses.
+    MessageService* messages = nullptr;
+    const Clock* clock = nullptr;
+    HelpService* help = nullptr;
+    Utilitarios* gUtil = nullptr;
+    StatusPanels* panels = nullptr;  // the status bar BarradeEstadoKLV1 of the main window
+    FormLauncher forms;
+
+    // The open shared database: on the thread that opened it (a program without a window, a
+    // long work's context, a test of the logic).
+    std::unique_ptr<Database> gDB;
+    // In QM8027's window context, in place of gDB: every read or write goes through the runner of
+    // long work to the thread that owns the connection.
+    std::shared_ptr<Engine> engine;
+
+    // The connection; a context without one (QM8027's window context) aborts the program: the
+    // window's thread never calls the engine.
+    Database& db() const {
+        if (!gDB) noConnection();
+        return *gDB;
     }
     // A message box with the application title.
     int msg(const QString& text, int style) const { return messages->show(text, style, gTitulo); }
     int msg(const QString& text, int style, const QString& title) const { return messages->show(text, style, title); }
+
+private:
+    [[noreturn]] static void noConnection();
 };
 
 }  // namespace klv

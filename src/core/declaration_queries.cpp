@@ -96,7 +96,7 @@ bool udf_TotalesMetodos(const AppContext& ctx, const Declarant& d, const QString
         "TIP_DOC_D = ? AND PERIODO = ? AND DOC_ID_D = ?");
     const QVariantList clave{d.tipDocD, textValue(periodo), textValue(d.docIdD.trimmed())};
     auto sumas = [&](const QString& sumCols, const QString& met, const QString& noFin, const QString& fin) {
-        QSqlQuery q = ctx.db().exec(QStringLiteral("SELECT %1 FROM (%2 UNION ALL %3)")
+        Query q = ctx.db().exec(QStringLiteral("SELECT %1 FROM (%2 UNION ALL %3)")
                                         .arg(sumCols, rama.arg(noFin, met, QStringLiteral("0")),
                                              rama.arg(fin, met, QStringLiteral("1"))),
                                     clave + clave);
@@ -156,7 +156,7 @@ std::array<QVariant, 6> udf_SumasMetodos(const Database& db, const QString& tabl
                  sumaMetodo(QStringLiteral("02"), estricto(QStringLiteral("MTO_AJU_RES_NEG_REG")),
                             estricto(QStringLiteral("MTO_TOT_AJU_RES_NEG_REG"))),
                  tabla);
-    QSqlQuery q = db.exec(sql, {tipDocD, textValue(periodo), textValue(docIdD)});
+    Query q = db.exec(sql, {tipDocD, textValue(periodo), textValue(docIdD)});
     std::array<QVariant, 6> sumas;
     if (q.next())
         for (int i = 0; i < 6; ++i) sumas[i] = q.value(i);

@@ -46,7 +46,7 @@ std::vector<std::pair<QString, QString>> filasDeLista(const AppContext& ctx, con
     if (codigos.isEmpty()) return out;
     QVariantList params{numero};
     for (const QString& c : codigos) params << c;
-    QSqlQuery q = ctx.db().exec(QStringLiteral("SELECT Argumento, Funcion FROM PARAM WHERE Numero = ? AND "
+    Query q = ctx.db().exec(QStringLiteral("SELECT Argumento, Funcion FROM PARAM WHERE Numero = ? AND "
                                                "Argumento IN (%1) ORDER BY Argumento")
                                     .arg(placeholders(codigos.size())),
                                 params);
@@ -115,7 +115,7 @@ QStringList udf_ItemsTiposDoc(const AppContext& ctx, const QStringList& codigos,
 
 QStringList udf_ItemsParam(const AppContext& ctx, const QString& numero) {
     QStringList items;
-    QSqlQuery q = ctx.db().exec(QStringLiteral("SELECT Argumento, Funcion FROM PARAM WHERE Numero = ?"), {numero});
+    Query q = ctx.db().exec(QStringLiteral("SELECT Argumento, Funcion FROM PARAM WHERE Numero = ?"), {numero});
     while (q.next()) items << text(q.value(0)) + QStringLiteral("   ") + text(q.value(1)).mid(0, 60);
     return items;
 }
@@ -123,7 +123,7 @@ QStringList udf_ItemsParam(const AppContext& ctx, const QString& numero) {
 QStringList udf_ItemsContribuyentes(const AppContext& ctx, const QString& tipDoc) {
     QStringList items;
     const SqlStatement st = udf_SqlContribuyentes(ctx, tipDoc);
-    QSqlQuery q = ctx.db().exec(st.sql, st.params);
+    Query q = ctx.db().exec(st.sql, st.params);
     // The document and the name are the second and fourth columns of CONT.
     while (q.next()) items << udf_ItemContribuyente(text(q.value(1)), text(q.value(3)));
     return items;
@@ -156,7 +156,7 @@ QStringList udf_ItemsParamLike(const AppContext& ctx, const QString& numero, con
                                int inicio, bool blank) {
     QStringList items = empezar(blank);
     const QRegularExpression re = patronLike(patron);
-    QSqlQuery q = ctx.db().exec(QStringLiteral("SELECT Argumento, Funcion FROM PARAM WHERE Numero = ?"), {numero});
+    Query q = ctx.db().exec(QStringLiteral("SELECT Argumento, Funcion FROM PARAM WHERE Numero = ?"), {numero});
     std::vector<std::pair<QString, QString>> filas;
     while (q.next()) {
         const QString argumento = text(q.value(0));

@@ -122,7 +122,7 @@ bool udf_Validar_Datos_NoDom(const AppContext& ctx, const DeclarationKey& key) {
     // transaction (the working rows are walked by key, party first).
     QVariantList p{textValue(key.docIdD), textValue(key.formulario)};
     p += decl::keyParams(key);
-    QSqlQuery q = ctx.db().exec(
+    Query q = ctx.db().exec(
         QStringLiteral("SELECT P.RAZON_SOCIAL, P.COD_NAT_JUR, P.FEC_NAC, P.TIP_DIR_LEGAL, P.DES_DIR_LEGAL"
                        " FROM PAR_VIN P WHERE P.TIP_DOC_D=6 AND P.DOC_ID_D=? AND P.FORMULARIO=?"
                        " AND P.FLAG_CON_DOM='02'"

@@ -96,7 +96,7 @@ void TransactionGrid::load(const AppContext& ctx, int tipDocD, const QString& ru
     // document types and names of the currencies.
     QHash<QString, QString> names;
     {
-        QSqlQuery q = db.exec(QStringLiteral("SELECT TIP_DOC_P, DOC_ID_P, RAZON_SOCIAL FROM PAR_VIN"
+        Query q = db.exec(QStringLiteral("SELECT TIP_DOC_P, DOC_ID_P, RAZON_SOCIAL FROM PAR_VIN"
                                              " WHERE TIP_DOC_D=? AND DOC_ID_D=? ORDER BY FORMULARIO=? DESC"),
                               {tipDocD, textValue(ruc), textValue(ctx.gFormulario)});
         while (q.next()) {
@@ -106,7 +106,7 @@ void TransactionGrid::load(const AppContext& ctx, int tipDocD, const QString& ru
     }
     QHash<QString, QString> docTypes, currencies;
     {
-        QSqlQuery q = db.exec(QStringLiteral("SELECT NUMERO, ARGUMENTO, FUNCION FROM PARAM WHERE NUMERO IN ('044','883')"));
+        Query q = db.exec(QStringLiteral("SELECT NUMERO, ARGUMENTO, FUNCION FROM PARAM WHERE NUMERO IN ('044','883')"));
         while (q.next()) {
             const QString arg = decl::text(q.value(1));
             const QString funcion = decl::text(q.value(2));

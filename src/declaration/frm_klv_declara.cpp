@@ -424,7 +424,7 @@ void Frm_KLV_Declara::Form_Load(const DeclarationKey* key) {
     st_.modified = false;
 
     udp_AnchoListaCombo(this, CboNumDoc, 75);
-    udp_CargaContribuyentes(ctx_, CboNumDoc, QStringLiteral("6"));
+    udp_CargaCombo(CboNumDoc, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsContribuyentes(w, QStringLiteral("6")); }));
     CboNumDoc->setCurrentIndex(-1);
     selectTab(kTabIdentificacion);
     setHelpContext(ctx_.help, this, kHelpIdentificacion);
@@ -501,7 +501,7 @@ void Frm_KLV_Declara::udp_CargarEdit(int tipDocD, const QString& docIdD, const Q
     if (!h.found) throw DbError(DbErr::NoCurrentRecord, QStringLiteral("No hay ningún registro activo."));
 
     MkePeriodo->setText(h.periodo);
-    udp_CargaContribuyentes(ctx_, CboNumDoc, QStringLiteral("6"));
+    udp_CargaCombo(CboNumDoc, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsContribuyentes(w, QStringLiteral("6")); }));
     int declarant = -1;
     for (int i = 0; i < CboNumDoc->count() && declarant < 0; ++i)
         if (CboNumDoc->itemText(i).left(11) == h.docIdD) declarant = i;

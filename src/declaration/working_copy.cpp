@@ -50,7 +50,7 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
     QString description = QStringLiteral("''");
     QVariantList descriptionParams;
     {
-        QSqlQuery q = db.exec(QStringLiteral("SELECT Argumento FROM PARAM WHERE Numero = '395'"));
+        Query q = db.exec(QStringLiteral("SELECT Argumento FROM PARAM WHERE Numero = '395'"));
         QStringList whens;
         while (q.next()) {
             const QString code = decl::text(q.value(0));

@@ -154,7 +154,7 @@ void seedHostData(Database& db, const QString& user) {
     db.exec(cont, {6, QString::fromLatin1(kDemoRucPersona), QStringLiteral("0021"),
                    QStringLiteral("GARCIA LOPEZ MARIA ELENA"), user, 2,
                    QStringLiteral("MARIA ELENA"), QStringLiteral("GARCIA"), QStringLiteral("LOPEZ")});
-    QSqlQuery param = db.prepare(QStringLiteral(
+    Query param = db.prepare(QStringLiteral(
         "INSERT OR IGNORE INTO PARAM (Numero, Argumento, Funcion, Correl_param) VALUES (?, ?, ?, ?)"));
     for (const ParamRow& r : paramSeed())
         db.run(param, {QString::fromLatin1(r.numero), r.argumento, r.funcion, QString::fromLatin1(r.correl)});
@@ -165,7 +165,7 @@ void seedHostData(Database& db, const QString& user) {
                 "VALUES (?, ?, ?, ?, 0, 0, 0, 0, 0, 0, 0, 0, 0)"),
             {QStringLiteral("8027"), QStringLiteral("PDF"), QStringLiteral("PDF"), QStringLiteral("PDF")});
     // The texts of the import's error codes, as the host keeps them.
-    QSqlQuery error = db.prepare(QStringLiteral("INSERT OR IGNORE INTO Error (coderror, DescError) VALUES (?, ?)"));
+    Query error = db.prepare(QStringLiteral("INSERT OR IGNORE INTO Error (coderror, DescError) VALUES (?, ?)"));
     for (const auto& [code, text] : mensajesImportacion()) db.run(error, {code, text});
     t.commit();
 }

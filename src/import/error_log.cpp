@@ -66,7 +66,7 @@ ErrorLog::~ErrorLog() = default;
 
 void ErrorLog::loadTable() {
     if (tableLoaded_) return;
-    QSqlQuery q = db_.exec(QStringLiteral("SELECT coderror, DescError FROM Error"));
+    Query q = db_.exec(QStringLiteral("SELECT coderror, DescError FROM Error"));
     tableEmpty_ = true;
     while (q.next()) {
         tableEmpty_ = false;

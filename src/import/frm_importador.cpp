@@ -2,6 +2,7 @@
 
 #include "attachment.h"
 #include "combo_fillers.h"
+#include "param_lookups.h"
 #include "declaration_header.h"
 #include "help_service.h"
 #include "import_error_report.h"
@@ -214,7 +215,7 @@ void FrmImportador::Form_Load(const OpenDeclaration* opener) {
 
     udp_AnchoListaCombo(this, CboNumDoc, 75);
     try {
-        udp_CargaContribuyentes(ctx_, CboNumDoc, QStringLiteral("6"));
+        udp_CargaCombo(CboNumDoc, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsContribuyentes(w, QStringLiteral("6")); }));
     } catch (const std::exception& e) {
         ctx_.msg(failureText(e), MsgStyle::Critical);
     }

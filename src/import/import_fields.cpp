@@ -124,7 +124,7 @@ Fixed4 fixed4(std::string_view text) {
 namespace {
 QSet<QString> codes(const Database& db, const QString& sql) {
     QSet<QString> out;
-    QSqlQuery q = db.exec(sql);
+    Query q = db.exec(sql);
     while (q.next()) out.insert(q.value(0).toString().toUpper());
     return out;
 }

@@ -286,7 +286,7 @@ void Installer::transfer(const QString& source, const QString& target, const QSt
     QStringList insertCols;
     for (const QString& c : columns) insertCols << quoteIdent(c);
     insertCols << QStringLiteral("cnumero");
-    QSqlQuery insert = gDB_->prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+    Query insert = gDB_->prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                          .arg(t.name, insertCols.join(QStringLiteral(", ")),
                                               placeholders(insertCols.size()).join(QStringLiteral(", "))));
     for (const QSqlRecord& r : rows) {
@@ -622,7 +622,7 @@ bool Installer::udf_ActualizaNumeroControl(const QString& table, int nKeys) {
         const schema::Table& t = schema::table(table);
         Transaction tx(*gDB_);
         const auto rows = gDB_->rows(QStringLiteral("SELECT rowid AS klv_rowid, * FROM %1").arg(t.name));
-        QSqlQuery update = gDB_->prepare(QStringLiteral("UPDATE %1 SET cnumero = ? WHERE rowid = ?").arg(t.name));
+        Query update = gDB_->prepare(QStringLiteral("UPDATE %1 SET cnumero = ? WHERE rowid = ?").arg(t.name));
         for (const QSqlRecord& r : rows) {
             const QString n = numeroControl(t.name, r, nKeys);
             if (n != r.value(QStringLiteral("cnumero")).toString()) gDB_->run(update, {n, r.value(0)});

@@ -2,6 +2,7 @@
 #include "long_work.h"
 
 #include "combo_fillers.h"
+#include "param_lookups.h"
 #include "frm_partes_vinc_det.h"
 #include "mensajes.h"
 #include "party_state.h"
@@ -116,7 +117,7 @@ void FrmPartesVinc::Form_Load(const QString& cboNumDoc) {
         for (QPushButton* b : CmdOpciones) b->show();
         CmdOpciones[3]->setText(QStringLiteral("&Importar"));
         udp_AnchoListaCombo(this, CboNumDoc, 70);
-        udp_CargaContribuyentes(ctx_, CboNumDoc, QStringLiteral("6"));
+        udp_CargaCombo(CboNumDoc, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsContribuyentes(w, QStringLiteral("6")); }));
         CboNumDoc->setCurrentIndex(-1);
     }
     // The declarant's combo, or in selection mode (combo locked) the list.

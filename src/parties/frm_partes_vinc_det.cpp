@@ -2,6 +2,7 @@
 #include "long_work.h"
 
 #include "combo_fillers.h"
+#include "param_lookups.h"
 #include "cp1252.h"
 #include "format.h"
 #include "frm_tipos_vinc.h"
@@ -344,7 +345,7 @@ void FrmPartesVincDet::Form_Load(const QString& docIdD, const QString& nombreD, 
     udp_AnchoListaCombo(this, CboCodPais, 60);
     udp_AnchoListaCombo(this, CboTipDoc, 40);
     udp_AnchoListaCombo(this, cboTipResid, 68);
-    refill(cboTipResid, [this] { udp_CargaParam(ctx_, cboTipResid, QStringLiteral("876")); });
+    refill(cboTipResid, [this] { udp_CargaParam(cboTipResid, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsParam(w, QStringLiteral("876")); })); });
     udp_HabilitaDirLegal(0, false);
     udp_LimpiarControles();
     const QString nombre = nombreD.isEmpty() ? nombreDeclarante(ctx_, docIdD.left(11)) : nombreD;
@@ -420,7 +421,7 @@ void FrmPartesVincDet::udp_CargarEdit(const QString& docIdD, const QString& docI
     st_.sParFis = p->flagParFis == QLatin1String("1") ? QStringLiteral("1") : QStringLiteral("0");
 
     // The type first: choosing it empties the number.
-    refill(CboTipDoc, [this] { udp_CargaTiposDoc(ctx_, CboTipDoc, kTiposCarga, false); });
+    refill(CboTipDoc, [this] { udp_CargaTiposDoc(CboTipDoc, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsTiposDoc(w, kTiposCarga, false); })); });
     for (int i = 0; i < CboTipDoc->count(); ++i)
         if (static_cast<int>(fmt::val(CboTipDoc->itemText(i).left(2))) == p->parte.tipDocP) {
             CboTipDoc->setCurrentIndex(i);
@@ -485,7 +486,7 @@ void FrmPartesVincDet::unselect(QRadioButton* o) {
 }
 
 void FrmPartesVincDet::refillCountries() {
-    refill(CboCodPais, [this] { udp_CargaParamLike(ctx_, CboCodPais, QStringLiteral("976"), QStringLiteral("*"), 40, 1, false); });
+    refill(CboCodPais, [this] { udp_CargaCombo(CboCodPais, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsParamLike(w, QStringLiteral("976"), QStringLiteral("*"), 40, 1, false); })); });
 }
 
 void FrmPartesVincDet::selectPais(const QString& code) {
@@ -589,7 +590,7 @@ void FrmPartesVincDet::applyKind(QRadioButton* option, Kind kind, const QString&
         CboTipDoc->setEnabled(true);
         const KindRule rule = reglaNaturaleza(kind, st_.sConDom);
         if (!rule.tipos.isEmpty())
-            refill(CboTipDoc, [&] { udp_CargaTiposDoc(ctx_, CboTipDoc, rule.tipos, false); });
+            refill(CboTipDoc, [&] { udp_CargaTiposDoc(CboTipDoc, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsTiposDoc(w, rule.tipos, false); })); });
         if (rule.modoDirLegal && kind != Kind::Otro) udp_HabilitaDirLegal(*rule.modoDirLegal, false);
     }
     if (kind == Kind::Otro) udp_HabilitaDirLegal(0, false);

@@ -58,7 +58,7 @@ const QStringList& columnasInformados() {
 std::vector<PartyListRow> listarInformados(const AppContext& ctx, int tipDocD, const QString& docIdD) {
     // Outer joins: a party whose country or document type is not in PARAM is still listed (and so
     // can be deleted).
-    QSqlQuery q = ctx.db().exec(
+    Query q = ctx.db().exec(
         QStringLiteral("SELECT P.FORMULARIO, P.TIP_DOC_P, P.DOC_ID_P, substr(R.FUNCION, 32, 12), F.FUNCION, "
                        "P.FLAG_PAR_FIS, P.COD_NAT_JUR, P.FLAG_PAR_VIN, P.FLAG_CON_DOM, P.RAZON_SOCIAL "
                        "FROM PAR_VIN P "

@@ -27,7 +27,7 @@ ReferenceList listaReferencia(const AppContext& ctx, const QString& kind) {
         return l;
     }
     l.conocida = true;
-    QSqlQuery q = ctx.db().exec(sql);
+    Query q = ctx.db().exec(sql);
     while (q.next())
         l.filas.emplace_back(q.value(0).isNull() ? QString() : q.value(0).toString(),
                              q.value(1).isNull() ? QString() : q.value(1).toString());

@@ -13,7 +13,7 @@ QString text(const QVariant& v) { return v.isNull() ? QString() : v.toString(); 
 }  // namespace
 
 std::vector<TipoVinculacion> udp_CargarLstTipVin(const AppContext& ctx) {
-    QSqlQuery q = ctx.db().exec(
+    Query q = ctx.db().exec(
         QStringLiteral("SELECT COD_TIP_VIN, NUM_RENTA, NOM_TIP_VIN FROM TIP_VIN ORDER BY COD_TIP_VIN, FORMULARIO"));
     std::vector<TipoVinculacion> tipos;
     while (q.next()) tipos.push_back({text(q.value(0)), text(q.value(1)), text(q.value(2))});
@@ -21,7 +21,7 @@ std::vector<TipoVinculacion> udp_CargarLstTipVin(const AppContext& ctx) {
 }
 
 QStringList IniciarArray(const AppContext& ctx, const QString& docIdD, const QString& tipDocP, const QString& docIdP) {
-    QSqlQuery q = ctx.db().exec(
+    Query q = ctx.db().exec(
         QStringLiteral("SELECT COD_TIP_VIN FROM TIP_VIN_PAR WHERE TIP_DOC_D = 6 AND DOC_ID_D = ? AND TIP_DOC_P = ? AND "
                        "DOC_ID_P = ? ORDER BY FORMULARIO, COD_TIP_VIN"),
         {textValue(docIdD), static_cast<int>(fmt::val(tipDocP)), textValue(docIdP)});

@@ -324,12 +324,15 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
     return db;
 }
 
-std::unique_ptr<Database> Database::openAnother() const {
-    ensureSameFile();
-    std::unique_ptr<Database> other = open(path_, user_, password_, busyTimeoutMs_);
-    if (other->device_ != device_ || other->inode_ != inode_) throw fileReplaced(path_);
-    if (pageCache_ != PageCache::Working) other->setPageCache(pageCache_);
-    return other;
+Database::Identity Database::identity() const {
+    return Identity{path_, user_, password_, busyTimeoutMs_, static_cast<int>(pageCache_), device_, inode_};
+}
+
+std::unique_ptr<Database> Database::reopen(const Identity& id) {
+    std::unique_ptr<Database> db = open(id.path, id.user, id.password, id.busyTimeoutMs);
+    if (db->device_ != id.device || db->inode_ != id.inode) throw fileReplaced(id.path);
+    if (id.pageCache != static_cast<int>(PageCache::Working)) db->setPageCache(static_cast<PageCache>(id.pageCache));
+    return db;
 }
 
 void Database::wrongThread() {
@@ -363,7 +366,6 @@ Database::Savepoint& Database::savepoint(int depth) {
 
 Database::~Database() {
     checkThread();
-    companion_.reset();
     savepoints_.clear();  // finalized before the connection closes
     queries_.clear();
     native_ = nullptr;
@@ -447,36 +449,80 @@ bool Database::addConnectionSetup(ConnectionSetup setup) {
     return true;
 }
 
-QSqlQuery Database::prepare(const QString& sql) const {
+void Query::check() const { db_->checkThread(); }
+
+Query::~Query() {
+    if (db_) check();
+}
+
+bool Query::next() {
+    check();
+    return q_.next();
+}
+
+QVariant Query::value(int column) const {
+    check();
+    return q_.value(column);
+}
+
+QVariant Query::value(const QString& column) const {
+    check();
+    return q_.value(column);
+}
+
+bool Query::isNull(int column) const {
+    check();
+    return q_.isNull(column);
+}
+
+QSqlRecord Query::record() const {
+    check();
+    return q_.record();
+}
+
+void Query::finish() {
+    check();
+    q_.finish();
+}
+
+QSqlQuery Database::rawPrepare(const QString& sql) const {
     QSqlQuery q(handle());
     q.setForwardOnly(true);
     if (!q.prepare(sql)) throw failure(q.lastError());
     return q;
 }
 
-void Database::run(QSqlQuery& q, const QVariantList& params) const {
+void Database::runQuery(QSqlQuery& q, const QVariantList& params) const {
     checkThread();
     for (int i = 0; i < params.size(); ++i) q.bindValue(i, params[i]);
     if (!q.exec()) throw failure(q.lastError());
 }
 
-QSqlQuery Database::exec(const QString& sql, const QVariantList& params) const {
+Query Database::prepare(const QString& sql) const { return Query(*this, rawPrepare(sql)); }
+
+void Database::run(Query& query, const QVariantList& params) const {
+    checkThread();
+    query.check();
+    runQuery(query.q_, params);
+}
+
+Query Database::exec(const QString& sql, const QVariantList& params) const {
     QSqlQuery q(handle());
     q.setForwardOnly(true);
     if (params.isEmpty()) {
         if (!q.exec(sql)) throw failure(q.lastError());
-        return q;
+        return Query(*this, std::move(q));
     }
     if (!q.prepare(sql)) throw failure(q.lastError());
-    run(q, params);
-    return q;
+    runQuery(q, params);
+    return Query(*this, std::move(q));
 }
 
 QSqlQuery& Database::cachedQuery(const QString& sql) const {
     constexpr size_t kKept = 32;
     auto it = std::find_if(queries_.begin(), queries_.end(), [&sql](const CachedQuery& c) { return c.sql == sql; });
     if (it == queries_.end()) {
-        QSqlQuery q = prepare(sql);
+        QSqlQuery q = rawPrepare(sql);
         if (queries_.size() >= kKept) queries_.pop_back();
         queries_.insert(queries_.begin(), CachedQuery{sql, std::move(q)});
     } else if (it != queries_.begin()) {
@@ -496,14 +542,14 @@ struct Finished {
 QVariant Database::scalar(const QString& sql, const QVariantList& params) const {
     QSqlQuery& q = cachedQuery(sql);
     Finished finished{q};
-    run(q, params);
+    runQuery(q, params);
     return q.next() ? q.value(0) : QVariant();
 }
 
 std::vector<QSqlRecord> Database::rows(const QString& sql, const QVariantList& params) const {
     QSqlQuery& q = cachedQuery(sql);
     Finished finished{q};
-    run(q, params);
+    runQuery(q, params);
     std::vector<QSqlRecord> out;
     while (q.next()) out.push_back(q.record());
     return out;
@@ -525,7 +571,7 @@ bool Database::tableExists(const QString& table) const {
 
 QStringList Database::columns(const QString& table) const {
     QStringList out;
-    QSqlQuery q = exec(QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"), {table});
+    Query q = exec(QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"), {table});
     while (q.next()) out << q.value(0).toString();
     return out;
 }

@@ -68,6 +68,41 @@ QString failureText(const std::exception& e);
 // null QString as SQL NULL). Use QVariant() to store NULL on purpose.
 QVariant textValue(const QString& s);
 
+class Database;
+
+// A statement's run handed out by the door (exec, prepare): like the door, every call on it, its
+// end included, is checked to come from the connection's thread.
+class Query {
+public:
+    Query(Query&& other) noexcept : db_(std::exchange(other.db_, nullptr)), q_(std::move(other.q_)) {}
+    Query& operator=(Query&& other) noexcept {
+        if (this != &other) {
+            db_ = std::exchange(other.db_, nullptr);
+            q_ = std::move(other.q_);
+        }
+        return *this;
+    }
+    ~Query();
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+
+    // Moves to the next row; false after the last one.
+    bool next();
+    QVariant value(int column) const;
+    QVariant value(const QString& column) const;
+    bool isNull(int column) const;
+    QSqlRecord record() const;
+    // Ends the run, the rows not read dropped: the statement holds no read of the database.
+    void finish();
+
+private:
+    friend class Database;
+    Query(const Database& db, QSqlQuery query) : db_(&db), q_(std::move(query)) {}
+    void check() const;
+    const Database* db_;
+    QSqlQuery q_;
+};
+
 class Database {
 public:
     // Opens an existing database file for reading and writing. Throws DbError: BadPath for an
@@ -84,28 +119,27 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // A connection of its own to the same file, opened on the calling thread (a worker's) with the
-    // same user, busy timeout, pragmas and SQL functions. Throws DbError as open() does, and
-    // FileReplaced, naming the file, when the path no longer names the file this connection
-    // opened. Callable from any thread: it reads only what open() kept.
-    std::unique_ptr<Database> openAnother() const;
+    // What opened this connection: the file (and which file the path named), the user, the busy
+    // timeout and the page cache. reopen() opens the same again, on the calling thread, once this
+    // connection has been closed (a worker drops a connection a failed work may have left holding
+    // something). Throws DbError as open() does, and FileReplaced, naming the file, when the path
+    // no longer names the file this connection opened.
+    struct Identity {
+        QString path, user, password;
+        int busyTimeoutMs = 10000;
+        int pageCache = 0;
+        unsigned long long device = 0, inode = 0;
+    };
+    Identity identity() const;
+    static std::unique_ptr<Database> reopen(const Identity& id);
 
-    // One connection, one thread: a connection (and its statements, transactions and cursors)
-    // belongs to the thread that opened it. Used from any other thread, every call writes what
-    // happened to standard error and aborts the program, in every build.
+    // One connection, one thread: a connection (and its statements, queries, transactions, cursors
+    // and their binds and readers) belongs to the thread that opened it. Used from any other
+    // thread, every call, closing included, writes what happened to standard error and aborts the
+    // program, in every build.
     void checkThread() const {
         if (std::this_thread::get_id() != owner_) wrongThread();
     }
-    // While a worker works with a connection of its own, the window's connection stays still:
-    // parked, it belongs to no thread (every use aborts) until unpark() gives it back to the owner
-    // park() returned (still none when a work run inside another's parked it again).
-    std::thread::id park() { return std::exchange(owner_, std::thread::id()); }
-    void unpark(std::thread::id owner) { owner_ = owner; }
-
-    // Something kept with this connection and destroyed with it, before the connection closes (the
-    // long-work runner keeps there its worker thread and that worker's connection). Used on the
-    // thread that owns this connection only.
-    std::shared_ptr<void>& companion() { return companion_; }
 
     // Leaves the connection holding nothing between two uses: every statement still reading is
     // reset (its read of the file ends). False when a transaction is open: the connection must
@@ -116,10 +150,10 @@ public:
     QSqlDatabase handle() const;
     // Runs one statement with positional ('?') bound parameters; throws DbError on failure.
     // The returned query is positioned before its first row (forward only).
-    QSqlQuery exec(const QString& sql, const QVariantList& params = {}) const;
+    Query exec(const QString& sql, const QVariantList& params = {}) const;
     // Prepares once for running many times with run(); throws DbError.
-    QSqlQuery prepare(const QString& sql) const;
-    void run(QSqlQuery& query, const QVariantList& params) const;
+    Query prepare(const QString& sql) const;
+    void run(Query& query, const QVariantList& params) const;
     // First column of the first row; an invalid QVariant when there is no row.
     QVariant scalar(const QString& sql, const QVariantList& params = {}) const;
     // Every row, read at once.
@@ -206,7 +240,10 @@ public:
 private:
     friend class Transaction;
     Database() = default;
+    friend class Query;
     [[noreturn]] static void wrongThread();
+    void runQuery(QSqlQuery& q, const QVariantList& params) const;
+    QSqlQuery rawPrepare(const QString& sql) const;
     // The statements of the savepoint at a nesting depth (1 for the first guard inside a
     // transaction), prepared once: an import opens one for every line.
     struct Savepoint;
@@ -220,7 +257,6 @@ private:
     int busyTimeoutMs_ = 10000;
     mutable PageCache pageCache_ = PageCache::Working;
     std::thread::id owner_;
-    std::shared_ptr<void> companion_;
     // The opened file's identity, to tell whether the path still names it.
     unsigned long long device_ = 0, inode_ = 0;
     int depth_ = 0;

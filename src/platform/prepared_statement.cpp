@@ -17,7 +17,9 @@ PreparedStatement::PreparedStatement(const Database& db, const QString& sql) : d
 }
 
 PreparedStatement::~PreparedStatement() {
-    if (stmt_) sqlite3_finalize(stmt_);
+    if (!stmt_) return;
+    db_->checkThread();
+    sqlite3_finalize(stmt_);
 }
 
 PreparedStatement::PreparedStatement(PreparedStatement&& other) noexcept
@@ -27,7 +29,10 @@ PreparedStatement::PreparedStatement(PreparedStatement&& other) noexcept
 
 PreparedStatement& PreparedStatement::operator=(PreparedStatement&& other) noexcept {
     if (this != &other) {
-        if (stmt_) sqlite3_finalize(stmt_);
+        if (stmt_) {
+            db_->checkThread();
+            sqlite3_finalize(stmt_);
+        }
         db_ = other.db_;
         handle_ = other.handle_;
         stmt_ = other.stmt_;
@@ -42,6 +47,7 @@ void PreparedStatement::bindText(int i, const QString& text) {
     // neither converts nor copies it; any other text as UTF-16, which the engine converts. The
     // bytes end with a zero, and are bound as ending there when they hold no other: the engine then
     // hands them to a function or a CHECK without first copying them to add one.
+    db_->checkThread();
     QByteArray& bytes = bytes_.at(static_cast<size_t>(i));
     const qsizetype n = text.size();
     const QChar* chars = text.constData();
@@ -63,16 +69,19 @@ void PreparedStatement::bindText(int i, const QString& text) {
 }
 
 void PreparedStatement::bindInt(int i, qint64 value) {
+    db_->checkThread();
     const int rc = sqlite3_bind_int64(stmt_, i + 1, value);
     if (rc != SQLITE_OK) throw Database::engineError(handle_, rc);
 }
 
 void PreparedStatement::bindNull(int i) {
+    db_->checkThread();
     const int rc = sqlite3_bind_null(stmt_, i + 1);
     if (rc != SQLITE_OK) throw Database::engineError(handle_, rc);
 }
 
 void PreparedStatement::bindValue(int i, const QVariant& value) {
+    db_->checkThread();
     if (!value.isValid() || value.isNull()) {
         bindNull(i);
         return;

@@ -58,7 +58,9 @@ RowCursor::RowCursor(const Database& db, const QString& sql, const QVariantList&
 }
 
 RowCursor::~RowCursor() {
-    if (stmt_) sqlite3_finalize(stmt_);
+    if (!stmt_) return;
+    db_.checkThread();
+    sqlite3_finalize(stmt_);
 }
 
 void RowCursor::bindAll(const QVariantList& params) {
@@ -97,7 +99,10 @@ bool RowCursor::next() {
     throw e;
 }
 
-int RowCursor::columnCount() const { return stmt_ ? sqlite3_column_count(stmt_) : 0; }
+int RowCursor::columnCount() const {
+    db_.checkThread();
+    return stmt_ ? sqlite3_column_count(stmt_) : 0;
+}
 
 int RowCursor::column(const QString& name) const {
     for (int i = 0; i < columnCount(); ++i)
@@ -105,9 +110,13 @@ int RowCursor::column(const QString& name) const {
     return -1;
 }
 
-bool RowCursor::isNull(int col) const { return sqlite3_column_type(stmt_, col) == SQLITE_NULL; }
+bool RowCursor::isNull(int col) const {
+    db_.checkThread();
+    return sqlite3_column_type(stmt_, col) == SQLITE_NULL;
+}
 
 std::string_view RowCursor::bytes(int col) const {
+    db_.checkThread();
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
     if (!p) return {};
     return std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(stmt_, col)));
@@ -147,9 +156,13 @@ QString RepeatedTexts::text(const RowCursor& c, int col) {
     return made;
 }
 
-qint64 RowCursor::integer(int col) const { return sqlite3_column_int64(stmt_, col); }
+qint64 RowCursor::integer(int col) const {
+    db_.checkThread();
+    return sqlite3_column_int64(stmt_, col);
+}
 
 QVariant RowCursor::value(int col) const {
+    db_.checkThread();
     switch (sqlite3_column_type(stmt_, col)) {
     case SQLITE_INTEGER: return QVariant(static_cast<qlonglong>(sqlite3_column_int64(stmt_, col)));
     case SQLITE_FLOAT: return QVariant(sqlite3_column_double(stmt_, col));

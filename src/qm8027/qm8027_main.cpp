@@ -30,6 +30,6 @@ int main(int argc, char** argv) {
     default: return 1;
     }
     const int rc = app.exec();
-    ctx.gDB.reset();
+    ctx.engine.reset();  // the connection closed on its own thread
     return rc;
 }

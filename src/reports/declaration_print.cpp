@@ -187,7 +187,7 @@ private:
     void udp_TransDeclaracion() {
         QHash<QString, QString> docTypes, currencies;
         {
-            QSqlQuery q = ctx_.db().exec(
+            Query q = ctx_.db().exec(
                 QStringLiteral("SELECT Numero, Argumento, Funcion FROM PARAM WHERE Numero IN ('044','883')"));
             while (q.next()) {
                 if (text(q.value(0)) == QLatin1String("044"))
@@ -196,7 +196,7 @@ private:
                     currencies.insert(text(q.value(1)), text(q.value(2)));
             }
         }
-        QSqlQuery q = ctx_.db().exec(QString::fromLatin1(kListQuery),
+        Query q = ctx_.db().exec(QString::fromLatin1(kListQuery),
                                      {textValue(ctx_.gFormulario), fmt::val(r_.tipDoc), textValue(r_.periodo),
                                       textValue(r_.docIdD)});
         if (!q.next()) return;
@@ -296,7 +296,7 @@ private:
 
 std::optional<DeclarationAnswers> CargarCasillas(const AppContext& ctx, const QString& tipDoc, const QString& docIdD,
                                                  const QString& periodo) {
-    QSqlQuery q = ctx.db().exec(
+    Query q = ctx.db().exec(
         QStringLiteral("SELECT AUTCONTEXT, ESTTECPT, RUC FROM IDENTIFICA2 WHERE TIP_DOC_D=? AND DOC_ID_D=? AND "
                        "PERIODO=? AND FORMULARIO=?"),
         {fmt::val(tipDoc), textValue(docIdD), textValue(periodo), textValue(ctx.gFormulario)});
@@ -317,7 +317,7 @@ std::vector<StoredDeclaration> listPrintableDeclarations(const AppContext& ctx) 
         params << textValue(ctx.gSysUser);
     }
     sql += QStringLiteral(" ORDER BY I.DOC_ID_D ASC, I.PERIODO DESC, I.FORMULARIO");
-    QSqlQuery q = ctx.db().exec(sql, params);
+    Query q = ctx.db().exec(sql, params);
     std::vector<StoredDeclaration> out;
     while (q.next())
         out.push_back({q.value(0).toInt(), text(q.value(1)), text(q.value(2)), text(q.value(3)), text(q.value(4)),

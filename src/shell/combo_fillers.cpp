@@ -1,7 +1,6 @@
 #include "combo_fillers.h"
 
 #include "item_combo.h"
-#include "param_lookups.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -19,30 +18,17 @@ void llenar(QComboBox* cbo, const QStringList& items) {
 
 }  // namespace
 
-void udp_CargaTiposDoc(const AppContext& ctx, QComboBox* cbo, const QStringList& codigos, bool blank) {
-    llenar(cbo, udf_ItemsTiposDoc(ctx, codigos, blank));
+void udp_CargaTiposDoc(QComboBox* cbo, const QStringList& items) {
+    llenar(cbo, items);
     // A user reads the code and the description (characters 1 to 67); the length and the flags
     // after them are for the program.
     if (auto* shown = qobject_cast<ItemCombo*>(cbo))
         shown->setShownText([](const QString& item) { return item.left(67).trimmed(); });
 }
 
-void udp_CargaParam(const AppContext& ctx, QComboBox* cbo, const QString& numero) {
-    cbo->addItems(udf_ItemsParam(ctx, numero));
-}
+void udp_CargaParam(QComboBox* cbo, const QStringList& items) { cbo->addItems(items); }
 
-void udp_CargaContribuyentes(const AppContext& ctx, QComboBox* cbo, const QString& tipDoc) {
-    llenar(cbo, udf_ItemsContribuyentes(ctx, tipDoc));
-}
-
-void udp_CargaParamLike(const AppContext& ctx, QComboBox* cbo, const QString& numero, const QString& patron,
-                        int largo, int inicio, bool blank) {
-    llenar(cbo, udf_ItemsParamLike(ctx, numero, patron, largo, inicio, blank));
-}
-
-void udp_CargaMonedas(const AppContext& ctx, QComboBox* cbo, const QStringList& codigos, bool blank) {
-    llenar(cbo, udf_ItemsMonedas(ctx, codigos, blank));
-}
+void udp_CargaCombo(QComboBox* cbo, const QStringList& items) { llenar(cbo, items); }
 
 int udf_AnchoCaracter(const QWidget* frm) {
     static const QString letras = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");

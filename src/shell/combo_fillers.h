@@ -10,26 +10,20 @@ class QWidget;
 
 namespace klv {
 
-struct AppContext;
+// The fillers of the combos: the items are read on the engine's thread (udf_ItemsTiposDoc,
+// udf_ItemsParam, ... of param_lookups.h, gathered with the handler's other reads into one call)
+// and put in the combo here, on the window's thread.
 
-// Clears cbo and fills it with the PARAM '044' document types whose code is in `codigos`
-// (e.g. {"1","4","6","7","31","32","0"}), ordered by code.
-void udp_CargaTiposDoc(const AppContext& ctx, QComboBox* cbo, const QStringList& codigos, bool blank);
+// Clears cbo and fills it with the document types read by udf_ItemsTiposDoc; a user reads their
+// code and description (the length and the flags after them are for the program).
+void udp_CargaTiposDoc(QComboBox* cbo, const QStringList& items);
 
-// Appends one item per PARAM row of the group, without clearing cbo.
-void udp_CargaParam(const AppContext& ctx, QComboBox* cbo, const QString& numero);
+// Appends the items (udf_ItemsParam) without clearing cbo.
+void udp_CargaParam(QComboBox* cbo, const QStringList& items);
 
-// Clears cbo and fills it with the taxpayers of that document type the user may see.
-void udp_CargaContribuyentes(const AppContext& ctx, QComboBox* cbo, const QString& tipDoc);
-
-// Clears cbo and fills it with the rows of the group whose code matches the pattern (see
-// udf_ItemsParamLike), showing `largo` characters of Funcion from position `inicio`.
-void udp_CargaParamLike(const AppContext& ctx, QComboBox* cbo, const QString& numero, const QString& patron,
-                        int largo, int inicio, bool blank);
-
-// Clears cbo and fills it with the PARAM '883' currencies whose code is in `codigos`
-// (e.g. {"000","001","002"}), ordered by code.
-void udp_CargaMonedas(const AppContext& ctx, QComboBox* cbo, const QStringList& codigos, bool blank);
+// Clears cbo and fills it with the items (udf_ItemsContribuyentes, udf_ItemsParamLike,
+// udf_ItemsMonedas).
+void udp_CargaCombo(QComboBox* cbo, const QStringList& items);
 
 // Average character width in pixels of the form's font (the 52 letters A-Z a-z measured / 52).
 int udf_AnchoCaracter(const QWidget* frm);

@@ -1,32 +1,41 @@
 #include "long_work.h"
 
+#include "engine.h"
 #include "progress_window.h"
 #include "status_panels.h"
 
+#include <QAbstractButton>
+#include <QAbstractEventDispatcher>
+#include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
-#include <QEventLoop>
-#include <QPointer>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QScopeGuard>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QThread>
 #include <QThreadPool>
 #include <QTimer>
+#include <QToolButton>
 #include <QWidget>
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <exception>
-#include <thread>
-#include <unistd.h>
 
 namespace klv {
 namespace {
 
-// How often the window's thread looks at what the worker left: its progress, a box, its end.
+// How long the window's thread waits for a work before it enters the runner's loop: a short call
+// ends within it and never runs an event loop.
+constexpr int kWaitWithoutLoopMs = 50;
+// How often the runner's loop wakes to look at the work's progress.
 constexpr int kTickMs = 10;
 
-bool g_running = false;
+int g_running = 0;
 
 bool userInput(QEvent::Type type) {
     switch (type) {
@@ -49,147 +58,42 @@ bool userInput(QEvent::Type type) {
     case QEvent::Drop:
     case QEvent::DragEnter:
     case QEvent::DragMove:
+    case QEvent::WhatsThis:
+    case QEvent::QueryWhatsThis:
+    case QEvent::WhatsThisClicked:
         return true;
     default:
         return false;
     }
 }
 
-// The worker thread of a window connection, kept with it from its first long work: the thread and
-// its connection to the same file stay, so that a work after the first one neither opens a
-// connection nor starts from a cold page cache. The connection is only ever used on this thread,
-// and closed there; between two works it holds no statement reading and no transaction.
-class KeptWorker {
-public:
-    KeptWorker() : thread_(std::make_unique<std::thread>([this] { serve(); })) {
-        if (all().empty()) qAddPostRoutine(stopAll);  // before QCoreApplication goes
-        all().push_back(this);
+bool isF1(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride: return static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1;
+    default: return false;
     }
-    ~KeptWorker() { stop(); }
-    KeptWorker(const KeptWorker&) = delete;
-    KeptWorker& operator=(const KeptWorker&) = delete;
+}
 
-    // Busy with a work, stopped (the application object has gone while its connection lives on),
-    // or inherited by a forked child (a death test), where its thread is not.
-    bool busy() const { return busy_ || stopping_ || forked(); }
-    // Runs `job` on the thread; wait() waits for it to have returned.
-    void start(std::function<void()> job) {
-        busy_ = true;
-        const std::lock_guard<std::mutex> held(lock_);
-        job_ = std::move(job);
-        wake_.notify_all();
-    }
-    void wait() {
-        std::unique_lock<std::mutex> held(lock_);
-        wake_.wait(held, [this] { return !job_; });
-        busy_ = false;
-    }
-    // Stops the thread (closing its connection there). Called on the window's thread.
-    void stop() {
-        {
-            const std::lock_guard<std::mutex> held(lock_);
-            stopping_ = true;
-            wake_.notify_all();
-        }
-        if (forked()) {
-            // Neither the thread nor its connection's owner exists in this process: left alone.
-            (void)thread_.release();
-            (void)connection.release();
-        } else if (thread_ && thread_->joinable()) {
-            thread_->join();
-        }
-        std::erase(all(), this);
-    }
-
-    std::unique_ptr<Database> connection;  // the worker thread's only
-
-private:
-    bool forked() const { return ::getpid() != pid_; }
-    static std::vector<KeptWorker*>& all() {
-        static std::vector<KeptWorker*> workers;
-        return workers;
-    }
-    static void stopAll() {
-        const std::vector<KeptWorker*> workers = all();
-        for (KeptWorker* w : workers) w->stop();
-    }
-    void serve() {
-        std::unique_lock<std::mutex> held(lock_);
-        for (;;) {
-            wake_.wait(held, [this] { return job_ || stopping_; });
-            if (job_) {
-                held.unlock();
-                job_();
-                held.lock();
-                job_ = nullptr;
-                wake_.notify_all();
-                continue;
-            }
-            break;
-        }
-        held.unlock();
-        try {
-            connection.reset();
-        } catch (...) {
-        }
-    }
-
-    std::mutex lock_;
-    std::condition_variable wake_;
-    std::function<void()> job_;
-    bool stopping_ = false;
-    bool busy_ = false;  // the window's thread's
-    const pid_t pid_ = ::getpid();
-    std::unique_ptr<std::thread> thread_;  // last: started once the rest is there
-};
+bool isProgressWindow(const QWidget* w) { return w->objectName() == QLatin1String("ProgressWindow"); }
 
 }  // namespace
 
-// What the worker and the window's thread share. The worker calls nothing of Qt's (but the post
-// that wakes the window's thread at its end): it leaves its progress, a box it asks for and its end
-// here, and the window's thread finds them on its timer.
-struct LongWork::Shared {
-    std::atomic<qint64> done{0};
-    std::atomic<qint64> total{0};
-    std::atomic<bool> finished{false};
-    std::unique_ptr<ProgressWindow> window;
-    bool inBox = false;  // the window's thread shows a box
-    // A box asked for by the worker, and its answer.
-    std::mutex lock;
-    std::condition_variable answered;
-    struct Box {
-        QString text;
-        int style = 0;
-        QString title;
-        int answer = 0;
-        bool done = false;
-    };
-    Box* asked = nullptr;
-};
+WorkRefused::WorkRefused()
+    : std::runtime_error(QStringLiteral("Otra operación con la base de datos está en curso: intente nuevamente cuando "
+                                        "termine.")
+                             .toStdString()) {}
 
-// The worker's message service: each box is shown on the window's thread, and the worker waits for
-// its answer.
-class LongWork::Boxes : public MessageService {
-public:
-    explicit Boxes(Shared& shared) : shared_(shared) {}
-    int show(const QString& text, int style, const QString& title) override {
-        Shared::Box box{text, style, title};
-        std::unique_lock<std::mutex> held(shared_.lock);
-        shared_.asked = &box;
-        shared_.answered.wait(held, [&box] { return box.done; });
-        return box.answer;
-    }
-
-private:
-    Shared& shared_;
-};
-
-// Keeps user input from the windows that were open when the work began (the work's boxes and the
-// progress window come later and take it): a click, a key (F1 too) or the close box do nothing
-// until the work ends, and nothing is replayed afterwards.
+// Keeps user input from every handler while a work runs. What passes: the answers to the boxes
+// shown meanwhile (windows opened after the gate, but for progress windows) and the widgets named
+// by allowInput(). What never passes, anywhere: F1 and the shortcuts of the windows that were
+// there. A click a button still owes (a mnemonic's, which comes 100 ms after the key from the
+// button's own timer, or a held button's repeat) is dropped for good: the button's timer runs
+// out with its signals blocked and its state kept, so the click never comes, now or later.
 class LongWork::InputGate : public QObject {
 public:
-    explicit InputGate(const std::vector<QWidget*>& allowed) : allowed_(allowed) {
+    explicit InputGate(const std::vector<QPointer<QWidget>>& allowed) : allowed_(allowed) {
         for (QWidget* w : QApplication::topLevelWidgets()) before_.push_back(w);
         qApp->installEventFilter(this);
     }
@@ -197,86 +101,115 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        const bool input = userInput(event->type()) || (event->type() == QEvent::Close && event->spontaneous());
-        if (!input || !watched->isWidgetType()) return false;
-        auto* w = static_cast<QWidget*>(watched);
-        for (QWidget* a : allowed_)
-            if (a == w || a->isAncestorOf(w)) return false;
-        QWidget* top = w->window();
-        return std::find(before_.begin(), before_.end(), top) != before_.end();
+        const QEvent::Type type = event->type();
+        if (type == QEvent::Timer) {
+            auto* button = qobject_cast<QAbstractButton*>(watched);
+            if (!button || takesInput(button)) return false;
+            dropClick(button, event);
+            return true;
+        }
+        const bool input = userInput(type) || (type == QEvent::Close && event->spontaneous());
+        if (!input) return false;
+        if (isF1(event)) return drop(event);
+        if (type == QEvent::Shortcut) {
+            // A QAction's or a QShortcut's: the window it belongs to decides, an action's never.
+            QWidget* owner = nullptr;
+            if (watched->isWidgetType())
+                owner = static_cast<QWidget*>(watched);
+            else if (auto* shortcut = qobject_cast<QShortcut*>(watched))
+                owner = qobject_cast<QWidget*>(shortcut->parent());
+            return owner && takesInput(owner) ? false : drop(event);
+        }
+        if (!watched->isWidgetType()) return false;  // handed on to a widget, judged there
+        return takesInput(static_cast<QWidget*>(watched)) ? false : drop(event);
     }
 
 private:
+    static bool drop(QEvent* event) {
+        // An accepted shortcut override keeps the key from any shortcut.
+        if (event->type() == QEvent::ShortcutOverride) event->accept();
+        return true;
+    }
+    bool takesInput(QWidget* w) const {
+        for (const QPointer<QWidget>& a : allowed_)
+            if (a && (a == w || a->isAncestorOf(w))) return true;
+        QWidget* top = w->window();
+        if (isProgressWindow(top)) return false;
+        return std::find(before_.begin(), before_.end(), top) == before_.end();
+    }
+    static void dropClick(QAbstractButton* button, QEvent* event) {
+        if (auto* tool = qobject_cast<QToolButton*>(button);
+            tool && (tool->menu() || (tool->defaultAction() && tool->defaultAction()->menu()))) {
+            // A tool button's timer may open its menu: stopped instead (it owes nothing else).
+            if (auto* d = QAbstractEventDispatcher::instance()) d->unregisterTimer(static_cast<QTimerEvent*>(event)->timerId());
+            button->setDown(false);
+            return;
+        }
+        const QSignalBlocker quiet(button);
+        const QSignalBlocker quietGroup(button->group());
+        const bool checkable = button->isCheckable(), checked = button->isChecked();
+        button->setCheckable(false);  // the click changes no state
+        static_cast<QObject*>(button)->event(event);
+        button->setCheckable(checkable);
+        if (checkable) button->setChecked(checked);
+        button->setDown(false);  // ends a repeat
+        button->update();
+    }
+
     std::vector<QPointer<QWidget>> before_;
-    const std::vector<QWidget*>& allowed_;
+    const std::vector<QPointer<QWidget>>& allowed_;
 };
 
-LongWork::LongWork(AppContext& ctx, QWidget* parent, const QString& text)
-    : ctx_(ctx), parent_(parent), text_(text), shared_(std::make_unique<Shared>()) {}
+LongWork::LongWork(AppContext& ctx, QWidget* parent, const QString& text) : ctx_(ctx), parent_(parent), text_(text) {}
 
-LongWork::LongWork(AppContext& ctx, std::function<void()> tick)
-    : ctx_(ctx), tick_(std::move(tick)), shared_(std::make_unique<Shared>()) {}
+LongWork::LongWork(AppContext& ctx, std::function<void()> tick) : ctx_(ctx), tick_(std::move(tick)) {}
 
 LongWork::~LongWork() = default;
 
-void LongWork::allowInput(QWidget* widget) { allowed_.push_back(widget); }
+void LongWork::allowInput(QWidget* widget) { allowed_.emplace_back(widget); }
 
 void LongWork::aroundBoxes(std::function<void()> beforeBox, std::function<void()> afterBox) {
     beforeBox_ = std::move(beforeBox);
     afterBox_ = std::move(afterBox);
 }
 
-bool LongWork::running() { return g_running; }
+bool LongWork::running() { return g_running > 0; }
+
+QString LongWork::waitingText() { return QStringLiteral("Leyendo la base de datos..."); }
 
 void LongWork::releaseHeld(std::shared_ptr<void> held) {
     QThreadPool::globalInstance()->start([held = std::move(held)]() mutable { held.reset(); });
 }
 
-int LongWork::box(const QString& text, int style, const QString& title) {
-    shared_->inBox = true;
-    int answer = 0;
-    if (shared_->window) {
-        answer = shared_->window->showBox(*ctx_.messages, text, style, title);
-    } else {
-        if (beforeBox_) beforeBox_();
-        answer = ctx_.messages->show(text, style, title);
-        if (afterBox_) afterBox_();
-    }
-    shared_->inBox = false;
-    return answer;
-}
+namespace {
 
-void LongWork::tick() {
-    Shared& shared = *shared_;
-    if (shared.inBox) return;
-    Shared::Box* asked = nullptr;
-    {
-        const std::lock_guard<std::mutex> held(shared.lock);
-        asked = shared.asked;
-        shared.asked = nullptr;
-    }
-    if (asked) {
-        // The worker waits meanwhile: nothing else it shares changes.
-        const int answer = box(asked->text, asked->style, asked->title);
-        {
-            const std::lock_guard<std::mutex> held(shared.lock);
-            asked->answer = answer;
-            asked->done = true;
-        }
-        shared.answered.notify_all();
-        return;
-    }
-    if (shared.finished) {
-        if (loop_) loop_->quit();
-        return;
-    }
-    if (shared.window) shared.window->report(shared.done, shared.total);
-    if (tick_) tick_();
-}
+// The work's message service on the engine's thread: each box is shown on the window's thread.
+class EngineBoxes : public MessageService {
+public:
+    explicit EngineBoxes(Engine& engine) : engine_(engine) {}
+    int show(const QString& text, int style, const QString& title) override;
+
+private:
+    Engine& engine_;
+};
+
+}  // namespace
 
 void LongWork::runWork(const std::function<void(AppContext&, const WorkProgress&)>& work) {
-    Boxes boxes(*shared_);
-    // The worker's own status panels: the texts the window's panels hold, given back at the end.
+    QElapsedTimer started;
+    started.start();
+    // The engine stays while its work runs, even if the window's context lets it go meanwhile (the
+    // main window closed by code): it closes its connection once the work has ended.
+    std::shared_ptr<Engine> engine = ctx_.engine;
+    if (!engine) {
+        if (database_) throw DbError(DbErr::CannotOpen, QStringLiteral("La base de datos no está abierta"));
+        engine = Engine::withoutDatabase();
+    }
+    engine->setWaker(QThread::currentThread()->eventDispatcher());
+
+    // What the work takes from the window's thread, copied here: the worker reads nothing of the
+    // window's.
+    Globals globals = ctx_.globals();
     StatusPanels panels;
     if (ctx_.panels) {
         panels.setPanelFormulario(ctx_.panels->PanelFormulario());
@@ -285,108 +218,113 @@ void LongWork::runWork(const std::function<void(AppContext&, const WorkProgress&
         panels.setPanelRuc(ctx_.panels->PanelRuc());
         panels.setPanelEstado(ctx_.panels->PanelEstado());
     }
-    AppContext worker;
-    worker.copyGlobalsFrom(ctx_);
-    worker.messages = &boxes;
-    worker.clock = ctx_.clock;
-    worker.gUtil = ctx_.gUtil;
-    worker.panels = ctx_.panels ? &panels : nullptr;
-    Shared& shared = *shared_;
-    const WorkProgress progress = [&shared](qint64 done, qint64 total) {
-        shared.done = done;
-        shared.total = total;
-    };
-    if (!text_.isNull()) shared.window = std::make_unique<ProgressWindow>(parent_, text_);
+    const Clock* clock = ctx_.clock;
+    Utilitarios* util = ctx_.gUtil;
+    const bool withPanels = ctx_.panels != nullptr;
 
-    Database* windowDb = ctx_.gDB.get();
+    std::atomic<qint64> done{0}, total{0};
+    const WorkProgress progress = [&done, &total](qint64 d, qint64 t) {
+        done = d;
+        total = t;
+    };
     std::exception_ptr failure;
-    QEventLoop loop;
-    loop_ = &loop;
-    const bool wasRunning = g_running;
-    g_running = true;
-    {
-        // Put back however this ends (no thread to be had throws).
-        const auto restore = qScopeGuard([&] {
-            shared.window.reset();
-            g_running = wasRunning;
-            loop_ = nullptr;
-        });
-        InputGate gate(allowed_);
-        QTimer timer;
-        timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer, &QTimer::timeout, [this] { tick(); });
-        timer.start(kTickMs);
-        // The window connection's kept worker, unless a work of its own runs on it (a work run from
-        // inside another's box): that one gets a thread and a connection for itself.
-        KeptWorker* kept = nullptr;
-        if (database_ && windowDb) {
-            std::shared_ptr<void>& companion = windowDb->companion();
-            if (!companion) companion = std::make_shared<KeptWorker>();
-            kept = static_cast<KeptWorker*>(companion.get());
-            if (kept->busy()) kept = nullptr;
-        }
-        const std::thread::id owner = windowDb ? windowDb->park() : std::thread::id();
-        const auto unpark = qScopeGuard([&] {
-            if (windowDb) windowDb->unpark(owner);
-        });
-        const auto job = [&] {
+    bool nested = false;
+    Engine::Job job;
+    Engine* const e = engine.get();
+    job.run = [&, e] {
+        if (AppContext* outer = e->running) {
+            // Inside the box another work waits for: that work's context, connection and globals.
+            nested = true;
             try {
-                if (kept) {
-                    // Still the file the window's connection opened (as openAnother checks).
-                    if (kept->connection) {
-                        try {
-                            kept->connection->ensureSameFile();
-                        } catch (...) {
-                            kept->connection.reset();
-                            throw;
-                        }
-                    }
-                    if (!kept->connection) kept->connection = windowDb->openAnother();
-                    worker.gDB = std::move(kept->connection);
-                } else if (database_ && windowDb) {
-                    worker.gDB = windowDb->openAnother();
-                }
-                work(worker, progress);
+                work(*outer, progress);
             } catch (...) {
                 failure = std::current_exception();
             }
-            // Kept when the work ended well and left nothing open (another program may write
-            // before the next work); otherwise closed on the thread that opened it.
+            return;
+        }
+        EngineBoxes boxes(*e);
+        AppContext w;
+        w.globals() = globals;
+        w.messages = &boxes;
+        w.clock = clock;
+        w.gUtil = util;
+        w.panels = withPanels ? &panels : nullptr;
+        try {
+            w.gDB = e->takeConnection();
+            e->running = &w;
+            work(w, progress);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        e->running = nullptr;
+        e->giveBack(std::move(w.gDB), !failure);
+        globals = w.globals();
+    };
+
+    if (engine->submit(job) == Engine::Taken::Refused) throw WorkRefused();
+    ++g_running;
+    const auto running = qScopeGuard([] { --g_running; });
+
+    if (!engine->waitFor(job, kWaitWithoutLoopMs)) {
+        // The runner's loop: events processed here, never exec(), so that a quit asked meanwhile
+        // (which ends every loop that exec() runs) ends nothing before the work has ended; the
+        // loops below this one end once it returns.
+        InputGate gate(allowed_);
+        std::unique_ptr<ProgressWindow> window;
+        if (!text_.isNull()) window = std::make_unique<ProgressWindow>(parent_, text_, started);
+        QTimer timer;
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.start(kTickMs);  // wakes the loop
+        // What the window's side throws (a tick, a box) waits for the work's end: the work still
+        // uses what lives here.
+        std::exception_ptr windowFailure;
+        while (!engine->done(job)) {
+            Engine::Box* asked = nullptr;
             try {
-                if (kept && !failure && worker.gDB && worker.gDB->path() == windowDb->path() && worker.gDB->settle())
-                    kept->connection = std::move(worker.gDB);
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+                // Boxes only here, at this loop's own level: a loop opened above this one (a box
+                // of a handler) never has a box of the work put over it, nor its window taken.
+                asked = engine->takeAsked();
+                if (asked) {
+                    int answer = defaultAnswerOfStyle(asked->style);  // nobody left to ask
+                    if (!windowFailure && window) {
+                        answer = window->showBox(*ctx_.messages, asked->text, asked->style, asked->title);
+                    } else if (!windowFailure) {
+                        if (beforeBox_) beforeBox_();
+                        answer = ctx_.messages->show(asked->text, asked->style, asked->title);
+                        if (afterBox_) afterBox_();
+                    }
+                    engine->answer(*std::exchange(asked, nullptr), answer);
+                    continue;
+                }
+                if (windowFailure) continue;
+                if (window) window->report(done, total);
+                if (tick_) tick_();
             } catch (...) {
+                if (!windowFailure) windowFailure = std::current_exception();
+                if (asked) engine->answer(*asked, defaultAnswerOfStyle(asked->style));
             }
-            try {
-                worker.gDB.reset();
-            } catch (...) {
-            }
-            shared.finished = true;
-            // Wakes the window's thread now rather than at its next tick (a post is safe from any
-            // thread; the loop outlives the job, which the window's thread waits for).
-            QCoreApplication::postEvent(&loop, new QEvent(QEvent::Quit));
-        };
-        std::thread thread;
-        if (kept)
-            kept->start(job);
-        else
-            thread = std::thread(job);
-        loop.exec();
-        if (kept)
-            kept->wait();
-        else
-            thread.join();
+        }
+        if (!windowFailure && tick_) tick_();
+        if (windowFailure) {
+            if (!nested) ctx_.globals() = globals;
+            std::rethrow_exception(windowFailure);
+        }
     }
 
-    ctx_.copyGlobalsFrom(worker);
-    if (ctx_.panels) {
-        if (panels.PanelFormulario() != ctx_.panels->PanelFormulario()) ctx_.panels->setPanelFormulario(panels.PanelFormulario());
-        if (panels.PanelPeriodo() != ctx_.panels->PanelPeriodo()) ctx_.panels->setPanelPeriodo(panels.PanelPeriodo());
-        if (panels.PanelNombre() != ctx_.panels->PanelNombre()) ctx_.panels->setPanelNombre(panels.PanelNombre());
-        if (panels.PanelRuc() != ctx_.panels->PanelRuc()) ctx_.panels->setPanelRuc(panels.PanelRuc());
-        ctx_.panels->setPanelEstado(panels.PanelEstado());
+    if (!nested) {
+        ctx_.globals() = globals;
+        if (withPanels && ctx_.panels) {
+            if (panels.PanelFormulario() != ctx_.panels->PanelFormulario()) ctx_.panels->setPanelFormulario(panels.PanelFormulario());
+            if (panels.PanelPeriodo() != ctx_.panels->PanelPeriodo()) ctx_.panels->setPanelPeriodo(panels.PanelPeriodo());
+            if (panels.PanelNombre() != ctx_.panels->PanelNombre()) ctx_.panels->setPanelNombre(panels.PanelNombre());
+            if (panels.PanelRuc() != ctx_.panels->PanelRuc()) ctx_.panels->setPanelRuc(panels.PanelRuc());
+            ctx_.panels->setPanelEstado(panels.PanelEstado());
+        }
     }
     if (failure) std::rethrow_exception(failure);
 }
+
+int EngineBoxes::show(const QString& text, int style, const QString& title) { return engine_.ask(text, style, title); }
 
 }  // namespace klv

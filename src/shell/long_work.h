@@ -1,25 +1,35 @@
 #pragma once
-// The runner of long work (opening a declaration, Grabar, Validar, the imports, deletes, reports):
-// the work's database statements run on a worker thread with a connection of its own, while the
-// window's thread stays in its event loop. See docs/long-work.md.
+// The runner of QM8027's database work: every read or write a window triggers (a combo's rows, a
+// lookup, a form's load, a save, Grabar, Validar, the imports, deletes, reports) runs on the
+// engine's thread (engine.h), the only one that holds the connection, while the window's thread
+// waits for it. See docs/long-work.md.
 //
 //   LongWork work(ctx, this, QStringLiteral("Grabando la declaración..."));
 //   const ButtonOutcome out = work.run<ButtonOutcome>([&](AppContext& w, const WorkProgress& p) {
 //       return grabarDeclaracion(w, st, p);
 //   });
 //
-// run() hands the work to the window connection's worker thread, kept from the first work with a
-// connection of its own to the window connection's file (the same file, busy timeout, pragmas and
-// SQL functions; opened there, reused while the path names the same file, closed there when the
-// window's Database or the application object goes), gives the work an AppContext of its own
-// (that connection; the globals copied; every box shown on the window's thread, through the
-// progress window, and its answer handed back; status panels of its own, copied back at the end;
-// no forms and no help) and meanwhile runs the window's thread's modal loop: the progress window
-// after half a second, its bar moved from what the work reports; no window that was open at the
-// start takes input (a second click starts nothing, and nothing is replayed afterwards) but those
-// named by allowInput(). When the work ends, the globals it wrote (gAutContExt, gNumParVin, the
-// totals, the report hand-off) are copied back, and run() returns what the work returned or throws
-// what it threw. The window's connection is parked meanwhile: any use of it aborts the program.
+//   const QStringList items = LongWork::call(ctx, this, [&](AppContext& w) {   // a short read
+//       return udf_ItemsParam(w, QStringLiteral("883"));
+//   });
+//
+// run() hands the work to the engine's thread, with an AppContext of its own: the engine's
+// connection, the window's globals copied (the struct Globals, whole), every box shown on the
+// window's thread and its answer handed back, status panels of its own (copied back at the end),
+// no forms and no help. The window's thread first waits for the work up to 50 ms without running
+// any event loop, so a short call feels as a direct one. Work that lasts longer enters the
+// runner's loop: no user input reaches a handler there (no click, key, shortcut, F1 or close box,
+// in any window, the progress window included; a click a mnemonic left pending is dropped, and
+// nothing is replayed afterwards) but the answers to the work's boxes and the widgets named by
+// allowInput(); Qt's own posted events (paints, deferred deletes, queued calls) still run. The
+// progress window shows once the work has lasted half a second. Boxes are shown only from the
+// runner's own loop, never from a loop opened above it. When the work ends, the globals it wrote
+// are copied back, and run() returns what the work returned or throws what it threw.
+//
+// A work started while another runs (a handler run inside the other's box, a focus change when a
+// box shows): when the other waits for a box, it runs on the engine's thread inside that wait, in
+// the other's context (its connection, its transaction if any, its globals: what it writes there
+// is given back when the other ends); otherwise it is refused, with WorkRefused.
 //
 // The work must not touch what the window's thread reads (the form's controls and state, a grid's
 // rows): it builds its result apart and the caller puts it in place once run() returns.
@@ -27,15 +37,26 @@
 #include "app_context.h"
 #include "work_progress.h"
 
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
+#include <type_traits>
+#include <vector>
 
-class QEventLoop;
 class QWidget;
 
 namespace klv {
+
+class Engine;
+
+// A work started while another one runs and does not wait for a box: it cannot be run now.
+class WorkRefused : public std::runtime_error {
+public:
+    WorkRefused();
+};
 
 class LongWork {
 public:
@@ -48,12 +69,13 @@ public:
     LongWork(const LongWork&) = delete;
     LongWork& operator=(const LongWork&) = delete;
 
-    // Work that uses no database (painting pages on a printer): the worker opens no connection.
+    // Work that uses no database (painting pages on a printer): without an engine (a program or a
+    // test without a database) it runs on a thread of its own.
     void withoutDatabase() { database_ = false; }
     // A widget that still takes input while the work runs (the import dialog's "Cancelar").
     void allowInput(QWidget* widget);
-    // Called on the window's thread before each box the work shows (after the progress window has
-    // closed), and `afterBox` once it is answered.
+    // Called on the window's thread before each box the work shows, and `afterBox` once it is
+    // answered.
     void aroundBoxes(std::function<void()> beforeBox, std::function<void()> afterBox);
 
     template <class R>
@@ -64,7 +86,24 @@ public:
     }
     void runWork(const std::function<void(AppContext&, const WorkProgress&)>& work);
 
-    // True while a long work runs on this program's window thread.
+    // A handler's short read or write (its reads gathered into one call): run as any work, with a
+    // progress window saying `text` should it last half a second (another program holding the
+    // database).
+    template <class F>
+    static auto call(AppContext& ctx, QWidget* parent, F&& read, const QString& text = waitingText()) {
+        using R = std::invoke_result_t<F&, AppContext&>;
+        LongWork work(ctx, parent, text);
+        if constexpr (std::is_void_v<R>) {
+            work.runWork([&](AppContext& w, const WorkProgress&) { read(w); });
+        } else {
+            std::optional<R> result;
+            work.runWork([&](AppContext& w, const WorkProgress&) { result.emplace(read(w)); });
+            return std::move(*result);
+        }
+    }
+    static QString waitingText();
+
+    // True while a work runs for this program's window thread.
     static bool running();
 
     // Frees `value` on a pool thread. A report read whole holds millions of strings, and freeing
@@ -77,21 +116,15 @@ public:
 
 private:
     static void releaseHeld(std::shared_ptr<void> held);
-    class Boxes;
     class InputGate;
-    int box(const QString& text, int style, const QString& title);
-    void tick();
 
     AppContext& ctx_;
-    QWidget* parent_ = nullptr;
+    QPointer<QWidget> parent_;
     QString text_;
     std::function<void()> tick_;
     std::function<void()> beforeBox_, afterBox_;
-    std::vector<QWidget*> allowed_;
+    std::vector<QPointer<QWidget>> allowed_;
     bool database_ = true;
-    struct Shared;
-    std::unique_ptr<Shared> shared_;
-    QEventLoop* loop_ = nullptr;
 };
 
 }  // namespace klv

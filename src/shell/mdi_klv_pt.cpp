@@ -292,7 +292,9 @@ void MDI_KLV_PT::Toolbar1_ButtonClick(int index) {
 void MDI_KLV_PT::releaseAndQuit() {
     if (leaving_) return;
     leaving_ = true;
-    ctx_.gDB.reset();  // closes the shared database; nothing is saved
+    // Closes the shared database (on the engine's thread; a work still running keeps it until it
+    // ends); nothing is saved.
+    ctx_.engine.reset();
     QApplication::quit();
 }
 

@@ -29,6 +29,9 @@ public:
         setWindowTitle(title);
         setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
         setWindowModality(Qt::ApplicationModal);
+        // It takes no input (the runner drops it): showing it leaves the focus where it was, so no
+        // control of the form loses it meanwhile.
+        setAttribute(Qt::WA_ShowWithoutActivating);
         auto* label = new QLabel(text, this);
         label->setObjectName(QStringLiteral("LblProgreso"));
         bar = new QProgressBar(this);
@@ -49,17 +52,19 @@ protected:
     void closeEvent(QCloseEvent* event) override { event->ignore(); }
 };
 
-ProgressWindow::ProgressWindow(QWidget* parent, const QString& text) : parent_(parent), text_(text) {
+ProgressWindow::ProgressWindow(QWidget* parent, const QString& text, const QElapsedTimer& started)
+    : text_(text), clock_(started) {
     // A window not shown yet (a form still loading, a preview that prints) lends the window below
     // it that is on screen its place and title.
-    while (parent_ && !parent_->isVisible()) parent_ = parent_->parentWidget();
-    clock_.start();
+    while (parent && !parent->isVisible()) parent = parent->parentWidget();
+    parent_ = parent;
+    if (!clock_.isValid()) clock_.start();
 }
 
-ProgressWindow::~ProgressWindow() = default;
+ProgressWindow::~ProgressWindow() { delete window_.data(); }
 
 int ProgressWindow::showBox(MessageService& messages, const QString& text, int style, const QString& title) {
-    window_.reset();
+    if (window_) window_->hide();
     const int answer = messages.show(text, style, title);
     clock_.restart();
     return answer;
@@ -68,11 +73,11 @@ int ProgressWindow::showBox(MessageService& messages, const QString& text, int s
 void ProgressWindow::report(qint64 done, qint64 total) {
     done_ = done;
     total_ = total;
-    if (!window_ && clock_.elapsed() >= g_appearAfter.count()) {
-        window_ = std::make_unique<ProgressDialog>(parent_, text_);
+    if ((!window_ || window_->isHidden()) && clock_.elapsed() >= g_appearAfter.count()) {
+        if (!window_) window_ = new ProgressDialog(parent_, text_);
         window_->show();
     }
-    if (!window_) return;
+    if (!window_ || window_->isHidden()) return;
     if (total_ <= 0) {
         window_->bar->setRange(0, 0);
     } else {

@@ -6,12 +6,14 @@
 // the title of the window it belongs to.
 //
 // No box stands over the bar: every box shown while the work runs goes through showBox(), which
-// closes the window first; work that goes on after the box shows it again once it has lasted
-// another half second.
+// hides the window first; work that goes on after the box shows it again once it has lasted
+// another half second. The window is a child of the window it belongs to and nothing else owns
+// it: whichever of the two goes first, it is freed once.
 
 #include "message_service.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QString>
 #include <chrono>
 #include <memory>
@@ -25,8 +27,9 @@ class ProgressDialog;
 class ProgressWindow {
 public:
     // `parent` is the window the progress belongs to (the form, or its opener while the form is
-    // not shown yet); `text` says what is being done. The half second counts from here.
-    ProgressWindow(QWidget* parent, const QString& text);
+    // not shown yet); `text` says what is being done. The half second counts from `started` (an
+    // invalid timer: from here).
+    ProgressWindow(QWidget* parent, const QString& text, const QElapsedTimer& started = QElapsedTimer());
     ~ProgressWindow();
     ProgressWindow(const ProgressWindow&) = delete;
     ProgressWindow& operator=(const ProgressWindow&) = delete;
@@ -34,7 +37,7 @@ public:
     // done of total (total 0: not known; the bar shows that work goes on). Shows the window once
     // the half second has passed.
     void report(qint64 done, qint64 total);
-    // Closes the window, shows the box through `messages` and starts the half second again.
+    // Hides the window, shows the box through `messages` and starts the half second again.
     int showBox(MessageService& messages, const QString& text, int style, const QString& title);
 
     // How long work lasts before the window appears (half a second), from now on; returns the
@@ -42,12 +45,12 @@ public:
     static std::chrono::milliseconds setAppearAfter(std::chrono::milliseconds delay);
 
 private:
-    QWidget* parent_;
+    QPointer<QWidget> parent_;
     QString text_;
     QElapsedTimer clock_;
     qint64 done_ = 0;
     qint64 total_ = 0;
-    std::unique_ptr<ProgressDialog> window_;
+    QPointer<ProgressDialog> window_;
 };
 
 }  // namespace klv

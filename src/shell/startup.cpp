@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "engine.h"
 #include "host_window.h"
 #include "ini_file.h"
 #include "module_version.h"
@@ -32,8 +33,14 @@ bool udf_AbrirBaseDatos(AppContext& ctx, int busyTimeoutMs) {
     // The workgroup file is only recorded: SQLite has no workgroups, the credentials travel
     // with the connection.
     ini::writeString(kSection, QStringLiteral("SystemDB"), workgroup, kIni);
-    ctx.gDB = abrirBaseCompartida(ctx.gDBFile, *ctx.messages, busyTimeoutMs);
-    return ctx.gDB != nullptr;
+    // The connection is the engine's: opened, used and closed on its own thread.
+    try {
+        ctx.engine = Engine::open(ctx.gDBFile, usuarioGrupoTrabajo(), claveGrupoTrabajo(), busyTimeoutMs);
+    } catch (const DbError& e) {
+        ctx.messages->show(textoErrorConexion(e), MsgStyle::OkOnly, QStringLiteral("Error de Conección"));
+        return false;
+    }
+    return true;
 }
 
 Startup::Startup() = default;

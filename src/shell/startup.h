@@ -21,8 +21,8 @@ class Utilitarios;
 // empty or names no folder; *motivo then holds the message for the user.
 bool udp_LeerIni(AppContext& ctx, QString* motivo = nullptr);
 
-// Writes SystemDB = gSysPath + "QM000.MDW" into QM000.INI and opens gDBFile into gDB with the
-// workgroup credentials. On failure shows, with OK only, no icon and the title
+// Writes SystemDB = gSysPath + "QM000.MDW" into QM000.INI and opens gDBFile with the workgroup
+// credentials, on the engine's thread (ctx.engine). On failure shows, with OK only, no icon and the title
 // "Error de Conección": for error 3051 " 3051- Base esta bloqueda", for any other the error's
 // text, a line feed and the number with one leading blank; then returns false (the caller ends
 // the program).

@@ -8,6 +8,7 @@
 
 #include "amount_box.h"
 #include "combo_fillers.h"
+#include "param_lookups.h"
 #include "declaration_queries.h"
 #include "declaration_state.h"
 #include "format.h"
@@ -110,7 +111,7 @@ bool FrmTransacciones::Form_Load() {
         udp_AnchoListaCombo(this, CboTipDocP, 40);
         {
             const Counter c(fromCode_);
-            udp_CargaTiposDoc(ctx_, CboTipDocP, kTiposDocParte, false);
+            udp_CargaTiposDoc(CboTipDocP, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsTiposDoc(w, kTiposDocParte, false); }));
             CboTipDocP->setCurrentIndex(-1);
         }
         fillTypeList();
@@ -468,7 +469,7 @@ bool FrmTransacciones::udp_CargarEdit() {
         if (s.otherCurrency) name->setText(*s.otherCurrency);
         {
             const Counter c(fromCode_);
-            udp_CargaMonedas(ctx_, combo, kMonedas, false);
+            udp_CargaCombo(combo, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsMonedas(w, kMonedas, false); }));
             combo->setCurrentIndex(-1);
         }
         int currency = -1;

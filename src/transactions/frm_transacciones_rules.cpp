@@ -6,6 +6,8 @@
 
 #include "amount_box.h"
 #include "combo_fillers.h"
+#include "param_lookups.h"
+#include "long_work.h"
 #include "declaration_queries.h"
 #include "declaration_state.h"
 #include "format.h"
@@ -154,7 +156,7 @@ void FrmTransacciones::CboTipDocP_Click() {
     CboDocIdP->clear();
     const QString ruc = ctx_.panels ? ctx_.panels->PanelRuc().trimmed() : decl_.cboNumDoc.left(11);
     try {
-        QSqlQuery q = ctx_.db().exec(QStringLiteral("SELECT DOC_ID_P FROM PAR_VIN WHERE TIP_DOC_D=6 AND DOC_ID_D=? AND TIP_DOC_P=?"),
+        Query q = ctx_.db().exec(QStringLiteral("SELECT DOC_ID_P FROM PAR_VIN WHERE TIP_DOC_D=6 AND DOC_ID_D=? AND TIP_DOC_P=?"),
                                      {textValue(ruc), static_cast<int>(fmt::val(CboTipDocP->currentText().left(2)))});
         while (q.next()) CboDocIdP->addItem(q.value(0).toString());
     } catch (const std::exception& e) {
@@ -273,7 +275,7 @@ void FrmTransacciones::udp_LimpTipoTran(const QString& flag, const QString&) {
     udp_AnchoListaCombo(this, combo, 40);
     {
         const Counter c(fromCode_);
-        udp_CargaMonedas(ctx_, combo, flag == kSinMetodo ? kMonedasSinMetodo : kMonedas, false);
+        udp_CargaCombo(combo, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsMonedas(w, flag == kSinMetodo ? kMonedasSinMetodo : kMonedas, false); }));
         combo->setCurrentIndex(-1);
     }
     setCheck(tab == 1 ? ChkOtraMoneda : tab == 2 ? ChkOtraMoneda1 : ChkOtraMoneda2, false);

@@ -66,7 +66,7 @@ StoredTransaction readStoredTransaction(const AppContext& ctx, const QString& do
         s.problem = StoredTransaction::Problem::NoRow;
         return s;
     }
-    QSqlQuery q = ctx.db().exec(QStringLiteral("SELECT DOC_ID_P FROM PAR_VIN WHERE TIP_DOC_D=6 AND DOC_ID_D=?"
+    Query q = ctx.db().exec(QStringLiteral("SELECT DOC_ID_P FROM PAR_VIN WHERE TIP_DOC_D=6 AND DOC_ID_D=?"
                                                " AND DOC_ID_P=? AND TIP_DOC_P=?"),
                                 {textValue(docIdD), textValue(party.docIdP), party.tipDocP});
     while (q.next()) s.partyDocs << decl::text(q.value(0));

@@ -38,7 +38,7 @@ TickResult severalTypes(std::vector<TypeItem>& types, int index) {
 
 std::vector<TypeItem> udp_CargarLvwTipTransacc(const AppContext& ctx) {
     std::vector<TypeItem> out;
-    QSqlQuery q = ctx.db().exec(QStringLiteral(
+    Query q = ctx.db().exec(QStringLiteral(
         "SELECT TRIM(ARGUMENTO), SUBSTR(FUNCION, 1, 100) FROM PARAM WHERE NUMERO='395'"
         " ORDER BY CORREL_PARAM DESC, VB_VAL(ARGUMENTO)"));
     while (q.next()) {
@@ -55,7 +55,7 @@ QString msgSinTiposTransaccion() { return QStringLiteral("NO SE ENCONTRO TIPOS D
 QStringList storedTypeCodes(const AppContext& ctx, const TransactionKey& key) {
     QVariantList p = decl::keyParams(key.declaration);
     p << key.party.tipDocP << textValue(key.party.docIdP) << static_cast<qlonglong>(key.corTransaccion);
-    QSqlQuery q = ctx.db().exec(QStringLiteral("SELECT COD_TIP_TRANSACCION FROM TMPTRATIPTRA WHERE %1 AND TIP_DOC_P=?"
+    Query q = ctx.db().exec(QStringLiteral("SELECT COD_TIP_TRANSACCION FROM TMPTRATIPTRA WHERE %1 AND TIP_DOC_P=?"
                                                " AND DOC_ID_P=? AND COR_TRANSACCION=? ORDER BY COD_TIP_TRANSACCION")
                                     .arg(decl::keyCondition()),
                                 p);

@@ -55,12 +55,12 @@ void prepareDetail(const AppContext& ctx, const TransactionState& st, long cor) 
     const bool nuevo = st.mode == kModoNuevo;
     Database& db = ctx.db();
     Transaction tx(db);
-    QSqlQuery exists = db.prepare(QStringLiteral("SELECT 1 FROM TMPTRADET WHERE %1 AND COD_TIP_TRANSACCION=?")
+    Query exists = db.prepare(QStringLiteral("SELECT 1 FROM TMPTRADET WHERE %1 AND COD_TIP_TRANSACCION=?")
                                       .arg(transactionCondition()));
-    QSqlQuery add = db.prepare(QStringLiteral(
+    Query add = db.prepare(QStringLiteral(
         "INSERT INTO TMPTRADET (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, TIP_DOC_P, DOC_ID_P, COR_TRANSACCION,"
         " COD_TIP_TRANSACCION, DES_TRANSACCION, MONTO, CNUMERO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '666666')"));
-    QSqlQuery drop = db.prepare(QStringLiteral("DELETE FROM TMPTRADET WHERE %1 AND COD_TIP_TRANSACCION=?")
+    Query drop = db.prepare(QStringLiteral("DELETE FROM TMPTRADET WHERE %1 AND COD_TIP_TRANSACCION=?")
                                     .arg(transactionCondition()));
     for (const TypeItem& item : st.types) {
         QVariantList p = transactionParams(key);
@@ -86,7 +86,7 @@ void deleteDetail(const AppContext& ctx, const TransactionKey& key) {
 
 std::vector<DetailRow> detailRows(const AppContext& ctx, const TransactionKey& key) {
     std::vector<DetailRow> rows;
-    QSqlQuery q = ctx.db().exec(QStringLiteral("SELECT COD_TIP_TRANSACCION, DES_TRANSACCION, MONTO FROM TMPTRADET WHERE %1"
+    Query q = ctx.db().exec(QStringLiteral("SELECT COD_TIP_TRANSACCION, DES_TRANSACCION, MONTO FROM TMPTRADET WHERE %1"
                                                " ORDER BY COD_TIP_TRANSACCION")
                                     .arg(transactionCondition()),
                                 transactionParams(key));
@@ -103,7 +103,7 @@ void setDetailAmount(const AppContext& ctx, const TransactionKey& key, const QSt
 }
 
 QString TotalMonto(const AppContext& ctx, const TransactionKey& key) {
-    QSqlQuery q = ctx.db().exec(QStringLiteral("SELECT MONTO FROM TMPTRADET WHERE %1 AND TRIM(MONTO)<>''")
+    Query q = ctx.db().exec(QStringLiteral("SELECT MONTO FROM TMPTRADET WHERE %1 AND TRIM(MONTO)<>''")
                                     .arg(transactionCondition()),
                                 transactionParams(key));
     QString total = QStringLiteral("0");

@@ -180,7 +180,7 @@ TEST(NumeroControl, SqlFunctionGivesTheSameNumberAsTheFunction) {
         }
         tx.commit();
         for (int k : c.keys) {
-            QSqlQuery q = db->exec(QString("SELECT %1 AS CN_SQL, * FROM %2").arg(numeroControlSql(t.name, k), t.name));
+            Query q = db->exec(QString("SELECT %1 AS CN_SQL, * FROM %2").arg(numeroControlSql(t.name, k), t.name));
             int rows = 0;
             while (q.next()) {
                 ++rows;
@@ -194,7 +194,7 @@ TEST(NumeroControl, SqlFunctionGivesTheSameNumberAsTheFunction) {
     // The rows numbered are counted for the progress of a long copy.
     qint64 reported = 0;
     NumeroControlProgress progress([&](qint64 rows) { reported = rows; }, 100);
-    QSqlQuery all = db->exec(QString("SELECT %1 FROM PAR_VIN").arg(numeroControlSql("PAR_VIN", 4)));
+    Query all = db->exec(QString("SELECT %1 FROM PAR_VIN").arg(numeroControlSql("PAR_VIN", 4)));
     while (all.next()) {
     }
     EXPECT_EQ(progress.rows(), 300);

@@ -106,7 +106,7 @@ TEST(SchemaStatements, EveryTableIsCreatedWithItsColumnsInOrderAndANamedKey) {
         EXPECT_EQ(db->columns(t.name), t.columnNames());
         // The key, in its order.
         QStringList pk;
-        QSqlQuery q = db->exec(QStringLiteral("SELECT name, pk FROM pragma_table_info(?) WHERE pk > 0 ORDER BY pk"),
+        Query q = db->exec(QStringLiteral("SELECT name, pk FROM pragma_table_info(?) WHERE pk > 0 ORDER BY pk"),
                                {t.name});
         while (q.next()) pk << q.value(0).toString();
         EXPECT_EQ(pk, t.key);

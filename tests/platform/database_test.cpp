@@ -355,47 +355,78 @@ TEST(DatabaseTransaction, CommitBehindAReaderFailsAsTheDoorSaysAndLeavesTheTrans
     EXPECT_EQ(db->scalar(QStringLiteral("SELECT k FROM T")).toInt(), 2);
 }
 
-TEST(DatabaseThreads, AnotherConnectionOnAWorkerSharesTheFileAndItsChangeCounter) {
+TEST(DatabaseThreads, ReopenedOnAWorkerTheSameFileWithItsFunctionsButNeverAnotherFileInItsPlace) {
     QTemporaryDir dir;
     const QString path = makeDatabase(dir);
-    auto db = Database::open(path, QString(), QString(), 300);
-    const Database::ChangeStamp before = db->changeStamp();
-    qint64 workerEnd = 0;
+    Database::Identity id;
+    {
+        auto db = Database::open(path, QString(), QString(), 300);
+        id = db->identity();
+    }
     std::thread([&] {
-        auto worker = db->openAnother();
+        auto worker = Database::reopen(id);
         worker->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (1, 'a')"));
         // VB_VAL is registered on every connection.
         EXPECT_EQ(worker->scalar(QStringLiteral("SELECT VB_VAL('12abc')")).toDouble(), 12.0);
-        workerEnd = worker->fileChanges();
     }).join();
-    // The worker's commit is seen as the file's, with the stamp the worker ended on.
-    const Database::ChangeStamp after = db->changeStamp();
-    EXPECT_NE(after, before);
-    EXPECT_EQ(after, (Database::ChangeStamp{before.own, workerEnd}));
-    EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM T")).toInt(), 1);
-    // A file renamed over the path is not the window connection's file.
+    EXPECT_EQ(Database::open(path)->scalar(QStringLiteral("SELECT count(*) FROM T")).toInt(), 1);
+    // A file renamed over the path is not the file the connection opened.
     const QString other = dir.filePath(QStringLiteral("otra.db"));
     ASSERT_TRUE(QFile::copy(path, other));
     ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()), 0);
-    std::thread([&] { EXPECT_EQ(errorOf([&] { db->openAnother(); }).number(), DbErr::FileReplaced); }).join();
+    std::thread([&] { EXPECT_EQ(errorOf([&] { Database::reopen(id); }).number(), DbErr::FileReplaced); }).join();
 }
 
-// Every door to a connection, used from a thread that did not open it, stops the program.
+// Every door to a connection, used from a thread that did not open it, stops the program: the
+// statements, the queries handed out (their reads and their end), the binds, the cursors' readers,
+// the transactions, the stamps, the handles and the closing.
 TEST(DatabaseThreadsDeathTest, AConnectionUsedFromAnotherThreadStopsTheProgram) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     QTemporaryDir dir;
     const QString path = makeDatabase(dir);
     auto db = Database::open(path);
-    PreparedStatement insert(*db, QStringLiteral("INSERT INTO T (k, t) VALUES (3, 'c')"));
-    RowCursor rows(*db, QStringLiteral("SELECT k FROM T"));
-    const std::function<void()> uses[] = {
-        [&] { db->scalar(QStringLiteral("SELECT 1")); },
-        [&] { db->exec(QStringLiteral("SELECT 1")); },
-        [&] { insert.run(); },
-        [&] { rows.next(); },
-        [&] { Transaction t(*db); },
-        [&] { db->changeStamp(); },
+    db->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (1, 'a')"));
+    auto insert = std::make_unique<PreparedStatement>(*db, QStringLiteral("INSERT INTO T (k, t) VALUES (?, 'c')"));
+    auto rows = std::make_unique<RowCursor>(*db, QStringLiteral("SELECT k FROM T"));
+    ASSERT_TRUE(rows->next());
+    auto query = std::make_unique<Query>(db->exec(QStringLiteral("SELECT k, t FROM T")));
+    auto prepared = std::make_unique<Query>(db->prepare(QStringLiteral("SELECT k FROM T WHERE k = ?")));
+    auto other = Database::open(path);
+    const std::vector<std::pair<const char*, std::function<void()>>> doors = {
+        {"scalar", [&] { db->scalar(QStringLiteral("SELECT 1")); }},
+        {"rows", [&] { db->rows(QStringLiteral("SELECT 1")); }},
+        {"exec", [&] { db->exec(QStringLiteral("SELECT 1")); }},
+        {"prepare", [&] { db->prepare(QStringLiteral("SELECT 1")); }},
+        {"run a prepared query", [&] { db->run(*prepared, {1}); }},
+        {"a query's next row", [&] { query->next(); }},
+        {"a query's value", [&] { query->value(0); }},
+        {"a query's value by name", [&] { query->value(QStringLiteral("t")); }},
+        {"a query's record", [&] { query->record(); }},
+        {"a query's end", [&] { query->finish(); }},
+        {"a query freed", [&] { query.reset(); }},
+        {"a statement's run", [&] { insert->run(); }},
+        {"a text bound", [&] { insert->bindText(0, QStringLiteral("x")); }},
+        {"a number bound", [&] { insert->bindInt(0, 2); }},
+        {"a null bound", [&] { insert->bindNull(0); }},
+        {"a value bound", [&] { insert->bindValue(0, 2); }},
+        {"a statement freed", [&] { insert.reset(); }},
+        {"a cursor's next row", [&] { rows->next(); }},
+        {"a cursor's text", [&] { rows->text(0); }},
+        {"a cursor's number", [&] { rows->integer(0); }},
+        {"a cursor's value", [&] { rows->value(0); }},
+        {"a cursor's null test", [&] { rows->isNull(0); }},
+        {"a cursor's bytes", [&] { rows->bytes(0); }},
+        {"a cursor's columns", [&] { rows->columnCount(); }},
+        {"a cursor freed", [&] { rows.reset(); }},
+        {"a transaction", [&] { Transaction t(*db); }},
+        {"the change stamp", [&] { db->changeStamp(); }},
+        {"the write stamp", [&] { db->writeStamp(); }},
+        {"the handle", [&] { db->handle(); }},
+        {"the engine's handle", [&] { db->sqliteHandle(); }},
+        {"the connection closed", [&] { other.reset(); }},
     };
-    for (const auto& use : uses)
+    for (const auto& [door, use] : doors) {
+        SCOPED_TRACE(door);
         EXPECT_DEATH(std::thread(use).join(), "otro hilo");
+    }
 }

@@ -58,7 +58,7 @@ TEST(TextOrder, EveryConnectionOrdersByTheCollation) {
     for (auto it = kOrdered.crbegin(); it != kOrdered.crend(); ++it)
         db->exec(QStringLiteral("INSERT INTO N VALUES (?)"), {*it});
     QStringList read;
-    QSqlQuery q = db->exec(QStringLiteral("SELECT name FROM N ORDER BY name COLLATE %1, rowid DESC")
+    Query q = db->exec(QStringLiteral("SELECT name FROM N ORDER BY name COLLATE %1, rowid DESC")
                                .arg(QString::fromLatin1(kTextCollation)));
     while (q.next()) read << q.value(0).toString();
     EXPECT_EQ(read, kOrdered);

@@ -1,5 +1,6 @@
 // The combo fillers with their fixed item layouts.
 #include "combo_fillers.h"
+#include "param_lookups.h"
 #include "services_fixture.h"
 
 #include <QAbstractItemView>
@@ -32,7 +33,7 @@ protected:
 TEST_F(ParamLookupsTest, DocumentTypesKeepTheirLayout) {
     param("044", "6", tipoDoc("REG. UNICO DE CONTRIBUYENTES", "11", '5', '1'));
     cbo.addItem("viejo");
-    udp_CargaTiposDoc(ctx(), &cbo, {"6"}, false);
+    udp_CargaTiposDoc(&cbo, udf_ItemsTiposDoc(ctx(), {"6"}, false));
     ASSERT_EQ(cbo.count(), 1);
     const QString item = cbo.itemText(0);
     EXPECT_EQ(item, "06  -  " + QString("REG. UNICO DE CONTRIBUYENTES").leftJustified(60) + "11 5 1");
@@ -46,7 +47,7 @@ TEST_F(ParamLookupsTest, DocumentTypesOrderedByCodeWithBlankFirst) {
     param("044", "31", tipoDoc("UNA DESCRIPCION MAS LARGA QUE TREINTA CARACTERES", "12", '0', '0'));
     param("044", "4", tipoDoc("CARNET DE EXTRANJERIA", "8", '0', '0'));  // one-digit length
     param("044", "8", tipoDoc("NO PEDIDO", "10", '1', '1'));
-    udp_CargaTiposDoc(ctx(), &cbo, {"1", "4", "6", "7", "31", "32", "0"}, true);
+    udp_CargaTiposDoc(&cbo, udf_ItemsTiposDoc(ctx(), {"1", "4", "6", "7", "31", "32", "0"}, true));
     const QStringList it = items(cbo);
     ASSERT_EQ(it.size(), 7);  // blank, then '0', '1', '31', '4', '6', '7' in the order of the text codes
     EXPECT_EQ(it[0], blancos(75));
@@ -61,23 +62,23 @@ TEST_F(ParamLookupsTest, DocumentTypesOrderedByCodeWithBlankFirst) {
 
 TEST_F(ParamLookupsTest, DocumentTypeWithoutFunctionKeepsTheLayout) {
     param("044", "9", QVariant());
-    udp_CargaTiposDoc(ctx(), &cbo, {"9"}, false);
+    udp_CargaTiposDoc(&cbo, udf_ItemsTiposDoc(ctx(), {"9"}, false));
     ASSERT_EQ(cbo.count(), 1);
     EXPECT_EQ(cbo.itemText(0), "09  -  " + blancos(66));
-    udp_CargaTiposDoc(ctx(), &cbo, {}, true);
+    udp_CargaTiposDoc(&cbo, udf_ItemsTiposDoc(ctx(), {}, true));
     EXPECT_EQ(items(cbo), QStringList({blancos(75)}));
 }
 
 TEST_F(ParamLookupsTest, Currencies) {
     param("883", "000", "OTRAS MONEDAS");
     param("883", "005", QString("LIBRA ESTERLINA").leftJustified(40, '.'));
-    udp_CargaMonedas(ctx(), &cbo, {"005", "000", "001"}, false);
+    udp_CargaCombo(&cbo, udf_ItemsMonedas(ctx(), {"005", "000", "001"}, false));
     const QStringList it = items(cbo);
     ASSERT_EQ(it.size(), 3);
     EXPECT_EQ(it[0], "00  -  " + QString("OTRAS MONEDAS").leftJustified(60));
     EXPECT_EQ(it[1].left(7), "01  -  ");
     EXPECT_EQ(it[2], "05  -  " + QString("LIBRA ESTERLINA").leftJustified(30, '.').leftJustified(60));
-    udp_CargaMonedas(ctx(), &cbo, {"000"}, true);
+    udp_CargaCombo(&cbo, udf_ItemsMonedas(ctx(), {"000"}, true));
     EXPECT_EQ(items(cbo), QStringList({blancos(75), it[0]}));
 }
 
@@ -86,9 +87,9 @@ TEST_F(ParamLookupsTest, ParameterGroupAppends) {
     param("T01", "02", QVariant());
     param("T01", "03", QString(70, 'x'));
     cbo.addItem("primero");
-    udp_CargaParam(ctx(), &cbo, "T01");
+    udp_CargaParam(&cbo, udf_ItemsParam(ctx(), "T01"));
     EXPECT_EQ(items(cbo), QStringList({"primero", "01   DOMICILIO FISCAL", "02   ", "03   " + QString(60, 'x')}));
-    udp_CargaParam(ctx(), &cbo, "VACIO");
+    udp_CargaParam(&cbo, udf_ItemsParam(ctx(), "VACIO"));
     EXPECT_EQ(cbo.count(), 4);
 }
 
@@ -100,7 +101,7 @@ TEST_F(ParamLookupsTest, ParameterLikeOrderedByTextWithItsLayout) {
     param("T02", "8000", "ZAMBIA");
     param("T02", "8013", QStringLiteral("ÁFRICA DEL SUR"));
     param("T02", "8014", QStringLiteral("ÑANDULANDIA"));
-    udp_CargaParamLike(ctx(), &cbo, "T02", "*", 40, 1, true);
+    udp_CargaCombo(&cbo, udf_ItemsParamLike(ctx(), "T02", "*", 40, 1, true));
     // The order of names: without case, accented letters beside their base letter.
     EXPECT_EQ(items(cbo), QStringList({blancos(75), "9999        " + blancos(5),
                                        "8013        " + blancos(5) + QStringLiteral("ÁFRICA DEL SUR"),
@@ -108,9 +109,9 @@ TEST_F(ParamLookupsTest, ParameterLikeOrderedByTextWithItsLayout) {
                                        "9105        " + blancos(5) + QString("CHILE").leftJustified(40),
                                        "8014        " + blancos(5) + QStringLiteral("ÑANDULANDIA"),
                                        "9589        " + blancos(5) + "PERU", "8000        " + blancos(5) + "ZAMBIA"}));
-    udp_CargaParamLike(ctx(), &cbo, "T02", "9[0-1]#?", 3, 2, false);
+    udp_CargaCombo(&cbo, udf_ItemsParamLike(ctx(), "T02", "9[0-1]#?", 3, 2, false));
     EXPECT_EQ(items(cbo), QStringList({"9105        " + blancos(5) + "HIL", "9063        " + blancos(5) + "rge"}));
-    udp_CargaParamLike(ctx(), &cbo, "T02", "[!9]*", 40, 1, false);
+    udp_CargaCombo(&cbo, udf_ItemsParamLike(ctx(), "T02", "[!9]*", 40, 1, false));
     EXPECT_EQ(items(cbo), QStringList({"8013        " + blancos(5) + QStringLiteral("ÁFRICA DEL SUR"),
                                        "8014        " + blancos(5) + QStringLiteral("ÑANDULANDIA"),
                                        "8000        " + blancos(5) + "ZAMBIA"}));
@@ -127,13 +128,13 @@ TEST_F(ParamLookupsTest, TaxpayersAUserSeesEveryOneOrOnlyHisOwn) {
 
     insert("CLAVES", {{"Usuario", "JEFE"}, {"Tipo", "0"}});
     ctx().gSysUser = "JEFE";
-    udp_CargaContribuyentes(ctx(), &cbo, "6");
+    udp_CargaCombo(&cbo, udf_ItemsContribuyentes(ctx(), "6"));
     EXPECT_EQ(items(cbo), QStringList({"10400000001" + blancos(21), "20100000001" + blancos(11) + "EMPRESA PROPIA" + blancos(10),
                                        "20999999991" + blancos(11) + "OTRA EMPRESA" + blancos(10)}));
     EXPECT_EQ(cbo.itemText(1).mid(22, 14), "EMPRESA PROPIA");
 
     ctx().gSysUser = "PEPE";  // no CLAVES row: only his own
-    udp_CargaContribuyentes(ctx(), &cbo, "6");
+    udp_CargaCombo(&cbo, udf_ItemsContribuyentes(ctx(), "6"));
     ASSERT_EQ(cbo.count(), 2);
     EXPECT_EQ(cbo.itemText(0).left(11), "10400000001");
     EXPECT_EQ(cbo.itemText(1).left(11), "20100000001");
@@ -146,14 +147,14 @@ TEST_F(ParamLookupsTest, TaxpayerLengthRuleComesFromTheDocumentType) {
     contribuyente("2010000000", "DIEZ", "O'HARA");
     // Length 11 but not exact: no length condition.
     param("044", "6", tipoDoc("REG. UNICO DE CONTRIBUYENTES", "11", '5', '0'));
-    udp_CargaContribuyentes(ctx(), &cbo, "6");
+    udp_CargaCombo(&cbo, udf_ItemsContribuyentes(ctx(), "6"));
     EXPECT_EQ(cbo.count(), 2);
     // No parameters for the type: the RUC's own (length 11, not exact).
     db().exec("DELETE FROM PARAM WHERE Numero = '044' AND Argumento = '6'");
-    udp_CargaContribuyentes(ctx(), &cbo, "6");
+    udp_CargaCombo(&cbo, udf_ItemsContribuyentes(ctx(), "6"));
     EXPECT_EQ(cbo.count(), 2);
     param("044", "6", tipoDoc("REG. UNICO DE CONTRIBUYENTES", "11", '5', '1'));
-    udp_CargaContribuyentes(ctx(), &cbo, "6");
+    udp_CargaCombo(&cbo, udf_ItemsContribuyentes(ctx(), "6"));
     ASSERT_EQ(cbo.count(), 1);
     EXPECT_EQ(cbo.itemText(0).left(11), "20100000001");
 }

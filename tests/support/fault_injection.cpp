@@ -63,7 +63,7 @@ QStringList missing(const QStringList& a, const QStringList& b, int most) {
 DatabasePicture::DatabasePicture(const Database& db) {
     for (const QString& t : userTables(db)) {
         QStringList& rows = tables_[t];
-        QSqlQuery q = db.exec(QStringLiteral("SELECT * FROM ") + quoted(t));
+        Query q = db.exec(QStringLiteral("SELECT * FROM ") + quoted(t));
         while (q.next()) {
             const QSqlRecord r = q.record();
             QStringList cells;

@@ -1,5 +1,6 @@
 #include "test_env.h"
 
+#include "engine.h"
 #include "host_env.h"
 #include "ini_file.h"
 #include "installer.h"
@@ -54,7 +55,23 @@ Environment::Environment(bool installModuleTables)
     }
 }
 
+AppContext& Environment::windowCtx() {
+    if (!window_) {
+        window_ = std::make_unique<AppContext>();
+        window_->globals() = ctx_.globals();
+        window_->messages = ctx_.messages;
+        window_->clock = ctx_.clock;
+        window_->help = ctx_.help;
+        window_->gUtil = ctx_.gUtil;
+        window_->panels = ctx_.panels;
+        window_->forms = ctx_.forms;
+        window_->engine = Engine::open(ctx_.gDBFile);
+    }
+    return *window_;
+}
+
 Environment::~Environment() {
+    window_.reset();
     ctx_.gDB.reset();
     if (hadWinDir_)
         qputenv("KLV_WINDIR", previousWinDir_);

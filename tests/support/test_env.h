@@ -30,8 +30,12 @@ public:
     Environment(const Environment&) = delete;
     Environment& operator=(const Environment&) = delete;
 
+    // The context of the logic's tests: the database open on the test's thread.
     AppContext& ctx() { return ctx_; }
     Database& db() { return *ctx_.gDB; }
+    // The context a form gets, as QM8027's window has it: no connection, the engine (opened at the
+    // first call) in its place; the same services, and the globals of ctx() as they stand then.
+    AppContext& windowCtx();
     RecordingMessageService& messages() { return messages_; }
     FixedClock& clock() { return clock_; }
     RecordingHelpService& help() { return help_; }
@@ -53,6 +57,7 @@ private:
     std::unique_ptr<StatusPanels> panels_;
     std::unique_ptr<Utilitarios> util_;
     AppContext ctx_;
+    std::unique_ptr<AppContext> window_;
 };
 
 }  // namespace klv::test
