@@ -5,13 +5,15 @@
 #include "format.h"
 #include "whole_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 namespace klv {
 
 QString numeroSpool(Database& db, const QString& codRep, const Declarant& declarante, const QString& usuario,
-                    const QDateTime& ahora) {
+                    const QDateTime& ahora, const QString& carpeta) {
+    removeAbandonedReports(carpeta);
     Transaction t(db, true);
     const QVariant secTipo = db.scalar(
         QStringLiteral("SELECT max(CAST(trim(Secuencia) AS INTEGER)) FROM SPOOL WHERE CodRep = ? AND "
@@ -30,12 +32,23 @@ QString numeroSpool(Database& db, const QString& codRep, const Declarant& declar
                            "VALUES (?, ?, ?, ?, ?, ?, ?)"),
             {textValue(codRep), secuencia, archivo, ahora.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")),
              textValue(usuario), declarante.tipDocD, textValue(declarante.docIdD)});
-    t.commit();
+    // The file, empty, before the row is committed: no committed row names a missing file.
+    const QString ruta = QDir(carpeta).filePath(archivo);
+    WholeFile vacio(ruta);
+    WriteFailure why;
+    if (!vacio.open(&why) || !vacio.commit(&why))
+        throw SpoolFileError(why.number, QStringLiteral("No se pudo crear el reporte %1: %2").arg(ruta, why.text));
+    try {
+        t.commit();
+    } catch (...) {
+        QFile::remove(ruta);  // the name is not taken: nobody else writes it
+        throw;
+    }
     return archivo;
 }
 
 QString udf_NumeroSpool(const AppContext& ctx, const QString& codRep, const Declarant& declarante) {
-    return numeroSpool(ctx.db(), codRep, declarante, ctx.gSysUser, ctx.clock->now());
+    return numeroSpool(ctx.db(), codRep, declarante, ctx.gSysUser, ctx.clock->now(), ctx.gRptPath);
 }
 
 void liberarSpool(Database& db, const QString& archivo) {

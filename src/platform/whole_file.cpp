@@ -1,9 +1,12 @@
 #include "whole_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,8 +68,17 @@ bool WholeFile::open(WriteFailure* why) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp_ = besideName(name);
         fd_ = ::open(temp_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, replaces ? 0600 : 0666);
-        if (fd_ >= 0) break;
-        if (errno != EEXIST) break;
+        if (fd_ < 0) {
+            if (errno != EEXIST) break;
+            continue;
+        }
+        // Locked until the rename. A sweep that took the file in the instant before the lock has
+        // unlinked it: then another name.
+        struct stat mine {};
+        if (::flock(fd_, LOCK_EX) == 0 && ::fstat(fd_, &mine) == 0 && mine.st_nlink > 0) break;
+        ::close(fd_);
+        fd_ = -1;
+        errno = EEXIST;
     }
     if (fd_ < 0) {
         const int e = errno;
@@ -111,9 +123,12 @@ bool WholeFile::commit(WriteFailure* why) {
     }
     int e = 0;
     if (::fsync(fd_) != 0) e = errno;
-    if (::close(fd_) != 0 && e == 0) e = errno;
-    fd_ = -1;
+    // Renamed while still open and locked: closing first would let a sweep take it meanwhile.
     if (e == 0 && ::rename(temp_.constData(), QFile::encodeName(path_).constData()) != 0) e = errno;
+    if (e == 0) {
+        ::close(fd_);  // synced already: what it holds is on the disk
+        fd_ = -1;
+    }
     if (e != 0) {
         // The cause is taken before the new file goes.
         if (why) *why = fileError(e);
@@ -129,6 +144,26 @@ void WholeFile::cancel() {
     fd_ = -1;
     if (!temp_.isEmpty()) ::unlink(temp_.constData());
     temp_.clear();
+}
+
+int removeAbandonedReports(const QString& folder) {
+    static const QRegularExpression kAbandoned(QStringLiteral("^[0-9]{8}\\.PRN\\.[A-Za-z0-9]{6}$"));
+    int removed = 0;
+    const QStringList names = QDir(folder).entryList({QStringLiteral("*.PRN.*")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& n : names) {
+        if (!kAbandoned.match(n).hasMatch()) continue;
+        const QByteArray path = QFile::encodeName(QDir(folder).filePath(n));
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat held {}, named {};
+        // Only a plain file nobody writes, still at its name.
+        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::lstat(path.constData(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino &&
+            ::unlink(path.constData()) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    return removed;
 }
 
 bool openAppending(QFile& file, bool fresh, WriteFailure* why) {

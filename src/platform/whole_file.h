@@ -10,6 +10,10 @@
 // removed and the name stays as it was; the cause is kept with the error number the system
 // reports for it.
 //
+// The new file is held under an exclusive lock (flock) from its creation until it has been
+// renamed: a program that finds such a file left behind (its writer was killed) may remove it only
+// when it can take that lock (removeAbandoned), so no file still being written is ever taken.
+//
 // openAppending opens a file for appending (a log, a trace) and refuses a link at the name
 // (O_NOFOLLOW): the open fails with the file's own error.
 
@@ -62,6 +66,11 @@ private:
     int fd_ = -1;
     WriteFailure failure_;  // of a write that failed
 };
+
+// Removes from `folder` the new files that writers killed half-way left behind: those whose name
+// is a report file's followed by a writer's six characters ("00000042.PRN.Ab12Cd") and whose lock
+// can be taken at once (no writer holds it). Returns how many went.
+int removeAbandonedReports(const QString& folder);
 
 // Opens `file` (its name) for writing at its end, creating it when missing, and refuses a link at
 // the name. `fresh`: what stands at the name is deleted first (a link there goes; the file it

@@ -150,7 +150,7 @@ std::optional<QString> udf_GeneraResumenEnvio(ContextoResumen& ctx, ConversorTex
         datos.cifras = calcularCifras(*ctx.db, l);
 
         const QString archivo = numeroSpool(*ctx.db, QStringLiteral("PTR001"), Declarant{l.tipo(), l.documento()},
-                                            ctx.config.usuario, ahora);
+                                            ctx.config.usuario, ahora, ctx.config.rptPath);
         ctx.archivoSpool = archivo;
         const QString marcado = ctx.config.rptPath + archivo;
         markup::MarkupWriter salidaMarcado(marcado);
@@ -173,6 +173,10 @@ std::optional<QString> udf_GeneraResumenEnvio(ContextoResumen& ctx, ConversorTex
         if (!confirmar(ctx, salidaGemelo, gemelo)) return std::nullopt;
         return l.baseNombre();
     } catch (const DbError& e) {
+        conversor.udp_Salida(nullptr);
+        detener(ctx, errorTecnico(e.number(), e.text()));
+        return std::nullopt;
+    } catch (const SpoolFileError& e) {
         conversor.udp_Salida(nullptr);
         detener(ctx, errorTecnico(e.number(), e.text()));
         return std::nullopt;

@@ -1,7 +1,11 @@
 // Report-spool numbering over the host table SPOOL.
 #include "spool.h"
 #include "services_fixture.h"
+#include "whole_file.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlRecord>
 
 namespace klv::test {
@@ -83,9 +87,40 @@ TEST_F(SpoolTest, TwoConnectionsNeverTakeTheSameName) {
     // A second program on the same database file, as the summary program runs beside the module.
     auto otro = Database::open(env().dbFile());
     EXPECT_EQ(nuevo("PTR002"), "00000001.PRN");
-    EXPECT_EQ(numeroSpool(*otro, "PTR001", decl, "OTRO", QDateTime::currentDateTime()), "00000002.PRN");
+    EXPECT_EQ(numeroSpool(*otro, "PTR001", decl, "OTRO", QDateTime::currentDateTime(), ctx().gRptPath), "00000002.PRN");
     EXPECT_EQ(nuevo("PTR002"), "00000003.PRN");
     EXPECT_EQ(db().scalar("SELECT count(DISTINCT Archivo) FROM SPOOL").toInt(), 3);
+}
+
+// A row is committed only once its report file stands, empty, under its name; a file that cannot be
+// created leaves no row. What killed writers left half-way goes, what a writer still holds stays.
+TEST_F(SpoolTest, EveryRowHasItsFileFromTheMomentItIsCommitted) {
+    const QString rpt = ctx().gRptPath;
+    ASSERT_TRUE(QDir().mkpath(rpt));
+    QFile::remove(rpt + "/00000001.PRN");
+    QFile::link(rpt + "/elsewhere.txt", rpt + "/00000001.PRN");  // a link planted at the name
+    EXPECT_EQ(nuevo("PTR002"), "00000001.PRN");
+    const QFileInfo made(rpt + "/00000001.PRN");
+    EXPECT_TRUE(made.isFile() && !made.isSymLink());
+    EXPECT_EQ(made.size(), 0);
+    EXPECT_FALSE(QFile::exists(rpt + "/elsewhere.txt"));
+
+    // Left by killed writers, and one still being written.
+    for (const char* n : {"00000001.PRN.Ab12Cd", "00000009.PRN.zz99ZZ"}) QFile(rpt + "/" + n).open(QIODevice::WriteOnly);
+    for (const char* n : {"00000001.PRN.tooLong1", "INFORME.PRN.Ab12Cd"}) QFile(rpt + "/" + n).open(QIODevice::WriteOnly);
+    WholeFile writing(rpt + "/00000005.PRN");
+    ASSERT_TRUE(writing.open());
+    EXPECT_EQ(nuevo("PTR002"), "00000002.PRN");
+    QStringList left = QDir(rpt).entryList({"*.PRN.*"}, QDir::Files);
+    ASSERT_EQ(left.size(), 3);  // the writer's own and the names outside the pattern
+    EXPECT_TRUE(left.contains("00000001.PRN.tooLong1") && left.contains("INFORME.PRN.Ab12Cd"));
+    writing.cancel();
+
+    // A folder that takes no file: no row.
+    ctx().gRptPath = env().root() + "/missing/RPT";
+    EXPECT_THROW(nuevo("PTR002"), SpoolFileError);
+    EXPECT_EQ(db().scalar("SELECT count(*) FROM SPOOL").toInt(), 2);
+    EXPECT_FALSE(db().inTransaction());
 }
 
 TEST_F(SpoolTest, AFailedInsertAddsNothingAndLeavesNoTransactionOpen) {

@@ -320,6 +320,9 @@ TEST_F(TransactionImportTest, TheColumnsOfEachCase) {
          {{"TAS_EFE_ANU", "5.5"}, {"MTO_INTS_AJU_PCNC", "55"}, {"MTO_INTS_SIN_AJU_PR", ""}, {"MTO_TRAN_MON_ORI", nullptr}}},
         {"1=07;2=AB123;3=02;4=1;5=02;7=;8=;36=1000;37=50;38=50;39=1000;40=0;41=0;42=05;43=0;54=1",
          {{"MET_VAL_INTS", "05"}, {"par_analizada", ""}, {"MET_VAL", nullptr}, {"valor_pli_mmnt", nullptr}}},
+        // Values of two characters: digits (kept as typed, zeros included) and a digit with a point.
+        {"1=07;2=AB123;3=01;4=1;5=02;7=;8=;21=1000;22=50;23=7.;24=1000;25=50;26=12;43=0;54=1",
+         {{"TAS_EFE_ANU", "7."}, {"MTO_INTS_AJU_PCNC", "12"}, {"COD_TIP_MONEDA", "02"}}},
         // Letters upper-cased as the code page does: ß and µ have no upper case there.
         {"5=00;6= dólar ñ ßµ ", {{"NOM_OTRO_TIP_MON", "DÓLAR Ñ ßµ"}, {"COD_TIP_MONEDA", "00"}}},
     };

@@ -302,6 +302,9 @@ TEST_F(InstallerTest, TablesTheModuleCouldNotUseStopTheRunBeforeAnythingChangesA
         {"an extra column that needs a value", [](Database& d) {
              d.exec(tableWith("TIP_VIN").replace("PRIMARY KEY", "obs TEXT NOT NULL, PRIMARY KEY"));
          }, "TIP_VIN", "(sobran obs, que exigen un valor)"},
+        {"an extra column whose default is NULL", [](Database& d) {
+             d.exec(tableWith("TIP_VIN").replace("PRIMARY KEY", "obs TEXT NOT NULL DEFAULT NULL, PRIMARY KEY"));
+         }, "TIP_VIN", "(sobran obs, que exigen un valor)"},
         {"no key", [](Database& d) { d.exec(tableWith("TIP_VIN_PAR", {}, {}, "")); },
          "TIP_VIN_PAR",
          "(no tiene la clave primaria (tip_doc_d, doc_id_d, formulario, tip_doc_p, doc_id_p, cod_tip_vin))"},

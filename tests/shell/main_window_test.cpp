@@ -52,6 +52,8 @@ protected:
     }
     void TearDown() override { qunsetenv("KLV_GATE"); }
 
+    // The context the windows get: no connection, the engine in its place.
+    AppContext& win() { return env().windowCtx(); }
     QAction* action(MDI_KLV_PT& w, const char* name) { return w.findChild<QAction*>(QString::fromLatin1(name)); }
 
     // A stored declaration with one transaction, its types, status row and attached study.
@@ -88,7 +90,7 @@ protected:
 }  // namespace
 
 TEST_F(MainWindowTest, FrameHasEveryMenuItemAndElevenToolbarButtons) {
-    MDI_KLV_PT w(ctx());
+    MDI_KLV_PT w(win());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("8027 Precios de Transferencia - v 1.4"));
     const std::pair<const char*, const char*> items[] = {
         {"mnuNueva", "&Nueva"}, {"mnuModificar", "&Modificar"}, {"mnuEliminar", "&Eliminar"},
@@ -121,24 +123,24 @@ TEST_F(MainWindowTest, FrameHasEveryMenuItemAndElevenToolbarButtons) {
 }
 
 TEST_F(MainWindowTest, LoadSetsFormCodeStatusBarAndNonDomiciledYear) {
-    ctx().gFormulario.clear();
-    ctx().gAnioNoDom = 0;
+    win().gFormulario.clear();
+    win().gAnioNoDom = 0;
     env().panels().setPanelRuc(QStringLiteral("stale"));
-    MDI_KLV_PT w(ctx());
-    EXPECT_EQ(ctx().gFormulario, QStringLiteral("8027"));
-    EXPECT_EQ(ctx().gAnioNoDom, 2016);
+    MDI_KLV_PT w(win());
+    EXPECT_EQ(win().gFormulario, QStringLiteral("8027"));
+    EXPECT_EQ(win().gAnioNoDom, 2016);
     EXPECT_EQ(env().panels().PanelFormulario(), QStringLiteral("8027"));
     EXPECT_EQ(env().panels().PanelRuc(), QString());
     EXPECT_EQ(env().panels().PanelNombre(), QString());
     EXPECT_EQ(env().panels().PanelPeriodo(), QString());
-    EXPECT_EQ(w.helpFile(), ctx().gSysPath + QStringLiteral("8027/8027.hlp"));
+    EXPECT_EQ(w.helpFile(), win().gSysPath + QStringLiteral("8027/8027.hlp"));
     auto* label = w.findChild<QLabel*>(QStringLiteral("PanelFormulario"));
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->text(), QStringLiteral("8027"));
 }
 
 TEST_F(MainWindowTest, UnfinishedActionsSayEnDesarrollo) {
-    MDI_KLV_PT w(ctx());
+    MDI_KLV_PT w(win());
     for (int index : {4, 8}) w.Toolbar1_ButtonClick(index);
     w.mnuModificarE_Click();
     w.mnuEliminarE_Click();
@@ -151,7 +153,7 @@ TEST_F(MainWindowTest, UnfinishedActionsSayEnDesarrollo) {
     for (const auto& c : env().messages().calls()) {
         EXPECT_EQ(c.text, kDevelop);
         EXPECT_EQ(c.style, 48);
-        EXPECT_EQ(c.title, ctx().gTitulo);
+        EXPECT_EQ(c.title, win().gTitulo);
     }
     // Spacers do nothing.
     for (int index : {7, 9, 10}) w.Toolbar1_ButtonClick(index);
@@ -159,50 +161,50 @@ TEST_F(MainWindowTest, UnfinishedActionsSayEnDesarrollo) {
 }
 
 TEST_F(MainWindowTest, ToolbarAndMenusShareTheirActions) {
-    MDI_KLV_PT w(ctx());
+    MDI_KLV_PT w(win());
     QStringList callers;
     std::vector<const DeclarationKey*> keys;
-    ctx().forms.declaration = [&](QWidget*, const QString& caller, const DeclarationKey* key) {
+    win().forms.declaration = [&](QWidget*, const QString& caller, const DeclarationKey* key) {
         callers << caller;
         keys.push_back(key);
         return false;
     };
-    ctx().gAccion = 5;
+    win().gAccion = 5;
     w.Toolbar1_ButtonClick(1);
     action(w, "mnuNueva")->trigger();
     EXPECT_EQ(callers, (QStringList{"MDI_KLV_PT", "MDI_KLV_PT"}));
     EXPECT_EQ(keys[0], nullptr);
-    EXPECT_EQ(ctx().gAccion, 0);
+    EXPECT_EQ(win().gAccion, 0);
 
     w.Toolbar1_ButtonClick(11);
     action(w, "mnuContenido")->trigger();
     ASSERT_EQ(env().help().opened.size(), 2u);
-    EXPECT_EQ(env().help().opened[0], ctx().gSysPath + QStringLiteral("8027/8027.hlp"));
+    EXPECT_EQ(env().help().opened[0], win().gSysPath + QStringLiteral("8027/8027.hlp"));
 
     QString title;
     closeNextModal(&title);
     w.Toolbar1_ButtonClick(2);
     EXPECT_EQ(title, QStringLiteral("Modificar Declaraciones"));
-    EXPECT_EQ(ctx().gAccion, 1);
+    EXPECT_EQ(win().gAccion, 1);
     closeNextModal(&title);
     action(w, "mnuEliminar")->trigger();
     EXPECT_EQ(title, QStringLiteral("Eliminar Declaraciones"));
-    EXPECT_EQ(ctx().gAccion, 3);
+    EXPECT_EQ(win().gAccion, 3);
 
     QStringList kinds;
-    ctx().forms.referenceList = [&](QWidget*, const QString& kind) { kinds << kind; };
+    win().forms.referenceList = [&](QWidget*, const QString& kind) { kinds << kind; };
     action(w, "mnutipvins")->trigger();
     action(w, "mnupar")->trigger();
     EXPECT_EQ(kinds, (QStringList{"VINCULO", "PARAISO"}));
 }
 
 TEST_F(MainWindowTest, F1OpensTheHelpAtTheContextOfTheFormItIsPressedIn) {
-    MDI_KLV_PT w(ctx());
+    MDI_KLV_PT w(win());
     QDialog form(&w);
     auto* box = new QLineEdit(&form);
     setHelpContext(&env().help(), &form, 1019);
     QDialog inner(&form);  // a dialog of the form's without a context of its own
-    const QString file = ctx().gSysPath + QStringLiteral("8027/8027.hlp");
+    const QString file = win().gSysPath + QStringLiteral("8027/8027.hlp");
     const struct {
         QWidget* target;
         int topic;
@@ -221,7 +223,7 @@ TEST_F(MainWindowTest, F1OpensTheHelpAtTheContextOfTheFormItIsPressedIn) {
 
     // Without the file, F1 tells the user what the menu's Contenido tells.
     RecordingMessageService messages;
-    DesktopHelpService desktop(messages, ctx().gTitulo);
+    DesktopHelpService desktop(messages, win().gTitulo);
     EXPECT_FALSE(desktop.showContext(file, 1019));
     EXPECT_FALSE(desktop.showContents(file));
     ASSERT_EQ(messages.calls().size(), 2u);
@@ -231,17 +233,17 @@ TEST_F(MainWindowTest, F1OpensTheHelpAtTheContextOfTheFormItIsPressedIn) {
 
 TEST_F(MainWindowTest, ClosedGateSilencesNuevaAndRegister) {
     qputenv("KLV_GATE", "0");
-    MDI_KLV_PT w(ctx());
+    MDI_KLV_PT w(win());
     int opened = 0;
-    ctx().forms.declaration = [&](QWidget*, const QString&, const DeclarationKey*) { ++opened; return false; };
-    ctx().forms.partyRegister = [&](QWidget*, const QString&) { ++opened; };
-    ctx().gAccion = 7;
+    win().forms.declaration = [&](QWidget*, const QString&, const DeclarationKey*) { ++opened; return false; };
+    win().forms.partyRegister = [&](QWidget*, const QString&) { ++opened; };
+    win().gAccion = 7;
     w.mnuNueva_Click();
     w.Toolbar1_ButtonClick(1);
     w.mnuPartesvin_Click();
     EXPECT_EQ(opened, 0);
     EXPECT_TRUE(env().messages().empty());
-    EXPECT_EQ(ctx().gAccion, 7);
+    EXPECT_EQ(win().gAccion, 7);
     // Modificar still works.
     QString title;
     closeNextModal(&title);
@@ -250,7 +252,7 @@ TEST_F(MainWindowTest, ClosedGateSilencesNuevaAndRegister) {
 }
 
 TEST_F(MainWindowTest, AboutBoxCaptionAndVersion) {
-    MDI_KLV_PT w(ctx());
+    MDI_KLV_PT w(win());
     frmAcercade about(&w);
     EXPECT_EQ(about.windowTitle(), QStringLiteral("Acerca de KLV "));
     auto* version = about.findChild<QWidget*>(QStringLiteral("txtVersion"));
@@ -260,14 +262,14 @@ TEST_F(MainWindowTest, AboutBoxCaptionAndVersion) {
 }
 
 TEST_F(MainWindowTest, ChooserCaptionsFollowTheAction) {
-    ctx().gAccion = 1;
-    FrmContAbrir modify(ctx());
+    win().gAccion = 1;
+    FrmContAbrir modify(win());
     EXPECT_EQ(modify.windowTitle(), QStringLiteral("Modificar Declaraciones"));
     EXPECT_EQ(modify.findChild<QPushButton*>(QStringLiteral("CmdOpciones_0"))->text(), QStringLiteral("&Modificar"));
     EXPECT_EQ(modify.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
               QStringLiteral("Seleccione la Declaración que desea modificar :"));
-    ctx().gAccion = 3;
-    FrmContAbrir remove(ctx());
+    win().gAccion = 3;
+    FrmContAbrir remove(win());
     EXPECT_EQ(remove.windowTitle(), QStringLiteral("Eliminar Declaraciones"));
     EXPECT_EQ(remove.findChild<QPushButton*>(QStringLiteral("CmdOpciones_0"))->text(), QStringLiteral("&Eliminar"));
     EXPECT_EQ(remove.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
@@ -275,11 +277,11 @@ TEST_F(MainWindowTest, ChooserCaptionsFollowTheAction) {
 }
 
 TEST_F(MainWindowTest, EmptyListGivesItsMessage) {
-    ctx().gAccion = 1;
-    FrmContAbrir modify(ctx());
+    win().gAccion = 1;
+    FrmContAbrir modify(win());
     modify.CmdOpciones_Click(0);
-    ctx().gAccion = 3;
-    FrmContAbrir remove(ctx());
+    win().gAccion = 3;
+    FrmContAbrir remove(win());
     remove.CmdOpciones_Click(0);
     ASSERT_EQ(env().messages().calls().size(), 2u);
     EXPECT_EQ(env().messages().calls()[0].text, QStringLiteral("No hay registros disponibles para Modificar."));
@@ -290,8 +292,8 @@ TEST_F(MainWindowTest, EmptyListGivesItsMessage) {
 TEST_F(MainWindowTest, DoubleClickWhereThereIsNoRowDoesWhatTheButtonDoes) {
     for (int accion : {1, 3}) {
         env().messages().clear();
-        ctx().gAccion = accion;
-        FrmContAbrir chooser(ctx());
+        win().gAccion = accion;
+        FrmContAbrir chooser(win());
         chooser.show();
         QWidget* viewport = chooser.findChild<QTableView*>(QStringLiteral("GrdDeclaraciones"))->viewport();
         const QPointF at(viewport->width() / 2.0, viewport->height() - 5.0);
@@ -306,8 +308,8 @@ TEST_F(MainWindowTest, DoubleClickWhereThereIsNoRowDoesWhatTheButtonDoes) {
 
 TEST_F(MainWindowTest, ChooserShowsEveryColumnWholeAtItsPlace) {
     storeDeclaration(firstRuc(), QStringLiteral("2015"));
-    ctx().gAccion = 1;
-    FrmContAbrir chooser(ctx());
+    win().gAccion = 1;
+    FrmContAbrir chooser(win());
     chooser.show();
     EXPECT_EQ(chooser.pos(), QPoint(1000 / 15, 1000 / 15));
     auto* grid = chooser.findChild<QTableView*>(QStringLiteral("GrdDeclaraciones"));
@@ -327,8 +329,8 @@ TEST_F(MainWindowTest, ChooserColumnsAreAsWideAsTheirWidestValueAmongMany) {
         insert(QStringLiteral("IDENTIFICA2"), {{"tip_doc_d", 6}, {"doc_id_d", ruc}, {"periodo", "2015"},
                                                 {"formulario", "8027"}, {"autcontext", i % 2 ? "1" : "0"}, {"esttecpt", "0"}});
     }
-    ctx().gAccion = 1;
-    FrmContAbrir chooser(ctx());
+    win().gAccion = 1;
+    FrmContAbrir chooser(win());
     auto* grid = chooser.findChild<QTableView*>(QStringLiteral("GrdDeclaraciones"));
     std::vector<int> widths;
     for (int c = 0; c < grid->model()->columnCount(); ++c) widths.push_back(grid->columnWidth(c));
@@ -337,15 +339,15 @@ TEST_F(MainWindowTest, ChooserColumnsAreAsWideAsTheirWidestValueAmongMany) {
 }
 
 TEST_F(MainWindowTest, OpeningAFormShowsTheHourglassUntilItIsOnScreen) {
-    MDI_KLV_PT w(ctx());
+    MDI_KLV_PT w(win());
     QList<Qt::CursorShape> whileOpening;
     auto shape = [] { return QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor; };
-    ctx().forms.declaration = [&](QWidget*, const QString&, const DeclarationKey*) {
+    win().forms.declaration = [&](QWidget*, const QString&, const DeclarationKey*) {
         whileOpening << shape();
         return false;
     };
-    ctx().forms.partyRegister = [&](QWidget*, const QString&) { whileOpening << shape(); };
-    ctx().forms.printDialog = [&](QWidget*) { whileOpening << shape(); };
+    win().forms.partyRegister = [&](QWidget*, const QString&) { whileOpening << shape(); };
+    win().forms.printDialog = [&](QWidget*) { whileOpening << shape(); };
     w.mnuNueva_Click();
     w.mnuPartesvin_Click();
     w.mnuImprimir_Click();
@@ -365,8 +367,8 @@ TEST_F(MainWindowTest, OpeningAFormShowsTheHourglassUntilItIsOnScreen) {
 TEST_F(MainWindowTest, ChooserGridShowsDisplayValues) {
     const QString ruc = firstRuc();
     storeDeclaration(ruc, QStringLiteral("2015"));
-    ctx().gAccion = 1;
-    FrmContAbrir chooser(ctx());
+    win().gAccion = 1;
+    FrmContAbrir chooser(win());
     auto* grid = chooser.findChild<QTableView*>(QStringLiteral("GrdDeclaraciones"));
     ASSERT_EQ(grid->model()->rowCount(), 1);
     QStringList headers, values;
@@ -389,8 +391,8 @@ TEST_F(MainWindowTest, DeleteAsksWithNoAsDefaultAndDeletesOnlyThatPeriod) {
     const QString ruc = firstRuc();
     storeDeclaration(ruc, QStringLiteral("2015"));
     storeDeclaration(ruc, QStringLiteral("2016"));
-    ctx().gAccion = 3;
-    FrmContAbrir chooser(ctx());
+    win().gAccion = 3;
+    FrmContAbrir chooser(win());
     ASSERT_EQ(chooser.rowCount(), 2);
     chooser.selectKey({6, ruc, QStringLiteral("2015"), QStringLiteral("8027")});
 
@@ -399,7 +401,7 @@ TEST_F(MainWindowTest, DeleteAsksWithNoAsDefaultAndDeletesOnlyThatPeriod) {
     ASSERT_EQ(env().messages().calls().size(), 1u);
     EXPECT_EQ(env().messages().last().text, QStringLiteral("¿Confirma que va a eliminar la Declaración?"));
     EXPECT_EQ(env().messages().last().style, 292);
-    EXPECT_EQ(env().messages().last().title, ctx().gTitulo);
+    EXPECT_EQ(env().messages().last().title, win().gTitulo);
     for (const char* t : {"IDENTIFICA2", "TRANSACCION2", "TRATIPTRA2", "CAB", "EFCONTROLNS"})
         EXPECT_EQ(count(QString::fromLatin1(t), ruc, QStringLiteral("2015")), 1) << t;
 
@@ -419,8 +421,8 @@ TEST_F(MainWindowTest, FailedDeleteIsRolledBackAndReported) {
     storeDeclaration(ruc, QStringLiteral("2015"));
     // A trigger makes the fourth delete fail after three have run.
     db().exec(QStringLiteral("CREATE TRIGGER no_cab_delete BEFORE DELETE ON CAB BEGIN SELECT RAISE(ABORT, 'locked row'); END"));
-    ctx().gAccion = 3;
-    FrmContAbrir chooser(ctx());
+    win().gAccion = 3;
+    FrmContAbrir chooser(win());
     env().messages().script(MsgAnswer::Yes);
     chooser.CmdOpciones_Click(0);
     ASSERT_EQ(env().messages().calls().size(), 2u);
@@ -435,10 +437,10 @@ TEST_F(MainWindowTest, FailedDeleteIsRolledBackAndReported) {
 TEST_F(MainWindowTest, ModifyOpensDeclarationAndChooserComesBack) {
     const QString ruc = firstRuc();
     storeDeclaration(ruc, QStringLiteral("2015"));
-    ctx().gAccion = 1;
+    win().gAccion = 1;
     DeclarationKey opened;
     int calls = 0;
-    ctx().forms.declaration = [&](QWidget*, const QString& caller, const DeclarationKey* key) {
+    win().forms.declaration = [&](QWidget*, const QString& caller, const DeclarationKey* key) {
         EXPECT_EQ(caller, QStringLiteral("FrmContAbrir"));
         if (key) opened = *key;
         ++calls;
@@ -450,7 +452,7 @@ TEST_F(MainWindowTest, ModifyOpensDeclarationAndChooserComesBack) {
         chooser.CmdOpciones_Click(0);
     };
     test::whenShown<FrmContAbrir>(pick);
-    FrmContAbrir::run(ctx(), nullptr);
+    FrmContAbrir::run(win(), nullptr);
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(shown, 2);
     EXPECT_EQ(opened.docIdD, ruc);

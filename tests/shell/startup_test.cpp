@@ -1,6 +1,7 @@
 #include "host_window.h"
 #include "ini_file.h"
 #include "single_instance.h"
+#include "long_work.h"
 #include "startup.h"
 #include "test_env.h"
 #include "utilitarios.h"
@@ -62,16 +63,25 @@ TEST_F(StartupTest, StartsBesideTheHostAndOpensTheSharedDatabase) {
     EXPECT_EQ(ctx.gTitulo, kTitulo);
     ASSERT_NE(ctx.gUtil, nullptr);
     EXPECT_EQ(ctx.gUtil, s.utilitarios());
-    ASSERT_TRUE(ctx.gDB);
-    EXPECT_TRUE(ctx.gDB->tableExists(QStringLiteral("CONT")));
+    // The window's context holds the engine, which holds the connection.
+    EXPECT_FALSE(ctx.gDB);
+    ASSERT_TRUE(ctx.engine);
+    bool cont = false;
+    QString user, password;
+    LongWork::call(ctx, nullptr, [&](AppContext& w) {
+        cont = w.db().tableExists(QStringLiteral("CONT"));
+        user = w.db().handle().userName();
+        password = w.db().handle().password();
+    });
+    EXPECT_TRUE(cont);
     EXPECT_EQ(ctx.gSysPath, env.sysPath());
     EXPECT_EQ(ctx.gDBFile, env.sysPath() + QStringLiteral("KLV.db"));
     EXPECT_EQ(ctx.gRptPath, env.sysPath() + QStringLiteral("RPT"));
     EXPECT_EQ(QDir::currentPath() + QLatin1Char('/'), env.sysPath());
     EXPECT_EQ(systemDb(), env.sysPath() + QStringLiteral("QM000.MDW"));
     // The workgroup credentials travel with the connection.
-    EXPECT_EQ(ctx.gDB->handle().userName().size(), 8);
-    EXPECT_EQ(ctx.gDB->handle().password().size(), 8);
+    EXPECT_EQ(user.size(), 8);
+    EXPECT_EQ(password.size(), 8);
 }
 
 TEST_F(StartupTest, RefusesWithoutAnExactVisibleHostCaption) {
@@ -89,7 +99,7 @@ TEST_F(StartupTest, RefusesWithoutAnExactVisibleHostCaption) {
         EXPECT_EQ(messages.last().title, kTitulo + QStringLiteral(" Error al ejecutar el módulo"));
     }
     EXPECT_EQ(shown, 0);
-    EXPECT_FALSE(ctx.gDB);
+    EXPECT_FALSE(ctx.engine);
     EXPECT_TRUE(systemDb().isEmpty());  // nothing written before the configuration step
 }
 
@@ -105,11 +115,11 @@ TEST_F(StartupTest, SecondInstanceIsToldAndTheFirstKeepsRunning) {
     EXPECT_EQ(messages.last().style, 64);
     EXPECT_EQ(messages.last().title, kTitulo);
     EXPECT_EQ(shown, 1);
-    EXPECT_FALSE(other.gDB);
+    EXPECT_FALSE(other.engine);
     // The first one still holds its lock and its database.
     SingleInstance third(QStringLiteral("QM8027"), locks.path());
     EXPECT_FALSE(third.acquire());
-    EXPECT_TRUE(ctx.gDB);
+    EXPECT_TRUE(ctx.engine);
 }
 
 TEST_F(StartupTest, ClosedGateEndsSilentlyBeforeReadingTheConfiguration) {
@@ -119,7 +129,7 @@ TEST_F(StartupTest, ClosedGateEndsSilentlyBeforeReadingTheConfiguration) {
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(shown, 0);
     EXPECT_TRUE(ctx.gSysPath.isEmpty());
-    EXPECT_FALSE(ctx.gDB);
+    EXPECT_FALSE(ctx.engine);
 }
 
 TEST_F(StartupTest, IniKeysAreTrimmedExceptTheUser) {
@@ -193,7 +203,7 @@ TEST_F(StartupTest, MissingIniGivesEmptyValuesAndAClearStop) {
     ASSERT_EQ(messages.calls().size(), 1u);
     EXPECT_EQ(messages.last().style, 16);
     EXPECT_EQ(messages.last().title, kTitulo);
-    EXPECT_FALSE(ctx.gDB);
+    EXPECT_FALSE(ctx.engine);
     EXPECT_EQ(shown, 0);
 }
 
@@ -237,7 +247,7 @@ TEST_F(StartupTest, LockedDatabaseShows3051) {
     EXPECT_EQ(messages.last().text, QStringLiteral(" 3051- Base esta bloqueda"));
     EXPECT_EQ(messages.last().style, 0);
     EXPECT_EQ(messages.last().title, QStringLiteral("Error de Conección"));
-    EXPECT_FALSE(ctx.gDB);
+    EXPECT_FALSE(ctx.engine);
 }
 
 TEST(StartupCredentials, EightCharactersEach) {
