@@ -32,6 +32,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <mutex>
+#include <optional>
 
 namespace klv {
 namespace {
@@ -213,9 +214,28 @@ void FrmImportador::Form_Load(const OpenDeclaration* opener) {
     resize(std::max(kWidth, minimumSizeHint().width()), std::max(kHeight, minimumSizeHint().height()));
     move(kLeft, kTop);
 
+    // One call reads the taxpayers of the combo and, when the opener's declarant is among them,
+    // its name; the widgets are filled afterwards in their order.
+    struct Loaded {
+        QStringList items;
+        int found = -1;
+        DeclarantName name;
+    };
+    const ImportMode mode = import::modoDeCaller(sCaller_);
+    const QString openerText = opener_.cboNumDoc;
+    std::optional<Loaded> loaded;
     udp_AnchoListaCombo(this, CboNumDoc, 75);
     try {
-        udp_CargaCombo(CboNumDoc, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsContribuyentes(w, QStringLiteral("6")); }));
+        loaded = LongWork::call(ctx_, this, [mode, openerText](AppContext& w) {
+            Loaded out;
+            out.items = udf_ItemsContribuyentes(w, QStringLiteral("6"));
+            if (mode != ImportMode::Ninguno) {
+                out.found = import::indiceDeclarante(out.items, openerText);
+                if (out.found >= 0) out.name = readName(w, out.items[out.found].left(11));
+            }
+            return out;
+        });
+        udp_CargaCombo(CboNumDoc, loaded->items);
     } catch (const std::exception& e) {
         ctx_.msg(failureText(e), MsgStyle::Critical);
     }
@@ -227,14 +247,11 @@ void FrmImportador::Form_Load(const OpenDeclaration* opener) {
     if (drive >= 0) Drive1->setCurrentIndex(drive);
     setDirectory(here);
 
-    mode_ = import::modoDeCaller(sCaller_);
+    mode_ = mode;
     if (mode_ != ImportMode::Ninguno) {
-        QStringList items;
-        for (int i = 0; i < CboNumDoc->count(); ++i) items << CboNumDoc->itemText(i);
-        const int found = import::indiceDeclarante(items, opener_.cboNumDoc);
-        if (found >= 0) {
-            CboNumDoc->setCurrentIndex(found);
-            CboNumDoc_Click();
+        if (loaded && loaded->found >= 0) {
+            CboNumDoc->setCurrentIndex(loaded->found);
+            showName(loaded->name);
         }
         CboNumDoc->setEnabled(false);
     }
@@ -274,12 +291,31 @@ void FrmImportador::Form_Load(const OpenDeclaration* opener) {
     focusFirstControl(this);
 }
 
-void FrmImportador::CboNumDoc_Click() {
+FrmImportador::DeclarantName FrmImportador::readName(AppContext& w, const QString& ruc) {
     try {
-        showFromStart(TxtRazon_Social, import::nombreDeclarante(ctx_, ruc()));
+        return {import::nombreDeclarante(w, ruc), QString()};
     } catch (const std::exception& e) {
-        ctx_.msg(failureText(e), MsgStyle::Critical);
+        return {QString(), failureText(e)};
     }
+}
+
+void FrmImportador::showName(const DeclarantName& name) {
+    if (!name.failure.isEmpty()) {
+        ctx_.msg(name.failure, MsgStyle::Critical);
+        return;
+    }
+    showFromStart(TxtRazon_Social, name.nombre);
+}
+
+void FrmImportador::CboNumDoc_Click() {
+    DeclarantName name;
+    try {
+        const QString r = ruc();
+        name = LongWork::call(ctx_, this, [r](AppContext& w) { return readName(w, r); });
+    } catch (const std::exception& e) {
+        name.failure = failureText(e);  // refused while another work runs
+    }
+    showName(name);
 }
 
 void FrmImportador::Drive1_Change() { setDirectory(Drive1->currentText()); }
@@ -361,7 +397,7 @@ void FrmImportador::cmdTransferir_Click() {
             WaitCursor wait;
             const QString folder = sDirectorio_, r = ruc(), periodo = MkePeriodo->text();
             LongWork work(ctx_, this, QStringLiteral("Adjuntando el estudio..."));
-            notice = work.run<import::AttachNotice>([&](AppContext& w, const WorkProgress&) {
+            notice = work.run<import::AttachNotice>([folder, listed, selected, r, periodo](AppContext& w, const WorkProgress&) {
                 return import::adjuntarEstudio(w, folder, listed, selected, r, periodo);
             });
         } catch (const std::exception& e) {
@@ -425,11 +461,13 @@ void FrmImportador::cmdTransferir_Click() {
         work.allowInput(CmdDetener);
         // No box stands beside the bar.
         work.aroundBoxes([this] { PrgAvance->setVisible(false); }, [this] { PrgAvance->setVisible(true); });
-        out = work.run<import::ImportOutcome>([&](AppContext& w, const WorkProgress&) {
-            return runner_(w, req, [&](const import::ImportProgress& p) {
+        // The worker's own: the runner and the request copied, the last report and the stop flag shared.
+        std::atomic<bool>& stop = stopRequested_;
+        out = work.run<import::ImportOutcome>([runner = runner_, req, &lock, &last, &stop](AppContext& w, const WorkProgress&) {
+            return runner(w, req, [&](const import::ImportProgress& p) {
                 const std::lock_guard<std::mutex> held(lock);
                 last = p;
-                return !stopRequested_.load();
+                return !stop.load();
             });
         });
     } catch (const std::exception& e) {
@@ -475,10 +513,11 @@ void FrmImportador::offerReport(const import::ImportOutcome& out) {
     try {
         const QString razonSocial = TxtRazon_Social->text();
         LongWork work(ctx_, this, QStringLiteral("Escribiendo el reporte..."));
-        const auto [name, r] = work.run<std::pair<QString, ImportErrorReportResult>>([&](AppContext& w, const WorkProgress&) {
-            const QString spool = udf_NumeroSpool(w, code, Declarant{6, ruc});
-            return std::make_pair(spool, udp_ReporteErroresImportacion(w, parties ? 0 : 1, ruc, razonSocial, spool));
-        });
+        const auto [name, r] = work.run<std::pair<QString, ImportErrorReportResult>>(
+            [code, ruc, razonSocial, parties](AppContext& w, const WorkProgress&) {
+                const QString spool = udf_NumeroSpool(w, code, Declarant{6, ruc});
+                return std::make_pair(spool, udp_ReporteErroresImportacion(w, parties ? 0 : 1, ruc, razonSocial, spool));
+            });
         if (!r.ok || !see) return;
         if (ctx_.forms.showReport) ctx_.forms.showReport(this, name, QStringLiteral("Vprevia"));
     } catch (const std::exception& e) {

@@ -79,6 +79,14 @@ public slots:
     void reject() override;
 
 private:
+    // The declarant's name as read on the engine's thread, or the text of the failure that kept it
+    // from being read.
+    struct DeclarantName {
+        QString nombre;
+        QString failure;
+    };
+    static DeclarantName readName(AppContext& w, const QString& ruc);
+    void showName(const DeclarantName& name);
     void refreshFileList();
     // Sizes the file list to the one name the mode can list, leaving the rest to the folders.
     void fitFileList();

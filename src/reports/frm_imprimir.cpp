@@ -73,14 +73,32 @@ void FrmImprimir::run(AppContext& ctx, QWidget* parent) {
     dialog.exec();
 }
 
-void FrmImprimir::udp_Refresca_Grilla() {
-    const int keep = std::max(0, currentRow());
+FrmImprimir::ListRead FrmImprimir::readList(AppContext& w) {
     try {
-        rows_ = listPrintableDeclarations(ctx_);
+        return {listPrintableDeclarations(w), std::nullopt};
     } catch (const DbError& e) {
-        rows_.clear();
-        showDbError(ctx_, e);
+        return {{}, e};
     }
+}
+
+void FrmImprimir::udp_Refresca_Grilla() {
+    ListRead read;
+    try {
+        read = LongWork::call(ctx_, this, [](AppContext& w) { return readList(w); });
+    } catch (const DbError& e) {
+        read.failure = e;
+    } catch (const std::exception& e) {
+        // Refused while another work runs: the list stays as it is.
+        ctx_.msg(failureText(e), MsgStyle::Critical);
+        return;
+    }
+    fillGrid(std::move(read));
+}
+
+void FrmImprimir::fillGrid(ListRead read) {
+    const int keep = std::max(0, currentRow());
+    rows_ = std::move(read.rows);
+    if (read.failure) showDbError(ctx_, *read.failure);
     model_->setRowCount(0);
     for (const auto& d : rows_)
         model_->appendRow(declarationRowItems(d));
@@ -125,54 +143,69 @@ bool FrmImprimir::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QString FrmImprimir::writeReport(bool preview, int* pages) {
-    const int row = currentRow();
-    const StoredDeclaration& d = rows_[row];
-    ReportRequest request;
-    auto fromRow = [&] {
-        request.docIdD = d.docIdD.trimmed();
-        request.tipDoc = QStringLiteral("6");
-        request.razonSocial = d.razonSocial.trimmed();
-        request.periodo = d.periodo.trimmed();
-        if (preview) request.tipoImportacion = 2;
+    const StoredDeclaration d = rows_[currentRow()];
+    // What the work gives back: the report written, or the declaration gone and the list read again.
+    struct Written {
+        bool gone = false;
+        ListRead list;
+        QString archivo;
+        ReportOutcome outcome;
     };
-    auto setKind = [&] {
-        ctx_.gAccion = 2;
-        request.tipoReporte = 2;
-        request.destino = QStringLiteral("ARCHIVO");
-    };
-    // The two actions keep their orders: the preview sets the request first, the print reads the row first.
-    if (preview) {
-        setKind();
-        fromRow();
-    } else {
-        fromRow();
-    }
-    const auto answers = CargarCasillas(ctx_, request.tipDoc, request.docIdD, request.periodo);
-    if (!answers) {
-        ctx_.msg(QStringLiteral("La declaración seleccionada ya no existe."), MsgStyle::Exclamation);
-        udp_Refresca_Grilla();
-        return {};
-    }
-    request.autContExt = answers->autContExt;
-    request.estTecPT = answers->estTecPT;
-    request.rucEstudio = answers->rucEstudio;
-    if (!preview) setKind();
-    ReportOutcome outcome;
+    Written written;
     try {
-        // The report's number is taken on the worker too: its SPOOL row is written only where the
-        // report is, and the writing removes it again when it fails.
+        // One work reads the declaration's answers, takes the report's number and writes the
+        // report: its SPOOL row is written only where the report is, and the writing removes it
+        // again when it fails.
         LongWork work(ctx_, this, QStringLiteral("Escribiendo el reporte..."));
-        outcome = work.run<ReportOutcome>([&request](AppContext& w, const WorkProgress&) {
+        written = work.run<Written>([d, preview](AppContext& w, const WorkProgress&) {
+            Written out;
+            ReportRequest request;
+            auto fromRow = [&] {
+                request.docIdD = d.docIdD.trimmed();
+                request.tipDoc = QStringLiteral("6");
+                request.razonSocial = d.razonSocial.trimmed();
+                request.periodo = d.periodo.trimmed();
+                if (preview) request.tipoImportacion = 2;
+            };
+            auto setKind = [&] {
+                w.gAccion = 2;
+                request.tipoReporte = 2;
+                request.destino = QStringLiteral("ARCHIVO");
+            };
+            // The two actions keep their orders: the preview sets the request first, the print
+            // reads the row first.
+            if (preview) setKind();
+            fromRow();
+            const auto answers = CargarCasillas(w, request.tipDoc, request.docIdD, request.periodo);
+            if (!answers) {
+                out.gone = true;
+                out.list = readList(w);
+                return out;
+            }
+            request.autContExt = answers->autContExt;
+            request.estTecPT = answers->estTecPT;
+            request.rucEstudio = answers->rucEstudio;
+            if (!preview) setKind();
             request.archivo = udf_NumeroSpool(w, QStringLiteral("PTR002"), Declarant{6, request.docIdD});
-            return udp_ImprimirReporte(w, request, QString());
+            out.outcome = udp_ImprimirReporte(w, request, QString());
+            out.archivo = request.archivo;
+            return out;
         });
     } catch (const DbError& e) {
         showDbError(ctx_, e);
         return {};
+    } catch (const std::exception& e) {
+        ctx_.msg(failureText(e), MsgStyle::Critical);
+        return {};
     }
-    if (!outcome.ok) return {};
-    *pages = outcome.pages;
-    return request.archivo;
+    if (written.gone) {
+        ctx_.msg(QStringLiteral("La declaración seleccionada ya no existe."), MsgStyle::Exclamation);
+        fillGrid(std::move(written.list));
+        return {};
+    }
+    if (!written.outcome.ok) return {};
+    *pages = written.outcome.pages;
+    return written.archivo;
 }
 
 void FrmImprimir::CmdImprimir_Click(int index) {

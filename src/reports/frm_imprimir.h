@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QStandardItemModel;
@@ -42,6 +43,14 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The list as read on the engine's thread: its rows, or the failure that kept it from being read.
+    struct ListRead {
+        std::vector<StoredDeclaration> rows;
+        std::optional<DbError> failure;
+    };
+    static ListRead readList(AppContext& w);
+    // Puts the list read in the grid, keeping the current row's place (the failure is shown first).
+    void fillGrid(ListRead read);
     void writePanels();
     // Writes the declaration print of the current row; the spool file name, or "" when nothing was written.
     QString writeReport(bool preview, int* pages);

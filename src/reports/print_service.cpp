@@ -110,8 +110,9 @@ bool printReport(AppContext& ctx, QWidget* parent, const markup::MarkupDocument&
     PrinterCanvas canvas(printer, doc);
     bool printed = false;
     {
-        // The pages are painted on a worker (a printer may be painted from any one thread at a
-        // time); the window's thread shows how many are done.
+        // The pages are painted off the window's thread (a printer may be painted from any one
+        // thread at a time): on the engine's thread, or on a thread of their own in a program
+        // without one; the window's thread, which keeps the printer's dialog, shows how many are done.
         WaitCursor wait;
         const QPageRanges pages = chosenPages(printer);
         const qint64 total = range ? range->hasta - range->desde + 1 : doc.lastPage();

@@ -36,12 +36,14 @@ public:
 
 class FrmImportadorTest : public ImportTest {
 protected:
-    FrmImportadorTest() { ctx().help = &help_; }
+    FrmImportadorTest() { window().help = &help_; }
+    // The context the dialog gets, as QM8027's window has it.
+    AppContext& window() { return env().windowCtx(); }
 
     FrmImportador& open(const QString& caller, const QString& cbo = kRuc + QStringLiteral("           EMPRESA"),
                         const QString& periodo = QStringLiteral("2015"), import::ImportRunner runner = {}) {
         opener_ = {cbo, periodo, QStringLiteral("0"), QStringLiteral("1")};
-        dlg_ = std::make_unique<FrmImportador>(ctx(), std::move(runner));
+        dlg_ = std::make_unique<FrmImportador>(window(), std::move(runner));
         dlg_->udp_Def_Caller(caller);
         dlg_->Form_Load(&opener_);
         dlg_->setDirectory(folder());
@@ -149,12 +151,26 @@ TEST_F(FrmImportadorTest, ADeclarantOutsideTheUsersListSelectsNothingAndListsNot
     EXPECT_EQ(messages().last().text, S("No se encontro Archivo de importación"));
 }
 
+// Opened by no known form, the combo is the user's to choose from: the choice shows the name.
+TEST_F(FrmImportadorTest, WithoutAnOpenerTheUserChoosesTheDeclarant) {
+    open(QStringLiteral("OtroFormulario"), QString());
+    auto* cbo = w<QComboBox>("CboNumDoc");
+    EXPECT_TRUE(cbo->isEnabled());
+    EXPECT_EQ(cbo->currentIndex(), -1);
+    EXPECT_EQ(w<QLineEdit>("TxtRazon_Social")->text(), QString());
+    const int at = cbo->findText(kRuc, Qt::MatchStartsWith);
+    ASSERT_GE(at, 0);
+    cbo->setCurrentIndex(at);
+    emit cbo->activated(at);
+    EXPECT_EQ(w<QLineEdit>("TxtRazon_Social")->text(), QStringLiteral("EMPRESA DEMOSTRACION S.A.C."));
+}
+
 TEST_F(FrmImportadorTest, FileMessagesGateAndAFileThatWentAway) {
     open(QStringLiteral("FrmPartesVinc"));
     dlg_->cmdTransferir_Click();
     EXPECT_EQ(messages().last().text, S("No se encontro Archivo de importación"));
     EXPECT_EQ(messages().last().style, MsgStyle::Exclamation);
-    EXPECT_EQ(messages().last().title, ctx().gTitulo);
+    EXPECT_EQ(messages().last().title, window().gTitulo);
 
     const QString path = writeFile(kRuc + QStringLiteral(".ifm"), "x");
     dlg_->setDirectory(env().root());
@@ -270,7 +286,7 @@ TEST_F(FrmImportadorTest, ARunLocksTheDialogShowsCountsAndCancelStopsIt) {
     EXPECT_EQ(req.answer1, QStringLiteral("0"));
     EXPECT_EQ(req.answer2, QStringLiteral("1"));
     EXPECT_EQ(req.filePath, folder() + QLatin1Char('/') + kRuc + QStringLiteral(".TXT"));
-    EXPECT_EQ(req.rptPath, ctx().gRptPath);
+    EXPECT_EQ(req.rptPath, window().gRptPath);
     EXPECT_TRUE(lockedWhileRunning);
     EXPECT_TRUE(closeRefused);
     EXPECT_TRUE(dlg_->isVisible());
@@ -295,7 +311,7 @@ TEST_F(FrmImportadorTest, RejectedLinesAskThenTheReportIsWrittenAndPreviewed) {
     f[0] = QStringLiteral("99");
     writeFile(kRuc + QStringLiteral(".ifm"), (f.join(QLatin1Char('|')) + QLatin1Char('|')).toLatin1());
     std::vector<QString> shown;
-    ctx().forms.showReport = [&](QWidget*, const QString& name, const QString& modo) {
+    window().forms.showReport = [&](QWidget*, const QString& name, const QString& modo) {
         shown.push_back(name + QLatin1Char(' ') + modo);
         return true;
     };
@@ -305,9 +321,9 @@ TEST_F(FrmImportadorTest, RejectedLinesAskThenTheReportIsWrittenAndPreviewed) {
         messages().clear();
         messages().script(answer);
         BoxOverBar watch(messages());
-        ctx().messages = &watch;
+        window().messages = &watch;
         w<QPushButton>("cmdTransferir")->click();
-        ctx().messages = &messages();
+        window().messages = &messages();
         // The dialog's bar is gone before the outcome's question.
         ASSERT_EQ(watch.boxes.size(), 1);
         EXPECT_FALSE(watch.boxes.front().endsWith(QStringLiteral("[sobre la barra]")));

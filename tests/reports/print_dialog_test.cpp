@@ -108,6 +108,8 @@ protected:
     }
     Database& db() { return env_.db(); }
     AppContext& ctx() { return env_.ctx(); }
+    // The context the dialog gets, as QM8027's window has it.
+    AppContext& window() { return env_.windowCtx(); }
     void declaration(const QString& ruc, const QString& periodo) {
         test::insertRow(db(), QStringLiteral("IDENTIFICA2"),
                         {{"tip_doc_d", 6}, {"doc_id_d", ruc}, {"periodo", periodo}, {"formulario", "8027"},
@@ -129,7 +131,7 @@ protected:
 }  // namespace
 
 TEST_F(PrintDialog, ListsWhatTheUserMaySeeAndWritesTheStatusPanels) {
-    FrmImprimir all(ctx());
+    FrmImprimir all(window());
     EXPECT_EQ(all.windowTitle(), QStringLiteral("Imprimir "));
     EXPECT_EQ(listed(all), (QStringList{"10412345679 2015", "20601234565 2016", "20601234565 2014"}));
     all.selectRow(1);
@@ -141,14 +143,14 @@ TEST_F(PrintDialog, ListsWhatTheUserMaySeeAndWritesTheStatusPanels) {
     db().exec(QStringLiteral("UPDATE CONT SET Usuario='OTRO' WHERE Doc_id_d=?"), {kPersona});
     db().exec(QStringLiteral("INSERT INTO CLAVES (Usuario, Tipo) VALUES ('PEPE', '1')"));
     db().exec(QStringLiteral("UPDATE CONT SET Usuario='PEPE' WHERE Doc_id_d=?"), {kEmpresa});
-    ctx().gSysUser = QStringLiteral("PEPE");
-    FrmImprimir own(ctx());
+    window().gSysUser = QStringLiteral("PEPE");
+    FrmImprimir own(window());
     EXPECT_EQ(listed(own), (QStringList{"20601234565 2016", "20601234565 2014"}));
 }
 
 TEST_F(PrintDialog, PreliminarWritesTheReportAndOpensThePageRange) {
     QDir().mkpath(QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots"));  // run alone too
-    FrmImprimir dialog(ctx());
+    FrmImprimir dialog(window());
     dialog.show();
     QApplication::processEvents();
     dialog.grab().save(QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots/imprimir.png"));
@@ -167,10 +169,10 @@ TEST_F(PrintDialog, PreliminarWritesTheReportAndOpensThePageRange) {
     EXPECT_EQ(spoolRows(), 1);
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT Archivo FROM SPOOL WHERE CodRep='PTR002'")).toString(), file);
     EXPECT_EQ(dialog.currentRow(), 1) << "the same row after the preview";
-    EXPECT_EQ(ctx().gAccion, 2);
+    EXPECT_EQ(window().gAccion, 2);
 
     // The file written: two light cyan pages in the preview, two landscape pages on paper.
-    FrmPreview preview(ctx(), file, std::nullopt);
+    FrmPreview preview(window(), file, std::nullopt);
     ASSERT_TRUE(preview.Form_Load());
     EXPECT_EQ(preview.TotalHojas(), 2);
     EXPECT_EQ(preview.canvasImage(1).pixelColor(5, 5), QColor(0xC0, 0xFF, 0xFF));
@@ -193,7 +195,7 @@ TEST_F(PrintDialog, PreliminarWritesTheReportAndOpensThePageRange) {
 // Every text of the declaration lies inside the printable area the printer reports, whatever its
 // paper and margins, in the report's own characters; where the report fits it keeps its size.
 TEST_F(PrintDialog, TheDeclarationLiesInsideThePrintableArea) {
-    FrmImprimir dialog(ctx());
+    FrmImprimir dialog(window());
     QString file;
     dialog.printWhole = [&](const QString& name) { return !(file = name).isEmpty(); };
     dialog.selectRow(1);
@@ -261,7 +263,7 @@ TEST_F(PrintDialog, NoTextOfTheDeclarationOverlapsAnotherOrCrossesItsBox) {
                   "mto_sin_tran_mon_ori, mto_sin_tran_mon_reg, cnumero) "
                   "SELECT 6, ?, '2016', '8027', 7, ?, i, '00', '0', '2', 'FRANCO SUIZO XX', '999999999999.9', '1000', '000000' FROM n"),
               {kEmpresa, doc30});
-    FrmImprimir dialog(ctx());
+    FrmImprimir dialog(window());
     QString file;
     dialog.printWhole = [&](const QString& name) { return !(file = name).isEmpty(); };
     dialog.selectRow(1);
@@ -304,7 +306,7 @@ TEST_F(PrintDialog, NoTextOfTheDeclarationOverlapsAnotherOrCrossesItsBox) {
 }
 
 TEST_F(PrintDialog, AVanishedRowOrAFailedWriteStopsBothActions) {
-    FrmImprimir dialog(ctx());
+    FrmImprimir dialog(window());
     int shown = 0, printed = 0;
     dialog.showRangeDialog = [&](FrmImpxPag&) { ++shown; };
     dialog.printWhole = [&](const QString&) { return ++printed > 0; };

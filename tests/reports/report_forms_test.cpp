@@ -81,7 +81,7 @@ struct PdfTarget {
 TEST(FrmPreview, ShowsAThreePageFileAndMovesBetweenPages) {
     test::Environment env;
     const QString file = writeThreePages(env);
-    FrmPreview preview(env.ctx(), file, std::nullopt);
+    FrmPreview preview(env.windowCtx(), file, std::nullopt);
     ASSERT_TRUE(preview.Form_Load());
     EXPECT_EQ(preview.windowTitle(), QStringLiteral("Presentación Preliminar"));
     EXPECT_EQ(preview.TotalHojas(), 3);
@@ -128,7 +128,7 @@ TEST(FrmPreview, ShowsAThreePageFileAndMovesBetweenPages) {
 TEST(FrmPreview, ARangeShowsAndPrintsItsPagesOnly) {
     test::Environment env;
     const QString file = writeThreePages(env, markup::kLandscape);
-    FrmPreview range23(env.ctx(), file, markup::PageRange{2, 3});
+    FrmPreview range23(env.windowCtx(), file, markup::PageRange{2, 3});
     ASSERT_TRUE(range23.Form_Load());
     EXPECT_EQ(range23.TotalHojas(), 2);
     EXPECT_EQ(range23.HojaActual(), 0);
@@ -136,21 +136,21 @@ TEST(FrmPreview, ARangeShowsAndPrintsItsPagesOnly) {
     QApplication::processEvents();
     range23.grab().save(shotsDir() + QStringLiteral("/preview-range2-3.png"));
 
-    FrmPreview range22(env.ctx(), file, markup::PageRange{2, 2});
+    FrmPreview range22(env.windowCtx(), file, markup::PageRange{2, 2});
     ASSERT_TRUE(range22.Form_Load());
     EXPECT_EQ(range22.TotalHojas(), 1);
     PdfTarget pdf(QStringLiteral("range2-2-landscape.pdf"));
     EXPECT_TRUE(range22.printFile());
     EXPECT_EQ(pdfPages(pdf.path), 1);
 
-    FrmPreview range11(env.ctx(), file, markup::PageRange{1, 1});
+    FrmPreview range11(env.windowCtx(), file, markup::PageRange{1, 1});
     ASSERT_TRUE(range11.Form_Load());
     EXPECT_EQ(range11.TotalHojas(), 1);
 }
 
 TEST(FrmPreview, MissingOrMalformedFiles) {
     test::Environment env;
-    FrmPreview missing(env.ctx(), QStringLiteral("00000099.PRN"), std::nullopt);
+    FrmPreview missing(env.windowCtx(), QStringLiteral("00000099.PRN"), std::nullopt);
     EXPECT_FALSE(missing.Form_Load());
     EXPECT_EQ(env.messages().last().text, QStringLiteral("Archivo Físico del Reporte no Existe"));
     EXPECT_EQ(env.messages().last().title, QStringLiteral("Error al Imprimir"));
@@ -158,14 +158,14 @@ TEST(FrmPreview, MissingOrMalformedFiles) {
     EXPECT_EQ(missing.TotalHojas(), 1) << "an empty first page";
 
     PdfTarget pdf(QStringLiteral("never.pdf"));
-    EXPECT_FALSE(udp_MostrarReporte(env.ctx(), nullptr, QStringLiteral("00000099.PRN"), QStringLiteral("xx")));
+    EXPECT_FALSE(udp_MostrarReporte(env.windowCtx(), nullptr, QStringLiteral("00000099.PRN"), QStringLiteral("xx")));
     EXPECT_FALSE(QFile::exists(pdf.path));
 
     QFile bad(env.ctx().gRptPath + QStringLiteral("/00000007.PRN"));
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
     bad.write("pPos|10|175|uno|False|8|0|\r\npNuevaHoja\r\npPos|10|175|dos|False|8|1|\r\npPos|10|350|tres|Quizas|8|1|\r\n");
     bad.close();
-    FrmPreview malformed(env.ctx(), QStringLiteral("00000007.PRN"), std::nullopt);
+    FrmPreview malformed(env.windowCtx(), QStringLiteral("00000007.PRN"), std::nullopt);
     EXPECT_FALSE(malformed.Form_Load());
     EXPECT_EQ(env.messages().last().text,
               QStringLiteral("Error tecnico:  13\nLínea 4 del reporte: no coinciden los tipos: \"Quizas\" no es True ni "
@@ -174,7 +174,7 @@ TEST(FrmPreview, MissingOrMalformedFiles) {
     EXPECT_EQ(malformed.TotalHojas(), 2) << "the pages read before the bad line";
 
     // Printing checks the whole file before the job starts.
-    EXPECT_FALSE(udp_MostrarReporte(env.ctx(), nullptr, QStringLiteral("00000007.PRN"), QStringLiteral("xx")));
+    EXPECT_FALSE(udp_MostrarReporte(env.windowCtx(), nullptr, QStringLiteral("00000007.PRN"), QStringLiteral("xx")));
     EXPECT_TRUE(env.messages().last().text.startsWith(QStringLiteral("Error Técnico : (13) Línea 4")));
     EXPECT_EQ(env.messages().last().title, QStringLiteral("Impresión"));
     EXPECT_FALSE(QFile::exists(pdf.path));
@@ -184,14 +184,14 @@ TEST(FrmPreview, DirectPrintWithoutAWindow) {
     test::Environment env;
     const QString file = writeThreePages(env, markup::kLandscape);
     PdfTarget pdf(QStringLiteral("direct-print.pdf"));
-    EXPECT_TRUE(udp_MostrarReporte(env.ctx(), nullptr, file, QStringLiteral("xx")));
+    EXPECT_TRUE(udp_MostrarReporte(env.windowCtx(), nullptr, file, QStringLiteral("xx")));
     EXPECT_EQ(pdfPages(pdf.path), 3);
     for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << "no window is shown";
 }
 
 TEST(FrmImpxPag, NoticeChecksAndPreviewOfTheRange) {
     test::Environment env;
-    FrmImpxPag dialog(env.ctx(), QStringLiteral("00000042.PRN"), 2);
+    FrmImpxPag dialog(env.windowCtx(), QStringLiteral("00000042.PRN"), 2);
     dialog.setWindowTitle(QStringLiteral("Impresión de 2 páginas"));
     std::vector<std::pair<int, int>> shown;
     dialog.setPreview([&](const QString& file, const markup::PageRange& r) {
@@ -254,7 +254,7 @@ TEST(FrmPreview, ImportErrorReportOfAHandWrittenErrorFile) {
         env.ctx(), 1, QStringLiteral("20601234565"), QStringLiteral("EMPRESA DEMOSTRACION S.A.C."),
         QStringLiteral("00000077.PRN"));
     ASSERT_TRUE(r.ok);
-    FrmPreview preview(env.ctx(), QStringLiteral("00000077.PRN"), std::nullopt);
+    FrmPreview preview(env.windowCtx(), QStringLiteral("00000077.PRN"), std::nullopt);
     ASSERT_TRUE(preview.Form_Load());
     EXPECT_EQ(preview.TotalHojas(), 2);
     EXPECT_EQ(preview.background(), QApplication::palette().color(QPalette::Base));
