@@ -1,6 +1,8 @@
 #include "frm_detalle_om.h"
 
+#include "frm_transacciones_common.h"
 #include "key_filters.h"
+#include "long_work.h"
 #include "type_detail.h"
 #include "wait_cursor.h"
 #include "window_helpers.h"
@@ -89,7 +91,9 @@ FrmDetalle_OM::FrmDetalle_OM(AppContext& ctx, const TransactionKey& key, std::fu
     connect(model_, &QStandardItemModel::itemChanged, this, [this](QStandardItem* item) {
         if (!filling_ && item->column() == kColMonto) amountEdited(item->row(), item->text());
     });
-    connect(grdDetalle_OM->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { refreshTotal(); });
+    connect(grdDetalle_OM->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+        if (!filling_) refreshTotal();
+    });
 }
 
 void FrmDetalle_OM::run(AppContext& ctx, QWidget* parent, const TransactionKey& key,
@@ -107,9 +111,20 @@ void FrmDetalle_OM::run(AppContext& ctx, QWidget* parent, const TransactionKey& 
 
 void FrmDetalle_OM::Form_Load() {
     WaitCursor wait;
+    // The rows and their total in one call.
+    struct Loaded {
+        std::vector<DetailRow> rows;
+        Deferred<QString> total;
+    };
+    const Loaded loaded = LongWork::call(ctx_, this, [key = key_](AppContext& w) {
+        Loaded l;
+        l.rows = detailRows(w, key);
+        l.total = Deferred<QString>::of([&] { return TotalMonto(w, key); });
+        return l;
+    });
     filling_ = true;
     model_->removeRows(0, model_->rowCount());
-    for (const DetailRow& r : detailRows(ctx_, key_)) {
+    for (const DetailRow& r : loaded.rows) {
         auto* code = new QStandardItem(r.code);
         auto* des = new QStandardItem(r.description);
         auto* monto = new QStandardItem(r.monto.isNull() ? QString() : r.monto.toString());
@@ -118,11 +133,12 @@ void FrmDetalle_OM::Form_Load() {
         monto->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         model_->appendRow({code, des, monto});
     }
-    filling_ = false;
     fitDescriptions();
     grdDetalle_OM->setEnabled(model_->rowCount() > 0);
+    // The first amount is made current without a refresh of its own: the total read above follows.
     if (model_->rowCount() > 0) grdDetalle_OM->setCurrentIndex(model_->index(0, kColMonto));
-    refreshTotal();
+    filling_ = false;
+    showTotal(loaded.total);
 }
 
 void FrmDetalle_OM::fitDescriptions() {
@@ -142,22 +158,57 @@ void FrmDetalle_OM::fitDescriptions() {
     if (wanted > width()) resize(wanted, height());
 }
 
-void FrmDetalle_OM::refreshTotal() {
+void FrmDetalle_OM::showTotal(const Deferred<QString>& total) {
     try {
-        TxtTotalMonto->setText(TotalMonto(ctx_, key_));
+        TxtTotalMonto->setText(total.get());
     } catch (const std::exception& e) {
         ctx_.msg(QString::fromLocal8Bit(e.what()), MsgStyle::Critical);
     }
 }
 
+void FrmDetalle_OM::refreshTotal() {
+    // Reached from a focus change or a key while another work runs (a box of that work on
+    // screen): the total is read inside that work's wait when it allows, and otherwise stays as
+    // shown, without a box of its own; the next refresh reads it again.
+    if (LongWork::running()) {
+        try {
+            TxtTotalMonto->setText(LongWork::call(ctx_, this, [key = key_](AppContext& w) { return TotalMonto(w, key); }));
+        } catch (const std::exception&) {
+        }
+        return;
+    }
+    showTotal(transaction_form::readDeferred<QString>(ctx_, this, [key = key_](AppContext& w) { return TotalMonto(w, key); }));
+}
+
 void FrmDetalle_OM::amountEdited(int row, const QString& text) {
     const QString code = model_->item(row, kColCod)->text();
+    // The amount stored, then the total, in one call.
+    struct Stored {
+        Deferred<bool> saved;
+        Deferred<QString> total;
+    };
+    Stored stored;
     try {
-        setDetailAmount(ctx_, key_, code, text);
+        stored = LongWork::call(ctx_, this, [key = key_, code, text](AppContext& w) {
+            Stored s;
+            s.saved = Deferred<bool>::of([&] {
+                setDetailAmount(w, key, code, text);
+                return true;
+            });
+            s.total = Deferred<QString>::of([&] { return TotalMonto(w, key); });
+            return s;
+        });
+    } catch (const std::exception& e) {
+        // The call itself failed (another work runs): nothing was stored, the total stays.
+        ctx_.msg(QStringLiteral("No se pudo guardar el monto.\r\n") + QString::fromLocal8Bit(e.what()), MsgStyle::Critical);
+        return;
+    }
+    try {
+        stored.saved.get();
     } catch (const std::exception& e) {
         ctx_.msg(QStringLiteral("No se pudo guardar el monto.\r\n") + QString::fromLocal8Bit(e.what()), MsgStyle::Critical);
     }
-    refreshTotal();
+    showTotal(stored.total);
 }
 
 void FrmDetalle_OM::CmdSalir_Click() {
@@ -168,11 +219,28 @@ void FrmDetalle_OM::CmdSalir_Click() {
         grdDetalle_OM->setCurrentIndex(QModelIndex());
         grdDetalle_OM->setCurrentIndex(current);
     }
-    refreshTotal();
+    // The total and whether every amount is given, in one call.
+    struct Closing {
+        Deferred<QString> total;
+        Deferred<bool> complete;
+    };
+    Closing closing;
+    try {
+        closing = LongWork::call(ctx_, this, [key = key_](AppContext& w) {
+            Closing c;
+            c.total = Deferred<QString>::of([&] { return TotalMonto(w, key); });
+            c.complete = Deferred<bool>::of([&] { return allAmountsGiven(w, key); });
+            return c;
+        });
+    } catch (const std::exception& e) {
+        ctx_.msg(QString::fromLocal8Bit(e.what()), MsgStyle::Critical);
+        return;
+    }
+    showTotal(closing.total);
     if (onTotal_) onTotal_(TxtTotalMonto->text());
     bool complete = false;
     try {
-        complete = allAmountsGiven(ctx_, key_);
+        complete = closing.complete.get();
     } catch (const std::exception& e) {
         ctx_.msg(QString::fromLocal8Bit(e.what()), MsgStyle::Critical);
         return;

@@ -19,6 +19,11 @@ class QTableView;
 
 namespace klv {
 
+namespace transaction_form {
+template <class T>
+class Deferred;
+}
+
 // Enter or Return while a push button of `window` has the focus presses that button (the boxes
 // keep Enter for their own rules; no button is pressed by Enter elsewhere). True when handled.
 bool enterPressesFocusedButton(QWidget* window, QKeyEvent* event);
@@ -35,10 +40,12 @@ public:
     static void run(AppContext& ctx, QWidget* parent, const TransactionKey& key,
                     std::function<void(const QString&)> onTotal);
 
-    // Reads the rows and the total. Throws DbError.
+    // Reads the rows and the total (one call to the engine). Throws what the reading of the rows
+    // throws.
     void Form_Load();
     void CmdSalir_Click();
-    // Refreshes TxtTotalMonto from the stored amounts.
+    // Refreshes TxtTotalMonto from the stored amounts (also on the grid's focus-out and keys);
+    // reached while another work runs, it shows no box of its own.
     void refreshTotal();
 
 protected:
@@ -52,6 +59,8 @@ public slots:
 
 private:
     void amountEdited(int row, const QString& text);
+    // Shows a total read in a call, or its failure.
+    void showTotal(const transaction_form::Deferred<QString>& total);
     void fitDescriptions();
 
     AppContext& ctx_;

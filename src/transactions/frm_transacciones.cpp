@@ -87,6 +87,42 @@ void FrmTransacciones::showModal() {
     }
 }
 
+FrmTransacciones::LoadReads FrmTransacciones::readLoad() {
+    const bool modify = mode_ == kModoModificar && hasKey_;
+    const QString declRuc = decl_.cboNumDoc.left(11);
+    const QString periodo = decl_.periodo;
+    const QString ruleRuc = declarantRuc();
+    const TransactionKey key = key_;
+    const bool y2012 = from2012();
+    const DeclarationKey declaration = gatherState().declaration();
+    return LongWork::call(ctx_, this, [=](AppContext& w) {
+        LoadReads r;
+        r.tiposDoc = Deferred<QStringList>::of([&] { return udf_ItemsTiposDoc(w, kTiposDocParte, false); });
+        r.types = Deferred<std::vector<TypeItem>>::of([&] { return udp_CargarLvwTipTransacc(w); });
+        if (!modify || !r.tiposDoc.ok() || !r.types.ok()) return r;
+        r.stored = Deferred<StoredTransaction>::of(
+            [&] { return readStoredTransaction(w, declRuc, periodo, key.party, key.corTransaccion, y2012); });
+        if (!r.stored.ok() || r.stored.get().problem != StoredTransaction::Problem::None) return r;
+        // The party as the combos show it once the load has selected it: its document type when
+        // listed, its number when among its stored rows (matched whole, with case).
+        int shownType = 0;
+        for (const QString& item : r.tiposDoc.get())
+            if (fmt::val(item.left(2)) == key.party.tipDocP) {
+                shownType = key.party.tipDocP;
+                break;
+            }
+        const Party shown{shownType, r.stored.get().partyDocs.contains(key.party.docIdP) ? key.party.docIdP : QString()};
+        r.docs = Deferred<QStringList>::of([&] { return partyDocsOfType(w, ruleRuc, shownType); });
+        r.name = Deferred<QString>::of([&] { return partyName(w, ruleRuc, shown); });
+        r.storedTypes =
+            Deferred<QStringList>::of([&] { return storedTypeCodes(w, TransactionKey{declaration, shown, key.corTransaccion}); });
+        r.currencies = Deferred<QStringList>::of([&] { return udf_ItemsMonedas(w, kMonedas, false); });
+        r.domiciliado = Deferred<bool>::of([&] { return udf_EsDomiciliado(w, Declarant{6, declRuc}, shown); });
+        r.paraisoFiscal = Deferred<bool>::of([&] { return udf_EsParaisoFiscal(w, Declarant{6, declRuc}, shown); });
+        return r;
+    });
+}
+
 bool FrmTransacciones::Form_Load() {
     WaitCursor wait;
     // At the top left corner of the screen, where the main window's frame is too.
@@ -109,14 +145,15 @@ bool FrmTransacciones::Form_Load() {
     bool loaded = true;
     try {
         udp_AnchoListaCombo(this, CboTipDocP, 40);
+        const LoadReads reads = readLoad();
         {
             const Counter c(fromCode_);
-            udp_CargaTiposDoc(CboTipDocP, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsTiposDoc(w, kTiposDocParte, false); }));
+            udp_CargaTiposDoc(CboTipDocP, reads.tiposDoc.get());
             CboTipDocP->setCurrentIndex(-1);
         }
-        fillTypeList();
+        fillTypeList(reads.types);
         udp_Bloquear();
-        if (mode_ == kModoModificar) loaded = hasKey_ && udp_CargarEdit();
+        if (mode_ == kModoModificar) loaded = hasKey_ && udp_CargarEdit(reads);
     } catch (const std::exception& e) {
         ctx_.msg(QStringLiteral("No se pudo abrir la transacción.\r\n") + QString::fromLocal8Bit(e.what()), MsgStyle::Critical);
         loaded = false;
@@ -279,10 +316,18 @@ void FrmTransacciones::connectSignals() {
         udp_DesmarcarTipTran();
     });
     connect(CboDocIdP, &QComboBox::activated, this, [this](int) {
-        CboDocIdP_Click();
-        if (udp_SelecPartVinc(static_cast<int>(fmt::val(CboTipDocP->currentText().left(2))), CboDocIdP->currentText()) ==
-            PartyChoice::Completing)
-            chooseInRegister();
+        // The combo's rule (the name), then the choice, on one call's reads.
+        const int tipDocP = static_cast<int>(fmt::val(CboTipDocP->currentText().left(2)));
+        const QString docIdP = CboDocIdP->currentText();
+        PartyReads reads;
+        try {
+            reads = readParty(tipDocP, docIdP, true);
+        } catch (const std::exception& e) {
+            ctx_.msg(QString::fromLocal8Bit(e.what()), MsgStyle::Critical);
+            return;
+        }
+        fillPartyName(reads.givenName);
+        if (choosePartyWith(tipDocP, docIdP, reads) == PartyChoice::Completing) chooseInRegister();
     });
     connect(HScroll1, &QScrollBar::valueChanged, this, [this](int) {
         if (fromCode_ == 0) HScroll1_Change();
@@ -357,11 +402,34 @@ void FrmTransacciones::chooseInRegister() {
     }
 }
 
-FrmTransacciones::PartyChoice FrmTransacciones::udf_VerificaPartVinc(int tipDocP, const QString& docIdP) {
-    const QString ruc = ctx_.panels ? ctx_.panels->PanelRuc().trimmed() : decl_.cboNumDoc.left(11);
-    const QString periodo = ctx_.panels ? ctx_.panels->PanelPeriodo() : decl_.periodo;
-    const InformadoNoDomCheck check =
-        udf_VerificaInformadoNoDom(ctx_, static_cast<int>(fmt::val(periodo)), Declarant{6, ruc}, Party{tipDocP, docIdP});
+QString FrmTransacciones::declarantRuc() const {
+    return ctx_.panels ? ctx_.panels->PanelRuc().trimmed() : decl_.cboNumDoc.left(11);
+}
+
+FrmTransacciones::PartyReads FrmTransacciones::readParty(int tipDocP, const QString& docIdP, bool withGivenName) {
+    const QString ruc = declarantRuc();
+    const int periodo = static_cast<int>(fmt::val(ctx_.panels ? ctx_.panels->PanelPeriodo() : decl_.periodo));
+    return LongWork::call(ctx_, this, [ruc, periodo, tipDocP, docIdP, withGivenName](AppContext& w) {
+        PartyReads r;
+        const Party given{tipDocP, docIdP};
+        if (withGivenName) r.givenName = Deferred<QString>::of([&] { return partyName(w, ruc, given); });
+        r.check = Deferred<InformadoNoDomCheck>::of([&] { return udf_VerificaInformadoNoDom(w, periodo, Declarant{6, ruc}, given); });
+        // The rest only for a party that will be chosen.
+        if (!r.check.ok() || !r.check.get().completo) return r;
+        r.known = Deferred<bool>::of([&] { return partyRegistered(w, ruc, given); });
+        if (!r.known.ok() || !r.known.get()) return r;
+        r.docs = Deferred<QStringList>::of([&] { return partyDocsOfType(w, ruc, tipDocP); });
+        // The number shown once selected among the type's parties (matched whole, with case).
+        const Party shown{tipDocP, r.docs.ok() && r.docs.get().contains(docIdP) ? docIdP : QString()};
+        r.name = withGivenName && shown.docIdP == docIdP ? r.givenName
+                                                         : Deferred<QString>::of([&] { return partyName(w, ruc, shown); });
+        r.domiciliado = Deferred<bool>::of([&] { return udf_EsDomiciliado(w, Declarant{6, ruc}, shown); });
+        r.paraisoFiscal = Deferred<bool>::of([&] { return udf_EsParaisoFiscal(w, Declarant{6, ruc}, shown); });
+        return r;
+    });
+}
+
+FrmTransacciones::PartyChoice FrmTransacciones::udf_VerificaPartVinc(const InformadoNoDomCheck& check) {
     if (check.completo) return PartyChoice::Chosen;
     const int answer = ctx_.msg(check.mensaje, MsgStyle::YesNo + MsgStyle::Exclamation, kCaptionTransacciones);
     if (answer != MsgAnswer::Yes) return PartyChoice::Refused;
@@ -377,29 +445,39 @@ FrmTransacciones::PartyChoice FrmTransacciones::udf_VerificaPartVinc(int tipDocP
 }
 
 FrmTransacciones::PartyChoice FrmTransacciones::udp_SelecPartVinc(int tipDocP, const QString& docIdP) {
-    if (const PartyChoice verdict = udf_VerificaPartVinc(tipDocP, docIdP); verdict != PartyChoice::Chosen) return verdict;
-    // The combos must be able to show the party: its document type and its own number.
-    int typeIndex = -1;
-    for (int i = 0; i < CboTipDocP->count() && typeIndex < 0; ++i)
-        if (static_cast<int>(fmt::val(CboTipDocP->itemText(i).left(2))) == tipDocP) typeIndex = i;
-    const QString ruc = ctx_.panels ? ctx_.panels->PanelRuc().trimmed() : decl_.cboNumDoc.left(11);
-    const bool known = ctx_.db()
-                           .scalar(QStringLiteral("SELECT 1 FROM PAR_VIN WHERE TIP_DOC_D=6 AND DOC_ID_D=? AND TIP_DOC_P=?"
-                                                  " AND DOC_ID_P=?"),
-                                   {textValue(ruc), tipDocP, textValue(docIdP)})
-                           .isValid();
-    if (typeIndex < 0 || !known) {
-        ctx_.msg(QStringLiteral("El informado elegido no figura en la lista de informados del declarante; no se ha "
-                                "seleccionado."),
-                 MsgStyle::Exclamation);
+    PartyReads reads;
+    try {
+        reads = readParty(tipDocP, docIdP, false);
+    } catch (const std::exception& e) {
+        ctx_.msg(QString::fromLocal8Bit(e.what()), MsgStyle::Critical);
         return PartyChoice::Refused;
     }
-    selectItem(CboTipDocP, typeIndex);
-    selectItem(CboDocIdP, CboDocIdP->findText(docIdP, Qt::MatchExactly | Qt::MatchCaseSensitive));
-    FraValMet->setEnabled(true);
-    const Party party{static_cast<int>(fmt::val(CboTipDocP->currentText().left(2))), CboDocIdP->currentText()};
-    domiciliado_ = udf_EsDomiciliado(ctx_, Declarant{6, ruc}, party);
-    paraisoFiscal_ = udf_EsParaisoFiscal(ctx_, Declarant{6, ruc}, party);
+    return choosePartyWith(tipDocP, docIdP, reads);
+}
+
+FrmTransacciones::PartyChoice FrmTransacciones::choosePartyWith(int tipDocP, const QString& docIdP, const PartyReads& r) {
+    try {
+        if (const PartyChoice verdict = udf_VerificaPartVinc(r.check.get()); verdict != PartyChoice::Chosen) return verdict;
+        // The combos must be able to show the party: its document type and its own number.
+        int typeIndex = -1;
+        for (int i = 0; i < CboTipDocP->count() && typeIndex < 0; ++i)
+            if (static_cast<int>(fmt::val(CboTipDocP->itemText(i).left(2))) == tipDocP) typeIndex = i;
+        const bool known = r.known.get();
+        if (typeIndex < 0 || !known) {
+            ctx_.msg(QStringLiteral("El informado elegido no figura en la lista de informados del declarante; no se ha "
+                                    "seleccionado."),
+                     MsgStyle::Exclamation);
+            return PartyChoice::Refused;
+        }
+        selectPartyType(typeIndex, r.docs);
+        selectPartyDoc(CboDocIdP->findText(docIdP, Qt::MatchExactly | Qt::MatchCaseSensitive), r.name);
+        FraValMet->setEnabled(true);
+        domiciliado_ = r.domiciliado.get();
+        paraisoFiscal_ = r.paraisoFiscal.get();
+    } catch (const std::exception& e) {
+        ctx_.msg(QString::fromLocal8Bit(e.what()), MsgStyle::Critical);
+        return PartyChoice::Refused;
+    }
     for (int t = 1; t <= 3; ++t) setTabAvailable(t, false);
     clearOptions();
     flag_.clear();
@@ -428,9 +506,8 @@ void FrmTransacciones::udp_Bloquear() {
 
 // --- Loading a stored transaction -------------------------------------------------------------
 
-bool FrmTransacciones::udp_CargarEdit() {
-    const StoredTransaction s =
-        readStoredTransaction(ctx_, decl_.cboNumDoc.left(11), decl_.periodo, key_.party, key_.corTransaccion, from2012());
+bool FrmTransacciones::udp_CargarEdit(const LoadReads& reads) {
+    const StoredTransaction& s = reads.stored.get();
     if (s.problem != StoredTransaction::Problem::None) {
         ctx_.msg(loadProblemMessage(s.problem), MsgStyle::Exclamation);
         return false;
@@ -439,14 +516,14 @@ bool FrmTransacciones::udp_CargarEdit() {
     int typeIndex = -1;
     for (int i = 0; i < CboTipDocP->count() && typeIndex < 0; ++i)
         if (fmt::val(CboTipDocP->itemText(i).left(2)) == key_.party.tipDocP) typeIndex = i;
-    selectItem(CboTipDocP, typeIndex);
+    selectPartyType(typeIndex, reads.docs);
     {
         const Counter c(fromCode_);
         CboDocIdP->clear();
         CboDocIdP->addItems(s.partyDocs);
         CboDocIdP->setCurrentIndex(-1);
     }
-    selectItem(CboDocIdP, CboDocIdP->findText(key_.party.docIdP, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    selectPartyDoc(CboDocIdP->findText(key_.party.docIdP, Qt::MatchExactly | Qt::MatchCaseSensitive), reads.name);
     // The option, then the analysed party of its tab, then the stored types.
     if (s.flag == kSinMetodo) selectOption(OptSinValMet);
     else if (s.flag == kTradicional) selectOption(OptValMetTradi);
@@ -455,7 +532,7 @@ bool FrmTransacciones::udp_CargarEdit() {
     QRadioButton* inf = flag_ == kSinMetodo ? OptInf_SETP : flag_ == kTradicional ? OptInf_MT : OptInf_OM;
     if (!flag_.isEmpty() && s.parAnalizada == QLatin1String("01")) selectOption(cont);
     else if (!flag_.isEmpty() && s.parAnalizada == QLatin1String("02")) selectOption(inf);
-    udp_CargarEditLvwTipTransacc(key_.corTransaccion);
+    udp_CargarEditLvwTipTransacc(reads);
     if (decl_.answer2 == QLatin1String("0") && periodFrom2013(decl_.periodo)) {
         OptInf_SETP->setEnabled(false);
         OptCont_SETP->setEnabled(false);
@@ -469,7 +546,7 @@ bool FrmTransacciones::udp_CargarEdit() {
         if (s.otherCurrency) name->setText(*s.otherCurrency);
         {
             const Counter c(fromCode_);
-            udp_CargaCombo(combo, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsMonedas(w, kMonedas, false); }));
+            udp_CargaCombo(combo, reads.currencies.get());
             combo->setCurrentIndex(-1);
         }
         int currency = -1;
@@ -494,10 +571,9 @@ bool FrmTransacciones::udp_CargarEdit() {
             }
         }
     }
-    const QString ruc = decl_.cboNumDoc.left(11);
-    const Party party{static_cast<int>(fmt::val(CboTipDocP->currentText().left(2))), CboDocIdP->currentText()};
-    domiciliado_ = udf_EsDomiciliado(ctx_, Declarant{6, ruc}, party);
-    paraisoFiscal_ = udf_EsParaisoFiscal(ctx_, Declarant{6, ruc}, party);
+    // The flags of the party the combos show.
+    domiciliado_ = reads.domiciliado.get();
+    paraisoFiscal_ = reads.paraisoFiscal.get();
     const OptionAvailability a = optionsAfterLoad(decl_.periodo, respuesta_, domiciliado_, paraisoFiscal_);
     if (a.selectSinMetodo) selectOption(OptSinValMet);
     if (a.typeListEnabled) FraListTipTra->setEnabled(true);
@@ -624,11 +700,21 @@ void FrmTransacciones::emptyAfterSave() {
     FraValMet->setEnabled(true);
     udp_DesmarcarTipTran();
     TabTransac->setCurrentIndex(0);
+    // The currencies of the three layouts, read in one call; a failure leaves their combos empty.
+    std::pair<QStringList, QStringList> currencies;  // without method; the methods
+    try {
+        currencies = LongWork::call(ctx_, this, [](AppContext& w) {
+            return std::pair{udf_ItemsMonedas(w, kMonedasSinMetodo, false), udf_ItemsMonedas(w, kMonedas, false)};
+        });
+    } catch (const std::exception& e) {
+        ctx_.msg(QString::fromLocal8Bit(e.what()), MsgStyle::Critical);
+    }
     for (const QString& f : {kSinMetodo, kTradicional, kOtros}) {
+        const QStringList& items = f == kSinMetodo ? currencies.first : currencies.second;
         udp_DefTipoTran(f, QStringLiteral("12"));
-        udp_LimpTipoTran(f, QStringLiteral("12"));
+        clearLayout(f, items);
         udp_DefTipoTran(f, QStringLiteral("01"));
-        udp_LimpTipoTran(f, QStringLiteral("01"));
+        clearLayout(f, items);
     }
     {
         const Counter c(fromCode_);
@@ -688,8 +774,11 @@ int FrmTransacciones::TxtMtoTraMonReg_KeyPress(int keyCode) {
             // From 2008 the amount is the total of the per-type detail.
             const TransactionState st = gatherState();
             try {
-                const long cor = detailNumber(ctx_, st);
-                prepareDetail(ctx_, st, cor);
+                const long cor = LongWork::call(ctx_, this, [st](AppContext& w) {
+                    const long number = detailNumber(w, st);
+                    prepareDetail(w, st, number);
+                    return number;
+                });
                 Lbl_corr->setText(QString::number(cor));
                 FrmDetalle_OM::run(ctx_, this, st.key(cor), [this](const QString& total) { TxtMtoTraMonReg->setText(total); });
             } catch (const std::exception& e) {

@@ -10,13 +10,21 @@
 // runs that control's click rule explicitly (Qt's signals do not tell a user's click from code),
 // through setCheck/selectOption/selectItem; the signals run the rules only for the user's own
 // clicks.
+//
+// The form calls no engine function itself: each handler that reads or writes gathers its reads
+// into one call to the runner (long_work.h) and fills its controls afterwards, in the order the
+// rules fill them. A rule run by code inside such a handler (the party combos' rules while a party
+// is chosen or a stored transaction is loaded) takes what the handler's call read instead of
+// reading again.
 
 #include "app_context.h"
 #include "transaction_state.h"
 
 #include <QDialog>
 #include <QHash>
+#include <QStringList>
 #include <array>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -32,6 +40,11 @@ class QTreeWidget;
 namespace klv {
 
 class AmountBox;
+struct InformadoNoDomCheck;
+namespace transaction_form {
+template <class T>
+class Deferred;
+}
 
 class FrmTransacciones : public QDialog {
     Q_OBJECT
@@ -137,12 +150,33 @@ private:
     void setMmntVisible(bool visible);
     void syncTypesFromList();
     void syncListFromTypes();
-    void fillTypeList();
-    void udp_CargarEditLvwTipTransacc(long cor);
-    PartyChoice udf_VerificaPartVinc(int tipDocP, const QString& docIdP);
+    // What Form_Load reads in its one call, and what choosing a party reads in its one call.
+    struct LoadReads;
+    struct PartyReads;
+    LoadReads readLoad();
+    void fillTypeList(const transaction_form::Deferred<std::vector<TypeItem>>& types);
+    void udp_CargarEditLvwTipTransacc(const LoadReads& reads);
+    // The rules of the party combos on what a call read: the declarant's parties of the type shown
+    // (CboTipDocP), the name of the party shown (CboDocIdP).
+    void fillPartyDocs(const transaction_form::Deferred<QStringList>& docs);
+    void fillPartyName(const transaction_form::Deferred<QString>& name);
+    // Selects an item of a party combo and runs its rule on what a call read.
+    void selectPartyType(int index, const transaction_form::Deferred<QStringList>& docs);
+    void selectPartyDoc(int index, const transaction_form::Deferred<QString>& name);
+    // The declarant of the party combos: the status bar's RUC, trimmed (the declaration's own
+    // without a status bar).
+    QString declarantRuc() const;
+    // Reads, in one call, what choosing the party needs (throws when the call fails);
+    // `withGivenName` also reads the name of the party as handed (the rule of CboDocIdP when the
+    // user chose it there).
+    PartyReads readParty(int tipDocP, const QString& docIdP, bool withGivenName);
+    PartyChoice choosePartyWith(int tipDocP, const QString& docIdP, const PartyReads& reads);
+    PartyChoice udf_VerificaPartVinc(const InformadoNoDomCheck& check);
     // The party register in selection mode, shown again after each party detail opened from it.
     void chooseInRegister();
-    bool udp_CargarEdit();
+    bool udp_CargarEdit(const LoadReads& reads);
+    // udp_LimpTipoTran on the currencies read for the option's combo.
+    void clearLayout(const QString& flag, const QStringList& currencies);
     void Grabar_Transacc();
     void emptyAfterSave();
     void showVerdictFocus(int tab, const QString& control);

@@ -7,13 +7,13 @@
 #include "amount_box.h"
 #include "combo_fillers.h"
 #include "param_lookups.h"
-#include "long_work.h"
 #include "declaration_queries.h"
 #include "declaration_state.h"
 #include "format.h"
 #include "frm_transacciones_common.h"
 #include "mensajes.h"
 #include "status_panels.h"
+#include "transaction_load.h"
 #include "transaction_types.h"
 #include "transaction_validation.h"
 #include "type_detail.h"
@@ -26,20 +26,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTreeWidget>
 
 namespace klv {
 
 using namespace transaction_form;
-
-namespace {
-
-const QStringList kMonedasSinMetodo = {QStringLiteral("001"), QStringLiteral("002"), QStringLiteral("003"),
-                                       QStringLiteral("005"), QStringLiteral("004"), QStringLiteral("000")};
-
-}  // namespace
 
 // --- Options, methods, currencies -----------------------------------------------------------
 
@@ -58,7 +50,9 @@ void FrmTransacciones::optionClick(const QString& flag, int tab, QComboBox* curr
         // save will give it.
         try {
             const TransactionState st = gatherState();
-            deleteDetail(ctx_, st.key(udf_SgteCorTransacc(ctx_, st.declaration(), st.party())));
+            LongWork::call(ctx_, this, [st](AppContext& w) {
+                deleteDetail(w, st.key(udf_SgteCorTransacc(w, st.declaration(), st.party())));
+            });
         } catch (const std::exception& e) {
             ctx_.msg(QStringLiteral("No se pudo borrar el detalle anterior de la transacción.\r\n") +
                          QString::fromLocal8Bit(e.what()),
@@ -152,13 +146,16 @@ void FrmTransacciones::CboMetodoVal_Click() {
 }
 
 void FrmTransacciones::CboTipDocP_Click() {
+    const QString ruc = declarantRuc();
+    const int type = static_cast<int>(fmt::val(CboTipDocP->currentText().left(2)));
+    fillPartyDocs(readDeferred<QStringList>(ctx_, this, [ruc, type](AppContext& w) { return partyDocsOfType(w, ruc, type); }));
+}
+
+void FrmTransacciones::fillPartyDocs(const Deferred<QStringList>& docs) {
     const Counter c(fromCode_);
     CboDocIdP->clear();
-    const QString ruc = ctx_.panels ? ctx_.panels->PanelRuc().trimmed() : decl_.cboNumDoc.left(11);
     try {
-        Query q = ctx_.db().exec(QStringLiteral("SELECT DOC_ID_P FROM PAR_VIN WHERE TIP_DOC_D=6 AND DOC_ID_D=? AND TIP_DOC_P=?"),
-                                     {textValue(ruc), static_cast<int>(fmt::val(CboTipDocP->currentText().left(2)))});
-        while (q.next()) CboDocIdP->addItem(q.value(0).toString());
+        CboDocIdP->addItems(docs.get());
     } catch (const std::exception& e) {
         ctx_.msg(QString::fromLocal8Bit(e.what()), MsgStyle::Critical);
     }
@@ -168,18 +165,36 @@ void FrmTransacciones::CboTipDocP_Click() {
 }
 
 void FrmTransacciones::CboDocIdP_Click() {
-    const QString ruc = ctx_.panels ? ctx_.panels->PanelRuc().trimmed() : decl_.cboNumDoc.left(11);
-    QString name;
+    const QString ruc = declarantRuc();
+    const Party party{static_cast<int>(fmt::val(CboTipDocP->currentText().left(2))), CboDocIdP->currentText()};
+    fillPartyName(readDeferred<QString>(ctx_, this, [ruc, party](AppContext& w) { return partyName(w, ruc, party); }));
+}
+
+void FrmTransacciones::fillPartyName(const Deferred<QString>& name) {
+    QString text;
     try {
-        const QVariant v = ctx_.db().scalar(
-            QStringLiteral("SELECT RAZON_SOCIAL FROM PAR_VIN WHERE TIP_DOC_D=6 AND DOC_ID_D=? AND TIP_DOC_P=? AND DOC_ID_P=?"),
-            {textValue(ruc), static_cast<int>(fmt::val(CboTipDocP->currentText().left(2))), textValue(CboDocIdP->currentText())});
-        if (!v.isNull()) name = v.toString();
+        text = name.get();
     } catch (const std::exception& e) {
         ctx_.msg(QString::fromLocal8Bit(e.what()), MsgStyle::Critical);
     }
-    TxtRazSoc->setText(name);
+    TxtRazSoc->setText(text);
     setModified();
+}
+
+void FrmTransacciones::selectPartyType(int index, const Deferred<QStringList>& docs) {
+    {
+        const Counter c(fromCode_);
+        CboTipDocP->setCurrentIndex(index);
+    }
+    fillPartyDocs(docs);
+}
+
+void FrmTransacciones::selectPartyDoc(int index, const Deferred<QString>& name) {
+    {
+        const Counter c(fromCode_);
+        CboDocIdP->setCurrentIndex(index);
+    }
+    fillPartyName(name);
 }
 
 void FrmTransacciones::CboTipMoneda_Click(int tab) {
@@ -270,12 +285,24 @@ void FrmTransacciones::udp_DefTipoTran(const QString& flag, const QString&) {
 
 void FrmTransacciones::udp_LimpTipoTran(const QString& flag, const QString&) {
     if (flag != kSinMetodo && flag != kTradicional && flag != kOtros) return;
+    // The option's currencies; a failure leaves its combo empty.
+    const QStringList codes = flag == kSinMetodo ? kMonedasSinMetodo : kMonedas;
+    QStringList currencies;
+    try {
+        currencies = LongWork::call(ctx_, this, [codes](AppContext& w) { return udf_ItemsMonedas(w, codes, false); });
+    } catch (const std::exception& e) {
+        ctx_.msg(QString::fromLocal8Bit(e.what()), MsgStyle::Critical);
+    }
+    clearLayout(flag, currencies);
+}
+
+void FrmTransacciones::clearLayout(const QString& flag, const QStringList& currencies) {
     const int tab = flag == kSinMetodo ? 1 : flag == kTradicional ? 2 : 3;
     QComboBox* combo = tab == 1 ? CboTipMoneda : tab == 2 ? CboTipMoneda1 : CboTipMoneda2;
     udp_AnchoListaCombo(this, combo, 40);
     {
         const Counter c(fromCode_);
-        udp_CargaCombo(combo, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsMonedas(w, flag == kSinMetodo ? kMonedasSinMetodo : kMonedas, false); }));
+        udp_CargaCombo(combo, currencies);
         combo->setCurrentIndex(-1);
     }
     setCheck(tab == 1 ? ChkOtraMoneda : tab == 2 ? ChkOtraMoneda1 : ChkOtraMoneda2, false);
@@ -345,8 +372,8 @@ void FrmTransacciones::Frame12_Click() {
 
 // --- Transaction types ------------------------------------------------------------------------
 
-void FrmTransacciones::fillTypeList() {
-    types_ = udp_CargarLvwTipTransacc(ctx_);
+void FrmTransacciones::fillTypeList(const Deferred<std::vector<TypeItem>>& types) {
+    types_ = types.get();
     const Counter c(fromCode_);
     LvwTipTransacc->clear();
     if (types_.empty()) {
@@ -376,10 +403,9 @@ void FrmTransacciones::udp_DesmarcarTipTran() {
     syncListFromTypes();
 }
 
-void FrmTransacciones::udp_CargarEditLvwTipTransacc(long cor) {
-    fillTypeList();
-    const TransactionState st = gatherState();
-    for (const QString& code : storedTypeCodes(ctx_, st.key(cor))) {
+void FrmTransacciones::udp_CargarEditLvwTipTransacc(const LoadReads& reads) {
+    fillTypeList(reads.types);
+    for (const QString& code : reads.storedTypes.get()) {
         for (TypeItem& t : types_) {
             if (t.code == code) {
                 t.ticked = true;

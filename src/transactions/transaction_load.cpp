@@ -136,6 +136,28 @@ StoredTransaction readStoredTransaction(const AppContext& ctx, const QString& do
     return s;
 }
 
+QStringList partyDocsOfType(const AppContext& ctx, const QString& docIdD, int tipDocP) {
+    QStringList docs;
+    Query q = ctx.db().exec(QStringLiteral("SELECT DOC_ID_P FROM PAR_VIN WHERE TIP_DOC_D=6 AND DOC_ID_D=? AND TIP_DOC_P=?"),
+                            {textValue(docIdD), tipDocP});
+    while (q.next()) docs << q.value(0).toString();
+    return docs;
+}
+
+QString partyName(const AppContext& ctx, const QString& docIdD, const Party& party) {
+    const QVariant v = ctx.db().scalar(
+        QStringLiteral("SELECT RAZON_SOCIAL FROM PAR_VIN WHERE TIP_DOC_D=6 AND DOC_ID_D=? AND TIP_DOC_P=? AND DOC_ID_P=?"),
+        {textValue(docIdD), party.tipDocP, textValue(party.docIdP)});
+    return v.isNull() ? QString() : v.toString();
+}
+
+bool partyRegistered(const AppContext& ctx, const QString& docIdD, const Party& party) {
+    return ctx.db()
+        .scalar(QStringLiteral("SELECT 1 FROM PAR_VIN WHERE TIP_DOC_D=6 AND DOC_ID_D=? AND TIP_DOC_P=? AND DOC_ID_P=?"),
+                {textValue(docIdD), party.tipDocP, textValue(party.docIdP)})
+        .isValid();
+}
+
 QString loadProblemMessage(StoredTransaction::Problem p) {
     switch (p) {
     case StoredTransaction::Problem::NoRow:

@@ -64,4 +64,13 @@ QString loadProblemMessage(StoredTransaction::Problem p);
 // The presence test of a stored amount.
 bool presentAmount(const QVariant& v);
 
+// The PAR_VIN rows of the declarant (document type 6, RUC `docIdD`) the form shows while its
+// informado is chosen. Each throws DbError.
+// The numbers of the declarant's parties of document type `tipDocP`, as stored (NULL as "").
+QStringList partyDocsOfType(const AppContext& ctx, const QString& docIdD, int tipDocP);
+// The party's name; "" when it has no row or no name.
+QString partyName(const AppContext& ctx, const QString& docIdD, const Party& party);
+// Whether the party has a row.
+bool partyRegistered(const AppContext& ctx, const QString& docIdD, const Party& party);
+
 }  // namespace klv

@@ -6,6 +6,7 @@
 #include "find_child.h"
 #include "frm_transacciones.h"
 #include "item_combo.h"
+#include "long_work.h"
 #include "status_panels.h"
 #include "transaction_fixture.h"
 #include "transaction_save.h"
@@ -14,6 +15,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -22,8 +24,11 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
 
+#include <atomic>
 #include <deque>
 
 namespace klv::test {
@@ -37,8 +42,9 @@ protected:
         party(kDoc, true, false);
         party(kHaven, false, true);
         ctx().gAutContExt = QStringLiteral("0");
+        win().gAutContExt = QStringLiteral("0");
         // Each opening of the register hands back the next pick, then none.
-        ctx().forms.partySelection = [this](QWidget*, const QString& cboNumDoc) {
+        win().forms.partySelection = [this](QWidget*, const QString& cboNumDoc) {
             selectionCaller_ = cboNumDoc;
             ++selections_;
             std::optional<Party> pick;
@@ -55,7 +61,7 @@ protected:
                            bool* loaded = nullptr) {
         env_.panels().setPanelRuc(kRuc);
         env_.panels().setPanelPeriodo(periodo);
-        form_ = std::make_unique<FrmTransacciones>(ctx(), owner_);
+        form_ = std::make_unique<FrmTransacciones>(win(), owner_);
         form_->udp_Modo_Accion(mode);
         form_->udp_Def_Caller(QStringLiteral("Frm_KLV_Declara"), respuesta);
         const OpenDeclaration decl{kRuc + QStringLiteral("           EMPRESA DEMO"), periodo, QStringLiteral("0"), respuesta};
@@ -203,6 +209,28 @@ TEST_F(FormTest, OpensAStoredTransactionForModifying) {
     EXPECT_EQ(messages().last().style, MsgStyle::Exclamation);
 }
 
+// Opened from a handler run while another work computes (a click that reached the window during
+// a save): the form reads nothing on the window's thread, says why it cannot open, and stays closed.
+TEST_F(FormTest, OpenedWhileAnotherWorkComputesItSaysSoAndStaysClosed) {
+    std::atomic<bool> tried{false};
+    bool loaded = true;
+    QTimer::singleShot(0, qApp, [&] {  // runs in the runner's loop, while the work computes
+        open(kModoNuevo, QStringLiteral("2012"), QStringLiteral("1"), nullptr, &loaded);
+        tried = true;
+    });
+    LongWork(win(), nullptr, QString()).runWork([&tried](AppContext&, const WorkProgress&) {
+        const QDeadlineTimer deadline(10000);
+        while (!tried && !deadline.hasExpired()) QThread::msleep(5);
+    });
+    ASSERT_TRUE(tried);
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(messages().last().text, S("No se pudo abrir la transacción.\r\n") + QString::fromLocal8Bit(WorkRefused().what()));
+    EXPECT_EQ(messages().last().style, MsgStyle::Critical);
+    // Once the work has ended it opens.
+    open(kModoNuevo, QStringLiteral("2012"), QStringLiteral("1"), nullptr, &loaded);
+    EXPECT_TRUE(loaded);
+}
+
 TEST_F(FormTest, OpensAtTheTopLeftCorner) {
     QWidget owner;
     owner.setGeometry(300, 200, 800, 600);
@@ -326,7 +354,7 @@ TEST_F(FormTest, OptionsOnChoosingAndAfterSaving) {
 TEST_F(FormTest, AnIncompleteNonDomiciledPartyIsNotChosen) {
     // From 2016 a non-domiciled party needs its legal address: the question offers its detail.
     Party opened;
-    ctx().forms.partyDetail = [&opened](QWidget*, const QString&, const Party& p) { opened = p; };
+    win().forms.partyDetail = [&opened](QWidget*, const QString&, const Party& p) { opened = p; };
     FrmTransacciones& f = open(kModoNuevo, QStringLiteral("2016"));
     messages().script(MsgAnswer::Yes);
     choose(kHaven);
@@ -358,7 +386,7 @@ TEST_F(FormTest, TheRegisterComesBackAfterTheDetail) {
         SCOPED_TRACE(c.answer == MsgAnswer::No ? "No" : c.completes ? "completed" : "left");
         db().exec(QStringLiteral("UPDATE PAR_VIN SET TIP_DIR_LEGAL=NULL, DES_DIR_LEGAL=NULL WHERE DOC_ID_P=?"), {kHaven});
         int details = 0;
-        ctx().forms.partyDetail = [&](QWidget*, const QString&, const Party& p) {
+        win().forms.partyDetail = [&](QWidget*, const QString&, const Party& p) {
             ++details;
             EXPECT_FALSE(form_->isVisible()) << "only the detail is shown";
             if (c.completes)

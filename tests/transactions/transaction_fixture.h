@@ -24,7 +24,11 @@ TransactionState newTransaction(const AppContext& ctx, const QString& doc, const
 
 class TransactionTest : public ::testing::Test {
 protected:
+    // The test's own connection, as another program's: to lay rows before and check them after.
     AppContext& ctx() { return env_.ctx(); }
+    // The context the forms get (no connection; the engine): globals and services a form reads are
+    // set here.
+    AppContext& win() { return env_.windowCtx(); }
     Database& db() { return env_.db(); }
     RecordingMessageService& messages() { return env_.messages(); }
 

@@ -4,6 +4,7 @@
 #include "fault_injection.h"
 #include "find_child.h"
 #include "frm_detalle_om.h"
+#include "long_work.h"
 #include "frm_transacciones.h"
 #include "status_panels.h"
 #include "transaction_fixture.h"
@@ -12,6 +13,8 @@
 #include "when_shown.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,7 +22,12 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTabWidget>
+#include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
+
+#include <atomic>
+#include <functional>
 
 namespace klv::test {
 namespace {
@@ -127,7 +135,7 @@ TEST_F(DetailTest, TheFormShowsWholeDescriptionsAndKeepsAnAmountBeingTyped) {
     // 38 has the longest description of the list (70 characters once cut).
     prepareDetail(ctx(), other({QStringLiteral("05"), QStringLiteral("38")}), 1);
     QString handed;
-    FrmDetalle_OM form(ctx(), key(1), [&handed](const QString& total) { handed = total; });
+    FrmDetalle_OM form(win(), key(1), [&handed](const QString& total) { handed = total; });
     form.Form_Load();
     form.show();
     auto* grid = findNamed<QTableView>(&form, "grdDetalle_OM");
@@ -142,19 +150,78 @@ TEST_F(DetailTest, TheFormShowsWholeDescriptionsAndKeepsAnAmountBeingTyped) {
     EXPECT_EQ(rows(1), (QStringList{QStringLiteral("05=7"), QStringLiteral("38=<null>")}));
 }
 
+// The grid's focus-out refreshes the total; while another work runs (a box of that work on screen,
+// or the work computing) it shows no box of its own.
+TEST_F(DetailTest, ARefreshWhileAnotherWorkRunsShowsNoBoxOfItsOwn) {
+    prepareDetail(ctx(), other({QStringLiteral("05")}), 1);
+    setDetailAmount(ctx(), key(1), QStringLiteral("05"), QStringLiteral("100"));
+    FrmDetalle_OM form(win(), key(1), {});
+    form.Form_Load();
+    form.show();
+    auto* total = findNamed<QLineEdit>(&form, "TxtTotalMonto");
+    auto* grid = findNamed<QTableView>(&form, "grdDetalle_OM");
+    ASSERT_EQ(total->text(), QStringLiteral("100"));
+    const auto focusOut = [grid] {
+        QFocusEvent e(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(grid, &e);
+    };
+
+    // A work that waits for its box: the focus leaves the grid as the box shows; the total is read
+    // inside the box's wait.
+    struct FocusLeavesAtTheBox : MessageService {
+        MessageService* next = nullptr;
+        std::function<void()> before;
+        int show(const QString& text, int style, const QString& title) override {
+            before();
+            return next->show(text, style, title);
+        }
+    } boxes;
+    boxes.next = win().messages;
+    boxes.before = focusOut;
+    win().messages = &boxes;
+    setDetailAmount(ctx(), key(1), QStringLiteral("05"), QStringLiteral("250"));
+    messages().clear();
+    LongWork(win(), nullptr, QString()).runWork([](AppContext& w, const WorkProgress&) {
+        w.msg(QStringLiteral("Caja de la otra tarea"), MsgStyle::Information);
+    });
+    win().messages = boxes.next;
+    ASSERT_EQ(messages().calls().size(), 1u);
+    EXPECT_EQ(messages().last().text, QStringLiteral("Caja de la otra tarea"));
+    EXPECT_EQ(total->text(), QStringLiteral("250"));
+
+    // A work computing: the refresh is refused, the total stays as shown, silently.
+    setDetailAmount(ctx(), key(1), QStringLiteral("05"), QStringLiteral("300"));
+    std::atomic<bool> refreshed{false};
+    QTimer::singleShot(0, grid, [&] {  // runs in the runner's loop, while the work computes
+        focusOut();
+        refreshed = true;
+    });
+    LongWork(win(), nullptr, QString()).runWork([&refreshed](AppContext&, const WorkProgress&) {
+        const QDeadlineTimer deadline(10000);
+        while (!refreshed && !deadline.hasExpired()) QThread::msleep(5);
+    });
+    EXPECT_TRUE(refreshed);
+    EXPECT_EQ(messages().calls().size(), 1u);
+    EXPECT_EQ(total->text(), QStringLiteral("250"));
+    // Once the work has ended the next refresh reads it.
+    focusOut();
+    EXPECT_EQ(total->text(), QStringLiteral("300"));
+    EXPECT_EQ(messages().calls().size(), 1u);
+}
+
 // The transaction form: a key in "Monto de las Transacciones" of other methods.
 class DetailFormTest : public DetailTest {
 protected:
     FrmTransacciones& open(const QString& periodo) {
         env_.panels().setPanelRuc(kRuc);
         env_.panels().setPanelPeriodo(periodo);
-        form_ = std::make_unique<FrmTransacciones>(ctx());
+        form_ = std::make_unique<FrmTransacciones>(win());
         form_->udp_Modo_Accion(kModoNuevo);
         form_->udp_Def_Caller(QStringLiteral("Frm_KLV_Declara"), QStringLiteral("1"));
         form_->setDeclaration(OpenDeclaration{kRuc, periodo, QStringLiteral("0"), QStringLiteral("1")}, nullptr);
         form_->Form_Load();
         form_->show();
-        ctx().forms.partySelection = [](QWidget*, const QString&) { return std::optional<Party>(Party{6, kDoc}); };
+        win().forms.partySelection = [](QWidget*, const QString&) { return std::optional<Party>(Party{6, kDoc}); };
         form_->CmdSelec_Click();
         findNamed<QAbstractButton>(form_.get(), "OptValMetOtros")->click();
         auto* list = findNamed<QTreeWidget>(form_.get(), "LvwTipTransacc");
@@ -187,7 +254,10 @@ protected:
 };
 
 TEST_F(DetailFormTest, ADigitOpensTheDetailFrom2008) {
+    // A detail left under the number the save will give goes when "Otros Métodos" is chosen.
+    detailRow(1, QStringLiteral("99"), QStringLiteral("8"));
     FrmTransacciones& f = open(QStringLiteral("2012"));
+    EXPECT_TRUE(rows(1).isEmpty());
     std::vector<QString> totals;
     onDetail({QStringLiteral("100")}, &totals);  // the second row is left empty at first
     press(amount(), Qt::Key_7, QStringLiteral("7"));
@@ -217,7 +287,7 @@ TEST_F(DetailFormTest, BeforeOrWithTheGateClosedTheKeyIsTyped) {
     ASSERT_EQ(Grabar_Transacc(ctx(), st).outcome, SaveOutcome::Saved);
     env_.panels().setPanelRuc(kRuc);
     env_.panels().setPanelPeriodo(QStringLiteral("2012"));
-    form_ = std::make_unique<FrmTransacciones>(ctx());
+    form_ = std::make_unique<FrmTransacciones>(win());
     form_->udp_Modo_Accion(kModoModificar);
     form_->udp_Def_Caller(QStringLiteral("Frm_KLV_Declara"), QStringLiteral("1"));
     const TransactionKey k = key(1);
