@@ -1,6 +1,6 @@
 #include "frm_paraisos.h"
 
-#include "party_register.h"
+#include "long_work.h"
 #include "party_widgets.h"
 #include "reference_lists.h"
 #include "wait_cursor.h"
@@ -52,7 +52,8 @@ bool FrmParaisos::Form_Load() {
     resize(party::px(7065), party::px(4140));
     setHelpContext(ctx_.help, this, 1007);
     WaitCursor wait;
-    const ReferenceList lista = listaReferencia(ctx_, kind_);
+    const QString kind = kind_;
+    const ReferenceList lista = LongWork::call(ctx_, this, [kind](AppContext& w) { return listaReferencia(w, kind); });
     if (!lista.conocida) return false;
     setWindowTitle(lista.caption);
     model_->setHorizontalHeaderLabels({lista.columnas.value(0), lista.columnas.value(1), QString()});
@@ -91,8 +92,8 @@ void FrmParaisos::run(AppContext& ctx, QWidget* parent, const QString& kind) {
     form.udf_DefCaller(kind);
     try {
         if (!form.Form_Load()) return;
-    } catch (const DbError& e) {
-        mostrarErrorBD(ctx, e);
+    } catch (const std::exception& e) {
+        party::mostrarFallo(ctx, e);
         return;
     }
     udp_CentrarForm(parent, &form);

@@ -23,8 +23,8 @@ public:
 
     // Stores the list kind; read by Form_Load.
     void udf_DefCaller(const QString& kind) { kind_ = kind; }
-    // Caption, columns, note and rows of the kind; the grid is disabled when the list is empty.
-    // False for an unknown kind (nothing to show).
+    // Caption, columns, note and rows of the kind (read by a call); the grid is disabled when the
+    // list is empty. False for an unknown kind (nothing to show). Throws what the read threw.
     bool Form_Load();
     void CmdSalir_Click() { reject(); }
 

@@ -1,10 +1,10 @@
 #include "frm_partes_vinc.h"
-#include "long_work.h"
 
 #include "combo_fillers.h"
-#include "param_lookups.h"
 #include "frm_partes_vinc_det.h"
+#include "long_work.h"
 #include "mensajes.h"
+#include "param_lookups.h"
 #include "party_state.h"
 #include "party_widgets.h"
 #include "wait_cursor.h"
@@ -29,6 +29,18 @@ using party::label;
 
 namespace {
 constexpr int kColumns = 9;
+
+// What choosing a declarant reads: its name and its parties.
+struct DeclarantParties {
+    QString nombre;
+    std::vector<PartyListRow> rows;
+};
+
+// What the delete hands back: whether the party went, and the list read after it.
+struct Deleted {
+    bool deleted = false;
+    std::vector<PartyListRow> rows;
+};
 }  // namespace
 
 FrmPartesVinc::FrmPartesVinc(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
@@ -117,7 +129,9 @@ void FrmPartesVinc::Form_Load(const QString& cboNumDoc) {
         for (QPushButton* b : CmdOpciones) b->show();
         CmdOpciones[3]->setText(QStringLiteral("&Importar"));
         udp_AnchoListaCombo(this, CboNumDoc, 70);
-        udp_CargaCombo(CboNumDoc, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsContribuyentes(w, QStringLiteral("6")); }));
+        udp_CargaCombo(CboNumDoc, LongWork::call(ctx_, this, [](AppContext& w) {
+                           return udf_ItemsContribuyentes(w, QStringLiteral("6"));
+                       }));
         CboNumDoc->setCurrentIndex(-1);
     }
     // The declarant's combo, or in selection mode (combo locked) the list.
@@ -128,17 +142,26 @@ QString FrmPartesVinc::ruc() const { return CboNumDoc->currentText().left(11); }
 
 void FrmPartesVinc::CboNumDoc_Click() {
     try {
-        showFromStart(TxtRazon_Social, nombreDeclarante(ctx_, ruc()));
-        udp_Refresca_Grilla(6, ruc());
-    } catch (const DbError& e) {
+        WaitCursor wait;
+        const QString ruc = this->ruc();
+        DeclarantParties read = LongWork::call(ctx_, this, [ruc](AppContext& w) {
+            return DeclarantParties{nombreDeclarante(w, ruc), listarInformados(w, 6, ruc)};
+        });
+        showFromStart(TxtRazon_Social, read.nombre);
+        showRows(std::move(read.rows));
+    } catch (const std::exception& e) {
         reportFailure(e);
     }
 }
 
 void FrmPartesVinc::udp_Refresca_Grilla(int tipDocD, const QString& docIdD) {
     WaitCursor wait;
+    showRows(LongWork::call(ctx_, this, [tipDocD, docIdD](AppContext& w) { return listarInformados(w, tipDocD, docIdD); }));
+}
+
+void FrmPartesVinc::showRows(std::vector<PartyListRow> rows) {
     const std::optional<Party> keep = currentParty();
-    rows_ = listarInformados(ctx_, tipDocD, docIdD);
+    rows_ = std::move(rows);
     model_->setRowCount(0);
     int current = 0;
     for (const PartyListRow& r : rows_) {
@@ -199,20 +222,19 @@ void FrmPartesVinc::CmdOpciones_Click(int index) {
             udp_Mensaje(ctx_, 3, party::kFrmPartesVinc);
             return;
         }
-        bool deleted = false;
         try {
-            // The questions are asked, and the party deleted, by a worker.
+            // The questions are asked, the party deleted and the list read again, by a worker.
             LongWork work(ctx_, this, QStringLiteral("Eliminando el informado..."));
-            deleted = work.run<bool>([&](AppContext& w, const WorkProgress&) { return udp_EliminarInformado(w, ruc, *p); });
-        } catch (const DbError& e) {
-            mostrarErrorBD(ctx_, e);
-        }
-        if (deleted) {
-            try {
-                udp_Refresca_Grilla(6, ruc);
-            } catch (const DbError& e) {
-                reportFailure(e);
-            }
+            const Party parte = *p;
+            Deleted out = work.run<Deleted>([ruc, parte](AppContext& w, const WorkProgress&) {
+                Deleted d;
+                d.deleted = udp_EliminarInformado(w, ruc, parte);
+                if (d.deleted) d.rows = listarInformados(w, 6, ruc);
+                return d;
+            });
+            if (out.deleted) showRows(std::move(out.rows));
+        } catch (const std::exception& e) {
+            reportFailure(e);
         }
         break;
     }
@@ -240,7 +262,7 @@ void FrmPartesVinc::openOver(const std::function<void()>& open) {
     activateWindow();
     try {
         udp_Refresca_Grilla(6, ruc());
-    } catch (const DbError& e) {
+    } catch (const std::exception& e) {
         reportFailure(e);
     }
 }
@@ -259,7 +281,7 @@ void FrmPartesVinc::closeEvent(QCloseEvent* event) {
     CmdSalir_Click();
 }
 
-void FrmPartesVinc::reportFailure(const DbError& e) { mostrarErrorBD(ctx_, e); }
+void FrmPartesVinc::reportFailure(const std::exception& e) { party::mostrarFallo(ctx_, e); }
 
 void FrmPartesVinc::showModal() {
     setWindowModality(Qt::ApplicationModal);
@@ -276,8 +298,8 @@ void FrmPartesVinc::run(AppContext& ctx, QWidget* parent, const QString& caller)
     form.udp_Def_Caller(caller);
     try {
         form.Form_Load();
-    } catch (const DbError& e) {
-        mostrarErrorBD(ctx, e);
+    } catch (const std::exception& e) {
+        party::mostrarFallo(ctx, e);
         return;
     }
     form.showModal();

@@ -9,6 +9,8 @@
 
 #include <QDialog>
 #include <array>
+#include <exception>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -34,12 +36,14 @@ public:
 
     void udp_Def_Caller(const QString& caller) { caller_ = caller; }
     // Lays the form out for its mode; in selection mode `cboNumDoc` becomes the only entry, is
-    // chosen and the list loads at once. Throws DbError.
+    // chosen and the list loads at once. Throws what the read of the declarants threw.
     void Form_Load(const QString& cboNumDoc = QString());
     // Shows the form modally until Salir (or a selection) closes it.
     void showModal();
 
+    // The declarant's name and its parties, read in one call.
     void CboNumDoc_Click();
+    // Reads the declarant's parties and shows them (throws what the read threw).
     void udp_Refresca_Grilla(int tipDocD, const QString& docIdD);
     void CmdOpciones_Click(int index);
     void CmdSalir_Click();
@@ -57,7 +61,9 @@ protected:
 private:
     // Hides the register while `open` shows another form, then shows it again and reloads.
     void openOver(const std::function<void()>& open);
-    void reportFailure(const DbError& e);
+    // Puts the rows read in the grid, the current party kept current, and their count below.
+    void showRows(std::vector<PartyListRow> rows);
+    void reportFailure(const std::exception& e);
 
     AppContext& ctx_;
     QString caller_;

@@ -1,14 +1,14 @@
 #include "frm_partes_vinc_det.h"
-#include "long_work.h"
 
 #include "combo_fillers.h"
-#include "param_lookups.h"
 #include "cp1252.h"
 #include "format.h"
 #include "frm_tipos_vinc.h"
 #include "item_combo.h"
 #include "key_filters.h"
+#include "long_work.h"
 #include "mensajes.h"
+#include "param_lookups.h"
 #include "party_register.h"
 #include "party_rules.h"
 #include "party_store.h"
@@ -22,7 +22,9 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QKeyEvent>
+#include <QScopeGuard>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -63,7 +65,27 @@ void refill(QComboBox* cbo, Fill fill) {
     cbo->setCurrentIndex(-1);
 }
 
+// The countries the form offers (PARAM '976').
+QStringList itemsPaises(const AppContext& w) {
+    return udf_ItemsParamLike(w, QStringLiteral("976"), QStringLiteral("*"), 40, 1, false);
+}
+
 }  // namespace
+
+// What the form's load reads, in one call: the lists, the declarant's name and, in mode
+// "Modificar", the stored party with what the rules its load sets off read (the document types
+// of the load, whether the home country and the party's country are tax havens). The rules read
+// from here while the form loads.
+struct FrmPartesVincDet::Loaded {
+    QStringList tiposResid;  // PARAM '876'
+    QStringList paises;
+    QString nombreD;
+    std::optional<StoredParty> parte;
+    QStringList tiposDoc;           // kTiposCarga
+    QHash<QString, bool> paraisos;  // by country code
+};
+
+FrmPartesVincDet::~FrmPartesVincDet() = default;
 
 FrmPartesVincDet::FrmPartesVincDet(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
     setObjectName(party::kFrmPartesVincDet);
@@ -309,8 +331,8 @@ bool FrmPartesVincDet::run(AppContext& ctx, QWidget* parent, const QString& mode
     form.udp_Modo_Accion(mode);
     try {
         form.Form_Load(docIdD, nombreD, parte);
-    } catch (const DbError& e) {
-        mostrarErrorBD(ctx, e);
+    } catch (const std::exception& e) {
+        party::mostrarFallo(ctx, e);
         return false;
     }
     form.exec();
@@ -323,8 +345,8 @@ bool FrmPartesVincDet::runEspecial(AppContext& ctx, QWidget* parent, const QStri
     form.bCargaEspecial_ = true;
     try {
         form.Form_Load(docIdD, QString(), &parte);
-    } catch (const DbError& e) {
-        mostrarErrorBD(ctx, e);
+    } catch (const std::exception& e) {
+        party::mostrarFallo(ctx, e);
         return false;
     }
     form.exec();
@@ -342,18 +364,37 @@ void FrmPartesVincDet::Form_Load(const QString& docIdD, const QString& nombreD, 
     WaitCursor wait;
     bModificado_ = false;
     bCargando_ = true;
+    const QString ruc = docIdD.left(11);
+    const std::optional<Party> clave = !nuevo() && parte ? std::optional<Party>(*parte) : std::nullopt;
+    loaded_ = std::make_unique<Loaded>(LongWork::call(ctx_, this, [ruc, nombreD, clave](AppContext& w) {
+        Loaded l;
+        l.tiposResid = udf_ItemsParam(w, QStringLiteral("876"));
+        l.paises = itemsPaises(w);
+        l.nombreD = nombreD.isEmpty() ? nombreDeclarante(w, ruc) : nombreD;
+        if (clave) {
+            l.parte = klv::udp_CargarEdit(w, ruc, clave->docIdP, QString::number(clave->tipDocP));
+            if (l.parte) {
+                l.tiposDoc = udf_ItemsTiposDoc(w, kTiposCarga, false);
+                for (const QString& code : {party::kPaisPeru, l.parte->codPar.trimmed()})
+                    l.paraisos.insert(code, udp_VerificaParaiso(w, code));
+            }
+        }
+        return l;
+    }));
+    const auto loadedEnds = qScopeGuard([this] { loaded_.reset(); });
     udp_AnchoListaCombo(this, CboCodPais, 60);
     udp_AnchoListaCombo(this, CboTipDoc, 40);
     udp_AnchoListaCombo(this, cboTipResid, 68);
-    refill(cboTipResid, [this] { udp_CargaParam(cboTipResid, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsParam(w, QStringLiteral("876")); })); });
+    refill(cboTipResid, [this] { udp_CargaParam(cboTipResid, loaded_->tiposResid); });
     udp_HabilitaDirLegal(0, false);
     udp_LimpiarControles();
-    const QString nombre = nombreD.isEmpty() ? nombreDeclarante(ctx_, docIdD.left(11)) : nombreD;
-    if (nuevo() || !parte) {
-        Label7[8]->setText(docIdD.left(11));
+    const QString nombre = loaded_->nombreD;
+    if (!clave) {
+        Label7[8]->setText(ruc);
         Label7[9]->setText(nombre);
     } else {
-        udp_CargarEdit(docIdD.left(11), parte->docIdP, QString::number(parte->tipDocP));
+        if (!loaded_->parte) throw DbError(DbErr::NoCurrentRecord, QStringLiteral("No hay ningún registro activo."));
+        udp_CargarEdit(ruc, *loaded_->parte, loaded_->tiposDoc);
         Label7[9]->setText(nombre);
     }
     st_.docIdD = Label7[8]->text();
@@ -388,74 +429,71 @@ void FrmPartesVincDet::udp_HabilitaDirLegal(int modo, bool habilitar) {
     mebFecNac->setEnabled(e.fecNac);
 }
 
-void FrmPartesVincDet::udp_CargarEdit(const QString& docIdD, const QString& docIdP, const QString& tipDocP) {
-    const std::optional<StoredParty> p = klv::udp_CargarEdit(ctx_, docIdD, docIdP, tipDocP);
-    if (!p) throw DbError(DbErr::NoCurrentRecord, QStringLiteral("No hay ningún registro activo."));
-
-    (p->flagConDom == QLatin1String("01") ? OptConDomicilioSi : OptConDomicilioNo)->setChecked(true);
+void FrmPartesVincDet::udp_CargarEdit(const QString& docIdD, const StoredParty& p, const QStringList& tiposDoc) {
+    (p.flagConDom == QLatin1String("01") ? OptConDomicilioSi : OptConDomicilioNo)->setChecked(true);
     QLineEdit* names[] = {TxtApellido_P, TxtApellido_M, TxtNombre};
-    if (p->codNatJur == QLatin1String("2")) {
+    if (p.codNatJur == QLatin1String("2")) {
         for (QLineEdit* e : names) e->setEnabled(false);
         OptNatJurJ->setChecked(true);
         TxtRazSoc->setEnabled(true);
-        setStoredText(TxtRazSoc, p->razonSocial);
-    } else if (p->codNatJur == QLatin1String("9")) {
+        setStoredText(TxtRazSoc, p.razonSocial);
+    } else if (p.codNatJur == QLatin1String("9")) {
         for (QLineEdit* e : names) e->setEnabled(false);
         OptNatJurO->setChecked(true);
         setNatJurOEnabled(true);
         TxtRazSoc->setEnabled(true);
-        setStoredText(TxtRazSoc, p->razonSocial);
-        setStoredText(TxtNatJurO, p->otrNatJur);
-    } else if (p->codNatJur == QLatin1String("1")) {
+        setStoredText(TxtRazSoc, p.razonSocial);
+        setStoredText(TxtNatJurO, p.otrNatJur);
+    } else if (p.codNatJur == QLatin1String("1")) {
         TxtRazSoc->setEnabled(false);
         OptNatJurN->setChecked(true);
         for (QLineEdit* e : names) e->setEnabled(true);
-        setStoredText(TxtApellido_P, p->apePatParVin);
-        setStoredText(TxtApellido_M, p->apeMatParVin);
-        setStoredText(TxtNombre, p->nomParVin);
+        setStoredText(TxtApellido_P, p.apePatParVin);
+        setStoredText(TxtApellido_M, p.apeMatParVin);
+        setStoredText(TxtNombre, p.nomParVin);
     }
     Label7[8]->setText(docIdD);
-    selectPais(p->codPar.trimmed());
+    selectPais(p.codPar.trimmed());
     // The stored tax-haven mark wins over the country's.
-    ChkPaisBN->setChecked(p->flagParFis == QLatin1String("1"));
-    st_.sParFis = p->flagParFis == QLatin1String("1") ? QStringLiteral("1") : QStringLiteral("0");
+    ChkPaisBN->setChecked(p.flagParFis == QLatin1String("1"));
+    st_.sParFis = p.flagParFis == QLatin1String("1") ? QStringLiteral("1") : QStringLiteral("0");
 
     // The type first: choosing it empties the number.
-    refill(CboTipDoc, [this] { udp_CargaTiposDoc(CboTipDoc, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsTiposDoc(w, kTiposCarga, false); })); });
+    refill(CboTipDoc, [&] { udp_CargaTiposDoc(CboTipDoc, tiposDoc); });
     for (int i = 0; i < CboTipDoc->count(); ++i)
-        if (static_cast<int>(fmt::val(CboTipDoc->itemText(i).left(2))) == p->parte.tipDocP) {
+        if (static_cast<int>(fmt::val(CboTipDoc->itemText(i).left(2))) == p.parte.tipDocP) {
             CboTipDoc->setCurrentIndex(i);
             break;
         }
-    setStoredText(TxtNumDoc, p->parte.docIdP);
+    setStoredText(TxtNumDoc, p.parte.docIdP);
     for (QWidget* w : {static_cast<QWidget*>(FraNatJur), static_cast<QWidget*>(CboTipDoc),
                        static_cast<QWidget*>(TxtNumDoc), static_cast<QWidget*>(CboCodPais),
                        static_cast<QWidget*>(Fra_PreParVin)})
         w->setEnabled(true);
-    if (p->flagConDom == QLatin1String("01")) CboCodPais->setEnabled(false);
+    if (p.flagConDom == QLatin1String("01")) CboCodPais->setEnabled(false);
 
-    if (p->flagParVin == QLatin1String("01")) {
+    if (p.flagParVin == QLatin1String("01")) {
         OptParteVinSi->setChecked(true);
-        st_.tipos = p->tipos;
+        st_.tipos = p.tipos;
     } else {
         OptParteVinNo->setChecked(true);
     }
 
-    if (p->flagConDom == QLatin1String("02") && p->codNatJur != QLatin1String("9")) {
-        if (p->codNatJur == QLatin1String("1")) {
+    if (p.flagConDom == QLatin1String("02") && p.codNatJur != QLatin1String("9")) {
+        if (p.codNatJur == QLatin1String("1")) {
             udp_HabilitaDirLegal(1, false);
-            mebFecNac->setText(p->fecNac);
-        } else if (p->codNatJur == QLatin1String("2")) {
+            mebFecNac->setText(p.fecNac);
+        } else if (p.codNatJur == QLatin1String("2")) {
             udp_HabilitaDirLegal(2, false);
             mebFecNac->clear();
         }
-        if (!p->tipDirLegal.trimmed().isEmpty())
+        if (!p.tipDirLegal.trimmed().isEmpty())
             for (int i = 0; i < cboTipResid->count(); ++i)
-                if (cboTipResid->itemText(i).left(2).trimmed() == p->tipDirLegal.trimmed()) {
+                if (cboTipResid->itemText(i).left(2).trimmed() == p.tipDirLegal.trimmed()) {
                     cboTipResid->setCurrentIndex(i);
                     break;
                 }
-        setStoredText(txtDirRedLegal, p->desDirLegal);
+        setStoredText(txtDirRedLegal, p.desDirLegal);
     }
     // The key, the domicile, the person kind and the country stay as stored.
     for (QWidget* w : {static_cast<QWidget*>(CboTipDoc), static_cast<QWidget*>(TxtNumDoc),
@@ -486,7 +524,29 @@ void FrmPartesVincDet::unselect(QRadioButton* o) {
 }
 
 void FrmPartesVincDet::refillCountries() {
-    refill(CboCodPais, [this] { udp_CargaCombo(CboCodPais, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsParamLike(w, QStringLiteral("976"), QStringLiteral("*"), 40, 1, false); })); });
+    QStringList items;
+    if (loaded_) {
+        items = loaded_->paises;
+    } else {
+        try {
+            items = LongWork::call(ctx_, this, [](AppContext& w) { return itemsPaises(w); });
+        } catch (const std::exception& e) {
+            party::mostrarFallo(ctx_, e);
+            return;  // the list stays as it was
+        }
+    }
+    refill(CboCodPais, [&] { udp_CargaCombo(CboCodPais, items); });
+}
+
+FrmPartesVincDet::PaisLeido FrmPartesVincDet::leerPais(const QString& code, bool paises) {
+    if (loaded_ && loaded_->paraisos.contains(code))
+        return {loaded_->paraisos.value(code), paises ? loaded_->paises : QStringList()};
+    return LongWork::call(ctx_, this, [code, paises](AppContext& w) {
+        PaisLeido r;
+        r.paraiso = udp_VerificaParaiso(w, code);
+        if (paises) r.paises = itemsPaises(w);
+        return r;
+    });
 }
 
 void FrmPartesVincDet::selectPais(const QString& code) {
@@ -556,7 +616,16 @@ void FrmPartesVincDet::OptConDomicilioNo_Click() {
 
 void FrmPartesVincDet::CboCodPais_Click() {
     const QString code = CboCodPais->currentText().left(4);
-    if (udp_VerificaParaiso(ctx_, code)) {
+    // The home country is refused to a non-domiciled party: the list is read again with the check.
+    const bool rehusado = OptConDomicilioNo->isChecked() && code == party::kPaisPeru;
+    PaisLeido leido;
+    try {
+        leido = leerPais(code, rehusado);
+    } catch (const std::exception& e) {
+        party::mostrarFallo(ctx_, e);
+        return;
+    }
+    if (leido.paraiso) {
         ChkPaisBN->setChecked(true);
         ChkPaisBN->setEnabled(false);
         if (nuevo()) Fra_PreParVin->setEnabled(true);
@@ -564,9 +633,9 @@ void FrmPartesVincDet::CboCodPais_Click() {
         ChkPaisBN->setChecked(false);
         st_.sParFis = QStringLiteral("0");
     }
-    if (OptConDomicilioNo->isChecked() && code == party::kPaisPeru) {
+    if (rehusado) {
         udp_Mensaje(ctx_, 21, party::kFrmPartesVincDet);
-        refillCountries();
+        refill(CboCodPais, [&] { udp_CargaCombo(CboCodPais, leido.paises); });
     }
     if (code == party::kPaisPeru) {
         ChkPaisBN->setChecked(false);
@@ -589,8 +658,16 @@ void FrmPartesVincDet::applyKind(QRadioButton* option, Kind kind, const QString&
         setNatJurOEnabled(kind == Kind::Otro);
         CboTipDoc->setEnabled(true);
         const KindRule rule = reglaNaturaleza(kind, st_.sConDom);
-        if (!rule.tipos.isEmpty())
-            refill(CboTipDoc, [&] { udp_CargaTiposDoc(CboTipDoc, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsTiposDoc(w, rule.tipos, false); })); });
+        if (!rule.tipos.isEmpty()) {
+            try {
+                const QStringList tipos = rule.tipos;
+                const QStringList items =
+                    LongWork::call(ctx_, this, [tipos](AppContext& w) { return udf_ItemsTiposDoc(w, tipos, false); });
+                refill(CboTipDoc, [&] { udp_CargaTiposDoc(CboTipDoc, items); });
+            } catch (const std::exception& e) {
+                party::mostrarFallo(ctx_, e);  // the list stays as it was
+            }
+        }
         if (rule.modoDirLegal && kind != Kind::Otro) udp_HabilitaDirLegal(*rule.modoDirLegal, false);
     }
     if (kind == Kind::Otro) udp_HabilitaDirLegal(0, false);
@@ -687,9 +764,9 @@ void FrmPartesVincDet::cmdAceptar_Click() {
     try {
         LongWork work(ctx_, this, QStringLiteral("Grabando el informado..."));
         const PartyState st = st_;
-        outcome = work.run<PartySaveOutcome>([&st](AppContext& w, const WorkProgress&) { return grabarInformado(w, st); });
-    } catch (const DbError& e) {
-        mostrarErrorBD(ctx_, e);
+        outcome = work.run<PartySaveOutcome>([st](AppContext& w, const WorkProgress&) { return grabarInformado(w, st); });
+    } catch (const std::exception& e) {
+        party::mostrarFallo(ctx_, e);
         return;
     }
     if (!outcome.saved) {

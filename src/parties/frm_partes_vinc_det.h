@@ -10,7 +10,9 @@
 #include "party_state.h"
 
 #include <QDialog>
+#include <QStringList>
 #include <array>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -22,10 +24,13 @@ class QRadioButton;
 
 namespace klv {
 
+struct StoredParty;
+
 class FrmPartesVincDet : public QDialog {
     Q_OBJECT
 public:
     explicit FrmPartesVincDet(AppContext& ctx, QWidget* parent = nullptr);
+    ~FrmPartesVincDet() override;
 
     // Opens the form modally for the declarant: mode "Nuevo", or "Modificar" on `parte`. True when
     // the party was saved.
@@ -36,15 +41,17 @@ public:
     static bool runEspecial(AppContext& ctx, QWidget* parent, const QString& docIdD, const Party& parte);
 
     void udp_Modo_Accion(const QString& mode);
-    // Lays the form out, clears it and, in mode "Modificar", loads the party. The declarant's
-    // name is looked up when `nombreD` is empty. Throws DbError (3021 when the party is gone).
+    // Lays the form out, clears it and, in mode "Modificar", loads the party: every read in one
+    // call, the controls filled afterwards. The declarant's name is looked up when `nombreD` is
+    // empty. Throws what the read threw, DbError 3021 when the party is gone.
     void Form_Load(const QString& docIdD, const QString& nombreD, const Party* parte);
 
     void udp_LimpiarControles();
     void udp_HabilitaDirLegal(int modo, bool habilitar);
-    void udp_CargarEdit(const QString& docIdD, const QString& docIdP, const QString& tipDocP);
 
-    // Handlers, also run by the controls' signals (a value set from code runs them too).
+    // Handlers, also run by the controls' signals (a value set from code runs them too). Those that
+    // read (the countries, a country's tax-haven mark, a kind's document types) make one call,
+    // and show its failure; while the form loads they take what the load read.
     void OptConDomicilioSi_Click();
     void OptConDomicilioNo_Click();
     void CboCodPais_Click();
@@ -75,6 +82,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct Loaded;
+    // Whether a country is a tax haven and, when asked for, the countries read again.
+    struct PaisLeido {
+        bool paraiso = false;
+        QStringList paises;
+    };
+
     void build();
     void installFilters();
     void setModified();
@@ -82,7 +96,13 @@ private:
     // Unselects an option from code (its rule does not run) and forgets what it had set.
     void unselect(QRadioButton* option);
     void resetDomicileChoices();
+    // The countries again (read by a call, or those the load read); a failed read is shown and
+    // leaves the list as it was.
     void refillCountries();
+    // Throws what the call threw.
+    PaisLeido leerPais(const QString& code, bool paises);
+    // The stored party on the controls, the document types given as its list.
+    void udp_CargarEdit(const QString& docIdD, const StoredParty& p, const QStringList& tiposDoc);
     void selectPais(const QString& code);
     // A person-kind option's rule: records the kind when the option is selected; in mode "Nuevo"
     // also the document types and fields it opens.
@@ -94,6 +114,7 @@ private:
 
     AppContext& ctx_;
     PartyState st_;
+    std::unique_ptr<Loaded> loaded_;  // while Form_Load fills the controls
     bool bNuevo_ = false;
     bool bCargaEspecial_ = false;
     bool bModificado_ = false;

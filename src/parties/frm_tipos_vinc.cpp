@@ -1,6 +1,6 @@
 #include "frm_tipos_vinc.h"
 
-#include "party_register.h"
+#include "long_work.h"
 #include "party_widgets.h"
 #include "vinculation_types.h"
 #include "wait_cursor.h"
@@ -119,7 +119,7 @@ bool FrmTiposVinc::Form_Load(const QStringList& ticks) {
     std::vector<TipoVinculacion> tipos;
     {
         WaitCursor wait;
-        tipos = udp_CargarLstTipVin(ctx_);
+        tipos = LongWork::call(ctx_, this, [](AppContext& w) { return udp_CargarLstTipVin(w); });
     }
     if (tipos.empty()) {
         // The program's default title.
@@ -143,8 +143,8 @@ std::optional<QStringList> FrmTiposVinc::run(AppContext& ctx, QWidget* parent, c
     FrmTiposVinc form(ctx, parent);
     try {
         if (!form.Form_Load(ticks)) return std::nullopt;
-    } catch (const DbError& e) {
-        mostrarErrorBD(ctx, e);
+    } catch (const std::exception& e) {
+        party::mostrarFallo(ctx, e);
         return std::nullopt;
     }
     form.exec();

@@ -23,8 +23,9 @@ public:
     // Salir or TIP_VIN is empty.
     static std::optional<QStringList> run(AppContext& ctx, QWidget* parent, const QStringList& ticks);
 
-    // Fills the list (udp_CargarLstTipVin) and ticks the codes given (udp_MarcarTipVinArr).
-    // False, after "NO SE ENCONTRO TIPOS DE VINCULACION", when TIP_VIN is empty.
+    // Fills the list (udp_CargarLstTipVin, read by a call) and ticks the codes given
+    // (udp_MarcarTipVinArr). False, after "NO SE ENCONTRO TIPOS DE VINCULACION", when TIP_VIN is
+    // empty. Throws what the read threw.
     bool Form_Load(const QStringList& ticks);
     void cmdAceptar_Click();
     void CmdSalir_Click();

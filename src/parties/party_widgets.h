@@ -1,12 +1,17 @@
 #pragma once
 // Small builders of the party forms' controls: each control gets its control name as object name
-// and buttons never act as the dialog's default (Enter in a box must not press a button).
+// and buttons never act as the dialog's default (Enter in a box must not press a button); how the
+// forms show a failure of their database work.
+
+#include "app_context.h"
+#include "party_register.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <exception>
 
 namespace klv::party {
 
@@ -56,6 +61,13 @@ inline QGroupBox* frame(const QString& name, const QString& caption, QWidget* pa
 inline void moveTopLeft(QWidget* dialog, QWidget* owner) {
     if (owner) dialog->move(owner->mapToGlobal(QPoint(0, 0)));
     else dialog->move(0, 0);
+}
+
+// A failure of a form's database work: a database error as mostrarErrorBD shows it, any other (a
+// work refused while another one runs) with its own text, titled "Error" too.
+inline void mostrarFallo(const AppContext& ctx, const std::exception& e) {
+    if (const auto* db = dynamic_cast<const DbError*>(&e)) return mostrarErrorBD(ctx, *db);
+    ctx.msg(QString::fromLocal8Bit(e.what()), MsgStyle::OkOnly, QStringLiteral("Error"));
 }
 
 }  // namespace klv::party

@@ -8,18 +8,21 @@
 #include "frm_partes_vinc_det.h"
 #include "frm_tipos_vinc.h"
 #include "item_combo.h"
+#include "long_work.h"
 #include "mensajes.h"
 #include "when_shown.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyleOptionComboBox>
 #include <QStandardItemModel>
@@ -27,7 +30,10 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
+#include <atomic>
 #include <functional>
 
 namespace klv::test {
@@ -68,14 +74,14 @@ protected:
     QString message(int n) { return textoMensaje(n, party::kFrmPartesVincDet, 2026); }
 
     std::unique_ptr<FrmPartesVincDet> detail(const QString& mode, const Party* p = nullptr) {
-        auto d = std::make_unique<FrmPartesVincDet>(ctx());
+        auto d = std::make_unique<FrmPartesVincDet>(windowCtx());
         d->udp_Modo_Accion(mode);
         d->Form_Load(kRuc, QString(), p);
         d->show();
         return d;
     }
     std::unique_ptr<FrmPartesVinc> registerForm(const QString& caller, const QString& cbo = QString()) {
-        auto r = std::make_unique<FrmPartesVinc>(ctx());
+        auto r = std::make_unique<FrmPartesVinc>(windowCtx());
         r->udp_Def_Caller(caller);
         r->Form_Load(cbo);
         r->show();
@@ -115,7 +121,7 @@ TEST_F(FormsTest, RegisterInMaintenanceMode) {
 
     // Importar hides the register, opens the import for it and reloads the list after.
     QString caller, declarant;
-    ctx().forms.importDialog = [&](QWidget*, const QString& c, const OpenDeclaration* d) {
+    windowCtx().forms.importDialog = [&](QWidget*, const QString& c, const OpenDeclaration* d) {
         caller = c;
         declarant = d->cboNumDoc;
         EXPECT_FALSE(r->isVisible());
@@ -167,10 +173,10 @@ TEST_F(FormsTest, RegisterInSelectionMode) {
         auto* grid = child<QTableView>(&f, "GrdVinculadas");
         emit grid->doubleClicked(grid->model()->index(0, 0));
     });
-    EXPECT_EQ(FrmPartesVinc::select(ctx(), nullptr, entry)->docIdP, "20100000009");
+    EXPECT_EQ(FrmPartesVinc::select(windowCtx(), nullptr, entry)->docIdP, "20100000009");
     db().exec("DELETE FROM PAR_VIN");
     whenShown<FrmPartesVinc>([](FrmPartesVinc& f) { f.CmdOpciones_Click(3); });
-    EXPECT_FALSE(FrmPartesVinc::select(ctx(), nullptr, entry).has_value());
+    EXPECT_FALSE(FrmPartesVinc::select(windowCtx(), nullptr, entry).has_value());
 }
 
 // Each window opens with the focus on the first control of its tab order that can take it.
@@ -181,7 +187,7 @@ TEST_F(FormsTest, EachFormOpensOnItsFirstControl) {
     const auto selection = registerForm("FrmTransacciones", kRuc + QString(11, ' ') + "EMPRESA DEMOSTRACION S.A.C.");
     const auto nuevo = detail(party::kNuevo);
     const auto modificar = detail(party::kModificar, &p);
-    FrmTiposVinc chooser(ctx());
+    FrmTiposVinc chooser(windowCtx());
     ASSERT_TRUE(chooser.Form_Load({}));
     chooser.show();
     const std::pair<QWidget*, const char*> cases[] = {{maintenance.get(), "CboNumDoc"},
@@ -367,6 +373,13 @@ TEST_F(FormsTest, NewPartyThroughAceptarIntoTheList) {
     choose(child<QComboBox>(r.get(), "CboNumDoc"), kRuc);
     r->CboNumDoc_Click();
     whenShown<FrmPartesVincDet>([&](FrmPartesVincDet& d) {
+        // Saved, the detail has closed. Left open (a save refused, a check failed), it would wait
+        // for a user for good: the test closes it and fails.
+        const auto leftOpen = qScopeGuard([&d] {
+            if (!d.isVisible()) return;
+            ADD_FAILURE() << "the detail is still open after Aceptar";
+            d.QDialog::done(QDialog::Rejected);
+        });
         child<QRadioButton>(&d, "OptConDomicilioSi")->click();
         child<QRadioButton>(&d, "OptNatJurJ")->click();
         choose(child<QComboBox>(&d, "CboTipDoc"), "06");
@@ -379,6 +392,7 @@ TEST_F(FormsTest, NewPartyThroughAceptarIntoTheList) {
         EXPECT_EQ(razon->text(), "ALFA SAC");
         child<QRadioButton>(&d, "OptParteVinSi")->click();
         d.cmdAceptar_Click();
+        ASSERT_FALSE(messages().empty());
         EXPECT_EQ(messages().last().text, message(6));
         d.setTipos({"01", "05"});
         child<QPushButton>(&d, "CmdAceptar")->click();
@@ -391,6 +405,49 @@ TEST_F(FormsTest, NewPartyThroughAceptarIntoTheList) {
     EXPECT_EQ(texts.join(", "), "RUC, 20100000009, ALFA SAC, SI, PERU, NO, SI, PERSONA JURIDICA, 6");
     EXPECT_EQ(child<QLabel>(r.get(), "lblNumVinculadas")->text(), " 1 Registros Encontrados.");
     EXPECT_EQ(count("TIP_VIN_PAR"), 2);
+}
+
+// A handler that reads, reached while another work computes (the runner refuses its call), shows
+// the refusal, titled "Error", and leaves its list as it was; nothing escapes into the event loop.
+TEST_F(FormsTest, AReadRefusedWhileAnotherWorkRunsIsShown) {
+    auto d = detail(party::kNuevo);
+    auto* pais = child<QComboBox>(d.get(), "CboCodPais");
+    auto* tipos = child<QComboBox>(d.get(), "CboTipDoc");
+    child<QRadioButton>(d.get(), "OptConDomicilioSi")->click();
+    const int paises = pais->count();
+    auto r = registerForm("MDI_KLV_PT");
+    auto* cbo = child<QComboBox>(r.get(), "CboNumDoc");
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"domicile", [&] { child<QRadioButton>(d.get(), "OptConDomicilioNo")->click(); }},
+        {"country", [&] { choose(pais, "9019"); }},
+        {"kind", [&] { child<QRadioButton>(d.get(), "OptNatJurJ")->click(); }},
+        {"declarant", [&] { choose(cbo, kRuc), r->CboNumDoc_Click(); }},
+    };
+    for (const auto& [name, act] : cases) {
+        messages().clear();
+        // The act runs from the runner's loop while the work computes, and the work ends once it
+        // has run (a deadline keeps a failing test from hanging).
+        std::atomic<bool> done{false};
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (!LongWork::running() || done) return;
+            const auto ends = qScopeGuard([&done] { done = true; });
+            act();
+        });
+        poll.start(5);
+        LongWork(windowCtx(), nullptr, LongWork::waitingText()).runWork([&done](AppContext&, const WorkProgress&) {
+            const QDeadlineTimer until(20000);
+            while (!done && !until.hasExpired()) QThread::msleep(5);
+        });
+        ASSERT_TRUE(done) << name;
+        ASSERT_EQ(messages().calls().size(), 1u) << name;
+        EXPECT_EQ(messages().last().text, QString::fromLocal8Bit(WorkRefused().what())) << name;
+        EXPECT_EQ(messages().last().title, "Error") << name;
+    }
+    EXPECT_EQ(pais->count(), paises);
+    EXPECT_FALSE(child<QCheckBox>(d.get(), "ChkPaisBN")->isChecked());
+    EXPECT_EQ(tipos->count(), 0);
+    EXPECT_EQ(r->rowCount(), 0);
 }
 
 TEST_F(FormsTest, DomicileChangeClearsTheRelatedAnswerAndTheTicks) {
@@ -447,7 +504,7 @@ TEST_F(FormsTest, ExitAsksAfterATypedNameAndPastingIsRefused) {
 }
 
 TEST_F(FormsTest, ChooserTogglesAndKeepsOrAcceptsTheTicks) {
-    FrmTiposVinc c(ctx());
+    FrmTiposVinc c(windowCtx());
     ASSERT_TRUE(c.Form_Load({"03"}));
     auto* list = child<QTreeWidget>(&c, "LvwParteVinculada");
     ASSERT_EQ(list->topLevelItemCount(), 14);
@@ -493,15 +550,15 @@ TEST_F(FormsTest, ChooserTogglesAndKeepsOrAcceptsTheTicks) {
         child<QTreeWidget>(&f, "LvwParteVinculada")->topLevelItem(0)->setCheckState(0, Qt::Checked);
         f.CmdSalir_Click();
     });
-    EXPECT_FALSE(FrmTiposVinc::run(ctx(), nullptr, {"03"}).has_value());
+    EXPECT_FALSE(FrmTiposVinc::run(windowCtx(), nullptr, {"03"}).has_value());
     whenShown<FrmTiposVinc>([](FrmTiposVinc& f) {
         child<QTreeWidget>(&f, "LvwParteVinculada")->topLevelItem(0)->setCheckState(0, Qt::Checked);
         f.cmdAceptar_Click();
     });
-    EXPECT_EQ(FrmTiposVinc::run(ctx(), nullptr, {"03"}), QStringList({"01", "03"}));
+    EXPECT_EQ(FrmTiposVinc::run(windowCtx(), nullptr, {"03"}), QStringList({"01", "03"}));
 
     db().exec("DELETE FROM TIP_VIN");
-    FrmTiposVinc empty(ctx());
+    FrmTiposVinc empty(windowCtx());
     EXPECT_FALSE(empty.Form_Load({}));
     EXPECT_EQ(messages().last().text, "NO SE ENCONTRO TIPOS DE VINCULACION");
     EXPECT_EQ(messages().last().style, 0);
@@ -509,7 +566,7 @@ TEST_F(FormsTest, ChooserTogglesAndKeepsOrAcceptsTheTicks) {
 }
 
 TEST_F(FormsTest, ReferenceLists) {
-    FrmParaisos v(ctx());
+    FrmParaisos v(windowCtx());
     v.udf_DefCaller("VINCULO");
     ASSERT_TRUE(v.Form_Load());
     auto* grid = child<QTableView>(&v, "grdParaisos");
@@ -521,7 +578,7 @@ TEST_F(FormsTest, ReferenceLists) {
     EXPECT_TRUE(grid->isColumnHidden(2));
 
     db().exec("DELETE FROM PARAISO_FISCAL");
-    FrmParaisos p(ctx());
+    FrmParaisos p(windowCtx());
     p.udf_DefCaller("PARAISO");
     ASSERT_TRUE(p.Form_Load());
     EXPECT_EQ(p.windowTitle(), "PARAISOS FISCALES");

@@ -19,6 +19,8 @@ inline QString S(const char* s) { return QString::fromUtf8(s); }
 class PartiesTest : public ::testing::Test {
 protected:
     AppContext& ctx() { return env_.ctx(); }
+    // The context the forms get: no connection, the engine in its place.
+    AppContext& windowCtx() { return env_.windowCtx(); }
     Database& db() { return env_.db(); }
     RecordingMessageService& messages() { return env_.messages(); }
 
