@@ -6,7 +6,7 @@
 #include "declaration_header.h"
 #include "help_service.h"
 #include "import_error_report.h"
-#include "spool.h"
+#include "report_writer.h"
 #include "long_work.h"
 #include "utilitarios.h"
 #include "wait_cursor.h"
@@ -515,7 +515,8 @@ void FrmImportador::offerReport(const import::ImportOutcome& out) {
         LongWork work(ctx_, this, QStringLiteral("Escribiendo el reporte..."));
         const auto [name, r] = work.run<std::pair<QString, ImportErrorReportResult>>(
             [code, ruc, razonSocial, parties](AppContext& w, const WorkProgress&) {
-                const QString spool = udf_NumeroSpool(w, code, Declarant{6, ruc});
+                const QString spool = udf_NumeroSpoolReporte(w, code, Declarant{6, ruc});
+                if (spool.isEmpty()) return std::make_pair(spool, ImportErrorReportResult{});  // told already
                 return std::make_pair(spool, udp_ReporteErroresImportacion(w, parties ? 0 : 1, ruc, razonSocial, spool));
             });
         if (!r.ok || !see) return;

@@ -186,7 +186,8 @@ QString FrmImprimir::writeReport(bool preview, int* pages) {
             request.estTecPT = answers->estTecPT;
             request.rucEstudio = answers->rucEstudio;
             if (!preview) setKind();
-            request.archivo = udf_NumeroSpool(w, QStringLiteral("PTR002"), Declarant{6, request.docIdD});
+            request.archivo = udf_NumeroSpoolReporte(w, QStringLiteral("PTR002"), Declarant{6, request.docIdD});
+            if (request.archivo.isEmpty()) return out;  // told already
             out.outcome = udp_ImprimirReporte(w, request, QString());
             out.archivo = request.archivo;
             return out;

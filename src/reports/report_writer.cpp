@@ -148,4 +148,14 @@ ReportOutcome udp_ImprimirReporte(AppContext& ctx, const ReportRequest& request,
     return outcome;
 }
 
+QString udf_NumeroSpoolReporte(AppContext& ctx, const QString& codRep, const Declarant& declarante) {
+    try {
+        return udf_NumeroSpool(ctx, codRep, declarante);
+    } catch (const SpoolFileError& e) {
+        const auto [text, style] = reportFailureMessage(e.number(), e.text());
+        if (!text.isEmpty()) ctx.msg(text, style, QStringLiteral("Impresión"));
+        return QString();
+    }
+}
+
 }  // namespace klv

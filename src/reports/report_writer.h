@@ -115,6 +115,11 @@ using ReportBody = std::function<void(AppContext& ctx, const ReportRequest& requ
 // SPOOL row of request.archivo; a kind without a body writes nothing.
 ReportOutcome udp_ImprimirReporte(AppContext& ctx, const ReportRequest& request, const QString& ruc);
 
+// The SPOOL number of a new report of the module (udf_NumeroSpool): its file created empty in the
+// report folder with its row. A file that cannot be created adds no row and is told as a report
+// that cannot be written is (title "Impresión"): the empty text then. Throws DbError.
+QString udf_NumeroSpoolReporte(AppContext& ctx, const QString& codRep, const Declarant& declarante);
+
 // The message udp_ImprimirReporte shows for a failure, by its number: (text, style); an empty
 // text shows nothing.
 std::pair<QString, int> reportFailureMessage(int number, const QString& description);

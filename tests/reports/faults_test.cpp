@@ -40,14 +40,11 @@ protected:
         env_.messages().clear();
         QString spool;
         try {
-            spool = udf_NumeroSpool(env_.ctx(), QStringLiteral("PTR003"), Declarant{6, kRuc});
+            spool = udf_NumeroSpoolReporte(env_.ctx(), QStringLiteral("PTR003"), Declarant{6, kRuc});
         } catch (const DbError&) {
             return false;
-        } catch (const SpoolFileError& e) {
-            const auto [text, style] = reportFailureMessage(e.number(), e.text());
-            env_.ctx().msg(text, style, QStringLiteral("Impresión"));
-            return false;
         }
+        if (spool.isEmpty()) return false;
         return udp_ReporteErroresImportacion(env_.ctx(), 1, kRuc, QStringLiteral("EMPRESA"), spool).ok;
     }
 
