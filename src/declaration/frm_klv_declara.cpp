@@ -110,17 +110,59 @@ QGroupBox* frame(const QString& name, const QString& caption, QWidget* parent) {
 
 }  // namespace
 
-// What a worker reads for the grid: its rows and the six totals (or why they could not be
-// summed), with the file's change counter read just before, so that the grid is known to show what
-// was written up to then.
+// What the engine's thread reads for the grid: its rows and the six totals (or why they could not
+// be read or summed), with the connection's change stamp taken just before the rows, so that the
+// grid is known to show what was written up to then.
 struct Frm_KLV_Declara::GridRead {
     int tipDocD = 6;
     QString ruc, periodo;
     TransactionGrid grid;
     DeclarationTotals totals;
+    std::exception_ptr failure;  // the rows could not be read (readGridKept)
     std::exception_ptr totalsFailure;
-    qint64 fileChanges = 0;
+    Database::ChangeStamp stamp;
 };
+
+// A stored declaration as its opening reads it.
+struct Frm_KLV_Declara::EditRead {
+    StoredHeader header;   // found false: the declaration is not stored, and nothing more was read
+    int declarant = -1;    // the declarant's item in the list
+    bool outside = false;  // not in the user's list: `outsideItem` is added to it
+    QString outsideItem;
+    DeclarantNames names;  // what choosing the declarant shows
+    std::exception_ptr namesFailure;
+    DeclarationState st;   // the form's state once the working copy is rebuilt
+};
+
+// Everything the opening reads, in one call.
+struct Frm_KLV_Declara::LoadRead {
+    QStringList declarants;
+    std::optional<EditRead> edit;  // mode "Modificar"
+    GridRead grid;
+};
+
+// What the activation reads, in one call.
+struct Frm_KLV_Declara::ActivateRead {
+    bool fresh = false;  // the grid shown is still the working copy: not read again
+    GridRead grid;
+    AttachedStudy study;
+    std::exception_ptr studyFailure;
+};
+
+namespace {
+
+// What the tab change reads, in one call: whether the declaration is stored, then the header's
+// checks and the 2008 rule.
+struct TabRead {
+    bool exists = false;
+    std::exception_ptr existsFailure;
+    bool validated = false;
+    HeaderCheck header;
+    bool rule2008 = true;
+    std::exception_ptr failure;
+};
+
+}  // namespace
 
 Frm_KLV_Declara::GridRead Frm_KLV_Declara::readGrid(AppContext& w, int tipDocD, const QString& ruc,
                                                     const QString& periodo) {
@@ -128,7 +170,7 @@ Frm_KLV_Declara::GridRead Frm_KLV_Declara::readGrid(AppContext& w, int tipDocD, 
     g.tipDocD = tipDocD;
     g.ruc = ruc;
     g.periodo = periodo;
-    g.fileChanges = w.db().fileChanges();
+    g.stamp = w.db().changeStamp();
     g.grid.load(w, tipDocD, ruc, periodo);
     try {
         g.totals = upd_TotalizarMtoTransacc(w, tipDocD, periodo, ruc, QString());
@@ -137,6 +179,49 @@ Frm_KLV_Declara::GridRead Frm_KLV_Declara::readGrid(AppContext& w, int tipDocD, 
         g.totalsFailure = std::current_exception();
     }
     return g;
+}
+
+Frm_KLV_Declara::GridRead Frm_KLV_Declara::readGridKept(AppContext& w, int tipDocD, const QString& ruc,
+                                                        const QString& periodo) {
+    try {
+        return readGrid(w, tipDocD, ruc, periodo);
+    } catch (const std::exception&) {
+        GridRead g;
+        g.failure = std::current_exception();
+        return g;
+    }
+}
+
+Frm_KLV_Declara::EditRead Frm_KLV_Declara::readEdit(AppContext& w, const QStringList& declarants, DeclarationState st,
+                                                    const QString& outsideDeclarant, const DeclarationKey& key) {
+    EditRead e;
+    e.header = readStoredHeader(w, key.tipDocD, key.docIdD, key.periodo);
+    const StoredHeader& h = e.header;
+    if (!h.found) return e;
+    for (int i = 0; i < declarants.size() && e.declarant < 0; ++i)
+        if (declarants[i].left(11) == h.docIdD) e.declarant = i;
+    QString outside = outsideDeclarant;
+    QString item;
+    if (e.declarant < 0) {
+        e.outside = true;
+        outside = h.docIdD;
+        e.outsideItem = udf_ItemContribuyente(h.docIdD, readDeclarant(w, h.docIdD, false).nombre);
+        item = e.outsideItem;
+    } else {
+        item = declarants[e.declarant];
+    }
+    const QString ruc = item.left(11);
+    try {
+        e.names = readDeclarant(w, ruc, ruc != outside);
+    } catch (const std::exception&) {
+        e.namesFailure = std::current_exception();
+    }
+    // The rebuild starts from the state the form gathers once the declarant is chosen.
+    st.cboNumDoc = item;
+    st.razonSocial = e.names.nombre;
+    klv::udp_CargarEdit(w, st, key.tipDocD, key.docIdD, key.periodo);
+    e.st = st;
+    return e;
 }
 
 Frm_KLV_Declara::Frm_KLV_Declara(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
@@ -424,23 +509,41 @@ void Frm_KLV_Declara::Form_Load(const DeclarationKey* key) {
     st_.modified = false;
 
     udp_AnchoListaCombo(this, CboNumDoc, 75);
-    udp_CargaCombo(CboNumDoc, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsContribuyentes(w, QStringLiteral("6")); }));
+    // One call reads it all: the declarant list; then the stored declaration, its rebuilt working
+    // copy and its grid, or for a new declaration the working copy emptied and its (empty) grid. A
+    // new declaration has no declarant chosen yet: its key on the form is empty.
+    const std::optional<DeclarationKey> stored =
+        st_.mode == kModoModificar && key ? std::optional<DeclarationKey>(*key) : std::nullopt;
+    const DeclarationState st = gatheredState();
+    const QString outside = outsideDeclarant_;
+    const QString periodo = MkePeriodo->text();
+    const DeclarationKey empty{6, QString(), periodo, ctx_.gFormulario};
+    LoadRead r = LongWork::call(
+        ctx_, this,
+        [stored, st, outside, periodo, empty](AppContext& w) {
+            LoadRead r;
+            r.declarants = udf_ItemsContribuyentes(w, QStringLiteral("6"));
+            if (stored) {
+                r.edit = readEdit(w, r.declarants, st, outside, *stored);
+                if (r.edit->header.found) r.grid = readGrid(w, stored->tipDocD, stored->docIdD, stored->periodo);
+            } else {
+                udp_CargarTemps(w, empty);
+                r.grid = readGrid(w, 6, QString(), periodo);
+            }
+            return r;
+        },
+        QStringLiteral("Abriendo la declaración..."));
+
+    udp_CargaCombo(CboNumDoc, r.declarants);
     CboNumDoc->setCurrentIndex(-1);
     selectTab(kTabIdentificacion);
     setHelpContext(ctx_.help, this, kHelpIdentificacion);
 
-    if (st_.mode == kModoModificar && key) {
-        udp_CargarEdit(key->tipDocD, key->docIdD, key->periodo);
+    if (r.edit) {
+        udp_CargarEdit(r);
     } else {
-        // A new declaration: the key on the form is still empty, so the working copy ends empty.
         gatherState();
-        const DeclarationKey empty = st_.key(ctx_);
-        const QString r = ruc(), periodo = MkePeriodo->text();
-        LongWork work(ctx_, this, QStringLiteral("Abriendo la declaración..."));
-        applyGrid(work.run<GridRead>([&](AppContext& w, const WorkProgress&) {
-            udp_CargarTemps(w, empty);
-            return readGrid(w, 6, r, periodo);
-        }));
+        applyGrid(std::move(r.grid));
     }
     gridFromLoad_ = true;
     st_.loading = false;
@@ -496,25 +599,24 @@ void Frm_KLV_Declara::fitHeight() {
     resize(width(), target);
 }
 
-void Frm_KLV_Declara::udp_CargarEdit(int tipDocD, const QString& docIdD, const QString& periodo) {
-    const StoredHeader h = readStoredHeader(ctx_, tipDocD, docIdD, periodo);
+void Frm_KLV_Declara::udp_CargarEdit(LoadRead& r) {
+    EditRead& e = *r.edit;
+    const StoredHeader& h = e.header;
     if (!h.found) throw DbError(DbErr::NoCurrentRecord, QStringLiteral("No hay ningún registro activo."));
 
     MkePeriodo->setText(h.periodo);
-    udp_CargaCombo(CboNumDoc, LongWork::call(ctx_, this, [&](AppContext& w) { return udf_ItemsContribuyentes(w, QStringLiteral("6")); }));
-    int declarant = -1;
-    for (int i = 0; i < CboNumDoc->count() && declarant < 0; ++i)
-        if (CboNumDoc->itemText(i).left(11) == h.docIdD) declarant = i;
-    if (declarant < 0) {
+    udp_CargaCombo(CboNumDoc, r.declarants);
+    int declarant = e.declarant;
+    if (e.outside) {
         // The chooser lists every stored declaration, also those of taxpayers outside the user's
         // list: the declarant joins the list, so that the form (its grid, totals, checks and save)
         // stays on the declaration chosen.
         outsideDeclarant_ = h.docIdD;
-        CboNumDoc->addItem(udf_ItemContribuyente(h.docIdD, readDeclarant(ctx_, h.docIdD, false).nombre));
+        CboNumDoc->addItem(e.outsideItem);
         declarant = CboNumDoc->count() - 1;
     }
     CboNumDoc->setCurrentIndex(declarant);
-    CboNumDoc_Click();
+    applyDeclarant(e.names, e.namesFailure);
     (h.answer1 == QLatin1String("1") ? OptAutoMonExt_Si : OptAutoMonExt_No)->setChecked(true);
     (h.answer2 == QLatin1String("1") ? OptEstTecTra_Si : OptEstTecTra_No)->setChecked(true);
     TxtRUC->setText(h.rucAutor);
@@ -522,16 +624,10 @@ void Frm_KLV_Declara::udp_CargarEdit(int tipDocD, const QString& docIdD, const Q
     if (decl::periodValue(h.periodo) >= 2012 && !h.rectifica.isEmpty())
         OptRectifica[h.rectifica == QLatin1String("1") ? 1 : 0]->setChecked(true);
 
-    // The working copy, the status bar, the number of parties, the mode and gAutContExt.
-    gatherState();
-    DeclarationState st = st_;
-    LongWork work(ctx_, this, QStringLiteral("Abriendo la declaración..."));
-    GridRead g = work.run<GridRead>([&](AppContext& w, const WorkProgress&) {
-        klv::udp_CargarEdit(w, st, tipDocD, docIdD, periodo);
-        return readGrid(w, tipDocD, docIdD, periodo);
-    });
-    st_ = st;
-    applyGrid(std::move(g));
+    // The working copy was rebuilt, and the status bar, the number of parties, the mode and
+    // gAutContExt set, by the opening's call.
+    st_ = e.st;
+    applyGrid(std::move(r.grid));
     if (ctx_.gAccion == 1) lockKey(true);
 }
 
@@ -550,46 +646,70 @@ bool Frm_KLV_Declara::showModal() {
 }
 
 void Frm_KLV_Declara::Form_Activate() {
+    // Right after the load the grid and the totals already show this declaration's working copy:
+    // a large one is not read twice while nothing has been written since (the stamp read now is
+    // the one read before the grid's rows).
+    const bool fromLoad =
+        gridFromLoad_ && gridTipDoc_ == 6 && gridRuc_ == ruc() && gridPeriodo_ == MkePeriodo->text();
+    gridFromLoad_ = false;
+    const Database::ChangeStamp shown = gridStamp_;
+    const QString r = ruc(), periodo = MkePeriodo->text();
+    const bool study = !FraAdjuntar->isHidden() && period() >= 2012 && OptEstTecTra_Si->isChecked();
+    DeclarationKey key;
+    if (study) {
+        gatherState();
+        key = st_.key(ctx_);
+    }
+    ActivateRead a;
     try {
-        // Right after the load the grid and the totals already show this declaration's working
-        // copy: a large one is not read twice.
-        const bool fresh = gridFromLoad_ && gridTipDoc_ == 6 && gridRuc_ == ruc() &&
-                           gridPeriodo_ == MkePeriodo->text() && gridStamp_ == ctx_.db().changeStamp();
-        gridFromLoad_ = false;
-        if (!fresh) udp_Refresca_Grilla(6, ruc(), MkePeriodo->text());
+        WaitCursor wait;
+        a = LongWork::call(ctx_, this, [fromLoad, shown, r, periodo, study, key](AppContext& w) {
+            ActivateRead a;
+            a.fresh = fromLoad && w.db().changeStamp() == shown;
+            if (!a.fresh) a.grid = readGridKept(w, 6, r, periodo);
+            if (study) {
+                try {
+                    a.study = readAttachedStudy(w, key);
+                } catch (const std::exception&) {
+                    a.studyFailure = std::current_exception();
+                }
+            }
+            return a;
+        });
     } catch (const std::exception& e) {
         reportFailure(e);
+        return;
     }
-    if (!FraAdjuntar->isHidden() && period() >= 2012 && OptEstTecTra_Si->isChecked()) {
+    if (!a.fresh) {
         try {
-            gatherState();
-            const AttachedStudy study = readAttachedStudy(ctx_, st_.key(ctx_));
-            if (study.found) {
-                TxtRuta->setText(QDir(study.rutArc).filePath(study.nomarc));  // shown from its end: the name
-                TxtTam->setText(study.tamarc);
-            }
+            WaitCursor wait;
+            applyGrid(std::move(a.grid));
         } catch (const std::exception& e) {
             reportFailure(e);
+        }
+    }
+    if (study) {
+        if (a.studyFailure) {
+            reportFailure(a.studyFailure);
+        } else if (a.study.found) {
+            TxtRuta->setText(QDir(a.study.rutArc).filePath(a.study.nomarc));  // shown from its end: the name
+            TxtTam->setText(a.study.tamarc);
         }
     }
 }
 
 // --- Grid --------------------------------------------------------------------------------------
 
-void Frm_KLV_Declara::udp_Refresca_Grilla(int tipDocD, const QString& ruc, const QString& periodo) {
-    WaitCursor wait;
-    // The view shows no rows while the new ones are read; a failed read leaves it so.
-    model_->clear();
-    LongWork work(ctx_, this, QStringLiteral("Leyendo las transacciones..."));
-    applyGrid(work.run<GridRead>(
-        [&](AppContext& w, const WorkProgress&) { return readGrid(w, tipDocD, ruc, periodo); }));
-}
-
 void Frm_KLV_Declara::applyGrid(GridRead g) {
+    if (g.failure) {
+        // A failed read leaves the grid empty.
+        model_->clear();
+        std::rethrow_exception(g.failure);
+    }
     gridTipDoc_ = g.tipDocD;
     gridRuc_ = g.ruc;
     gridPeriodo_ = g.periodo;
-    gridStamp_ = Database::ChangeStamp{ctx_.db().changeStamp().own, g.fileChanges};
+    gridStamp_ = g.stamp;
     model_->replace(std::move(g.grid));
     if (model_->rowCount() > 0) GrdTransacciones->setCurrentIndex(model_->index(0, 0));
 
@@ -611,12 +731,20 @@ void Frm_KLV_Declara::applyGrid(GridRead g) {
 
 void Frm_KLV_Declara::CboNumDoc_Click() {
     const QString r = ruc();
+    const bool ownOnly = r != outsideDeclarant_;
     DeclarantNames d;
+    std::exception_ptr failure;
     try {
-        d = readDeclarant(ctx_, r, r != outsideDeclarant_);
-    } catch (const std::exception& e) {
-        reportFailure(e);
+        d = LongWork::call(ctx_, this, [r, ownOnly](AppContext& w) { return readDeclarant(w, r, ownOnly); });
+    } catch (const std::exception&) {
+        failure = std::current_exception();
     }
+    applyDeclarant(d, failure);
+}
+
+void Frm_KLV_Declara::applyDeclarant(const DeclarantNames& d, const std::exception_ptr& failure) {
+    if (failure) reportFailure(failure);
+    const QString r = ruc();
     const bool empresa = d.empresa();
     Label10[1]->setVisible(empresa);
     TxtRazsoc->setVisible(empresa);
@@ -656,30 +784,46 @@ void Frm_KLV_Declara::MkePeriodo_LostFocus() {
 }
 
 bool Frm_KLV_Declara::checkPeriodAndPublish() {
+    bool lookup = false;
+    if (!checkPeriodYear(lookup)) return false;
+    if (!lookup) return true;
+    const QString r = ruc(), periodo = MkePeriodo->text();
+    bool exists = false;
+    std::exception_ptr failure;
+    try {
+        exists = LongWork::call(ctx_, this, [r, periodo](AppContext& w) { return udf_Form_Existe(w, 6, r, periodo); });
+    } catch (const std::exception&) {
+        failure = std::current_exception();
+    }
+    return publishPeriod(exists, failure);
+}
+
+bool Frm_KLV_Declara::checkPeriodYear(bool& lookup) {
     const int p = period();
+    lookup = false;
     if (p > ctx_.clock->year()) {
         udp_Mensaje(ctx_, 11, kFrmDeclara);
         return false;
     }
-    if (p > 2005) {
-        bool exists = false;
-        try {
-            exists = udf_Form_Existe(ctx_, 6, ruc(), MkePeriodo->text());
-        } catch (const std::exception& e) {
-            reportFailure(e);
-            return false;
-        }
-        if (exists && st_.mode == kModoNuevo) {
-            ctx_.msg(kMsgDeclaracionExiste, MsgStyle::Critical);
-            return false;
-        }
-        if (ctx_.panels) {
-            ctx_.panels->setPanelRuc(ruc());
-            ctx_.panels->setPanelNombre(TxtRazsoc->text());
-            ctx_.panels->setPanelPeriodo(MkePeriodo->text());
-        }
-        setModified();
+    lookup = p > 2005;
+    return true;
+}
+
+bool Frm_KLV_Declara::publishPeriod(bool exists, const std::exception_ptr& failure) {
+    if (failure) {
+        reportFailure(failure);
+        return false;
     }
+    if (exists && st_.mode == kModoNuevo) {
+        ctx_.msg(kMsgDeclaracionExiste, MsgStyle::Critical);
+        return false;
+    }
+    if (ctx_.panels) {
+        ctx_.panels->setPanelRuc(ruc());
+        ctx_.panels->setPanelNombre(TxtRazsoc->text());
+        ctx_.panels->setPanelPeriodo(MkePeriodo->text());
+    }
+    setModified();
     return true;
 }
 
@@ -696,22 +840,65 @@ void Frm_KLV_Declara::TabDeclaraciones_Click(int /*previousTab*/) {
     if (inTabHandler_) return;
     FlagScope guard(inTabHandler_);
     try {
+        bool lookup = false;
         if (!CboNumDoc->currentText().isEmpty()) {
-            if (!checkPeriodAndPublish()) return;
+            if (!checkPeriodYear(lookup)) return;
         } else {
             udp_Mensaje(ctx_, 1, kFrmDeclara);
             CboNumDoc->setFocus();
         }
-        if (TabDeclaraciones->currentIndex() == kTabTransacciones) {
-            gatherState();
-            const HeaderCheck r = udf_Validar(ctx_, st_);
-            if (r.ok) {
-                setHelpContext(ctx_.help, this, kHelpTransacciones);
-            } else {
-                selectTab(kTabIdentificacion);
-                focusOn(r.focus);
+        const bool validate = TabDeclaraciones->currentIndex() == kTabTransacciones;
+        if (lookup || validate) {
+            // One call: whether the declaration is stored, then the header's checks and the 2008
+            // rule (each showing its message as it runs) on the state as the period's check leaves
+            // it.
+            DeclarationState st = gatheredState();
+            if (lookup && !st.loading) st.modified = true;
+            const bool nuevo = st_.mode == kModoNuevo;
+            const QString r = ruc(), periodo = MkePeriodo->text();
+            TabRead t;
+            try {
+                t = LongWork::call(ctx_, this, [lookup, validate, st, nuevo, r, periodo](AppContext& w) {
+                    TabRead t;
+                    if (lookup) {
+                        try {
+                            t.exists = udf_Form_Existe(w, 6, r, periodo);
+                        } catch (const std::exception&) {
+                            t.existsFailure = std::current_exception();
+                            return t;
+                        }
+                        if (t.exists && nuevo) return t;
+                    }
+                    if (validate) {
+                        try {
+                            t.header = udf_Validar(w, st);
+                            t.validated = true;
+                            t.rule2008 = udf_Validar_det_2008(w, st);
+                        } catch (const std::exception&) {
+                            t.failure = std::current_exception();
+                        }
+                    }
+                    return t;
+                });
+            } catch (const std::exception& e) {
+                if (!lookup) throw;
+                reportFailure(e);
+                return;
             }
-            if (!udf_Validar_det_2008(ctx_, st_)) selectTab(kTabTransacciones);
+            if (lookup && !publishPeriod(t.exists, t.existsFailure)) return;
+            if (validate) {
+                gatherState();
+                if (t.validated) {
+                    if (t.header.ok) {
+                        setHelpContext(ctx_.help, this, kHelpTransacciones);
+                    } else {
+                        selectTab(kTabIdentificacion);
+                        focusOn(t.header.focus);
+                    }
+                }
+                if (t.failure) std::rethrow_exception(t.failure);
+                if (!t.rule2008) selectTab(kTabTransacciones);
+            }
         }
     } catch (const std::exception& e) {
         reportFailure(e);
@@ -762,8 +949,9 @@ void Frm_KLV_Declara::OptEstTecTra_No_Click() {
             try {
                 gatherState();
                 const DeclarationKey key = st_.key(ctx_);
-                if (!udf_Form_Existe(ctx_, key.tipDocD, key.docIdD, key.periodo))
-                    deleteAttachedStudy(ctx_, key);
+                LongWork::call(ctx_, this, [key](AppContext& w) {
+                    if (!udf_Form_Existe(w, key.tipDocD, key.docIdD, key.periodo)) deleteAttachedStudy(w, key);
+                });
             } catch (const std::exception& e) {
                 reportFailure(e);
             }
@@ -827,17 +1015,32 @@ void Frm_KLV_Declara::CmdOpciones_Click(int index) {
             return;
         const int row = std::max(0, GrdTransacciones->currentIndex().row());
         const DeclarationKey key{6, ruc().trimmed(), MkePeriodo->text().trimmed(), ctx_.gFormulario};
+        const int tipDoc = gridTipDoc_;
+        const QString gridRuc = gridRuc_, gridPeriodo = gridPeriodo_;
+        GridRead g;
         try {
-            // On a worker: another program's lock is waited for there, with the windows painted.
+            // One call: the delete (another program's lock is waited for on the engine's thread,
+            // with the windows painted), then the grid's query again with the arguments of its last
+            // reload, the totals and the count.
             const Party party = model_->grid().party(row);
             const long cor = model_->grid().corTransaccion(row);
-            LongWork work(ctx_, this, QStringLiteral("Eliminando la transacción..."));
-            work.runWork([&](AppContext& w, const WorkProgress&) { eliminarTransaccionTemporal(w, key, party, cor); });
+            g = LongWork::call(
+                ctx_, this,
+                [key, party, cor, tipDoc, gridRuc, gridPeriodo](AppContext& w) {
+                    eliminarTransaccionTemporal(w, key, party, cor);
+                    return readGridKept(w, tipDoc, gridRuc, gridPeriodo);
+                },
+                QStringLiteral("Eliminando la transacción..."));
         } catch (const std::exception& e) {
             reportFailure(e);
             return;
         }
-        refreshAfterDelete();
+        try {
+            WaitCursor wait;
+            applyGrid(std::move(g));
+        } catch (const std::exception& e) {
+            reportFailure(e);
+        }
         break;
     }
     case 3: {
@@ -886,16 +1089,6 @@ void Frm_KLV_Declara::hiddenWhile(const std::function<void()>& openForm) {
     Form_Activate();
 }
 
-void Frm_KLV_Declara::refreshAfterDelete() {
-    // The grid's query runs again (with the arguments of its last reload), then the totals and
-    // the count.
-    try {
-        udp_Refresca_Grilla(gridTipDoc_, gridRuc_, gridPeriodo_);
-    } catch (const std::exception& e) {
-        reportFailure(e);
-    }
-}
-
 // --- Buttons -------------------------------------------------------------------------------------
 
 std::optional<ButtonOutcome> Frm_KLV_Declara::runButton(const QString& text, const QString& failure,
@@ -911,7 +1104,7 @@ std::optional<ButtonOutcome> Frm_KLV_Declara::runButton(const QString& text, con
         out = work.run<ButtonOutcome>([&](AppContext& w, const WorkProgress& progress) { return button(w, st, progress); });
         st_ = st;
     } catch (const std::exception& e) {
-        // The worker's connection could not be opened.
+        // The work could not begin (the engine could not open its connection).
         ctx_.msg(failure + failureText(e), MsgStyle::Critical);
         out = ButtonOutcome{};
     }
@@ -999,13 +1192,17 @@ bool Frm_KLV_Declara::eventFilter(QObject* watched, QEvent* event) {
 
 // --- Helpers -------------------------------------------------------------------------------------
 
-void Frm_KLV_Declara::gatherState() {
-    st_.cboNumDoc = CboNumDoc->currentIndex() >= 0 ? CboNumDoc->currentText() : QString();
-    st_.razonSocial = TxtRazsoc->text();
-    st_.periodo = MkePeriodo->text();
-    st_.periodoEnabled = MkePeriodo->isEnabled();
-    st_.rucAutor = TxtRUC->text();
-    st_.rutaEstudio = TxtRuta->text();
+void Frm_KLV_Declara::gatherState() { st_ = gatheredState(); }
+
+DeclarationState Frm_KLV_Declara::gatheredState() const {
+    DeclarationState st = st_;
+    st.cboNumDoc = CboNumDoc->currentIndex() >= 0 ? CboNumDoc->currentText() : QString();
+    st.razonSocial = TxtRazsoc->text();
+    st.periodo = MkePeriodo->text();
+    st.periodoEnabled = MkePeriodo->isEnabled();
+    st.rucAutor = TxtRUC->text();
+    st.rutaEstudio = TxtRuta->text();
+    return st;
 }
 
 void Frm_KLV_Declara::setModified() {
@@ -1057,6 +1254,14 @@ void Frm_KLV_Declara::selectTab(int index) { TabDeclaraciones->setCurrentIndex(i
 
 void Frm_KLV_Declara::reportFailure(const std::exception& e) {
     ctx_.msg(QStringLiteral("No se pudo completar la operación.\r\n") + failureText(e), MsgStyle::Critical);
+}
+
+void Frm_KLV_Declara::reportFailure(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+        reportFailure(e);
+    }
 }
 
 }  // namespace klv

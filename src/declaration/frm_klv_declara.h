@@ -4,8 +4,10 @@
 // working transactions with their six totals on the transactions tab; Grabar, Validar and Salir.
 //
 // The form gathers its controls into a DeclarationState and leaves the checks, the working copy
-// and the save to the declaration's logic. It opens in mode "Nuevo" (caller "MDI_KLV_PT") or
-// "Modificar" on a stored declaration (caller "FrmContAbrir").
+// and the save to the declaration's logic. What a handler reads or writes runs on the engine's
+// thread, in one call of the runner of long work (long_work.h), and the controls are filled once
+// it returns. It opens in mode "Nuevo" (caller "MDI_KLV_PT") or "Modificar" on a stored
+// declaration (caller "FrmContAbrir").
 
 #include "app_context.h"
 #include "declaration_save.h"
@@ -13,7 +15,9 @@
 #include "work_progress.h"
 
 #include <QDialog>
+#include <QStringList>
 #include <array>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -31,6 +35,7 @@ class QTableView;
 namespace klv {
 
 class TransactionGridModel;
+struct DeclarantNames;
 
 class Frm_KLV_Declara : public QDialog {
     Q_OBJECT
@@ -47,17 +52,16 @@ public:
     // "MDI_KLV_PT" sets mode "Nuevo", "FrmContAbrir" mode "Modificar"; any other name leaves it.
     void udp_DefCaller(const QString& caller);
     // Fills the declarant list and opens the declaration: in mode "Modificar" the stored one of
-    // `key`, otherwise an empty working copy. Throws DbError.
+    // `key`, otherwise an empty working copy; everything it reads is read in one call. Throws
+    // DbError.
     void Form_Load(const DeclarationKey* key = nullptr);
     // What runs each time the form comes back to the front: the grid, the totals and the
-    // attached study are read again.
+    // attached study are read again (one call), the grid only when something was written since
+    // it was read.
     void Form_Activate();
     // Shows the form modally (after Form_Load) until Salir closes it; true when it closed in mode
     // "Modificar".
     bool showModal();
-
-    // Reloads the grid, the six totals, their caption and the count label. Throws DbError.
-    void udp_Refresca_Grilla(int tipDocD, const QString& ruc, const QString& periodo);
 
     // Handlers, also run by the controls' signals.
     void CboNumDoc_Click();
@@ -98,15 +102,31 @@ private:
     void setModified();
     QString ruc() const;
     int period() const;
-    // Loads a stored declaration into the controls and the working copy. Throws DbError.
-    void udp_CargarEdit(int tipDocD, const QString& docIdD, const QString& periodo);
-    // The grid's rows and totals as a worker reads them, and putting them in place.
+    // What the opening reads in one call (declarant list, stored declaration, working copy, grid)
+    // and what a stored declaration's opening reads of it.
+    struct LoadRead;
+    struct EditRead;
+    static EditRead readEdit(AppContext& w, const QStringList& declarants, DeclarationState st,
+                             const QString& outsideDeclarant, const DeclarationKey& key);
+    // Puts a stored declaration read by the opening into the controls. Throws DbError.
+    void udp_CargarEdit(LoadRead& r);
+    // The grid's rows and totals as the engine's thread reads them, and putting them in place.
     struct GridRead;
     static GridRead readGrid(AppContext& w, int tipDocD, const QString& ruc, const QString& periodo);
+    // The same, a failure of the rows' read kept in the result rather than thrown.
+    static GridRead readGridKept(AppContext& w, int tipDocD, const QString& ruc, const QString& periodo);
+    // A failed read (kept) leaves the grid empty and is thrown; failed totals are thrown once the
+    // grid is shown.
     void applyGrid(GridRead g);
-    // Runs Grabar or Validar on a worker with its progress shown (on the form's state, taken back
-    // when it ends), then gives the focus and the tab it asks for; nothing (and nullopt) while a
-    // long work runs. `failure` opens the message when the worker cannot even begin.
+    // What the activation reads in one call.
+    struct ActivateRead;
+    // What choosing the declarant shows once its names are read (a failed read is reported and
+    // shows none).
+    void applyDeclarant(const DeclarantNames& d, const std::exception_ptr& failure);
+    // Runs Grabar or Validar on the engine's thread with its progress shown (on the form's state,
+    // taken back when it ends), then gives the focus and the tab it asks for; nothing (and
+    // nullopt) while a long work runs. `failure` opens the message when the work cannot even
+    // begin.
     std::optional<ButtonOutcome> runButton(
         const QString& text, const QString& failure,
         const std::function<ButtonOutcome(AppContext&, DeclarationState&, const WorkProgress&)>& button);
@@ -117,13 +137,20 @@ private:
     // The year checks of the period box and, when they pass, the status bar; false when a message
     // ended the check.
     bool checkPeriodAndPublish();
+    // Its two halves around the read of whether the declaration is stored: the year check (false
+    // when its message ended the check; `lookup` tells whether that read is needed), then what
+    // the read found (false when a message ended the check).
+    bool checkPeriodYear(bool& lookup);
+    bool publishPeriod(bool exists, const std::exception_ptr& failure);
+    // The form's state as gatherState() would leave it, without changing it.
+    DeclarationState gatheredState() const;
     void lockKey(bool locked);
     void setRucAutorEnabled(bool enabled);
     void clearAttachment();
     void focusOn(DeclFocus focus);
     void selectTab(int index);
     void reportFailure(const std::exception& e);
-    void refreshAfterDelete();
+    void reportFailure(const std::exception_ptr& failure);
     void openTransactionForm(const QString& mode);
     // Hides the form while `openForm` runs the form it opens, then shows it again where it was
     // (a dialog shown again is otherwise placed anew over its parent) and activates it.
@@ -142,6 +169,8 @@ private:
     // Set by the load's refresh: the activation that follows the show need not run it again while
     // nothing has been written since.
     bool gridFromLoad_ = false;
+    // The engine connection's change stamp, taken in the call that read the grid just before its
+    // rows: an equal stamp read later means the grid still shows the working copy.
     Database::ChangeStamp gridStamp_;
     // RUC of a declarant added to the list for the stored declaration opened (not the user's own).
     QString outsideDeclarant_;

@@ -12,15 +12,6 @@ constexpr int kFetchBatch = 1000;
 
 TransactionGridModel::TransactionGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void TransactionGridModel::reload(const AppContext& ctx, int tipDocD, const QString& ruc, const QString& periodo) {
-    // The view shows no rows while the new ones are read (the window may repaint meanwhile); a
-    // failed read leaves it so.
-    clear();
-    TransactionGrid grid;
-    grid.load(ctx, tipDocD, ruc, periodo);
-    replace(std::move(grid));
-}
-
 void TransactionGridModel::replace(TransactionGrid grid) {
     beginResetModel();
     grid_ = std::move(grid);

@@ -14,10 +14,7 @@ class TransactionGridModel : public QAbstractTableModel {
 public:
     explicit TransactionGridModel(QObject* parent = nullptr);
 
-    // Reloads the rows (see TransactionGrid::load). On a DbError the grid is left empty and the
-    // error is thrown on.
-    void reload(const AppContext& ctx, int tipDocD, const QString& ruc, const QString& periodo);
-    // Shows the rows read apart (by a worker).
+    // Shows the rows read apart (on the engine's thread: the model reads nothing itself).
     void replace(TransactionGrid grid);
     // A grid without rows.
     void clear();

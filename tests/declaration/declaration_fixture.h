@@ -25,7 +25,10 @@ class DeclarationTest : public ::testing::Test {
 protected:
     DeclarationTest();
 
+    // The test's own connection, as another program has it: to lay rows before and check them after.
     AppContext& ctx() { return env_.ctx(); }
+    // The context a form gets: no connection, the engine in its place.
+    AppContext& windowCtx() { return env_.windowCtx(); }
     Database& db() { return env_.db(); }
     RecordingMessageService& messages() { return env_.messages(); }
     Environment& env() { return env_; }

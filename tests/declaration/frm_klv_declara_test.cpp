@@ -8,6 +8,7 @@
 #include "transaction_grid_model.h"
 #include "when_shown.h"
 #include "declaration_header.h"
+#include "engine.h"
 #include "frm_klv_declara.h"
 #include "long_work.h"
 #include "progress_window.h"
@@ -52,13 +53,13 @@ public:
 class DeclaraFormTest : public DeclarationTest {
 protected:
     DeclaraFormTest() {
-        ctx().help = &help_;
+        windowCtx().help = &help_;
         party(QStringLiteral("P1"), {{QStringLiteral("RAZON_SOCIAL"), QStringLiteral("PARTE UNO")}});
     }
 
     // A fresh form opened by the main window (new) or the chooser (stored declaration `k`).
     Frm_KLV_Declara& open(const QString& caller = QStringLiteral("MDI_KLV_PT"), const DeclarationKey* k = nullptr) {
-        form_ = std::make_unique<Frm_KLV_Declara>(ctx());
+        form_ = std::make_unique<Frm_KLV_Declara>(windowCtx());
         form_->udp_DefCaller(caller);
         form_->Form_Load(k);
         form_->show();
@@ -222,8 +223,8 @@ TEST_F(DeclaraFormTest, GrabarOfManyRowsLetsTheEventLoopRunAndIgnoresWhatArrives
     Frm_KLV_Declara& f = open();
     answerHeader();
     manyWorkingTransactions(40000);
-    // While the save runs on its worker, a timer fires; a second click on Grabar (the mouse's
-    // and a programme's) and the close box arrive.
+    // While the save runs on the engine's thread, a timer fires; a second click on Grabar (the
+    // mouse's and a programme's) and the close box arrive.
     int whileWorking = 0;
     QTimer timer;
     auto* grabar = w<QPushButton>("CmdGrabar");
@@ -245,6 +246,30 @@ TEST_F(DeclaraFormTest, GrabarOfManyRowsLetsTheEventLoopRunAndIgnoresWhatArrives
     EXPECT_GT(whileWorking, 0);
     EXPECT_EQ(texts(), QStringList{S("Toda la información fue grabada satisfactoriamente.")});
     EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(count(QStringLiteral("TRANSACCION2")), 40000);
+}
+
+TEST_F(DeclaraFormTest, ALookupAskedWhileGrabarComputesIsReportedAndTheSaveGoesOn) {
+    Frm_KLV_Declara& f = open();
+    answerHeader();
+    manyWorkingTransactions(40000);
+    messages().clear();
+    // The period box is left while the save computes (no box of its own open): its lookup cannot
+    // run then.
+    bool left = false;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (!LongWork::running() || left) return;
+        left = true;
+        f.MkePeriodo_LostFocus();
+    });
+    timer.start(0);
+    w<QPushButton>("CmdGrabar")->click();
+    timer.stop();
+    ASSERT_TRUE(left);
+    ASSERT_EQ(messages().calls().size(), 2u) << texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(messages().calls()[0].text.startsWith(S("No se pudo completar la operación.")));
+    EXPECT_EQ(messages().calls()[1].text, kGrabadoOk);
     EXPECT_EQ(count(QStringLiteral("TRANSACCION2")), 40000);
 }
 
@@ -273,7 +298,7 @@ private:
     QString path_;
 };
 
-TEST_F(DeclaraFormTest, GrabarHoldsNoLockWhileItsQuestionWaitsNorIsHeldByTheWindowsLastRead) {
+TEST_F(DeclaraFormTest, GrabarHoldsNoLockWhileItsQuestionWaitsNorIsHeldByAnotherConnectionsLastRead) {
     open();
     answerHeader();
     party(QStringLiteral("P2"));
@@ -284,22 +309,22 @@ TEST_F(DeclaraFormTest, GrabarHoldsNoLockWhileItsQuestionWaitsNorIsHeldByTheWind
                  {QStringLiteral("MTO_SIN_TRAN_MON_REG"), QStringLiteral("5000")}});
     transactionType(QStringLiteral("TMPTRATIPTRA"), key(), QStringLiteral("P2"), 1, QStringLiteral("05"), QStringLiteral("5000"));
     WritesAtTheQuestion other(messages(), env().dbFile());
-    ctx().messages = &other;
+    windowCtx().messages = &other;
     messages().script(MsgAnswer::Yes);
-    // The window's connection reads just before the click: the worker's commit is not held back
-    // by it (it would wait the whole busy timeout, then fail).
+    // Another connection (the test's own) reads just before the click: the engine's commit is not
+    // held back by it (it would wait the whole busy timeout, then fail).
     EXPECT_EQ(db().rows(QStringLiteral("SELECT * FROM TMPTRANSACCION2")).size(), 3u);
     QElapsedTimer took;
     took.start();
     w<QPushButton>("CmdGrabar")->click();
-    ctx().messages = &messages();
+    windowCtx().messages = &messages();
     EXPECT_LT(took.elapsed(), 5000);
     EXPECT_TRUE(other.wrote);
     EXPECT_EQ(texts(), (QStringList{S("Existen transacciones mayores a 1000.00. ¿Es correcto?"), kGrabadoOk}));
     EXPECT_EQ(count(QStringLiteral("TRANSACCION2")), 3);
 }
 
-// Kills the process at the commit of a connection opened after it is set (the worker's), when
+// Kills the process at the commit of a connection opened after it is set (the engine's), when
 // armed.
 std::atomic<bool> g_killAtCommit{false};
 int killAtCommit(void*) {
@@ -321,6 +346,10 @@ TEST_F(DeclaraFormTest, AKillDuringTheWorkersSaveLeavesTheOldOrTheNewSet) {
     for (int ms : {-1, 30, 100, 200, 300, 400, 600}) {
         EXPECT_EXIT(
             {
+                // The forked child has no engine thread: it starts an engine of its own, whose
+                // connection has the commit hook. The parent's engine is kept, never destroyed
+                // here (its thread, waiting on its condition, is not in this process).
+                new std::shared_ptr<Engine>(std::exchange(windowCtx().engine, Engine::open(env().dbFile())));
                 if (ms < 0) g_killAtCommit = true;
                 else
                     std::thread([ms] {
@@ -361,9 +390,9 @@ TEST_F(DeclaraFormTest, NoBoxOfValidarOrGrabarStandsOverTheirProgressWindow) {
     };
     for (const auto& c : cases) {
         BoxOverBar watch(messages());
-        ctx().messages = &watch;
+        windowCtx().messages = &watch;
         w<QPushButton>(c.button)->click();
-        ctx().messages = &messages();
+        windowCtx().messages = &messages();
         EXPECT_EQ(watch.boxes, c.boxes) << c.button;
     }
 }
@@ -407,7 +436,7 @@ TEST_F(DeclaraFormTest, NewDeclarationIsValidatedAndSavedThenLocked) {
     w<QPushButton>("CmdGrabar")->click();
     EXPECT_EQ(texts(), QStringList{S("Toda la información fue grabada satisfactoriamente.")});
     EXPECT_EQ(messages().last().style, 48);
-    EXPECT_EQ(messages().last().title, ctx().gTitulo);
+    EXPECT_EQ(messages().last().title, windowCtx().gTitulo);
     const auto cab = db().rows(QStringLiteral("SELECT ESTADO, NROCHEQUE FROM CAB WHERE DOC_ID_D=? AND PERIODO='2015'"), {kRuc});
     ASSERT_EQ(cab.size(), 1u);
     EXPECT_EQ(cab[0].value(0).toInt(), 0);
@@ -506,9 +535,9 @@ TEST_F(DeclaraFormTest, LeavingThePeriodBoxChecksDeclarantYearAndExistence) {
 TEST_F(DeclaraFormTest, ActivationAfterTheLoadShowsAWorkingCopyChangedInBetween) {
     // The activation that follows the load reads the working copy again only when it changed.
     storeDeclaration();
-    ctx().gAccion = 1;
+    windowCtx().gAccion = 1;
     const DeclarationKey k = key(QStringLiteral("2012"));
-    form_ = std::make_unique<Frm_KLV_Declara>(ctx());
+    form_ = std::make_unique<Frm_KLV_Declara>(windowCtx());
     form_->udp_DefCaller(QStringLiteral("FrmContAbrir"));
     form_->Form_Load(&k);
     EXPECT_EQ(w<QLabel>("lblNumTransacciones")->text(), QStringLiteral(" 3 Registros Encontrados"));
@@ -518,9 +547,25 @@ TEST_F(DeclaraFormTest, ActivationAfterTheLoadShowsAWorkingCopyChangedInBetween)
     EXPECT_EQ(total("TxtMtoTran00"), QStringLiteral("4,000.00"));
 }
 
+TEST_F(DeclaraFormTest, AGridThatCannotBeReadIsReportedAndLeftEmpty) {
+    storeDeclaration(QStringLiteral("2015"));
+    windowCtx().gAccion = 1;
+    const DeclarationKey k = key(QStringLiteral("2015"));
+    Frm_KLV_Declara& f = open(QStringLiteral("FrmContAbrir"), &k);
+    ASSERT_EQ(f.gridModel().totalRows(), 3);
+    // Another program takes away a table the grid's query reads.
+    db().exec(QStringLiteral("ALTER TABLE PAR_VIN RENAME TO PAR_VIN_X"));
+    f.Form_Activate();
+    ASSERT_EQ(messages().calls().size(), 1u);
+    EXPECT_TRUE(messages().last().text.startsWith(S("No se pudo completar la operación.")));
+    EXPECT_EQ(messages().last().style, 16);
+    EXPECT_EQ(f.gridModel().totalRows(), 0);
+    EXPECT_EQ(f.gridModel().rowCount(), 0);
+}
+
 TEST_F(DeclaraFormTest, StoredDeclarationOpensWithItsGridTotalsAndLockedKey) {
     storeDeclaration();
-    ctx().gAccion = 1;
+    windowCtx().gAccion = 1;
     const DeclarationKey k = key(QStringLiteral("2012"));
     Frm_KLV_Declara& f = open(QStringLiteral("FrmContAbrir"), &k);
 
@@ -537,7 +582,7 @@ TEST_F(DeclaraFormTest, StoredDeclarationOpensWithItsGridTotalsAndLockedKey) {
     EXPECT_FALSE(w<QGroupBox>("FraRectificatoria")->isHidden());
     EXPECT_TRUE(keyLocked());
     EXPECT_EQ(f.focusWidget(), w<QLineEdit>("TxtRUC"));  // the first box that takes typing
-    EXPECT_EQ(ctx().gAutContExt, QStringLiteral("1"));
+    EXPECT_EQ(windowCtx().gAutContExt, QStringLiteral("1"));
     EXPECT_EQ(env().panels().PanelRuc(), kRuc);
     EXPECT_EQ(env().panels().PanelNombre(), QStringLiteral("EMPRESA DEMOSTRACION S.A.C."));
 
@@ -567,8 +612,8 @@ TEST_F(DeclaraFormTest, StoredDeclarationOpensWithItsGridTotalsAndLockedKey) {
 
 TEST_F(DeclaraFormTest, DeclarationOfATaxpayerOutsideTheUsersListStaysOnTheDeclarationChosen) {
     storeDeclaration();
-    ctx().gSysUser = QStringLiteral("OTRO");  // no CLAVES row: only his own taxpayers, none here
-    ctx().gAccion = 1;
+    windowCtx().gSysUser = QStringLiteral("OTRO");  // no CLAVES row: only his own taxpayers, none here
+    windowCtx().gAccion = 1;
     const DeclarationKey k = key(QStringLiteral("2012"));
     Frm_KLV_Declara& f = open(QStringLiteral("FrmContAbrir"), &k);  // loaded, then activated
     EXPECT_EQ(w<QComboBox>("CboNumDoc")->currentText().left(11), kRuc);
@@ -597,7 +642,7 @@ TEST(QuestionCaptions, EachRunOfBlanksEndsALine) {
 
 TEST_F(DeclaraFormTest, DeleteOfAGridRowAsksAndRecomputes) {
     storeDeclaration(QStringLiteral("2015"));
-    ctx().gAccion = 1;
+    windowCtx().gAccion = 1;
     const DeclarationKey k = key(QStringLiteral("2015"));
     Frm_KLV_Declara& f = open(QStringLiteral("FrmContAbrir"), &k);
     auto* grid = w<QTableView>("GrdTransacciones");
@@ -749,7 +794,7 @@ TEST_F(DeclaraFormTest, TransactionFormReceivesTheDeclarationAndTheCurrentRow) {
         bool declarationShown = true;
     };
     std::vector<Call> calls;
-    ctx().forms.transaction = [&](QWidget*, const QString& mode, const QString& caller, const OpenDeclaration& d,
+    windowCtx().forms.transaction = [&](QWidget*, const QString& mode, const QString& caller, const OpenDeclaration& d,
                                   const TransactionKey* k) {
         Call c{mode, caller, d, k != nullptr, k ? *k : TransactionKey{}, form_->isVisible()};
         calls.push_back(c);
@@ -834,20 +879,20 @@ TEST_F(DeclaraFormTest, AuthorRucTakesDigitsOnlyAndCountsEveryKey) {
 
 TEST_F(DeclaraFormTest, RunOpensTheChoosersDeclarationAndTellsItToComeBack) {
     storeDeclaration(QStringLiteral("2015"));
-    ctx().gAccion = 1;
+    windowCtx().gAccion = 1;
     const DeclarationKey k = key(QStringLiteral("2015"));
     QString shownRows;
     whenShown<Frm_KLV_Declara>([&](Frm_KLV_Declara& form) {
         shownRows = form.findChild<QLabel*>(QStringLiteral("lblNumTransacciones"))->text();
         form.findChild<QPushButton*>(QStringLiteral("cmdCancelar"))->click();
     });
-    EXPECT_TRUE(Frm_KLV_Declara::run(ctx(), nullptr, QStringLiteral("FrmContAbrir"), &k));
+    EXPECT_TRUE(Frm_KLV_Declara::run(windowCtx(), nullptr, QStringLiteral("FrmContAbrir"), &k));
     EXPECT_EQ(shownRows, QStringLiteral(" 3 Registros Encontrados"));
 
     // A declaration that is no longer stored is reported and the chooser comes back.
     messages().clear();
     const DeclarationKey gone = key(QStringLiteral("2009"));
-    EXPECT_TRUE(Frm_KLV_Declara::run(ctx(), nullptr, QStringLiteral("FrmContAbrir"), &gone));
+    EXPECT_TRUE(Frm_KLV_Declara::run(windowCtx(), nullptr, QStringLiteral("FrmContAbrir"), &gone));
     ASSERT_EQ(messages().calls().size(), 1u);
     EXPECT_EQ(messages().last().style, 16);
     EXPECT_TRUE(messages().last().text.startsWith(S("No se pudo abrir la declaración.")));
