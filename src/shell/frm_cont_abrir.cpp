@@ -113,6 +113,9 @@ void FrmContAbrir::udp_Refresca_Grilla() {
         rows = StoredDeclarationList();
         ctx_.msg(e.text() + QLatin1Char('\n') + QLatin1Char(' ') + QString::number(e.number()), MsgStyle::OkOnly,
                  QStringLiteral("Error"));
+    } catch (const std::exception& e) {  // another work runs (WorkRefused)
+        rows = StoredDeclarationList();
+        ctx_.msg(failureText(e), MsgStyle::OkOnly, QStringLiteral("Error"));
     }
     const int keep = std::max(rows.find(before.docIdD, before.periodo), 0);
     model_->setRows(std::move(rows));
@@ -167,6 +170,8 @@ void FrmContAbrir::CmdOpciones_Click(int index) {
     } catch (const DbError& e) {
         ctx_.msg(e.text() + QLatin1Char('\n') + QLatin1Char(' ') + QString::number(e.number()), MsgStyle::OkOnly,
                  QStringLiteral("Error"));
+    } catch (const std::exception& e) {  // another work runs (WorkRefused)
+        ctx_.msg(failureText(e), MsgStyle::OkOnly, QStringLiteral("Error"));
     }
 }
 

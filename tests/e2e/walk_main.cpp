@@ -7,10 +7,15 @@
 //
 //   e2e_walk BIN_DIR DEMO_FILES ENV8027 SHOT_FOLDER WORK_FOLDER
 //
+// With KLV_STORM_SEED set, a storm of user input blows during every database work of the walk
+// (storm.h), at most KLV_STORM_ACTIONS actions (default 2000): the walk must end as it does
+// without it. The number of actions is printed at the end ("storm: N actions").
+//
 // Run by run_walk.sh, which gives it a display of its own. The host, the installer and the summary
 // program run as the real programs; the module's windows run in this process, driven through their
 // control names (the same start-up and the same forms as QM8027).
 #include "walker.h"
+#include "storm.h"
 
 #include "app_context.h"
 #include "cp1252.h"
@@ -23,6 +28,7 @@
 #include "recording_message_service.h"
 #include "startup.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -145,6 +151,20 @@ int main(int argc, char** argv) {
     services.showMainWindow = klv::showMainWindow;
     if (startup.Main(ctx, services) != klv::StartupResult::Started) walk.abort(QStringLiteral("QM8027 did not start"));
 
+    std::unique_ptr<Storm> storm;
+    if (qEnvironmentVariableIsSet("KLV_STORM_SEED")) {
+        const int budget = qEnvironmentVariableIsSet("KLV_STORM_ACTIONS") ? qEnvironmentVariableIntValue("KLV_STORM_ACTIONS") : 2000;
+        storm = std::make_unique<Storm>(static_cast<quint32>(qEnvironmentVariableIntValue("KLV_STORM_SEED")), budget,
+                                        sys + QStringLiteral("KLV.db"));
+    }
+    // A press that starts a database work: under a storm, another program holds the database first
+    // and the window owes a click or two.
+    auto pressWork = [&](const char* form, const char* name, bool readsFirst = true) {
+        QAbstractButton* b = control<QPushButton>(window(form), name);
+        if (storm) storm->beforeWork(window(form), b, readsFirst);
+        press(b);
+    };
+
     auto up = [](const char* name) { return [name] { return window(name) != nullptr; }; };
     auto trigger = [](const char* action) {
         QAction* a = window("MDI_KLV_PT")->findChild<QAction*>(QString::fromLatin1(action));
@@ -161,7 +181,7 @@ int main(int argc, char** argv) {
         QWidget* f = window("FrmPartesVinc");
         if (!choose(control<QComboBox>(f, "CboNumDoc"), kRuc)) walk.abort(QStringLiteral("no demo company in the register"));
         walk.shot(f, QStringLiteral("FrmPartesVinc"));
-        press(button("FrmPartesVinc", "CmdOpciones_3"));
+        pressWork("FrmPartesVinc", "CmdOpciones_3");
     });
     // The import dialog opens on the current folder (SysPath): up to the demo folder, into "importar".
     auto importFile = [&](const QString& file, const QString& shotName) {
@@ -174,7 +194,7 @@ int main(int argc, char** argv) {
             if (!clickEntry(control<QListWidget>(d, "File1"), file))
                 walk.abort(QStringLiteral("%1 is not listed in %2").arg(file, importar));
             walk.shot(d, shotName);
-            press(button("FrmImportador", "cmdTransferir"));
+            pressWork("FrmImportador", "cmdTransferir");
         });
     };
     // After a run with rejected lines: the question, then the error report in the preview.
@@ -223,7 +243,7 @@ int main(int argc, char** argv) {
               [] { return window("Frm_KLV_Declara") && control<QTabWidget>(window("Frm_KLV_Declara"), "TabDeclaraciones")->currentIndex() == 1; },
               [&] {
                   walk.shot(window("Frm_KLV_Declara"), QStringLiteral("Frm_KLV_Declara-transacciones"));
-                  press(button("Frm_KLV_Declara", "CmdOpciones_3"));
+                  pressWork("Frm_KLV_Declara", "CmdOpciones_3");
               });
     importFile(kRuc + QStringLiteral(".TXT"), QStringLiteral("FrmImportador-transacciones"));
     rejected(QStringLiteral("transacciones"));
@@ -235,22 +255,32 @@ int main(int argc, char** argv) {
                   walk.check(control<QTableView>(f, "GrdTransacciones")->model()->rowCount() == 5,
                              QStringLiteral("the grid lists the 5 transactions imported"));
                   walk.shot(f, QStringLiteral("Frm_KLV_Declara-importadas"));
-                  press(button("Frm_KLV_Declara", "CmdValidar"));
+                  pressWork("Frm_KLV_Declara", "CmdValidar");
               });
     walk.answer(QStringLiteral("validar"), ctx.gTitulo, QStringLiteral("La Declaración no presenta inconsistencias."),
                 QStringLiteral("Aceptar"));
     walk.then(QStringLiteral("validated"), [] { return messageBox() == nullptr; },
-              [&] { press(button("Frm_KLV_Declara", "CmdGrabar")); });
+              [&] { pressWork("Frm_KLV_Declara", "CmdGrabar"); });
     walk.answer(QStringLiteral("grabar"), ctx.gTitulo, QStringLiteral("Toda la información fue grabada satisfactoriamente."),
                 QStringLiteral("Aceptar"));
     walk.then(QStringLiteral("saved"), [] { return messageBox() == nullptr; }, [&] {
         walk.shot(window("Frm_KLV_Declara"), QStringLiteral("Frm_KLV_Declara-grabada"));
         press(button("Frm_KLV_Declara", "cmdCancelar"));
     });
+    // The chooser opens the saved declaration again ("Aceptar"); leaving it brings the chooser back.
     walk.then(QStringLiteral("the declaration chooser"), up("FrmContAbrir"), [&] {
         walk.shot(window("FrmContAbrir"), QStringLiteral("FrmContAbrir"));
-        press(button("FrmContAbrir", "CmdOpciones_1"));
+        pressWork("FrmContAbrir", "CmdOpciones_0");
     });
+    walk.then(QStringLiteral("the saved declaration opened"),
+              [] { return window("FrmContAbrir") == nullptr && window("Frm_KLV_Declara") != nullptr; }, [&] {
+                  QWidget* f = window("Frm_KLV_Declara");
+                  walk.check(control<QTableView>(f, "GrdTransacciones")->model()->rowCount() == 5,
+                             QStringLiteral("the saved declaration opens with its 5 transactions"));
+                  press(button("Frm_KLV_Declara", "cmdCancelar"));
+              });
+    walk.then(QStringLiteral("the declaration chooser again"), up("FrmContAbrir"),
+              [&] { press(button("FrmContAbrir", "CmdOpciones_1")); });
 
     // 5. Print: the page-range dialog and its preview, then the whole declaration into the PDF.
     walk.then(QStringLiteral("the chooser closed"), [] { return window("FrmContAbrir") == nullptr && window("Frm_KLV_Declara") == nullptr; },
@@ -258,7 +288,7 @@ int main(int argc, char** argv) {
     int pagesShown = 0;
     walk.then(QStringLiteral("the print dialog"), up("frmImprimir"), [&] {
         walk.shot(window("frmImprimir"), QStringLiteral("frmImprimir"));
-        press(button("frmImprimir", "CmdImprimir_0"));
+        pressWork("frmImprimir", "CmdImprimir_0");
     });
     walk.then(QStringLiteral("the page-range dialog"), up("frmImpxPag"), [&] {
         QWidget* d = window("frmImpxPag");
@@ -270,7 +300,7 @@ int main(int argc, char** argv) {
             QTest::keyClicks(e, QString::number(page));
         }
         walk.shot(d, QStringLiteral("frmImpxPag"));
-        press(button("frmImpxPag", "cmdAccion_0"));
+        pressWork("frmImpxPag", "cmdAccion_0", false);  // the preview reads a file
     });
     walk.then(QStringLiteral("the declaration's preview"), up("frmPreview"), [&] {
         walk.shot(window("frmPreview"), QStringLiteral("frmPreview-declaracion"));
@@ -280,13 +310,14 @@ int main(int argc, char** argv) {
     walk.then(QStringLiteral("back to the page-range dialog"), [] { return window("frmPreview") == nullptr && window("frmImpxPag"); },
               [&] { press(button("frmImpxPag", "cmdAccion_1")); });
     walk.then(QStringLiteral("back to the print dialog"), [] { return window("frmImpxPag") == nullptr && window("frmImprimir"); },
-              [&] { press(button("frmImprimir", "CmdImprimir_1")); });
+              [&] { pressWork("frmImprimir", "CmdImprimir_1"); });
     walk.then(QStringLiteral("the PDF printed"), [&] { return QFileInfo(pdf).size() > 0 && window("frmImprimir"); },
               [&] { press(button("frmImprimir", "CmdImprimir_2")); });
     walk.then(QStringLiteral("the print dialog closed"), [] { return window("frmImprimir") == nullptr; },
               [&] { trigger("mnuSalir"); });
     walk.start({});
     app.exec();
+    if (storm) std::printf("storm: %d actions\n", storm->actions());
 
     // 6. The summary program from the host's window: the period typed, "Imprimir Resumen de Envío".
     // The host's controls are found on a twin of its window laid out here (same fonts and style).

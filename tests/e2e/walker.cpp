@@ -1,5 +1,7 @@
 #include "walker.h"
 
+#include "long_work.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
@@ -125,6 +127,14 @@ void Walker::poll() {
         return;
     }
     Step& s = steps_[next_];
+    // While the module's database work runs only its boxes are answered: anything else waits for
+    // its end, as a user waits for the progress window to go (a work that never ends fails the
+    // step by its time).
+    if (LongWork::running() && !s.boxExpected) {
+        if (QDateTime::currentMSecsSinceEpoch() - waitingSince_ > kStepTimeoutMs)
+            abort(QStringLiteral("timed out waiting for %1 (a work still runs)").arg(s.what));
+        return;
+    }
     try {
         if (!s.boxExpected) {
             if (QMessageBox* box = messageBox())

@@ -1,0 +1,44 @@
+#pragma once
+// A seeded storm of user input while the module's database work runs: mnemonics (Alt and a
+// letter), F1, Escape, Enter, Space, Tab, letters and clicks on every button of every window on
+// screen, the progress window included, and F1 on the boxes the work asks. Before a press that
+// starts a work, another program holds the database for a moment (so the work waits in the
+// runner's loop, where the storm blows) and the window owes a click or two, as when mnemonics were
+// typed just before. None of it may reach a handler: the walk must end as it ends without storm.
+// KLV_STORM_LOG=1 writes each action to standard error.
+
+#include <QObject>
+#include <QRandomGenerator>
+#include <QString>
+#include <QTimer>
+#include <future>
+#include <thread>
+
+class QAbstractButton;
+class QWidget;
+
+namespace klv::e2e {
+
+class Storm : public QObject {
+public:
+    // `budget`: at most this many actions; `dbFile`: the database another program holds.
+    Storm(quint32 seed, int budget, QString dbFile);
+    ~Storm() override;
+
+    // Before `pressed` (a button of `window`) starts a work. `owes`: the window owes a click or two
+    // (only where the work reads the database first, so that it waits until the clicks are due:
+    // clicks owed to a work that ends sooner come after it, as they should).
+    void beforeWork(QWidget* window, QAbstractButton* pressed, bool owes);
+    int actions() const { return actions_; }
+
+private:
+    void blow();
+    QRandomGenerator random_;
+    int budget_;
+    int actions_ = 0;
+    QString dbFile_;
+    QTimer timer_;
+    std::thread holder_;
+};
+
+}  // namespace klv::e2e
