@@ -89,12 +89,13 @@ int Installer::Main() {
 bool Installer::run(Database& db, const QString& sysPath) {
     gDB_ = &db;
     gSysPath = sysPath;
-    // A module table of a layout the installer does not know stops the run before it changes
-    // anything: the tables are checked under the write lock of the first step that writes.
+    // The host's reference rows need no module table: they are loaded first. A module table of a
+    // layout the installer does not know then stops the run before any module table is changed;
+    // the tables are checked under the write lock of that first step.
     QString unknown;
     if (!step([&] {
+            udp_CargaParametros();
             unknown = refusal();
-            if (unknown.isEmpty()) udp_CargaParametros();
         }))
         return false;
     if (!unknown.isEmpty()) {
@@ -396,11 +397,28 @@ QString unreadable(const std::vector<StoredColumn>& stored, const QStringList& r
     return QString();
 }
 
+// Whether a write into the table relies on its primary key being there. PAR_VIN: the party writer
+// adds a row with ON CONFLICT DO NOTHING and updates the stored one when nothing was added, so
+// without the key it would add the party a second time. The transaction tables: their rows pass
+// between the stored and the working copy by INSERT ... SELECT into tables keyed alike
+// (TMPTRANSACCION2, whose duplicate key tells the transaction writer a number is taken, is
+// rebuilt with its key by every run), so a row repeated in one stops the opening or the save of
+// the declaration on the other's key. Every other kept table is written by a test followed by an
+// update or an insert, by deleting a party's rows and adding them again, or rebuilt from the
+// stored tables when a declaration opens: a repeated row is read and rewritten like any other.
+bool writesRelyOnKey(const QString& upperName) {
+    static const QStringList tables = {QStringLiteral("PAR_VIN"), QStringLiteral("TRANSACCION2"),
+                                       QStringLiteral("TRATIPTRA2"), QStringLiteral("TMPTRATIPTRA")};
+    return tables.contains(upperName);
+}
+
 // Why the module could not use a table the run keeps: a column it reads or writes is missing
-// (but those the run adds), a column stores what it writes otherwise, the primary key is not the
-// table's, or another column demands a value the module's statements do not give. Other extra
-// columns and the order of the columns do not matter: every statement names its columns.
-QString unusable(const std::vector<StoredColumn>& stored, const schema::Table& t, const QStringList& addedByRun) {
+// (but those the run adds), a column stores what it writes otherwise, the primary key is over
+// other columns (it would refuse rows the module adds) or missing where a write relies on it, or
+// another column demands a value the module's statements do not give. Other extra columns and
+// the order of the columns do not matter: every statement names its columns.
+QString unusable(const std::vector<StoredColumn>& stored, const schema::Table& t, const QStringList& addedByRun,
+                 bool keyRelied) {
     QStringList missing, demanding, retyped;
     for (const schema::Column& c : t.columns) {
         const StoredColumn* s = findColumn(stored, c.name);
@@ -415,9 +433,10 @@ QString unusable(const std::vector<StoredColumn>& stored, const schema::Table& t
     std::vector<const StoredColumn*> keyColumns;
     for (const StoredColumn& s : stored)
         if (s.keyPosition > 0) keyColumns.push_back(&s);
-    const bool sameKey = qsizetype(keyColumns.size()) == t.key.size() &&
-                         std::all_of(keyColumns.begin(), keyColumns.end(),
-                                     [&](const StoredColumn* s) { return t.isKey(s->name); });
+    const bool sameKey = (keyColumns.empty() && !keyRelied) ||
+                         (qsizetype(keyColumns.size()) == t.key.size() &&
+                          std::all_of(keyColumns.begin(), keyColumns.end(),
+                                      [&](const StoredColumn* s) { return t.isKey(s->name); }));
     QStringList parts;
     if (!missing.isEmpty()) parts << QStringLiteral("faltan %1").arg(listed(missing));
     if (!demanding.isEmpty()) parts << QStringLiteral("sobran %1, que exigen un valor").arg(listed(demanding));
@@ -462,13 +481,13 @@ QString Installer::refusal() const {
         if (upper == QLatin1String("TRANSACCION"))
             return migratesTransactions ? unreadable(stored, transaccionColumns(), true) : QString();
         const bool completed = upper == QLatin1String("PAR_VIN") && (current || previous);
-        return unusable(stored, *t, completed ? addedParVinColumns() : QStringList());
+        return unusable(stored, *t, completed ? addedParVinColumns() : QStringList(), writesRelyOnKey(upper));
     };
     for (qsizetype i = 0; i < names.size(); ++i) {
         const QString reason = why(names[i], types[i]);
         if (reason.isEmpty()) continue;
         return QStringLiteral("La tabla %1 de la base de datos no tiene una estructura que esta instalación conozca (%2).\n"
-                              "No se cambió nada en la base de datos: revise esa tabla y ejecute de nuevo la instalación.")
+                              "No se cambió ninguna tabla del módulo: revise esa tabla y ejecute de nuevo la instalación.")
             .arg(names[i], reason);
     }
     return QString();

@@ -3,8 +3,9 @@
 // reference data. It decides everything from what the database holds (no stored version), so it
 // can run again on the same database. Every statement runs with bound values.
 //
-// A module table the run or the module could not use as it stands stops the run before anything
-// is changed, with a message naming the table and how it differs.
+// A module table the run or the module could not use as it stands stops the run once the host's
+// reference rows are loaded, before any module table is changed, with a message naming the table
+// and how it differs.
 //
 // Error policy: a failing data-definition or reference statement (udp_EjecutaSQL) shows its
 // message and the run goes on; an error anywhere else (a migration row, an existence test, the
@@ -116,8 +117,9 @@ private:
     // how it differs; empty when there is none. A table the run drops and creates anew is taken
     // whatever its layout; a previous table the migration reads needs the columns it reads (in
     // their order where it reads by position); a table the run keeps for the module needs every
-    // column the module uses, stored alike, its primary key, and no other column that demands a
-    // value. A view or an index in a module table's name is refused.
+    // column the module uses, stored alike, no primary key over other columns (and its own where
+    // a write relies on it), and no other column that demands a value. A view or an index in a
+    // module table's name is refused.
     QString refusal() const;
     void addMissingParVinColumns();
     void deleteEnvio(const QString& tablaO);

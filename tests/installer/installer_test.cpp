@@ -6,6 +6,8 @@
 #include "ini_file.h"
 #include "numero_control.h"
 #include "reference_data.h"
+#include "reference_lists.h"
+#include "vinculation_types.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -232,9 +234,22 @@ QString inJetWords(const schema::Table& t) {
     return "CREATE TABLE " + t.name + "( " + defs.join(", ") + ")";
 }
 
+// The host tables the installer loads first (PARAM, reportes, ENVIO_T): hostLoaded true; every
+// other table: false.
+QMap<QString, QStringList> picked(const DatabasePicture& picture, bool hostLoaded) {
+    static const QStringList loaded = {"PARAM", "REPORTES", "ENVIO_T"};
+    QMap<QString, QStringList> out;
+    for (auto it = picture.tables().begin(); it != picture.tables().end(); ++it)
+        if (loaded.contains(it.key().toUpper()) == hostLoaded) out.insert(it.key(), it.value());
+    return out;
+}
+
 }  // namespace
 
-TEST_F(InstallerTest, TablesTheModuleCouldNotUseStopTheRunBeforeAnythingChangesAndOthersAreTaken) {
+TEST_F(InstallerTest, TablesTheModuleCouldNotUseStopTheRunOnceTheHostRowsAreLoadedAndOthersAreTaken) {
+    // The host's rows as a run that completes leaves them.
+    ASSERT_EQ(runMain(), installer::Clean);
+    const QMap<QString, QStringList> loaded = picked(DatabasePicture(db()), true);
     const QString oldTypes =
         "CREATE TABLE TMPTRATIPTRA (" + schema::table("TRATIPTRA2").key.join(", ") + ", cnumero TEXT)";
     const struct {
@@ -305,9 +320,23 @@ TEST_F(InstallerTest, TablesTheModuleCouldNotUseStopTheRunBeforeAnythingChangesA
         {"an extra column whose default is NULL", [](Database& d) {
              d.exec(tableWith("TIP_VIN").replace("PRIMARY KEY", "obs TEXT NOT NULL DEFAULT NULL, PRIMARY KEY"));
          }, "TIP_VIN", "(sobran obs, que exigen un valor)"},
-        {"no key", [](Database& d) { d.exec(tableWith("TIP_VIN_PAR", {}, {}, "")); },
-         "TIP_VIN_PAR",
-         "(no tiene la clave primaria (tip_doc_d, doc_id_d, formulario, tip_doc_p, doc_id_p, cod_tip_vin))"},
+        {"an index", [](Database& d) {
+             d.exec("CREATE TABLE OTRA (a)");
+             d.exec("CREATE INDEX TIP_VIN ON OTRA (a)");
+         }, "TIP_VIN", "(es un índice, no una tabla)"},
+        // Keys: only where a write relies on them.
+        {"no key where every write tests first or rewrites", [](Database& d) {
+             for (const char* t : {"IDENTIFICA2", "TIP_VIN", "TIP_VIN_PAR", "PARAISO_FISCAL", "TMPTRADET"})
+                 d.exec(tableWith(QString::fromLatin1(t), {}, {}, ""));
+         }, nullptr, ""},
+        {"no key under the parties' ON CONFLICT", [](Database& d) { d.exec(tableWith("PAR_VIN", {}, {}, "")); },
+         "PAR_VIN", "(no tiene la clave primaria (tip_doc_d, doc_id_d, formulario, tip_doc_p, doc_id_p))"},
+        {"no key on the stored transactions", [](Database& d) { d.exec(tableWith("TRANSACCION2", {}, {}, "")); },
+         "TRANSACCION2", "(no tiene la clave primaria (tip_doc_d, "},
+        {"no key on the stored types", [](Database& d) { d.exec(tableWith("TRATIPTRA2", {}, {}, "")); },
+         "TRATIPTRA2", "(no tiene la clave primaria (tip_doc_d, "},
+        {"no key on the working types kept", [](Database& d) { d.exec(tableWith("TMPTRATIPTRA", {}, {}, "")); },
+         "TMPTRATIPTRA", "(no tiene la clave primaria (tip_doc_d, "},
         {"a key over other columns", [](Database& d) { d.exec(tableWith("PARAISO_FISCAL", {}, {}, "cod_par")); },
          "PARAISO_FISCAL", "(no tiene la clave primaria (cod_par, formulario))"},
     };
@@ -337,11 +366,47 @@ TEST_F(InstallerTest, TablesTheModuleCouldNotUseStopTheRunBeforeAnythingChangesA
         EXPECT_EQ(messages.last().title, installer::kTituloParada);
         EXPECT_EQ(messages.last().style, 16);
         EXPECT_TRUE(messages.last().text.startsWith(QStringLiteral("La tabla %1 ").arg(c.table)) &&
-                    messages.last().text.contains(QString::fromUtf8(c.why)))
+                    messages.last().text.contains(QString::fromUtf8(c.why)) &&
+                    messages.last().text.endsWith(QStringLiteral(
+                        ").\nNo se cambió ninguna tabla del módulo: revise esa tabla y ejecute de nuevo la instalación.")))
             << messages.last().text.toStdString();
+        // The host's rows are loaded; no other table changes.
         EXPECT_EQ(schemaSql(db()), layout);
-        EXPECT_TRUE(unchanged(before, db()));
+        const DatabasePicture after(db());
+        EXPECT_TRUE(picked(after, true) == loaded) << "the host's rows not loaded";
+        EXPECT_TRUE(picked(after, false) == picked(before, false)) << "a module table changed";
     }
+}
+
+TEST_F(InstallerTest, AKeylessVinculationTableWithARepeatedRowIsRefreshedInPlaceAndReadAsItStands) {
+    db().exec(tableWith("TIP_VIN", {}, {}, ""));
+    for (int i = 0; i < 2; ++i) db().exec("INSERT INTO TIP_VIN VALUES ('01', '8027', 'antes', 'Num. 0', '000000')");
+    const installer::TipVinRow& first = installer::tipVinRows().front();
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run);
+        ASSERT_EQ(runMain(), installer::Clean);
+        EXPECT_TRUE(messages.empty()) << messages.last().text.toStdString();
+        // Both copies take the texts; every other code is added once, and once only.
+        EXPECT_EQ(count("SELECT count(*) FROM TIP_VIN"), 15);
+        EXPECT_EQ(count("SELECT count(DISTINCT cod_tip_vin) FROM TIP_VIN"), 14);
+        EXPECT_EQ(count("SELECT count(*) FROM TIP_VIN WHERE cod_tip_vin = '01' AND nom_tip_vin = ? AND num_renta = ? "
+                        "AND cnumero = '666666'",
+                        {first.texto, first.numRenta}),
+                  2);
+    }
+    // The module's lists: every row in code order, with the texts loaded.
+    const auto tipos = udp_CargarLstTipVin(env->ctx());
+    ASSERT_EQ(tipos.size(), 15u);
+    for (size_t i = 0; i < tipos.size(); ++i) {
+        SCOPED_TRACE(i);
+        const installer::TipVinRow& r = installer::tipVinRows()[i < 2 ? 0 : i - 1];
+        EXPECT_EQ(tipos[i].codigo, r.codigo);
+        EXPECT_EQ(tipos[i].numRenta, r.numRenta);
+        EXPECT_EQ(tipos[i].nombre, r.texto);
+    }
+    const ReferenceList lista = listaReferencia(env->ctx(), kListaVinculo);
+    ASSERT_EQ(lista.filas.size(), 15u);
+    EXPECT_EQ(lista.filas[1], lista.filas[0]);
 }
 
 TEST_F(InstallerTest, MissingOldTransactionTypesStopTheUpgradeWithTheErrorShown) {
