@@ -101,8 +101,8 @@ QString ErrorLog::lineaError(const QString& key, const QString& lineText, const 
 
 bool ErrorLog::write(QFile& file, const QByteArray& bytes) {
     if (!file.isOpen()) {
-        // The first line of a run deletes what an earlier run left (a link at the name included,
-        // never the file it points to) and begins the file again; a link is never followed.
+        // The first line of a run empties what an earlier run left and begins the file again. A
+        // file that cannot be written, or a link at the name, stops the run and stays as it is.
         WriteFailure why;
         if (!openAppending(file, !iniciado_, &why)) {
             failure_ = textoFallaLog(why.number, why.text, logPath_);

@@ -168,11 +168,18 @@ int removeAbandonedReports(const QString& folder) {
 
 bool openAppending(QFile& file, bool fresh, WriteFailure* why) {
     const QByteArray name = QFile::encodeName(file.fileName());
-    if (fresh) ::unlink(name.constData());
-    const int fd = ::open(name.constData(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (fresh ? O_TRUNC : 0), 0666);
-    if (fd < 0) {
-        if (why) *why = fileError(errno);
+    // Opened first: a file the user may not write is refused before anything changes. A hard link
+    // names a file that other names share, so it is refused as a symbolic link is; only then does a
+    // fresh start empty the file, through this descriptor, never by putting another in its place.
+    const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    int e = fd < 0 ? errno : 0;
+    struct stat st {};
+    if (e == 0 && ::fstat(fd, &st) != 0) e = errno;
+    if (e == 0 && st.st_nlink > 1) e = ELOOP;
+    if (e == 0 && fresh && ::ftruncate(fd, 0) != 0) e = errno;
+    if (e != 0) {
+        if (fd >= 0) ::close(fd);
+        if (why) *why = fileError(e);
         return false;
     }
     if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Append, QFileDevice::AutoCloseHandle)) {

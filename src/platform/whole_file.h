@@ -14,8 +14,8 @@
 // renamed: a program that finds such a file left behind (its writer was killed) may remove it only
 // when it can take that lock (removeAbandoned), so no file still being written is ever taken.
 //
-// openAppending opens a file for appending (a log, a trace) and refuses a link at the name
-// (O_NOFOLLOW): the open fails with the file's own error.
+// openAppending opens a file for appending (a log, a trace) and refuses a link at the name, a
+// symbolic one (O_NOFOLLOW) or a hard one (a file that has other names): the open fails.
 
 #include <QByteArray>
 #include <QString>
@@ -72,10 +72,10 @@ private:
 // can be taken at once (no writer holds it). Returns how many went.
 int removeAbandonedReports(const QString& folder);
 
-// Opens `file` (its name) for writing at its end, creating it when missing, and refuses a link at
-// the name. `fresh`: what stands at the name is deleted first (a link there goes; the file it
-// points to stays untouched), so the file begins empty. False with `why` set when the file cannot
-// be opened.
+// Opens `file` (its name) for writing at its end, creating it when missing. A link at the name,
+// symbolic or hard, is refused (`why`: 75, as for any access error); a file the user may not write
+// is refused (70) and left as it is. `fresh`: once opened, the file is emptied, so it begins again
+// (the same file: its permissions stay). False with `why` set when the file cannot be opened.
 bool openAppending(QFile& file, bool fresh, WriteFailure* why = nullptr);
 
 }  // namespace klv

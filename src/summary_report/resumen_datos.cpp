@@ -7,6 +7,7 @@
 #include "whole_file.h"
 
 #include <QFile>
+#include <cerrno>
 
 namespace klv::resumen {
 namespace {
@@ -37,12 +38,15 @@ QString udf_TipoDocCorto(const Database& db, int tipo) {
     return filas.front().value(0).toString().mid(31, 12).trimmed();
 }
 
-bool udp_Traza(const QString& archivoTraza, const QString& texto) {
+bool udp_Traza(const QString& archivoTraza, const QString& texto, WriteFailure* why) {
     // Appended to, never through a link planted at its name.
     QFile f(archivoTraza);
-    if (!openAppending(f, false)) return false;
+    if (!openAppending(f, false, why)) return false;
     const QByteArray linea = cp1252::encode(texto) + "\r\n";
-    return f.write(linea) == linea.size() && f.flush();
+    errno = 0;
+    if (f.write(linea) == linea.size() && f.flush()) return true;
+    if (why) *why = fileError(errno);
+    return false;
 }
 
 QString textoConsultaCab(const LineaResumen& l) {

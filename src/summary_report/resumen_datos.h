@@ -10,6 +10,7 @@
 
 namespace klv {
 class Database;
+struct WriteFailure;
 }
 
 namespace klv::resumen {
@@ -25,8 +26,9 @@ QString udf_NombreContribuyente(const Database& db, int tipo, const QString& doc
 // without leading zero), or "RUC" when the type has no row.
 QString udf_TipoDocCorto(const Database& db, int tipo);
 
-// Appends one line to the trace file (Windows-1252, CR LF). False when it cannot be written.
-bool udp_Traza(const QString& archivoTraza, const QString& texto);
+// Appends one line to the trace file (Windows-1252, CR LF). False when it cannot be written
+// (a link at its name is refused): `why` then holds the cause.
+bool udp_Traza(const QString& archivoTraza, const QString& texto, WriteFailure* why = nullptr);
 
 // The CAB query as the trace shows it: the values in place, the type in numeric-text form (a
 // leading blank: "Tip_doc_d= 6").

@@ -7,6 +7,7 @@
 #include "message_service.h"
 #include "report_markup.h"
 #include "spool.h"
+#include "whole_file.h"
 
 #include <QFile>
 
@@ -31,8 +32,10 @@ void detener(ContextoResumen& ctx, const QString& texto) {
 
 // One pass over CAB: the query goes to the trace, then runs. nullopt after telling the user.
 std::optional<bool> pasoCabecera(ContextoResumen& ctx, const LineaResumen& l) {
-    if (!udp_Traza(ctx.config.traza(), textoConsultaCab(l))) {
-        detener(ctx, QStringLiteral("No se pudo escribir el archivo de traza %1.").arg(ctx.config.traza()));
+    WriteFailure falla;
+    if (!udp_Traza(ctx.config.traza(), textoConsultaCab(l), &falla)) {
+        detener(ctx, errorTecnico(falla.number, QStringLiteral("No se pudo escribir el archivo de traza %1: %2")
+                                                    .arg(ctx.config.traza(), falla.text)));
         return std::nullopt;
     }
     return existeCabecera(*ctx.db, l);

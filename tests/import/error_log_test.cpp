@@ -5,9 +5,13 @@
 #include "import_fixture.h"
 #include "line_reader.h"
 #include "utilitarios.h"
+#include "other_program.h"
 #include "whole_file.h"
 
 #include <QFileInfo>
+#include <QTemporaryDir>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace klv::test {
 namespace {
@@ -173,6 +177,53 @@ TEST_F(ErrorLogTest, ALogThatCannotBeWrittenStopsWithItsMessage) {
     EXPECT_EQ(textoFallaLog(70, QStringLiteral("Permiso denegado"), QStringLiteral("/x/RPT1.Log")),
               QStringLiteral("Permiso denegado\nCierre el Archivo /x/RPT1.Log\nIntente nuevamente por favor."));
     EXPECT_EQ(fileError(EACCES).number, 70);
+}
+
+TEST_F(ErrorLogTest, AFileTheUserMayNotWriteStopsTheRunAndKeepsItsLines) {
+    // The log, then the error file, read-only in a folder the user may write: the first line of a
+    // run is refused with the message that names the log, and the earlier lines stay.
+    QTemporaryDir dir;
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    const QString log = dir.filePath(QStringLiteral("RPT1.Log")), err = dir.filePath(QStringLiteral("RPT1T.Err"));
+    for (const QString& readOnly : {log, err}) {
+        SCOPED_TRACE(readOnly.toStdString());
+        for (const QString& f : {log, err}) {
+            writeFile(QFileInfo(f).fileName(), "OLD\r\n", dir.path());
+            ASSERT_EQ(::chmod(QFile::encodeName(f).constData(), f == readOnly ? 0444 : 0666), 0);
+        }
+        ErrorLog grabo(db(), util, log, err);
+        grabo.mensaje(QStringLiteral("0600"));  // the table read here: the user below reads no database
+        const QString expected = S("Permiso denegado\nCierre el Archivo ") + log + S("\nIntente nuevamente por favor.");
+        EXPECT_EQ(asOrdinaryUser([&] {
+                      if (grabo.GraboLog("x|", QStringLiteral("x"), QString(), QStringLiteral("0600"))) return 1;
+                      return grabo.failure() == expected ? 0 : 2;
+                  }),
+                  0);
+        EXPECT_EQ(readAll(readOnly), QByteArray("OLD\r\n"));
+        QFile::remove(log);
+        QFile::remove(err);
+    }
+}
+
+TEST_F(ErrorLogTest, ALinkAtTheLogOrErrorFileIsRefusedAndWhatItNamesKept) {
+    // A symbolic or a hard link at either name: the run stops, the file linked to keeps its bytes.
+    const QString elsewhere = env().root() + QStringLiteral("/elsewhere/target");
+    const QString refused = S("Error tecnico:  75\nError de acceso a la ruta o el archivo\nIntente nuevamente por favor.");
+    for (const bool hard : {false, true}) {
+        for (const QString& linked : {logPath(), errPath()}) {
+            SCOPED_TRACE((hard ? "hard link at " : "symbolic link at ") + linked.toStdString());
+            QFile::remove(logPath());
+            QFile::remove(errPath());
+            writeFile(QStringLiteral("target"), "not yours\r\n", QFileInfo(elsewhere).path());
+            ASSERT_EQ(hard ? ::link(QFile::encodeName(elsewhere).constData(), QFile::encodeName(linked).constData())
+                           : ::symlink(QFile::encodeName(elsewhere).constData(), QFile::encodeName(linked).constData()),
+                      0);
+            ErrorLog grabo(db(), util, logPath(), errPath());
+            EXPECT_FALSE(grabo.GraboLog("x|", QStringLiteral("x"), QString(), QStringLiteral("0600")));
+            EXPECT_EQ(grabo.failure(), refused);
+            EXPECT_EQ(readAll(elsewhere), QByteArray("not yours\r\n"));
+        }
+    }
 }
 
 }  // namespace

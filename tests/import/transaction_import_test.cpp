@@ -354,15 +354,16 @@ TEST_F(TransactionImportTest, RejectedLinesAreLoggedWithTheirNumber) {
     EXPECT_EQ(count(QStringLiteral("TMPTRANSACCION2")), 1);
 }
 
-TEST_F(TransactionImportTest, ALinkAtTheLogOrErrorFileIsDeletedNotFollowed) {
+TEST_F(TransactionImportTest, ALinkAtTheLogOrErrorFileIsRefusedNotFollowed) {
     QStringList bad = line00();
     bad[2] = QStringLiteral("03");
     const PlantedLinks links(env().root() + QStringLiteral("/elsewhere"),
                              {rutaLog(ctx().gRptPath, kRuc), rutaErr(ctx().gRptPath, kRuc, true)});
     const ImportOutcome out = run(cp1252::encode(join(bad)));
-    EXPECT_EQ(out.counts.rechazados, 1);
-    EXPECT_TRUE(links.untouched());
-    EXPECT_EQ(readAll(out.logPath), cp1252::encode(join(bad)) + "\r\n");
+    // The run stops at the first rejected line, as for a log it may not write.
+    EXPECT_EQ(out.status, ImportOutcome::Status::FallaLog);
+    EXPECT_EQ(out.message, S("Error tecnico:  75\nError de acceso a la ruta o el archivo\nIntente nuevamente por favor."));
+    EXPECT_TRUE(links.untouched(false));
 }
 
 TEST_F(TransactionImportTest, AFailureAtAnyRowKeepsTheLinesBeforeItWholeAndCountsThem) {

@@ -107,5 +107,46 @@ TEST(WholeFileTest, ANewFileIsLockedUntilItIsInPlaceAndOnlyAbandonedOnesAreSwept
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("00000007.PRN")});
 }
 
+// A file opened for appending is the file at the name and no other's: a link of either kind is
+// refused, and a fresh start empties the file itself (same file, same permissions), never
+// another one put in its place.
+TEST(WholeFileTest, AppendingRefusesLinksAndAFreshStartEmptiesTheSameFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Trace.txt")), other = dir.filePath(QStringLiteral("other"));
+    const QByteArray name = QFile::encodeName(path), otherName = QFile::encodeName(other);
+    auto lay = [&] {
+        QFile::remove(path);
+        QFile::remove(other);
+        QFile f(other);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write("antes\n") == 6);
+    };
+    for (const bool fresh : {false, true}) {
+        SCOPED_TRACE(fresh ? "fresh" : "appended");
+        for (const auto& link : {::link, ::symlink}) {
+            lay();
+            ASSERT_EQ(link(otherName.constData(), name.constData()), 0);
+            QFile f(path);
+            WriteFailure why;
+            EXPECT_FALSE(openAppending(f, fresh, &why));
+            EXPECT_EQ(why.number, 75);
+            EXPECT_EQ(why.text, QStringLiteral("Error de acceso a la ruta o el archivo"));
+            EXPECT_EQ(bytesOf(other), QByteArray("antes\n"));
+        }
+        lay();
+        ASSERT_EQ(::rename(otherName.constData(), name.constData()), 0);
+        ASSERT_EQ(::chmod(name.constData(), 0640), 0);
+        struct stat before {}, after {};
+        ::stat(name.constData(), &before);
+        QFile f(path);
+        ASSERT_TRUE(openAppending(f, fresh));
+        f.write("y\n");
+        f.close();
+        ::stat(name.constData(), &after);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(modeOf(path), mode_t(0640));
+        EXPECT_EQ(bytesOf(path), fresh ? QByteArray("y\n") : QByteArray("antes\ny\n"));
+    }
+}
+
 }  // namespace
 }  // namespace klv

@@ -159,6 +159,24 @@ TEST_F(SummaryFaults, AnEarlierFileThatCannotBeKeptAsideStopsTheRunBeforeItWrite
     }
 }
 
+TEST_F(SummaryFaults, ATraceThatCannotGrowIsToldWithItsCause) {
+    // The trace fills its last block: the run's first line wants one more, past the file-size
+    // limit, then on a disk left without room.
+    const QString trace = env.sysPath() + QStringLiteral("Trace.txt");
+    const QString expected =
+        QStringLiteral("Error Técnico : ( 61) No se pudo escribir el archivo de traza %1: Disco lleno").arg(trace);
+    writeBytes(trace, QByteArray(4094, '-') + "\r\n");
+    {
+        const FileSizeLimit full(4096);
+        EXPECT_EQ(run(), resumen::Estado::Detenido);
+    }
+    EXPECT_EQ(env.messages().last().text, expected);
+    const FullDisk disk(env.sysPath(), 0);
+    if (!disk.skipReason().isEmpty()) return;  // no disk of its own here: the limit above stands for it
+    EXPECT_EQ(run(), resumen::Estado::Detenido);
+    EXPECT_EQ(env.messages().last().text, expected);
+}
+
 TEST_F(SummaryFaults, TheConverterOnAFullDiskKeepsTheEarlierText) {
     const FolderPicture files(env.sysPath(), kNoFolder);
     writeBytes(rpt(".PRN"), QByteArray("<!np!>\r\n").repeated(1) + QByteArray("a line of the summary\r\n").repeated(60));

@@ -104,6 +104,18 @@ TEST_F(ProgramaTest, ALinkAtANameItWritesIsNeverFollowed) {
     EXPECT_TRUE(r.err.contains(sys(QStringLiteral("Trace.txt")))) << r.err.toStdString();
     EXPECT_TRUE(trace.untouched(false));
     EXPECT_EQ(spoolRows(), 1);
+
+    // A hard link there is refused the same way.
+    const QString target = env.root() + QStringLiteral("/elsewhere2/hard");
+    test::writeBytes(target, "not yours\r\n");
+    QFile::remove(sys(QStringLiteral("Trace.txt")));
+    ASSERT_EQ(::link(QFile::encodeName(target).constData(), QFile::encodeName(sys(QStringLiteral("Trace.txt"))).constData()), 0);
+    r = run(kSplit);
+    EXPECT_EQ(r.status, resumen::Estado::Detenido);
+    EXPECT_TRUE(r.err.contains(sys(QStringLiteral("Trace.txt")) + QStringLiteral(": Error de acceso a la ruta o el archivo")))
+        << r.err.toStdString();
+    EXPECT_EQ(crLfLines(target), QStringList{QStringLiteral("not yours")});
+    EXPECT_EQ(spoolRows(), 1);
 }
 
 TEST_F(ProgramaTest, ASecondCopyIsToldAndEndsWithoutWriting) {
