@@ -171,11 +171,14 @@ bool openAppending(QFile& file, bool fresh, WriteFailure* why) {
     // Opened first: a file the user may not write is refused before anything changes. A hard link
     // names a file that other names share, so it is refused as a symbolic link is; only then does a
     // fresh start empty the file, through this descriptor, never by putting another in its place.
-    const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    // Only a plain file: a pipe or a device planted at the name would hold the open or the writes
+    // (opened without waiting, then refused).
+    const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     int e = fd < 0 ? errno : 0;
     struct stat st {};
     if (e == 0 && ::fstat(fd, &st) != 0) e = errno;
-    if (e == 0 && st.st_nlink > 1) e = ELOOP;
+    if (e == 0 && (st.st_nlink > 1 || !S_ISREG(st.st_mode))) e = ELOOP;
+    if (e == 0 && ::fcntl(fd, F_SETFL, O_APPEND) != 0) e = errno;
     if (e == 0 && fresh && ::ftruncate(fd, 0) != 0) e = errno;
     if (e != 0) {
         if (fd >= 0) ::close(fd);

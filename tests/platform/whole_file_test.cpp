@@ -146,6 +146,11 @@ TEST(WholeFileTest, AppendingRefusesLinksAndAFreshStartEmptiesTheSameFile) {
         EXPECT_EQ(modeOf(path), mode_t(0640));
         EXPECT_EQ(bytesOf(path), fresh ? QByteArray("y\n") : QByteArray("antes\ny\n"));
     }
+    // A pipe planted at the name, nobody reading it: refused at once, never waited on.
+    QFile::remove(path);
+    ASSERT_EQ(::mkfifo(name.constData(), 0666), 0);
+    QFile pipe(path);
+    EXPECT_FALSE(openAppending(pipe, false));
 }
 
 }  // namespace
