@@ -65,8 +65,6 @@ struct PartyState {
     QString tipoCodigo() const { return cboTipDoc.left(2); }
     int tipoNumero() const;
 
-    // Ticks a code (once) or unticks it.
-    void marcarTipo(const QString& codigo, bool marcado);
     // udf_nTiposVinc: the number of ticked types.
     int udf_nTiposVinc() const { return static_cast<int>(tipos.size()); }
 };

@@ -576,12 +576,6 @@ QStringList Database::columns(const QString& table) const {
     return out;
 }
 
-bool Database::columnExists(const QString& table, const QString& column) const {
-    for (const QString& c : columns(table))
-        if (c.compare(column, Qt::CaseInsensitive) == 0) return true;
-    return false;
-}
-
 Transaction::Transaction(Database& db, bool immediate) : db_(db), depth_(db.depth_) {
     db.checkThread();
     if (depth_ == 0) {

@@ -166,7 +166,6 @@ public:
     void emptyTable(const QString& table) const;
 
     bool tableExists(const QString& table) const;  // case-blind, as the engine compares names
-    bool columnExists(const QString& table, const QString& column) const;
     QStringList columns(const QString& table) const;  // in table order
 
     // After each commit of a long run: throws DbError FileReplaced, naming the file, when the

@@ -6,6 +6,8 @@
 #include "report_writer.h"
 #include "wait_cursor.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -86,6 +88,12 @@ private:
     qint64 sheets_ = 0;
 };
 
+// The PDF file chosen in the last accepted print dialog of this run.
+QString& lastOutputFile() {
+    static QString file;
+    return file;
+}
+
 }  // namespace
 
 bool printReport(AppContext& ctx, QWidget* parent, const markup::MarkupDocument& doc,
@@ -103,9 +111,7 @@ bool printReport(AppContext& ctx, QWidget* parent, const markup::MarkupDocument&
         printer.setOutputFileName(pdf);
     } else {
         if (runningHeadless()) return fail(482, {});
-        QPrintDialog dialog(&printer, parent);
-        preparePrintDialog(dialog, doc, range);
-        if (dialog.exec() != QDialog::Accepted) return fail(20545, {});
+        if (!askWhereToPrint(printer, parent, doc, range)) return fail(20545, {});
     }
     PrinterCanvas canvas(printer, doc);
     bool printed = false;
@@ -126,6 +132,16 @@ bool printReport(AppContext& ctx, QWidget* parent, const markup::MarkupDocument&
     return printed || fail(canvas.errorNumber(), canvas.error());
 }
 
+bool askWhereToPrint(QPrinter& printer, QWidget* parent, const markup::MarkupDocument& doc,
+                     const std::optional<markup::PageRange>& range) {
+    QPrintDialog dialog(&printer, parent);
+    preparePrintDialog(dialog, doc, range);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        lastOutputFile() = printer.outputFileName();
+    return true;
+}
+
 void preparePrintDialog(QPrintDialog& dialog, const markup::MarkupDocument& doc,
                         const std::optional<markup::PageRange>& range) {
     // The page boxes count the report's pages; this pass prints those it is given (a printer's
@@ -137,6 +153,11 @@ void preparePrintDialog(QPrintDialog& dialog, const markup::MarkupDocument& doc,
     const int last = range ? std::clamp(range->hasta, first, doc.lastPage()) : doc.lastPage();
     dialog.setMinMax(first, last);
     dialog.setFromTo(first, last);
+    // The output file's box and its caption, by their names in Qt's dialog.
+    if (auto* caption = dialog.findChild<QLabel*>(QStringLiteral("lOutput")))
+        caption->setText(QStringLiteral("&Archivo:"));
+    if (auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename")); file && !lastOutputFile().isEmpty())
+        file->setText(lastOutputFile());
 }
 
 QPageRanges chosenPages(const QPrinter& printer) {

@@ -49,8 +49,14 @@ private:
 bool printReport(AppContext& ctx, QWidget* parent, const markup::MarkupDocument& doc,
                  const std::optional<markup::PageRange>& range);
 
+// Asks with QPrintDialog, prepared by preparePrintDialog, where to print; true when the user
+// accepted. The PDF file of an accepted dialog is the one the next dialog of this run offers.
+bool askWhereToPrint(QPrinter& printer, QWidget* parent, const markup::MarkupDocument& doc,
+                     const std::optional<markup::PageRange>& range);
 // The print dialog's page boxes hold the report's pages (those of the range, when one is given),
-// all of them at first; no current page or selection is offered.
+// all of them at first; no current page or selection is offered. Its output file is captioned
+// "&Archivo:" and holds the PDF file last chosen in this run, if any (Qt offers a print.pdf at
+// every opening).
 void preparePrintDialog(QPrintDialog& dialog, const markup::MarkupDocument& doc,
                         const std::optional<markup::PageRange>& range);
 // The pages chosen in the print dialog, counted as the report counts them; empty for all pages.

@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QShowEvent>
 #include <QScrollBar>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -42,14 +43,22 @@ private:
     std::function<void()> action_;
 };
 
-// Wide enough for every column's caption and values (the grid sized them), within the screen.
+// As wide as every column's caption and values need (the grid sized them), within the screen, its
+// frame included as far as it is known: at its place when it fits there, else moved left just as far as keeps it inside,
+// and never wider than the screen (the grid then scrolls). Called once the window is laid out.
 void fitWidthToColumns(QDialog* dialog, QTableView* grid) {
     const int columns = grid->horizontalHeader()->length() + grid->verticalHeader()->sizeHint().width() +
                         2 * grid->frameWidth() + grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
+    const int around = dialog->width() - grid->width();  // the margins and borders beside the grid
+    const int frame = dialog->frameGeometry().width() - dialog->width();
     const QScreen* screen = dialog->screen();
-    const int room = screen ? screen->availableGeometry().width() - 2 * dialog->x() : columns;
-    grid->setMinimumWidth(std::min(columns, std::max(room - 60, 200)));
-    dialog->resize(std::max(dialog->width(), dialog->sizeHint().width()), dialog->height());
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    const int room = screen ? area.width() - frame - around : columns;
+    grid->setMinimumWidth(std::min(columns, std::max(room, 200)));
+    int width = std::max(dialog->width(), grid->minimumWidth() + around);
+    if (screen) width = std::min(width, area.width() - frame);
+    dialog->resize(width, dialog->height());
+    if (screen) dialog->move(std::max(area.left(), std::min(dialog->x(), area.right() + 1 - width - frame)), dialog->y());
 }
 
 }  // namespace
@@ -97,8 +106,13 @@ FrmContAbrir::FrmContAbrir(AppContext& ctx, QWidget* parent) : QDialog(parent), 
         label1_->setText(QStringLiteral("Seleccione la Declaración que desea eliminar :"));
         setWindowTitle(QStringLiteral("Eliminar Declaraciones"));
     }
-    fitWidthToColumns(this, grid_);
     focusFirstControl(this);
+}
+
+void FrmContAbrir::showEvent(QShowEvent* event) {
+    // Once on screen: the screen it opens on and its frame are known.
+    if (!event->spontaneous()) fitWidthToColumns(this, grid_);
+    QDialog::showEvent(event);
 }
 
 void FrmContAbrir::udp_Refresca_Grilla() {

@@ -37,6 +37,10 @@ public:
     void selectKey(const DeclarationKey& key);
     int rowCount() const;
 
+protected:
+    // As wide as its columns need, within the screen.
+    void showEvent(QShowEvent* event) override;
+
 private:
     AppContext& ctx_;
     DeclarationKey preselect_;

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QStatusBar>
@@ -260,7 +261,10 @@ bool MDI_KLV_PT::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
-            Cargar_Ayuda(helpContextOf(static_cast<QWidget*>(watched)));
+            // F1 in a message box does nothing: the box waits for its answer, and the help (or the
+            // box saying it cannot open) would stack over it.
+            const QWidget* in = static_cast<QWidget*>(watched);
+            if (!qobject_cast<const QMessageBox*>(in->window())) Cargar_Ayuda(helpContextOf(in));
             return true;
         }
     }

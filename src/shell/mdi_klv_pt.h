@@ -42,7 +42,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // F1 pressed in any window of the program opens the help of the form it is in.
+    // F1 pressed in any window of the program opens the help of the form it is in; in a message box
+    // it does nothing.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

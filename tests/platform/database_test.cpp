@@ -159,8 +159,6 @@ TEST(DatabaseStatements, CatalogueIsCaseBlind) {
     auto db = Database::open(makeDatabase(dir));
     EXPECT_TRUE(db->tableExists(QStringLiteral("t")));
     EXPECT_FALSE(db->tableExists(QStringLiteral("T2")));
-    EXPECT_TRUE(db->columnExists(QStringLiteral("T"), QStringLiteral("K")));
-    EXPECT_FALSE(db->columnExists(QStringLiteral("T"), QStringLiteral("z")));
     EXPECT_EQ(db->columns(QStringLiteral("T")), (QStringList{QStringLiteral("k"), QStringLiteral("t")}));
 }
 

@@ -1,5 +1,5 @@
 // The print dialog with a laid environment: its list, the two actions, the spool row, and the
-// declaration it writes previewed and printed to PDF (left in bin/screenshots to be looked at).
+// declaration it writes previewed and printed to PDF (in the run's own folder, shots_dir.h).
 #include "frm_impxpag.h"
 #include "frm_imprimir.h"
 #include "frm_preview.h"
@@ -8,6 +8,7 @@
 
 #include "db_rows.h"
 #include "message_service.h"
+#include "shots_dir.h"
 #include "status_panels.h"
 #include "test_env.h"
 
@@ -149,11 +150,10 @@ TEST_F(PrintDialog, ListsWhatTheUserMaySeeAndWritesTheStatusPanels) {
 }
 
 TEST_F(PrintDialog, PreliminarWritesTheReportAndOpensThePageRange) {
-    QDir().mkpath(QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots"));  // run alone too
     FrmImprimir dialog(window());
     dialog.show();
     QApplication::processEvents();
-    dialog.grab().save(QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots/imprimir.png"));
+    dialog.grab().save(test::shotsDir() + QStringLiteral("/imprimir.png"));
     dialog.selectRow(1);
     QString caption, total, file;
     dialog.showRangeDialog = [&](FrmImpxPag& range) {
@@ -178,9 +178,9 @@ TEST_F(PrintDialog, PreliminarWritesTheReportAndOpensThePageRange) {
     EXPECT_EQ(preview.canvasImage(1).pixelColor(5, 5), QColor(0xC0, 0xFF, 0xFF));
     preview.show();
     QApplication::processEvents();
-    preview.grab().save(QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots/declaration-page1.png"));
+    preview.grab().save(test::shotsDir() + QStringLiteral("/declaration-page1.png"));
 
-    const QString pdf = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots/declaration.pdf");
+    const QString pdf = test::shotsDir() + QStringLiteral("/declaration.pdf");
     QFile::remove(pdf);
     qputenv("KLV_PRINT_PDF", pdf.toLocal8Bit());
     dialog.CmdImprimir_Click(1);
@@ -273,8 +273,7 @@ TEST_F(PrintDialog, NoTextOfTheDeclarationOverlapsAnotherOrCrossesItsBox) {
     // Pages 1, 304 (rows 9,983 to 10,015) and 3,031 (rows 99,974 to 100,006).
     QPageRanges pages;
     for (int page : {1, 304, 3031}) pages.addPage(page);
-    const QString pdf = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots/declaration-100000.pdf");
-    QDir().mkpath(QFileInfo(pdf).path());
+    const QString pdf = test::shotsDir() + QStringLiteral("/declaration-100000.pdf");
     const QRectF area = printToPdf(doc, pdf, QPageSize::A3, {10, 10, 10, 10}, pages);
     ASSERT_FALSE(area.isEmpty());
     const QPointF origin = area.topLeft();

@@ -1,5 +1,5 @@
 // The preview, the page-range dialog and printing, as a user meets them. The screenshots and PDFs
-// are left in the build folder (bin/screenshots) to be looked at.
+// go to the run's own folder (shots_dir.h).
 #include "frm_impxpag.h"
 #include "frm_preview.h"
 #include "import_error_report.h"
@@ -8,18 +8,23 @@
 #include "show_report.h"
 
 #include "cp1252.h"
+#include "shots_dir.h"
 #include "test_env.h"
+#include "when_shown.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QProcess>
 #include <QKeyEvent>
@@ -28,12 +33,6 @@
 using namespace klv;
 
 namespace {
-
-QString shotsDir() {
-    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots");
-    QDir().mkpath(dir);
-    return dir;
-}
 
 // A three-page report in the report folder: a header box, a title and a few lines on each page.
 QString writeThreePages(test::Environment& env, const QString& orientation = markup::kPortrait) {
@@ -68,7 +67,7 @@ void typeText(QWidget* w, const QString& text) {
 }
 
 struct PdfTarget {
-    explicit PdfTarget(const QString& file) : path(shotsDir() + QLatin1Char('/') + file) {
+    explicit PdfTarget(const QString& file) : path(test::shotsDir() + QLatin1Char('/') + file) {
         QFile::remove(path);
         qputenv("KLV_PRINT_PDF", path.toLocal8Bit());
     }
@@ -88,7 +87,7 @@ TEST(FrmPreview, ShowsAThreePageFileAndMovesBetweenPages) {
     EXPECT_EQ(preview.canvasImage(0).pixelColor(5, 5), QColor(0xC0, 0xFF, 0xFF));
     preview.show();
     QApplication::processEvents();
-    preview.grab().save(shotsDir() + QStringLiteral("/preview-page1.png"));
+    preview.grab().save(test::shotsDir() + QStringLiteral("/preview-page1.png"));
 
     preview.tlbPrevia_ButtonClick(2);
     EXPECT_EQ(preview.HojaActual(), 0) << "nothing before page 1";
@@ -97,7 +96,7 @@ TEST(FrmPreview, ShowsAThreePageFileAndMovesBetweenPages) {
     EXPECT_EQ(preview.HojaActual(), 2);
     preview.tlbPrevia_ButtonClick(3);
     EXPECT_EQ(preview.HojaActual(), 2) << "nothing after page 3";
-    preview.grab().save(shotsDir() + QStringLiteral("/preview-page3.png"));
+    preview.grab().save(test::shotsDir() + QStringLiteral("/preview-page3.png"));
 
     // The wheel over the page (the window gets it from the page) scrolls it down; a page move
     // shows the top again.
@@ -134,7 +133,7 @@ TEST(FrmPreview, ARangeShowsAndPrintsItsPagesOnly) {
     EXPECT_EQ(range23.HojaActual(), 0);
     range23.show();
     QApplication::processEvents();
-    range23.grab().save(shotsDir() + QStringLiteral("/preview-range2-3.png"));
+    range23.grab().save(test::shotsDir() + QStringLiteral("/preview-range2-3.png"));
 
     FrmPreview range22(env.windowCtx(), file, markup::PageRange{2, 2});
     ASSERT_TRUE(range22.Form_Load());
@@ -209,7 +208,7 @@ TEST(FrmImpxPag, NoticeChecksAndPreviewOfTheRange) {
     EXPECT_EQ(total->text(), QStringLiteral("2"));
     dialog.show();
     QApplication::processEvents();
-    dialog.grab().save(shotsDir() + QStringLiteral("/impxpag.png"));
+    dialog.grab().save(test::shotsDir() + QStringLiteral("/impxpag.png"));
 
     // Keys: letters are dropped in both boxes.
     desde->clear();
@@ -260,9 +259,9 @@ TEST(FrmPreview, ImportErrorReportOfAHandWrittenErrorFile) {
     EXPECT_EQ(preview.background(), QApplication::palette().color(QPalette::Base));
     preview.show();
     QApplication::processEvents();
-    preview.grab().save(shotsDir() + QStringLiteral("/error-report-page1.png"));
+    preview.grab().save(test::shotsDir() + QStringLiteral("/error-report-page1.png"));
     preview.tlbPrevia_ButtonClick(3);
-    preview.grab().save(shotsDir() + QStringLiteral("/error-report-page2.png"));
+    preview.grab().save(test::shotsDir() + QStringLiteral("/error-report-page2.png"));
     PdfTarget pdf(QStringLiteral("error-report.pdf"));
     EXPECT_TRUE(preview.printFile());
     EXPECT_EQ(pdfPages(pdf.path), 2);
@@ -288,4 +287,39 @@ TEST(PrintService, ThePrintDialogsPagesAreTheReportsPages) {
     printer.setPrintRange(QPrinter::PageRange);
     printer.setFromTo(2, 3);
     EXPECT_EQ(chosenPages(printer).toString(), QStringLiteral("2-3"));
+}
+
+// Qt's print dialog captions its output file "&Archivo:" and offers the PDF file of the last dialog
+// accepted in this run: a file typed in a cancelled dialog is not kept.
+TEST(PrintService, ThePrintDialogOffersTheLastChosenFile) {
+    test::Environment env;
+    const auto doc = markup::readMarkupFile(env.ctx().gRptPath + QLatin1Char('/') + writeThreePages(env));
+    QTemporaryDir dir;
+    const QString chosen = dir.filePath(QStringLiteral("elegido.pdf"));
+    const struct {
+        QString typed;
+        bool accept;
+    } dialogs[] = {{chosen, true}, {dir.filePath(QStringLiteral("otro.pdf")), false}, {QString(), false}};
+    QStringList captions, offered;
+    for (const auto& d : dialogs) {
+        test::whenShown<QPrintDialog>([&](QPrintDialog& dialog) {
+            auto* caption = dialog.findChild<QLabel*>(QStringLiteral("lOutput"));
+            auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+            auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
+            if (!caption || !file || !printers) return dialog.reject();
+            captions << caption->text();
+            offered << file->text();
+            printers->setCurrentIndex(printers->count() - 1);  // "Print to File (PDF)"
+            if (!d.typed.isEmpty()) file->setText(d.typed);
+            d.accept ? dialog.accept() : dialog.reject();
+        });
+        QPrinter printer;
+        EXPECT_EQ(askWhereToPrint(printer, nullptr, doc, std::nullopt), d.accept);
+        if (d.accept) {
+            EXPECT_EQ(printer.outputFileName(), chosen);
+        }
+    }
+    EXPECT_EQ(captions.join(QLatin1Char('|')).toStdString(), "&Archivo:|&Archivo:|&Archivo:");
+    ASSERT_EQ(offered.size(), 3);
+    EXPECT_EQ(offered.mid(1).join(QLatin1Char('|')), chosen + QLatin1Char('|') + chosen);
 }

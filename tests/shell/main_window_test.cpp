@@ -10,12 +10,14 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -231,6 +233,24 @@ TEST_F(MainWindowTest, F1OpensTheHelpAtTheContextOfTheFormItIsPressedIn) {
     EXPECT_EQ(messages.calls()[0].style, MsgStyle::Exclamation);
 }
 
+TEST_F(MainWindowTest, F1InAMessageBoxOpensNothing) {
+    MDI_KLV_PT w(win());
+    QDialog form(&w);
+    setHelpContext(&env().help(), &form, 1019);
+    bool pressed = false;
+    test::whenShown<QMessageBox>([&](QMessageBox& box) {
+        for (QWidget* target : {static_cast<QWidget*>(&box), static_cast<QWidget*>(box.buttons().value(0))}) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+            QApplication::sendEvent(target, &key);
+        }
+        pressed = true;
+        box.accept();
+    });
+    QMessageBox::warning(&form, QStringLiteral("Mensaje"), QStringLiteral("Ingrese el periodo."));
+    ASSERT_TRUE(pressed);
+    EXPECT_TRUE(env().help().opened.empty());
+}
+
 TEST_F(MainWindowTest, ClosedGateSilencesNuevaAndRegister) {
     qputenv("KLV_GATE", "0");
     MDI_KLV_PT w(win());
@@ -317,6 +337,45 @@ TEST_F(MainWindowTest, ChooserShowsEveryColumnWholeAtItsPlace) {
         EXPECT_GE(grid->columnWidth(c), grid->horizontalHeader()->sectionSizeHint(c)) << c;  // the caption fits
         EXPECT_LE(grid->columnViewportPosition(c) + grid->columnWidth(c), grid->viewport()->width()) << c;
     }
+}
+
+// As wide as its columns need, within the screen (also run on a screen of 1024 x 768: the test
+// shell_tests_1024x768).
+TEST_F(MainWindowTest, ChooserIsAsWideAsItsColumnsWithinTheScreen) {
+    const QString ruc = firstRuc();
+    const QString name = db().scalar(QStringLiteral("SELECT Nombre FROM CONT WHERE Doc_id_d=?"), {ruc}).toString();
+    storeDeclaration(ruc, QStringLiteral("2015"));
+    win().gAccion = 1;
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Shown {
+        QRect frame;
+        bool whole;  // the last column ends inside the grid
+        int w;       // the width of a W in the grid
+    };
+    auto open = [&](const QString& nombre) {
+        db().exec(QStringLiteral("UPDATE CONT SET Nombre=? WHERE Doc_id_d=?"), {nombre, ruc});
+        FrmContAbrir chooser(win());
+        chooser.show();
+        auto* grid = chooser.findChild<QTableView*>(QStringLiteral("GrdDeclaraciones"));
+        const int last = grid->model()->columnCount() - 1;
+        return Shown{chooser.frameGeometry(),
+                     grid->columnViewportPosition(last) + grid->columnWidth(last) <= grid->viewport()->width(),
+                     grid->fontMetrics().horizontalAdvance(QLatin1Char('W'))};
+    };
+    // The seeded name: at its place, every column whole.
+    const Shown seeded = open(name);
+    EXPECT_EQ(seeded.frame.topLeft(), QPoint(1000 / 15, 1000 / 15));
+    EXPECT_TRUE(seeded.whole);
+    EXPECT_TRUE(area.contains(seeded.frame));
+    // A name that leaves it about 30 pixels narrower than the screen: moved left as far as keeps it
+    // inside, every column whole.
+    const Shown near = open(name + QString((area.width() - 30 - seeded.frame.width()) / seeded.w, QLatin1Char('W')));
+    EXPECT_TRUE(near.whole);
+    EXPECT_LT(near.frame.left(), 1000 / 15);
+    EXPECT_EQ(near.frame.right(), area.right());
+    // A name wider than any screen: as wide as the screen, the grid scrolling.
+    const Shown wide = open(QString(200, QLatin1Char('W')));
+    EXPECT_EQ(wide.frame, QRect(area.left(), 1000 / 15, area.width(), wide.frame.height()));
 }
 
 TEST_F(MainWindowTest, ChooserColumnsAreAsWideAsTheirWidestValueAmongMany) {
