@@ -254,7 +254,7 @@ const DeclarationTotals& AmountReview::totals() const {
     return totals_;
 }
 
-AmountReview revisarMontos(const AppContext& ctx, const DeclarationKey& key) {
+AmountReview revisarMontos(const AppContext& ctx, const DeclarationKey& key, const decl::RowsRead& rowsRead) {
     QStringList cols;
     for (const char* name : kColumnNames) cols << QString::fromLatin1(name);
     // The totals take the declarant's rows of the period of any form code, the checks those of
@@ -287,7 +287,9 @@ AmountReview revisarMontos(const AppContext& ctx, const DeclarationKey& key) {
     };
     Wide sum = 0, largest = 0;
     long long count = 0;
+    qint64 rows = 0;
     while (c.next()) {
+        decl::countRow(rows, rowsRead);
         const std::string_view flag = c.bytes(FLAG_VAL_MET);
         const std::string_view ind = c.bytes(IND_TRANSAC_FIN);
         if (ind != "0" && ind != "1") continue;

@@ -3,6 +3,7 @@
 // message (title gTitulo) at the first failure. The transactions are walked in key order (party
 // document type, party document, transaction number), so the one reported is always the same.
 
+#include "declaration_sql.h"
 #include "declaration_state.h"
 #include "totals.h"
 
@@ -25,9 +26,9 @@ struct AmountReview {
     DeclarationTotals totals_;
     std::optional<DbError> totalsFailure_;
 };
-// Reads the amount columns of the declaration's working transactions once, in the table's order.
-// Throws DbError.
-AmountReview revisarMontos(const AppContext& ctx, const DeclarationKey& key);
+// Reads the amount columns of the declaration's working transactions once, in the table's order,
+// telling `rowsRead` how many it has read. Throws DbError.
+AmountReview revisarMontos(const AppContext& ctx, const DeclarationKey& key, const decl::RowsRead& rowsRead = {});
 
 // Largest-amount check. Over the amounts in the currency of record of the working transactions
 // (by method and financial indicator: '00' the amount or interest, '01' the adjusted amount or

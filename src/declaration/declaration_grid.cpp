@@ -88,7 +88,8 @@ void TransactionGrid::clear() {
     order_.clear();
 }
 
-void TransactionGrid::load(const AppContext& ctx, int tipDocD, const QString& ruc, const QString& periodo) {
+void TransactionGrid::load(const AppContext& ctx, int tipDocD, const QString& ruc, const QString& periodo,
+                           const decl::RowsRead& rowsRead) {
     clear();
     const Database& db = ctx.db();
 
@@ -132,7 +133,9 @@ void TransactionGrid::load(const AppContext& ctx, int tipDocD, const QString& ru
     std::vector<quint32> runStart;
     const DeclarationKey key{tipDocD, ruc, periodo, ctx.gFormulario};
     RowCursor q(db, QString::fromLatin1(kGridQuery).arg(decl::keyConditionNoForm()), decl::keyParamsNoForm(key));
+    qint64 read = 0;
     while (q.next()) {
+        decl::countRow(read, rowsRead);
         Row row;
         const int tipDocP = static_cast<int>(q.integer(0));
         const std::string_view docIdBytes = q.bytes(1);

@@ -14,6 +14,7 @@
 
 #include "app_context.h"
 #include "block_vector.h"
+#include "declaration_sql.h"
 #include "keys.h"
 
 #include <QString>
@@ -41,8 +42,9 @@ QString totalsCaption(bool autoMonExtSi, bool autoMonExtNo);
 class TransactionGrid {
 public:
     // Reads the working transactions of the declarant (document type, RUC) and period, any form
-    // code. Throws DbError.
-    void load(const AppContext& ctx, int tipDocD, const QString& ruc, const QString& periodo);
+    // code, telling `rowsRead` how many it has read. Throws DbError.
+    void load(const AppContext& ctx, int tipDocD, const QString& ruc, const QString& periodo,
+              const decl::RowsRead& rowsRead = {});
     void clear();
 
     // The rows listed (none while a load reads them).

@@ -4,6 +4,7 @@
 #include "format.h"
 #include "param_lookups.h"
 
+#include <QDir>
 #include <QSqlRecord>
 
 namespace klv {
@@ -40,6 +41,11 @@ AttachedStudy readAttachedStudy(const AppContext& ctx, const DeclarationKey& key
     s.tamarc = decl::text(rows.front().value(1));
     s.nomarc = decl::text(rows.front().value(2));
     return s;
+}
+
+QString attachedStudyPath(const AttachedStudy& study) {
+    if (study.rutArc.trimmed().isEmpty()) return QString();
+    return QDir(study.rutArc).filePath(study.nomarc);
 }
 
 void deleteAttachedStudy(const AppContext& ctx, const DeclarationKey& key) {

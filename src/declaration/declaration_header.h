@@ -61,6 +61,10 @@ struct AttachedStudy {
     QString tamarc;  // its size in bytes
 };
 AttachedStudy readAttachedStudy(const AppContext& ctx, const DeclarationKey& key);
+// What the form shows of a recorded study (TxtRuta): its folder and its name, so that the name
+// reads from the box's end; the empty text when the recorded folder is empty or blank: a row
+// without a folder attaches no study (the box's emptiness is what the checks judge).
+QString attachedStudyPath(const AttachedStudy& study);
 // Forgets the study recorded for the declaration; nothing recorded is no failure. Throws DbError.
 void deleteAttachedStudy(const AppContext& ctx, const DeclarationKey& key);
 

@@ -34,8 +34,9 @@ struct ButtonOutcome {
 // large-amount question, non-domiciled parties, totals, the 2008 rule, the per-type detail and
 // the amount consistency, stopping at the first failure; "La Declaración no presenta
 // inconsistencias." (style 48) when all pass. Writes nothing. A database failure is reported
-// (style 16) and gives ok false.
-ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st);
+// (style 16) and gives ok false. Progress: the working transactions the amounts' review has read,
+// then the per-type detail's check as a quarter more.
+ButtonOutcome validarDeclaracion(AppContext& ctx, const DeclarationState& st, const WorkProgress& progress = {});
 
 // Grabar: the blocking checks (header, working transactions present, non-domiciled parties, the
 // large-amount question) stop it with nothing written; every question is asked before the save's

@@ -1,6 +1,6 @@
 #pragma once
 // Pieces of SQL shared by the declaration's queries: the key condition of a declaration with its
-// bound values, and the readings of stored texts.
+// bound values, the readings of stored texts, and the count of rows a long read has read.
 
 #include "keys.h"
 
@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 
 namespace klv::decl {
 
@@ -38,5 +39,14 @@ double amount(const QString& text);
 
 // The value of a period text: the number at the start of the trimmed text, 0 when there is none.
 int periodValue(const QString& periodo);
+
+// Told now and then, on the engine's thread, how many rows a loop over a long read has read so
+// far: every kRowsReadStep rows, so that a loop over hundreds of thousands of rows pays nothing
+// for it. countRow counts one more row and tells it at each step.
+using RowsRead = std::function<void(qint64 rows)>;
+constexpr qint64 kRowsReadStep = 2000;
+inline void countRow(qint64& rows, const RowsRead& rowsRead) {
+    if (++rows % kRowsReadStep == 0 && rowsRead) rowsRead(rows);
+}
 
 }  // namespace klv::decl

@@ -9,6 +9,7 @@
 #include "declaration_grid.h"
 #include "transaction_grid_model.h"
 #include "declaration_header.h"
+#include "declaration_queries.h"
 #include "declaration_save.h"
 #include "declaration_sql.h"
 #include "key_filters.h"
@@ -25,7 +26,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QEventLoop>
 #include <QFocusEvent>
 #include <QFrame>
@@ -165,13 +165,21 @@ struct TabRead {
 }  // namespace
 
 Frm_KLV_Declara::GridRead Frm_KLV_Declara::readGrid(AppContext& w, int tipDocD, const QString& ruc,
-                                                    const QString& periodo) {
+                                                    const QString& periodo, const WorkProgress& progress) {
     GridRead g;
     g.tipDocD = tipDocD;
     g.ruc = ruc;
     g.periodo = periodo;
     g.stamp = w.db().changeStamp();
-    g.grid.load(w, tipDocD, ruc, periodo);
+    if (progress) {
+        // The share of the work done: the grid's rows read of the working transactions, then the
+        // totals, one statement that reads them again: the second half.
+        const auto rows = static_cast<qint64>(udf_CuentaTmpTransacc(w));
+        g.grid.load(w, tipDocD, ruc, periodo, [&](qint64 read) { progress(std::min(read, rows), 2 * rows); });
+        progress(rows, 2 * rows);
+    } else {
+        g.grid.load(w, tipDocD, ruc, periodo);
+    }
     try {
         g.totals = upd_TotalizarMtoTransacc(w, tipDocD, periodo, ruc, QString());
     } catch (const DbError&) {
@@ -518,21 +526,22 @@ void Frm_KLV_Declara::Form_Load(const DeclarationKey* key) {
     const QString outside = outsideDeclarant_;
     const QString periodo = MkePeriodo->text();
     const DeclarationKey empty{6, QString(), periodo, ctx_.gFormulario};
-    LoadRead r = LongWork::call(
-        ctx_, this,
-        [stored, st, outside, periodo, empty](AppContext& w) {
-            LoadRead r;
-            r.declarants = udf_ItemsContribuyentes(w, QStringLiteral("6"));
-            if (stored) {
-                r.edit = readEdit(w, r.declarants, st, outside, *stored);
-                if (r.edit->header.found) r.grid = readGrid(w, stored->tipDocD, stored->docIdD, stored->periodo);
-            } else {
-                udp_CargarTemps(w, empty);
-                r.grid = readGrid(w, 6, QString(), periodo);
-            }
-            return r;
-        },
-        QStringLiteral("Abriendo la declaración..."));
+    // The rebuild of the working copy is a few statements: the bar moves without a share until the
+    // grid's rows are read.
+    LongWork work(ctx_, this, QStringLiteral("Abriendo la declaración..."));
+    LoadRead r = work.run<LoadRead>([stored, st, outside, periodo, empty](AppContext& w, const WorkProgress& progress) {
+        LoadRead r;
+        r.declarants = udf_ItemsContribuyentes(w, QStringLiteral("6"));
+        if (stored) {
+            r.edit = readEdit(w, r.declarants, st, outside, *stored);
+            if (r.edit->header.found)
+                r.grid = readGrid(w, stored->tipDocD, stored->docIdD, stored->periodo, progress);
+        } else {
+            udp_CargarTemps(w, empty);
+            r.grid = readGrid(w, 6, QString(), periodo, progress);
+        }
+        return r;
+    });
 
     udp_CargaCombo(CboNumDoc, r.declarants);
     CboNumDoc->setCurrentIndex(-1);
@@ -665,7 +674,11 @@ void Frm_KLV_Declara::Form_Activate() {
         WaitCursor wait;
         a = LongWork::call(ctx_, this, [fromLoad, shown, r, periodo, study, key](AppContext& w) {
             ActivateRead a;
-            a.fresh = fromLoad && w.db().changeStamp() == shown;
+            try {
+                a.fresh = fromLoad && w.db().changeStamp() == shown;
+            } catch (const std::exception&) {
+                // In doubt the grid is read again, which reports what fails.
+            }
             if (!a.fresh) a.grid = readGridKept(w, 6, r, periodo);
             if (study) {
                 try {
@@ -692,7 +705,7 @@ void Frm_KLV_Declara::Form_Activate() {
         if (a.studyFailure) {
             reportFailure(a.studyFailure);
         } else if (a.study.found) {
-            TxtRuta->setText(QDir(a.study.rutArc).filePath(a.study.nomarc));  // shown from its end: the name
+            TxtRuta->setText(attachedStudyPath(a.study));  // shown from its end: the name
             TxtTam->setText(a.study.tamarc);
         }
     }
@@ -702,8 +715,9 @@ void Frm_KLV_Declara::Form_Activate() {
 
 void Frm_KLV_Declara::applyGrid(GridRead g) {
     if (g.failure) {
-        // A failed read leaves the grid empty.
+        // A failed read leaves the grid empty and without a count: it is no empty result.
         model_->clear();
+        lblNumTransacciones->clear();
         std::rethrow_exception(g.failure);
     }
     gridTipDoc_ = g.tipDocD;
@@ -1123,7 +1137,9 @@ void Frm_KLV_Declara::CmdGrabar_Click() {
 
 void Frm_KLV_Declara::CmdValidar_Click() {
     runButton(QStringLiteral("Validando la declaración..."), kValidarFallo,
-              [](AppContext& w, DeclarationState& st, const WorkProgress&) { return validarDeclaracion(w, st); });
+              [](AppContext& w, DeclarationState& st, const WorkProgress& progress) {
+                  return validarDeclaracion(w, st, progress);
+              });
 }
 
 void Frm_KLV_Declara::cmdCancelar_Click() {

@@ -110,9 +110,11 @@ private:
                              const QString& outsideDeclarant, const DeclarationKey& key);
     // Puts a stored declaration read by the opening into the controls. Throws DbError.
     void udp_CargarEdit(LoadRead& r);
-    // The grid's rows and totals as the engine's thread reads them, and putting them in place.
+    // The grid's rows and totals as the engine's thread reads them (with `progress`, the share of
+    // the rows read), and putting them in place.
     struct GridRead;
-    static GridRead readGrid(AppContext& w, int tipDocD, const QString& ruc, const QString& periodo);
+    static GridRead readGrid(AppContext& w, int tipDocD, const QString& ruc, const QString& periodo,
+                             const WorkProgress& progress = {});
     // The same, a failure of the rows' read kept in the result rather than thrown.
     static GridRead readGridKept(AppContext& w, int tipDocD, const QString& ruc, const QString& periodo);
     // A failed read (kept) leaves the grid empty and is thrown; failed totals are thrown once the

@@ -13,7 +13,6 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <optional>
 #include <sqlite3.h>
 #include <string_view>
@@ -23,7 +22,7 @@
 namespace klv {
 namespace {
 
-std::atomic<int> g_connectionSeq{0};
+std::atomic<qint64> g_connectionSeq{0};
 
 // The engine's text of a VB_CDBL failure; translate() knows it by this text.
 constexpr char kTypeMismatchError[] = "type mismatch: not a number";
@@ -287,7 +286,8 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
                                            .arg(info.absolutePath(), info.fileName()));
 
     std::unique_ptr<Database> db(new Database);
-    db->connection_ = QStringLiteral("klv-%1").arg(++g_connectionSeq);
+    db->serial_ = ++g_connectionSeq;
+    db->connection_ = QStringLiteral("klv-%1").arg(db->serial_);
     db->path_ = info.absoluteFilePath();
     db->user_ = user;
     db->password_ = password;
@@ -424,25 +424,13 @@ Database::WriteStamp Database::writeStamp() const {
 
 Database::ChangeStamp Database::changeStamp() const {
     ChangeStamp s;
+    s.connection = serial_;
     if (sqlite3* h = sqliteHandle()) s.own = sqlite3_total_changes64(h);
-    s.others = fileChanges();
+    s.others = othersCommits();
     return s;
 }
 
 qint64 Database::othersCommits() const { return scalar(QStringLiteral("PRAGMA data_version")).toLongLong(); }
-
-qint64 Database::fileChanges() const {
-    checkThread();
-    // The file's change counter: four bytes, most significant first, at offset 24 of the header.
-    // Every commit in the rollback journal's modes moves it.
-    unsigned char b[4] = {};
-    const int fd = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    const ssize_t n = ::pread(fd, b, sizeof b, 24);
-    ::close(fd);
-    if (n != sizeof b) return -1;
-    return (qint64{b[0]} << 24) | (qint64{b[1]} << 16) | (qint64{b[2]} << 8) | qint64{b[3]};
-}
 
 bool Database::addConnectionSetup(ConnectionSetup setup) {
     connectionSetups().push_back(setup);

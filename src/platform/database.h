@@ -199,19 +199,19 @@ public:
     };
     WriteStamp writeStamp() const;
 
-    // Changes the database has seen: rows written by this connection and commits of any connection
-    // (the file's change counter, which every commit moves, read from the file itself without a
-    // statement). Two equal stamps mean that nothing was written in between. Stamps of two
-    // connections to the same file agree in `others`: a worker's stamp, with the window
-    // connection's `own`, is what the window's connection would read once the worker has ended.
+    // Changes the database has seen through this connection: the rows it changed and the commits
+    // of other connections (othersCommits(), which moves in every journal mode, WAL included, where
+    // the change counter in the file's header does not follow each commit). Both counts are this
+    // connection's own, so the stamp names the connection too: a stamp of another connection, or
+    // of this file opened again, never equals this one's. Two equal stamps mean that nothing was
+    // written in between.
     struct ChangeStamp {
+        qint64 connection = 0;
         qint64 own = 0;
         qint64 others = 0;
         bool operator==(const ChangeStamp&) const = default;
     };
     ChangeStamp changeStamp() const;
-    // The file's change counter (ChangeStamp::others).
-    qint64 fileChanges() const;
     // Commits of other connections this one has seen (the engine's data_version): unlike the
     // file's change counter, this connection's own commits do not move it.
     qint64 othersCommits() const;
@@ -251,6 +251,7 @@ private:
     // reported as FileReplaced, naming the file.
     DbError failure(const QSqlError& error) const;
     QString connection_;
+    qint64 serial_ = 0;  // this connection among those the process opened (connection_ names it)
     QString path_;
     QString user_, password_;
     int busyTimeoutMs_ = 10000;

@@ -357,5 +357,17 @@ TEST_F(SaveTest, ManyRowsAreCopiedWholeWithProgress) {
               numeroControlFila(db(), QStringLiteral("TRANSACCION2"), last, 5));
 }
 
+TEST_F(SaveTest, ValidarTellsTheShareOfItsWorkDone) {
+    manyWorkingTransactions(5000);
+    // The transactions the amounts' review has read, every 2,000 and all, then the per-type
+    // detail's check as a quarter more: a share that only grows, to the whole.
+    std::vector<qint64> reported;
+    EXPECT_TRUE(validarDeclaracion(ctx(), st, [&](qint64 done, qint64 total) {
+                    EXPECT_EQ(total, 6250);
+                    if (reported.empty() || done != reported.back()) reported.push_back(done);
+                }).ok);
+    EXPECT_EQ(reported, (std::vector<qint64>{0, 2000, 4000, 5000, 6250}));
+}
+
 }  // namespace
 }  // namespace klv::test

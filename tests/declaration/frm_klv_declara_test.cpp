@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -397,6 +398,66 @@ TEST_F(DeclaraFormTest, NoBoxOfValidarOrGrabarStandsOverTheirProgressWindow) {
     }
 }
 
+// The readings of the progress window's bar, each time the runner's loop turns while the window
+// stands on screen: (value, maximum), the maximum 0 for a bar that only moves.
+class BarReadings {
+public:
+    BarReadings() {
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->objectName() == QLatin1String("ProgressWindow") && top->isVisible())
+                    if (auto* bar = top->findChild<QProgressBar*>(QStringLiteral("PrgProgreso")))
+                        readings.emplace_back(bar->value(), bar->maximum());
+        });
+        poll_.start(0);
+    }
+    // The readings that show a share: they stay within the bar and only grow.
+    std::vector<std::pair<int, int>> shares() const {
+        std::vector<std::pair<int, int>> out;
+        for (const auto& r : readings) {
+            if (r.second <= 0) continue;
+            EXPECT_GE(r.first, 0);
+            EXPECT_LE(r.first, r.second);
+            if (!out.empty()) {
+                EXPECT_GE(r.first, out.back().first);
+            }
+            out.push_back(r);
+        }
+        return out;
+    }
+    std::vector<std::pair<int, int>> readings;
+
+private:
+    QTimer poll_;
+};
+
+TEST_F(DeclaraFormTest, ValidarAndTheOpeningShowTheShareOfTheirWork) {
+    // While Validar reads the working transactions, and while the opening of a stored declaration
+    // reads its grid, the bar tells how much of the work is done.
+    const auto delay = ProgressWindow::setAppearAfter(std::chrono::milliseconds(0));
+    const auto restore = qScopeGuard([delay] { ProgressWindow::setAppearAfter(delay); });
+    constexpr int kRows = 30000;
+    manyWorkingTransactions(kRows);
+    db().exec(QStringLiteral("INSERT INTO TRANSACCION2 SELECT * FROM TMPTRANSACCION2"));
+    insert(QStringLiteral("IDENTIFICA2"), key(), {{QStringLiteral("AUTCONTEXT"), QStringLiteral("0")},
+                                                  {QStringLiteral("ESTTECPT"), QStringLiteral("0")}});
+    windowCtx().gAccion = 1;
+    const DeclarationKey k = key();
+    {
+        BarReadings bar;
+        open(QStringLiteral("FrmContAbrir"), &k);
+        ASSERT_EQ(form_->gridModel().totalRows(), kRows);
+        EXPECT_FALSE(bar.shares().empty()) << bar.readings.size() << " readings, none with a share";
+    }
+    // A party without transactions: its warning comes once the share is known, and the rows are
+    // read after it.
+    party(QStringLiteral("P2"));
+    BarReadings bar;
+    w<QPushButton>("CmdValidar")->click();
+    EXPECT_EQ(texts(), (QStringList{kInformadosSinTransacciones, S("La Declaración no presenta inconsistencias.")}));
+    EXPECT_FALSE(bar.shares().empty()) << bar.readings.size() << " readings, none with a share";
+}
+
 TEST_F(DeclaraFormTest, NewDeclarationIsValidatedAndSavedThenLocked) {
     // Whatever the working tables held is gone when a new declaration opens.
     workingTransaction(7, "99", QStringLiteral("2010"));
@@ -533,18 +594,30 @@ TEST_F(DeclaraFormTest, LeavingThePeriodBoxChecksDeclarantYearAndExistence) {
 }
 
 TEST_F(DeclaraFormTest, ActivationAfterTheLoadShowsAWorkingCopyChangedInBetween) {
-    // The activation that follows the load reads the working copy again only when it changed.
+    // The activation that follows the load reads the working copy again only when another
+    // program committed in between, whatever journal the file keeps (the host may keep it in WAL).
     storeDeclaration();
     windowCtx().gAccion = 1;
     const DeclarationKey k = key(QStringLiteral("2012"));
-    form_ = std::make_unique<Frm_KLV_Declara>(windowCtx());
-    form_->udp_DefCaller(QStringLiteral("FrmContAbrir"));
-    form_->Form_Load(&k);
-    EXPECT_EQ(w<QLabel>("lblNumTransacciones")->text(), QStringLiteral(" 3 Registros Encontrados"));
-    workingTransaction(9, "2500", QStringLiteral("2012"));
-    form_->Form_Activate();
-    EXPECT_EQ(w<QLabel>("lblNumTransacciones")->text(), QStringLiteral(" 4 Registros Encontrados"));
-    EXPECT_EQ(total("TxtMtoTran00"), QStringLiteral("4,000.00"));
+    for (const char* journal : {"DELETE", "WAL"}) {
+        ASSERT_EQ(db().scalar(QStringLiteral("PRAGMA journal_mode=") + QLatin1String(journal)).toString().toUpper(),
+                  QLatin1String(journal));
+        for (const bool commit : {false, true}) {
+            SCOPED_TRACE(std::string(journal) + (commit ? " with a commit" : " without a commit"));
+            form_ = std::make_unique<Frm_KLV_Declara>(windowCtx());
+            form_->udp_DefCaller(QStringLiteral("FrmContAbrir"));
+            form_->Form_Load(&k);
+            EXPECT_EQ(w<QLabel>("lblNumTransacciones")->text(), QStringLiteral(" 3 Registros Encontrados"));
+            int reads = 0;
+            QObject::connect(&form_->gridModel(), &QAbstractItemModel::modelReset, [&reads] { ++reads; });
+            if (commit) workingTransaction(9, "2500", QStringLiteral("2012"));
+            form_->Form_Activate();
+            EXPECT_EQ(reads, commit ? 1 : 0);
+            EXPECT_EQ(w<QLabel>("lblNumTransacciones")->text(),
+                      commit ? QStringLiteral(" 4 Registros Encontrados") : QStringLiteral(" 3 Registros Encontrados"));
+            EXPECT_EQ(total("TxtMtoTran00"), commit ? QStringLiteral("4,000.00") : QStringLiteral("1,500.00"));
+        }
+    }
 }
 
 TEST_F(DeclaraFormTest, AGridThatCannotBeReadIsReportedAndLeftEmpty) {
@@ -561,6 +634,12 @@ TEST_F(DeclaraFormTest, AGridThatCannotBeReadIsReportedAndLeftEmpty) {
     EXPECT_EQ(messages().last().style, 16);
     EXPECT_EQ(f.gridModel().totalRows(), 0);
     EXPECT_EQ(f.gridModel().rowCount(), 0);
+    // No count stands above the emptied grid (a failure is not an empty result) until the grid is
+    // read again.
+    EXPECT_EQ(w<QLabel>("lblNumTransacciones")->text(), QString());
+    db().exec(QStringLiteral("ALTER TABLE PAR_VIN_X RENAME TO PAR_VIN"));
+    f.Form_Activate();
+    EXPECT_EQ(w<QLabel>("lblNumTransacciones")->text(), QStringLiteral(" 3 Registros Encontrados"));
 }
 
 TEST_F(DeclaraFormTest, StoredDeclarationOpensWithItsGridTotalsAndLockedKey) {
@@ -770,6 +849,34 @@ TEST_F(DeclaraFormTest, QuestionTwoNoForgetsTheAttachedStudyOfANewDeclarationOnl
     answerHeader(QStringLiteral("2012"), true);
     w<QRadioButton>("OptEstTecTra_No")->setChecked(true);
     EXPECT_EQ(count(QStringLiteral("EFCONTROLNS")), 1);
+}
+
+TEST_F(DeclaraFormTest, AStudyRowWithoutAFolderAttachesNoStudy) {
+    // The study is attached when its row records a folder (RutArc, trimmed); a file name alone
+    // is no attachment: the box stays empty, ChkETPT clear, and Validar asks for the study.
+    const struct {
+        QVariant rutArc;
+        bool attached;
+    } cases[] = {{QStringLiteral("/ESTUDIOS/"), true}, {QStringLiteral(""), false}, {QStringLiteral("   "), false},
+                 {QVariant(), false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rutArc.isNull() ? std::string("NULL") : "'" + c.rutArc.toString().toStdString() + "'");
+        db().exec(QStringLiteral("DELETE FROM EFCONTROLNS"));
+        db().exec(QStringLiteral("INSERT INTO EFCONTROLNS (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, SEMANA, NOMARC, TAB_D,"
+                                 " RUTARC, TAMARC) VALUES (6, ?, '2012', '8027', 0, 'X.PDF', 'PDF', ?, 2048)"),
+                  {kRuc, c.rutArc});
+        open();
+        answerHeader(QStringLiteral("2012"), true);
+        form_->Form_Activate();  // back from the attach dialog
+        EXPECT_EQ(w<QLineEdit>("TxtRuta")->text().isEmpty(), !c.attached);
+        EXPECT_EQ(w<QCheckBox>("ChkETPT")->isChecked(), c.attached);
+        messages().clear();
+        w<QPushButton>("CmdValidar")->click();
+        ASSERT_FALSE(messages().empty());
+        EXPECT_EQ(messages().calls().front().text == S("Debe adjuntar el Estudio Técnico de Precios de Transferencia."),
+                  !c.attached)
+            << messages().calls().front().text.toStdString();
+    }
 }
 
 TEST_F(DeclaraFormTest, CommandsWithoutTheirFormsSayInDevelopment) {

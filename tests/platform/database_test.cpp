@@ -375,6 +375,39 @@ TEST(DatabaseThreads, ReopenedOnAWorkerTheSameFileWithItsFunctionsButNeverAnothe
     std::thread([&] { EXPECT_EQ(errorOf([&] { Database::reopen(id); }).number(), DbErr::FileReplaced); }).join();
 }
 
+// The change stamp tells a commit of another connection in the rollback journal's mode and in WAL
+// (where the file's header does not follow each commit), the connection's own writes, and a
+// connection opened again on the file; nothing written leaves it as it was.
+TEST(DatabaseStamps, ChangeStampMovesWithEveryCommitInBothJournalModesAndNamesItsConnection) {
+    for (const char* mode : {"DELETE", "WAL"}) {
+        SCOPED_TRACE(mode);
+        QTemporaryDir dir;
+        const QString path = makeDatabase(dir);
+        auto db = Database::open(path);
+        ASSERT_EQ(db->scalar(QStringLiteral("PRAGMA journal_mode=") + QLatin1String(mode)).toString().toUpper(),
+                  QLatin1String(mode));
+        auto other = Database::open(path);
+        const Database::ChangeStamp before = db->changeStamp();
+        db->scalar(QStringLiteral("SELECT count(*) FROM T"));
+        EXPECT_EQ(db->changeStamp(), before);
+        other->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (1, 'a')"));
+        const Database::ChangeStamp afterOther = db->changeStamp();
+        EXPECT_NE(afterOther, before);
+        db->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (2, 'b')"));
+        EXPECT_NE(db->changeStamp(), afterOther);
+        // A connection opened again counts afresh from where a new one starts: its stamp is
+        // another's, although both counts read as they did.
+        auto fresh = Database::open(path);
+        const Database::Identity id = fresh->identity();
+        const Database::ChangeStamp first = fresh->changeStamp();
+        fresh.reset();
+        const Database::ChangeStamp again = Database::reopen(id)->changeStamp();
+        EXPECT_EQ(again.own, first.own);
+        EXPECT_EQ(again.others, first.others);
+        EXPECT_NE(again, first);
+    }
+}
+
 // Every door to a connection, used from a thread that did not open it, stops the program: the
 // statements, the queries handed out (their reads and their end), the binds, the cursors' readers,
 // the transactions, the stamps, the handles and the closing.
