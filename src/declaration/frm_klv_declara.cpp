@@ -714,10 +714,13 @@ void Frm_KLV_Declara::Form_Activate() {
 // --- Grid --------------------------------------------------------------------------------------
 
 void Frm_KLV_Declara::applyGrid(GridRead g) {
+    QLineEdit* const totals[] = {TxtMtoTran00, TxtMtoSinAju01, TxtMtoAju01, TxtMtoTran02, TxtMtoAjuPos02, TxtMtoAjuNeg02};
     if (g.failure) {
-        // A failed read leaves the grid empty and without a count: it is no empty result.
+        // A failed read leaves the grid empty, without a count and without totals: it is no empty
+        // result, and what was shown before belongs to another reading.
         model_->clear();
         lblNumTransacciones->clear();
+        for (QLineEdit* box : totals) box->clear();
         std::rethrow_exception(g.failure);
     }
     gridTipDoc_ = g.tipDocD;
@@ -727,14 +730,13 @@ void Frm_KLV_Declara::applyGrid(GridRead g) {
     model_->replace(std::move(g.grid));
     if (model_->rowCount() > 0) GrdTransacciones->setCurrentIndex(model_->index(0, 0));
 
-    QLineEdit* boxes[] = {TxtMtoTran00, TxtMtoSinAju01, TxtMtoAju01, TxtMtoTran02, TxtMtoAjuPos02, TxtMtoAjuNeg02};
     const DeclarationTotals& t = g.totals;
     const QString texts[] = {t.mtoTran00, t.mtoSinAju01, t.mtoAju01, t.mtoTran02, t.mtoAjuPos02, t.mtoAjuNeg02};
     for (int i = 0; i < 6; ++i) {
         if (g.totalsFailure)
-            boxes[i]->clear();
+            totals[i]->clear();
         else
-            boxes[i]->setText(texts[i]);
+            totals[i]->setText(texts[i]);
     }
     Label10[15]->setText(totalsCaption(OptAutoMonExt_Si->isChecked(), OptAutoMonExt_No->isChecked()));
     lblNumTransacciones->setText(countLabel(model_->totalRows()));

@@ -634,12 +634,14 @@ TEST_F(DeclaraFormTest, AGridThatCannotBeReadIsReportedAndLeftEmpty) {
     EXPECT_EQ(messages().last().style, 16);
     EXPECT_EQ(f.gridModel().totalRows(), 0);
     EXPECT_EQ(f.gridModel().rowCount(), 0);
-    // No count stands above the emptied grid (a failure is not an empty result) until the grid is
-    // read again.
+    // No count nor totals stand beside the emptied grid (a failure is not an empty result) until
+    // the grid is read again.
     EXPECT_EQ(w<QLabel>("lblNumTransacciones")->text(), QString());
+    EXPECT_EQ(total("TxtMtoTran00") + total("TxtMtoTran02") + total("TxtMtoAjuPos02"), QString());
     db().exec(QStringLiteral("ALTER TABLE PAR_VIN_X RENAME TO PAR_VIN"));
     f.Form_Activate();
     EXPECT_EQ(w<QLabel>("lblNumTransacciones")->text(), QStringLiteral(" 3 Registros Encontrados"));
+    EXPECT_FALSE(total("TxtMtoTran00").isEmpty());
 }
 
 TEST_F(DeclaraFormTest, StoredDeclarationOpensWithItsGridTotalsAndLockedKey) {
