@@ -24,7 +24,9 @@ public:
     // name: the program's name (e.g. "QM8027"). folder: where the lock lives; empty means the
     // user's runtime folder (runtimeFolder()).
     explicit SingleInstance(const QString& name, const QString& folder = QString());
-    // True when this process now holds the lock; false when another live process holds it. Also
+    // True when this process now holds the lock; false when another live process holds it. A lock
+    // whose process is gone is taken over, also one a process killed as it took it left without
+    // its owner (an empty file, or an empty ".rmlock" beside it), once it has stood 100 ms. Also
     // true, without a lock, when no private folder could be had (guarded() is then false).
     bool acquire();
     bool guarded() const { return lock_ != nullptr; }

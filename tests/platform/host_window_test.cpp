@@ -7,8 +7,12 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -40,6 +44,47 @@ TEST(SingleInstanceLock, SecondHolderIsRefusedUntilFirstGoes) {
     first.reset();
     SingleInstance third(QStringLiteral("QMTEST"), dir.path());
     EXPECT_TRUE(third.acquire());
+}
+
+TEST(SingleInstanceLock, WhatAProgramKilledAsItTookTheLockLeftIsTakenOverAHeldLockIsNot) {
+    // A lock file written by a process that is gone, and the files a kill leaves empty: the lock
+    // created and not yet written, or the ".rmlock" of a program taking over a stale lock.
+    const QByteArray gone = "2147483646\nQMTEST\n\n";
+    struct Case {
+        const char* what;
+        QByteArray lock;
+        std::optional<QByteArray> rmlock;
+        bool heldByALiveProgram;
+        bool taken;
+    } cases[] = {
+        {"written by a process that is gone", gone, std::nullopt, false, true},
+        {"left empty", "", std::nullopt, false, true},
+        {"gone, its .rmlock left empty", gone, "", false, true},
+        {"empty, held by a program that is writing it", "", std::nullopt, true, false},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        SingleInstance lock(QStringLiteral("QMTEST"), dir.path());
+        auto put = [](const QString& path, const QByteArray& bytes) {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+            f.close();
+            // A second old: past the moment a live program takes to write it, short of the half
+            // minute after which QLockFile takes an unreadable .rmlock over itself.
+            const struct timeval past[2] = {{::time(nullptr) - 1, 0}, {::time(nullptr) - 1, 0}};
+            ASSERT_EQ(::utimes(QFile::encodeName(path).constData(), past), 0);
+        };
+        put(lock.lockPath(), c.lock);
+        if (c.rmlock) put(lock.lockPath() + QStringLiteral(".rmlock"), *c.rmlock);
+        const int holder = ::open(QFile::encodeName(lock.lockPath()).constData(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(holder, 0);
+        if (c.heldByALiveProgram) {
+            ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+        }
+        EXPECT_EQ(lock.acquire(), c.taken) << c.what;
+        ::close(holder);
+    }
 }
 
 TEST(HostWindow, MinimisedOrOnAnotherWorkspaceCountsWithdrawnDoesNot) {
