@@ -56,12 +56,17 @@ template <class T>
 class Deferred {
 public:
     Deferred() = default;
-    // Runs `read` (on the engine's thread, inside the call) and keeps its value or its failure.
+    // Runs `read` (on the engine's thread, inside the call) and keeps its value or its failure. A
+    // database held by another program ends the whole call at once: every read after it would
+    // wait the busy timeout again for the same answer.
     template <class F>
     static Deferred of(F&& read) {
         Deferred d;
         try {
             d.value_.emplace(read());
+        } catch (const DbError& e) {
+            if (e.locked()) throw;
+            d.error_ = e.what();
         } catch (const std::exception& e) {
             d.error_ = e.what();
         }

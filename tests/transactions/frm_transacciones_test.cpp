@@ -4,6 +4,7 @@
 #include "amount_box.h"
 #include "declaration_state.h"
 #include "find_child.h"
+#include "engine.h"
 #include "frm_transacciones.h"
 #include "item_combo.h"
 #include "long_work.h"
@@ -25,6 +26,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QThread>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -207,6 +209,31 @@ TEST_F(FormTest, OpensAStoredTransactionForModifying) {
     open(kModoModificar, QStringLiteral("2012"), QStringLiteral("1"), &gone, &loaded);
     EXPECT_FALSE(loaded);
     EXPECT_EQ(messages().last().style, MsgStyle::Exclamation);
+}
+
+// Another program holding the database: the load waits its busy timeout once, not once for each
+// of its reads, and says so in one box (the bound counts timeouts waited, with room for a slow
+// machine, not speed).
+TEST_F(FormTest, AStoredTransactionOpenedBehindAnotherProgramsLockWaitsOnceAndSaysSo) {
+    insertRow(db(), QStringLiteral("TMPTRANSACCION2"),
+              {{"tip_doc_d", 6}, {"doc_id_d", kRuc}, {"periodo", "2012"}, {"formulario", "8027"}, {"tip_doc_p", 6},
+               {"doc_id_p", kHaven}, {"cor_transaccion", 1}, {"flag_val_met", "00"}, {"ind_transac_fin", "0"},
+               {"cnumero", "666666"}});
+    const TransactionKey key{DeclarationKey{6, kRuc, QStringLiteral("2012"), QStringLiteral("8027")}, Party{6, kHaven}, 1};
+    constexpr int kBusyMs = 1000;
+    win().engine = Engine::open(env_.dbFile(), QString(), QString(), kBusyMs);
+    auto other = Database::open(env_.dbFile());
+    other->exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    QElapsedTimer clock;
+    clock.start();
+    bool loaded = true;
+    open(kModoModificar, QStringLiteral("2012"), QStringLiteral("1"), &key, &loaded);
+    const qint64 waited = clock.elapsed();
+    other->exec(QStringLiteral("ROLLBACK"));
+    EXPECT_FALSE(loaded);
+    ASSERT_EQ(messages().calls().size(), 1u);
+    EXPECT_TRUE(messages().last().text.contains(QStringLiteral("3051"))) << messages().last().text.toStdString();
+    EXPECT_LT(waited, 2 * kBusyMs - 100);
 }
 
 // Opened from a handler run while another work computes (a click that reached the window during
