@@ -48,6 +48,20 @@
 namespace klv {
 namespace {
 
+// A failure because another program holds the database: what else the same call reads would wait
+// the busy timeout again for the same answer.
+bool heldByAnother(const std::exception_ptr& failure) {
+    if (!failure) return false;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const DbError& e) {
+        return e.locked();
+    } catch (...) {
+        return false;
+    }
+}
+
+
 const QString kCallerMain = QStringLiteral("MDI_KLV_PT");
 const QString kCallerChooser = QStringLiteral("FrmContAbrir");
 // The attach mode of the import dialog: the form's own name followed by "2".
@@ -223,6 +237,7 @@ Frm_KLV_Declara::EditRead Frm_KLV_Declara::readEdit(AppContext& w, const QString
         e.names = readDeclarant(w, ruc, ruc != outside);
     } catch (const std::exception&) {
         e.namesFailure = std::current_exception();
+        if (heldByAnother(e.namesFailure)) throw;  // the rebuild would wait as long again
     }
     // The rebuild starts from the state the form gathers once the declarant is chosen.
     st.cboNumDoc = item;
@@ -680,7 +695,9 @@ void Frm_KLV_Declara::Form_Activate() {
                 // In doubt the grid is read again, which reports what fails.
             }
             if (!a.fresh) a.grid = readGridKept(w, 6, r, periodo);
-            if (study) {
+            // Behind another program's lock the study's read would wait as long again for the
+            // same answer, which the grid's failure tells already.
+            if (study && !heldByAnother(a.grid.failure)) {
                 try {
                     a.study = readAttachedStudy(w, key);
                 } catch (const std::exception&) {

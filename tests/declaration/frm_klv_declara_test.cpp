@@ -881,6 +881,27 @@ TEST_F(DeclaraFormTest, AStudyRowWithoutAFolderAttachesNoStudy) {
     }
 }
 
+// Back from a form while another program holds the database: the grid's read waits the busy
+// timeout and is told; the study's read is not made to wait as long again (the bound counts
+// timeouts waited, with room for a slow machine, not speed).
+TEST_F(DeclaraFormTest, AnActivationBehindAnotherProgramsLockWaitsOnceAndSaysSo) {
+    constexpr int kBusyMs = 1000;
+    windowCtx().engine = Engine::open(env().dbFile(), QString(), QString(), kBusyMs);
+    open();
+    answerHeader(QStringLiteral("2012"), true);  // the study is looked for at each activation
+    messages().clear();
+    auto other = Database::open(env().dbFile());
+    other->exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    QElapsedTimer clock;
+    clock.start();
+    form_->Form_Activate();
+    const qint64 waited = clock.elapsed();
+    other->exec(QStringLiteral("ROLLBACK"));
+    ASSERT_EQ(messages().calls().size(), 1u);
+    EXPECT_TRUE(messages().last().text.contains(QStringLiteral("3051"))) << messages().last().text.toStdString();
+    EXPECT_LT(waited, 2 * kBusyMs - 100);
+}
+
 TEST_F(DeclaraFormTest, CommandsWithoutTheirFormsSayInDevelopment) {
     open();
     w<QGroupBox>("FraAdjuntar")->show();
