@@ -215,6 +215,7 @@ struct Environment {
     Environment() {
         ctx.gDB = layEnvironment(dir, messages);
         ctx.gSysPath = host::sysPathOf(dir.path());
+        ctx.gRptPath = ctx.gSysPath + QStringLiteral("RPT");  // as the programs read it: the reports go there
         ctx.gDBFile = ctx.gDB->path();
         ctx.gSysUser = QString::fromLatin1(host::kDemoUser);
         ctx.messages = &messages;
