@@ -1,9 +1,12 @@
 // The declaration's bulk work on declarations of many transactions, each measured against the
-// same work done raw with the sqlite3 library in the same process and on the same connection:
+// same work done raw with the sqlite3 library in the same process and on the same database file:
 // Grabar and Validar (the buttons of the form showing the declaration), the rebuild of the working
 // copy, the totals and amount checks, opening a stored declaration in the declaration form, the
 // transactions grid and the declaration chooser. The raw sides compute the control numbers with
-// the module's algorithm written plainly and parse every amount the checks read.
+// the module's algorithm written plainly and parse every amount the checks read. The forms and the
+// long works run as in QM8027, through the engine (its connection on its own thread); the raw
+// sides and the logic measured without a form (rebuild, totals and checks, grid) use the bench's
+// own connection on this thread.
 //
 // Every iteration runs the project's operation, then its raw baseline; the reported time is the
 // operation's, and the counters give the baseline's time (raw_ms), the ratio of the two
@@ -22,8 +25,16 @@
 #include "database.h"
 #include "declaration_grid.h"
 #include "declaration_save.h"
+#include "engine.h"
 #include "frm_cont_abrir.h"
+#include "frm_detalle_om.h"
+#include "frm_importador.h"
 #include "frm_imprimir.h"
+#include "frm_partes_vinc.h"
+#include "frm_partes_vinc_det.h"
+#include "frm_transacciones.h"
+#include "import_core.h"
+#include "party_state.h"
 #include "frm_impxpag.h"
 #include "long_work.h"
 #include "party_register.h"
@@ -44,6 +55,14 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QStandardItemModel>
+#include <QTableView>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QElapsedTimer>
@@ -54,12 +73,14 @@
 #include <future>
 #include <thread>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sqlite3.h>
 #include <stdexcept>
 #include <string>
@@ -141,16 +162,29 @@ void rawControlNumberSql(sqlite3_context* ctx, int argc, sqlite3_value** argv);
 
 class Quiet : public MessageService {
 public:
-    // Yes to every question, OK to the rest; the last text is kept.
+    // Yes to every question, OK to the rest; the last text is kept, and every text since the last
+    // clear().
     int show(const QString& text, int style, const QString&) override {
         last = text;
+        shown.push_back(text);
+        at.push_back(Clock::now());
         return (style & 0xF) == MsgStyle::YesNo ? MsgAnswer::Yes : defaultAnswerOfStyle(style);
     }
+    void clear() {
+        last.clear();
+        shown.clear();
+        at.clear();
+    }
     QString last;
+    std::vector<QString> shown;
+    std::vector<Clock::time_point> at;  // when each was shown
 };
 
 // A laid host environment with the module installed (tables and reference data), as the programs
-// find it.
+// find it. `ctx` holds the bench's own connection, on this thread: the set-up, the raw sides and
+// the logic measured without a form use it. Every form and long work gets window(), as QM8027's
+// window has it: no connection, the engine (its own connection on its own thread) in its place,
+// the same services and globals.
 struct Environment {
     virtual ~Environment() = default;
     QTemporaryDir dir;
@@ -159,10 +193,29 @@ struct Environment {
     StatusPanels panels;
     Utilitarios util;
     AppContext ctx;
+    std::unique_ptr<AppContext> win;  // after ctx: its engine closes first
+
+    // The window's context, its engine opened at the first call (once the data is laid) with the
+    // globals of ctx as they stand then.
+    AppContext& window() {
+        if (!win) {
+            win = std::make_unique<AppContext>();
+            win->globals() = ctx.globals();
+            win->messages = ctx.messages;
+            win->clock = ctx.clock;
+            win->help = ctx.help;
+            win->gUtil = ctx.gUtil;
+            win->panels = ctx.panels;
+            win->forms = ctx.forms;
+            win->engine = Engine::open(ctx.gDBFile);
+        }
+        return *win;
+    }
 
     Environment() {
         ctx.gDB = layEnvironment(dir, messages);
         ctx.gSysPath = host::sysPathOf(dir.path());
+        ctx.gRptPath = ctx.gSysPath + QStringLiteral("RPT");  // as the programs read it: the reports go there
         ctx.gDBFile = ctx.gDB->path();
         ctx.gSysUser = QString::fromLatin1(host::kDemoUser);
         ctx.messages = &messages;
@@ -513,8 +566,8 @@ QVariant storedNumbers(const Database& db) {
 
 // The declaration form opened on the stored declaration and shown, as the chooser leaves it.
 std::unique_ptr<Frm_KLV_Declara> shownForm(DeclarationData& d) {
-    d.ctx.gAccion = 1;
-    auto form = std::make_unique<Frm_KLV_Declara>(d.ctx);
+    d.window().gAccion = 1;
+    auto form = std::make_unique<Frm_KLV_Declara>(d.window());
     form->udp_DefCaller(QStringLiteral("FrmContAbrir"));
     const DeclarationKey key = d.key();
     form->Form_Load(&key);
@@ -588,12 +641,12 @@ void TotalsAndChecks(benchmark::State& state) {
 // (load, then the activation that follows the show): the rebuild, the grid and its totals.
 void OpenStored(benchmark::State& state) {
     DeclarationData& d = data<DeclarationData>(static_cast<int>(state.range(0)));
-    d.ctx.gAccion = 1;
+    d.window().gAccion = 1;
     const DeclarationKey key = d.key();
     compare(
         state,
         [&] {
-            Frm_KLV_Declara form(d.ctx);
+            Frm_KLV_Declara form(d.window());
             form.udp_DefCaller(QStringLiteral("FrmContAbrir"));
             form.Form_Load(&key);
             form.Form_Activate();
@@ -623,11 +676,11 @@ void Grid(benchmark::State& state) {
 
 void Chooser(benchmark::State& state) {
     ChooserData& d = data<ChooserData>(static_cast<int>(state.range(0)));
-    d.ctx.gAccion = 1;
+    d.window().gAccion = 1;
     compare(
         state,
         [&] {
-            FrmContAbrir chooser(d.ctx);
+            FrmContAbrir chooser(d.window());
             benchmark::DoNotOptimize(chooser.rowCount());
         },
         [&] {
@@ -724,6 +777,316 @@ void GrabarLocked(benchmark::State& state) {
     state.counters["on_screen"] = onScreen ? 1 : 0;
 }
 
+// Acts on a modal window once it is on screen, as the user would: the first visible T that is the
+// active modal window (looked for every 10 ms from the event loop, its modal loop's included) gets
+// `act` (what the user does there, and a note of what it shows), then is closed as a modal loop
+// ends (QDialog::done) if `act` left it open. For the forms an action opens modally through their
+// launchers (the transaction form, the party register, the party detail, the per-type detail).
+template <class T>
+class WhenShown {
+public:
+    explicit WhenShown(std::function<void(T&)> act) {
+        QObject::connect(&timer_, &QTimer::timeout, [this, act] {
+            auto* w = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (!w || !w->isVisible()) return;
+            timer_.stop();  // once: what `act` does runs loops of its own
+            act(*w);
+            if (w->isVisible()) w->QDialog::done(QDialog::Rejected);
+        });
+        timer_.start(10);
+    }
+
+private:
+    QTimer timer_;
+};
+
+// Another program holding the database file's exclusive lock (BEGIN EXCLUSIVE in the default
+// rollback journal: no other connection reads or writes) from the constructor's return for
+// `seconds`, on a thread of its own with a raw sqlite3 connection. The destructor waits for it to
+// let go, running the event loop meanwhile (the window's thread is measured).
+class OtherProgramLock {
+public:
+    OtherProgramLock(const QString& file, int seconds) {
+        std::promise<void> held;
+        thread_ = std::thread([this, &held, seconds, path = file.toStdString()] {
+            sqlite3* c = nullptr;
+            sqlite3_open(path.c_str(), &c);
+            rawExec(c, "BEGIN EXCLUSIVE");
+            held.set_value();
+            std::this_thread::sleep_for(std::chrono::seconds(seconds));
+            rawExec(c, "COMMIT");
+            sqlite3_close(c);
+            released_ = true;
+        });
+        held.get_future().wait();
+    }
+    ~OtherProgramLock() {
+        while (!released_) {
+            QEventLoop loop;
+            QTimer::singleShot(5, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        thread_.join();
+    }
+    OtherProgramLock(const OtherProgramLock&) = delete;
+    OtherProgramLock& operator=(const OtherProgramLock&) = delete;
+
+private:
+    std::atomic<bool> released_{false};
+    std::thread thread_;
+};
+
+// A file of the import folder, written whole before anything is timed.
+void writeImportFile(const QString& path, const QByteArray& text) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size()) throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+// Five new parties: domiciled companies (a valid RUC, one vinculation type) and persons abroad
+// with birth date and legal address (two types).
+QByteArray partiesFile(const Utilitarios& util) {
+    QByteArray out;
+    for (int i = 0; i < 5; ++i) {
+        QStringList types(14, QStringLiteral("0"));
+        QString line;
+        if (i % 2 == 0) {
+            const QString base = QStringLiteral("20%1").arg(90000000 + i, 8, 10, QLatin1Char('0'));
+            QString ruc;
+            for (int d = 0; d <= 9; ++d)
+                if (util.ValidaRuc(base + QString::number(d))) ruc = base + QString::number(d);
+            types[0] = QStringLiteral("1");
+            line = QStringLiteral("06|%1||||Empresa Importada %2 SAC|01|9589|0|2||%3||||").arg(ruc).arg(i).arg(types.join(QLatin1Char('|')));
+        } else {
+            types[1] = types[4] = QStringLiteral("1");
+            line = QStringLiteral("07|PX%1|Perez|Gomez|Ana Maria||02|9063|0|1||%2|01|Calle %1|1980-05-17|")
+                       .arg(i)
+                       .arg(types.join(QLatin1Char('|')));
+        }
+        out += (line + QStringLiteral("\r\n")).toLatin1();
+    }
+    return out;
+}
+
+// Five transactions without valuation method, not financial, one type each, of the declaration's
+// first five parties (domiciled).
+QByteArray transactionsFile() {
+    QByteArray out;
+    for (int i = 0; i < 5; ++i) {
+        QStringList fields(149);
+        fields[0] = QStringLiteral("06");
+        fields[1] = QString::number(20100000000LL + i);
+        fields[2] = QStringLiteral("00");
+        fields[3] = QStringLiteral("0");
+        fields[4] = QStringLiteral("01");
+        fields[6] = fields[7] = QString::number(5000 + i);
+        for (int k = 43; k <= 87; ++k) fields[k - 1] = QStringLiteral("0");
+        fields[42] = QStringLiteral("1");
+        out += (fields.join(QLatin1Char('|')) + QStringLiteral("|\r\n")).toLatin1();
+    }
+    return out;
+}
+
+// Every action a user can take, one after the other, while another program holds the database
+// file's exclusive lock (BEGIN EXCLUSIVE, the default rollback journal: no reader gets in), each
+// action as its form does it, on the window's context: the engine waits for the lock on its own
+// thread, up to the connection's busy timeout (10 s, as QM8027 opens it), then the work fails
+// with 3051. LockedActions: the lock held for 30 s from the first action, so the first actions
+// wait and the later ones find the file free. LockedEachAction: the lock taken again before each
+// action and held 11 s, so every action meets it. The window's thread stays in its event loop
+// throughout: gap_ms is the longest interval of the whole run between two firings of a 10 ms
+// timer; on_screen is 1 when every action that lasted a second had the progress window on screen
+// (looked for every 50 ms). Each action must end in its own message (or, where it ends silently,
+// with its form showing what it read) or in the locked database's message (3051,
+// "...bloqueada..."); stderr gets each action with its start and time, whether the progress
+// window showed, and every message it showed with its time, the last one its end.
+void lockedActions(benchmark::State& state, bool eachAction) {
+    DeclarationData& d = data<DeclarationData>(static_cast<int>(state.range(0)));
+    AppContext& win = d.window();
+    const QString ruc = QString::fromLatin1(kRuc);
+    const auto form = shownForm(d);
+    win.forms.transaction = [&win](QWidget* parent, const QString& mode, const QString& caller, const OpenDeclaration& decl,
+                                   const TransactionKey* key) { FrmTransacciones::run(win, parent, mode, caller, decl, key); };
+    // The import folder: one file of each kind for the declarant.
+    const QString folder = d.dir.filePath(QStringLiteral("importar"));
+    QDir().mkpath(folder);
+    writeImportFile(folder + QLatin1Char('/') + ruc + QStringLiteral(".ifm"), partiesFile(d.util));
+    writeImportFile(folder + QLatin1Char('/') + ruc + QStringLiteral(".TXT"), transactionsFile());
+    // The per-type detail of a transaction by other methods (the declaration's third).
+    const TransactionKey otherMethods{d.key(), Party{6, QStringLiteral("20100000000")}, 3};
+
+    // What an action ended with: the message it showed last or, when it showed none, what its
+    // form shows (empty when the form shows nothing: an action that fails silently).
+    struct Action {
+        const char* name;
+        std::function<QString()> run;  // what the form shows when the action ended silently
+        std::function<bool(const QString&)> own;  // its own end message
+    };
+    const auto none = [](const QString&) { return false; };
+    const auto importOutcome = [](FrmImportador& dialog) {
+        return QStringLiteral("%1, %2").arg(dialog.findChild<QLabel*>(QStringLiteral("lblTransferidos"))->text(),
+                                            dialog.findChild<QLabel*>(QStringLiteral("lblRechazados"))->text());
+    };
+    const auto import = [&](const QString& caller, const OpenDeclaration& opener) {
+        FrmImportador dialog(win, import::ejecutarImportacion);
+        dialog.udp_Def_Caller(caller);
+        dialog.Form_Load(&opener);
+        dialog.setDirectory(folder);
+        dialog.show();
+        // Without its declarant (its read failed, and said so) the dialog lists no file.
+        auto* files = dialog.findChild<QListWidget*>(QStringLiteral("File1"));
+        if (files->count() == 0) return QString();
+        files->item(0)->setSelected(true);
+        dialog.cmdTransferir_Click();
+        return importOutcome(dialog);
+    };
+    const auto transactionForm = [&](int option) {
+        QString shown;
+        const WhenShown<FrmTransacciones> close([&shown](FrmTransacciones& f) {
+            shown = QStringLiteral("formulario abierto:") + f.findChild<QLabel*>(QStringLiteral("lblmensaje"))->text() +
+                    QStringLiteral(", informado ") + f.findChild<QComboBox*>(QStringLiteral("CboDocIdP"))->currentText();
+        });
+        form->CmdOpciones_Click(option);
+        return shown;
+    };
+    const std::vector<Action> actions = {
+        {"transacción guardada (Modificar)", [&] { return transactionForm(1); }, none},
+        {"transacción nueva (Nuevo)", [&] { return transactionForm(0); }, none},
+        {"monto del detalle por tipo",
+         [&] {
+             // The detail as the transaction form opens it; an amount typed, then "&Salir".
+             QString shown;
+             const WhenShown<FrmDetalle_OM> type([&shown, this_messages = &d.messages](FrmDetalle_OM& detail) {
+                 auto* model = qobject_cast<QStandardItemModel*>(detail.findChild<QTableView*>(QStringLiteral("grdDetalle_OM"))->model());
+                 if (model->rowCount() == 0) return;
+                 model->item(0, 2)->setText(QStringLiteral("1234"));
+                 const QString total = detail.findChild<QLineEdit*>(QStringLiteral("TxtTotalMonto"))->text();
+                 if (this_messages->shown.empty() && !total.isEmpty()) shown = QStringLiteral("total del detalle ") + total;
+                 detail.CmdSalir_Click();
+             });
+             FrmDetalle_OM::run(win, nullptr, otherMethods, [](const QString&) {});
+             return shown;
+         },
+         none},
+        {"registro de informados y su declarante",
+         [&] {
+             // The register as the main window opens it; the declarant chosen in its combo.
+             QString shown;
+             const WhenShown<FrmPartesVinc> choose([&shown, &ruc](FrmPartesVinc& r) {
+                 auto* declarants = r.findChild<QComboBox*>(QStringLiteral("CboNumDoc"));
+                 declarants->setCurrentIndex(declarants->findText(ruc, Qt::MatchStartsWith));
+                 if (declarants->currentIndex() < 0) return;
+                 r.CboNumDoc_Click();
+                 if (r.rowCount() > 0) shown = QStringLiteral("%1 informados").arg(r.rowCount());
+             });
+             FrmPartesVinc::run(win, nullptr, QStringLiteral("MDI_KLV_PT"));
+             return shown;
+         },
+         none},
+        {"detalle de un informado",
+         [&] {
+             QString shown;
+             const WhenShown<FrmPartesVincDet> close([&shown](FrmPartesVincDet& p) {
+                 shown = QStringLiteral("detalle abierto: ") + p.findChild<QLineEdit*>(QStringLiteral("TxtNumDoc"))->text();
+             });
+             const Party party{6, QStringLiteral("20100000001")};
+             FrmPartesVincDet::run(win, nullptr, party::kModificar, ruc, QString(), &party);
+             return shown;
+         },
+         none},
+        {"selector de declaraciones",
+         [&] {
+             win.gAccion = 1;
+             FrmContAbrir chooser(win);
+             return chooser.rowCount() > 0 ? QStringLiteral("%1 declaraciones").arg(chooser.rowCount()) : QString();
+         },
+         none},
+        {"lista de impresión",
+         [&] {
+             FrmImprimir print(win);
+             const int rows = print.findChild<QTableView*>()->model()->rowCount();
+             return rows > 0 ? QStringLiteral("%1 declaraciones").arg(rows) : QString();
+         },
+         none},
+        {"Grabar", [&] { form->CmdGrabar_Click(); return QString(); },
+         [](const QString& m) { return m == kGrabadoOk || m == kGrabadoInconsistente; }},
+        {"Validar", [&] { form->CmdValidar_Click(); return QString(); },
+         [](const QString& m) { return m == QStringLiteral("La Declaración no presenta inconsistencias."); }},
+        {"importar informados",
+         [&] {
+             return import(QStringLiteral("FrmPartesVinc"), OpenDeclaration{form->openDeclaration().cboNumDoc, {}, {}, {}});
+         },
+         [](const QString& m) { return m.startsWith(QStringLiteral("Archivo : ")) && m.endsWith(QStringLiteral("Importado Satisfactoriamente.")); }},
+        {"importar transacciones", [&] { return import(QStringLiteral("Frm_KLV_Declara"), form->openDeclaration()); },
+         [](const QString& m) { return m.startsWith(QStringLiteral("Archivo : ")) && m.endsWith(QStringLiteral(" transferido")); }},
+    };
+
+    // The user's next click comes from the event loop, a moment after the last action ended.
+    const auto pause = [](int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    const auto oneLine = [](QString text) {
+        return text.replace(QStringLiteral("\r\n"), QStringLiteral(" / ")).replace(QLatin1Char('\n'), QStringLiteral(" / "));
+    };
+    pause(200);
+    double gap = 0;
+    bool onScreen = true;
+    int wrong = 0;
+    for (auto _ : state) {
+        std::optional<OtherProgramLock> lock;
+        if (!eachAction) lock.emplace(d.ctx.gDBFile, 30);
+        const auto t0 = Clock::now();
+        auto seconds = [](Clock::time_point from, Clock::time_point to = Clock::now()) {
+            return std::chrono::duration<double>(to - from).count();
+        };
+        bool seen = false;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&seen] { seen = seen || progressWindowShown(); });
+        look.start(50);
+        {
+            EventGaps gaps;
+            for (const Action& a : actions) {
+                d.messages.clear();
+                pause(20);
+                for (size_t i = 0; i < d.messages.shown.size(); ++i)
+                    std::fprintf(stderr, "%6.1f s  entre acciones: %s\n", seconds(t0, d.messages.at[i]),
+                                 qPrintable(oneLine(d.messages.shown[i])));
+                if (eachAction) lock.emplace(d.ctx.gDBFile, 11);
+                d.messages.clear();
+                seen = false;
+                const auto started = Clock::now();
+                const QString silent = a.run();
+                const double took = seconds(started);
+                const QString end = d.messages.shown.empty() ? silent : d.messages.shown.back();
+                const bool locked = !d.messages.shown.empty() && end.contains(QStringLiteral("bloqueada"));
+                const bool ok = locked || (d.messages.shown.empty() ? !silent.isEmpty() : a.own(end));
+                if (!ok) ++wrong;
+                if (took >= 1.0 && !seen) onScreen = false;
+                std::fprintf(stderr, "%6.1f s  %s: %.2f s, progreso %s\n", seconds(t0, started), a.name, took,
+                             seen ? "visto" : "no visto");
+                for (size_t i = 0; i < d.messages.shown.size(); ++i)
+                    std::fprintf(stderr, "%6.1f s      %s%s\n", seconds(t0, d.messages.at[i]),
+                                 ok || i + 1 < d.messages.shown.size() ? "" : "[NO ES SU FIN] ",
+                                 qPrintable(oneLine(d.messages.shown[i])));
+                if (d.messages.shown.empty()) std::fprintf(stderr, "              %s%s\n", ok ? "" : "[NO ES SU FIN] ",
+                                                           silent.isEmpty() ? "(nada)" : qPrintable(silent));
+                if (eachAction) lock.reset();
+            }
+            gap = std::max(gap, gaps.longestMs());
+        }
+        look.stop();
+        state.SetIterationTime(seconds(t0));
+        lock.reset();
+    }
+    state.counters["gap_ms"] = gap;
+    state.counters["on_screen"] = onScreen ? 1 : 0;
+    if (wrong > 0) state.SkipWithError("an action ended in neither its own message nor the locked database's");
+}
+
+void LockedActions(benchmark::State& state) { lockedActions(state, false); }
+void LockedEachAction(benchmark::State& state) { lockedActions(state, true); }
+
 // Deleting a party of the declaration (its hundred transactions with it, every period's state
 // checked again) as the party register does it, on the runner; against the same deletes and the
 // declarant's count and totals by method, raw. Each side deletes a party of its own.
@@ -735,7 +1098,7 @@ void DeleteParty(benchmark::State& state) {
         state,
         [&] {
             const Party party{6, QString::number(next++)};
-            LongWork work(d.ctx, nullptr, QStringLiteral("Eliminando el informado..."));
+            LongWork work(d.window(), nullptr, QStringLiteral("Eliminando el informado..."));
             if (!work.run<bool>([&](AppContext& w, const WorkProgress&) { return udp_EliminarInformado(w, ruc, party); }))
                 throw std::runtime_error("the party was not deleted: " + d.messages.last.toStdString());
         },
@@ -767,7 +1130,7 @@ void WriteAndPrint(benchmark::State& state, bool print) {
     DeclarationData& d = data<DeclarationData>(static_cast<int>(state.range(0)));
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("declaracion.pdf"));
-    FrmImprimir dialog(d.ctx);
+    FrmImprimir dialog(d.window());
     dialog.showRangeDialog = [](FrmImpxPag&) {};
     if (!qEnvironmentVariableIsEmpty("KLV_BENCH_SHOTS")) dialog.show();
     dialog.selectRow(0);
@@ -806,10 +1169,12 @@ BENCHMARK(TotalsAndChecks)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000}
 BENCHMARK(OpenStored)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000, 1000000}); });
 BENCHMARK(Grid)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000, 1000000}); });
 BENCHMARK(Chooser)->Apply([](auto* b) { sizes(b, {10000, 50000}); });
-BENCHMARK(GrabarLocked)->Apply([](auto* b) { sizes(b, {100000}); b->Iterations(1); });
-BENCHMARK(DeleteParty)->Apply([](auto* b) { sizes(b, {100000, 400000, 1000000}); });
-BENCHMARK(WriteReport)->Apply([](auto* b) { sizes(b, {100000, 400000, 1000000}); });
-BENCHMARK(Print)->Apply([](auto* b) { sizes(b, {100000, 400000, 1000000}); });
+BENCHMARK(GrabarLocked)->Apply([](auto* b) { sizes(b, {10000, 100000}); b->Iterations(1); });
+BENCHMARK(LockedActions)->Apply([](auto* b) { sizes(b, {100000}); b->Iterations(1); });
+BENCHMARK(LockedEachAction)->Apply([](auto* b) { sizes(b, {100000}); b->Iterations(1); });
+BENCHMARK(DeleteParty)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000, 1000000}); });
+BENCHMARK(WriteReport)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000, 1000000}); });
+BENCHMARK(Print)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000, 1000000}); });
 
 }  // namespace
 

@@ -14,8 +14,9 @@
 // the import's own cost for the same work. After the first iteration the bench compares the tables
 // each side wrote, every column of every row, and stops when they differ.
 //
-// Both sides run on a connection opened afresh with the door's settings (an empty page cache) and
-// on a database file grown beforehand to hold the rows; the file is on the disk before anything is
+// Both sides run on a connection opened afresh with the door's settings (an empty page cache): the
+// import on the engine's, on its own thread as in QM8027, the raw side on the bench's own; and on
+// a database file grown beforehand to hold the rows; the file is on the disk before anything is
 // timed. Counters: the raw side's time (raw_ms), the ratio by the clock (ratio) and by processor
 // time (cpu_ratio: less disturbed by other programs, blind to waiting for the disk), lines per
 // second of each side, and the memory each side adds to the process at its peak (peak_MiB,
@@ -27,6 +28,7 @@
 //          (--benchmark_filter=Parties, /100000$ ... for a part)
 #include "app_context.h"
 #include "database.h"
+#include "engine.h"
 #include "frm_importador.h"
 #include "host_env.h"
 #include "import_core.h"
@@ -162,13 +164,16 @@ unsigned long long tableDigest(sqlite3* db, const char* table) {
 
 // ---- The database and the files ---------------------------------------------------------------------
 
+// `ctx` holds the bench's own connection (the set-up, the raw side, the comparison); the dialog
+// gets `win`, as QM8027's window has it: no connection, the engine in its place.
 struct Fixture {
     QTemporaryDir dir;
     QString file;
-    AppContext ctx;
     NullMessages messages;
     FixedClock clock{QDate(2026, 12, 8)};
     Utilitarios util;
+    AppContext ctx;
+    AppContext win;
 
     explicit Fixture(bool transactionParties) {
         file = dir.filePath(QStringLiteral("bench.db"));
@@ -200,14 +205,21 @@ struct Fixture {
             for (int i = 0; i < kParties; ++i) db.run(p, {kRuc, party(i)});
         }
         tx.commit();
+        win.globals() = ctx.globals();
+        win.messages = ctx.messages;
+        win.clock = ctx.clock;
+        win.gUtil = ctx.gUtil;
     }
 
     static QString party(int i) { return QStringLiteral("P%1").arg(i, 7, 10, QLatin1Char('0')); }
 
-    // A connection opened afresh, as a program that begins an import has.
+    // Connections opened afresh, as a program that begins an import has: the bench's own and the
+    // engine's.
     sqlite3* reopen() {
+        win.engine.reset();
         ctx.gDB.reset();
         ctx.gDB = Database::open(file);
+        win.engine = Engine::open(file);
         return ctx.db().sqliteHandle();
     }
 
@@ -234,7 +246,7 @@ struct Fixture {
         const OpenDeclaration opener{kRuc + QStringLiteral("           EMPRESA"), QStringLiteral("2015"),
                                      QStringLiteral("1"), QStringLiteral("0")};
         import::ImportOutcome out;
-        FrmImportador dialog(ctx, [&out](AppContext& c, const import::ImportRequest& req, const import::ProgressFn& p) {
+        FrmImportador dialog(win, [&out](AppContext& c, const import::ImportRequest& req, const import::ProgressFn& p) {
             return out = import::ejecutarImportacion(c, req, p);
         });
         dialog.udp_Def_Caller(kind == import::ImportKind::Partes ? QStringLiteral("FrmPartesVinc")
