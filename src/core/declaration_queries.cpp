@@ -38,6 +38,34 @@ QString tresPorValor(const QString& a, const QString& b, const QString& c) {
     return QStringLiteral("(VB_VAL(T.%1)+VB_VAL(T.%2)+VB_VAL(T.%3))").arg(a, b, c);
 }
 
+// One pass over a declaration's rows of `tabla` giving the first `cuantas` of the six sums by
+// method, in udf_SumasMetodos's order; bound to the document type, period and RUC.
+QString sumasMetodosSql(const QString& tabla, int cuantas) {
+    const QString sumas[] = {
+        sumaMetodo(QStringLiteral("00"), estricto(QStringLiteral("MTO_SIN_TRAN_MON_REG")),
+                   estricto(QStringLiteral("MTO_SIN_INTS_MON_REG"))),
+        sumaMetodo(QStringLiteral("01"),
+                   tresPorValor(QStringLiteral("MTO_SIN_AJU_PCNC"), QStringLiteral("MTO_SIN_AJU_PR"),
+                                QStringLiteral("MTO_SIN_AJU_CI")),
+                   tresPorValor(QStringLiteral("MTO_INTS_SIN_AJU_PCNC"), QStringLiteral("MTO_INTS_SIN_AJU_PR"),
+                                QStringLiteral("MTO_INTS_SIN_AJU_CI"))),
+        sumaMetodo(QStringLiteral("01"),
+                   tresPorValor(QStringLiteral("MTO_AJU_PCNC"), QStringLiteral("MTO_AJU_PR"), QStringLiteral("MTO_AJU_CI")),
+                   tresPorValor(QStringLiteral("MTO_INTS_AJU_PCNC"), QStringLiteral("MTO_INTS_AJU_PR"),
+                                QStringLiteral("MTO_INTS_AJU_CI"))),
+        sumaMetodo(QStringLiteral("02"), estricto(QStringLiteral("MTO_TRA_MON_REG")),
+                   estricto(QStringLiteral("MTO_TOT_INTS_MON_REG"))),
+        sumaMetodo(QStringLiteral("02"), estricto(QStringLiteral("MTO_AJU_RES_POS_REG")),
+                   estricto(QStringLiteral("MTO_TOT_AJU_RES_POS_REG"))),
+        sumaMetodo(QStringLiteral("02"), estricto(QStringLiteral("MTO_AJU_RES_NEG_REG")),
+                   estricto(QStringLiteral("MTO_TOT_AJU_RES_NEG_REG"))),
+    };
+    QStringList columnas;
+    for (int i = 0; i < cuantas; ++i) columnas << sumas[i];
+    return QStringLiteral("SELECT %1 FROM %2 T WHERE T.TIP_DOC_D=? AND T.PERIODO=? AND T.DOC_ID_D=?")
+        .arg(columnas.join(QStringLiteral(", ")), tabla);
+}
+
 }  // namespace
 
 long udf_NumTransaccPartVinc(const AppContext& ctx, const Declarant& d, const Party& p) {
@@ -90,73 +118,18 @@ double udf_CuentaTransacc(const AppContext& ctx, const Declarant& d, const QStri
 }
 
 bool udf_TotalesMetodos(const AppContext& ctx, const Declarant& d, const QString& periodo) {
-    // Every branch: one valuation method, financial or not, of the declarant and period.
-    const QString rama = QStringLiteral(
-        "SELECT %1 FROM TRANSACCION2 WHERE FLAG_VAL_MET = '%2' AND IND_TRANSAC_FIN = '%3' AND "
-        "TIP_DOC_D = ? AND PERIODO = ? AND DOC_ID_D = ?");
-    const QVariantList clave{d.tipDocD, textValue(periodo), textValue(d.docIdD.trimmed())};
-    auto sumas = [&](const QString& sumCols, const QString& met, const QString& noFin, const QString& fin) {
-        Query q = ctx.db().exec(QStringLiteral("SELECT %1 FROM (%2 UNION ALL %3)")
-                                        .arg(sumCols, rama.arg(noFin, met, QStringLiteral("0")),
-                                             rama.arg(fin, met, QStringLiteral("1"))),
-                                    clave + clave);
-        q.next();
-        return q.record();
-    };
-    auto suma3 = [](const QString& a, const QString& b, const QString& c) {
-        return QStringLiteral("VB_VAL(%1) + VB_VAL(%2) + VB_VAL(%3)").arg(a, b, c);
-    };
-
-    const QSqlRecord m00 = sumas(QStringLiteral("SUM(TOTAL)"), QStringLiteral("00"),
-                                 QStringLiteral("VB_CDBL(MTO_SIN_TRAN_MON_REG) AS TOTAL"),
-                                 QStringLiteral("VB_CDBL(MTO_SIN_INTS_MON_REG) AS TOTAL"));
-    const QSqlRecord m01 = sumas(
-        QStringLiteral("SUM(TOTALS), SUM(TOTALA)"), QStringLiteral("01"),
-        suma3(QStringLiteral("MTO_SIN_AJU_PCNC"), QStringLiteral("MTO_SIN_AJU_PR"), QStringLiteral("MTO_SIN_AJU_CI")) +
-            QStringLiteral(" AS TOTALS, ") +
-            suma3(QStringLiteral("MTO_AJU_PCNC"), QStringLiteral("MTO_AJU_PR"), QStringLiteral("MTO_AJU_CI")) +
-            QStringLiteral(" AS TOTALA"),
-        suma3(QStringLiteral("MTO_INTS_SIN_AJU_PCNC"), QStringLiteral("MTO_INTS_SIN_AJU_PR"),
-              QStringLiteral("MTO_INTS_SIN_AJU_CI")) +
-            QStringLiteral(" AS TOTALS, ") +
-            suma3(QStringLiteral("MTO_INTS_AJU_PCNC"), QStringLiteral("MTO_INTS_AJU_PR"),
-                  QStringLiteral("MTO_INTS_AJU_CI")) +
-            QStringLiteral(" AS TOTALA"));
-    const QSqlRecord m02 = sumas(QStringLiteral("SUM(TOTAL)"), QStringLiteral("02"),
-                                 QStringLiteral("VB_CDBL(MTO_TRA_MON_REG) AS TOTAL"),
-                                 QStringLiteral("VB_CDBL(MTO_TOT_INTS_MON_REG) AS TOTAL"));
-
-    const double totales[] = {dosDecimales(m00.value(0)), dosDecimales(m01.value(0)), dosDecimales(m01.value(1)),
-                              dosDecimales(m02.value(0))};
-    for (double t : totales)
-        if (t > 0) return true;
+    // The four totals the check judges, in one pass over the declaration's rows.
+    Query q = ctx.db().exec(sumasMetodosSql(QStringLiteral("TRANSACCION2"), 4),
+                            {d.tipDocD, textValue(periodo), textValue(d.docIdD.trimmed())});
+    if (!q.next()) return false;
+    for (int i = 0; i < 4; ++i)
+        if (dosDecimales(q.value(i)) > 0) return true;
     return false;
 }
 
 std::array<QVariant, 6> udf_SumasMetodos(const Database& db, const QString& tabla, int tipDocD,
                                          const QString& periodo, const QString& docIdD) {
-    const QString sql =
-        QStringLiteral("SELECT %1, %2, %3, %4, %5, %6 FROM %7 T WHERE T.TIP_DOC_D=? AND T.PERIODO=? AND T.DOC_ID_D=?")
-            .arg(sumaMetodo(QStringLiteral("00"), estricto(QStringLiteral("MTO_SIN_TRAN_MON_REG")),
-                            estricto(QStringLiteral("MTO_SIN_INTS_MON_REG"))),
-                 sumaMetodo(QStringLiteral("01"),
-                            tresPorValor(QStringLiteral("MTO_SIN_AJU_PCNC"), QStringLiteral("MTO_SIN_AJU_PR"),
-                                         QStringLiteral("MTO_SIN_AJU_CI")),
-                            tresPorValor(QStringLiteral("MTO_INTS_SIN_AJU_PCNC"), QStringLiteral("MTO_INTS_SIN_AJU_PR"),
-                                         QStringLiteral("MTO_INTS_SIN_AJU_CI"))),
-                 sumaMetodo(QStringLiteral("01"),
-                            tresPorValor(QStringLiteral("MTO_AJU_PCNC"), QStringLiteral("MTO_AJU_PR"),
-                                         QStringLiteral("MTO_AJU_CI")),
-                            tresPorValor(QStringLiteral("MTO_INTS_AJU_PCNC"), QStringLiteral("MTO_INTS_AJU_PR"),
-                                         QStringLiteral("MTO_INTS_AJU_CI"))),
-                 sumaMetodo(QStringLiteral("02"), estricto(QStringLiteral("MTO_TRA_MON_REG")),
-                            estricto(QStringLiteral("MTO_TOT_INTS_MON_REG"))),
-                 sumaMetodo(QStringLiteral("02"), estricto(QStringLiteral("MTO_AJU_RES_POS_REG")),
-                            estricto(QStringLiteral("MTO_TOT_AJU_RES_POS_REG"))),
-                 sumaMetodo(QStringLiteral("02"), estricto(QStringLiteral("MTO_AJU_RES_NEG_REG")),
-                            estricto(QStringLiteral("MTO_TOT_AJU_RES_NEG_REG"))),
-                 tabla);
-    Query q = db.exec(sql, {tipDocD, textValue(periodo), textValue(docIdD)});
+    Query q = db.exec(sumasMetodosSql(tabla, 6), {tipDocD, textValue(periodo), textValue(docIdD)});
     std::array<QVariant, 6> sumas;
     if (q.next())
         for (int i = 0; i < 6; ++i) sumas[i] = q.value(i);

@@ -38,8 +38,9 @@ double udf_CuentaTransacc(const AppContext& ctx, const Declarant& declarante, co
 
 // Whether the declarant's stored transactions of the period add up to anything: False when the
 // totals without method, of traditional methods before and after adjustment, and of other methods,
-// each rounded to two decimals, are all zero or less. Empty or NULL amounts count as 0; an amount
-// that is not a number raises DbError.
+// each rounded to two decimals, are all zero or less (the four sums of udf_SumasMetodos, read in one
+// pass). Empty or NULL amounts count as 0; an amount of those sums that is not a number raises
+// DbError.
 bool udf_TotalesMetodos(const AppContext& ctx, const Declarant& declarante, const QString& periodo);
 
 // The six sums by valuation method of a declarant's transactions of one period in `tabla`

@@ -514,10 +514,11 @@ void FrmImportador::offerReport(const import::ImportOutcome& out) {
         const QString razonSocial = TxtRazon_Social->text();
         LongWork work(ctx_, this, QStringLiteral("Escribiendo el reporte..."));
         const auto [name, r] = work.run<std::pair<QString, ImportErrorReportResult>>(
-            [code, ruc, razonSocial, parties](AppContext& w, const WorkProgress&) {
+            [code, ruc, razonSocial, parties](AppContext& w, const WorkProgress& progress) {
                 const QString spool = udf_NumeroSpoolReporte(w, code, Declarant{6, ruc});
                 if (spool.isEmpty()) return std::make_pair(spool, ImportErrorReportResult{});  // told already
-                return std::make_pair(spool, udp_ReporteErroresImportacion(w, parties ? 0 : 1, ruc, razonSocial, spool));
+                return std::make_pair(
+                    spool, udp_ReporteErroresImportacion(w, parties ? 0 : 1, ruc, razonSocial, spool, progress));
             });
         if (!r.ok || !see) return;
         if (ctx_.forms.showReport) ctx_.forms.showReport(this, name, QStringLiteral("Vprevia"));

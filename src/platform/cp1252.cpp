@@ -1,5 +1,7 @@
 #include "cp1252.h"
 
+#include <QStringView>
+
 namespace klv::cp1252 {
 namespace {
 
@@ -38,13 +40,24 @@ QString decode(const QByteArray& bytes) {
     return out;
 }
 
-QByteArray encode(const QString& text) {
-    QByteArray out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        const int code = lookup(c.unicode());
-        out.append(static_cast<char>(code < 0 ? '?' : code));
+char* encodeInto(QStringView text, char* to) {
+    const char16_t* from = text.utf16();
+    const char16_t* const end = from + text.size();
+    for (; from < end; ++from) {
+        const char16_t u = *from;
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            *to++ = static_cast<char>(u);
+        } else {
+            const int code = lookup(u);
+            *to++ = static_cast<char>(code < 0 ? '?' : code);
+        }
     }
+    return to;
+}
+
+QByteArray encode(const QString& text) {
+    QByteArray out(text.size(), Qt::Uninitialized);
+    encodeInto(text, out.data());
     return out;
 }
 

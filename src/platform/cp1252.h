@@ -11,6 +11,8 @@ namespace klv::cp1252 {
 QString decode(const QByteArray& bytes);
 // Characters that Windows-1252 cannot hold become '?'.
 QByteArray encode(const QString& text);
+// The bytes of `text` written at `to` (text.size() of them, the same as encode); returns the end.
+char* encodeInto(QStringView text, char* to);
 // The code of one character in Windows-1252 (ñ 241, Ñ 209, á 225, no-break space 160), or 63 ('?')
 // for a character the code page lacks.
 int charCode(QChar c);

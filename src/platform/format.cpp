@@ -1,79 +1,136 @@
 #include "format.h"
 
 #include <QRegularExpression>
+#include <QVarLengthArray>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace klv::fmt {
 namespace {
 
-// Decimal digits of |value| with 15 significant digits: digits (no leading zeros except "0")
-// and the position of the decimal point within them (may be <0 or > size).
+// Decimal digits of |value| with 15 significant digits: digits (no leading zeros except "0", no
+// trailing zeros) and the position of the decimal point within them (may be <0 or > count).
 struct Decimal {
-    QString digits;  // e.g. "1005"
-    int point = 0;   // digits before the decimal point, e.g. 1 for 1.005
+    char digits[15];  // e.g. "1005"
+    int count = 0;    // no digits for an infinity or a NaN
+    int point = 0;    // digits before the decimal point, e.g. 1 for 1.005
     bool negative = false;
 };
+
+// True when the exact value of a positive finite double has 16 significant digits, the last a 5:
+// a tie at the 15th. Write v = m * 2^e with m odd. A whole number D * 10^k with D odd (its last
+// digit a 5) holds exactly 2^k, so e = k, and m = D * 5^k < 2^53 with D >= 10^15 leaves k at most 1:
+// such a number is looked at whole. A fraction has exactly the digits of m * 5^-e, an odd multiple
+// of 5.
+bool tieAtFifteenDigits(double v) {
+    int exp = 0;
+    const double mantissa = std::frexp(v, &exp);  // v = mantissa * 2^exp, 0.5 <= mantissa < 1
+    auto m = static_cast<quint64>(std::ldexp(mantissa, 53));
+    int e = exp - 53;
+    while (m % 2 == 0) {
+        m /= 2;
+        ++e;
+    }
+    constexpr quint64 kLow = 1'000'000'000'000'000ULL, kHigh = 10'000'000'000'000'000ULL;  // 10^15, 10^16
+    if (e >= 0) {
+        if (e > 1) return false;
+        quint64 n = m << e, unit = 1;  // unit: the place of the 16th digit
+        if (n < kLow) return false;
+        while (n / unit >= kHigh) unit *= 10;
+        return n % (10 * unit) == 5 * unit;
+    }
+    quint64 n = m;
+    for (int k = 0; k < -e; ++k) {
+        if (n >= kHigh / 5 + 1) return false;
+        n *= 5;
+    }
+    return n >= kLow && n < kHigh;
+}
 
 Decimal toDecimal(double value) {
     Decimal d;
     d.negative = std::signbit(value) && value != 0.0;
     if (!std::isfinite(value)) return d;
-    // %.14e gives d.dddddddddddddde+XX: 15 significant digits.
-    const QString s = QString::asprintf("%.14e", std::fabs(value));
-    const int e = s.indexOf(QLatin1Char('e'));
-    QString mant = s.left(e);
-    mant.remove(QLatin1Char('.'));
-    const int exp = s.mid(e + 1).toInt();
-    // strip trailing zeros of the mantissa
-    while (mant.size() > 1 && mant.endsWith(QLatin1Char('0'))) mant.chop(1);
-    d.digits = mant;
+    // d.dddddddddddddde+XX: 15 significant digits, correctly rounded, a tie away from zero.
+    const double v = std::fabs(value);
+    const bool tie = v != 0 && tieAtFifteenDigits(v);
+    char text[40];
+    const char* end = std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, tie ? 15 : 14).ptr;
+    const char* e = std::find(static_cast<const char*>(text), end, 'e');
+    for (const char* p = text; p < e && d.count < 15; ++p)
+        if (*p != '.') d.digits[d.count++] = *p;
+    int exp = 0;
+    for (const char* p = e + 2; p < end; ++p) exp = exp * 10 + (*p - '0');
+    if (e[1] == '-') exp = -exp;
+    if (tie) {
+        // The 16 exact digits end with the 5: the 15 before it rounded up.
+        int i = 14;
+        for (; i >= 0 && d.digits[i] == '9'; --i) d.digits[i] = '0';
+        if (i >= 0) {
+            ++d.digits[i];
+        } else {
+            d.digits[0] = '1';
+            ++exp;
+        }
+    }
+    while (d.count > 1 && d.digits[d.count - 1] == '0') --d.count;
     d.point = exp + 1;
-    if (mant == QLatin1String("0")) d.point = 1;
+    if (d.count == 1 && d.digits[0] == '0') d.point = 1;
     return d;
 }
 
+// A decimal rounded to a number of places: `whole` digits (no leading zeros but a lone "0") and
+// `fracCount` fraction digits (exactly as many as the places asked), one after the other.
+struct Rounded {
+    QVarLengthArray<char, 64> chars;  // one spare place in front for a carry
+    qsizetype wholeFrom = 0, wholeCount = 0, fracCount = 0;
+    const char* whole() const { return chars.data() + wholeFrom; }
+    const char* frac() const { return whole() + wholeCount; }
+    bool anyNonZero() const {
+        for (qsizetype i = 0; i < wholeCount + fracCount; ++i)
+            if (whole()[i] != '0') return true;
+        return false;
+    }
+};
+
 // Rounds the decimal to `decimals` places; halfEven selects the tie rule.
-// Returns whole-part digits and fraction digits (exactly `decimals` long).
-void roundDecimal(const Decimal& d, int decimals, bool halfEven, QString* whole, QString* frac) {
-    // Build a plain digit string with the point at `point`.
-    QString all = d.digits;
+Rounded roundDecimal(const Decimal& d, int decimals, bool halfEven) {
+    // The digits with the point at `point`, zeros in front when it lies before them and behind up
+    // to one place past the kept ones.
     int point = d.point;
-    if (point <= 0) {
-        all = QString(-point + 1, QLatin1Char('0')) + all;
-        point = 1;
-    }
-    if (all.size() < point + decimals + 1) all += QString(point + decimals + 1 - all.size(), QLatin1Char('0'));
-    QString kept = all.left(point + decimals);
-    const QString rest = all.mid(point + decimals);
+    const int lead = point <= 0 ? -point + 1 : 0;
+    if (point <= 0) point = 1;
+    const qsizetype length = std::max<qsizetype>(lead + d.count, qsizetype(point) + decimals + 1);
+    Rounded r;
+    r.chars.resize(1 + length);
+    char* all = r.chars.data() + 1;
+    std::fill(all, all + length, '0');
+    std::copy(d.digits, d.digits + d.count, all + lead);
+    const qsizetype keep = qsizetype(point) + decimals;
+    const int first = all[keep] - '0';
+    const bool beyond = std::any_of(all + keep + 1, all + length, [](char c) { return c != '0'; });
     bool up = false;
-    const int first = rest.isEmpty() ? 0 : rest[0].digitValue();
-    static const QRegularExpression nonZero(QStringLiteral("[1-9]"));
-    const bool beyond = rest.mid(1).contains(nonZero);
     if (first > 5 || (first == 5 && beyond)) up = true;
-    else if (first == 5 && !beyond) {
-        if (!halfEven) up = true;
-        else up = !kept.isEmpty() && (kept.back().digitValue() % 2 == 1);
-    }
+    else if (first == 5) up = !halfEven || (all[keep - 1] - '0') % 2 == 1;
+    char* kept = all;
     if (up) {
-        int i = kept.size() - 1;
-        while (i >= 0) {
-            if (kept[i] == QLatin1Char('9')) {
-                kept[i] = QLatin1Char('0');
-                --i;
-            } else {
-                kept[i] = QChar(kept[i].unicode() + 1);
-                break;
-            }
-        }
-        if (i < 0) {
-            kept.prepend(QLatin1Char('1'));
+        qsizetype i = keep - 1;
+        for (; i >= 0 && kept[i] == '9'; --i) kept[i] = '0';
+        if (i >= 0) {
+            ++kept[i];
+        } else {
+            *--kept = '1';
             ++point;
         }
     }
-    *whole = kept.left(point);
-    *frac = kept.mid(point);
-    while (whole->size() > 1 && whole->startsWith(QLatin1Char('0'))) whole->remove(0, 1);
-    if (whole->isEmpty()) *whole = QStringLiteral("0");
+    qsizetype from = 0;
+    while (from < point - 1 && kept[from] == '0') ++from;
+    r.wholeFrom = (kept - r.chars.data()) + from;
+    r.wholeCount = point - from;
+    r.fracCount = decimals;
+    return r;
 }
 
 // Powers of ten a double holds exactly.
@@ -111,13 +168,18 @@ std::optional<double> readPlain(const Char* p, qsizetype n) {
 
 double roundTo(double value, int decimals, bool halfEven) {
     if (!std::isfinite(value)) return value;
-    QString whole, frac;
     const Decimal d = toDecimal(value);
-    roundDecimal(d, decimals < 0 ? 0 : decimals, halfEven, &whole, &frac);
-    QString text = whole;
-    if (!frac.isEmpty()) text += QLatin1Char('.') + frac;
-    const double r = text.toDouble();
-    return d.negative ? -r : r;
+    const Rounded r = roundDecimal(d, decimals < 0 ? 0 : decimals, halfEven);
+    QVarLengthArray<char, 64> text(r.wholeCount + 1 + r.fracCount);
+    char* p = std::copy(r.whole(), r.whole() + r.wholeCount, text.data());
+    if (r.fracCount > 0) {
+        *p++ = '.';
+        p = std::copy(r.frac(), r.frac() + r.fracCount, p);
+    }
+    double v = 0;
+    if (std::from_chars(text.data(), p, v).ec == std::errc::result_out_of_range)
+        v = std::numeric_limits<double>::infinity();  // rounded up past the largest double
+    return d.negative ? -v : v;
 }
 
 }  // namespace
@@ -221,54 +283,59 @@ double roundHalfEven(double value, int decimals) { return roundTo(value, decimal
 double roundHalfAwayFromZero(double value, int decimals) { return roundTo(value, decimals, false); }
 
 QString format(double value, const QString& mask) {
-    const int dot = mask.indexOf(QLatin1Char('.'));
-    const QString wholeMask = dot < 0 ? mask : mask.left(dot);
-    const QString fracMask = dot < 0 ? QString() : mask.mid(dot + 1);
-    const bool group = wholeMask.contains(QLatin1Char(','));
-    const int minWhole = static_cast<int>(wholeMask.count(QLatin1Char('0')));
-    int decimals = 0, minFrac = 0;
-    for (QChar c : fracMask) {
-        if (c == QLatin1Char('0')) {
-            ++decimals;
-            minFrac = decimals;
-        } else if (c == QLatin1Char('#')) {
-            ++decimals;
+    // The mask: grouping and the least whole digits before its '.', the places and the least
+    // shown after it.
+    const qsizetype dot = mask.indexOf(QLatin1Char('.'));
+    bool group = false;
+    int minWhole = 0, decimals = 0, minFrac = 0;
+    for (qsizetype i = 0; i < mask.size(); ++i) {
+        const char16_t c = mask[i].unicode();
+        if (dot < 0 || i < dot) {
+            if (c == u',') group = true;
+            else if (c == u'0') ++minWhole;
+        } else if (i > dot) {
+            if (c == u'0') minFrac = ++decimals;
+            else if (c == u'#') ++decimals;
         }
     }
-    QString whole, frac;
     const Decimal d = toDecimal(value);
-    roundDecimal(d, decimals, false, &whole, &frac);
-    while (frac.size() > minFrac && frac.endsWith(QLatin1Char('0'))) frac.chop(1);
-    if (whole == QLatin1String("0") && minWhole == 0) whole.clear();
-    if (whole.size() < minWhole) whole = QString(minWhole - whole.size(), QLatin1Char('0')) + whole;
-    if (group && whole.size() > 3) {
-        QString g;
-        int n = 0;
-        for (int i = whole.size() - 1; i >= 0; --i) {
-            g.prepend(whole[i]);
-            if (++n % 3 == 0 && i > 0) g.prepend(QLatin1Char(','));
-        }
-        whole = g;
+    const Rounded r = roundDecimal(d, decimals, false);
+    qsizetype fracCount = r.fracCount;
+    while (fracCount > minFrac && r.frac()[fracCount - 1] == '0') --fracCount;
+    qsizetype wholeCount = r.wholeCount;
+    if (wholeCount == 1 && r.whole()[0] == '0' && minWhole == 0) wholeCount = 0;
+    const qsizetype zeros = std::max<qsizetype>(0, minWhole - wholeCount);
+    const qsizetype digits = zeros + wholeCount;
+
+    QVarLengthArray<char, 64> out(2 + digits + digits / 3 + 1 + fracCount);
+    char* p = out.data();
+    if (d.negative && r.anyNonZero()) *p++ = '-';
+    for (qsizetype i = 0; i < digits; ++i) {
+        *p++ = i < zeros ? '0' : r.whole()[i - zeros];
+        if (group && digits > 3 && (digits - 1 - i) % 3 == 0 && i < digits - 1) *p++ = ',';
     }
-    QString out = whole;
-    if (dot >= 0 && (!frac.isEmpty() || minFrac > 0)) out += QLatin1Char('.') + frac;
-    static const QRegularExpression nonZero(QStringLiteral("[1-9]"));
-    const bool zero = !QString(whole + frac).contains(nonZero);
-    if (d.negative && !zero) out.prepend(QLatin1Char('-'));
-    return out;
+    if (dot >= 0 && (fracCount > 0 || minFrac > 0)) {
+        *p++ = '.';
+        p = std::copy(r.frac(), r.frac() + fracCount, p);
+    }
+    return QString::fromLatin1(out.data(), p - out.data());
 }
 
 QString numberText(double value) {
     if (value == 0) return QStringLiteral("0");
     const Decimal d = toDecimal(value);
-    QString whole, frac;
-    const int decimals = std::max(0, static_cast<int>(d.digits.size()) - d.point);
-    roundDecimal(d, decimals, false, &whole, &frac);
-    while (frac.endsWith(QLatin1Char('0'))) frac.chop(1);
-    QString out = whole;
-    if (!frac.isEmpty()) out += QLatin1Char('.') + frac;
-    if (d.negative) out.prepend(QLatin1Char('-'));
-    return out;
+    const Rounded r = roundDecimal(d, std::max(0, d.count - d.point), false);
+    qsizetype fracCount = r.fracCount;
+    while (fracCount > 0 && r.frac()[fracCount - 1] == '0') --fracCount;
+    QVarLengthArray<char, 64> out(1 + r.wholeCount + 1 + fracCount);
+    char* p = out.data();
+    if (d.negative) *p++ = '-';
+    p = std::copy(r.whole(), r.whole() + r.wholeCount, p);
+    if (fracCount > 0) {
+        *p++ = '.';
+        p = std::copy(r.frac(), r.frac() + fracCount, p);
+    }
+    return QString::fromLatin1(out.data(), p - out.data());
 }
 
 QString formatDate(const QDateTime& when, const QString& mask) {

@@ -2,6 +2,7 @@
 
 #include "format.h"
 #include "param_lookups.h"
+#include "row_cursor.h"
 #include "totals.h"
 
 #include <QHash>
@@ -35,6 +36,10 @@ constexpr const char* kListQuery =
     " WHERE T.TIP_DOC_D=? AND T.PERIODO=? AND T.DOC_ID_D=?"
     " AND T.FLAG_VAL_MET IN ('00','01','02') AND T.IND_TRANSAC_FIN IN ('0','1')"
     " ORDER BY P.RAZON_SOCIAL COLLATE KLV_TEXT, T.COR_TRANSACCION, T.TIP_DOC_P, T.DOC_ID_P";
+// The declaration's stored transactions, by its key alone.
+constexpr const char* kCountQuery = "SELECT count(*) FROM TRANSACCION2 WHERE TIP_DOC_D=? AND PERIODO=? AND DOC_ID_D=?";
+// Rows written between two reports of the share done.
+constexpr long long kRowsStep = 2000;
 
 // The report is set in a fixed-pitch font with Courier New's metrics: every character is 0.6 of the
 // size wide (12 twips a point) and the baseline lies 0.8325 of the size (16.65 twips a point) below
@@ -196,10 +201,14 @@ private:
                     currencies.insert(text(q.value(1)), text(q.value(2)));
             }
         }
-        Query q = ctx_.db().exec(QString::fromLatin1(kListQuery),
-                                     {textValue(ctx_.gFormulario), fmt::val(r_.tipDoc), textValue(r_.periodo),
-                                      textValue(r_.docIdD)});
+        const QVariantList key{textValue(ctx_.gFormulario), fmt::val(r_.tipDoc), textValue(r_.periodo),
+                               textValue(r_.docIdD)};
+        RowCursor q(ctx_.db(), QString::fromLatin1(kListQuery), key);
         if (!q.next()) return;
+        // The rows to list, for the share of the work done, counted once the list has been read
+        // and ordered: on the key alone, so a row of an unknown method is counted too and the
+        // share may stop short of the whole.
+        const qint64 total = w_.progress ? ctx_.db().scalar(QString::fromLatin1(kCountQuery), key.mid(1)).toLongLong() : 0;
 
         down(2 * kStep);
         put(300, QString(), true, 9);
@@ -212,24 +221,35 @@ private:
         put(300, QString(150, QLatin1Char('=')), true, 9);
         down(kStep);
 
+        // The texts a row takes from the reference rows, by the row's code: found once a print.
+        QHash<int, QString> docTypeOf;
+        QHash<QString, QString> currencyOf;
         long long n = 0;
         bool more = true;
         while (more) {
             ++n;
+            if (total > 0 && n % kRowsStep == 0) w_.progress(std::min<qint64>(n, total), total);
             down(kStep);
-            const QString moneda = currencies.value(currencyArgument(text(q.value(5))));
-            const QVariant otra = q.value(6);
-            const QString amountText = text(q.value(7));
+            const QString code = q.text(5);
+            auto currency = currencyOf.constFind(code);
+            if (currency == currencyOf.cend()) currency = currencyOf.insert(code, currencies.value(currencyArgument(code)));
+            const QString& moneda = *currency;
+            const int tipDocP = q.value(2).toInt();
+            auto docType = docTypeOf.constFind(tipDocP);
+            if (docType == docTypeOf.cend())
+                docType = docTypeOf.insert(tipDocP, docTypes.value(QString::number(tipDocP)).trimmed().left(11));
+            const bool otra = !q.isNull(6);
+            const QString amountText = q.text(7);
             const auto amount = fmt::amountOrZero(amountText);
             putColumn(300, 700, QString::number(n), 8);
-            putColumn(700, 2000, docTypes.value(QString::number(q.value(2).toInt())).trimmed().left(11), 8);
-            putColumn(2000, 3900, text(q.value(3)).trimmed().left(30), 8);
-            putColumn(3900, 8300, text(q.value(1)).left(40), 8);
-            putColumn(8300, 11550, methodText(text(q.value(4))), 8);
+            putColumn(700, 2000, *docType, 8);
+            putColumn(2000, 3900, q.text(3).trimmed().left(30), 8);
+            putColumn(3900, 8300, q.text(1).left(40), 8);
+            putColumn(8300, 11550, methodText(q.text(4)), 8);
             // The currency with the other currency's name is written over the currency alone: both
             // where and as large as the longer one fits.
-            const QString monedaOtra = otra.isNull() ? QString() : moneda + QLatin1Char(' ') + otra.toString();
-            const Placement m = placeInside(otra.isNull() ? moneda : monedaOtra, 11550, 8, 11550, 13850);
+            const QString monedaOtra = otra ? moneda + QLatin1Char(' ') + q.text(6) : QString();
+            const Placement m = placeInside(otra ? monedaOtra : moneda, 11550, 8, 11550, 13850);
             w_.udp_ImpPos(m.x, st_.PosYDecl + m.dy, moneda, 0, m.size, st_.PagDecl);
             w_.udp_ImpPos(m.x, st_.PosYDecl + m.dy, monedaOtra, 0, m.size, st_.PagDecl);
             put(13850,
@@ -239,6 +259,7 @@ private:
             st_.FilasDecl += 2;
             if (st_.FilasDecl >= (st_.PagDecl == 0 ? kFirstPageUnits : kLaterPageUnits)) pageBreak(kTopY);
         }
+        if (total > 0) w_.progress(std::min<qint64>(n, total), total);
 
         down(kStep);
         put(300, QString(150, QLatin1Char('=')), true, 9);

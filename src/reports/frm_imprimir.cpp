@@ -157,7 +157,7 @@ QString FrmImprimir::writeReport(bool preview, int* pages) {
         // report: its SPOOL row is written only where the report is, and the writing removes it
         // again when it fails.
         LongWork work(ctx_, this, QStringLiteral("Escribiendo el reporte..."));
-        written = work.run<Written>([d, preview](AppContext& w, const WorkProgress&) {
+        written = work.run<Written>([d, preview](AppContext& w, const WorkProgress& progress) {
             Written out;
             ReportRequest request;
             auto fromRow = [&] {
@@ -188,7 +188,7 @@ QString FrmImprimir::writeReport(bool preview, int* pages) {
             if (!preview) setKind();
             request.archivo = udf_NumeroSpoolReporte(w, QStringLiteral("PTR002"), Declarant{6, request.docIdD});
             if (request.archivo.isEmpty()) return out;  // told already
-            out.outcome = udp_ImprimirReporte(w, request, QString());
+            out.outcome = udp_ImprimirReporte(w, request, QString(), progress);
             out.archivo = request.archivo;
             return out;
         });

@@ -112,8 +112,8 @@ bool FrmPreview::Form_Load() {
         const QString file = path();
         const std::optional<markup::PageRange> range = range_;
         auto read = work.run<std::pair<markup::MarkupDocument, std::vector<std::vector<int>>>>(
-            [&](AppContext&, const WorkProgress&) {
-                markup::MarkupDocument doc = markup::readMarkupFile(file);
+            [&](AppContext&, const WorkProgress& progress) {
+                markup::MarkupDocument doc = markup::readMarkupFile(file, progress);
                 auto canvases = markup::previewCanvases(doc, range);
                 return std::make_pair(std::move(doc), std::move(canvases));
             });
@@ -169,7 +169,8 @@ bool FrmPreview::printFile() {
         LongWork work(ctx_, this, QStringLiteral("Leyendo el reporte..."));
         work.withoutDatabase();
         const QString file = path();
-        doc = work.run<markup::MarkupDocument>([&](AppContext&, const WorkProgress&) { return markup::readMarkupFile(file); });
+        doc = work.run<markup::MarkupDocument>(
+            [&](AppContext&, const WorkProgress& progress) { return markup::readMarkupFile(file, progress); });
     }
     if (!doc.exists) {
         ctx_.msg(QStringLiteral("Archivo Físico del Reporte no Existe"), MsgStyle::Critical,
@@ -191,7 +192,8 @@ void FrmPreview::paintCanvas(QPainter& painter, int index) const {
     painter.fillRect(QRect(0, 0, kCanvasWidth, kCanvasHeight), background_);
     if (index < 0 || index >= TotalHojas()) return;
     painter.setRenderHint(QPainter::TextAntialiasing);
-    for (int i : canvases_[index]) markup::drawCommand(painter, doc_.entries[i], 1.0 / markup::kScreenTwipsPerPixel);
+    markup::CommandPainter commands(painter, 1.0 / markup::kScreenTwipsPerPixel);
+    for (int i : canvases_[index]) commands.draw(doc_.entries[i]);
 }
 
 QImage FrmPreview::canvasImage(int index) const {

@@ -10,6 +10,8 @@ namespace {
 
 constexpr int kWidth = 82;
 constexpr int kSubTotalEvery = 65;
+// Error lines copied between two reports of the share of the error file read.
+constexpr long long kLinesStep = 2000;
 
 QString blanks(int n) { return QString(std::max(0, n), QLatin1Char(' ')); }
 QString rule() { return blanks(15) + QString(91, QLatin1Char('_')); }
@@ -93,9 +95,11 @@ void udp_DetErroresImport(const AppContext& ctx, const QString& ruc, ReportWrite
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw ReportError(53, QStringLiteral("No se encontró el archivo de errores ") + path);
+    const qint64 size = file.size();
     long long c = 0;
     int g = 1;
     while (!file.atEnd()) {
+        if (w.progress && c % kLinesStep == 0) w.progress(file.pos(), size);
         QByteArray bytes = file.readLine();
         if (bytes.endsWith('\n')) bytes.chop(1);
         if (bytes.endsWith('\r')) bytes.chop(1);
@@ -110,6 +114,7 @@ void udp_DetErroresImport(const AppContext& ctx, const QString& ruc, ReportWrite
     }
     if (file.error() != QFileDevice::NoError)
         throw ReportError(57, QStringLiteral("No se pudo leer el archivo de errores ") + path);
+    if (w.progress) w.progress(size, size);
     w.udp_ImpLinea(rule());
     w.udp_ImpLinea(blanks(20) + QStringLiteral("Total de Errores:      ") + QString::number(c));
     w.udp_ImpLinea(rule());
@@ -133,14 +138,15 @@ void udp_RepErroresImport(AppContext& ctx, const ReportRequest& request, const Q
 }
 
 ImportErrorReportResult udp_ReporteErroresImportacion(AppContext& ctx, int kind, const QString& ruc,
-                                                      const QString& razonSocial, const QString& spoolName) {
+                                                      const QString& razonSocial, const QString& spoolName,
+                                                      const WorkProgress& progress) {
     ReportRequest request;
     request.tipoReporte = 3;
     request.archivo = spoolName;
     request.docIdD = ruc;
     request.razonSocial = razonSocial;
     request.tipoImportacion = kind;
-    const ReportOutcome outcome = udp_ImprimirReporte(ctx, request, ruc);
+    const ReportOutcome outcome = udp_ImprimirReporte(ctx, request, ruc, progress);
     return {outcome.ok, outcome.path, outcome.pages};
 }
 

@@ -26,12 +26,14 @@ struct ImportErrorReportResult {
 //   ruc, razonSocial  the declarant printed in the header; the RUC also names the error file
 //   spoolName   the report's file name the import obtained from udf_NumeroSpool ("PTR003", or
 //               "DE0003" when the party import's user declined to see it), no folder
-// It writes the report into the report folder. On success the import shows it with
+// It writes the report into the report folder, telling `progress` the bytes of the error file read
+// of its size. On success the import shows it with
 // udp_MostrarReporte (ctx.forms.showReport) given spoolName and "Vprevia". On failure (a missing
 // error file: "Error Técnico : (53) ..." with the title "Impresión") the reason has been shown, no
 // report file exists and nothing is to be shown; the SPOOL row the import took is removed with it,
 // so no SPOOL row names a report that was never written.
 ImportErrorReportResult udp_ReporteErroresImportacion(AppContext& ctx, int kind, const QString& ruc,
-                                                      const QString& razonSocial, const QString& spoolName);
+                                                      const QString& razonSocial, const QString& spoolName,
+                                                      const WorkProgress& progress = {});
 
 }  // namespace klv

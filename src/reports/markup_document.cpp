@@ -12,6 +12,8 @@ namespace klv::markup {
 namespace {
 
 const QColor kLightCyan(0xC0, 0xFF, 0xFF);
+// Lines read between two reports of the share read.
+constexpr int kLinesStep = 8192;
 
 bool isDrawing(Keyword k) { return k == Keyword::Pos || k == Keyword::Cuadro || k == Keyword::PosVerti; }
 
@@ -88,16 +90,19 @@ QColor MarkupDocument::background() const {
     return color;
 }
 
-MarkupDocument readMarkupFile(const QString& path) {
+MarkupDocument readMarkupFile(const QString& path, const WorkProgress& progress) {
     MarkupDocument doc;
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return doc;
     doc.exists = true;
     RecentTexts texts;
+    const qint64 size = file.size();
     int lineNo = 0;
     while (!file.atEnd()) {
+        if (progress && lineNo % kLinesStep == 0) progress(file.pos(), size);
         if (!addLine(doc, texts, file.readLine(), ++lineNo)) break;
     }
+    if (progress) progress(size, size);
     return doc;
 }
 

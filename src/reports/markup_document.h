@@ -7,6 +7,7 @@
 // what was read before it is kept and the failure names the line.
 
 #include "report_markup.h"
+#include "work_progress.h"
 
 #include <QColor>
 #include <QPageRanges>
@@ -43,9 +44,9 @@ struct MarkupDocument {
     QColor background() const;
 };
 
-// Reads a file of the report folder. exists is False for a missing file (or one that cannot be
-// opened for reading).
-MarkupDocument readMarkupFile(const QString& path);
+// Reads a file of the report folder, telling `progress` the bytes read of the file's size. exists is
+// False for a missing file (or one that cannot be opened for reading).
+MarkupDocument readMarkupFile(const QString& path, const WorkProgress& progress = {});
 // Reads markup held in memory (Windows-1252 bytes; lines end with LF, an ending CR is dropped).
 MarkupDocument readMarkup(const QByteArray& bytes);
 

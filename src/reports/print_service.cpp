@@ -17,6 +17,7 @@ namespace klv {
 
 struct PrinterCanvas::Painter {
     QPainter painter;
+    std::optional<markup::CommandPainter> commands;
 };
 
 PrinterCanvas::PrinterCanvas(QPrinter& printer, const markup::MarkupDocument& doc)
@@ -36,9 +37,9 @@ bool PrinterCanvas::begin(bool landscape) {
     // The painter's origin is the printable area's corner; nothing may be drawn beyond that area,
     // which a printer cannot reach.
     const markup::PageFit fit = markup::fitToArea(doc_, printer_.pageRect(QPrinter::DevicePixel).size(),
-                                                  printer_.resolution() / 1440.0, &printer_);
-    scale_ = fit.scale;
+                                                  printer_.resolution() / 1440.0, &printer_, measuring);
     painter_->painter.translate(fit.origin);
+    painter_->commands.emplace(painter_->painter, fit.scale);
     return true;
 }
 
@@ -49,7 +50,7 @@ bool PrinterCanvas::newSheet() {
     return false;
 }
 
-void PrinterCanvas::draw(const markup::ParsedLine& command) { markup::drawCommand(painter_->painter, command, scale_); }
+void PrinterCanvas::draw(const markup::ParsedLine& command) { painter_->commands->draw(command); }
 
 bool PrinterCanvas::end() {
     if (painter_->painter.end()) return true;
@@ -60,21 +61,25 @@ bool PrinterCanvas::end() {
 
 namespace {
 
-// A canvas that tells the sheets begun as progress, and draws on another.
+// Measuring the report before its first sheet takes about a two-hundredth of painting it: of the
+// bar's steps, each page to print has one for its measuring and the rest for its painting.
+constexpr qint64 kStepsPerPage = 200;
+
+// A printer canvas that tells the report measured, then the sheets begun, as progress.
 class CountedSheets : public markup::PrintCanvas {
 public:
-    CountedSheets(markup::PrintCanvas& canvas, const WorkProgress& progress, qint64 total)
-        : canvas_(canvas), progress_(progress), total_(total) {}
+    CountedSheets(PrinterCanvas& canvas, const WorkProgress& progress, qint64 pages)
+        : canvas_(canvas), progress_(progress), pages_(pages) {}
     bool begin(bool landscape) override {
-        // Fitting the report to the printable area measures its texts first: work goes on, of a
-        // length not known yet.
-        progress_(0, 0);
+        canvas_.measuring = [this](qint64 measured, qint64 commands) {
+            progress_(commands > 0 ? measured * pages_ / commands : 0, pages_ * kStepsPerPage);
+        };
         const bool begun = canvas_.begin(landscape);
-        progress_(0, total_);
+        progress_(pages_, pages_ * kStepsPerPage);
         return begun;
     }
     bool newSheet() override {
-        progress_(++sheets_, total_);
+        progress_(pages_ + ++sheets_ * (kStepsPerPage - 1), pages_ * kStepsPerPage);
         return canvas_.newSheet();
     }
     void draw(const markup::ParsedLine& command) override { canvas_.draw(command); }
@@ -82,9 +87,9 @@ public:
     QString error() const override { return canvas_.error(); }
 
 private:
-    markup::PrintCanvas& canvas_;
+    PrinterCanvas& canvas_;
     const WorkProgress& progress_;
-    qint64 total_;
+    qint64 pages_;
     qint64 sheets_ = 0;
 };
 

@@ -32,12 +32,14 @@ public:
     QString error() const override { return error_; }
     int errorNumber() const { return errorNumber_; }  // 482 no printer, 57 a device error
 
+    // Told, as begin() measures the report to fit it, the commands measured of all of them.
+    WorkProgress measuring;
+
 private:
     QPrinter& printer_;
     const markup::MarkupDocument& doc_;
     struct Painter;
     std::unique_ptr<Painter> painter_;
-    double scale_ = 1.0;
     QString error_;
     int errorNumber_ = 0;
 };

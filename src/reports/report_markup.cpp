@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace klv::markup {
@@ -84,6 +86,74 @@ private:
     LineError* error_;
 };
 
+// A line's text made by pieces, for posLine and boxLine.
+class TextLine {
+public:
+    void raw(const char* s) { text_ += QLatin1String(s); }
+    void number(int n) { text_ += QString::number(n); }
+    void data(QStringView s) { text_ += dataText(s.toString()); }
+    QString take() { return std::move(text_); }
+
+private:
+    QString text_;
+};
+
+// A line's Windows-1252 bytes made by pieces, straight into the writer's buffer; `to` points into
+// room enough for the pieces (MarkupWriter::room).
+class ByteLine {
+public:
+    explicit ByteLine(char* to) : to_(to) {}
+    void raw(const char* s) {
+        while (*s) *to_++ = *s++;
+    }
+    void number(int n) { to_ = std::to_chars(to_, to_ + kNumberChars, n).ptr; }
+    // As dataText, then encoded: a character becomes one byte, and only "|", CR and LF become these
+    // bytes, so they are mended after.
+    void data(QStringView s) {
+        char* from = to_;
+        to_ = cp1252::encodeInto(s, to_);
+        for (char* b = from; b < to_; ++b) {
+            if (*b == '|') *b = '\xA6';
+            else if (*b == '\r' || *b == '\n') *b = ' ';
+        }
+    }
+    char* end() const { return to_; }
+    static constexpr qsizetype kNumberChars = 11;
+
+private:
+    char* to_;
+};
+
+template <class Out>
+void writePos(Out& out, int x, int y, QStringView text, QStringView bold, int size, int page) {
+    out.raw("pPos|");
+    out.number(x);
+    out.raw("|");
+    out.number(y);
+    out.raw("|");
+    out.data(text);
+    out.raw("|");
+    out.data(bold);
+    out.raw("|");
+    out.number(size);
+    out.raw("|");
+    out.number(page);
+    out.raw("|");
+}
+
+template <class Out>
+void writeBox(Out& out, int x1, int y1, int x2, int y2, int page) {
+    out.raw("pCuadro|");
+    for (int n : {x1, y1, x2, y2, page}) {
+        out.number(n);
+        out.raw("|");
+    }
+}
+
+// The most bytes a pos or box line takes besides its text and bold word: the keyword, the bars and
+// five numbers.
+constexpr qsizetype kLineFrame = 16 + 5 * (ByteLine::kNumberChars + 1);
+
 }  // namespace
 
 QString tagLine(Tag tag, const QString& value) {
@@ -93,14 +163,15 @@ QString tagLine(Tag tag, const QString& value) {
 }
 
 QString posLine(int x, int y, const QString& text, const QString& bold, int size, int page) {
-    return QStringLiteral("pPos|%1|%2|%3|%4|%5|%6|")
-        .arg(QString::number(x), QString::number(y), dataText(text), dataText(bold), QString::number(size),
-             QString::number(page));
+    TextLine out;
+    writePos(out, x, y, text, bold, size, page);
+    return out.take();
 }
 
 QString boxLine(int x1, int y1, int x2, int y2, int page) {
-    return QStringLiteral("pCuadro|%1|%2|%3|%4|%5|")
-        .arg(QString::number(x1), QString::number(y1), QString::number(x2), QString::number(y2), QString::number(page));
+    TextLine out;
+    writeBox(out, x1, y1, x2, y2, page);
+    return out.take();
 }
 
 QString dataText(const QString& text) {
@@ -113,6 +184,7 @@ QString dataText(const QString& text) {
 }
 
 MarkupWriter::MarkupWriter(const QString& path) : file_(std::make_unique<WholeFile>(path)) {
+    buffer_.reserve(2 * kFlushAt);
     WriteFailure why;
     if (!file_->open(&why)) fail(why);
 }
@@ -129,18 +201,37 @@ void MarkupWriter::header(const QString& orientation, const QString& color) {
 void MarkupWriter::tag(Tag t, const QString& value) { line(tagLine(t, value)); }
 
 void MarkupWriter::pos(int x, int y, const QString& text, const QString& bold, int size, int page) {
-    line(posLine(x, y, text, bold, size, page));
+    ByteLine out(room(kLineFrame + text.size() + bold.size()));
+    writePos(out, x, y, text, bold, size, page);
+    endLine(out.end());
 }
 
-void MarkupWriter::box(int x1, int y1, int x2, int y2, int page) { line(boxLine(x1, y1, x2, y2, page)); }
+void MarkupWriter::box(int x1, int y1, int x2, int y2, int page) {
+    ByteLine out(room(kLineFrame));
+    writeBox(out, x1, y1, x2, y2, page);
+    endLine(out.end());
+}
 
 void MarkupWriter::newPage() { line(newPageLine()); }
 
 void MarkupWriter::line(const QString& text) {
-    QString one = text;
-    one.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    buffer_ += cp1252::encode(one);
-    buffer_ += "\r\n";
+    char* const from = room(text.size());
+    char* const end = cp1252::encodeInto(text, from);
+    std::replace(from, end, '\r', ' ');
+    std::replace(from, end, '\n', ' ');
+    endLine(end);
+}
+
+char* MarkupWriter::room(qsizetype bytes) {
+    const qsizetype at = buffer_.size();
+    buffer_.resize(at + bytes + 2);
+    return buffer_.data() + at;
+}
+
+void MarkupWriter::endLine(char* end) {
+    *end++ = '\r';
+    *end++ = '\n';
+    buffer_.resize(end - buffer_.constData());
     ++lines_;
     if (buffer_.size() >= kFlushAt) flush();
 }
@@ -149,7 +240,7 @@ void MarkupWriter::flush() {
     if (buffer_.isEmpty()) return;
     WriteFailure why;
     if (!failed_ && !file_->write(buffer_, &why)) fail(why);
-    buffer_.clear();
+    buffer_.resize(0);
 }
 
 void MarkupWriter::fail(const WriteFailure& why) {

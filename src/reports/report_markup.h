@@ -83,6 +83,10 @@ public:
     int errorNumber() const { return errorNumber_; }
 
 private:
+    // Room for a line of at most `bytes` bytes and its CR LF at the end of the buffer; endLine
+    // ends the line where its bytes end.
+    char* room(qsizetype bytes);
+    void endLine(char* end);
     void flush();
     void fail(const WriteFailure& why);
     std::unique_ptr<WholeFile> file_;

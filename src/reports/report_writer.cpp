@@ -115,7 +115,8 @@ std::pair<QString, int> reportFailureMessage(int number, const QString& descript
     }
 }
 
-ReportOutcome udp_ImprimirReporte(AppContext& ctx, const ReportRequest& request, const QString& ruc) {
+ReportOutcome udp_ImprimirReporte(AppContext& ctx, const ReportRequest& request, const QString& ruc,
+                                  const WorkProgress& progress) {
     ReportOutcome outcome;
     outcome.path = ctx.gRptPath + QLatin1Char('/') + request.archivo;
     const ReportBody body = bodyOfKind(request.tipoReporte);
@@ -127,6 +128,7 @@ ReportOutcome udp_ImprimirReporte(AppContext& ctx, const ReportRequest& request,
         ReportWriter writer(outcome.path, request.tipoImportacion);
         writer.state().Ancho = 104;
         writer.state().Copias = 1;
+        writer.progress = progress;
         body(ctx, request, ruc, writer);
         writer.commit();
         outcome.ok = true;

@@ -13,6 +13,7 @@
 
 #include "app_context.h"
 #include "report_markup.h"
+#include "work_progress.h"
 
 #include <QString>
 #include <functional>
@@ -75,6 +76,8 @@ public:
 
     // Written again on each new page of running lines while the section kind is 0 or 1.
     std::function<void(ReportWriter&)> pageHeader;
+    // Told the share of the report written, by its body (rows, or bytes of a file read), when set.
+    WorkProgress progress;
 
     // One running line of data.
     void udp_ImpLinea(const QString& texto);
@@ -111,9 +114,11 @@ using ReportBody = std::function<void(AppContext& ctx, const ReportRequest& requ
                                       ReportWriter& writer)>;
 
 // Writes the report of the request's kind into the report folder and answers whether the whole
-// file was written. Failures are shown with the title "Impresión" and leave no file behind, nor the
-// SPOOL row of request.archivo; a kind without a body writes nothing.
-ReportOutcome udp_ImprimirReporte(AppContext& ctx, const ReportRequest& request, const QString& ruc);
+// file was written; `progress` hears the share written. Failures are shown with the title
+// "Impresión" and leave no file behind, nor the SPOOL row of request.archivo; a kind without a body
+// writes nothing.
+ReportOutcome udp_ImprimirReporte(AppContext& ctx, const ReportRequest& request, const QString& ruc,
+                                  const WorkProgress& progress = {});
 
 // The SPOOL number of a new report of the module (udf_NumeroSpool): its file created empty in the
 // report folder with its row. A file that cannot be created adds no row and is told as a report

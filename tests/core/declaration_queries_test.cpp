@@ -136,7 +136,10 @@ TEST_F(DeclarationQueriesTest, TotalsLookOnlyAtTheDeclarantAndPeriod) {
 }
 
 TEST_F(DeclarationQueriesTest, TotalsFailOnAnAmountThatIsNotANumber) {
-    conMontos("00", "0", {{"mto_sin_tran_mon_reg", "12A"}});
+    // The adjustments of other methods are not among the totals judged: they are not read.
+    conMontos("02", "0", {{"mto_tra_mon_reg", "5"}, {"mto_aju_res_pos_reg", "x"}, {"mto_aju_res_neg_reg", "y"}});
+    EXPECT_TRUE(totales());
+    conMontos("00", "0", {{"mto_sin_tran_mon_reg", "12A"}}, "2015", 2);
     EXPECT_THROW(totales(), DbError);
 }
 

@@ -1,6 +1,7 @@
 // The declaration form driven as a user would: a new declaration through its header, Validar and
 // Grabar; the period rules; a stored declaration opened for modification; the transaction
 // commands; the tab change; leaving the form.
+#include "bar_readings.h"
 #include "box_over_bar.h"
 #include "caption_label.h"
 #include "declaration_fixture.h"
@@ -398,39 +399,6 @@ TEST_F(DeclaraFormTest, NoBoxOfValidarOrGrabarStandsOverTheirProgressWindow) {
     }
 }
 
-// The readings of the progress window's bar, each time the runner's loop turns while the window
-// stands on screen: (value, maximum), the maximum 0 for a bar that only moves.
-class BarReadings {
-public:
-    BarReadings() {
-        QObject::connect(&poll_, &QTimer::timeout, [this] {
-            for (QWidget* top : QApplication::topLevelWidgets())
-                if (top->objectName() == QLatin1String("ProgressWindow") && top->isVisible())
-                    if (auto* bar = top->findChild<QProgressBar*>(QStringLiteral("PrgProgreso")))
-                        readings.emplace_back(bar->value(), bar->maximum());
-        });
-        poll_.start(0);
-    }
-    // The readings that show a share: they stay within the bar and only grow.
-    std::vector<std::pair<int, int>> shares() const {
-        std::vector<std::pair<int, int>> out;
-        for (const auto& r : readings) {
-            if (r.second <= 0) continue;
-            EXPECT_GE(r.first, 0);
-            EXPECT_LE(r.first, r.second);
-            if (!out.empty()) {
-                EXPECT_GE(r.first, out.back().first);
-            }
-            out.push_back(r);
-        }
-        return out;
-    }
-    std::vector<std::pair<int, int>> readings;
-
-private:
-    QTimer poll_;
-};
-
 TEST_F(DeclaraFormTest, ValidarAndTheOpeningShowTheShareOfTheirWork) {
     // While Validar reads the working transactions, and while the opening of a stored declaration
     // reads its grid, the bar tells how much of the work is done.
@@ -444,7 +412,7 @@ TEST_F(DeclaraFormTest, ValidarAndTheOpeningShowTheShareOfTheirWork) {
     windowCtx().gAccion = 1;
     const DeclarationKey k = key();
     {
-        BarReadings bar;
+        test::BarReadings bar;
         open(QStringLiteral("FrmContAbrir"), &k);
         ASSERT_EQ(form_->gridModel().totalRows(), kRows);
         EXPECT_FALSE(bar.shares().empty()) << bar.readings.size() << " readings, none with a share";
@@ -452,7 +420,7 @@ TEST_F(DeclaraFormTest, ValidarAndTheOpeningShowTheShareOfTheirWork) {
     // A party without transactions: its warning comes once the share is known, and the rows are
     // read after it.
     party(QStringLiteral("P2"));
-    BarReadings bar;
+    test::BarReadings bar;
     w<QPushButton>("CmdValidar")->click();
     EXPECT_EQ(texts(), (QStringList{kInformadosSinTransacciones, S("La Declaración no presenta inconsistencias.")}));
     EXPECT_FALSE(bar.shares().empty()) << bar.readings.size() << " readings, none with a share";

@@ -31,3 +31,16 @@ TEST(Cp1252, UnknownCharactersBecomeQuestionMarks) {
     // A control character that holds a defined code's place is not that code.
     EXPECT_EQ(cp1252::encode(QString(QChar(0x80))), QByteArray("?"));
 }
+
+TEST(Cp1252, EncodingGivesEachCharactersCode) {
+    // Every UTF-16 unit, alone and all in one text: the byte of its code, '?' where there is none.
+    QString all;
+    QByteArray codes;
+    for (int u = 0; u <= 0xFFFF; ++u) {
+        const QChar c(static_cast<char16_t>(u));
+        all += c;
+        codes += static_cast<char>(cp1252::charCode(c));
+        ASSERT_EQ(cp1252::encode(QString(c)), QByteArray(1, static_cast<char>(cp1252::charCode(c)))) << u;
+    }
+    EXPECT_EQ(cp1252::encode(all), codes);
+}

@@ -1,5 +1,9 @@
 #include "format.h"
 
+#include <QFile>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <gtest/gtest.h>
 
 using namespace klv;
@@ -100,4 +104,49 @@ TEST(FormatDates, Parsing) {
     EXPECT_FALSE(fmt::parseDate(QStringLiteral("31/02/2016")).has_value());
     EXPECT_FALSE(fmt::parseDate(QStringLiteral("hoy")).has_value());
     EXPECT_EQ(fmt::isoDate(QDate(2016, 3, 5)), QStringLiteral("2016-03-05"));
+}
+
+// Every output of format_table.tsv: the formatter's texts and roundings over many values (zero and
+// minus zero, halves at each place, whole numbers past 15 digits, the largest and smallest doubles,
+// infinities and NaNs, random amounts as stored) and the declaration print's amounts and currency
+// arguments of texts (empty, blank, not numbers).
+TEST(FormatTable, EveryValueAsTabled) {
+    QFile file(QStringLiteral(KLV_FORMAT_TABLE));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    QStringList masks;
+    int values = 0, texts = 0;
+    auto hex = [](double v) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%a", v);
+        return std::string(text);
+    };
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).chopped(1);
+        const QStringList f = line.split(QLatin1Char('\t'));
+        if (f[0] == QLatin1String("M")) {
+            masks = f.mid(1);
+        } else if (f[0] == QLatin1String("N")) {
+            ASSERT_EQ(f.size(), masks.size() + 7) << qPrintable(line);
+            const double v = std::strtod(f[1].toLatin1().constData(), nullptr);
+            for (int m = 0; m < masks.size(); ++m)
+                EXPECT_EQ(fmt::format(v, masks[m]).toStdString(), f[2 + m].toStdString()) << qPrintable(f[1] + " " + masks[m]);
+            const int at = 2 + static_cast<int>(masks.size());
+            EXPECT_EQ(fmt::numberText(v).toStdString(), f[at].toStdString()) << qPrintable(f[1]);
+            EXPECT_EQ(hex(fmt::roundHalfEven(v, 2)), f[at + 1].toStdString()) << qPrintable(f[1]);
+            EXPECT_EQ(hex(fmt::roundHalfAwayFromZero(v, 2)), f[at + 2].toStdString()) << qPrintable(f[1]);
+            EXPECT_EQ(hex(fmt::roundHalfEven(v)), f[at + 3].toStdString()) << qPrintable(f[1]);
+            EXPECT_EQ(hex(fmt::roundHalfAwayFromZero(v)), f[at + 4].toStdString()) << qPrintable(f[1]);
+            ++values;
+        } else if (f[0] == QLatin1String("T")) {
+            ASSERT_EQ(f.size(), 4) << qPrintable(line);
+            const QString text = QString(f[1]).replace(QStringLiteral("\\t"), QStringLiteral("\t"));
+            const auto amount = fmt::amountOrZero(text);
+            EXPECT_EQ(amount ? format(*amount, QStringLiteral("###,###,###,##0.00")) : text, f[2]) << qPrintable(f[1]);
+            const auto code = fmt::toNumber(text);
+            EXPECT_EQ(code ? format(*code, QStringLiteral("000")) : text, f[3]) << qPrintable(f[1]);
+            ++texts;
+        }
+    }
+    EXPECT_GT(values, 600);
+    EXPECT_GT(texts, 40);
 }

@@ -6,7 +6,9 @@
 #include "markup_document.h"
 #include "print_service.h"
 
+#include "bar_readings.h"
 #include "db_rows.h"
+#include "progress_window.h"
 #include "message_service.h"
 #include "shots_dir.h"
 #include "status_panels.h"
@@ -27,6 +29,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -190,6 +193,44 @@ TEST_F(PrintDialog, PreliminarWritesTheReportAndOpensThePageRange) {
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n")))) << info.toStdString();
     EXPECT_TRUE(info.contains(QStringLiteral("842 x 595"))) << "landscape: " << info.toStdString();
     EXPECT_TRUE(run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).contains(QStringLiteral("MONEDA DE REGISTRO")));
+}
+
+TEST_F(PrintDialog, WritingReadingAndPrintingShowTheShareOfTheirWork) {
+    // While the declaration's rows are written, while the preview reads the report and while the
+    // print measures and paints it, the bar tells how much of the work is done.
+    const auto delay = ProgressWindow::setAppearAfter(std::chrono::milliseconds(0));
+    const auto restore = qScopeGuard([delay] { ProgressWindow::setAppearAfter(delay); });
+    constexpr int kRows = 30000;
+    db().exec(QStringLiteral("WITH RECURSIVE N(I) AS (SELECT 2 UNION ALL SELECT I+1 FROM N WHERE I<?) "
+                             "INSERT INTO TRANSACCION2 (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, TIP_DOC_P, DOC_ID_P,"
+                             " COR_TRANSACCION, FLAG_VAL_MET, IND_TRANSAC_FIN, COD_TIP_MONEDA, MTO_SIN_TRAN_MON_ORI,"
+                             " MTO_SIN_TRAN_MON_REG, CNUMERO)"
+                             " SELECT 6, ?, '2016', '8027', 6, '20100000001', I, '00', '0', '2', '10', '10', '000000' FROM N"),
+              {kRows - 2, kEmpresa});
+    FrmImprimir dialog(window());
+    dialog.show();
+    dialog.selectRow(1);
+    QString file;
+    dialog.showRangeDialog = [&](FrmImpxPag& range) { file = range.fileName(); };
+    {
+        test::BarReadings bar;
+        dialog.CmdImprimir_Click(0);
+        ASSERT_FALSE(file.isEmpty());
+        EXPECT_FALSE(bar.shares().empty()) << bar.readings.size() << " readings of the writing, none with a share";
+    }
+    {
+        test::BarReadings bar;
+        FrmPreview preview(window(), file, std::nullopt);
+        ASSERT_TRUE(preview.Form_Load());
+        EXPECT_GT(preview.TotalHojas(), kRows / 33);
+        EXPECT_FALSE(bar.shares().empty()) << bar.readings.size() << " readings of the reading, none with a share";
+    }
+    const QString pdf = test::shotsDir() + QStringLiteral("/declaration-shares.pdf");
+    qputenv("KLV_PRINT_PDF", pdf.toLocal8Bit());
+    const auto unset = qScopeGuard([] { qunsetenv("KLV_PRINT_PDF"); });
+    test::BarReadings bar;
+    dialog.CmdImprimir_Click(1);
+    EXPECT_FALSE(bar.shares().empty()) << bar.readings.size() << " readings of the print, none with a share";
 }
 
 // Every text of the declaration lies inside the printable area the printer reports, whatever its
