@@ -9,6 +9,9 @@
 #include <QSqlQuery>
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace klv {
 namespace {
@@ -72,10 +75,23 @@ Placement placeInside(const QString& s, int x, int size, int left, int right) {
 
 QString text(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
 
-QString methodText(const QString& flag) {
-    if (flag == QLatin1String("00")) return QStringLiteral("SIN ESTUDIO TÉCNICO DE PRECIOS");
-    if (flag == QLatin1String("01")) return QStringLiteral("TRADICIONAL");
+QString methodText(std::string_view flag) {
+    if (flag == "00") return QStringLiteral("SIN ESTUDIO TÉCNICO DE PRECIOS");
+    if (flag == "01") return QStringLiteral("TRADICIONAL");
     return QStringLiteral("OTROS METODOS");
+}
+
+// A column's value as an int, as QVariant's toInt reads it: a text of at most nine ASCII digits
+// reads the same whether it is stored as a text or as an integer, so it is read from the bytes,
+// without a QVariant; any other value goes the QVariant way.
+int intOf(const RowCursor& q, int col) {
+    const std::string_view b = q.bytes(col);
+    if (!b.empty() && b.size() <= 9 && std::all_of(b.begin(), b.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        int n = 0;
+        for (char c : b) n = n * 10 + (c - '0');
+        return n;
+    }
+    return q.value(col).toInt();
 }
 
 // PARAM '883' is keyed by the code written with three digits.
@@ -224,28 +240,42 @@ private:
         // The texts a row takes from the reference rows, by the row's code: found once a print.
         QHash<int, QString> docTypeOf;
         QHash<QString, QString> currencyOf;
+        std::string lastCode;
+        bool haveCurrency = false;
+        QString moneda;
         long long n = 0;
         bool more = true;
         while (more) {
             ++n;
             if (total > 0 && n % kRowsStep == 0) w_.progress(std::min<qint64>(n, total), total);
             down(kStep);
-            const QString code = q.text(5);
-            auto currency = currencyOf.constFind(code);
-            if (currency == currencyOf.cend()) currency = currencyOf.insert(code, currencies.value(currencyArgument(code)));
-            const QString& moneda = *currency;
-            const int tipDocP = q.value(2).toInt();
+            // Rows come in runs of one currency: its text is looked up again only when the code's
+            // bytes change (equal bytes are an equal text).
+            if (const std::string_view code = q.bytes(5); !haveCurrency || code != lastCode) {
+                const QString text = q.text(5);
+                auto currency = currencyOf.constFind(text);
+                if (currency == currencyOf.cend()) currency = currencyOf.insert(text, currencies.value(currencyArgument(text)));
+                moneda = *currency;
+                lastCode.assign(code);
+                haveCurrency = true;
+            }
+            const int tipDocP = intOf(q, 2);
             auto docType = docTypeOf.constFind(tipDocP);
             if (docType == docTypeOf.cend())
                 docType = docTypeOf.insert(tipDocP, docTypes.value(QString::number(tipDocP)).trimmed().left(11));
             const bool otra = !q.isNull(6);
-            const QString amountText = q.text(7);
-            const auto amount = fmt::amountOrZero(amountText);
+            // A plain number is read from its bytes; any other text as the amount reading takes it.
+            QString amountText;
+            std::optional<double> amount = fmt::plainNumber(q.bytes(7));
+            if (!amount) {
+                amountText = q.text(7);
+                amount = fmt::amountOrZero(amountText);
+            }
             putColumn(300, 700, QString::number(n), 8);
             putColumn(700, 2000, *docType, 8);
             putColumn(2000, 3900, q.text(3).trimmed().left(30), 8);
             putColumn(3900, 8300, q.text(1).left(40), 8);
-            putColumn(8300, 11550, methodText(q.text(4)), 8);
+            putColumn(8300, 11550, methodText(q.bytes(4)), 8);
             // The currency with the other currency's name is written over the currency alone: both
             // where and as large as the longer one fits.
             const QString monedaOtra = otra ? moneda + QLatin1Char(' ') + q.text(6) : QString();

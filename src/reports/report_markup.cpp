@@ -222,25 +222,27 @@ void MarkupWriter::line(const QString& text) {
     endLine(end);
 }
 
+// The buffer keeps its size between lines (its first used_ bytes are the lines not yet written):
+// a line only moves used_, and the buffer is resized when it must grow and around a write.
 char* MarkupWriter::room(qsizetype bytes) {
-    const qsizetype at = buffer_.size();
-    buffer_.resize(at + bytes + 2);
-    return buffer_.data() + at;
+    if (used_ + bytes + 2 > buffer_.size()) buffer_.resize(std::max(used_ + bytes + 2, 2 * kFlushAt));
+    return buffer_.data() + used_;
 }
 
 void MarkupWriter::endLine(char* end) {
     *end++ = '\r';
     *end++ = '\n';
-    buffer_.resize(end - buffer_.constData());
+    used_ = end - buffer_.constData();
     ++lines_;
-    if (buffer_.size() >= kFlushAt) flush();
+    if (used_ >= kFlushAt) flush();
 }
 
 void MarkupWriter::flush() {
-    if (buffer_.isEmpty()) return;
+    if (used_ == 0) return;
+    buffer_.resize(used_);
+    used_ = 0;
     WriteFailure why;
     if (!failed_ && !file_->write(buffer_, &why)) fail(why);
-    buffer_.resize(0);
 }
 
 void MarkupWriter::fail(const WriteFailure& why) {

@@ -91,6 +91,7 @@ private:
     void fail(const WriteFailure& why);
     std::unique_ptr<WholeFile> file_;
     QByteArray buffer_;
+    qsizetype used_ = 0;
     QString error_;
     int errorNumber_ = 75;
     int lines_ = 0;

@@ -5,6 +5,7 @@
 #include "spool.h"
 #include "utilitarios.h"
 
+#include <algorithm>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QThread>
@@ -92,7 +93,11 @@ void ReportWriter::commit() {
 
 QString udf_AlinearDerecha(const QString& texto, int ancho) {
     if (ancho <= texto.size()) return texto;
-    return QString(std::min<qsizetype>(ancho - texto.size(), 80), QLatin1Char(' ')) + texto;
+    const qsizetype pad = std::min<qsizetype>(ancho - texto.size(), 80);
+    QString out(pad + texto.size(), Qt::Uninitialized);
+    std::fill_n(out.data(), pad, QLatin1Char(' '));
+    std::copy(texto.cbegin(), texto.cend(), out.data() + pad);
+    return out;
 }
 
 QString udf_DesTipDoc(const AppContext& ctx, const QString& codigo) {
