@@ -7,6 +7,8 @@
 
 #include "cp1252.h"
 #include "db_rows.h"
+#include "format.h"
+#include "report_writer.h"
 #include "test_env.h"
 
 #include <QDir>
@@ -197,6 +199,39 @@ TEST_F(ReportBodies, PagesOfSixteenAndSeventeenTransactions) {
     EXPECT_TRUE(t17.contains(QStringLiteral("1:17"))) << "the 17th row starts page 2";
     EXPECT_TRUE(t17.contains(QStringLiteral("1:MONEDA DE REGISTRO : Nuevos Soles-Peru")));
     EXPECT_TRUE(t17.filter(QStringLiteral("ZZ ULTIMO")).first().startsWith(QStringLiteral("1:")));
+}
+
+// Each row's amount is printed as the amount reading takes its stored text, whatever its form
+// (plain numbers are read from their bytes, any other text the general way), and each row's
+// currency is its own when the currencies of consecutive rows alternate.
+TEST_F(ReportBodies, EveryStoredAmountAndCurrencyOfARowIsPrintedAsItReads) {
+    identifica(QStringLiteral("2015"), QStringLiteral("0"), QStringLiteral("0"), QVariant());
+    const QStringList stored{QStringLiteral("1234.5"), QStringLiteral("-0.5"),  QStringLiteral(" 12"),
+                             QStringLiteral("1,234.50"), QStringLiteral("abc"), QStringLiteral("1e3"),
+                             QStringLiteral("+7"),     QStringLiteral(""),     QStringLiteral("00012")};
+    for (int i = 0; i < stored.size(); ++i) {
+        const QString doc = QStringLiteral("2010000%1").arg(i, 4, 10, QLatin1Char('0'));
+        party(doc, QStringLiteral("PARTE %1").arg(i, 2, 10, QLatin1Char('0')));
+        transaction(QStringLiteral("2015"), doc, 1, QStringLiteral("02"), QStringLiteral("0"), stored[i],
+                    i % 2 ? QStringLiteral("2") : QStringLiteral("1"));
+    }
+    const ReportOutcome out = print(QStringLiteral("2015"));
+    ASSERT_TRUE(out.ok);
+    QStringList amounts, currencies;
+    for (const auto& e : markup::readMarkupFile(out.path).entries) {
+        if (e.keyword != markup::Keyword::Pos || e.page != 0) continue;
+        if (e.x == 13850) amounts << e.text;
+        if (e.x >= 11550 && e.x < 13850 && !e.text.isEmpty()) currencies << e.text;
+    }
+    ASSERT_EQ(amounts.size(), stored.size());
+    ASSERT_EQ(currencies.size(), stored.size());
+    for (int i = 0; i < stored.size(); ++i) {
+        const auto n = fmt::amountOrZero(stored[i]);
+        const QString want = udf_AlinearDerecha(n ? fmt::format(*n, QStringLiteral("###,###,###,##0.00")) : stored[i], 18);
+        EXPECT_EQ(amounts[i].toStdString(), want.toStdString()) << stored[i].toStdString();
+        EXPECT_EQ(currencies[i].toStdString(), currencies[i % 2].toStdString()) << i;
+    }
+    EXPECT_NE(currencies[0].toStdString(), currencies[1].toStdString());
 }
 
 TEST_F(ReportBodies, ImportErrorReportsOfBothKinds) {
