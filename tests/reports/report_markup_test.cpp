@@ -56,6 +56,25 @@ TEST(MarkupWriter, WritesExactLinesInWindows1252WithCrLf) {
     EXPECT_EQ(w.lineCount(), 8);
 }
 
+// Lines of every length, one far longer than the writer's buffer among them, land whole and in
+// order across the buffer's writes to the file.
+TEST(MarkupWriter, ManyLinesAndOneLongerThanItsBufferAreWrittenWhole) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("00000003.PRN"));
+    MarkupWriter w(path);
+    QByteArray expected;
+    for (int i = 0; i < 20000; ++i) {
+        const QString text = i == 7000 ? QString(200000, QLatin1Char('x')) : QString(i % 97, QChar(0x00F1));
+        w.pos(i, -i, text, i % 2 == 0, 8, i / 100);
+        if (i % 1000 == 999) w.box(i, i, i + 1, i + 1, 0);
+        expected += klv::cp1252::encode(posLine(i, -i, text, i % 2 == 0 ? kTrue : kFalse, 8, i / 100)) + "\r\n";
+        if (i % 1000 == 999) expected += klv::cp1252::encode(boxLine(i, i, i + 1, i + 1, 0)) + "\r\n";
+    }
+    ASSERT_TRUE(w.commit());
+    EXPECT_TRUE(fileBytes(path) == expected);
+    EXPECT_EQ(w.lineCount(), 20020);
+}
+
 TEST(MarkupWriter, DataCannotChangeTheStructureOfALine) {
     // A "|" or a line break in data, or data that looks like a tag or a break, stays a text.
     const struct {
