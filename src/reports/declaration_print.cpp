@@ -1,5 +1,6 @@
 #include "declaration_print.h"
 
+#include "declaration_print_list.h"
 #include "format.h"
 #include "param_lookups.h"
 #include "row_cursor.h"
@@ -8,6 +9,7 @@
 #include <QHash>
 #include <QSqlQuery>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -23,22 +25,7 @@ constexpr int kLastY = 6830;        // below it the totals move to a new page
 constexpr int kFirstPageUnits = 32;
 constexpr int kLaterPageUnits = 66;
 
-// Every stored transaction of the declaration with a known method and indicator; the amount of
-// origin by method and indicator. The party is joined on the declaration's form code.
-constexpr const char* kListQuery =
-    "SELECT T.COR_TRANSACCION, P.RAZON_SOCIAL, T.TIP_DOC_P, T.DOC_ID_P, T.FLAG_VAL_MET, T.COD_TIP_MONEDA,"
-    " T.NOM_OTRO_TIP_MON,"
-    " CASE WHEN T.FLAG_VAL_MET='00' AND T.IND_TRANSAC_FIN='0' THEN T.MTO_SIN_TRAN_MON_ORI"
-    " WHEN T.FLAG_VAL_MET='00' THEN T.MTO_SIN_CAP_MON_ORI"
-    " WHEN T.FLAG_VAL_MET='01' AND T.IND_TRANSAC_FIN='0' THEN T.MTO_TRAN_MON_ORI"
-    " WHEN T.FLAG_VAL_MET='01' THEN T.MTO_INTS_MON_ORI"
-    " WHEN T.IND_TRANSAC_FIN='0' THEN T.MTO_TRA_MON_ORI"
-    " ELSE T.MTO_TOT_CAP_MON_ORI END"
-    " FROM TRANSACCION2 T LEFT JOIN PAR_VIN P ON P.TIP_DOC_D=T.TIP_DOC_D AND P.DOC_ID_D=T.DOC_ID_D"
-    " AND P.TIP_DOC_P=T.TIP_DOC_P AND P.DOC_ID_P=T.DOC_ID_P AND P.FORMULARIO=?"
-    " WHERE T.TIP_DOC_D=? AND T.PERIODO=? AND T.DOC_ID_D=?"
-    " AND T.FLAG_VAL_MET IN ('00','01','02') AND T.IND_TRANSAC_FIN IN ('0','1')"
-    " ORDER BY P.RAZON_SOCIAL COLLATE KLV_TEXT, T.COR_TRANSACCION, T.TIP_DOC_P, T.DOC_ID_P";
+constexpr const char* kListQuery = KLV_DECLARATION_PRINT_LIST;
 // The declaration's stored transactions, by its key alone.
 constexpr const char* kCountQuery = "SELECT count(*) FROM TRANSACCION2 WHERE TIP_DOC_D=? AND PERIODO=? AND DOC_ID_D=?";
 // Rows written between two reports of the share done.
@@ -81,16 +68,14 @@ QString methodText(std::string_view flag) {
     return QStringLiteral("OTROS METODOS");
 }
 
-// A column's value as an int, as QVariant's toInt reads it: a text of at most nine ASCII digits
-// reads the same whether it is stored as a text or as an integer, so it is read from the bytes,
+// A column's value as an int, as QVariant's toInt reads it: a whole decimal number that fits an
+// int reads the same whether it is stored as a text or as an integer, so it is read from the bytes,
 // without a QVariant; any other value goes the QVariant way.
 int intOf(const RowCursor& q, int col) {
     const std::string_view b = q.bytes(col);
-    if (!b.empty() && b.size() <= 9 && std::all_of(b.begin(), b.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        int n = 0;
-        for (char c : b) n = n * 10 + (c - '0');
-        return n;
-    }
+    int n = 0;
+    const auto [end, error] = std::from_chars(b.data(), b.data() + b.size(), n);
+    if (!b.empty() && error == std::errc() && end == b.data() + b.size()) return n;
     return q.value(col).toInt();
 }
 
