@@ -1,11 +1,25 @@
 #include "engine.h"
 
+#include "app_context.h"
+
 #include <QAbstractEventDispatcher>
 #include <QThread>
 #include <exception>
+#include <sqlite3.h>
 #include <unistd.h>
 
 namespace klv {
+namespace {
+
+// Whether the work running holds a transaction on its connection (a guard open, or one begun by
+// a statement of its own).
+bool holdsTransaction(const AppContext* work) {
+    if (!work || !work->gDB) return false;
+    const Database& db = *work->gDB;
+    return db.inTransaction() || sqlite3_get_autocommit(db.sqliteHandle()) == 0;
+}
+
+}  // namespace
 
 class Engine::Thread : public QThread {
 public:
@@ -94,7 +108,7 @@ Engine::Taken Engine::submit(Job& job) {
         changed_.notify_all();
         return Taken::Own;
     }
-    if (waitingBoxes_ > 0 && !nested_) {
+    if (waitingBoxes_ > 0 && !nested_ && !boxInTransaction_) {
         nested_ = &job;
         changed_.notify_all();
         return Taken::Nested;
@@ -134,9 +148,11 @@ void Engine::setWaker(QAbstractEventDispatcher* dispatcher) {
 
 int Engine::ask(const QString& text, int style, const QString& title) {
     Box box{text, style, title};
+    const bool inTransaction = holdsTransaction(running);
     std::unique_lock<std::mutex> held(lock_);
     asked_ = &box;
     ++waitingBoxes_;
+    const bool outer = std::exchange(boxInTransaction_, inTransaction);
     if (waker_) waker_->wakeUp();
     changed_.notify_all();
     while (!box.done) {
@@ -153,6 +169,7 @@ int Engine::ask(const QString& text, int style, const QString& title) {
         changed_.wait(held);
     }
     --waitingBoxes_;
+    boxInTransaction_ = outer;
     return box.answer;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // The one owner of QM8027's database connection: a thread of its own that opens the connection,
-// runs every statement the program makes and closes it. The window's thread holds no connection
-// and calls no engine function: it hands each read or write to this thread through the runner of
-// long work (src/shell/long_work.h), the engine's only user, and waits. See docs/long-work.md.
+// runs every statement the program makes and closes it. Start-up opens it (Engine::open); from
+// then on the window's thread holds no connection and calls no engine function of its own: it
+// hands each read or write to this thread through the runner of long work
+// (src/shell/long_work.h), which alone submits jobs and answers boxes, and waits. See
+// docs/long-work.md.
 
 #include "database.h"
 
@@ -32,9 +34,7 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    bool hasDatabase() const { return database_; }
-
-    // What follows is the runner's (long_work.cpp), its only user.
+    // What follows is the runner's (long_work.cpp).
 
     // A piece of work handed to the engine's thread, and whether it has ended.
     struct Job {
@@ -52,8 +52,9 @@ public:
 
     // --- The window's thread --------------------------------------------------------------------
     // Whether the engine takes a job now: an idle engine takes it as a work of its own; an engine
-    // whose work waits for a box takes it inside that wait, in that work's context (Nested); an
-    // engine whose work is running refuses it.
+    // whose work waits for a box takes it inside that wait, in that work's context (Nested),
+    // unless that work holds a transaction (the job would commit or roll back with it); an engine
+    // whose work is running refuses it.
     enum class Taken { Own, Nested, Refused };
     Taken submit(Job& job);
     // Waits, without any event loop, until the job has ended or a box is asked, at most `ms`;
@@ -90,6 +91,7 @@ private:
     Job* nested_ = nullptr;   // a job submitted while the work waits for a box
     Box* asked_ = nullptr;    // a box published and not yet taken
     int waitingBoxes_ = 0;    // boxes the engine's thread waits for (nested jobs can ask their own)
+    bool boxInTransaction_ = false;  // the work waiting for the innermost box holds a transaction
     bool busy_ = false;       // a work is taken and has not ended
     bool stopping_ = false;
     QAbstractEventDispatcher* waker_ = nullptr;

@@ -1,6 +1,7 @@
 // QM8027: the declaration module. It has no command line; it starts only beside the host program.
 #include "app_context.h"
 #include "host_window.h"
+#include "long_work.h"
 #include "main_window_entry.h"
 #include "qm8027_module.h"
 #include "startup.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     case klv::StartupResult::AlreadyRunning: return 3;
     default: return 1;
     }
+    klv::LongWork::exitAtOnceDuringWork();  // the display lost during a work
     const int rc = app.exec();
     ctx.engine.reset();  // the connection closed on its own thread
     return rc;

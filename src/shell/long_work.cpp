@@ -24,6 +24,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <exception>
 
 namespace klv {
@@ -35,7 +36,7 @@ constexpr int kWaitWithoutLoopMs = 50;
 // How often the runner's loop wakes to look at the work's progress.
 constexpr int kTickMs = 10;
 
-int g_running = 0;
+std::atomic<int> g_running = 0;
 
 bool userInput(QEvent::Type type) {
     switch (type) {
@@ -61,6 +62,7 @@ bool userInput(QEvent::Type type) {
     case QEvent::WhatsThis:
     case QEvent::QueryWhatsThis:
     case QEvent::WhatsThisClicked:
+    case QEvent::InputMethod:  // text an input method commits (not its queries, which it needs)
         return true;
     default:
         return false;
@@ -88,7 +90,7 @@ WorkRefused::WorkRefused()
 // Keeps user input from every handler while a work runs. What passes: the answers to the boxes
 // shown meanwhile (windows opened after the gate, but for progress windows) and the widgets named
 // by allowInput(). What never passes, anywhere: F1 and the shortcuts of the windows that were
-// there. A click a button still owes (a mnemonic's, which comes 100 ms after the key from the
+// there. A close the user asks of those windows, or of a progress window, is refused. A click a button still owes (a mnemonic's, which comes 100 ms after the key from the
 // button's own timer, or a held button's repeat) is dropped for good: the button's timer runs
 // out with its signals blocked and its state kept, so the click never comes, now or later.
 class LongWork::InputGate : public QObject {
@@ -108,8 +110,8 @@ protected:
             dropClick(button, event);
             return true;
         }
-        const bool input = userInput(type) || (type == QEvent::Close && event->spontaneous());
-        if (!input) return false;
+        if (type == QEvent::Close) return event->spontaneous() && refuseClose(watched, event);
+        if (!userInput(type)) return false;
         if (isF1(event)) return drop(event);
         if (type == QEvent::Shortcut) {
             // A QAction's or a QShortcut's: the window it belongs to decides, an action's never.
@@ -125,6 +127,14 @@ protected:
     }
 
 private:
+    // A close the user asks (a window manager's close button, Alt+F4) of a window that takes no
+    // input: refused, so Qt neither hides nor frees the window and no close handler runs. It
+    // reaches the widget as a spontaneous close event (a close by code never does).
+    bool refuseClose(QObject* watched, QEvent* event) const {
+        if (!watched->isWidgetType() || takesInput(static_cast<QWidget*>(watched))) return false;
+        event->ignore();
+        return true;
+    }
     static bool drop(QEvent* event) {
         // An accepted shortcut override keeps the key from any shortcut.
         if (event->type() == QEvent::ShortcutOverride) event->accept();
@@ -175,6 +185,12 @@ void LongWork::aroundBoxes(std::function<void()> beforeBox, std::function<void()
 
 bool LongWork::running() { return g_running > 0; }
 
+void LongWork::exitAtOnceDuringWork() {
+    std::atexit([] {
+        if (g_running > 0) std::_Exit(1);
+    });
+}
+
 QString LongWork::waitingText() { return QStringLiteral("Leyendo la base de datos..."); }
 
 void LongWork::releaseHeld(std::shared_ptr<void> held) {
@@ -207,8 +223,8 @@ void LongWork::runWork(const std::function<void(AppContext&, const WorkProgress&
     }
     engine->setWaker(QThread::currentThread()->eventDispatcher());
 
-    // What the work takes from the window's thread, copied here: the worker reads nothing of the
-    // window's.
+    // What the work takes from the window's thread, copied here: the engine's thread reads nothing
+    // of the window's.
     Globals globals = ctx_.globals();
     StatusPanels panels;
     if (ctx_.panels) {

@@ -18,9 +18,10 @@
 // window's thread and its answer handed back, status panels of its own (copied back at the end),
 // no forms and no help. The window's thread first waits for the work up to 50 ms without running
 // any event loop, so a short call feels as a direct one. Work that lasts longer enters the
-// runner's loop: no user input reaches a handler there (no click, key, shortcut, F1 or close box,
-// in any window, the progress window included; a click a mnemonic left pending is dropped, and
-// nothing is replayed afterwards) but the answers to the work's boxes and the widgets named by
+// runner's loop: no user input reaches a handler there (no click, key, text of an input method,
+// shortcut or F1, in any window, the progress window included; a close the user asks is refused
+// and the window stays; a click a mnemonic left pending is dropped, and nothing is replayed
+// afterwards) but the answers to the work's boxes and the widgets named by
 // allowInput(); Qt's own posted events (paints, deferred deletes, queued calls) still run. The
 // progress window shows once the work has lasted half a second. Boxes are shown only from the
 // runner's own loop, never from a loop opened above it. When the work ends, the globals it wrote
@@ -28,8 +29,9 @@
 //
 // A work started while another runs (a handler run inside the other's box, a focus change when a
 // box shows): when the other waits for a box, it runs on the engine's thread inside that wait, in
-// the other's context (its connection, its transaction if any, its globals: what it writes there
-// is given back when the other ends); otherwise it is refused, with WorkRefused.
+// the other's context (its connection and its globals: what it writes there is given back when
+// the other ends); when the other holds a transaction, or is computing, it is refused, with
+// WorkRefused: no work runs inside another's transaction.
 //
 // The work must not touch what the window's thread reads (the form's controls and state, a grid's
 // rows): it builds its result apart and the caller puts it in place once run() returns.
@@ -52,7 +54,8 @@ namespace klv {
 
 class Engine;
 
-// A work started while another one runs and does not wait for a box: it cannot be run now.
+// A work started while another one runs and does not wait for a box, or waits for one inside a
+// transaction: it cannot be run now.
 class WorkRefused : public std::runtime_error {
 public:
     WorkRefused();
@@ -105,6 +108,14 @@ public:
 
     // True while a work runs for this program's window thread.
     static bool running();
+
+    // From now on an exit() that comes while a work runs (Qt's X11 plugin ends the program so when
+    // the display goes away) ends the process at once with status 1, as a kill would, and not
+    // through the static destructors, which would close the connection under the engine's thread
+    // still inside a statement. The database stays whole: the next open rolls back what the work
+    // had not committed. An exit() between two works takes its normal path. Called once the
+    // engine is open: exit handlers registered later run first.
+    static void exitAtOnceDuringWork();
 
     // Frees `value` on a pool thread. A report read whole holds millions of strings, and freeing
     // them takes the window's thread a fifth of a second; the application waits for the pool

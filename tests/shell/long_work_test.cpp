@@ -4,6 +4,7 @@
 #include "long_work.h"
 #include "mdi_klv_pt.h"
 #include "progress_window.h"
+#include "deadline.h"
 #include "services_fixture.h"
 
 #include <QApplication>
@@ -16,22 +17,36 @@
 #include <QScopeGuard>
 #include <QThreadPool>
 #include <QTimer>
+#include <QtTest/qtestspontaneevent.h>
+#include <QCloseEvent>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QWindow>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 using namespace klv;
 
 namespace {
 
-// Waits on the engine's thread until `seen` is set by the window's thread (a deadline keeps a
-// failing test from hanging).
+// Waits on the engine's thread until `seen` is set by the window's thread (a deadline, shorter
+// than the test's own, keeps a failing test from hanging).
 void waitFor(const std::atomic<bool>& seen) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (!seen && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
 void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// What a window manager's close button (WM_DELETE_WINDOW) makes of a window: a spontaneous close
+// event to its QWindow, which asks its widget.
+void askToClose(QWidget* window) {
+    QCloseEvent close;
+    QSpontaneKeyEvent::setSpontaneous(&close);
+    QCoreApplication::sendEvent(window->windowHandle(), &close);
+}
 
 QWidget* progressWindow() {
     for (QWidget* top : QApplication::topLevelWidgets())
@@ -60,6 +75,7 @@ protected:
     }
     void TearDown() override { ProgressWindow::setAppearAfter(delay_); }
     std::chrono::milliseconds delay_{};
+    const test::Deadline deadline_{10};
 };
 
 TEST_F(LongWorkTest, AShortCallRunsOnTheEngineWithoutAnyEventLoopAndGivesTheGlobalsBack) {
@@ -212,6 +228,7 @@ TEST_F(LongWorkTest, ClicksOwedByMnemonicsAndF1DuringAWorkNeverRun) {
     auto* si = new QRadioButton(QStringLiteral("&Si"), &form);
     auto* no = new QRadioButton(QStringLiteral("N&o"), &form);
     no->setChecked(true);
+    auto* edit = new QLineEdit(&form);
     form.show();
     int clicks = 0, toggles = 0;
     QObject::connect(nuevo, &QPushButton::clicked, [&] { ++clicks; });
@@ -238,6 +255,9 @@ TEST_F(LongWorkTest, ClicksOwedByMnemonicsAndF1DuringAWorkNeverRun) {
         f1Sent = true;
         for (QWidget* target : {static_cast<QWidget*>(&form), progressWindow()})
             QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier));
+        auto* typed = new QInputMethodEvent;  // text an input method commits
+        typed->setCommitString(QStringLiteral("7"));
+        QCoreApplication::postEvent(edit, typed);
     });
     LongWork work(win(), &form, QStringLiteral("Grabando la declaración..."));
     const int answer = work.run<int>([](AppContext& w, const WorkProgress&) {
@@ -254,6 +274,7 @@ TEST_F(LongWorkTest, ClicksOwedByMnemonicsAndF1DuringAWorkNeverRun) {
     EXPECT_TRUE(no->isChecked());
     EXPECT_FALSE(si->isChecked());
     EXPECT_FALSE(nuevo->isDown());
+    EXPECT_TRUE(edit->text().isEmpty());
     EXPECT_TRUE(env().help().opened.empty());
     // Afterwards the button clicks and F1 opens the help as ever.
     nuevo->animateClick();
@@ -310,6 +331,59 @@ TEST_F(LongWorkTest, ClosingTheMainWindowByCodeDuringAWorkLetsItEndFirst) {
     EXPECT_THROW(LongWork::call(win(), nullptr, [](AppContext&) {}), DbError);
 }
 
+// A close the user asks (what a window manager's close button sends) during a work is refused,
+// on the window that was there and on the progress window: both stay, no close handler runs, and
+// nothing is put off until the work ends. A box the work asks closes as ever; once the work has
+// ended, the window closes through its own handler.
+TEST_F(LongWorkTest, ACloseAskedDuringAWorkIsRefusedButABoxOfTheWorkCloses) {
+    class Form : public QWidget {
+    public:
+        int closes = 0;
+
+    protected:
+        void closeEvent(QCloseEvent* event) override {
+            ++closes;
+            event->accept();
+        }
+    } form;
+    form.show();
+    class ClosedBox : public MessageService {
+    public:
+        int show(const QString&, int, const QString&) override {
+            QDialog box;
+            box.show();
+            QTimer::singleShot(50, &box, [&box] { askToClose(&box); });
+            return box.exec() == QDialog::Accepted ? MsgAnswer::Yes : MsgAnswer::No;
+        }
+    } boxes;
+    win().messages = &boxes;
+    const auto restore = qScopeGuard([&] { win().messages = &env().messages(); });
+    std::atomic<bool> asked{false};
+    bool stayed = false;
+    const Poll poll([&] {
+        QWidget* bar = progressWindow();
+        if (asked || !bar) return;
+        askToClose(&form);
+        askToClose(bar);
+        stayed = form.isVisible() && bar->isVisible();
+        asked = true;
+    });
+    LongWork work(win(), &form, QStringLiteral("Grabando la declaración..."));
+    const int answer = work.run<int>([&](AppContext& w, const WorkProgress&) {
+        waitFor(asked);
+        return w.msg(QStringLiteral("¿Continuar?"), MsgStyle::YesNo);
+    });
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(answer, MsgAnswer::No);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.closes, 0);
+    askToClose(&form);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.closes, 1);
+}
+
 // The window a work belongs to deleted while its progress window shows: each is freed once.
 TEST_F(LongWorkTest, DeletingTheWindowOfARunningWorkFreesItsProgressWindowOnce) {
     auto* owner = new QWidget;
@@ -331,19 +405,26 @@ TEST_F(LongWorkTest, DeletingTheWindowOfARunningWorkFreesItsProgressWindowOnce) 
 }
 
 // A work started inside the box another waits for runs inside that wait, in the other's context,
-// and what it writes is the other's; one started while the other runs is refused.
+// and what it writes is the other's, given back to the window only when the other ends; inside a
+// box asked while the other holds a transaction, and beside a running work, it is refused.
 TEST_F(LongWorkTest, AWorkInsideAnothersBoxRunsInItsContextAndOneBesideARunningWorkIsRefused) {
     class Nesting : public MessageService {
     public:
         explicit Nesting(AppContext& ctx) : ctx_(ctx) {}
         int show(const QString&, int, const QString&) override {
-            seen = LongWork::call(ctx_, nullptr, [](AppContext& w) {
-                w.gNumParVin += 10;
-                return w.gNumParVin;
-            });
+            try {
+                seen = LongWork::call(ctx_, nullptr, [](AppContext& w) {
+                    w.gNumParVin += 10;
+                    return w.gNumParVin;
+                });
+            } catch (const WorkRefused&) {
+                refused = true;
+            }
+            windowSaw = ctx_.gNumParVin;
             return MsgAnswer::Yes;
         }
-        int seen = 0;
+        int seen = 0, windowSaw = 0;
+        bool refused = false;
 
     private:
         AppContext& ctx_;
@@ -357,7 +438,22 @@ TEST_F(LongWorkTest, AWorkInsideAnothersBoxRunsInItsContextAndOneBesideARunningW
         w.gNumParVin += 100;
     });
     EXPECT_EQ(nesting.seen, 12);
+    EXPECT_EQ(nesting.windowSaw, 1);
+    EXPECT_FALSE(nesting.refused);
     EXPECT_EQ(win().gNumParVin, 112);
+
+    nesting.seen = 0;
+    const int answer = LongWork::call(win(), nullptr, [](AppContext& w) {
+        Transaction tx(w.db());
+        w.db().exec(QStringLiteral("CREATE TABLE HELD(X)"));
+        const int a = w.msg(QStringLiteral("Aviso"), MsgStyle::YesNo);
+        tx.commit();
+        return a;
+    });
+    EXPECT_TRUE(nesting.refused);
+    EXPECT_EQ(nesting.seen, 0);
+    EXPECT_EQ(answer, MsgAnswer::Yes);
+    EXPECT_TRUE(db().tableExists(QStringLiteral("HELD")));
 
     std::atomic<bool> tried{false};
     bool refused = false;
@@ -423,6 +519,32 @@ TEST_F(LongWorkTest, ReleasedValueIsFreedOnAnotherThread) {
     ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(30000));
     EXPECT_EQ(freed, 1);
     EXPECT_NE(where, std::this_thread::get_id());
+}
+
+// An exit() during a work (the display gone) ends the process at once with status 1: the exit
+// handlers registered before, static destructors among them, never run. Between two works an exit
+// runs them as ever.
+void staticDestructorsRan() { std::_Exit(3); }
+
+TEST_F(LongWorkTest, AnExitDuringAWorkEndsTheProcessAtOnceAndOneBetweenWorksAsEver) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto exitDuring = [this](bool duringWork) {
+        std::atexit(staticDestructorsRan);
+        LongWork::exitAtOnceDuringWork();
+        const Poll poll([] {
+            if (LongWork::running()) std::exit(0);
+        });
+        LongWork::call(win(), nullptr, [duringWork](AppContext& w) {
+            if (!duringWork) return;
+            Transaction tx(w.db());
+            w.db().exec(QStringLiteral("CREATE TABLE NEVER(X)"));
+            sleepMs(5000);
+        });
+        std::exit(0);
+    };
+    EXPECT_EXIT(exitDuring(true), testing::ExitedWithCode(1), "");
+    EXPECT_FALSE(db().tableExists(QStringLiteral("NEVER")));
+    EXPECT_EXIT(exitDuring(false), testing::ExitedWithCode(3), "");
 }
 
 // The window's context has no connection to misuse: asking it for one stops the program.

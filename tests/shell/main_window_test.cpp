@@ -1,4 +1,5 @@
 #include "box_over_bar.h"
+#include "deadline.h"
 #include "frm_cont_abrir.h"
 #include "mdi_klv_pt.h"
 #include "long_work.h"
@@ -56,6 +57,7 @@ protected:
 
     // The context the windows get: no connection, the engine in its place.
     AppContext& win() { return env().windowCtx(); }
+    const test::Deadline deadline_{10};
     QAction* action(MDI_KLV_PT& w, const char* name) { return w.findChild<QAction*>(QString::fromLatin1(name)); }
 
     // A stored declaration with one transaction, its types, status row and attached study.
