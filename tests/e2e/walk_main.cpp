@@ -23,6 +23,7 @@
 #include "host_env.h"
 #include "host_window.h"
 #include "klv_host_window.h"
+#include "long_work.h"
 #include "main_window_entry.h"
 #include "qm8027_module.h"
 #include "recording_message_service.h"
@@ -150,6 +151,7 @@ int main(int argc, char** argv) {
     services.finder = &finder;
     services.showMainWindow = klv::showMainWindow;
     if (startup.Main(ctx, services) != klv::StartupResult::Started) walk.abort(QStringLiteral("QM8027 did not start"));
+    klv::LongWork::exitAtOnceDuringWork();
 
     std::unique_ptr<Storm> storm;
     if (qEnvironmentVariableIsSet("KLV_STORM_SEED")) {
@@ -317,7 +319,10 @@ int main(int argc, char** argv) {
               [&] { trigger("mnuSalir"); });
     walk.start({});
     app.exec();
-    if (storm) std::printf("storm: %d actions\n", storm->actions());
+    if (storm) {
+        std::printf("storm: %d actions\n", storm->actions());
+        walk.check(storm->failures() == 0, QStringLiteral("no window closed by a close request during a work"));
+    }
 
     // 6. The summary program from the host's window: the period typed, "Imprimir Resumen de Envío".
     // The host's controls are found on a twin of its window laid out here (same fonts and style).
