@@ -24,7 +24,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>

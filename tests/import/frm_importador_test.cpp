@@ -5,7 +5,6 @@
 #include "import_fixture.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QComboBox>
@@ -16,7 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QStyle>
 #include <atomic>
 #include <chrono>
 #include <thread>
