@@ -747,9 +747,9 @@ private:
 };
 
 // Grabar while another program holds the database's write lock for 5 s from just before the
-// click: the save waits on its worker with the progress window on screen, then completes. Gives
-// the longest gap, whether the progress window was on screen during the wait (on_screen), and the
-// time (the wait included).
+// click: the save waits on the engine's thread with the progress window on screen, then
+// completes. Gives the longest gap, whether the progress window was on screen during the wait
+// (on_screen), and the time (the wait included).
 void GrabarLocked(benchmark::State& state) {
     DeclarationData& d = data<DeclarationData>(static_cast<int>(state.range(0)));
     const auto form = shownForm(d);

@@ -1,8 +1,9 @@
 #pragma once
 // Progress of a long operation (a save with its checks, the rebuild of the working copy, Validar,
-// an import): the logic tells what is done of the whole, and whoever runs it shows that. The logic
-// runs on a worker thread (see docs/long-work.md): the callback must be cheap and thread-safe, and
-// must not use a database or a window.
+// an import): the logic tells what is done of the whole, and whoever runs it shows that. In QM8027
+// the logic runs on the engine's thread while the window's thread shows its progress (see
+// docs/long-work.md): the callback must be cheap and thread-safe, and must not use a database or a
+// window.
 
 #include <QtGlobal>
 #include <functional>

@@ -393,7 +393,7 @@ void FrmImportador::cmdTransferir_Click() {
     if (Frame3->isHidden()) {
         import::AttachNotice notice;
         try {
-            // The study's digest (a file of any size) and its row are made on a worker.
+            // The study's digest (a file of any size) and its row are made on the engine's thread.
             WaitCursor wait;
             const QString folder = sDirectorio_, r = ruc(), periodo = MkePeriodo->text();
             LongWork work(ctx_, this, QStringLiteral("Adjuntando el estudio..."));
@@ -447,8 +447,8 @@ void FrmImportador::cmdTransferir_Click() {
     import::ImportOutcome out;
     try {
         WaitCursor wait;
-        // The run goes on a worker; the dialog repaints its bar and counts from what the worker
-        // last reported, and "Cancelar" alone takes input meanwhile.
+        // The run goes on the engine's thread; the dialog repaints its bar and counts from what the
+        // run last reported, and "Cancelar" alone takes input meanwhile.
         std::mutex lock;
         import::ImportProgress last;
         LongWork work(ctx_, [&] {
@@ -461,7 +461,7 @@ void FrmImportador::cmdTransferir_Click() {
         work.allowInput(CmdDetener);
         // No box stands beside the bar.
         work.aroundBoxes([this] { PrgAvance->setVisible(false); }, [this] { PrgAvance->setVisible(true); });
-        // The worker's own: the runner and the request copied, the last report and the stop flag shared.
+        // The run's own: the runner and the request copied, the last report and the stop flag shared.
         std::atomic<bool>& stop = stopRequested_;
         out = work.run<import::ImportOutcome>([runner = runner_, req, &lock, &last, &stop](AppContext& w, const WorkProgress&) {
             return runner(w, req, [&](const import::ImportProgress& p) {
@@ -471,7 +471,9 @@ void FrmImportador::cmdTransferir_Click() {
             });
         });
     } catch (const std::exception& e) {
-        // The worker's connection could not be opened: nothing was read nor written.
+        // No outcome: the run's connection could not be opened (DbError), another work was
+        // computing (WorkRefused), or the run threw (the import core returns its own failures in
+        // the outcome).
         setRunning(false);
         ctx_.msg(failureText(e), MsgStyle::Critical);
         return;

@@ -93,7 +93,7 @@ private:
     void fillFolderList();
     QString ruc() const;
     void setRunning(bool on);
-    // The counts and the bar of the last progress the run's worker reported.
+    // The counts and the bar of the last progress the run reported from the engine's thread.
     void paintProgress();
     QElapsedTimer runClock_;  // since the run began
     void showOutcome(const import::ImportOutcome& out);
@@ -113,7 +113,7 @@ private:
     OpenDeclaration opener_;
     OpenerRefresh salida_;
     bool running_ = false;
-    std::atomic<bool> stopRequested_{false};  // read by the run's worker
+    std::atomic<bool> stopRequested_{false};  // read by the run, on the engine's thread
     bool left_ = false;
     import::ImportProgress progress_;
 

@@ -223,7 +223,8 @@ void FrmPartesVinc::CmdOpciones_Click(int index) {
             return;
         }
         try {
-            // The questions are asked, the party deleted and the list read again, by a worker.
+            // On the engine's thread: the questions asked (their boxes shown on the window's thread),
+            // the party deleted and the list read again.
             LongWork work(ctx_, this, QStringLiteral("Eliminando el informado..."));
             const Party parte = *p;
             Deleted out = work.run<Deleted>([ruc, parte](AppContext& w, const WorkProgress&) {

@@ -759,7 +759,8 @@ void FrmPartesVincDet::focusOn(party::Focus focus) {
 
 void FrmPartesVincDet::cmdAceptar_Click() {
     st_ = gatherState();
-    // On a worker: another program's lock is waited for there, with the windows painted.
+    // On the engine's thread: another program's lock is waited for there, while the window's
+    // thread paints the windows.
     PartySaveOutcome outcome;
     try {
         LongWork work(ctx_, this, QStringLiteral("Grabando el informado..."));

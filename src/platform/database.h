@@ -121,9 +121,9 @@ public:
 
     // What opened this connection: the file (and which file the path named), the user, the busy
     // timeout and the page cache. reopen() opens the same again, on the calling thread, once this
-    // connection has been closed (a worker drops a connection a failed work may have left holding
-    // something). Throws DbError as open() does, and FileReplaced, naming the file, when the path
-    // no longer names the file this connection opened.
+    // connection has been closed (the engine closes the connection of a work that threw or left a
+    // transaction open, and opens it again for the next work). Throws DbError as open() does, and
+    // FileReplaced, naming the file, when the path no longer names the file this connection opened.
     struct Identity {
         QString path, user, password;
         int busyTimeoutMs = 10000;

@@ -106,7 +106,8 @@ bool FrmPreview::Form_Load() {
     setHelpContext(ctx_.help, this, 1012);
     {
         WaitCursor wait;
-        // A report of thousands of pages is read on a worker.
+        // A report of thousands of pages is read on the engine's thread (on a thread of its own
+        // where there is no engine).
         LongWork work(ctx_, this, QStringLiteral("Leyendo el reporte..."));
         work.withoutDatabase();
         const QString file = path();

@@ -18,7 +18,8 @@ constexpr int kLineX = 10;
 constexpr int kLineSize = 8;
 
 // The hourglass while a report is written (only when the program has a GUI application and the
-// report is written on its thread; a worker's caller shows the progress window instead).
+// report is written on its thread; a report written on the engine's thread has the runner's
+// progress window instead).
 struct ReportCursor {
     const bool shown = qGuiApp && QThread::currentThread() == qGuiApp->thread();
     ReportCursor() {

@@ -22,7 +22,6 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace klv {

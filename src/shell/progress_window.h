@@ -1,9 +1,9 @@
 #pragma once
-// The progress window of a long operation (see long_work.h, which runs the operation on a worker
-// and this window on the window's thread): a small modal window with a text and a bar that
-// appears once the work has lasted half a second (shorter work shows nothing). It has no close
-// button and cannot be closed: the work cannot be stopped. It is wide enough for its whole title,
-// the title of the window it belongs to.
+// The progress window of a long operation (see long_work.h, which runs the operation on the
+// engine's thread and this window on the window's thread): a small modal window with a text and a
+// bar that appears once the work has lasted half a second (shorter work shows nothing). It has no
+// close button and cannot be closed: the work cannot be stopped. It is wide enough for its whole
+// title, the title of the window it belongs to.
 //
 // No box stands over the bar: every box shown while the work runs goes through showBox(), which
 // hides the window first; work that goes on after the box shows it again once it has lasted

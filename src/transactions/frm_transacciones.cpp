@@ -662,7 +662,8 @@ void FrmTransacciones::Grabar_Transacc() {
     const TransactionState st = gatherState();
     SaveResult r;
     try {
-        // On a worker: another program's lock is waited for there, with the windows painted.
+        // On the engine's thread: another program's lock is waited for there, while the window's
+        // thread paints the windows.
         LongWork work(ctx_, this, QStringLiteral("Grabando la transacción..."));
         r = work.run<SaveResult>([&st](AppContext& w, const WorkProgress&) { return klv::Grabar_Transacc(w, st); });
     } catch (const DbError& e) {

@@ -24,7 +24,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -335,7 +334,7 @@ int killAtCommit(void*) {
 }
 void armableCommitKill(sqlite3* handle) { sqlite3_commit_hook(handle, &killAtCommit, nullptr); }
 
-TEST_F(DeclaraFormTest, AKillDuringTheWorkersSaveLeavesTheOldOrTheNewSet) {
+TEST_F(DeclaraFormTest, AKillDuringASaveOnTheEnginesThreadLeavesTheOldOrTheNewSet) {
     GTEST_FLAG_SET(death_test_style, "fast");
     static const bool added = Database::addConnectionSetup(&armableCommitKill);
     ASSERT_TRUE(added);

@@ -5,7 +5,6 @@
 #include "import_fixture.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QComboBox>
@@ -16,7 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QStyle>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -232,8 +230,8 @@ TEST_F(FrmImportadorTest, ARunLocksTheDialogShowsCountsAndCancelStopsIt) {
     std::vector<ImportRequest> requests;
     bool lockedWhileRunning = false;
     bool closeRefused = false;
-    // The run goes on a worker: at its third line it waits for the dialog to be looked at and for a
-    // click of the mouse on "Cancelar" (which alone takes input meanwhile) to stop it.
+    // The run goes on the engine's thread: at its third line it waits for the dialog to be looked at
+    // and for a click of the mouse on "Cancelar" (which alone takes input meanwhile) to stop it.
     std::atomic<bool> atThirdLine{false};
     auto runner = [&](AppContext&, const ImportRequest& req, const import::ProgressFn& progress) {
         requests.push_back(req);
