@@ -325,6 +325,7 @@ std::unique_ptr<Database> Database::open(const QString& path, const QString& use
 }
 
 Database::Identity Database::identity() const {
+    checkThread();
     return Identity{path_, user_, password_, busyTimeoutMs_, static_cast<int>(pageCache_), device_, inode_};
 }
 
@@ -400,6 +401,7 @@ bool Database::settle() const {
 }
 
 void Database::ensureSameFile() const {
+    checkThread();
     struct stat st {};
     if (::stat(QFile::encodeName(path_).constData(), &st) != 0 || st.st_dev != device_ || st.st_ino != inode_)
         throw fileReplaced(path_);

@@ -146,7 +146,10 @@ public:
     // then be closed to give it up.
     bool settle() const;
 
-    const QString& path() const { return path_; }
+    const QString& path() const {
+        checkThread();
+        return path_;
+    }
     QSqlDatabase handle() const;
     // Runs one statement with positional ('?') bound parameters; throws DbError on failure.
     // The returned query is positioned before its first row (forward only).
@@ -181,7 +184,10 @@ public:
     enum class PageCache { Working, OnePass };
     void setPageCache(PageCache size) const;
 
-    bool inTransaction() const { return depth_ > 0; }
+    bool inTransaction() const {
+        checkThread();
+        return depth_ > 0;
+    }
     // True when a transaction guard is open but the engine has already rolled the whole
     // transaction back (a full disk, an I/O error, a trigger's ROLLBACK): what was written since
     // the outermost guard began is gone, and its guards can only be left.

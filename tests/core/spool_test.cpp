@@ -116,11 +116,50 @@ TEST_F(SpoolTest, EveryRowHasItsFileFromTheMomentItIsCommitted) {
     EXPECT_TRUE(left.contains("00000001.PRN.tooLong1") && left.contains("INFORME.PRN.Ab12Cd"));
     writing.cancel();
 
+    // A file that cannot be put in place (a folder stands at its name): no row.
+    ASSERT_TRUE(QDir().mkpath(rpt + "/00000003.PRN"));
+    EXPECT_THROW(nuevo("PTR002"), SpoolFileError);
+    EXPECT_EQ(db().scalar("SELECT count(*) FROM SPOOL").toInt(), 2);
+    EXPECT_TRUE(QDir(rpt).entryList({"00000003.PRN.*"}).isEmpty());
+
     // A folder that takes no file: no row.
     ctx().gRptPath = env().root() + "/missing/RPT";
     EXPECT_THROW(nuevo("PTR002"), SpoolFileError);
     EXPECT_EQ(db().scalar("SELECT count(*) FROM SPOOL").toInt(), 2);
     EXPECT_FALSE(db().inTransaction());
+}
+
+// A row whose commit fails (a constraint checked at the commit) leaves no file under its name.
+TEST_F(SpoolTest, ARowThatCannotBeCommittedTakesItsFileAway) {
+    db().exec("PRAGMA foreign_keys = ON");
+    db().exec("CREATE TABLE PADRE (K INTEGER PRIMARY KEY)");
+    db().exec("CREATE TABLE HIJO (K INTEGER REFERENCES PADRE (K) DEFERRABLE INITIALLY DEFERRED)");
+    db().exec("CREATE TRIGGER spool_hijo AFTER INSERT ON SPOOL BEGIN INSERT INTO HIJO VALUES (1); END");
+    EXPECT_THROW(nuevo("PTR002"), DbError);
+    EXPECT_EQ(db().scalar("SELECT count(*) FROM SPOOL").toInt(), 0);
+    EXPECT_FALSE(db().inTransaction());
+    EXPECT_FALSE(QFile::exists(ctx().gRptPath + "/00000001.PRN"));
+}
+
+// A row that cannot be given back keeps its file: what was written stays, a missing one comes back
+// empty, so the row never names a file that is not there.
+TEST_F(SpoolTest, ARowThatCannotBeFreedKeepsItsFile) {
+    db().exec("CREATE TRIGGER spool_fijo BEFORE DELETE ON SPOOL BEGIN SELECT RAISE(ABORT, 'fijo'); END");
+    for (const bool written : {true, false}) {
+        SCOPED_TRACE(written ? "written" : "missing");
+        const QString archivo = nuevo("PTR002"), ruta = ctx().gRptPath + "/" + archivo;
+        if (written) {
+            QFile f(ruta);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("pNuevaHoja\r\n") == 12);
+        } else {
+            ASSERT_TRUE(QFile::remove(ruta));
+        }
+        liberarSpoolConArchivo(db(), archivo, ruta);
+        EXPECT_FALSE(secuencia(archivo).isEmpty());
+        QFile f(ruta);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), written ? QByteArray("pNuevaHoja\r\n") : QByteArray());
+    }
 }
 
 TEST_F(SpoolTest, AFailedInsertAddsNothingAndLeavesNoTransactionOpen) {

@@ -10,7 +10,9 @@
 
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace klv::test {
@@ -222,6 +224,40 @@ TEST_F(ErrorLogTest, ALinkAtTheLogOrErrorFileIsRefusedAndWhatItNamesKept) {
             EXPECT_FALSE(grabo.GraboLog("x|", QStringLiteral("x"), QString(), QStringLiteral("0600")));
             EXPECT_EQ(grabo.failure(), refused);
             EXPECT_EQ(readAll(elsewhere), QByteArray("not yours\r\n"));
+        }
+    }
+}
+
+// A pipe (read by someone or not) or a device at either name: the run stops at once, as for a link,
+// and nothing goes into it.
+TEST_F(ErrorLogTest, APipeOrADeviceAtTheLogOrErrorFileIsNeitherWaitedOnNorWrittenTo) {
+    const QString refused = S("Error tecnico:  75\nError de acceso a la ruta o el archivo\nIntente nuevamente por favor.");
+    const struct {
+        const char* what;
+        bool pipe, read;
+    } kinds[] = {{"a pipe nobody reads", true, false}, {"a pipe being read", true, true}, {"a device", false, false}};
+    for (const auto& kind : kinds) {
+        for (const QString& planted : {logPath(), errPath()}) {
+            SCOPED_TRACE(std::string(kind.what) + " at " + planted.toStdString());
+            QFile::remove(logPath());
+            QFile::remove(errPath());
+            const QByteArray name = QFile::encodeName(planted);
+            if (kind.pipe) {
+                ASSERT_EQ(::mkfifo(name.constData(), 0666), 0);
+            } else if (::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+                continue;  // a device is the superuser's to make
+            }
+            const int reader = kind.read ? ::open(name.constData(), O_RDONLY | O_NONBLOCK) : -1;
+            ErrorLog grabo(db(), util, logPath(), errPath());
+            EXPECT_FALSE(grabo.GraboLog("x|", QStringLiteral("x"), QString(), QStringLiteral("0600")));
+            if (kind.pipe) {
+                EXPECT_EQ(grabo.failure(), refused);  // a device may be refused at its open instead
+            }
+            if (reader >= 0) {
+                char byte = 0;
+                EXPECT_LE(::read(reader, &byte, 1), 0);
+                ::close(reader);
+            }
         }
     }
 }

@@ -339,6 +339,9 @@ TEST_F(InstallerTest, TablesTheModuleCouldNotUseStopTheRunOnceTheHostRowsAreLoad
          "TMPTRATIPTRA", "(no tiene la clave primaria (tip_doc_d, "},
         {"a key over other columns", [](Database& d) { d.exec(tableWith("PARAISO_FISCAL", {}, {}, "cod_par")); },
          "PARAISO_FISCAL", "(no tiene la clave primaria (cod_par, formulario))"},
+        {"a key over as many other columns",
+         [](Database& d) { d.exec(tableWith("PARAISO_FISCAL", {}, {}, "cod_par, cnumero")); }, "PARAISO_FISCAL",
+         "(no tiene la clave primaria (cod_par, formulario))"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -89,6 +89,22 @@ TEST(DatabaseStatements, ALookupHoldsNoReadAfterItsFirstRow) {
     EXPECT_NO_THROW(other->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (3, 'c')")));
 }
 
+// Between two works the connection is settled: a cursor and a query left half-read hold no read
+// afterwards, so another connection commits at once.
+TEST(DatabaseStatements, SettlingEndsTheReadsOfStatementsLeftHalfRead) {
+    QTemporaryDir dir;
+    const QString path = makeDatabase(dir);
+    auto db = Database::open(path);
+    db->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (1, 'a'), (2, 'b')"));
+    RowCursor rows(*db, QStringLiteral("SELECT k FROM T ORDER BY k"));
+    ASSERT_TRUE(rows.next());
+    Query query = db->exec(QStringLiteral("SELECT k FROM T ORDER BY k DESC"));
+    ASSERT_TRUE(query.next());
+    EXPECT_TRUE(db->settle());
+    auto other = Database::open(path, QString(), QString(), 50);
+    EXPECT_NO_THROW(other->exec(QStringLiteral("INSERT INTO T (k, t) VALUES (3, 'c')")));
+}
+
 TEST(DatabaseStatements, BoundParametersKeepApostrophesNullAndEmptyApart) {
     QTemporaryDir dir;
     auto db = Database::open(makeDatabase(dir));
@@ -409,8 +425,8 @@ TEST(DatabaseStamps, ChangeStampMovesWithEveryCommitInBothJournalModesAndNamesIt
 }
 
 // Every door to a connection, used from a thread that did not open it, stops the program: the
-// statements, the queries handed out (their reads and their end), the binds, the cursors' readers,
-// the transactions, the stamps, the handles and the closing.
+// statements, the queries handed out (their reads and their end), the binds, the cursors' readers
+// and their runs, the transactions, the stamps, the handles, the file and the closing.
 TEST(DatabaseThreadsDeathTest, AConnectionUsedFromAnotherThreadStopsTheProgram) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     QTemporaryDir dir;
@@ -448,12 +464,18 @@ TEST(DatabaseThreadsDeathTest, AConnectionUsedFromAnotherThreadStopsTheProgram) 
         {"a cursor's null test", [&] { rows->isNull(0); }},
         {"a cursor's bytes", [&] { rows->bytes(0); }},
         {"a cursor's columns", [&] { rows->columnCount(); }},
+        {"a cursor run again", [&] { rows->rerun({}); }},
+        {"a cursor's end", [&] { rows->finish(); }},
         {"a cursor freed", [&] { rows.reset(); }},
         {"a transaction", [&] { Transaction t(*db); }},
         {"the change stamp", [&] { db->changeStamp(); }},
         {"the write stamp", [&] { db->writeStamp(); }},
         {"the handle", [&] { db->handle(); }},
         {"the engine's handle", [&] { db->sqliteHandle(); }},
+        {"the file's identity", [&] { db->identity(); }},
+        {"the file's path", [&] { db->path(); }},
+        {"the check of the file", [&] { db->ensureSameFile(); }},
+        {"the transaction's state", [&] { db->inTransaction(); }},
         {"the connection closed", [&] { other.reset(); }},
     };
     for (const auto& [door, use] : doors) {

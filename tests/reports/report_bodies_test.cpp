@@ -208,7 +208,8 @@ TEST_F(ReportBodies, EveryStoredAmountAndCurrencyOfARowIsPrintedAsItReads) {
     identifica(QStringLiteral("2015"), QStringLiteral("0"), QStringLiteral("0"), QVariant());
     const QStringList stored{QStringLiteral("1234.5"), QStringLiteral("-0.5"),  QStringLiteral(" 12"),
                              QStringLiteral("1,234.50"), QStringLiteral("abc"), QStringLiteral("1e3"),
-                             QStringLiteral("+7"),     QStringLiteral(""),     QStringLiteral("00012")};
+                             QStringLiteral("+7"),     QStringLiteral(""),     QStringLiteral("00012"),
+                             QStringLiteral("6abc")};
     for (int i = 0; i < stored.size(); ++i) {
         const QString doc = QStringLiteral("2010000%1").arg(i, 4, 10, QLatin1Char('0'));
         party(doc, QStringLiteral("PARTE %1").arg(i, 2, 10, QLatin1Char('0')));
@@ -232,6 +233,7 @@ TEST_F(ReportBodies, EveryStoredAmountAndCurrencyOfARowIsPrintedAsItReads) {
         EXPECT_EQ(currencies[i].toStdString(), currencies[i % 2].toStdString()) << i;
     }
     EXPECT_NE(currencies[0].toStdString(), currencies[1].toStdString());
+    EXPECT_EQ(amounts.last().trimmed(), QStringLiteral("6abc"));  // no number: printed as stored
 }
 
 TEST_F(ReportBodies, ImportErrorReportsOfBothKinds) {

@@ -83,17 +83,27 @@ TEST(MarkupWriter, DataCannotChangeTheStructureOfALine) {
     } cases[] = {
         {QStringLiteral("A|B"), QStringLiteral("A¦B")},
         {QStringLiteral("uno\r\ndos"), QStringLiteral("uno  dos")},
+        {QStringLiteral("uno\ndos\rtres"), QStringLiteral("uno dos tres")},
         {QStringLiteral("<!font!>x<!/font!>"), QStringLiteral("<!font!>x<!/font!>")},
         {QStringLiteral("pNuevaHoja"), QStringLiteral("pNuevaHoja")},
         {QStringLiteral("   tres blancos"), QStringLiteral("   tres blancos")},
     };
+    // The writer's own path, straight to bytes, writes the same lines.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("00000001.PRN"));
+    MarkupWriter w(path);
+    QByteArray expected;
     for (const auto& c : cases) {
         const QString line = posLine(10, 175, c.text, kFalse, 8, 0);
         const ParsedLine p = parsed(line);
         EXPECT_EQ(p.keyword, Keyword::Pos) << line.toStdString();
         EXPECT_EQ(p.text, c.written) << line.toStdString();
         EXPECT_EQ(p.y, 175);
+        w.pos(10, 175, c.text, false, 8, 0);
+        expected += klv::cp1252::encode(posLine(10, 175, c.written, kFalse, 8, 0)) + "\r\n";
     }
+    ASSERT_TRUE(w.commit());
+    EXPECT_EQ(fileBytes(path), expected);
     EXPECT_EQ(klv::cp1252::encode(dataText(QStringLiteral("|"))), QByteArray("\xA6"));
 }
 

@@ -553,4 +553,26 @@ TEST_F(LongWorkTest, TheWindowsContextHasNoConnection) {
     EXPECT_DEATH(win().db(), "no la tiene");
 }
 
+// A connection kept from one work to the next is checked against its path first: with another file
+// renamed over the database between two works, the next work is refused with 3420 before it
+// begins (it reads nothing of a file nobody can open any more) and writes in neither file.
+TEST_F(LongWorkTest, AKeptConnectionWhoseFileWasReplacedWritesNothing) {
+    const auto tables = [](AppContext& w) {
+        return w.db().scalar(QStringLiteral("SELECT count(*) FROM sqlite_master")).toInt();
+    };
+    const int before = LongWork::call(win(), nullptr, tables);
+    const QString copy = env().root() + QStringLiteral("/copia.db");
+    ASSERT_TRUE(QFile::copy(env().dbFile(), copy));
+    ASSERT_EQ(::rename(QFile::encodeName(copy).constData(), QFile::encodeName(env().dbFile()).constData()), 0);
+    bool began = false;
+    const auto write = [&began](AppContext& w) {
+        began = true;
+        w.db().exec(QStringLiteral("CREATE TABLE LOST(X)"));
+    };
+    EXPECT_EQ(test::dbErrorNumber([&] { LongWork::call(win(), nullptr, write); }), DbErr::FileReplaced);
+    EXPECT_FALSE(began);
+    EXPECT_EQ(Database::open(env().dbFile())->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master")).toInt(), before);
+    EXPECT_EQ(tables(ctx()), before);  // the file the connection opened
+}
+
 }  // namespace

@@ -15,7 +15,10 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <functional>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace klv;
@@ -116,6 +119,40 @@ TEST_F(ProgramaTest, ALinkAtANameItWritesIsNeverFollowed) {
         << r.err.toStdString();
     EXPECT_EQ(crLfLines(target), QStringList{QStringLiteral("not yours")});
     EXPECT_EQ(spoolRows(), 1);
+}
+
+// A pipe (read by someone or not) or a device at the trace: the run stops at once, naming it, and
+// writes nothing into it.
+TEST_F(ProgramaTest, APipeOrADeviceAtTheTraceIsNeitherWaitedOnNorWrittenTo) {
+    const QString trace = sys(QStringLiteral("Trace.txt"));
+    const QByteArray name = QFile::encodeName(trace);
+    const struct {
+        const char* what;
+        bool pipe, read;
+    } kinds[] = {{"a pipe nobody reads", true, false}, {"a pipe being read", true, true}, {"a device", false, false}};
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.what);
+        QFile::remove(trace);
+        if (kind.pipe) {
+            ASSERT_EQ(::mkfifo(name.constData(), 0666), 0);
+        } else if (::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+            continue;  // a device is the superuser's to make
+        }
+        const int reader = kind.read ? ::open(name.constData(), O_RDONLY | O_NONBLOCK) : -1;
+        const Run r = run(kSplit);
+        EXPECT_EQ(r.status, resumen::Estado::Detenido);
+        // A device may be refused at its open instead.
+        EXPECT_TRUE(r.err.contains(trace + (kind.pipe ? QStringLiteral(": Error de acceso a la ruta o el archivo")
+                                                      : QStringLiteral(": "))))
+            << r.err.toStdString();
+        EXPECT_EQ(spoolRows(), 0);
+        if (reader >= 0) {
+            char byte = 0;
+            EXPECT_LE(::read(reader, &byte, 1), 0);
+            ::close(reader);
+        }
+    }
+    QFile::remove(trace);
 }
 
 TEST_F(ProgramaTest, ASecondCopyIsToldAndEndsWithoutWriting) {
