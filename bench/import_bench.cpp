@@ -142,26 +142,6 @@ void rawLines(sqlite3* db, const QString& path, int max, OnLine onLine) {
     std::fclose(f);
 }
 
-// Every row of a table, each column's type and bytes, as one sum of row hashes (the row order
-// does not count).
-unsigned long long tableDigest(sqlite3* db, const char* table) {
-    RawStatement rows(db, std::string("SELECT * FROM ") + table);
-    sqlite3_stmt* s = rows.get();
-    unsigned long long sum = 0;
-    while (rows.step()) {
-        unsigned long long h = 1469598103934665603ULL;
-        auto mix = [&h](unsigned char c) { h = (h ^ c) * 1099511628211ULL; };
-        for (int c = 0; c < sqlite3_column_count(s); ++c) {
-            mix(static_cast<unsigned char>(sqlite3_column_type(s, c)));
-            const auto* p = sqlite3_column_text(s, c);
-            for (int k = 0, n = sqlite3_column_bytes(s, c); k < n; ++k) mix(p[k]);
-            mix(0xFF);
-        }
-        sum += h;
-    }
-    return sum;
-}
-
 // ---- The database and the files ---------------------------------------------------------------------
 
 // `ctx` holds the bench's own connection (the set-up, the raw side, the comparison); the dialog

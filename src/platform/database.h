@@ -180,6 +180,7 @@ public:
     // refuses leaves the cache as it was: it changes no result.
     enum class PageCache { Working, OnePass };
     void setPageCache(PageCache size) const;
+    PageCache pageCache() const { return pageCache_; }
 
     bool inTransaction() const { return depth_ > 0; }
     // True when a transaction guard is open but the engine has already rolled the whole
