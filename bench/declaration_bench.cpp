@@ -2,7 +2,8 @@
 // same work done raw with the sqlite3 library in the same process and on the same database file:
 // Grabar and Validar (the buttons of the form showing the declaration), the rebuild of the working
 // copy, the totals and amount checks, opening a stored declaration in the declaration form, the
-// transactions grid, the declaration chooser, deleting a party, and the declaration's print,
+// transactions grid, the declaration chooser, deleting a party, deleting a stored declaration
+// (against declaration_delete_raw.c, the same deletes in C), and the declaration's print,
 // written (against declaration_print_raw.c, the same steps in C) and painted into a PDF (against
 // the same pages painted with QPainter alone). The raw sides compute the control numbers with
 // the module's algorithm written plainly and parse every amount the checks read. The forms and the

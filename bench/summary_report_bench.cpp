@@ -1,8 +1,10 @@
 // 8027REP's whole run as the host starts it (a process of its own, its command line, the stored
 // declaration summarised into its files) against the same work done raw: bench/rep8027_raw.c, a C
-// program over the sqlite3 library and POSIX files that runs the same queries and writes the same
-// files, started the same way. Declarations of N stored transactions (a third by each valuation
-// method).
+// program over the sqlite3 library and POSIX files that reads QM000.INI for its folders and its
+// database, runs the same queries and writes the same files, started the same way (its command
+// line, its one argument). Once, the bench checks that both write the same markup file, twin, text
+// and copy for the host, byte for byte but for the time of day. Declarations of N stored
+// transactions (a third by each valuation method).
 //
 // The reported time is 8027REP's, from its start until it has ended; the counters give the raw
 // program's time (raw_ms), the ratio of the two (ratio = 8027REP / raw), and the most resident
