@@ -2,7 +2,8 @@
 // same work done raw with the sqlite3 library in the same process and on the same database file:
 // Grabar and Validar (the buttons of the form showing the declaration), the rebuild of the working
 // copy, the totals and amount checks, opening a stored declaration in the declaration form, the
-// transactions grid, the declaration chooser, deleting a party, and the declaration's print,
+// transactions grid, the declaration chooser, deleting a party, deleting a stored declaration
+// (against declaration_delete_raw.c, the same deletes in C), and the declaration's print,
 // written (against declaration_print_raw.c, the same steps in C) and painted into a PDF (against
 // the same pages painted with QPainter alone). The raw sides compute the control numbers with
 // the module's algorithm written plainly and parse every amount the checks read. The forms and the
@@ -44,6 +45,7 @@
 #include "long_work.h"
 #include "party_register.h"
 #include "frm_klv_declara.h"
+#include "transaction_grid_model.h"
 #include "host_env.h"
 #include "installer.h"
 #include "numero_control.h"
@@ -53,6 +55,7 @@
 #include "utilitarios.h"
 #include "working_copy.h"
 
+#include "declaration_delete_raw.h"
 #include "declaration_print_raw.h"
 #include "event_loop.h"
 #include "laid_environment.h"
@@ -350,9 +353,14 @@ std::string typesWithTransaction(const char* transactions, const char* types) {
 
 // The names of a table's first columns (all but cnumero by default) in its description's order,
 // joined by commas.
-std::string columnsOf(const char* table, int count = -1) {
+// A table's description, the module's or the host's.
+const schema::Table* tableOf(const char* table) {
     const schema::Table* t = schema::findTable(QString::fromLatin1(table));
-    if (!t) t = schema::findHostTable(QString::fromLatin1(table));
+    return t ? t : schema::findHostTable(QString::fromLatin1(table));
+}
+
+std::string columnsOf(const char* table, int count = -1) {
+    const schema::Table* t = tableOf(table);
     std::string out;
     const int n = count < 0 ? static_cast<int>(t->columns.size()) - 1 : count;
     for (int i = 0; i < n; ++i) out += (i ? ", " : "") + t->columns[i].name.toStdString();
@@ -372,8 +380,7 @@ RawField rawField(sqlite3_stmt* st, int col) {
 
 // The declaration's row of CAB or IDENTIFICA2 with some columns set, and its control number.
 void rawHeaderRow(sqlite3* db, const char* table, int nKeys, const std::vector<std::pair<std::string, std::string>>& sets) {
-    const schema::Table* t = schema::findTable(QString::fromLatin1(table));
-    if (!t) t = schema::findHostTable(QString::fromLatin1(table));
+    const schema::Table* t = tableOf(table);
     const int n = static_cast<int>(t->columns.size()) - 1;
     RawStatement select(db, "SELECT " + columnsOf(table) + " FROM " + table + " WHERE " + kFormKey);
     if (!select.step()) {
@@ -575,6 +582,45 @@ long long rawGridQuery(sqlite3* db) {
                       " AND IND_TRANSAC_FIN IN ('0','1')");
 }
 
+// The declaration form's grid read raw: the declaration's working transactions with their parties'
+// names, their document types' short names and their currencies' names joined, ordered as the form
+// orders them (the parties' names in the module's order of names, its collation KLV_TEXT, then the
+// transaction number), every column read and the amount parsed. `rows`, when given, gets each row's
+// party, number, name, currency and document type, in order.
+double rawGrid(sqlite3* db, std::vector<std::string>* rows = nullptr) {
+    RawStatement q(db,
+                   "SELECT T.TIP_DOC_P, T.DOC_ID_P, P.RAZON_SOCIAL, T.COR_TRANSACCION, T.FLAG_VAL_MET, M.FUNCION,"
+                   " substr(D.FUNCION, 32, 12),"
+                   " CASE WHEN T.FLAG_VAL_MET='00' AND T.IND_TRANSAC_FIN='0' THEN T.MTO_SIN_TRAN_MON_ORI"
+                   " WHEN T.FLAG_VAL_MET='00' AND T.IND_TRANSAC_FIN='1' THEN T.MTO_SIN_INTS_MON_ORI"
+                   " WHEN T.FLAG_VAL_MET='01' AND T.IND_TRANSAC_FIN='0' THEN T.MTO_TRAN_MON_ORI"
+                   " WHEN T.FLAG_VAL_MET='01' AND T.IND_TRANSAC_FIN='1' THEN T.MTO_INTS_MON_ORI"
+                   " WHEN T.FLAG_VAL_MET='02' AND T.IND_TRANSAC_FIN='0' THEN T.MTO_TRA_MON_ORI"
+                   " ELSE T.MTO_TOT_INTS_MON_ORI END"
+                   " FROM TMPTRANSACCION2 T LEFT JOIN PAR_VIN P ON P.TIP_DOC_D=T.TIP_DOC_D AND P.DOC_ID_D=T.DOC_ID_D"
+                   " AND P.TIP_DOC_P=T.TIP_DOC_P AND P.DOC_ID_P=T.DOC_ID_P AND P.FORMULARIO='8027'"
+                   " LEFT JOIN PARAM M ON M.NUMERO='883' AND M.ARGUMENTO=printf('%03d', T.COD_TIP_MONEDA)"
+                   " LEFT JOIN PARAM D ON D.NUMERO='044' AND D.ARGUMENTO=CAST(T.TIP_DOC_P AS TEXT)"
+                   " WHERE T.TIP_DOC_D=6 AND T.DOC_ID_D='20601234565' AND T.PERIODO='2016'"
+                   " AND T.FLAG_VAL_MET IN ('00','01','02') AND T.IND_TRANSAC_FIN IN ('0','1')"
+                   " ORDER BY P.RAZON_SOCIAL COLLATE KLV_TEXT, T.COR_TRANSACCION, T.TIP_DOC_P, T.DOC_ID_P");
+    double out = 0;
+    sqlite3_stmt* st = q.get();
+    const auto text = [st](int c) {
+        const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+        return std::string_view(t ? t : "", static_cast<size_t>(sqlite3_column_bytes(st, c)));
+    };
+    while (q.step()) {
+        for (int c = 0; c < 7; ++c) out += static_cast<double>(text(c).size());
+        const auto* amount = reinterpret_cast<const char*>(sqlite3_column_text(st, 7));
+        out += amount ? std::strtod(amount, nullptr) : 0;
+        if (rows)
+            rows->push_back(std::string(text(1)) + "|" + std::string(text(3)) + "|" + std::string(text(2)) + "|" +
+                            std::string(text(5)) + "|" + std::string(text(6)));
+    }
+    return out;
+}
+
 // --- The benchmarks --------------------------------------------------------------------------------
 
 // The control numbers of the declaration's stored rows, in the order of the rows.
@@ -659,21 +705,38 @@ void TotalsAndChecks(benchmark::State& state) {
 
 // The declaration form opened on the stored declaration as the chooser opens it, until it is shown
 // (load, then the activation that follows the show): the rebuild, the grid and its totals.
+// Against the raw rebuild, the grid read raw as the form shows it (rawGrid) and the loop over the
+// amounts; the bench checks once that both give the same rows in the same order.
 void OpenStored(benchmark::State& state) {
     DeclarationData& d = data<DeclarationData>(static_cast<int>(state.range(0)));
     d.window().gAccion = 1;
     const DeclarationKey key = d.key();
+    auto open = [&](const std::function<void(const Frm_KLV_Declara&)>& opened) {
+        Frm_KLV_Declara form(d.window());
+        form.udp_DefCaller(QStringLiteral("FrmContAbrir"));
+        form.Form_Load(&key);
+        form.Form_Activate();
+        if (opened) opened(form);
+    };
+    // Once: the raw grid is the form's, row by row.
+    std::vector<std::string> shown, raw;
+    open([&shown](const Frm_KLV_Declara& form) {
+        const TransactionGrid& grid = form.gridModel().grid();
+        for (int r = 0; r < grid.size(); ++r) {
+            QStringList row;
+            for (GridColumn c : {GridColumn::DocIdP, GridColumn::Cor, GridColumn::RazonSocial, GridColumn::Moneda, GridColumn::TipDoc})
+                row << grid.text(r, c);
+            shown.push_back(row.join(QLatin1Char('|')).toStdString());
+        }
+    });
+    rawRebuild(d.raw());
+    rawGrid(d.raw(), &raw);
+    if (shown.empty() || shown != raw) throw std::runtime_error("the raw grid is not the form's");
     compare(
-        state,
-        [&] {
-            Frm_KLV_Declara form(d.window());
-            form.udp_DefCaller(QStringLiteral("FrmContAbrir"));
-            form.Form_Load(&key);
-            form.Form_Activate();
-        },
+        state, [&] { open({}); },
         [&] {
             rawRebuild(d.raw());
-            benchmark::DoNotOptimize(rawGridQuery(d.raw()));
+            benchmark::DoNotOptimize(rawGrid(d.raw()));
             benchmark::DoNotOptimize(rawAmounts(d.raw()));
         },
         InWindow::Yes);
@@ -1158,6 +1221,80 @@ void DeleteParty(benchmark::State& state) {
         InWindow::Yes);
 }
 
+// The stored declaration of period 2016 copied whole under another period: its transactions, their
+// types, its status row and header, and an attached study (EFCONTROLNS), as a declaration the
+// chooser deletes. Nothing is laid when the period already has its status row.
+void layDeclarationCopy(sqlite3* db, const char* periodo) {
+    RawStatement present(db, "SELECT 1 FROM IDENTIFICA2 WHERE TIP_DOC_D=6 AND DOC_ID_D=?1 AND PERIODO=?2");
+    if (present.with(kRuc, periodo).step()) {
+        present.run();
+        return;
+    }
+    rawExec(db, "BEGIN IMMEDIATE");
+    for (const char* table : {"TRANSACCION2", "TRATIPTRA2", "IDENTIFICA2", "CAB"}) {
+        std::string columns, values;
+        for (const schema::Column& c : tableOf(table)->columns) {
+            const std::string name = c.name.toStdString();
+            columns += (columns.empty() ? "" : ", ") + name;
+            values += std::string(values.empty() ? "" : ", ") + (c.name.compare(QStringLiteral("PERIODO"), Qt::CaseInsensitive) ? name : "?1");
+        }
+        RawStatement(db, std::string("INSERT INTO ") + table + " (" + columns + ") SELECT " + values + " FROM " + table +
+                             " WHERE TIP_DOC_D=6 AND DOC_ID_D='20601234565' AND PERIODO='2016' ORDER BY rowid")
+            .runWith(periodo);
+    }
+    RawStatement(db, "INSERT INTO EFCONTROLNS (TIP_DOC_D, DOC_ID_D, Periodo, Formulario, Semana, nomarc, tab_d, RutArc,"
+                     " tamarc, Marca, Indice, cNumero) VALUES (6, ?1, ?2, '8027', 0, ?3, 'PDF', '/estudios', 1000, '0', 0,"
+                     " '666666')")
+        .runWith(kRuc, periodo, std::string("8027") + kRuc + periodo + ".PDF");
+    rawExec(db, "COMMIT");
+}
+
+// Deleting a stored declaration as the chooser does it ("&Eliminar" of the chooser opened to delete,
+// its question answered Yes: the work "Eliminando la declaración..." on the engine, then the list
+// read again), against declaration_delete_raw.c: the same five deletes of the same rows, in one
+// transaction, by a C program on a connection of its own. Each side deletes a declaration of its
+// own of n transactions (copies of the stored one, periods 2017 and 2018), laid again after each
+// run, untimed. Once, both sides delete the same declaration from the same database, and the bench
+// checks that they leave every table with the same rows.
+void DeleteDeclaration(benchmark::State& state) {
+    DeclarationData& d = data<DeclarationData>(static_cast<int>(state.range(0)));
+    sqlite3* db = d.raw();
+    AppContext& win = d.window();
+    win.gAccion = 3;
+    FrmContAbrir chooser(win);
+    if (!qEnvironmentVariableIsEmpty("KLV_BENCH_SHOTS")) chooser.show();
+    const std::string file = d.ctx.gDBFile.toStdString();
+    const auto period = [](const char* p) { return DeclarationKey{6, QString::fromLatin1(kRuc), QString::fromLatin1(p), QStringLiteral("8027")}; };
+    auto ours = [&] {
+        d.messages.clear();
+        const int before = chooser.rowCount();
+        const ProgressShot shot(QStringLiteral("eliminar-declaracion"), 150);
+        chooser.CmdOpciones_Click(0);
+        if (chooser.rowCount() != before - 1)
+            throw std::runtime_error("the declaration was not deleted: " + d.messages.last.toStdString());
+    };
+    auto raw = [&](const char* periodo) {
+        if (rawDeleteDeclaration(file.c_str(), kRuc, periodo, "8027") != 0) throw std::runtime_error("the raw delete failed");
+    };
+    // Lays what a side deleted again and selects the module's declaration in the chooser.
+    auto tidy = [&] {
+        layDeclarationCopy(db, "2017");
+        layDeclarationCopy(db, "2018");
+        chooser.selectKey(period("2017"));
+        if (chooser.selectedKey().periodo != QLatin1String("2017")) throw std::runtime_error("the chooser lists no 2017");
+    };
+    // Once: the same declaration deleted by each side from the same rows leaves the same rows.
+    layDeclarationCopy(db, "2017");
+    chooser.selectKey(period("2017"));
+    ours();
+    const unsigned long long deleted = databaseDigest(db);
+    layDeclarationCopy(db, "2017");
+    raw("2017");
+    if (databaseDigest(db) != deleted) throw std::runtime_error("the raw delete leaves other rows than the chooser's");
+    tidy();
+    compare(state, ours, [&] { raw("2018"); }, InWindow::Yes, tidy);
+}
+
 // The report files named by `folder`'s SPOOL rows go (each side writes one of its own every run).
 void removeReports(const QString& folder) {
     for (const QString& name : QDir(folder).entryList({QStringLiteral("*.PRN")}, QDir::Files)) QFile::remove(folder + QLatin1Char('/') + name);
@@ -1389,6 +1526,7 @@ BENCHMARK(GrabarLocked)->Apply([](auto* b) { sizes(b, {10000, 100000}); b->Itera
 BENCHMARK(LockedActions)->Apply([](auto* b) { sizes(b, {100000}); b->Iterations(1); });
 BENCHMARK(LockedEachAction)->Apply([](auto* b) { sizes(b, {100000}); b->Iterations(1); });
 BENCHMARK(DeleteParty)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000, 1000000}); });
+BENCHMARK(DeleteDeclaration)->Apply([](auto* b) { sizes(b, {10000, 100000, 120000, 400000}); });
 BENCHMARK(WriteReport)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000, 1000000}); });
 BENCHMARK(Print)->Apply([](auto* b) { sizes(b, {10000, 100000, 400000, 1000000}); });
 

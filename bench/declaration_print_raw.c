@@ -14,15 +14,12 @@
 #include "declaration_print_raw.h"
 
 #include "declaration_print_list.h"
+#include "raw_report_files.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 static sqlite3* db;
@@ -37,10 +34,6 @@ static sqlite3_stmt* prepare(const char* sql) {
     sqlite3_stmt* st = NULL;
     if (sqlite3_prepare_v2(db, sql, -1, &st, NULL) != SQLITE_OK) fail(sql);
     return st;
-}
-
-static void exec(const char* sql) {
-    if (sqlite3_exec(db, sql, NULL, NULL, NULL) != SQLITE_OK) fail(sql);
 }
 
 static const char* columnText(sqlite3_stmt* st, int i) {
@@ -128,80 +121,26 @@ static char cp1252(unsigned u) {
 
 /* ---- The report file: a buffer flushed past 64 KiB into a new file beside the name ---------- */
 
-static int fd = -1;
-static char temp[4200];
+static struct rawFile out = {-1, ""};
 static char* buf;
 static size_t used;
 enum { kFlushAt = 1 << 16, kBufSize = 1 << 18 };
 
-/* Removes the report files that killed writers left half-way ("NNNNNNNN.PRN.xxxxxx", no lock held). */
-static void sweep(const char* dir) {
-    DIR* d = opendir(dir);
-    if (!d) return;
-    struct dirent* e;
-    char path[4200];
-    while ((e = readdir(d)) != NULL) {
-        const char* n = e->d_name;
-        int ok = strlen(n) == 19 && memcmp(n + 8, ".PRN.", 5) == 0;
-        for (int i = 0; ok && i < 8; ++i) ok = n[i] >= '0' && n[i] <= '9';
-        for (int i = 13; ok && i < 19; ++i)
-            ok = (n[i] >= '0' && n[i] <= '9') || (n[i] >= 'A' && n[i] <= 'Z') || (n[i] >= 'a' && n[i] <= 'z');
-        if (!ok) continue;
-        snprintf(path, sizeof path, "%s/%s", dir, n);
-        const int f = open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (f < 0) continue;
-        struct stat held, named;
-        if (fstat(f, &held) == 0 && S_ISREG(held.st_mode) && flock(f, LOCK_EX | LOCK_NB) == 0 &&
-            lstat(path, &named) == 0 && named.st_ino == held.st_ino && named.st_dev == held.st_dev)
-            unlink(path);
-        close(f);
-    }
-    closedir(d);
-}
-
-/* A new file beside `path`, created exclusively, never through a link, and locked. */
-static void openBeside(const char* path) {
-    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    struct stat st;
-    const int replaces = lstat(path, &st) == 0 && S_ISREG(st.st_mode);
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        char suffix[7];
-        for (int i = 0; i < 6; ++i) suffix[i] = kChars[rand() % 62];
-        suffix[6] = 0;
-        snprintf(temp, sizeof temp, "%s.%s", path, suffix);
-        fd = open(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, replaces ? 0600 : 0666);
-    }
-    if (fd < 0 || flock(fd, LOCK_EX) != 0) {
-        fail(path);
-        return;
-    }
-    if (replaces) fchmod(fd, st.st_mode & 07777);
+static void flushBuffer(void) {
+    if (used > 0 && rawWriteAll(&out, buf, used) != 0) fail(out.temp);
     used = 0;
 }
 
-static void flushBuffer(void) {
-    size_t at = 0;
-    while (at < used && fd >= 0) {
-        const ssize_t n = write(fd, buf + at, used - at);
-        if (n <= 0) {
-            fail(temp);
-            break;
-        }
-        at += (size_t)n;
-    }
+/* A new file beside `path`, for the report. */
+static void openBeside(const char* path) {
+    if (rawOpenBeside(&out, path) != 0) fail(path);
     used = 0;
 }
 
 /* Syncs the new file and renames it over `path`. */
 static void commitFile(const char* path) {
     flushBuffer();
-    if (fd < 0) return;
-    if (fsync(fd) != 0 || rename(temp, path) != 0) {
-        fail(path);
-        unlink(temp);
-    }
-    close(fd);
-    fd = -1;
+    if (out.fd >= 0 && rawCommitBeside(&out, path) != 0) fail(path);
 }
 
 static void raw(const char* s) {
@@ -276,43 +215,13 @@ static void tagLine(const char* line) {
 
 /* ---- Amounts ---------------------------------------------------------------------------------- */
 
-/* The value with two decimals, rounded half away from zero on its 15 significant digits, the whole
- * part grouped by thousands ("###,###,###,##0.00"); a whole part of 0 is left out when zeroWhole is
- * 0 ("###,###,###,###.00"). Returns the length. */
-static int amount(double v, int zeroWhole, char* out) {
-    char e[40];
-    snprintf(e, sizeof e, "%.14e", fabs(v));
-    char digits[16];
-    int nd = 0;
-    for (const char* p = e; *p && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9') digits[nd++] = *p;
-    const int exponent = atoi(strchr(e, 'e') + 1);
-    const int keep = exponent + 3; /* digits down to the hundredths */
-    unsigned long long hundredths = 0;
-    if (keep > 19 || !isfinite(v)) return sprintf(out, "%.2f", v);
-    for (int i = 0; i < keep; ++i) hundredths = hundredths * 10 + (unsigned)(i < nd ? digits[i] - '0' : 0);
-    if (keep >= 0 && keep < nd && digits[keep] >= '5') ++hundredths;
-    const unsigned long long whole = hundredths / 100;
-    int n = 0;
-    if (v < 0 && hundredths != 0) out[n++] = '-';
-    if (whole != 0 || zeroWhole) {
-        char w[24];
-        const int len = sprintf(w, "%llu", whole);
-        for (int i = 0; i < len; ++i) {
-            out[n++] = w[i];
-            if ((len - 1 - i) % 3 == 0 && i < len - 1) out[n++] = ',';
-        }
-    }
-    return n + sprintf(out + n, ".%02llu", hundredths % 100);
-}
-
 /* A stored amount: empty (or NULL) is 0.00; a plain number (a sign, digits, a point) is formatted
  * from its digits, or through a double when it has more than 15 significant digits; any other
  * text is printed as stored. */
 static int storedAmount(const char* s, char* out, int size) {
     int len;
     const char* t = trimmed(s, &len);
-    if (len == 0) return amount(0, 1, out);
+    if (len == 0) return rawAmountText(0, 1, out);
     const int negative = t[0] == '-', from = t[0] == '-' || t[0] == '+';
     int i = from, digits = 0, point = -1;
     for (; i < len; ++i) {
@@ -329,7 +238,7 @@ static int storedAmount(const char* s, char* out, int size) {
     if ((wholeEnd - w) + fraction > 15 || wholeEnd - w > 15) {
         char number[64];
         snprintf(number, sizeof number, "%.*s", len < 63 ? len : 63, t);
-        return amount(strtod(number, NULL), 1, out);
+        return rawAmountText(strtod(number, NULL), 1, out);
     }
     char d[24];
     int n = 0;
@@ -645,7 +554,7 @@ static void transactions(void) {
     for (int i = 0; i < 6; ++i) {
         char t[64];
         if (!row || sqlite3_column_type(st, i) == SQLITE_NULL) strcpy(t, "0.00");
-        else amount(sqlite3_column_double(st, i), i == 5, t);
+        else rawAmountText(sqlite3_column_double(st, i), i == 5, t);
         alignRight(t, totals[i]);
     }
     sqlite3_finalize(st);
@@ -699,38 +608,8 @@ int rawWriteDeclarationPrint(sqlite3* handle, const char* dir, const char* docId
 
     /* The SPOOL row and its file, empty, in one transaction. */
     char path[4200];
-    sweep(dir);
-    exec("BEGIN IMMEDIATE");
-    st = prepare("SELECT max(CAST(trim(Secuencia) AS INTEGER)) FROM SPOOL WHERE CodRep = ? AND "
-                 "trim(Secuencia) <> '' AND trim(Secuencia) NOT GLOB '*[^0-9]*'");
-    sqlite3_bind_text(st, 1, "PTR002", -1, SQLITE_STATIC);
-    sqlite3_step(st);
-    const long long sequence = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
-    st = prepare("SELECT max(CAST(substr(Archivo, 1, 8) AS INTEGER)) FROM SPOOL WHERE "
-                 "Archivo GLOB '[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9]*'");
-    sqlite3_step(st);
-    const long long file = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
-    char sequenceText[24];
-    sprintf(sequenceText, "%06lld", sequence + 1);
-    sprintf(name, "%08lld.PRN", file + 1);
-    st = prepare("INSERT INTO SPOOL (CodRep, Secuencia, Archivo, Fecha, Usuario, TIP_DOC_D, DOC_ID_D) "
-                 "VALUES (?, ?, ?, ?, ?, ?, ?)");
-    sqlite3_bind_text(st, 1, "PTR002", -1, SQLITE_STATIC);
-    sqlite3_bind_text(st, 2, sequenceText, -1, SQLITE_STATIC);
-    sqlite3_bind_text(st, 3, name, -1, SQLITE_STATIC);
-    sqlite3_bind_text(st, 4, now, -1, SQLITE_STATIC);
-    sqlite3_bind_text(st, 5, user, -1, SQLITE_STATIC);
-    sqlite3_bind_int(st, 6, 6);
-    sqlite3_bind_text(st, 7, ruc, -1, SQLITE_STATIC);
-    if (sqlite3_step(st) != SQLITE_DONE) fail("SPOOL");
-    sqlite3_finalize(st);
+    if (rawSpoolReport(db, dir, "PTR002", ruc, user, now, name) != 0) return -1;
     snprintf(path, sizeof path, "%s/%s", dir, name);
-    openBeside(path);
-    commitFile(path);
-    exec(failed ? "ROLLBACK" : "COMMIT");
-    if (failed) return -1;
 
     /* The report, written beside its name. */
     openBeside(path);

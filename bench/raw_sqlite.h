@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace klv::bench {
 
@@ -125,6 +126,37 @@ private:
 
     sqlite3_stmt* st_ = nullptr;
 };
+
+// Every row of a table, each column's type and bytes, as one sum of row hashes (the row order
+// does not count).
+inline unsigned long long tableDigest(sqlite3* db, const char* table) {
+    RawStatement rows(db, std::string("SELECT * FROM \"") + table + "\"");
+    sqlite3_stmt* s = rows.get();
+    unsigned long long sum = 0;
+    while (rows.step()) {
+        unsigned long long h = 1469598103934665603ULL;
+        auto mix = [&h](unsigned char c) { h = (h ^ c) * 1099511628211ULL; };
+        for (int c = 0; c < sqlite3_column_count(s); ++c) {
+            mix(static_cast<unsigned char>(sqlite3_column_type(s, c)));
+            const auto* p = sqlite3_column_text(s, c);
+            for (int k = 0, n = sqlite3_column_bytes(s, c); k < n; ++k) mix(p[k]);
+            mix(0xFF);
+        }
+        sum += h;
+    }
+    return sum;
+}
+
+// The rows of every table of the database (the engine's statistics apart), by tableDigest: two
+// databases with the same rows in every table have the same digest.
+inline unsigned long long databaseDigest(sqlite3* db) {
+    RawStatement tables(db, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite%' ORDER BY name");
+    std::vector<std::string> names;
+    while (tables.step()) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(tables.get(), 0)));
+    unsigned long long d = 0;
+    for (const std::string& t : names) d = d * 31 + tableDigest(db, t.c_str());
+    return d;
+}
 
 // ---- The record control number -------------------------------------------------------------------
 

@@ -1,8 +1,10 @@
 // 8027REP's whole run as the host starts it (a process of its own, its command line, the stored
 // declaration summarised into its files) against the same work done raw: bench/rep8027_raw.c, a C
-// program over the sqlite3 library and POSIX files that runs the same queries and writes the same
-// files, started the same way. Declarations of N stored transactions (a third by each valuation
-// method).
+// program over the sqlite3 library and POSIX files that reads QM000.INI for its folders and its
+// database, runs the same queries and writes the same files, started the same way (its command
+// line, its one argument). Once, the bench checks that both write the same markup file, twin, text
+// and copy for the host, byte for byte but for the time of day. Declarations of N stored
+// transactions (a third by each valuation method).
 //
 // The reported time is 8027REP's, from its start until it has ended; the counters give the raw
 // program's time (raw_ms), the ratio of the two (ratio = 8027REP / raw), and the most resident
@@ -46,7 +48,8 @@ using namespace klv;
 using namespace klv::bench;
 
 const char* const kRuc = host::kDemoRucEmpresa;
-// Type, document (15), form, period ("00": the year), submission code and number.
+// Type, document (15), form, period ("00": the year), submission code and number; the base name of
+// the twin, its text and the copy.
 const char* const kLine = "0620601234565    8027201600A0000001";
 const char* const kBase = "8027201600A0000001";
 
@@ -58,14 +61,13 @@ public:
 // A laid host environment with the module installed and one stored declaration of n transactions.
 struct SummaryData {
     QTemporaryDir dir;
-    QString sysPath, dbFile;
+    QString sysPath;
 
     explicit SummaryData(int n) {
         Quiet messages;
         const auto db = layEnvironment(dir, messages);
         qputenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());
         sysPath = host::sysPathOf(dir.path());
-        dbFile = db->path();
         sqlite3* raw = db->sqliteHandle();
         rawExec(raw, "BEGIN");
         RawStatement t(raw,
@@ -90,6 +92,27 @@ struct SummaryData {
                      " CNUMERO) VALUES (6, '20601234565', '2016', '8027', '1.4', '01/01/2017', 0, '0', '666666')");
         rawExec(raw, "COMMIT");
         rawExec(raw, "ANALYZE");
+    }
+
+    // What the last run wrote: its markup file (the report folder's highest number), the twin, its
+    // text and the copy for the host, one after the other; the time of day the markup shows is
+    // left out (the two programs run seconds apart).
+    QByteArray outputs() const {
+        const QDir rpt(sysPath + QStringLiteral("RPT"));
+        const QStringList markups = rpt.entryList({QStringLiteral("[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9].PRN")},
+                                                  QDir::Files, QDir::Name);
+        if (markups.isEmpty()) throw std::runtime_error("no markup file was written");
+        QByteArray out;
+        for (const QString& f : {rpt.filePath(markups.last()), rpt.filePath(QString::fromLatin1(kBase) + QStringLiteral(".PRN")),
+                                 rpt.filePath(QString::fromLatin1(kBase) + QStringLiteral(".txt")),
+                                 sysPath + QStringLiteral("TMP/") + QString::fromLatin1(kBase) + QStringLiteral(".TXT")}) {
+            QFile file(f);
+            if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error("missing " + f.toStdString());
+            out += file.readAll() + '\0';
+        }
+        const QByteArray time("pPos|300|600|");
+        if (const qsizetype at = out.indexOf(time); at >= 0) out.replace(at + time.size(), 8, "hh:mm:ss");
+        return out;
     }
 };
 
@@ -137,12 +160,13 @@ void Summary(benchmark::State& state) {
     const SummaryData& d = *g_kept;
     const std::string bin = QCoreApplication::applicationDirPath().toStdString() + "/";
     const std::vector<std::string> ours{bin + "8027REP", kLine};
-    const std::vector<std::string> raw{bin + "rep8027_raw", d.sysPath.toStdString(), d.dbFile.toStdString(), "6",
-                                       kRuc, "8027", "2016", kBase, "0000001"};
-    // Once each: both find the declaration and write its files (and the files are in the system's
-    // cache for the timed runs).
+    const std::vector<std::string> raw{bin + "rep8027_raw", kLine};
+    // Once each: both find the declaration and write the same files (and the files are in the
+    // system's cache for the timed runs).
     runProgram(ours);
+    const QByteArray written = d.outputs();
     runProgram(raw);
+    if (d.outputs() != written) throw std::runtime_error("the raw program writes other files than 8027REP");
     // KLV_BENCH_OTHER names another build of 8027REP (an earlier one) to run in the same
     // iterations: its ratio to the raw program is other_ratio.
     const QString otherPath = qEnvironmentVariable("KLV_BENCH_OTHER");

@@ -1,6 +1,12 @@
 #include "declaration_store.h"
 
+#include "declaration_deletes.h"
 #include "row_cursor.h"
+
+#include <sqlite3.h>
+#include <algorithm>
+#include <functional>
+#include <optional>
 
 #include <string_view>
 
@@ -62,18 +68,74 @@ StoredDeclarationList listStoredDeclarations(const Database& db) {
     return list;
 }
 
+namespace {
+
+// Counts the rows the connection's statements delete (SQLite tells each row of a rowid table as it
+// goes) and reports them every `step` rows, while it lives: the progress of a DELETE statement.
+class DeletedRows {
+public:
+    DeletedRows(const Database& db, std::function<void(qint64)> report, qint64 step)
+        : handle_(db.sqliteHandle()), report_(std::move(report)), step_(step) {
+        sqlite3_update_hook(handle_, &DeletedRows::rowChanged, this);
+    }
+    ~DeletedRows() { sqlite3_update_hook(handle_, nullptr, nullptr); }
+    DeletedRows(const DeletedRows&) = delete;
+    DeletedRows& operator=(const DeletedRows&) = delete;
+    qint64 rows() const { return rows_; }
+
+private:
+    static void rowChanged(void* self, int operation, const char*, const char*, sqlite3_int64) {
+        auto* c = static_cast<DeletedRows*>(self);
+        if (operation != SQLITE_DELETE) return;
+        if (++c->rows_ % c->step_ == 0) c->report_(c->rows_);
+    }
+    sqlite3* handle_;
+    std::function<void(qint64)> report_;
+    qint64 step_;
+    qint64 rows_ = 0;
+};
+
+// The engine's page cache of a connection set to a size while a guard lives, then the one it had.
+class PageCacheWhile {
+public:
+    PageCacheWhile(const Database& db, Database::PageCache size) : db_(db), before_(db.pageCache()) { db.setPageCache(size); }
+    ~PageCacheWhile() { db_.setPageCache(before_); }
+    PageCacheWhile(const PageCacheWhile&) = delete;
+    PageCacheWhile& operator=(const PageCacheWhile&) = delete;
+
+private:
+    const Database& db_;
+    Database::PageCache before_;
+};
+
+}  // namespace
+
 void deleteStoredDeclaration(Database& db, const QString& docIdD, const QString& periodo,
-                             const QString& formulario) {
-    const QVariantList key{docIdD, periodo, formulario};
+                             const QString& formulario, const WorkProgress& progress) {
+    static const char* const kDeletes[] = KLV_DECLARATION_DELETES;
+    const QVariantList key{textValue(docIdD), textValue(periodo), textValue(formulario)};
+    // The delete reads each page of the declaration once: the engine's small cache serves, where the
+    // working one would fill with every page deleted (tens of megabytes) and keep them.
+    const PageCacheWhile onePass(db, Database::PageCache::OnePass);
     Transaction t(db);
-    db.exec(QStringLiteral("DELETE FROM TRATIPTRA2 WHERE TIP_DOC_D=6 AND DOC_ID_D=? AND PERIODO=? AND FORMULARIO=?"), key);
-    db.exec(QStringLiteral("DELETE FROM TRANSACCION2 WHERE TIP_DOC_D=6 AND DOC_ID_D=? AND PERIODO=? AND FORMULARIO=?"), key);
-    db.exec(QStringLiteral("DELETE FROM IDENTIFICA2 WHERE TIP_DOC_D=6 AND DOC_ID_D=? AND PERIODO=? AND FORMULARIO=?"), key);
-    db.exec(QStringLiteral("DELETE FROM CAB WHERE TIP_DOC_D=6 AND DOC_ID_D=? AND PERIODO=? AND FORMULARIO=?"), key);
-    db.exec(QStringLiteral("DELETE FROM EFCONTROLNS WHERE TIP_DOC_D=6 AND DOC_ID_D=? AND PERIODO=? AND FORMULARIO=? "
-                           "AND SEMANA=0 AND TAB_D='PDF'"),
-            key);
+    qint64 total = 0;
+    if (progress) {
+        // The share of the work: the rows deleted of the declaration's rows in all tables.
+        QStringList counts;
+        for (const char* sql : kDeletes)
+            counts << QLatin1Char('(') + QString::fromLatin1(sql).replace(QLatin1String("DELETE FROM"), QLatin1String("SELECT count(*) FROM")) +
+                          QLatin1Char(')');
+        QVariantList keys;
+        for (qsizetype i = 0; i < counts.size(); ++i) keys += key;
+        total = db.scalar(QStringLiteral("SELECT ") + counts.join(QLatin1Char('+')), keys).toLongLong();
+        progress(0, total);
+    }
+    std::optional<DeletedRows> deleted;
+    if (progress) deleted.emplace(db, [&](qint64 rows) { progress(std::min(rows, total), total); }, 2000);
+    for (const char* sql : kDeletes) db.exec(QString::fromLatin1(sql), key);
+    deleted.reset();
     t.commit();
+    if (progress) progress(total, total);
 }
 
 QString documentTypeText(int tipDocD) {

@@ -2,6 +2,7 @@
 // The stored declarations of the module as the chooser lists and deletes them.
 
 #include "database.h"
+#include "work_progress.h"
 
 #include <QString>
 #include <string>
@@ -56,10 +57,12 @@ private:
 StoredDeclarationList listStoredDeclarations(const Database& db);
 
 // Deletes a declaration of the declarant (document type 6) and period with all its rows: types,
-// transactions, header, status row and attached study. One transaction: all or nothing. The
-// declarant's related parties and the working tables are not touched.
+// transactions, header, status row and attached study (the statements of declaration_deletes.h).
+// One transaction: all or nothing. The declarant's related parties and the working tables are not
+// touched. `progress`, when given, gets the rows deleted of the declaration's rows in all, from
+// (0, all) once they are counted to (all, all).
 void deleteStoredDeclaration(Database& db, const QString& docIdD, const QString& periodo,
-                             const QString& formulario);
+                             const QString& formulario, const WorkProgress& progress = {});
 
 // Texts the chooser grid shows for the stored codes.
 QString documentTypeText(int tipDocD);  // 6 RUC, 1 DNI, 7 PASAPORTE, else the number

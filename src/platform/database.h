@@ -183,6 +183,7 @@ public:
     // refuses leaves the cache as it was: it changes no result.
     enum class PageCache { Working, OnePass };
     void setPageCache(PageCache size) const;
+    PageCache pageCache() const { return pageCache_; }
 
     bool inTransaction() const {
         checkThread();

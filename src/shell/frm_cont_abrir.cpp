@@ -175,8 +175,8 @@ void FrmContAbrir::CmdOpciones_Click(int index) {
             {
                 WaitCursor wait;
                 LongWork work(ctx_, this, QStringLiteral("Eliminando la declaración..."));
-                work.runWork([&key](AppContext& w, const WorkProgress&) {
-                    deleteStoredDeclaration(w.db(), key.docIdD, key.periodo, w.gFormulario);
+                work.runWork([&key](AppContext& w, const WorkProgress& progress) {
+                    deleteStoredDeclaration(w.db(), key.docIdD, key.periodo, w.gFormulario, progress);
                 });
             }
             udp_Refresca_Grilla();

@@ -26,6 +26,7 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -475,6 +476,28 @@ TEST_F(MainWindowTest, DeleteAsksWithNoAsDefaultAndDeletesOnlyThatPeriod) {
     EXPECT_EQ(chooser.rowCount(), 1);
     auto* grid = chooser.findChild<QTableView*>(QStringLiteral("GrdDeclaraciones"));
     EXPECT_EQ(grid->model()->index(0, 3).data().toString(), QStringLiteral("2016"));
+}
+
+TEST_F(MainWindowTest, DeleteReportsRowsDeletedOfTheDeclarationsRows) {
+    const QString ruc = firstRuc();
+    storeDeclaration(ruc, QStringLiteral("2015"));
+    storeDeclaration(ruc, QStringLiteral("2016"));
+    // 2,500 transactions in 2015: the count passes a step of the report.
+    db().exec(QStringLiteral("INSERT INTO TRANSACCION2 (TIP_DOC_D, DOC_ID_D, PERIODO, FORMULARIO, TIP_DOC_P, DOC_ID_P,"
+                             " COR_TRANSACCION) WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n WHERE i < 2500)"
+                             " SELECT 6, ?, '2015', '8027', 6, '20100000001', i FROM n"),
+              {ruc});
+    std::vector<std::pair<qint64, qint64>> reports;
+    deleteStoredDeclaration(db(), ruc, QStringLiteral("2015"), QStringLiteral("8027"),
+                            [&reports](qint64 done, qint64 total) { reports.emplace_back(done, total); });
+    const qint64 all = 2500 + 4;  // the transactions, a type, the status row, the header, the study
+    ASSERT_GE(reports.size(), 3u);
+    EXPECT_EQ(reports.front(), std::make_pair(qint64{0}, all));
+    EXPECT_EQ(reports.back(), std::make_pair(all, all));
+    EXPECT_NE(std::find(reports.begin(), reports.end(), std::make_pair(qint64{2000}, all)), reports.end());
+    EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+    EXPECT_EQ(count(QStringLiteral("TRANSACCION2"), ruc, QStringLiteral("2015")), 0);
+    EXPECT_EQ(count(QStringLiteral("TRANSACCION2"), ruc, QStringLiteral("2016")), 1);
 }
 
 TEST_F(MainWindowTest, FailedDeleteIsRolledBackAndReported) {
