@@ -32,7 +32,8 @@ namespace klv {
 using namespace declaration_form;
 
 Frm_KLV_Declara::EditRead Frm_KLV_Declara::readEdit(AppContext& w, const QStringList& declarants, DeclarationState st,
-                                                    const QString& outsideDeclarant, const DeclarationKey& key) {
+                                                    const QString& outsideDeclarant, const DeclarationKey& key,
+                                                    const WorkProgress& progress) {
     EditRead e;
     e.header = readStoredHeader(w, key.tipDocD, key.docIdD, key.periodo);
     const StoredHeader& h = e.header;
@@ -59,7 +60,16 @@ Frm_KLV_Declara::EditRead Frm_KLV_Declara::readEdit(AppContext& w, const QString
     // The rebuild starts from the state the form gathers once the declarant is chosen.
     st.cboNumDoc = item;
     st.razonSocial = e.names.nombre;
-    klv::udp_CargarEdit(w, st, key.tipDocD, key.docIdD, key.periodo);
+    // The share of the whole opening, from here: the rows the rebuild goes through, then the
+    // grid's rows read (one a transaction copied) and its totals (as many again, see readGrid).
+    const WorkingCopyWork work = countWorkingCopy(w, key);
+    e.rebuilt = work.rows();
+    const qint64 whole = work.rows() + 2 * work.transactions;
+    auto tell = [&](qint64 done) {
+        if (progress) progress(std::min(done, e.rebuilt), whole);
+    };
+    tell(0);
+    klv::udp_CargarEdit(w, st, key.tipDocD, key.docIdD, key.periodo, tell);
     e.st = st;
     return e;
 }
@@ -102,16 +112,16 @@ void Frm_KLV_Declara::Form_Load(const DeclarationKey* key) {
     const QString outside = outsideDeclarant_;
     const QString periodo = MkePeriodo->text();
     const DeclarationKey empty{6, QString(), periodo, ctx_.gFormulario};
-    // The rebuild of the working copy is a few statements: the bar moves without a share until the
-    // grid's rows are read.
     LongWork work(ctx_, this, QStringLiteral("Abriendo la declaración..."));
     LoadRead r = work.run<LoadRead>([stored, st, outside, periodo, empty](AppContext& w, const WorkProgress& progress) {
         LoadRead r;
         r.declarants = udf_ItemsContribuyentes(w, QStringLiteral("6"));
         if (stored) {
-            r.edit = readEdit(w, r.declarants, st, outside, *stored);
+            r.edit = readEdit(w, r.declarants, st, outside, *stored, progress);
+            const qint64 rebuilt = r.edit->rebuilt;
             if (r.edit->header.found)
-                r.grid = readGrid(w, stored->tipDocD, stored->docIdD, stored->periodo, progress);
+                r.grid = readGrid(w, stored->tipDocD, stored->docIdD, stored->periodo,
+                                  [&](qint64 done, qint64 total) { progress(rebuilt + done, rebuilt + total); });
         } else {
             udp_CargarTemps(w, empty);
             r.grid = readGrid(w, 6, QString(), periodo, progress);

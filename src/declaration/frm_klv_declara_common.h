@@ -77,6 +77,7 @@ struct Frm_KLV_Declara::EditRead {
     DeclarantNames names;  // what choosing the declarant shows
     std::exception_ptr namesFailure;
     DeclarationState st;   // the form's state once the working copy is rebuilt
+    qint64 rebuilt = 0;    // the rows the rebuild went through, as its progress counts them
 };
 
 // Everything the opening reads, in one call.
