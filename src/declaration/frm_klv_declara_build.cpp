@@ -8,6 +8,7 @@
 #include "caption_label.h"
 #include "frm_klv_declara_common.h"
 #include "key_filters.h"
+#include "masked_edit.h"
 #include "transaction_grid_model.h"
 #include "utilitarios.h"
 #include "window_helpers.h"
@@ -131,8 +132,8 @@ void Frm_KLV_Declara::buildIdentificationTab(QWidget* page) {
     TxtNombre_1 = lineEdit(QStringLiteral("TxtNombre_1"), frame1, true);
     TxtApellido_P = lineEdit(QStringLiteral("TxtApellido_P"), frame1, true);
     TxtApellido_M = lineEdit(QStringLiteral("TxtApellido_M"), frame1, true);
-    MkePeriodo = lineEdit(QStringLiteral("MkePeriodo"), frame1, false);
-    MkePeriodo->setInputMask(QStringLiteral("0000;_"));
+    MkePeriodo = named<MaskedEdit>(QStringLiteral("MkePeriodo"), QStringLiteral("0000;_"), frame1);
+    lockBox(MkePeriodo, false);
     MkePeriodo->setFixedWidth(MkePeriodo->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
     auto* g1 = new QGridLayout(frame1);
     g1->addWidget(Label10[0], 0, 0);

@@ -982,6 +982,29 @@ TEST_F(DeclaraFormTest, AuthorRucTakesDigitsOnlyAndCountsEveryKey) {
     EXPECT_EQ(QApplication::clipboard()->text(), QString());
 }
 
+TEST_F(DeclaraFormTest, ClickIntoThePeriodBoxsEmptyPartTypesFromItsFirstPosition) {
+    open();
+    auto* periodo = w<QLineEdit>("MkePeriodo");
+    const QPoint middle(periodo->width() / 2, periodo->height() / 2);
+    auto click = [&] {
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent e(type, middle, periodo->mapToGlobal(middle), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(periodo, &e);
+        }
+    };
+    ASSERT_GT(periodo->cursorPositionAt(middle), 0);
+    click();
+    for (const char* ch : {"2", "0", "1", "5"}) {
+        QKeyEvent press(QEvent::KeyPress, ch[0], Qt::NoModifier, QString::fromLatin1(ch));
+        QCoreApplication::sendEvent(periodo, &press);
+    }
+    EXPECT_EQ(periodo->text(), QStringLiteral("2015"));
+    // A click among typed digits puts the cursor where it lands.
+    click();
+    EXPECT_EQ(periodo->cursorPosition(), periodo->cursorPositionAt(middle));
+}
+
 TEST_F(DeclaraFormTest, RunOpensTheChoosersDeclarationAndTellsItToComeBack) {
     storeDeclaration(QStringLiteral("2015"));
     windowCtx().gAccion = 1;
