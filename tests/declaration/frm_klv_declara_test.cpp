@@ -31,6 +31,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QElapsedTimer>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -420,9 +421,11 @@ TEST_F(DeclaraFormTest, ValidarAndTheOpeningShowTheShareOfTheirWork) {
         ASSERT_FALSE(shares.empty()) << bar.readings.size() << " readings, none with a share";
         // The rebuild is half the work here (the transactions copied, then walked for the per-type
         // detail; no stored types), the grid's rows and totals the other half: a share is shown
-        // before the grid is read, and no reading goes without one.
+        // before the grid is read, and once shown no reading goes without one (only the reads
+        // before the rows are counted may).
         EXPECT_LT(shares.front().first, shares.front().second / 2);
-        EXPECT_EQ(shares.size(), bar.readings.size());
+        const auto first = std::find_if(bar.readings.begin(), bar.readings.end(), [](auto r) { return r.second > 0; });
+        EXPECT_TRUE(std::all_of(first, bar.readings.end(), [](auto r) { return r.second > 0; }));
     }
     // A party without transactions: its warning comes once the share is known, and the rows are
     // read after it.
