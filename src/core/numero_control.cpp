@@ -309,8 +309,9 @@ std::vector<ControlField> fieldsOf(const QString& table, Lookup lookup) {
     return out;
 }
 
-// The progress of the rows numbered by the SQL function on this thread (see NumeroControlProgress).
-thread_local NumeroControlProgress* t_progress = nullptr;
+// The progress of the rows numbered or counted by the SQL functions on this thread (see
+// RowProgress).
+thread_local RowProgress* t_progress = nullptr;
 
 // KLV_NUMERO_CONTROL(table, nKeys, field0, ..., fieldN): the fields in the description's order,
 // cnumero left out. The table's description is looked up once per statement.
@@ -391,11 +392,18 @@ void sqlNumeroControl(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         return;
     }
     sqlite3_result_text(ctx, digits, 6, SQLITE_TRANSIENT);
-    if (NumeroControlProgress* p = t_progress) p->rowDone();
+    if (RowProgress* p = t_progress) p->rowDone();
+}
+
+// KLV_CUENTA_FILA(value): the value as it is, one row counted.
+void sqlCuentaFila(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    sqlite3_result_value(ctx, argv[0]);
+    if (RowProgress* p = t_progress) p->rowDone();
 }
 
 void installSqlFunctions(sqlite3* handle) {
     sqlite3_create_function(handle, "KLV_NUMERO_CONTROL", -1, SQLITE_UTF8, nullptr, sqlNumeroControl, nullptr, nullptr);
+    sqlite3_create_function(handle, "KLV_CUENTA_FILA", 1, SQLITE_UTF8, nullptr, sqlCuentaFila, nullptr, nullptr);
 }
 
 // Every connection the database door opens knows the SQL form of the number.
@@ -403,14 +411,14 @@ const bool kSqlFunctionsInstalled = Database::addConnectionSetup(&installSqlFunc
 
 }  // namespace
 
-NumeroControlProgress::NumeroControlProgress(std::function<void(qint64)> report, qint64 step)
+RowProgress::RowProgress(std::function<void(qint64)> report, qint64 step)
     : report_(std::move(report)), step_(std::max<qint64>(step, 1)), previous_(t_progress) {
     t_progress = this;
 }
 
-NumeroControlProgress::~NumeroControlProgress() { t_progress = previous_; }
+RowProgress::~RowProgress() { t_progress = previous_; }
 
-void NumeroControlProgress::rowDone() {
+void RowProgress::rowDone() {
     if (++rows_ % step_ == 0 && report_) report_(rows_);
 }
 

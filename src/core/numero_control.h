@@ -67,14 +67,20 @@ QString numeroControlSql(const QString& table, int nKeys, const QString& alias =
 //   KLV_NUMERO_CONTROL('TIP_VIN_PAR', 4, ?1, ..., ?6))
 QString numeroControlSqlParametros(const QString& table, int nKeys);
 
-// While it lives, `report` is called with the number of rows the SQL function has numbered on
-// this thread (since the guard was made) every `step` rows: progress of a one-statement copy.
-class NumeroControlProgress {
+// A copy that computes no number counts its rows with the SQL function KLV_CUENTA_FILA(value),
+// which gives back its argument as it is (its type and value) and counts one row: a statement
+// calls it on one column of each row it copies, or in a condition on each row it walks.
+//   INSERT INTO TMPTRATIPTRA (...) SELECT KLV_CUENTA_FILA(T.tip_doc_d), T.doc_id_d, ... FROM ...
+
+// While it lives, `report` is called with the number of rows the SQL functions have numbered
+// (KLV_NUMERO_CONTROL) or counted (KLV_CUENTA_FILA) on this thread since the guard was made, every
+// `step` rows: progress of one-statement copies.
+class RowProgress {
 public:
-    explicit NumeroControlProgress(std::function<void(qint64 rows)> report, qint64 step = 2000);
-    ~NumeroControlProgress();
-    NumeroControlProgress(const NumeroControlProgress&) = delete;
-    NumeroControlProgress& operator=(const NumeroControlProgress&) = delete;
+    explicit RowProgress(std::function<void(qint64 rows)> report, qint64 step = 2000);
+    ~RowProgress();
+    RowProgress(const RowProgress&) = delete;
+    RowProgress& operator=(const RowProgress&) = delete;
     void rowDone();
     qint64 rows() const { return rows_; }
 
@@ -82,7 +88,7 @@ private:
     std::function<void(qint64)> report_;
     qint64 step_;
     qint64 rows_ = 0;
-    NumeroControlProgress* previous_;
+    RowProgress* previous_;
 };
 
 // Reads the stored row whose key columns (in the description's key order) hold keyValues and

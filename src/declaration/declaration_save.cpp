@@ -135,7 +135,7 @@ void escribirDeclaracion(const AppContext& ctx, const DeclarationState& st, int 
         if (progress) progress(done, rows);
     };
     report(0);
-    NumeroControlProgress counter(report, kProgressStep);
+    RowProgress counter(report, kProgressStep);
     auto order = [](const QString& alias) { return alias + QStringLiteral(".FORMULARIO, ") + decl::transactionOrder(alias); };
     copyWorkingRows(db, QStringLiteral("TRANSACCION2"), QStringLiteral("TMPTRANSACCION2 W"), QStringLiteral("W"),
                     static_cast<int>(schema::table(QStringLiteral("TRANSACCION2")).columns.size()) - 1,

@@ -106,8 +106,9 @@ private:
     // and what a stored declaration's opening reads of it.
     struct LoadRead;
     struct EditRead;
+    // `progress` hears the share of the whole opening, the grid's read after the rebuild included.
     static EditRead readEdit(AppContext& w, const QStringList& declarants, DeclarationState st,
-                             const QString& outsideDeclarant, const DeclarationKey& key);
+                             const QString& outsideDeclarant, const DeclarationKey& key, const WorkProgress& progress);
     // Puts a stored declaration read by the opening into the controls. Throws DbError.
     void udp_CargarEdit(LoadRead& r);
     // The grid's rows and totals as the engine's thread reads them (with `progress`, the share of

@@ -1,6 +1,7 @@
 #include "working_copy.h"
 
 #include "declaration_sql.h"
+#include "numero_control.h"
 #include "param_lookups.h"
 #include "schema.h"
 #include "status_panels.h"
@@ -12,19 +13,44 @@ namespace klv {
 namespace {
 
 const QString kFinancialTypes = QStringLiteral("('12','34')");
+// How often the rebuild tells the rows it has gone through.
+constexpr qint64 kProgressStep = 2000;
+
+// The columns named with their alias, the first one through KLV_CUENTA_FILA: each row copied is
+// counted.
+QString countedColumns(const QStringList& names, const QString& alias) {
+    QStringList rest = names;
+    const QString first = rest.takeFirst();
+    return QStringLiteral("KLV_CUENTA_FILA(%1.%2), %3").arg(alias, first, decl::columnList(rest, alias));
+}
 
 }  // namespace
 
-void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
+WorkingCopyWork countWorkingCopy(const AppContext& ctx, const DeclarationKey& key) {
+    const QVariantList params = decl::keyParams(key);
+    const auto rows = ctx.db().rows(
+        QStringLiteral("SELECT (SELECT count(*) FROM TRANSACCION2 WHERE %1), (SELECT count(*) FROM TRATIPTRA2 WHERE %1)")
+            .arg(decl::keyCondition()),
+        params + params);
+    WorkingCopyWork work;
+    work.transactions = rows.front().value(0).toLongLong();
+    work.types = rows.front().value(1).toLongLong();
+    return work;
+}
+
+void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key, const std::function<void(qint64)>& done) {
     Database& db = ctx.db();
     const QVariantList params = decl::keyParams(key);
     Transaction tx(db, true);
+    // The rows gone through, counted by the statements themselves (countWorkingCopy tells how
+    // many they go through in all).
+    RowProgress counter(done, kProgressStep);
 
     // Transactions: every column, by name, control number included.
     const QStringList transCols = schema::columnNames(QStringLiteral("TRANSACCION2"));
     db.emptyTable(QStringLiteral("TMPTRANSACCION2"));
     db.exec(QStringLiteral("INSERT INTO TMPTRANSACCION2 (%1) SELECT %2 FROM TRANSACCION2 T WHERE %3 ORDER BY %4")
-                .arg(decl::columnList(transCols), decl::columnList(transCols, QStringLiteral("T")),
+                .arg(decl::columnList(transCols), countedColumns(transCols, QStringLiteral("T")),
                      decl::keyCondition(QStringLiteral("T")), decl::transactionOrder(QStringLiteral("T"))),
             params);
 
@@ -35,7 +61,7 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
     db.emptyTable(QStringLiteral("TMPTRATIPTRA"));
     db.exec(QStringLiteral("INSERT INTO TMPTRATIPTRA (%1) SELECT %2 FROM TRANSACCION2 X CROSS JOIN TRATIPTRA2 T ON %3"
                            " WHERE %4 ORDER BY %5, T.COD_TIP_TRANSACCION")
-                .arg(decl::columnList(typeCols), decl::columnList(typeCols, QStringLiteral("T")),
+                .arg(decl::columnList(typeCols), countedColumns(typeCols, QStringLiteral("T")),
                      decl::sameTransaction(QStringLiteral("T"), QStringLiteral("X")), decl::keyCondition(QStringLiteral("X")),
                      decl::transactionOrder(QStringLiteral("X"))),
             params);
@@ -61,8 +87,11 @@ void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key) {
             description = QStringLiteral("CASE T.COD_TIP_TRANSACCION %1 ELSE '' END").arg(whens.join(QLatin1Char(' ')));
     }
     // Driven by the transactions valued by other methods, in key order: each finds its types by key.
+    // Every transaction of the declaration walked to find them is counted (its method is read
+    // through KLV_CUENTA_FILA, compared as the column compares).
     db.exec(QStringLiteral("INSERT INTO TMPTRADET (%1) SELECT %2, %3, T.MONTO_TRANSACCION"
-                           " FROM TRANSACCION2 X CROSS JOIN TRATIPTRA2 T ON %4 WHERE %5 AND X.FLAG_VAL_MET='02'"
+                           " FROM TRANSACCION2 X CROSS JOIN TRATIPTRA2 T ON %4 WHERE %5"
+                           " AND KLV_CUENTA_FILA(X.FLAG_VAL_MET) COLLATE NOCASE = '02'"
                            " AND T.COD_TIP_TRANSACCION NOT IN %6 ORDER BY %7, T.COD_TIP_TRANSACCION")
                 .arg(decl::columnList(detCols), decl::columnList(detKey, QStringLiteral("T")), description,
                      decl::sameTransaction(QStringLiteral("T"), QStringLiteral("X")), decl::keyCondition(QStringLiteral("X")), kFinancialTypes,
@@ -152,7 +181,7 @@ StoredHeader readStoredHeader(const AppContext& ctx, int tipDocD, const QString&
 }
 
 StoredHeader udp_CargarEdit(AppContext& ctx, DeclarationState& st, int tipDocD, const QString& docIdD,
-                            const QString& periodo) {
+                            const QString& periodo, const std::function<void(qint64)>& done) {
     StoredHeader h = readStoredHeader(ctx, tipDocD, docIdD, periodo);
     if (!h.found) return h;
     st.periodo = h.periodo;
@@ -161,7 +190,7 @@ StoredHeader udp_CargarEdit(AppContext& ctx, DeclarationState& st, int tipDocD, 
     st.rucAutor = h.rucAutor;
     if (decl::periodValue(h.periodo) >= 2012) st.rectifica = h.rectifica;
 
-    udp_CargarTemps(ctx, DeclarationKey{tipDocD, h.docIdD, h.periodo, ctx.gFormulario});
+    udp_CargarTemps(ctx, DeclarationKey{tipDocD, h.docIdD, h.periodo, ctx.gFormulario}, done);
 
     if (ctx.panels) {
         ctx.panels->setPanelRuc(st.cboNumDoc.isEmpty() ? h.docIdD : st.ruc());

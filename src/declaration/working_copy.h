@@ -7,6 +7,7 @@
 #include "work_progress.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace klv {
@@ -17,8 +18,22 @@ namespace klv {
 //   TMPTRATIPTRA    <- the key, type and amount of TRATIPTRA2 (no control number)
 //   TMPTRADET       <- one detail row per non-financial type of a transaction valued by other
 //                      methods, with the type's description and amount (no control number)
-// A key with no stored rows (a new declaration) leaves the three tables empty. Throws DbError.
-void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key);
+// A key with no stored rows (a new declaration) leaves the three tables empty. `done`, when
+// given, hears every few thousand rows how many rows the copies have gone through (of
+// countWorkingCopy's rows()). Throws DbError.
+void udp_CargarTemps(const AppContext& ctx, const DeclarationKey& key, const std::function<void(qint64)>& done = {});
+
+// The rows the rebuild of `key` goes through, as it counts them for its progress: the stored
+// transactions it copies, then their types it copies, then the transactions again as the
+// per-type detail walks them to copy the types of those valued by other methods (how many types
+// that gives is known only by joining the two tables, which would cost a good share of the copy
+// itself). Two counts on the key indexes. Throws DbError.
+struct WorkingCopyWork {
+    qint64 transactions = 0;
+    qint64 types = 0;  // every stored type row of the declaration (a row without its transaction, not copied, too)
+    qint64 rows() const { return 2 * transactions + types; }
+};
+WorkingCopyWork countWorkingCopy(const AppContext& ctx, const DeclarationKey& key);
 
 // Description of a transaction type in a TMPTRADET row: its PARAM '395' text, cut to the width of
 // des_transaccion (70). The rebuild and the transaction form's per-type detail both write it.
@@ -59,8 +74,9 @@ StoredHeader readStoredHeader(const AppContext& ctx, int tipDocD, const QString&
 // gNumParVin and gAutContExt and turns the mode to "Modificar". The working copy is rebuilt for
 // the declaration asked for, also when its declarant is not in the combo. Returns the header read;
 // when the declaration is not stored (found false) nothing is changed. Throws DbError.
-StoredHeader udp_CargarEdit(AppContext& ctx, DeclarationState& st, int tipDocD,
-                            const QString& docIdD, const QString& periodo);
+// `done` hears the rebuild's rows as udp_CargarTemps tells them.
+StoredHeader udp_CargarEdit(AppContext& ctx, DeclarationState& st, int tipDocD, const QString& docIdD,
+                            const QString& periodo, const std::function<void(qint64)>& done = {});
 
 // True when IDENTIFICA2 holds a declaration of the declarant and period (any form code).
 bool udf_Form_Existe(const AppContext& ctx, int tipDocD, const QString& docIdD, const QString& periodo);

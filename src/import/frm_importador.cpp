@@ -8,6 +8,7 @@
 #include "import_error_report.h"
 #include "report_writer.h"
 #include "long_work.h"
+#include "masked_edit.h"
 #include "utilitarios.h"
 #include "wait_cursor.h"
 #include "window_helpers.h"
@@ -93,8 +94,7 @@ FrmImportador::FrmImportador(AppContext& ctx, import::ImportRunner runner, QWidg
     // takes the focus nor looks as if it took typing.
     TxtRazon_Social = named<QLineEdit>(QStringLiteral("TxtRazon_Social"));
     TxtRazon_Social->setEnabled(false);
-    MkePeriodo = named<QLineEdit>(QStringLiteral("MkePeriodo"));
-    MkePeriodo->setInputMask(QStringLiteral("0000;_"));
+    MkePeriodo = named<MaskedEdit>(QStringLiteral("MkePeriodo"), QStringLiteral("0000;_"));
     MkePeriodo->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
     // The mode's option shares the period's row (the period is hidden for parties).
     auto* options = new QHBoxLayout;

@@ -7,6 +7,7 @@
 #include "item_combo.h"
 #include "key_filters.h"
 #include "long_work.h"
+#include "masked_edit.h"
 #include "mensajes.h"
 #include "param_lookups.h"
 #include "party_register.h"
@@ -175,8 +176,7 @@ void FrmPartesVincDet::build() {
     auto* lblDirResid = label(QStringLiteral("lblDirResid"), QStringLiteral("Dirección Legal :"), info);
     txtDirRedLegal = lineEdit(QStringLiteral("txtDirRedLegal"), info, 40);
     auto* lblFecNac = label(QStringLiteral("lblFecNac"), QStringLiteral("Fecha de Nac. :"), info);
-    mebFecNac = lineEdit(QStringLiteral("mebFecNac"), info);
-    mebFecNac->setInputMask(QStringLiteral("99/99/9999;_"));
+    mebFecNac = named<MaskedEdit>(QStringLiteral("mebFecNac"), QStringLiteral("99/99/9999;_"), info);
     mebFecNac->setFixedWidth(mebFecNac->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 16);
 
     Fra_PreParVin = frame(QStringLiteral("Fra_PreParVin"), QStringLiteral("¿Es el Informado Parte Vinculada del Declarante?"), info);

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -14,6 +15,33 @@ namespace klv {
 namespace {
 
 WriteFailure systemFailure(int e) { return {75, qt_error_string(e)}; }
+
+// How much of a file is written out at a time while its sync is told (see WholeFile::commit).
+constexpr off_t kSyncPart = off_t(4) << 20;
+
+// Writes the file `fd` of `size` bytes out to the disk part by part, telling `synced` the bytes
+// written out short of the whole: each part is started before the one before it is waited for, so
+// the disk always has the next part at hand. 0, or the error of a write-out that failed. A file
+// system that cannot write out part of a file leaves it all to the sync that follows.
+int writeOut(int fd, off_t size, const std::function<void(qint64, qint64)>& synced) {
+    off_t started = 0, waited = 0;
+    while (waited < size) {
+        if (started < size) {
+            const off_t part = std::min(kSyncPart, size - started);
+            if (::sync_file_range(fd, started, part, SYNC_FILE_RANGE_WRITE) != 0) break;
+            started += part;
+        }
+        if (started - waited <= kSyncPart && started < size) continue;
+        const off_t part = std::min(kSyncPart, size - waited);
+        if (::sync_file_range(fd, waited, part,
+                              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER) != 0)
+            break;
+        waited += part;
+        if (waited < size) synced(waited, size);
+    }
+    if (waited < size && errno != ENOSYS && errno != EINVAL && errno != ESPIPE && errno != EOPNOTSUPP) return errno;
+    return 0;
+}
 
 // A name for the new file beside `path`: "name." and six letters or digits.
 QByteArray besideName(const QByteArray& path) {
@@ -111,7 +139,7 @@ bool WholeFile::write(const QByteArray& bytes, WriteFailure* why) {
     return true;
 }
 
-bool WholeFile::commit(WriteFailure* why) {
+bool WholeFile::commit(WriteFailure* why, const std::function<void(qint64, qint64)>& synced) {
     if (fd_ < 0) {
         if (why) *why = fileError(EBADF);
         return false;
@@ -122,7 +150,13 @@ bool WholeFile::commit(WriteFailure* why) {
         return false;
     }
     int e = 0;
-    if (::fsync(fd_) != 0) e = errno;
+    struct stat st {};
+    const bool told = synced && ::fstat(fd_, &st) == 0;
+    if (told) {
+        synced(0, st.st_size);
+        e = writeOut(fd_, st.st_size, synced);
+    }
+    if (e == 0 && ::fsync(fd_) != 0) e = errno;
     // Renamed while still open and locked: closing first would let a sweep take it meanwhile.
     if (e == 0 && ::rename(temp_.constData(), QFile::encodeName(path_).constData()) != 0) e = errno;
     if (e == 0) {
@@ -136,6 +170,7 @@ bool WholeFile::commit(WriteFailure* why) {
         return false;
     }
     temp_.clear();
+    if (told) synced(st.st_size, st.st_size);  // whole once it stands under its name
     return true;
 }
 

@@ -19,6 +19,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 class QFile;
 
@@ -56,7 +57,11 @@ public:
     // Syncs the new file and renames it over the name. False when a byte could not be written (in
     // this or an earlier write) or the rename failed: the new file is removed, the name stays as
     // it was, and `why` holds the cause of the failure, never that of the removal that follows.
-    bool commit(WriteFailure* why = nullptr);
+    // `synced`, when given, hears the bytes on the disk of the file's size as the sync goes, the
+    // whole only once the file stands under its name: the file is then written out a few
+    // megabytes at a time (the next part started while the one before is waited for) before the
+    // one sync that ends it.
+    bool commit(WriteFailure* why = nullptr, const std::function<void(qint64 done, qint64 size)>& synced = {});
     // Removes the new file; the name stays as it was.
     void cancel();
 

@@ -274,7 +274,6 @@ private:
             st_.FilasDecl += 2;
             if (st_.FilasDecl >= (st_.PagDecl == 0 ? kFirstPageUnits : kLaterPageUnits)) pageBreak(kTopY);
         }
-        if (total > 0) w_.progress(std::min<qint64>(n, total), total);
 
         down(kStep);
         put(300, QString(150, QLatin1Char('=')), true, 9);
@@ -297,6 +296,8 @@ private:
         down(kStep);
 
         upd_TotalizarMtoTransacc(ctx_, static_cast<int>(fmt::val(r_.tipDoc)), r_.periodo, r_.docIdD, kCallerImpRep);
+        // The rows are laid out whole once their totals are read too.
+        if (total > 0) w_.progress(std::min<qint64>(n, total), total);
         auto amountLine = [&](const QString& label, const QString& total) {
             down(kStep);
             put(3500, label + udf_AlinearDerecha(total, 18), false, 9);

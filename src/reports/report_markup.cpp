@@ -251,14 +251,14 @@ void MarkupWriter::fail(const WriteFailure& why) {
     errorNumber_ = why.number;
 }
 
-bool MarkupWriter::commit() {
+bool MarkupWriter::commit(const std::function<void(qint64, qint64)>& synced) {
     flush();
     if (failed_) {
         file_->cancel();
         return false;
     }
     WriteFailure why;
-    if (!file_->commit(&why)) {
+    if (!file_->commit(&why, synced)) {
         fail(why);
         return false;
     }

@@ -23,6 +23,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -75,8 +76,8 @@ public:
     int lineCount() const { return lines_; }
     // Writes the rest and replaces the target file. False (and errorString()) when the folder
     // cannot be written, the disk is full or the file could not be replaced; the target is then
-    // as it was before.
-    bool commit();
+    // as it was before. `synced` hears the file's bytes on the disk of its size (WholeFile::commit).
+    bool commit(const std::function<void(qint64 done, qint64 size)>& synced = {});
     QString errorString() const { return error_; }
     // The error number of the failure: that of the failed write (61 a full disk, ...,
     // klv::fileErrorNumber), 75 when the file could not be opened.

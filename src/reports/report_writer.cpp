@@ -86,8 +86,8 @@ void ReportWriter::udp_ImpCuadro(int x1, int y1, int x2, int y2, int pagina) { o
 
 void ReportWriter::udp_NuevaHoja() { out_.newPage(); }
 
-void ReportWriter::commit() {
-    if (!out_.commit())
+void ReportWriter::commit(const std::function<void(qint64, qint64)>& synced) {
+    if (!out_.commit(synced))
         throw ReportError(out_.errorNumber(),
                           QStringLiteral("No se pudo escribir el archivo del reporte: ") + out_.errorString());
 }
@@ -134,9 +134,21 @@ ReportOutcome udp_ImprimirReporte(AppContext& ctx, const ReportRequest& request,
         ReportWriter writer(outcome.path, request.tipoImportacion);
         writer.state().Ancho = 104;
         writer.state().Copias = 1;
-        writer.progress = progress;
+        qint64 laidOut = 0;  // the body's whole, in its own units
+        std::function<void(qint64, qint64)> synced;
+        if (progress) {
+            writer.progress = [&](qint64 done, qint64 total) {
+                laidOut = total;
+                progress(done, 2 * total);
+            };
+            synced = [&](qint64 done, qint64 size) {
+                // A body that told nothing: the file's share alone.
+                if (laidOut <= 0) return progress(done, size);
+                progress(laidOut + (size > 0 ? done * laidOut / size : laidOut), 2 * laidOut);
+            };
+        }
         body(ctx, request, ruc, writer);
-        writer.commit();
+        writer.commit(synced);
         outcome.ok = true;
         outcome.pages = writer.state().Pagina;
         return outcome;

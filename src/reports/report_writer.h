@@ -92,7 +92,8 @@ public:
     // Lines a page of running text may hold at the current width.
     int pageLimit() const;
     // Replaces the target file with what was written; throws ReportError when it cannot.
-    void commit();
+    // `synced` hears the file's bytes on the disk of its size as it is synced.
+    void commit(const std::function<void(qint64 done, qint64 size)>& synced = {});
 
 private:
     void countRunningLine();
@@ -114,7 +115,10 @@ using ReportBody = std::function<void(AppContext& ctx, const ReportRequest& requ
                                       ReportWriter& writer)>;
 
 // Writes the report of the request's kind into the report folder and answers whether the whole
-// file was written; `progress` hears the share written. Failures are shown with the title
+// file was written; `progress` hears the share of the work done: what the body has laid out of
+// its whole (its rows, or the bytes of the file it reads), then the file synced to the disk as
+// much again (every part the body laid out is written out once), so the share is whole only once
+// the file stands whole under its name. Failures are shown with the title
 // "Impresión" and leave no file behind, nor the SPOOL row of request.archivo; a kind without a body
 // writes nothing.
 ReportOutcome udp_ImprimirReporte(AppContext& ctx, const ReportRequest& request, const QString& ruc,

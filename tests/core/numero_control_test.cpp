@@ -193,10 +193,18 @@ TEST(NumeroControl, SqlFunctionGivesTheSameNumberAsTheFunction) {
     EXPECT_NE(test::dbErrorNumber([&] { db->exec(QString("SELECT %1 FROM TIP_VIN").arg(numeroControlSql("TIP_VIN", 5))); }), 0);
     // The rows numbered are counted for the progress of a long copy.
     qint64 reported = 0;
-    NumeroControlProgress progress([&](qint64 rows) { reported = rows; }, 100);
+    RowProgress progress([&](qint64 rows) { reported = rows; }, 100);
     Query all = db->exec(QString("SELECT %1 FROM PAR_VIN").arg(numeroControlSql("PAR_VIN", 4)));
     while (all.next()) {
     }
     EXPECT_EQ(progress.rows(), 300);
     EXPECT_EQ(reported, 300);
+    // A copy without numbers counts its rows too, each value given back as it is (type included).
+    for (const char* column : {"tip_doc_d", "doc_id_d"})
+        EXPECT_EQ(db->scalar(QString("SELECT count(*) FROM PAR_VIN WHERE quote(KLV_CUENTA_FILA(%1)) IS NOT quote(%1)")
+                                 .arg(column))
+                      .toInt(),
+                  0)
+            << column;
+    EXPECT_EQ(progress.rows(), 900);
 }

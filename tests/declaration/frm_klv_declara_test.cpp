@@ -30,6 +30,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QElapsedTimer>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -399,8 +400,9 @@ TEST_F(DeclaraFormTest, NoBoxOfValidarOrGrabarStandsOverTheirProgressWindow) {
 }
 
 TEST_F(DeclaraFormTest, ValidarAndTheOpeningShowTheShareOfTheirWork) {
-    // While Validar reads the working transactions, and while the opening of a stored declaration
-    // reads its grid, the bar tells how much of the work is done.
+    // While Validar reads the working transactions, and from the start of the opening of a stored
+    // declaration (its working copy rebuilt, then its grid read), the bar tells how much of the
+    // work is done.
     const auto delay = ProgressWindow::setAppearAfter(std::chrono::milliseconds(0));
     const auto restore = qScopeGuard([delay] { ProgressWindow::setAppearAfter(delay); });
     constexpr int kRows = 30000;
@@ -414,7 +416,15 @@ TEST_F(DeclaraFormTest, ValidarAndTheOpeningShowTheShareOfTheirWork) {
         test::BarReadings bar;
         open(QStringLiteral("FrmContAbrir"), &k);
         ASSERT_EQ(form_->gridModel().totalRows(), kRows);
-        EXPECT_FALSE(bar.shares().empty()) << bar.readings.size() << " readings, none with a share";
+        const auto shares = bar.shares();
+        ASSERT_FALSE(shares.empty()) << bar.readings.size() << " readings, none with a share";
+        // The rebuild is half the work here (the transactions copied, then walked for the per-type
+        // detail; no stored types), the grid's rows and totals the other half: a share is shown
+        // before the grid is read, and once shown no reading goes without one (only the reads
+        // before the rows are counted may).
+        EXPECT_LT(shares.front().first, shares.front().second / 2);
+        const auto first = std::find_if(bar.readings.begin(), bar.readings.end(), [](auto r) { return r.second > 0; });
+        EXPECT_TRUE(std::all_of(first, bar.readings.end(), [](auto r) { return r.second > 0; }));
     }
     // A party without transactions: its warning comes once the share is known, and the rows are
     // read after it.
@@ -972,6 +982,29 @@ TEST_F(DeclaraFormTest, AuthorRucTakesDigitsOnlyAndCountsEveryKey) {
     QCoreApplication::sendEvent(rucAutor, &paste);
     EXPECT_EQ(rucAutor->text(), QStringLiteral("20"));
     EXPECT_EQ(QApplication::clipboard()->text(), QString());
+}
+
+TEST_F(DeclaraFormTest, ClickIntoThePeriodBoxsEmptyPartTypesFromItsFirstPosition) {
+    open();
+    auto* periodo = w<QLineEdit>("MkePeriodo");
+    const QPoint middle(periodo->width() / 2, periodo->height() / 2);
+    auto click = [&] {
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent e(type, middle, periodo->mapToGlobal(middle), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(periodo, &e);
+        }
+    };
+    ASSERT_GT(periodo->cursorPositionAt(middle), 0);
+    click();
+    for (const char* ch : {"2", "0", "1", "5"}) {
+        QKeyEvent press(QEvent::KeyPress, ch[0], Qt::NoModifier, QString::fromLatin1(ch));
+        QCoreApplication::sendEvent(periodo, &press);
+    }
+    EXPECT_EQ(periodo->text(), QStringLiteral("2015"));
+    // A click among typed digits puts the cursor where it lands.
+    click();
+    EXPECT_EQ(periodo->cursorPosition(), periodo->cursorPositionAt(middle));
 }
 
 TEST_F(DeclaraFormTest, RunOpensTheChoosersDeclarationAndTellsItToComeBack) {

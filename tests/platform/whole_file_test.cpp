@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <utility>
+#include <vector>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -50,6 +52,31 @@ TEST(WholeFileTest, AFailedWriteFailsTheCommitAndLeavesTheNameAsItWas) {
     EXPECT_EQ(atCommit.number, 61);
     EXPECT_EQ(bytesOf(path), QByteArray("antes"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("00000001.PRN")});
+}
+
+// A sync that is told goes part by part through the file's bytes and tells the whole only once the
+// file stands under its name.
+TEST(WholeFileTest, AToldSyncGrowsToTheWholeOnlyOnceTheFileIsInPlace) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("00000001.PRN"));
+    const QByteArray bytes(9 << 20, 'x');  // three parts
+    WholeFile f(path);
+    ASSERT_TRUE(f.open());
+    ASSERT_TRUE(f.write(bytes));
+    std::vector<std::pair<qint64, bool>> told;  // bytes synced, and whether the name held the file
+    ASSERT_TRUE(f.commit(nullptr, [&](qint64 done, qint64 size) {
+        EXPECT_EQ(size, bytes.size());
+        told.emplace_back(done, QFileInfo::exists(path));
+    }));
+    ASSERT_GE(told.size(), 2u);
+    EXPECT_EQ(told.front(), std::make_pair(qint64(0), false));
+    EXPECT_EQ(told.back(), std::make_pair(qint64(bytes.size()), true));
+    for (size_t i = 1; i + 1 < told.size(); ++i) {
+        EXPECT_GT(told[i].first, told[i - 1].first);
+        EXPECT_LT(told[i].first, bytes.size());
+        EXPECT_FALSE(told[i].second);
+    }
+    EXPECT_EQ(bytesOf(path), bytes);
 }
 
 // A file written again keeps its permissions, whatever the umask gives a new one; a new file gets

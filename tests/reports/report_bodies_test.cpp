@@ -13,7 +13,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <algorithm>
+#include <vector>
 #include <gtest/gtest.h>
 
 using namespace klv;
@@ -92,7 +95,8 @@ protected:
         test::insertRow(env_.db(), QStringLiteral("TRANSACCION2"), row);
     }
     // The request the print dialog builds for the stored declaration.
-    ReportOutcome print(const QString& periodo, const QString& name = QStringLiteral("EMPRESA DEMOSTRACION S.A.C.")) {
+    ReportOutcome print(const QString& periodo, const QString& name = QStringLiteral("EMPRESA DEMOSTRACION S.A.C."),
+                        const WorkProgress& progress = {}) {
         ReportRequest r;
         r.tipoReporte = 2;
         r.archivo = QStringLiteral("%1.PRN").arg(++files_, 8, 10, QLatin1Char('0'));
@@ -104,7 +108,7 @@ protected:
         r.autContExt = answers->autContExt;
         r.estTecPT = answers->estTecPT;
         r.rucEstudio = answers->rucEstudio;
-        return udp_ImprimirReporte(ctx(), r, QString());
+        return udp_ImprimirReporte(ctx(), r, QString(), progress);
     }
     // Rows of a declaration: n transactions of method 00 with one party each.
     void manyTransactions(const QString& periodo, int n) {
@@ -260,6 +264,39 @@ TEST_F(ReportBodies, ImportErrorReportsOfBothKinds) {
         EXPECT_TRUE(t[t.size() - 2].endsWith(QStringLiteral("Total de Errores:      %1").arg(c.errors))) << c.errors;
     }
     EXPECT_TRUE(env_.messages().empty());
+}
+
+TEST_F(ReportBodies, TheShareIsWholeOnlyOnceTheReportStandsWritten) {
+    // What the body lays out is half the work, the file synced to the disk the other half: the
+    // share is whole only once the report stands under its name, for the print and the error report.
+    identifica(QStringLiteral("2015"), QStringLiteral("1"), QStringLiteral("0"), QVariant());
+    manyTransactions(QStringLiteral("2015"), 3);
+    errorFile(1, 65);
+    for (const bool declaration : {true, false}) {
+        const QString name = QStringLiteral("%1.PRN").arg(files_ + 1, 8, 10, QLatin1Char('0'));
+        const QString path = ctx().gRptPath + QLatin1Char('/') + name;
+        struct Told {
+            qint64 done, total, onDisk;
+        };
+        std::vector<Told> told;
+        const WorkProgress progress = [&](qint64 done, qint64 total) { told.push_back({done, total, QFileInfo(path).size()}); };
+        if (declaration) {
+            ASSERT_TRUE(print(QStringLiteral("2015"), QStringLiteral("EMPRESA DEMOSTRACION S.A.C."), progress).ok);
+        } else {
+            ++files_;
+            ASSERT_TRUE(udp_ReporteErroresImportacion(ctx(), 1, kRuc, QString(), name, progress).ok);
+        }
+        ASSERT_FALSE(told.empty()) << declaration;
+        EXPECT_EQ(told.back().done, told.back().total) << declaration;
+        EXPECT_EQ(told.back().onDisk, QFileInfo(path).size()) << declaration;
+        EXPECT_GT(told.back().onDisk, 0) << declaration;
+        for (size_t i = 0; i + 1 < told.size(); ++i) {
+            EXPECT_LT(told[i].done, told[i].total) << declaration << " report " << i;
+            EXPECT_EQ(told[i].onDisk, 0) << declaration << " report " << i;
+        }
+        EXPECT_TRUE(std::any_of(told.begin(), told.end(), [](const Told& t) { return 2 * t.done == t.total; }))
+            << declaration << ": the body laid out whole at half the work";
+    }
 }
 
 TEST_F(ReportBodies, AMissingErrorFileWritesNoReport) {
